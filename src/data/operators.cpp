@@ -1,0 +1,77 @@
+#include "operators.h"
+
+#include "sql.h"
+
+#include <QSqlQuery>
+
+#include <sodium.h>
+
+namespace velmora {
+
+namespace {
+
+bool sodiumReady()
+{
+    static const bool ready = sodium_init() >= 0;
+    return ready;
+}
+
+} // namespace
+
+QString hashPassword(const QString& password)
+{
+    if (!sodiumReady())
+        return {};
+    const QByteArray utf8 = password.toUtf8();
+    char hash[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str(hash, utf8.constData(), static_cast<unsigned long long>(utf8.size()),
+                          crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
+        return {};
+    return QString::fromLatin1(hash);
+}
+
+bool passwordMatches(const QString& hash, const QString& password)
+{
+    if (!sodiumReady() || hash.isEmpty())
+        return false;
+    const QByteArray stored = hash.toLatin1();
+    const QByteArray utf8 = password.toUtf8();
+    return crypto_pwhash_str_verify(stored.constData(), utf8.constData(),
+                                    static_cast<unsigned long long>(utf8.size())) == 0;
+}
+
+LoginCheck checkLogin(const QSqlDatabase& db, const QString& userName, const QString& password)
+{
+    LoginCheck check;
+    QSqlQuery query(db);
+    if (!run(query,
+             QStringLiteral("select user_name, Password, security_level from passwords "
+                            "where user_name = ?"),
+             {userName}, &check.error)) {
+        check.result = LoginCheck::Result::Error;
+        return check;
+    }
+    if (query.next() && passwordMatches(query.value(1).toString(), password)) {
+        check.result = LoginCheck::Result::Accepted;
+        check.securityLevel = query.value(2).toString();
+    }
+    return check;
+}
+
+bool addOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
+                 const QString& securityLevel, QString* error)
+{
+    const QString hash = hashPassword(password);
+    if (hash.isEmpty()) {
+        *error = QObject::tr("The password could not be protected.");
+        return false;
+    }
+    QSqlQuery query(db);
+    return run(query,
+               QStringLiteral("insert into passwords (user_name, Password, security_level) "
+                              "values (?, ?, ?)"),
+               {userName, hash, securityLevel}, error);
+}
+
+} // namespace velmora

@@ -1,0 +1,326 @@
+#include "schema.h"
+
+#include "database.h"
+#include "sql.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+// Migration 1: the firm's whole data model. Money columns hold ten-thousandths as
+// INTEGER, dates ISO text, yes/no 0 or 1; every text column compares without case.
+const QStringList kInitialSchema = {
+    QStringLiteral(R"(CREATE TABLE jobs (
+        job_prefix TEXT COLLATE NOCASE NOT NULL DEFAULT 'A',
+        job_id INTEGER,
+        date TEXT COLLATE NOCASE,
+        time TEXT COLLATE NOCASE,
+        time_text TEXT COLLATE NOCASE,
+        passenger_name TEXT COLLATE NOCASE,
+        address_from TEXT COLLATE NOCASE,
+        address_to TEXT COLLATE NOCASE,
+        account_no INTEGER NOT NULL DEFAULT 0,
+        driver INTEGER,
+        passengers INTEGER NOT NULL DEFAULT 0,
+        payment_type INTEGER,
+        invoiced TEXT COLLATE NOCASE,
+        vehicle_type INTEGER,
+        special_instructions TEXT COLLATE NOCASE,
+        record_status TEXT COLLATE NOCASE,
+        invoice_no INTEGER,
+        acc_ref TEXT COLLATE NOCASE,
+        costed_code TEXT COLLATE NOCASE,
+        std_job INTEGER NOT NULL DEFAULT 0,
+        driver_percentage TEXT COLLATE NOCASE NOT NULL DEFAULT 'N',
+        calculated TEXT COLLATE NOCASE NOT NULL DEFAULT 'N'))"),
+    // The job number counter runs over the whole table whatever the prefix and never
+    // hands out a number twice, even after the highest job is removed. Rows that bring
+    // their own number (transfer imports) move the counter past it.
+    QStringLiteral("CREATE TABLE job_counter (last INTEGER NOT NULL)"),
+    QStringLiteral("INSERT INTO job_counter (last) VALUES (0)"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_number AFTER INSERT ON jobs WHEN NEW.job_id IS NULL
+        BEGIN
+            UPDATE job_counter SET last = max(last, coalesce((SELECT max(job_id) FROM jobs), 0)) + 1;
+            UPDATE jobs SET job_id = (SELECT last FROM job_counter) WHERE rowid = NEW.rowid;
+        END)"),
+    QStringLiteral("CREATE UNIQUE INDEX jobs_key ON jobs (job_prefix, job_id)"),
+    QStringLiteral("CREATE INDEX jobs_number_only ON jobs (job_id)"),
+    QStringLiteral("CREATE INDEX jobs_board ON jobs (date, time) WHERE record_status <> 'C'"),
+    QStringLiteral("CREATE INDEX jobs_date ON jobs (date, time)"),
+    QStringLiteral("CREATE INDEX jobs_passenger ON jobs (passenger_name)"),
+    QStringLiteral("CREATE INDEX jobs_driver ON jobs (driver)"),
+    QStringLiteral("CREATE INDEX jobs_account ON jobs (account_no, invoiced)"),
+
+    QStringLiteral(R"(CREATE TABLE Costs (
+        job_prefix TEXT COLLATE NOCASE NOT NULL DEFAULT 'A',
+        jobnumber INTEGER NOT NULL,
+        costtype INTEGER NOT NULL,
+        income_expence TEXT COLLATE NOCASE NOT NULL,
+        description TEXT COLLATE NOCASE,
+        gross_cost INTEGER NOT NULL DEFAULT 0,
+        discount INTEGER NOT NULL DEFAULT 0,
+        discount_value INTEGER NOT NULL DEFAULT 0,
+        net_cost INTEGER NOT NULL DEFAULT 0,
+        vat TEXT COLLATE NOCASE NOT NULL DEFAULT 'N',
+        vat_value INTEGER NOT NULL DEFAULT 0,
+        logical_delete TEXT COLLATE NOCASE NOT NULL DEFAULT 'N'))"),
+    QStringLiteral("CREATE INDEX costs_job ON Costs (job_prefix, jobnumber, income_expence)"),
+
+    QStringLiteral(R"(CREATE TABLE credit_notes (
+        credit_note_no INTEGER PRIMARY KEY AUTOINCREMENT,
+        job_no INTEGER,
+        job_prefix TEXT COLLATE NOCASE,
+        account_no INTEGER,
+        refund_reason TEXT COLLATE NOCASE,
+        refund_amount_gross INTEGER NOT NULL DEFAULT 0,
+        refund_amount_discount INTEGER NOT NULL DEFAULT 0,
+        refund_amount_vat INTEGER NOT NULL DEFAULT 0,
+        refund_amount_net INTEGER NOT NULL DEFAULT 0,
+        refund_date TEXT COLLATE NOCASE,
+        processed TEXT COLLATE NOCASE))"),
+    QStringLiteral("CREATE INDEX credit_notes_job ON credit_notes (job_prefix, job_no)"),
+
+    QStringLiteral(R"(CREATE TABLE accounts (
+        account_id INTEGER PRIMARY KEY AUTOINCREMENT,
+        address_id INTEGER,
+        account_name TEXT COLLATE NOCASE,
+        nickname TEXT COLLATE NOCASE,
+        contact_name TEXT COLLATE NOCASE,
+        account_balance INTEGER NOT NULL DEFAULT 0,
+        invoice_type TEXT COLLATE NOCASE,
+        account_ref TEXT COLLATE NOCASE,
+        cost_code TEXT COLLATE NOCASE))"),
+    QStringLiteral("CREATE INDEX accounts_name ON accounts (account_name)"),
+
+    QStringLiteral(R"(CREATE TABLE addresses (
+        address_id INTEGER PRIMARY KEY AUTOINCREMENT,
+        address_line1 TEXT COLLATE NOCASE,
+        address_line2 TEXT COLLATE NOCASE,
+        address_line3 TEXT COLLATE NOCASE,
+        address_town TEXT COLLATE NOCASE,
+        address_county TEXT COLLATE NOCASE,
+        address_postcode1 TEXT COLLATE NOCASE,
+        address_postcode2 TEXT COLLATE NOCASE,
+        address_phone1 TEXT COLLATE NOCASE,
+        address_phone2 TEXT COLLATE NOCASE,
+        address_phone3 TEXT COLLATE NOCASE,
+        address_type INTEGER))"),
+    QStringLiteral(R"(CREATE TABLE address_types (
+        addresstypeid INTEGER PRIMARY KEY AUTOINCREMENT,
+        addresstype TEXT COLLATE NOCASE))"),
+
+    QStringLiteral(R"(CREATE TABLE drivers (
+        driver_id INTEGER PRIMARY KEY AUTOINCREMENT,
+        address_id INTEGER,
+        driver_name TEXT COLLATE NOCASE,
+        contact_name TEXT COLLATE NOCASE,
+        licence_number TEXT COLLATE NOCASE,
+        self_employed INTEGER NOT NULL DEFAULT 0,
+        barred INTEGER NOT NULL DEFAULT 0,
+        driver_percentage INTEGER NOT NULL DEFAULT 0))"),
+    QStringLiteral("CREATE INDEX drivers_name ON drivers (driver_name)"),
+
+    QStringLiteral(R"(CREATE TABLE vehicles (
+        reg_no TEXT COLLATE NOCASE PRIMARY KEY,
+        vehicle_type INTEGER,
+        driver_id INTEGER,
+        first_reg TEXT COLLATE NOCASE,
+        policy TEXT COLLATE NOCASE,
+        driver_owned TEXT COLLATE NOCASE,
+        road_tax TEXT COLLATE NOCASE,
+        plated TEXT COLLATE NOCASE,
+        insurance TEXT COLLATE NOCASE,
+        capacity INTEGER))"),
+    QStringLiteral(R"(CREATE TABLE vehicle_types (
+        vehicletypeid INTEGER PRIMARY KEY AUTOINCREMENT,
+        vehicledescription TEXT COLLATE NOCASE))"),
+    QStringLiteral(R"(CREATE TABLE payment_types (
+        paymenttypeid INTEGER PRIMARY KEY AUTOINCREMENT,
+        paymentdescription TEXT COLLATE NOCASE))"),
+    QStringLiteral(R"(CREATE TABLE receipt_types (
+        receipttypeid INTEGER PRIMARY KEY AUTOINCREMENT,
+        paymenttype TEXT COLLATE NOCASE))"),
+
+    QStringLiteral(R"(CREATE TABLE company (
+        company_id INTEGER,
+        company_Name TEXT COLLATE NOCASE,
+        company_heading TEXT COLLATE NOCASE,
+        company_addr1 TEXT COLLATE NOCASE,
+        company_addr2 TEXT COLLATE NOCASE,
+        company_town TEXT COLLATE NOCASE,
+        company_county TEXT COLLATE NOCASE,
+        company_postcode1 TEXT COLLATE NOCASE,
+        company_postcode2 TEXT COLLATE NOCASE,
+        company_tel1 TEXT COLLATE NOCASE,
+        company_tel2 TEXT COLLATE NOCASE,
+        company_tel3 TEXT COLLATE NOCASE,
+        company_mobile1 TEXT COLLATE NOCASE,
+        company_mobile2 TEXT COLLATE NOCASE,
+        company_e_mail TEXT COLLATE NOCASE,
+        company_registration TEXT COLLATE NOCASE,
+        company_vat TEXT COLLATE NOCASE))"),
+
+    // Password holds an Argon2id hash string, never the password as typed.
+    QStringLiteral(R"(CREATE TABLE passwords (
+        user_name TEXT COLLATE NOCASE NOT NULL UNIQUE,
+        Password TEXT NOT NULL,
+        security_level TEXT COLLATE NOCASE))"),
+
+    QStringLiteral(R"(CREATE TABLE invoice_header (
+        invoice_no INTEGER PRIMARY KEY,
+        date TEXT COLLATE NOCASE,
+        account_no INTEGER,
+        company_id INTEGER,
+        gross_value INTEGER NOT NULL DEFAULT 0,
+        discount_value INTEGER NOT NULL DEFAULT 0,
+        vat_value INTEGER NOT NULL DEFAULT 0,
+        net_value INTEGER NOT NULL DEFAULT 0,
+        credit_note_value INTEGER NOT NULL DEFAULT 0,
+        discount_allowed INTEGER NOT NULL DEFAULT 0,
+        printed TEXT COLLATE NOCASE NOT NULL DEFAULT 'N',
+        invoice_type TEXT COLLATE NOCASE NOT NULL DEFAULT 'S',
+        date_paid TEXT COLLATE NOCASE,
+        amount_paid INTEGER NOT NULL DEFAULT 0))"),
+    QStringLiteral("CREATE INDEX invoice_header_account ON invoice_header (account_no)"),
+    QStringLiteral(R"(CREATE TABLE invoice_line (
+        seq INTEGER PRIMARY KEY AUTOINCREMENT,
+        invoice_no INTEGER,
+        job_id INTEGER,
+        job_prefix TEXT COLLATE NOCASE,
+        details TEXT COLLATE NOCASE,
+        line_cost_excl_vat INTEGER NOT NULL DEFAULT 0,
+        line_cost_vat INTEGER NOT NULL DEFAULT 0,
+        line_cost_discount INTEGER NOT NULL DEFAULT 0,
+        line_cost_net INTEGER NOT NULL DEFAULT 0,
+        credit_note_value INTEGER NOT NULL DEFAULT 0,
+        invoice_printed TEXT COLLATE NOCASE NOT NULL DEFAULT 'N'))"),
+    QStringLiteral("CREATE INDEX invoice_line_invoice ON invoice_line (invoice_no)"),
+    QStringLiteral("CREATE INDEX invoice_line_job ON invoice_line (job_prefix, job_id)"),
+    QStringLiteral("CREATE TABLE invoice_numbers (invoice_number INTEGER NOT NULL)"),
+    QStringLiteral(R"(CREATE TABLE invoice_prints (
+        invoice_copies INTEGER NOT NULL DEFAULT 1,
+        driver_sheet_copies INTEGER NOT NULL DEFAULT 1))"),
+    QStringLiteral("INSERT INTO invoice_prints (invoice_copies, driver_sheet_copies) VALUES (1, 1)"),
+    QStringLiteral("CREATE TABLE invoice_temp (invoice_no INTEGER)"),
+
+    QStringLiteral(R"(CREATE TABLE receipts (
+        account_no INTEGER,
+        invoice_number INTEGER,
+        invoice_net_cost INTEGER NOT NULL DEFAULT 0,
+        date_raised TEXT COLLATE NOCASE,
+        amount_received INTEGER NOT NULL DEFAULT 0,
+        date_received TEXT COLLATE NOCASE))"),
+    QStringLiteral("CREATE INDEX receipts_invoice ON receipts (invoice_number)"),
+    QStringLiteral("CREATE INDEX receipts_account ON receipts (account_no)"),
+
+    QStringLiteral(R"(CREATE TABLE account_print (
+        account_id INTEGER,
+        account_name TEXT COLLATE NOCASE,
+        address_line1 TEXT COLLATE NOCASE,
+        address_line2 TEXT COLLATE NOCASE,
+        address_line3 TEXT COLLATE NOCASE,
+        town TEXT COLLATE NOCASE,
+        county TEXT COLLATE NOCASE,
+        postcode1 TEXT COLLATE NOCASE,
+        postcode2 TEXT COLLATE NOCASE,
+        contact_name TEXT COLLATE NOCASE,
+        phone1 TEXT COLLATE NOCASE,
+        account_balance INTEGER,
+        invoice_no INTEGER,
+        date TEXT COLLATE NOCASE,
+        net_cost INTEGER,
+        vat_cost INTEGER,
+        gross_cost INTEGER,
+        date_received TEXT COLLATE NOCASE,
+        amount_received INTEGER))"),
+
+    QStringLiteral(R"(CREATE TABLE driver_wages (
+        driver_id INTEGER,
+        job_id INTEGER,
+        job_net_cost INTEGER NOT NULL DEFAULT 0,
+        driver_percentage INTEGER NOT NULL DEFAULT 0,
+        driver_payment REAL NOT NULL DEFAULT 0,
+        Reported TEXT COLLATE NOCASE NOT NULL DEFAULT 'N'))"),
+    QStringLiteral("CREATE INDEX driver_wages_driver ON driver_wages (driver_id, Reported)"),
+
+    QStringLiteral(R"(CREATE TABLE profitability (
+        company_name TEXT COLLATE NOCASE,
+        start_date TEXT COLLATE NOCASE,
+        end_date TEXT COLLATE NOCASE,
+        job_count INTEGER,
+        total_receipts INTEGER,
+        total_costs INTEGER,
+        profit_loss INTEGER))"),
+    QStringLiteral(R"(CREATE TABLE operational_cost (
+        opcost_gross INTEGER NOT NULL DEFAULT 0,
+        opcost_Date TEXT COLLATE NOCASE))"),
+    QStringLiteral(R"(CREATE TABLE jobboard ("Customer Name" TEXT COLLATE NOCASE))"),
+};
+
+struct Migration
+{
+    int version;
+    const QStringList* statements;
+};
+
+const std::vector<Migration>& migrations()
+{
+    static const std::vector<Migration> all = {
+        {1, &kInitialSchema},
+    };
+    return all;
+}
+
+int storedVersion(QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+} // namespace
+
+int currentSchemaVersion() { return migrations().back().version; }
+
+int velmoraApplicationId() { return 0x564c4d52; } // "VLMR"
+
+bool migrateSchema(QSqlDatabase& db, QString* error)
+{
+    const int from = storedVersion(db);
+    if (from < 0) {
+        *error = QObject::tr("The schema version could not be read.");
+        return false;
+    }
+    if (from > currentSchemaVersion()) {
+        *error = QObject::tr("The database was written by a newer version of Velmora "
+                             "(schema %1; this program knows up to %2).")
+                     .arg(from)
+                     .arg(currentSchemaVersion());
+        return false;
+    }
+    if (from == currentSchemaVersion())
+        return true;
+
+    Transaction transaction(db);
+    QSqlQuery query(db);
+    for (const Migration& migration : migrations()) {
+        if (migration.version <= from)
+            continue;
+        for (const QString& statement : *migration.statements) {
+            if (!run(query, statement, {}, error))
+                return false;
+        }
+    }
+    const QString stamp = QStringLiteral("PRAGMA user_version = %1").arg(currentSchemaVersion());
+    const QString owner = QStringLiteral("PRAGMA application_id = %1").arg(velmoraApplicationId());
+    return run(query, stamp, {}, error) && run(query, owner, {}, error) &&
+           transaction.commit(error);
+}
+
+} // namespace velmora

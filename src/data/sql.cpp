@@ -1,0 +1,44 @@
+#include "sql.h"
+
+#include <QSqlError>
+
+namespace velmora {
+
+bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
+{
+    bool ok = query.prepare(sql);
+    if (ok) {
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (!ok && error)
+        *error = query.lastError().text();
+    return ok;
+}
+
+Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)), m_active(m_db.transaction()) {}
+
+Transaction::~Transaction()
+{
+    if (m_active)
+        m_db.rollback();
+}
+
+bool Transaction::commit(QString* error)
+{
+    if (!m_active) {
+        if (error)
+            *error = m_db.lastError().text();
+        return false;
+    }
+    m_active = false;
+    if (m_db.commit())
+        return true;
+    if (error)
+        *error = m_db.lastError().text();
+    m_db.rollback();
+    return false;
+}
+
+} // namespace velmora

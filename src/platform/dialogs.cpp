@@ -1,0 +1,7 @@
+#include "dialogs.h"
+
+namespace velmora {
+
+QString applicationTitle() { return QStringLiteral("Velmora Application"); }
+
+} // namespace velmora

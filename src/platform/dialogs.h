@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace velmora {
+
+// The title of the program's ordinary message boxes.
+QString applicationTitle();
+
+// Everything a screen asks of the operator outside its own fields goes through this
+// seam: the program shows real boxes, the command line writes to the terminal, and
+// tests script the answers and read back every message.
+class Dialogs
+{
+public:
+    enum class Buttons { YesNo, YesNoCancel, OkCancel };
+    enum class Answer { Yes, No, Ok, Cancel };
+
+    virtual ~Dialogs() = default;
+
+    // An information box with an OK button.
+    virtual void information(QWidget* parent, const QString& text,
+                             const QString& title = applicationTitle()) = 0;
+    // An exclamation (warning) box with an OK button.
+    virtual void exclamation(QWidget* parent, const QString& text,
+                             const QString& title = applicationTitle()) = 0;
+    // A box without an icon and with an OK button.
+    virtual void plain(QWidget* parent, const QString& text,
+                       const QString& title = applicationTitle()) = 0;
+    // A question box; returns the button pressed (closing it counts as No or Cancel).
+    virtual Answer question(QWidget* parent, const QString& text,
+                            const QString& title = applicationTitle(),
+                            Buttons buttons = Buttons::YesNo) = 0;
+    // A one-line input box; nullopt when cancelled.
+    virtual std::optional<QString> input(QWidget* parent, const QString& prompt,
+                                         const QString& title = applicationTitle(),
+                                         const QString& proposed = {}) = 0;
+    // File choosers: `filter` in Qt's form ("Text Files (*.txt)"); empty when cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter,
+                                 const QString& proposed) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                 const QString& defaultSuffix, const QString& proposed) = 0;
+    // Shows or ends the busy pointer; calls nest.
+    virtual void setBusy(bool busy) = 0;
+    virtual void beep() = 0;
+};
+
+// Shows the busy pointer for the life of the object.
+class BusyPointer
+{
+public:
+    explicit BusyPointer(Dialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.setBusy(true); }
+    ~BusyPointer() { m_dialogs.setBusy(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    Dialogs& m_dialogs;
+};
+
+} // namespace velmora

@@ -1,0 +1,95 @@
+#include "qtdialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace velmora {
+
+namespace {
+
+void show(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& title)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace
+
+void QtDialogs::information(QWidget* parent, const QString& text, const QString& title)
+{
+    show(parent, QMessageBox::Information, text, title);
+}
+
+void QtDialogs::exclamation(QWidget* parent, const QString& text, const QString& title)
+{
+    show(parent, QMessageBox::Warning, text, title);
+}
+
+void QtDialogs::plain(QWidget* parent, const QString& text, const QString& title)
+{
+    show(parent, QMessageBox::NoIcon, text, title);
+}
+
+Dialogs::Answer QtDialogs::question(QWidget* parent, const QString& text, const QString& title,
+                                    Buttons buttons)
+{
+    QMessageBox::StandardButtons shown = QMessageBox::Yes | QMessageBox::No;
+    if (buttons == Buttons::YesNoCancel)
+        shown |= QMessageBox::Cancel;
+    else if (buttons == Buttons::OkCancel)
+        shown = QMessageBox::Ok | QMessageBox::Cancel;
+    QMessageBox box(QMessageBox::Question, title, text, shown, parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
+}
+
+std::optional<QString> QtDialogs::input(QWidget* parent, const QString& prompt,
+                                        const QString& title, const QString& proposed)
+{
+    bool accepted = false;
+    const QString text =
+        QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, proposed, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return text;
+}
+
+QString QtDialogs::openFileName(QWidget* parent, const QString& title, const QString& filter,
+                                const QString& proposed)
+{
+    return QFileDialog::getOpenFileName(parent, title, proposed, filter);
+}
+
+QString QtDialogs::saveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                const QString& defaultSuffix, const QString& proposed)
+{
+    QFileDialog dialog(parent, title, proposed, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void QtDialogs::setBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtDialogs::beep() { QApplication::beep(); }
+
+} // namespace velmora

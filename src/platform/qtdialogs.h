@@ -1,0 +1,26 @@
+#pragma once
+
+#include "dialogs.h"
+
+namespace velmora {
+
+// Dialogs as real modal windows of the desktop program.
+class QtDialogs final : public Dialogs
+{
+public:
+    void information(QWidget* parent, const QString& text, const QString& title) override;
+    void exclamation(QWidget* parent, const QString& text, const QString& title) override;
+    void plain(QWidget* parent, const QString& text, const QString& title) override;
+    Answer question(QWidget* parent, const QString& text, const QString& title,
+                    Buttons buttons) override;
+    std::optional<QString> input(QWidget* parent, const QString& prompt, const QString& title,
+                                 const QString& proposed) override;
+    QString openFileName(QWidget* parent, const QString& title, const QString& filter,
+                         const QString& proposed) override;
+    QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
+                         const QString& defaultSuffix, const QString& proposed) override;
+    void setBusy(bool busy) override;
+    void beep() override;
+};
+
+} // namespace velmora

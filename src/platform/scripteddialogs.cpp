@@ -1,0 +1,79 @@
+#include "scripteddialogs.h"
+
+namespace velmora {
+
+void ScriptedDialogs::information(QWidget*, const QString& text, const QString& title)
+{
+    shown.append({Kind::Information, title, text});
+}
+
+void ScriptedDialogs::exclamation(QWidget*, const QString& text, const QString& title)
+{
+    shown.append({Kind::Exclamation, title, text});
+}
+
+void ScriptedDialogs::plain(QWidget*, const QString& text, const QString& title)
+{
+    shown.append({Kind::Plain, title, text});
+}
+
+Dialogs::Answer ScriptedDialogs::question(QWidget*, const QString& text, const QString& title,
+                                          Buttons buttons)
+{
+    shown.append({Kind::Question, title, text});
+    if (!answers.isEmpty())
+        return answers.dequeue();
+    ++unanswered;
+    return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+}
+
+std::optional<QString> ScriptedDialogs::input(QWidget*, const QString& prompt,
+                                              const QString& title, const QString&)
+{
+    shown.append({Kind::Input, title, prompt});
+    if (!inputs.isEmpty())
+        return inputs.dequeue();
+    ++unanswered;
+    return std::nullopt;
+}
+
+QString ScriptedDialogs::openFileName(QWidget*, const QString& title, const QString&,
+                                      const QString&)
+{
+    shown.append({Kind::OpenFile, title, QString()});
+    if (!files.isEmpty())
+        return files.dequeue();
+    ++unanswered;
+    return {};
+}
+
+QString ScriptedDialogs::saveFileName(QWidget*, const QString& title, const QString&,
+                                      const QString&, const QString&)
+{
+    shown.append({Kind::SaveFile, title, QString()});
+    if (!files.isEmpty())
+        return files.dequeue();
+    ++unanswered;
+    return {};
+}
+
+void ScriptedDialogs::setBusy(bool busy)
+{
+    busyDepth += busy ? 1 : -1;
+    if (busy)
+        ++busyCount;
+}
+
+void ScriptedDialogs::beep() { ++beeps; }
+
+QStringList ScriptedDialogs::texts() const
+{
+    QStringList all;
+    for (const Shown& box : shown)
+        all.append(box.text);
+    return all;
+}
+
+void ScriptedDialogs::clear() { shown.clear(); }
+
+} // namespace velmora

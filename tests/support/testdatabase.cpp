@@ -1,0 +1,81 @@
+#include "testdatabase.h"
+
+#include "data/database.h"
+#include "data/dates.h"
+#include "data/sql.h"
+
+#include <QSqlQuery>
+#include <QTest>
+
+namespace velmora::test {
+
+namespace {
+int connectionCounter = 0;
+}
+
+TestDatabase::TestDatabase()
+    : m_path(m_dir.filePath(QStringLiteral("taxi.mdb"))),
+      m_connection(QStringLiteral("test-%1").arg(++connectionCounter))
+{
+    QString error;
+    m_db = createDatabase(m_path, m_connection, &error);
+    if (!m_db.isValid())
+        qFatal("test database: %s", qPrintable(error));
+}
+
+TestDatabase::~TestDatabase()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+void TestDatabase::exec(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(m_db);
+    QString error;
+    if (!run(query, sql, values, &error))
+        QFAIL(qPrintable(sql + QStringLiteral(": ") + error));
+}
+
+QVariant TestDatabase::value(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(m_db);
+    QString error;
+    if (!run(query, sql, values, &error))
+        qWarning("%s: %s", qPrintable(sql), qPrintable(error));
+    return query.next() ? query.value(0) : QVariant();
+}
+
+int TestDatabase::addVehicleType(const QString& name)
+{
+    exec(QStringLiteral("insert into vehicle_types (vehicledescription) values (?)"), {name});
+    return value(QStringLiteral("select max(vehicletypeid) from vehicle_types")).toInt();
+}
+
+int TestDatabase::addDriver(const QString& name)
+{
+    exec(QStringLiteral("insert into drivers (driver_name) values (?)"), {name});
+    return value(QStringLiteral("select max(driver_id) from drivers")).toInt();
+}
+
+int TestDatabase::addJob(const QString& prefix, QDate date, const QString& time,
+                         const QString& passenger, const QString& status, int vehicleType,
+                         int driver)
+{
+    QSqlQuery query(m_db);
+    QString error;
+    if (!run(query,
+             QStringLiteral("insert into jobs (job_prefix, date, time, passenger_name, "
+                            "address_from, address_to, record_status, vehicle_type, driver) "
+                            "values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+             {prefix, storedDate(date), time, passenger, QStringLiteral("Station"),
+              QStringLiteral("Airport"), status, vehicleType, driver},
+             &error))
+        qFatal("addJob: %s", qPrintable(error));
+    return value(QStringLiteral("select job_id from jobs where rowid = ?"),
+                 {query.lastInsertId()})
+        .toInt();
+}
+
+} // namespace velmora::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+namespace velmora::test {
+
+// A new, empty Velmora database in a temporary folder, removed with the object.
+class TestDatabase
+{
+public:
+    TestDatabase();
+    ~TestDatabase();
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
+    QSqlDatabase& db() { return m_db; }
+    QString path() const { return m_path; }
+    QString folder() const { return m_dir.path(); }
+
+    // Runs one statement with bound values; fails the current test when it fails.
+    void exec(const QString& sql, const QVariantList& values = {});
+    // The first column of the first row of a query, or an invalid QVariant.
+    QVariant value(const QString& sql, const QVariantList& values = {});
+
+    // Convenience rows for tests; each returns the new row's id.
+    int addVehicleType(const QString& name);
+    int addDriver(const QString& name);
+    // A job with a vehicle type; returns the job number the counter gave it.
+    int addJob(const QString& prefix, QDate date, const QString& time, const QString& passenger,
+               const QString& status, int vehicleType, int driver = 0);
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    QString m_connection;
+    QSqlDatabase m_db;
+};
+
+} // namespace velmora::test
