@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace velmora::cli {
+
+// What a parsed subcommand runs: returns the process exit code.
+using CommandAction = std::function<int()>;
+
+// Each subcommand lives in its own file and registers itself with a function of this
+// shape, which adds the subcommand to `app` and, when it is chosen, sets `action`.
+using CommandRegistrar = void (*)(CLI::App& app, CommandAction& action);
+
+// Every subcommand of velmora-cli, in the order --help lists them (commands.cpp).
+const std::vector<CommandRegistrar>& commands();
+
+} // namespace velmora::cli
