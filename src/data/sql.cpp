@@ -2,6 +2,8 @@
 
 #include <QSqlError>
 
+#include <utility>
+
 namespace velmora {
 
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)

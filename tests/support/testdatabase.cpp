@@ -35,7 +35,7 @@ void TestDatabase::exec(const QString& sql, const QVariantList& values)
     QSqlQuery query(m_db);
     QString error;
     if (!run(query, sql, values, &error))
-        QFAIL(qPrintable(sql + QStringLiteral(": ") + error));
+        qFatal("%s: %s", qPrintable(sql), qPrintable(error));
 }
 
 QVariant TestDatabase::value(const QString& sql, const QVariantList& values)
@@ -43,7 +43,7 @@ QVariant TestDatabase::value(const QString& sql, const QVariantList& values)
     QSqlQuery query(m_db);
     QString error;
     if (!run(query, sql, values, &error))
-        qWarning("%s: %s", qPrintable(sql), qPrintable(error));
+        qFatal("%s: %s", qPrintable(sql), qPrintable(error));
     return query.next() ? query.value(0) : QVariant();
 }
 

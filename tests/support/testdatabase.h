@@ -21,9 +21,9 @@ public:
     QString path() const { return m_path; }
     QString folder() const { return m_dir.path(); }
 
-    // Runs one statement with bound values; fails the current test when it fails.
+    // Runs one statement with bound values; a failing statement ends the test run.
     void exec(const QString& sql, const QVariantList& values = {});
-    // The first column of the first row of a query, or an invalid QVariant.
+    // The first column of the first row of a query (invalid when there is no row).
     QVariant value(const QString& sql, const QVariantList& values = {});
 
     // Convenience rows for tests; each returns the new row's id.

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QColor>
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <vector>
+
+namespace velmora {
+
+// One outstanding job as the board shows it.
+struct BoardRow
+{
+    QString prefix;
+    qint64 jobId = 0;
+    QDate date;
+    QString status;
+    QString time; // hours and minutes, "HH:MM"
+    QString passenger;
+    QString from;
+    QString to;
+    QString vehicle;
+    QString driver; // empty when the job's driver no longer exists
+};
+
+// The colour of a job's status cell: orange on board, blue just completed, otherwise
+// red for a future job and green for one due today or earlier.
+QColor statusColour(const QString& status, QDate date, QDate today);
+
+// Reads every job not completed, in pick-up order (date, then time). Jobs whose vehicle
+// type no longer exists are left out; a missing driver leaves the driver empty. Stops
+// at the first row that lacks a value it needs, or on a database error, returning false
+// with the reason in *error; the rows read before it stay in *rows.
+bool readBoard(const QSqlDatabase& db, std::vector<BoardRow>* rows, QString* error);
+
+} // namespace velmora

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QSqlDatabase>
+
+class QMenu;
+
+namespace velmora {
+
+class BoardModel;
+class BoardView;
+class Dialogs;
+
+// The main window ("Current Jobs"): the board of outstanding jobs and the menus from
+// which every other screen is opened. It lives from login to the end of the program;
+// closing it ends the program.
+class frmmain final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Builds the window and the board; call load_board() (as start() does) to fill it.
+    frmmain(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // The window's opening: headings, then the board, with the support message when
+    // the board cannot be read.
+    void start();
+
+    // Clears the grid and sets its eleven columns and headings; true when done.
+    bool set_board_headings();
+    // Rebuilds the board from the database; false (after the board's own message where
+    // there is one) when the grid or the jobs could not be read.
+    bool load_board();
+
+    BoardModel* board() const { return m_model; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildBookingsMenu();
+    void buildAdministrationMenu();
+    void buildManagementMenu();
+    void buildAccountsMenu();
+    void buildReportingMenu();
+    void buildHelpMenu();
+    // Adds an entry that is disabled because its screen is not part of this build.
+    void addUnavailable(QMenu* menu, const QString& caption);
+    void showAbout();
+    QString systemInfo() const;
+
+    QSqlDatabase m_db;
+    Dialogs& m_dialogs;
+    BoardModel* m_model;
+    BoardView* m_view;
+};
+
+} // namespace velmora

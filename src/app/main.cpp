@@ -1,0 +1,26 @@
+#include "app/startup.h"
+#include "data/database.h"
+#include "platform/qtdialogs.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Velmora back office"));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption database(QStringLiteral("database"),
+                                      QStringLiteral("The database file to open."),
+                                      QStringLiteral("PATH"));
+    options.addOption(database);
+    options.process(application);
+
+    velmora::QtDialogs dialogs;
+    return velmora::runProgram(velmora::databasePath(options.value(database)), dialogs);
+}

@@ -1,0 +1,60 @@
+#include "startup.h"
+
+#include "data/database.h"
+#include "frmlogin.h"
+#include "frmmain.h"
+#include "frmsplash.h"
+#include "platform/dialogs.h"
+
+#include <QApplication>
+
+namespace velmora {
+
+QString programConnectionName() { return QStringLiteral("velmora"); }
+
+QSqlDatabase open_database(const QString& path, Dialogs& dialogs)
+{
+    QString error;
+    QSqlDatabase db = openDatabase(path, programConnectionName(), &error);
+    if (!db.isValid())
+        dialogs.information(nullptr, error);
+    return db;
+}
+
+namespace {
+
+int runWithDatabase(QSqlDatabase db, Dialogs& dialogs)
+{
+    frmLogin login(db, dialogs);
+    if (login.exec() != QDialog::Accepted)
+        return 0;
+    frmmain main(db, dialogs);
+    main.show();
+    main.start();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int runFromLogin(const QString& databasePath, Dialogs& dialogs)
+{
+    int code = 1;
+    {
+        QSqlDatabase db = open_database(databasePath, dialogs);
+        if (db.isValid())
+            code = runWithDatabase(db, dialogs);
+        else
+            dialogs.information(nullptr, QObject::tr("Bugger it cocked up again"));
+    }
+    QSqlDatabase::removeDatabase(programConnectionName());
+    return code;
+}
+
+int runProgram(const QString& databasePath, Dialogs& dialogs)
+{
+    frmSplash splash;
+    splash.exec();
+    return runFromLogin(databasePath, dialogs);
+}
+
+} // namespace velmora

@@ -1,0 +1,101 @@
+#include "frmtype_table.h"
+
+#include "platform/dialogs.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTreeWidget>
+
+namespace velmora {
+
+frmtype_table::frmtype_table(const TypeTable& table, QSqlDatabase db, Dialogs& dialogs,
+                             QWidget* parent)
+    : QMainWindow(parent), m_table(table), m_db(std::move(db)), m_dialogs(dialogs),
+      m_field(new QLineEdit), m_list(new QTreeWidget)
+{
+    setObjectName(QStringLiteral("frmtype_table"));
+    setWindowTitle(m_table.caption);
+
+    auto* save = new QAction(QStringLiteral("&Save"), this);
+    save->setObjectName(QStringLiteral("mnusave"));
+    auto* exit = new QAction(QStringLiteral("&Exit"), this);
+    exit->setObjectName(QStringLiteral("mnuexit"));
+    menuBar()->addAction(save);
+    menuBar()->addAction(exit);
+
+    auto* label = new QLabel(m_table.label);
+    label->setObjectName(QStringLiteral("lbltype"));
+    label->setBuddy(m_field);
+    m_field->setObjectName(m_table.fieldName);
+    m_field->setToolTip(m_table.tip);
+
+    m_list->setObjectName(QStringLiteral("ListView1"));
+    m_list->setColumnCount(2);
+    m_list->setHeaderLabels({QStringLiteral("ID"), m_table.heading});
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    auto* central = new QWidget;
+    auto* layout = new QGridLayout(central);
+    layout->addWidget(label, 0, 0);
+    layout->addWidget(m_field, 0, 1);
+    layout->addWidget(m_list, 1, 0, 1, 2);
+    setCentralWidget(central);
+    setTabOrder(m_field, m_list);
+    m_field->setFocus();
+    resize(420, 360);
+
+    connect(save, &QAction::triggered, this, &frmtype_table::save);
+    connect(m_field, &QLineEdit::returnPressed, this, &frmtype_table::save);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+}
+
+bool frmtype_table::fill_list()
+{
+    QString error;
+    const auto entries = listTypes(m_db, m_table, &error);
+    if (!entries) {
+        m_dialogs.information(this, error);
+        return false;
+    }
+    m_list->clear();
+    if (entries->isEmpty()) {
+        m_dialogs.information(this, m_table.emptyTableMessage);
+        return false;
+    }
+    for (const TypeEntry& entry : *entries)
+        m_list->addTopLevelItem(new QTreeWidgetItem({QString::number(entry.id), entry.name}));
+    return true;
+}
+
+void frmtype_table::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_opened) {
+        m_opened = true;
+        fill_list();
+    }
+}
+
+void frmtype_table::save()
+{
+    if (m_field->text().isEmpty()) {
+        m_dialogs.information(this, m_table.emptyInputMessage);
+        m_field->setFocus();
+        return;
+    }
+    QString error;
+    if (!appendType(m_db, m_table, m_field->text(), &error)) {
+        m_dialogs.information(this, error);
+        m_field->setFocus();
+        return;
+    }
+    fill_list();
+    m_field->clear();
+    m_field->setFocus();
+}
+
+} // namespace velmora

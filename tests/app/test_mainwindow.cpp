@@ -1,0 +1,140 @@
+#include "app/frmmain.h"
+#include "app/screenopener.h"
+#include "platform/scripteddialogs.h"
+#include "reference/frmtype_table.h"
+#include "testdatabase.h"
+
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTest>
+
+using velmora::test::TestDatabase;
+
+namespace {
+
+// "Menu/Entry" for every entry of the menu bar, with a "-" suffix on disabled ones.
+QStringList menuEntries(const QList<QAction*>& actions, const QString& path = {})
+{
+    QStringList entries;
+    for (QAction* action : actions) {
+        if (action->isSeparator())
+            continue;
+        const QString name = path.isEmpty() ? action->text() : path + QLatin1Char('/') + action->text();
+        if (action->menu())
+            entries += menuEntries(action->menu()->actions(), name);
+        else
+            entries << name + (action->isEnabled() ? QString() : QStringLiteral(" -"));
+    }
+    return entries;
+}
+
+QAction* findEntry(QWidget* window, const QString& text)
+{
+    for (QAction* action : window->findChildren<QAction*>()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+// A screen that reports during its opening that it cannot be used.
+class RefusingScreen : public QWidget
+{
+public:
+    explicit RefusingScreen(const QString& value)
+    {
+        auto* flag = new QLineEdit(this);
+        flag->setObjectName(QStringLiteral("txtload"));
+        flag->hide();
+        flag->setText(value);
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void menuBarAsTheOperatorSeesIt()
+    {
+        TestDatabase t;
+        velmora::ScriptedDialogs dialogs;
+        velmora::frmmain window(t.db(), dialogs);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Current Jobs"));
+        const QStringList expected = {
+            "&Bookings/&Input Jobs, Receipts And Paymnts  -",
+            "&Bookings/&Load Transfer File -",
+            "&Bookings/&Jobs Without Costs  -",
+            "&Administration/&Operational Data/&Account Address Maintenance -",
+            "&Administration/&Operational Data/&Driver Address Maintenance -",
+            "&Administration/&Operational Data/&Vehicles -",
+            "&Administration/&Reference Data/&Payment Type",
+            "&Administration/&Reference Data/&Vehicle Types",
+            "&Administration/&Reference Data/&Income and Expense Types",
+            "&Administration/&Reference Data/&Address Types",
+            "&Administration/&Reference Data/&Set Invoice And Job Sheet Parameters -",
+            "&Administration/&Backup And Archive -",
+            "&Management Functions/&Company Name -",
+            "&Management Functions/&Produce Invoices -",
+            "&Management Functions/&View / Reprint Invoice -",
+            "&Management Functions/&Jobs Not Invoiced -",
+            "&Management Functions/&Maintain Users -",
+            "&Management Functions/Jo&b Count -",
+            "&Accounts/&Record Payments -",
+            "&Accounts/Rep&ort On Profitability -",
+            "&Accounts/Cr&eate Driver Payment Slips -",
+            "&Accounts/&Income By Driver -",
+            "&Reporting/&Accounts List -",
+            "&Reporting/A&ged Debt Report -",
+            "&Reporting/&Vehicles -",
+            "&Reporting/&Drivers Jobs -",
+            "Help/&About",
+            "Help/&Contents -",
+            "&Exit",
+        };
+        QCOMPARE(menuEntries(window.menuBar()->actions()), expected);
+    }
+
+    void typeTablesOpenFromTheMenu_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("payment") << "&Payment Type" << "Payment Types";
+        QTest::newRow("vehicle") << "&Vehicle Types" << "Maintain Vehicle Types";
+        QTest::newRow("income") << "&Income and Expense Types"
+                                << "Maintain Income And Expenditure Types";
+        QTest::newRow("address") << "&Address Types" << "Maintain Address Types";
+    }
+    void typeTablesOpenFromTheMenu()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, caption);
+        TestDatabase t;
+        velmora::ScriptedDialogs dialogs;
+        velmora::frmmain window(t.db(), dialogs);
+        findEntry(&window, entry)->trigger();
+        const auto screens = window.findChildren<velmora::frmtype_table*>();
+        QCOMPARE(screens.size(), 1);
+        QCOMPARE(screens.first()->windowTitle(), caption);
+        QVERIFY(screens.first()->isVisible());
+        QVERIFY(screens.first()->isWindow());
+    }
+
+    void screenOpenFlags()
+    {
+        QWidget opener;
+        QPointer<QWidget> refused = new RefusingScreen(QStringLiteral("F"));
+        QVERIFY(!velmora::openScreen(&opener, refused, QStringLiteral("txtload"),
+                                     QStringLiteral("F")));
+        QTRY_VERIFY(refused.isNull()); // closed and deleted
+        QPointer<QWidget> usable = new RefusingScreen(QString());
+        QVERIFY(velmora::openScreen(&opener, usable, QStringLiteral("txtload"),
+                                    QStringLiteral("F")));
+        QVERIFY(usable && usable->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"

@@ -1,0 +1,65 @@
+#include "data/operators.h"
+#include "testdatabase.h"
+
+#include <QTest>
+
+using velmora::LoginCheck;
+using velmora::test::TestDatabase;
+
+class TestOperators : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void passwordsAreStoredAsSaltedHashes()
+    {
+        TestDatabase t;
+        QString error;
+        QVERIFY(velmora::addOperator(t.db(), QStringLiteral("Sandra"), QStringLiteral("Secret1"),
+                                     QStringLiteral("Boss"), &error));
+        QVERIFY(velmora::addOperator(t.db(), QStringLiteral("Dave"), QStringLiteral("Secret1"),
+                                     QStringLiteral("Data Input"), &error));
+        const QString sandra =
+            t.value(QStringLiteral("select Password from passwords where user_name = 'sandra'"))
+                .toString();
+        const QString dave =
+            t.value(QStringLiteral("select Password from passwords where user_name = 'dave'"))
+                .toString();
+        QVERIFY(!sandra.contains(QLatin1String("Secret1")));
+        QVERIFY(sandra.startsWith(QLatin1String("$argon2id$")));
+        QVERIFY(sandra != dave); // salted
+    }
+
+    void loginMatchesNameInAnyCaseAndPasswordExactly()
+    {
+        TestDatabase t;
+        QString error;
+        QVERIFY(velmora::addOperator(t.db(), QStringLiteral("Sandra"), QStringLiteral("Secret1"),
+                                     QStringLiteral("Boss"), &error));
+        const LoginCheck ok =
+            velmora::checkLogin(t.db(), QStringLiteral("SANDRA"), QStringLiteral("Secret1"));
+        QCOMPARE(ok.result, LoginCheck::Result::Accepted);
+        QCOMPARE(ok.securityLevel, QStringLiteral("Boss"));
+        QCOMPARE(velmora::checkLogin(t.db(), QStringLiteral("sandra"), QStringLiteral("secret1"))
+                     .result,
+                 LoginCheck::Result::Refused);
+        QCOMPARE(velmora::checkLogin(t.db(), QStringLiteral("Nobody"), QStringLiteral("Secret1"))
+                     .result,
+                 LoginCheck::Result::Refused);
+        QCOMPARE(velmora::checkLogin(t.db(), QStringLiteral("O'Neil"), QStringLiteral("x")).result,
+                 LoginCheck::Result::Refused);
+    }
+
+    void oneRowPerName()
+    {
+        TestDatabase t;
+        QString error;
+        QVERIFY(velmora::addOperator(t.db(), QStringLiteral("Sandra"), QStringLiteral("a"),
+                                     QStringLiteral("Boss"), &error));
+        QVERIFY(!velmora::addOperator(t.db(), QStringLiteral("SANDRA"), QStringLiteral("b"),
+                                      QStringLiteral("Boss"), &error));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOperators)
+#include "test_operators.moc"
