@@ -1,7 +1,12 @@
 #include "command.h"
 
 #include <CLI/CLI.hpp>
+#include <QDir>
 #include <QGuiApplication>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -9,6 +14,14 @@ int main(int argc, char** argv)
     // screen: run without a display unless the caller chose a platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a desktop session there is no runtime folder; give Qt a private one so
+    // that it does not warn on every run.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/velmora-runtime-" +
+                                   QByteArray::number(static_cast<qint64>(::getuid()));
+        if (::mkdir(runtime.constData(), 0700) == 0 || errno == EEXIST)
+            qputenv("XDG_RUNTIME_DIR", runtime);
+    }
     QGuiApplication application(argc, argv);
 
     CLI::App app{"Velmora batch tools"};

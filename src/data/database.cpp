@@ -99,7 +99,8 @@ QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QS
 
 QSqlDatabase createDatabase(const QString& path, const QString& connectionName, QString* error)
 {
-    if (QFileInfo::exists(path)) {
+    const QFileInfo existing(path);
+    if (existing.exists() || existing.isSymLink()) {
         *error = QObject::tr("The file '%1' already exists; it has been left untouched.").arg(path);
         return {};
     }

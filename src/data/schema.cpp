@@ -308,6 +308,10 @@ bool migrateSchema(QSqlDatabase& db, QString* error)
         return true;
 
     Transaction transaction(db);
+    if (!transaction.isActive()) {
+        *error = QObject::tr("The schema upgrade could not begin a transaction.");
+        return false;
+    }
     QSqlQuery query(db);
     for (const Migration& migration : migrations()) {
         if (migration.version <= from)

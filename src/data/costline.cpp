@@ -1,0 +1,67 @@
+#include "costline.h"
+
+#include <QRegularExpression>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::int64_t kUnitsPerPenny = 100;
+constexpr std::int64_t kLargestAmount = 99'999'999'999 * kUnitsPerPenny; // 999,999,999.99
+
+// numerator / denominator (> 0) to the nearest whole number, halves away from zero.
+std::int64_t divideRounded(std::int64_t numerator, std::int64_t denominator)
+{
+    const std::int64_t magnitude = numerator < 0 ? -numerator : numerator;
+    const std::int64_t quotient = (magnitude + denominator / 2) / denominator;
+    return numerator < 0 ? -quotient : quotient;
+}
+
+} // namespace
+
+std::optional<Money> parseLineAmount(QStringView text)
+{
+    const auto amount = Money::parse(text);
+    if (!amount || amount->stored() > kLargestAmount || amount->stored() < -kLargestAmount)
+        return std::nullopt;
+    return amount->roundedToPence();
+}
+
+std::optional<int> parsePercent(QStringView text)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(^\s*(\d{1,3})?(?:\.(\d*))?\s*$)"));
+    const auto match = pattern.match(text);
+    if (!match.hasMatch() || (match.capturedLength(1) == 0 && match.capturedLength(2) == 0))
+        return std::nullopt;
+    int whole = match.captured(1).toInt();
+    const QStringView fraction = match.capturedView(2);
+    if (!fraction.isEmpty() && fraction.front() >= u'5')
+        ++whole;
+    if (whole > 100)
+        return std::nullopt;
+    return whole;
+}
+
+Money percentOf(Money amount, int percent)
+{
+    return Money::fromPence(divideRounded(amount.stored() * percent, 100 * kUnitsPerPenny));
+}
+
+Money vatOn(Money amount)
+{
+    return Money::fromPence(divideRounded(amount.stored() * kVatPerMille, 1000 * kUnitsPerPenny));
+}
+
+CostFigures costFigures(Money gross, int discountPercent, bool bearsVat)
+{
+    CostFigures figures;
+    figures.gross = gross.roundedToPence();
+    figures.discountPercent = discountPercent;
+    figures.discount = percentOf(figures.gross, discountPercent);
+    if (bearsVat)
+        figures.vat = vatOn(figures.netOfDiscount());
+    figures.net = figures.netOfDiscount() + figures.vat;
+    return figures;
+}
+
+} // namespace velmora

@@ -1,0 +1,273 @@
+#include "data/database.h"
+#include "data/operators.h"
+#include "data/sql.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using velmora::LoginCheck;
+
+namespace {
+
+struct Outcome
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs `velmora-cli init` with `arguments`, `input` on its standard input.
+Outcome init(const QStringList& arguments, const QByteArray& input,
+             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(VELMORA_CLI), QStringList{QStringLiteral("init")} + arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    Outcome outcome;
+    // A guard against a hang, not a measure of speed.
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return outcome;
+    outcome.exitCode = process.exitCode();
+    outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    outcome.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return outcome;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The file that init wrote, opened as the program opens it.
+class Opened
+{
+public:
+    explicit Opened(const QString& path)
+    {
+        QString error;
+        m_db = velmora::openDatabase(path, QStringLiteral("test-cli-init"), &error);
+        if (!m_db.isValid())
+            qWarning("%s", qPrintable(error));
+    }
+    ~Opened()
+    {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("test-cli-init"));
+    }
+    Opened(const Opened&) = delete;
+    Opened& operator=(const Opened&) = delete;
+
+    bool isValid() const { return m_db.isValid(); }
+    QSqlDatabase& db() { return m_db; }
+    QVariant value(const QString& sql)
+    {
+        QSqlQuery query(m_db);
+        return query.exec(sql) && query.next() ? query.value(0) : QVariant();
+    }
+
+private:
+    QSqlDatabase m_db;
+};
+
+} // namespace
+
+class TestCliInit : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void createsTheDatabaseWithAnAdministrator()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("new/taxi.mdb"));
+        const Outcome outcome = init({QStringLiteral("--database"), path,
+                                      QStringLiteral("--operator"), QStringLiteral("Sandra")},
+                                     "Open Sesame 1\n");
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.out.contains(path), qPrintable(outcome.out));
+        QVERIFY2(outcome.out.contains(QLatin1String("Sandra")), qPrintable(outcome.out));
+
+        Opened file(path);
+        QVERIFY(file.isValid());
+        const LoginCheck login = velmora::checkLogin(file.db(), QStringLiteral("sandra"),
+                                                     QStringLiteral("Open Sesame 1"));
+        QCOMPARE(login.result, LoginCheck::Result::Accepted);
+        QCOMPARE(login.securityLevel, QStringLiteral("Administrator"));
+        QCOMPARE(velmora::checkLogin(file.db(), QStringLiteral("Sandra"),
+                                     QStringLiteral("open sesame 1"))
+                     .result,
+                 LoginCheck::Result::Refused);
+        const QString stored =
+            file.value(QStringLiteral("select Password from passwords")).toString();
+        QVERIFY(!stored.isEmpty());
+        QVERIFY(!stored.contains(QLatin1String("Open Sesame")));
+        QCOMPARE(file.value(QStringLiteral("select count(*) from passwords")).toInt(), 1);
+
+        QCOMPARE(file.value(QStringLiteral("select count(*) from invoice_prints")).toInt(), 1);
+        QCOMPARE(file.value(QStringLiteral("select invoice_copies from invoice_prints")).toInt(),
+                 1);
+        QCOMPARE(
+            file.value(QStringLiteral("select driver_sheet_copies from invoice_prints")).toInt(),
+            1);
+        QCOMPARE(file.value(QStringLiteral("select count(*) from jobs")).toInt(), 0);
+    }
+
+    void readsOnlyTheFirstLine_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::newRow("two lines") << QByteArray("first\nsecond\n");
+        QTest::newRow("windows line end") << QByteArray("first\r\nsecond\r\n");
+        QTest::newRow("no line end") << QByteArray("first");
+    }
+
+    void readsOnlyTheFirstLine()
+    {
+        QFETCH(QByteArray, input);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        QCOMPARE(init({QStringLiteral("--database"), path, QStringLiteral("--operator"),
+                       QStringLiteral("Dave")},
+                      input)
+                     .exitCode,
+                 0);
+        Opened file(path);
+        QVERIFY(file.isValid());
+        QCOMPARE(
+            velmora::checkLogin(file.db(), QStringLiteral("Dave"), QStringLiteral("first")).result,
+            LoginCheck::Result::Accepted);
+    }
+
+    void refusesAnExistingFile_data()
+    {
+        QTest::addColumn<bool>("velmoraFile");
+        QTest::newRow("some other file") << false;
+        QTest::newRow("a Velmora database") << true;
+    }
+
+    void refusesAnExistingFile()
+    {
+        QFETCH(bool, velmoraFile);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        const QStringList arguments = {QStringLiteral("--database"), path,
+                                       QStringLiteral("--operator"), QStringLiteral("Mallory")};
+        if (velmoraFile) {
+            QCOMPARE(init({QStringLiteral("--database"), path, QStringLiteral("--operator"),
+                           QStringLiteral("Sandra")},
+                          "first\n")
+                         .exitCode,
+                     0);
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Accounts to keep\n");
+        }
+        const QByteArray before = contents(path);
+        QVERIFY(!before.isEmpty());
+
+        const Outcome outcome = init(arguments, "second\n");
+        QVERIFY(outcome.exitCode > 0);
+        QVERIFY2(outcome.err.contains(QLatin1String("already exists")), qPrintable(outcome.err));
+        QVERIFY(outcome.out.isEmpty());
+        QCOMPARE(contents(path), before);
+
+        const Outcome demo = init(arguments + QStringList{QStringLiteral("--demo")}, "second\n");
+        QVERIFY(demo.exitCode > 0);
+        QCOMPARE(contents(path), before);
+    }
+
+    void refusesAnEmptyPassword_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::newRow("nothing") << QByteArray();
+        QTest::newRow("empty line") << QByteArray("\n");
+        QTest::newRow("empty first line") << QByteArray("\nsecret\n");
+    }
+
+    void refusesAnEmptyPassword()
+    {
+        QFETCH(QByteArray, input);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        const Outcome outcome = init({QStringLiteral("--database"), path,
+                                      QStringLiteral("--operator"), QStringLiteral("Sandra")},
+                                     input);
+        QVERIFY(outcome.exitCode > 0);
+        QVERIFY2(outcome.err.contains(QLatin1String("password")), qPrintable(outcome.err));
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void refusesAMissingOrBlankOperator_data()
+    {
+        QTest::addColumn<QStringList>("operatorArguments");
+        QTest::newRow("missing") << QStringList();
+        QTest::newRow("empty") << QStringList{QStringLiteral("--operator"), QString()};
+        QTest::newRow("blank") << QStringList{QStringLiteral("--operator"), QStringLiteral("  ")};
+    }
+
+    void refusesAMissingOrBlankOperator()
+    {
+        QFETCH(QStringList, operatorArguments);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        const Outcome outcome =
+            init(QStringList{QStringLiteral("--database"), path} + operatorArguments, "secret\n");
+        QVERIFY(outcome.exitCode > 0);
+        QVERIFY(!outcome.err.isEmpty());
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void takesThePathFromTheEnvironmentWhenNoneIsGiven()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("from-environment.mdb"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("VELMORA_DATABASE"), path);
+        const Outcome outcome =
+            init({QStringLiteral("--operator"), QStringLiteral("Sandra")}, "secret\n", environment);
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY(outcome.out.contains(path));
+        Opened file(path);
+        QVERIFY(file.isValid());
+        QCOMPARE(velmora::checkLogin(file.db(), QStringLiteral("Sandra"), QStringLiteral("secret"))
+                     .result,
+                 LoginCheck::Result::Accepted);
+    }
+
+    void demoAddsTheFirmBesideTheOperator()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        const Outcome outcome =
+            init({QStringLiteral("--database"), path, QStringLiteral("--operator"),
+                  QStringLiteral("Sandra"), QStringLiteral("--demo")},
+                 "secret\n");
+        QCOMPARE(outcome.exitCode, 0);
+        Opened file(path);
+        QVERIFY(file.isValid());
+        QCOMPARE(velmora::checkLogin(file.db(), QStringLiteral("Sandra"), QStringLiteral("secret"))
+                     .result,
+                 LoginCheck::Result::Accepted);
+        QCOMPARE(file.value(QStringLiteral("select count(*) from company")).toInt(), 1);
+        QVERIFY(file.value(QStringLiteral("select count(*) from jobs")).toInt() > 0);
+        // Its jobs lie around the day it reports.
+        const QRegularExpression day(QStringLiteral("around (\\d{4}-\\d\\d-\\d\\d)"));
+        const QString today = day.match(outcome.out).captured(1);
+        QVERIFY2(!today.isEmpty(), qPrintable(outcome.out));
+        QSqlQuery query(file.db());
+        QVERIFY(velmora::run(query, QStringLiteral("select count(*) from jobs where date = ?"),
+                             {today}));
+        QVERIFY(query.next() && query.value(0).toInt() > 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliInit)
+#include "test_cli_init.moc"
