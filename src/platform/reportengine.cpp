@@ -1,0 +1,28 @@
+#include "reportengine.h"
+
+#include "dialogs.h"
+#include "reports/reportfolder.h"
+
+namespace velmora {
+
+int ReportEngine::start()
+{
+    m_error = run(m_file, m_destination);
+    return m_error.number;
+}
+
+bool printReport(ReportEngine& engine, Dialogs& dialogs, QWidget* parent, const QString& fileName,
+                 int destination)
+{
+    engine.setReportFile(reports::reportPath(fileName));
+    engine.setDestination(destination);
+    if (engine.start() == 0)
+        return true;
+    dialogs.exclamation(parent,
+                        QString::number(engine.lastErrorNumber()) + QLatin1Char(' ') +
+                            engine.lastErrorText(),
+                        QStringLiteral("Report Error"));
+    return false;
+}
+
+} // namespace velmora

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "reporterror.h"
+
+#include <QPageLayout>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace velmora::reports {
+
+// One named list of rows for the template: a read-only query, run once for the report
+// (a top-level section) or once per row of the enclosing section, with that row's columns
+// bound to the query's :name placeholders.
+struct DataSection
+{
+    QString name;
+    QString sql;
+    int line = 0;      // where the query text starts in the file
+    QStringList money; // columns holding ten-thousandths, shown as 1,234.50
+    QStringList dates; // columns holding stored dates, shown as dd/MM/yyyy
+    std::vector<DataSection> children;
+};
+
+// A report definition file, read and checked.
+struct ReportDefinition
+{
+    QString path;
+    QString title;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    bool pageNumbers = true; // a footer with the title and "Page n of N" on every page
+    bool fitToPage = false;  // the whole content scaled to fill one page
+    std::vector<DataSection> data;
+    QString style;      // CSS added to the house style
+    QString layout;     // the mustache template that renders to rich text
+    int layoutLine = 0; // where the template text starts in the file
+};
+
+// Reads the definition file at `path`. Returns nullopt with FileMissing, FileUnreadable
+// or Malformed (naming the file and line) in *error when it cannot be used.
+std::optional<ReportDefinition> loadDefinition(const QString& path, ReportError* error);
+
+// "The report file '<path>', line <line>", the place every later error names.
+QString placeInFile(const QString& path, int line);
+
+} // namespace velmora::reports

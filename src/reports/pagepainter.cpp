@@ -1,0 +1,211 @@
+#include "pagepainter.h"
+
+#include "data/dates.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace velmora::reports {
+
+namespace {
+
+const QString kFontFamily = QStringLiteral("DejaVu Sans");
+
+// The house font at `points`. The faint letter spacing turns ligatures off, so that a PDF's
+// text reads back and searches as it was written ("office", not "o\uFB03ce").
+QFont houseFont(qreal points)
+{
+    QFont font(kFontFamily);
+    font.setPointSizeF(points);
+    font.setLetterSpacing(QFont::PercentageSpacing, 100.1);
+    return font;
+}
+
+// The look every report shares; a definition's own style is added after it. The text
+// engine reads lengths in px only, which are points here (see kLayoutDpi).
+const QString kHouseStyle = QStringLiteral(R"(
+body { font-family: "DejaVu Sans"; font-size: 9pt; color: #1d2731; }
+p { margin-top: 0; margin-bottom: 0; }
+h1 { font-size: 17pt; font-weight: bold; color: #16324f; margin-top: 0; margin-bottom: 2px; }
+h2 { font-size: 12pt; font-weight: bold; color: #16324f; margin-top: 12px; margin-bottom: 4px; }
+h3 { font-size: 10pt; font-weight: bold; color: #16324f; margin-top: 10px; margin-bottom: 3px; }
+.muted { color: #66727f; }
+.small { font-size: 8pt; }
+.title { font-size: 15pt; font-weight: bold; color: #16324f; }
+table.grid { border-collapse: collapse; }
+table.grid th { background-color: #16324f; color: #ffffff; font-weight: bold;
+                padding: 5px 6px 5px 6px; text-align: left; white-space: nowrap; }
+table.grid td { padding: 4px 6px 4px 6px; border-bottom: 1px solid #dde3e8; }
+table.grid tr.group td { background-color: #e8eef4; font-weight: bold; color: #16324f;
+                         padding-top: 6px; border-bottom: 1px solid #b8c4cf; }
+table.grid tr.total td { font-weight: bold; border-top: 1px solid #16324f;
+                         border-bottom: 0; padding-bottom: 8px; }
+table.grid tr.grand td { font-weight: bold; background-color: #dbe4ed;
+                         border-top: 2px solid #16324f; border-bottom: 2px solid #16324f; }
+table.grid th.num, table.grid td.num { text-align: right; }
+.past { color: #b3261e; font-weight: bold; }
+.page-break { page-break-before: always; }
+)");
+
+// Rich text is laid out in points: the text engine reads CSS lengths (padding, margins,
+// borders) as pixels of the layout device, so a 72 dpi layout makes them points whatever
+// the resolution of the printer or PDF, and the painter scales the layout to the device.
+constexpr qreal kLayoutDpi = 72;
+constexpr qreal kInchesPerMetre = 1 / 0.0254;
+
+QImage pointDevice()
+{
+    QImage image(1, 1, QImage::Format_Mono);
+    image.setDotsPerMeterX(qRound(kLayoutDpi * kInchesPerMetre));
+    image.setDotsPerMeterY(qRound(kLayoutDpi * kInchesPerMetre));
+    return image;
+}
+
+// The device's pixels per point, across and down.
+QPointF pixelsPerPoint(const QPaintDevice& device)
+{
+    return {device.logicalDpiX() / kLayoutDpi, device.logicalDpiY() / kLayoutDpi};
+}
+
+// Draws the footer in device pixels along the bottom of `area`.
+void paintFooter(QPainter& painter, const RenderedReport& report, const QRectF& area, int page,
+                 int pages)
+{
+    const qreal point = pixelsPerPoint(*painter.device()).y();
+    painter.save();
+    painter.setPen(QPen(QColor(0xb8, 0xc4, 0xcf), 0.6 * point));
+    painter.drawLine(area.topLeft(), area.topRight());
+    painter.setFont(houseFont(7.5));
+    painter.setPen(QColor(0x66, 0x72, 0x7f));
+    const QString name = report.company.isEmpty()
+                             ? report.title
+                             : QStringLiteral("%1  \u00b7  %2").arg(report.company, report.title);
+    const QRectF text = area.adjusted(0, 4 * point, 0, 0);
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, name);
+    painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop,
+                     QStringLiteral("Printed %1").arg(ukDate(report.printed)));
+    painter.drawText(text, Qt::AlignRight | Qt::AlignTop,
+                     QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+    painter.restore();
+}
+
+void paintPages(QPainter& painter, QTextDocument& document, QPagedPaintDevice& device,
+                const RenderedReport& report)
+{
+    const QPointF scale = pixelsPerPoint(device);
+    const qreal footer = report.pageNumbers ? 22 : 0;
+    const QSizeF page(device.width() / scale.x(), device.height() / scale.y() - footer);
+    document.setPageSize(page);
+    const int pages = document.pageCount();
+    for (int index = 0; index < pages; ++index) {
+        if (index > 0)
+            device.newPage();
+        painter.save();
+        painter.scale(scale.x(), scale.y());
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = QRectF(QPointF(0, index * page.height()), page);
+        painter.translate(0, -index * page.height());
+        painter.setClipRect(context.clip);
+        document.documentLayout()->draw(&painter, context);
+        painter.restore();
+        if (report.pageNumbers)
+            paintFooter(painter, report,
+                        QRectF(0, (page.height() + 8) * scale.y(), device.width(),
+                               (footer - 8) * scale.y()),
+                        index + 1, pages);
+    }
+}
+
+// Lays the content out unwrapped and scales it to fill the page, centred.
+void paintFitted(QPainter& painter, QTextDocument& document, const QPagedPaintDevice& device)
+{
+    document.setTextWidth(-1);
+    // Laid out again as wide as its widest line, so that centred lines centre on it.
+    document.setTextWidth(document.idealWidth() + 1);
+    const QSizeF natural = document.size();
+    if (natural.isEmpty())
+        return;
+    const qreal scale =
+        std::min(device.width() / natural.width(), device.height() / natural.height());
+    painter.translate((device.width() - natural.width() * scale) / 2,
+                      (device.height() - natural.height() * scale) / 2);
+    painter.scale(scale, scale);
+    document.drawContents(&painter);
+}
+
+ReportError outputFailed(const QString& name, const QString& reason)
+{
+    return {ReportError::OutputFailed,
+            QStringLiteral("The report could not be written to '%1': %2.").arg(name, reason)};
+}
+
+} // namespace
+
+void applyPageLayout(const RenderedReport& report, QPagedPaintDevice& device)
+{
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), report.orientation,
+                                     QMarginsF(15, 14, 15, 10), QPageLayout::Millimeter));
+}
+
+bool paintReport(const RenderedReport& report, QPagedPaintDevice& device, ReportError* error)
+{
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        *error = {ReportError::OutputFailed,
+                  QStringLiteral("The report '%1' could not be started on the printer or file.")
+                      .arg(report.title)};
+        return false;
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    QImage layoutDevice = pointDevice();
+    QTextDocument document;
+    document.documentLayout()->setPaintDevice(&layoutDevice);
+    document.setUseDesignMetrics(true);
+    document.setDocumentMargin(0);
+    document.setDefaultFont(houseFont(9));
+    document.setDefaultStyleSheet(kHouseStyle + report.style);
+    document.setHtml(report.html);
+    if (report.fitToPage)
+        paintFitted(painter, document, device);
+    else
+        paintPages(painter, document, device, report);
+    return painter.end();
+}
+
+bool writePdf(const RenderedReport& report, QFile& out, ReportError* error)
+{
+    {
+        QPdfWriter writer(&out);
+        writer.setTitle(report.title);
+        writer.setCreator(QStringLiteral("Velmora"));
+        applyPageLayout(report, writer);
+        if (!paintReport(report, writer, error))
+            return false;
+    }
+    if (!out.flush() || out.error() != QFileDevice::NoError) {
+        *error = outputFailed(QDir::toNativeSeparators(out.fileName()), out.errorString());
+        return false;
+    }
+    out.close();
+    return true;
+}
+
+bool writePdf(const RenderedReport& report, const QString& path, ReportError* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = outputFailed(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    return writePdf(report, file, error);
+}
+
+} // namespace velmora::reports

@@ -1,0 +1,61 @@
+#include "reportfolder.h"
+
+#include "pagepainter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace velmora::reports {
+
+QString reportsFolder()
+{
+    const QString fromEnvironment = qEnvironmentVariable("VELMORA_REPORTS_DIR");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("database"));
+}
+
+QString reportPath(const QString& fileName)
+{
+    return QDir(reportsFolder()).filePath(fileName);
+}
+
+QString printFolder()
+{
+    return qEnvironmentVariable("VELMORA_PRINT_DIR");
+}
+
+QString writeNumberedPdf(const RenderedReport& report, const QString& folder,
+                         const QString& reportName, ReportError* error)
+{
+    const QDir dir(folder);
+    if (!dir.mkpath(QStringLiteral("."))) {
+        *error = {ReportError::OutputFailed,
+                  QStringLiteral("The print folder '%1' cannot be created.")
+                      .arg(QDir::toNativeSeparators(folder))};
+        return {};
+    }
+    static const QRegularExpression numbered(QStringLiteral("^(\\d+)-.*\\.pdf$"));
+    int highest = 0;
+    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files)) {
+        const QRegularExpressionMatch match = numbered.match(name);
+        if (match.hasMatch())
+            highest = std::max(highest, match.captured(1).toInt());
+    }
+    const QString path = dir.filePath(QStringLiteral("%1-%2.pdf")
+                                          .arg(highest + 1, 4, 10, QLatin1Char('0'))
+                                          .arg(QFileInfo(reportName).completeBaseName()));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *error = {ReportError::OutputFailed,
+                  QStringLiteral("The report could not be written to '%1': %2.")
+                      .arg(QDir::toNativeSeparators(path), file.errorString())};
+        return {};
+    }
+    return writePdf(report, file, error) ? path : QString();
+}
+
+} // namespace velmora::reports

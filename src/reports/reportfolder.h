@@ -1,0 +1,28 @@
+#pragma once
+
+#include "renderer.h"
+#include "reporterror.h"
+
+#include <QString>
+
+namespace velmora::reports {
+
+// The folder of the report definition files: $VELMORA_REPORTS_DIR when set, else the
+// folder "database" beside the program.
+QString reportsFolder();
+
+// The path of the report file `fileName` in reportsFolder(); an absolute path stays as it is.
+QString reportPath(const QString& fileName);
+
+// The folder where printed reports are kept as PDF files instead of going to the printer:
+// $VELMORA_PRINT_DIR, empty when it is not set.
+QString printFolder();
+
+// Writes the report into `folder` (created when missing) as a new file
+// "<number>-<reportName>.pdf", numbered one past the highest number there, so that every
+// print is a file of its own. Returns the new file's path; empty with OutputFailed in
+// *error when it cannot be written.
+QString writeNumberedPdf(const RenderedReport& report, const QString& folder,
+                         const QString& reportName, ReportError* error);
+
+} // namespace velmora::reports
