@@ -1,0 +1,178 @@
+#include "boardactions.h"
+
+#include "boardmodel.h"
+#include "boardview.h"
+#include "frmmain.h"
+#include "jobs/frmjob_management.h"
+#include "jobstatus.h"
+#include "platform/dialogs.h"
+#include "platform/reportengine.h"
+#include "screenopener.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+namespace velmora {
+
+namespace {
+
+const QString kSupportMessage =
+    QStringLiteral("An error has occurred, please contact system support");
+
+// The program's name, the title the platform gives boxes that name none.
+QString programTitle()
+{
+    return QStringLiteral("Velmora");
+}
+
+} // namespace
+
+BoardActions::BoardActions(frmmain& window, BoardView* view, QSqlDatabase db, Dialogs& dialogs)
+    : QObject(&window), m_window(window), m_view(view), m_db(std::move(db)), m_dialogs(dialogs),
+      m_menu(new QMenu(view))
+{
+    buildMenu();
+    m_view->viewport()->installEventFilter(this);
+}
+
+void BoardActions::buildMenu()
+{
+    m_menu->setObjectName(QStringLiteral("Mypopup2"));
+    const auto add = [this](QMenu* menu, const QString& caption, void (BoardActions::*action)()) {
+        connect(menu->addAction(caption), &QAction::triggered, this, action);
+    };
+    add(m_menu, tr("&Maintain Job Details"), &BoardActions::maintainJob);
+    add(m_menu, tr("&Create Paging Board"), &BoardActions::createPagingBoard);
+    QMenu* status = m_menu->addMenu(tr("&Update Booking Status"));
+    add(status, tr("&Passenger On Board"), &BoardActions::passengerOnBoard);
+    add(status, tr("&Reset Passenger On Board"), &BoardActions::resetPassengerOnBoard);
+    add(status, tr("&Job Completed"), &BoardActions::jobCompleted);
+    add(status, tr("&Re-set Job Complete"), &BoardActions::resetJobComplete);
+}
+
+bool BoardActions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ContextMenu)
+        return QObject::eventFilter(watched, event);
+    const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+    QPoint at = menuEvent->pos();
+    if (menuEvent->reason() == QContextMenuEvent::Mouse) {
+        const QModelIndex index = m_view->indexAt(at);
+        if (index.isValid())
+            m_view->setCurrentIndex(index);
+    } else {
+        at = m_view->visualRect(m_view->currentIndex()).center();
+    }
+    m_menu->popup(m_view->viewport()->mapToGlobal(at));
+    return true;
+}
+
+std::optional<std::pair<int, JobKey>> BoardActions::currentJob() const
+{
+    const int row = m_view->currentIndex().row();
+    const auto& rows = m_window.board()->rows();
+    if (row < 0 || row >= static_cast<int>(rows.size()) || rows[row].jobId <= 0)
+        return std::nullopt;
+    return std::pair{row, JobKey{rows[row].prefix, rows[row].jobId}};
+}
+
+void BoardActions::maintainJob()
+{
+    const auto job = currentJob();
+    if (!job)
+        return;
+    frmjob_management* screen = m_window.jobScreen();
+    screen->presetJob(job->second);
+    openScreen(&m_window, screen);
+}
+
+void BoardActions::createPagingBoard()
+{
+    const auto job = currentJob();
+    if (!job)
+        return;
+    const QString passenger = m_window.board()->rows()[job->first].passenger;
+    if (passenger.isEmpty())
+        return;
+    QString error;
+    if (!setPagingName(m_db, passenger, &error)) {
+        m_dialogs.information(&m_window, error);
+        return;
+    }
+    if (printReport(m_window.reports(), m_dialogs, &m_window, QStringLiteral("pageboard.rpt"),
+                    ReportEngine::Printer))
+        m_dialogs.plain(&m_window, tr("Paging Board Printed"), programTitle());
+}
+
+void BoardActions::writeStatus(const JobKey& key, const QString& status, bool inTransaction)
+{
+    QString error;
+    if (!setJobStatus(m_db, key, status, inTransaction, &error))
+        m_dialogs.information(&m_window, error);
+}
+
+void BoardActions::rebuild(const QString& failure)
+{
+    if (!m_window.load_board())
+        m_dialogs.information(&m_window, failure);
+}
+
+void BoardActions::passengerOnBoard()
+{
+    const auto job = currentJob();
+    if (!job)
+        return;
+    m_window.board()->setStatus(job->first, QStringLiteral("P"));
+    writeStatus(job->second, QStringLiteral("P"), true);
+    m_view->viewport()->update();
+}
+
+void BoardActions::resetPassengerOnBoard()
+{
+    if (const auto job = currentJob())
+        writeStatus(job->second, QStringLiteral("B"), true);
+    m_view->viewport()->update();
+    rebuild(kSupportMessage);
+}
+
+void BoardActions::jobCompleted()
+{
+    if (const auto job = currentJob()) {
+        m_window.board()->setStatus(job->first, QStringLiteral("C"));
+        writeStatus(job->second, QStringLiteral("C"), false);
+    }
+    rebuild(tr("Error on getting data for grid, contact system support"));
+}
+
+void BoardActions::resetJobComplete()
+{
+    const auto answer = m_dialogs.input(&m_window, tr("Please supply job number "), programTitle());
+    bool isNumber = false;
+    const qint64 number = answer ? answer->trimmed().toLongLong(&isNumber) : 0;
+    if (!isNumber || number <= 0)
+        return;
+    QString error;
+    const auto prefixes = prefixesOfJob(m_db, number, &error);
+    if (!prefixes) {
+        m_dialogs.information(&m_window, error);
+        return;
+    }
+    QString prefix = prefixes->value(0);
+    if (prefixes->size() > 1) {
+        const auto chosen =
+            m_dialogs.input(&m_window,
+                            tr("Job %1 exists with prefixes %2. Please supply the job prefix ")
+                                .arg(number)
+                                .arg(prefixes->join(QStringLiteral(", "))),
+                            programTitle(), prefix);
+        prefix = chosen ? chosen->trimmed().toUpper() : QString();
+        if (!prefixes->contains(prefix, Qt::CaseInsensitive))
+            return;
+    }
+    if (prefix.isEmpty())
+        return;
+    writeStatus({prefix, number}, QStringLiteral("P"), false);
+    rebuild(kSupportMessage);
+}
+
+} // namespace velmora

@@ -1,0 +1,212 @@
+#include "costlinestore.h"
+
+#include "data/dates.h"
+#include "data/sql.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace velmora {
+
+namespace {
+
+QString sideFlag(CostSide side)
+{
+    return side == CostSide::Receipt ? QStringLiteral("I") : QStringLiteral("E");
+}
+
+// The number of the income and expense type named `name`; 0 when there is none,
+// nullopt on a database error.
+std::optional<qint64> typeNumber(QSqlQuery& query, const QString& name, QString* error)
+{
+    if (!run(query,
+             QStringLiteral("select receipttypeid from receipt_types where paymenttype = ? "
+                            "order by rowid limit 1"),
+             {name}, error))
+        return std::nullopt;
+    return query.next() ? query.value(0).toLongLong() : 0;
+}
+
+// The rowid of the job's stored line of type `type`, 0 when there is none.
+std::optional<qint64> storedLine(QSqlQuery& query, const JobKey& key, CostSide side, qint64 type,
+                                 QString* error)
+{
+    if (!run(query,
+             QStringLiteral("select rowid from Costs where job_prefix = ? and jobnumber = ? "
+                            "and costtype = ? and income_expence = ? order by rowid limit 1"),
+             {key.prefix, key.number, type, sideFlag(side)}, error))
+        return std::nullopt;
+    return query.next() ? query.value(0).toLongLong() : 0;
+}
+
+bool writeLine(QSqlQuery& query, const JobKey& key, CostSide side, qint64 type, qint64 row,
+               const CostLineEntry& line, QString* error)
+{
+    const CostFigures& f = line.figures;
+    QVariantList values = {line.vat ? QStringLiteral("Y") : QStringLiteral("N"),
+                           key.prefix,
+                           key.number,
+                           type,
+                           line.description,
+                           f.vat.toVariant(),
+                           f.discountPercent,
+                           f.discount.toVariant(),
+                           f.gross.toVariant(),
+                           f.net.toVariant()};
+    if (row > 0) {
+        values.append(row);
+        return run(query,
+                   QStringLiteral("update Costs set vat = ?, job_prefix = ?, jobnumber = ?, "
+                                  "costtype = ?, description = ?, vat_value = ?, discount = ?, "
+                                  "discount_value = ?, gross_cost = ?, net_cost = ? "
+                                  "where rowid = ?"),
+                   values, error);
+    }
+    values.append(sideFlag(side));
+    return run(query,
+               QStringLiteral("insert into Costs (vat, job_prefix, jobnumber, costtype, "
+                              "description, vat_value, discount, discount_value, gross_cost, "
+                              "net_cost, income_expence) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+               values, error);
+}
+
+bool writeCreditNote(QSqlQuery& query, const JobKey& key, const CostLineEntry& line, bool replace,
+                     qint64 account, QDate today, QString* error)
+{
+    qint64 note = 0;
+    if (replace) {
+        if (!run(query,
+                 QStringLiteral("select credit_note_no from credit_notes where job_no = ? "
+                                "and job_prefix = ? order by credit_note_no limit 1"),
+                 {key.number, key.prefix}, error))
+            return false;
+        note = query.next() ? query.value(0).toLongLong() : 0;
+    }
+    const CostFigures& f = line.figures;
+    QVariantList values = {key.number,
+                           key.prefix,
+                           line.description,
+                           f.discount.toVariant(),
+                           f.gross.toVariant(),
+                           f.net.toVariant(),
+                           storedDate(today),
+                           f.vat.toVariant(),
+                           account > 0 ? QVariant(account) : QVariant()};
+    if (note == 0)
+        return run(query,
+                   QStringLiteral("insert into credit_notes (job_no, job_prefix, refund_reason, "
+                                  "refund_amount_discount, refund_amount_gross, "
+                                  "refund_amount_net, refund_date, refund_amount_vat, "
+                                  "account_no, processed) "
+                                  "values (?, ?, ?, ?, ?, ?, ?, ?, ?, 'Y')"),
+                   values, error);
+    values.append(note);
+    return run(query,
+               QStringLiteral("update credit_notes set job_no = ?, job_prefix = ?, "
+                              "refund_reason = ?, refund_amount_discount = ?, "
+                              "refund_amount_gross = ?, refund_amount_net = ?, refund_date = ?, "
+                              "refund_amount_vat = ?, account_no = coalesce(?, account_no), "
+                              "processed = 'Y' where credit_note_no = ?"),
+               values, error);
+}
+
+} // namespace
+
+QString creditNoteType()
+{
+    return QStringLiteral("Credit Note");
+}
+
+std::optional<QList<StoredCostLine>> loadCostLines(const QSqlDatabase& db, const JobKey& key,
+                                                   CostSide side, QString* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!run(query,
+             QStringLiteral(
+                 "select receipt_types.paymenttype, Costs.description, Costs.discount, "
+                 "Costs.gross_cost, Costs.discount_value, Costs.vat_value, Costs.net_cost, "
+                 "Costs.vat from Costs "
+                 "inner join receipt_types on receipt_types.receipttypeid = Costs.costtype "
+                 "inner join jobs on jobs.job_prefix = Costs.job_prefix "
+                 "and jobs.job_id = Costs.jobnumber "
+                 "where Costs.income_expence = ? and Costs.job_prefix = ? "
+                 "and Costs.jobnumber = ? order by Costs.rowid"),
+             {sideFlag(side), key.prefix, key.number}, error))
+        return std::nullopt;
+    QList<StoredCostLine> lines;
+    while (query.next()) {
+        StoredCostLine line{query.value(0).toString(),
+                            query.value(1).toString(),
+                            query.value(2).toInt(),
+                            Money::fromVariant(query.value(3)),
+                            Money::fromVariant(query.value(4)),
+                            Money::fromVariant(query.value(5)),
+                            Money::fromVariant(query.value(6)),
+                            std::nullopt};
+        if (!query.isNull(7))
+            line.vat = query.value(7).toString();
+        lines.append(line);
+    }
+    return lines;
+}
+
+CostSaveResult saveCostLines(const QSqlDatabase& db, const JobKey& key, CostSide side,
+                             const QList<CostLineEntry>& lines, qint64 account, QDate today)
+{
+    using Outcome = CostSaveResult::Outcome;
+    CostSaveResult result;
+    QSqlQuery query(db);
+    if (!run(query, QStringLiteral("select 1 from jobs where job_prefix = ? and job_id = ?"),
+             {key.prefix, key.number}, &result.error))
+        return {Outcome::Failed, -1, result.error};
+    if (!query.next())
+        return {Outcome::NoJob, -1, {}};
+    QList<qint64> types;
+    for (const CostLineEntry& line : lines) {
+        const auto type = typeNumber(query, line.type, &result.error);
+        if (!type)
+            return {Outcome::Failed, -1, result.error};
+        if (*type == 0)
+            return {Outcome::UnknownType, static_cast<int>(types.size()), {}};
+        types.append(*type);
+    }
+    Transaction transaction(db);
+    if (!transaction.isActive())
+        return {Outcome::Failed, -1, db.lastError().text()};
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const auto row = storedLine(query, key, side, types.at(i), &result.error);
+        if (!row || !writeLine(query, key, side, types.at(i), *row, lines.at(i), &result.error))
+            return {Outcome::Failed, -1, result.error};
+        const bool creditNote =
+            side == CostSide::Receipt &&
+            lines.at(i).type.compare(creditNoteType(), Qt::CaseInsensitive) == 0;
+        if (creditNote &&
+            !writeCreditNote(query, key, lines.at(i), *row > 0, account, today, &result.error))
+            return {Outcome::Failed, -1, result.error};
+    }
+    if (!transaction.commit(&result.error))
+        return {Outcome::Failed, -1, result.error};
+    return result;
+}
+
+CostDeleteOutcome deleteCostLine(const QSqlDatabase& db, const JobKey& key, CostSide side,
+                                 const QString& type, QString* error)
+{
+    QSqlQuery query(db);
+    const auto number = typeNumber(query, type, error);
+    if (!number)
+        return CostDeleteOutcome::Failed;
+    if (*number == 0)
+        return CostDeleteOutcome::UnknownType;
+    const auto row = storedLine(query, key, side, *number, error);
+    if (!row)
+        return CostDeleteOutcome::Failed;
+    if (*row == 0)
+        return CostDeleteOutcome::NotFound;
+    if (!run(query, QStringLiteral("delete from Costs where rowid = ?"), {*row}, error))
+        return CostDeleteOutcome::Failed;
+    return CostDeleteOutcome::Deleted;
+}
+
+} // namespace velmora

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "costlinestore.h"
+#include "joblists.h"
+
+#include <QSqlDatabase>
+#include <QWidget>
+
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+
+namespace velmora {
+
+class CostLinesGrid;
+class Dialogs;
+class FieldLeave;
+
+// The "Receipts" or "Payments Made" tab of the job screen: seven lines of the current
+// job with their arithmetic, the checks and save of all lines at once, deletion of a
+// saved line by a double-click on its description, and the side's total.
+class CostTab final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    CostTab(CostSide side, QSqlDatabase db, Dialogs& dialogs, FieldLeave& leave,
+            const CurrentJob& job, const JobLists& lists, QWidget* parent = nullptr);
+
+    // Offers "None" and every type on every line, as on a screen without a job.
+    void offerAllTypes();
+    // Empties the seven lines.
+    void clearLines();
+    // Shows the current job's stored lines and their total, or why they cannot be read.
+    void load();
+    // The sum of the nets shown, none before a load or save has found lines.
+    std::optional<Money> total() const { return m_total; }
+    // Hides the total and its label until the next save.
+    void hideTotal();
+
+Q_SIGNALS:
+    void totalChanged();
+    void exitRequested();
+
+private:
+    void watchLine(int index);
+    // Runs `change` on the texts of line `index` and shows the result.
+    template <typename Change> void edit(int index, Change change);
+    void typeLeft(int index);
+    void costLeft(int index);
+    bool checkLines();
+    void save();
+    void deleteLine(int index);
+    void showLoaded(const QList<StoredCostLine>& lines);
+    void setTotal(std::optional<Money> total);
+    QString words(const char* receipt, const char* payment) const;
+
+    const CostSide m_side;
+    QSqlDatabase m_db;
+    Dialogs& m_dialogs;
+    FieldLeave& m_leave;
+    const CurrentJob& m_job;
+    const JobLists& m_lists;
+    CostLinesGrid* m_grid;
+    QLineEdit* m_totalField;
+    QLabel* m_totalLabel;
+    std::optional<Money> m_total;
+};
+
+} // namespace velmora

@@ -1,0 +1,145 @@
+// The work of a cost tab on the database: loading, saving and deleting its lines.
+#include "costlinesgrid.h"
+#include "costtab.h"
+#include "fieldleave.h"
+#include "platform/dialogs.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace velmora {
+
+bool CostTab::checkLines()
+{
+    for (int index = 0; index < CostLinesGrid::kLines; ++index) {
+        CostLineTexts line = m_grid->line(index);
+        if (!lineInUse(line))
+            break;
+        const bool complete = checkLine(line, m_side);
+        m_grid->setLine(index, line);
+        if (!complete) {
+            m_dialogs.information(this, tr("A value must be supplied"));
+            m_leave.moveFocus(m_grid->field(index, CostLinesGrid::Cost));
+            return false;
+        }
+    }
+    return true;
+}
+
+void CostTab::save()
+{
+    if (m_side == CostSide::Receipt)
+        setTotal(std::nullopt);
+    if (!checkLines())
+        return;
+    QList<CostLineEntry> entries;
+    QList<int> lines;
+    for (int index = 0; index < CostLinesGrid::kLines; ++index) {
+        const CostLineTexts line = m_grid->line(index);
+        if (!lineInUse(line))
+            continue;
+        if (!lineAmount(line, m_side)) {
+            m_dialogs.information(this, tr("A value must be supplied"));
+            m_leave.moveFocus(m_grid->field(index, CostLinesGrid::Cost));
+            return;
+        }
+        entries.append(entryOf(line, m_side));
+        lines.append(index);
+    }
+    const CostSaveResult result =
+        saveCostLines(m_db, m_job.key, m_side, entries, m_job.loadedAccount, QDate::currentDate());
+    switch (result.outcome) {
+    case CostSaveResult::Outcome::NoJob:
+        m_dialogs.information(this, tr("You must supply a job before attempting to update"));
+        return;
+    case CostSaveResult::Outcome::UnknownType:
+        m_dialogs.information(this, words("Supplied receipt type not found, please supply from "
+                                          "drop down list",
+                                          "Supplied payment type not found, please supply from "
+                                          "drop down list"));
+        m_leave.moveFocus(m_grid->field(lines.at(result.line), CostLinesGrid::Type));
+        return;
+    case CostSaveResult::Outcome::Failed:
+        m_dialogs.information(this, result.error);
+        return;
+    case CostSaveResult::Outcome::Saved:
+        break;
+    }
+    Money total;
+    for (const CostLineEntry& entry : std::as_const(entries))
+        total += entry.figures.net;
+    setTotal(total);
+    m_totalField->show();
+    m_totalLabel->show();
+}
+
+void CostTab::deleteLine(int index)
+{
+    const CostLineTexts line = m_grid->line(index);
+    if (line.description.isEmpty())
+        return;
+    QString error;
+    switch (deleteCostLine(m_db, m_job.key, m_side, line.type, &error)) {
+    case CostDeleteOutcome::UnknownType:
+        if (m_side == CostSide::Receipt) {
+            m_dialogs.information(
+                this, tr("Payment Type not found, if problem persists contact program vendor"));
+            return;
+        }
+        [[fallthrough]];
+    case CostDeleteOutcome::NotFound:
+        m_dialogs.information(this, tr("Transaction not found, have you saved it"));
+        return;
+    case CostDeleteOutcome::Failed:
+        m_dialogs.information(this, error);
+        return;
+    case CostDeleteOutcome::Deleted:
+        load();
+        return;
+    }
+}
+
+void CostTab::load()
+{
+    m_grid->clearLines();
+    QString error;
+    const auto lines = loadCostLines(m_db, m_job.key, m_side, &error);
+    if (!lines) {
+        setTotal(std::nullopt);
+        m_dialogs.information(this, error);
+        return;
+    }
+    showLoaded(*lines);
+    if (lines->isEmpty() && m_lists.costTypes.isEmpty())
+        m_dialogs.information(this, words("Please record your receipt types first",
+                                          "Please record your payment types first"));
+}
+
+void CostTab::showLoaded(const QList<StoredCostLine>& lines)
+{
+    const qsizetype shown = std::min<qsizetype>(lines.size(), CostLinesGrid::kLines);
+    QStringList types;
+    if (m_side == CostSide::Receipt || shown == 0)
+        types.append(unusedType());
+    for (const JobListEntry& type : m_lists.costTypes)
+        types.append(type.name);
+    std::optional<Money> total;
+    for (int index = 0; index < CostLinesGrid::kLines; ++index) {
+        if (index >= shown) {
+            m_grid->setTypeList(index, types);
+            continue;
+        }
+        const StoredCostLine& stored = lines.at(index);
+        m_grid->setTypeList(index, {});
+        const bool showVatValue = m_side == CostSide::Payment && stored.vat;
+        m_grid->setLine(index, {stored.type, stored.description, stored.gross.toString(),
+                                QString::number(stored.discountPercent), stored.discount.toString(),
+                                stored.vat.value_or(QString()),
+                                showVatValue ? stored.vatValue.toPlainString() : QString(),
+                                stored.net.toString()});
+        total = total.value_or(Money()) + stored.net;
+    }
+    setTotal(total);
+}
+
+} // namespace velmora

@@ -1,0 +1,173 @@
+#include "frmjob_management.h"
+
+#include "bookingtab.h"
+#include "costtab.h"
+#include "fieldleave.h"
+#include "platform/dialogs.h"
+#include "profittab.h"
+#include "searchpanel.h"
+
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+namespace {
+
+// Keeps a list read from the database, or shows why it could not be read.
+template <typename List>
+bool keep(Dialogs& dialogs, QWidget* screen, std::optional<List> read, List* list,
+          const QString& error)
+{
+    if (!read) {
+        dialogs.information(screen, error);
+        return false;
+    }
+    *list = std::move(*read);
+    return true;
+}
+
+} // namespace
+
+frmjob_management::frmjob_management(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), m_db(std::move(db)), m_dialogs(dialogs), m_leave(new FieldLeave(this)),
+      m_tabs(new QTabWidget), m_search(new SearchPanel(m_db, dialogs)),
+      m_booking(new BookingTab(m_lists, m_search, dialogs, *m_leave)),
+      m_receipts(new CostTab(CostSide::Receipt, m_db, dialogs, *m_leave, m_job, m_lists)),
+      m_payments(new CostTab(CostSide::Payment, m_db, dialogs, *m_leave, m_job, m_lists)),
+      m_profit(new ProfitTab), m_load(new QLineEdit)
+{
+    setObjectName(QStringLiteral("frmjob_management"));
+    setWindowTitle(tr("Jobs Management Summary "));
+    m_tabs->addTab(m_booking, tr("Booking"));
+    m_tabs->addTab(m_receipts, tr("Receipts"));
+    m_tabs->addTab(m_payments, tr("Payments Made"));
+    m_tabs->addTab(m_profit, tr("Profitability"));
+    m_load->setObjectName(QStringLiteral("txtload"));
+    m_load->hide();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(m_load);
+    resize(960, 640);
+
+    connect(m_booking, &BookingTab::addRequested, this, &frmjob_management::add_job);
+    connect(m_booking, &BookingTab::updateRequested, this, &frmjob_management::update_job);
+    connect(m_booking, &BookingTab::selectRequested, this, &frmjob_management::select);
+    connect(m_booking, &BookingTab::clearRequested, this, &frmjob_management::clearAll);
+    connect(m_booking, &BookingTab::numberLeft, this,
+            [this](qint64 number) { m_job.key.number = number; });
+    connect(m_search, &SearchPanel::jobChosen, this, &frmjob_management::chooseFound);
+    connect(m_tabs, &QTabWidget::currentChanged, m_receipts, &CostTab::hideTotal);
+    for (CostTab* tab : {m_receipts, m_payments}) {
+        connect(tab, &CostTab::totalChanged, this, &frmjob_management::showTotals);
+        connect(tab, &CostTab::exitRequested, this, &QWidget::close);
+    }
+    connect(m_booking, &BookingTab::exitRequested, this, &QWidget::close);
+    connect(m_profit, &ProfitTab::exitRequested, this, &QWidget::close);
+}
+
+void frmjob_management::presetJob(const JobKey& key)
+{
+    m_booking->showKey(key);
+}
+
+void frmjob_management::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_opened)
+        return;
+    m_opened = true;
+    if (!opening())
+        m_load->setText(QStringLiteral("F"));
+}
+
+bool frmjob_management::opening()
+{
+    if (!readCostTypes() || !get_vatdetails() || !get_drivers() || !get_accounts() ||
+        !get_paymenttypes() || !get_vehicles())
+        return false;
+    m_tabs->setCurrentWidget(m_booking);
+    m_booking->setFocus();
+    m_booking->setUpdateVisible(false);
+    m_receipts->offerAllTypes();
+    m_payments->offerAllTypes();
+    if (!m_booking->prefixText().isEmpty() && !m_booking->numberText().isEmpty()) {
+        m_job.key = {m_booking->prefixText(), m_booking->numberText().toLongLong()};
+        load_job();
+    }
+    return true;
+}
+
+bool frmjob_management::readCostTypes()
+{
+    QString error;
+    auto types = velmora::readCostTypes(m_db, &error);
+    return keep(m_dialogs, this, std::move(types), &m_lists.costTypes, error);
+}
+
+bool frmjob_management::get_vatdetails()
+{
+    QString error;
+    auto registered = readVatRegistered(m_db, &error);
+    return keep(m_dialogs, this, std::move(registered), &m_lists.vatRegistered, error);
+}
+
+bool frmjob_management::get_drivers()
+{
+    QString error;
+    auto drivers = readDrivers(m_db, &error);
+    if (!keep(m_dialogs, this, std::move(drivers), &m_lists.drivers, error))
+        return false;
+    m_booking->showDrivers();
+    if (m_lists.drivers.isEmpty()) {
+        m_dialogs.information(this, tr("You must set up your drivers before entering jobs"));
+        return false;
+    }
+    return true;
+}
+
+bool frmjob_management::get_accounts()
+{
+    QString error;
+    auto accounts = readAccounts(m_db, &error);
+    if (!keep(m_dialogs, this, std::move(accounts), &m_lists.accounts, error))
+        return false;
+    m_booking->showAccounts();
+    return true;
+}
+
+bool frmjob_management::get_paymenttypes()
+{
+    QString error;
+    auto types = readPaymentTypes(m_db, &error);
+    if (!keep(m_dialogs, this, std::move(types), &m_lists.paymentTypes, error))
+        return false;
+    m_booking->showPaymentTypes();
+    if (m_lists.paymentTypes.isEmpty()) {
+        m_dialogs.information(this, tr("Please set up payment types before booking a job"));
+        return false;
+    }
+    return true;
+}
+
+bool frmjob_management::get_vehicles()
+{
+    QString error;
+    auto types = readVehicleTypes(m_db, &error);
+    if (!keep(m_dialogs, this, std::move(types), &m_lists.vehicleTypes, error))
+        return false;
+    m_booking->showVehicleTypes();
+    if (m_lists.vehicleTypes.isEmpty()) {
+        m_dialogs.information(this, tr("Please record vehicle types before booking jobs"));
+        return false;
+    }
+    return true;
+}
+
+void frmjob_management::showTotals()
+{
+    m_profit->showTotals(m_receipts->total(), m_payments->total());
+}
+
+} // namespace velmora

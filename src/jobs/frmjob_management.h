@@ -1,0 +1,78 @@
+#pragma once
+
+#include "bookingcheck.h"
+#include "jobkey.h"
+#include "joblists.h"
+
+#include <QSqlDatabase>
+#include <QWidget>
+
+class QLineEdit;
+class QTabWidget;
+
+namespace velmora {
+
+class BookingTab;
+class CostTab;
+class Dialogs;
+class FieldLeave;
+class ProfitTab;
+class SearchPanel;
+
+// The job management screen ("Jobs Management Summary "): books, finds, loads and
+// changes jobs, and records each job's receipt and payment lines and shows its profit.
+// Its opening steps run when it is first shown; when a list it needs is empty it says
+// so and puts "F" in its hidden field txtload, and the opener closes it again.
+class frmjob_management final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    frmjob_management(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // Puts `key` into txtjob_prefix and txtjobno. Called before the screen is first
+    // shown, it makes the screen open on that job.
+    void presetJob(const JobKey& key);
+
+Q_SIGNALS:
+    // A job was added or updated, so the board of current jobs is out of date.
+    void jobsChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Opening steps.
+    bool opening();
+    bool readCostTypes();
+    bool get_vatdetails();
+    bool get_drivers();
+    bool get_accounts();
+    bool get_paymenttypes();
+    bool get_vehicles();
+    // Booking work.
+    bool validaterecord(BookingCheck* check);
+    void add_job();
+    void update_job();
+    void select();
+    void load_job();
+    void clearAll();
+    void chooseFound(const JobKey& key);
+    void showTotals();
+
+    QSqlDatabase m_db;
+    Dialogs& m_dialogs;
+    JobLists m_lists;
+    CurrentJob m_job;
+    FieldLeave* m_leave;
+    QTabWidget* m_tabs;
+    SearchPanel* m_search;
+    BookingTab* m_booking;
+    CostTab* m_receipts;
+    CostTab* m_payments;
+    ProfitTab* m_profit;
+    QLineEdit* m_load;
+    bool m_opened = false;
+};
+
+} // namespace velmora

@@ -1,0 +1,123 @@
+#include "jobrecord.h"
+
+#include "data/dates.h"
+#include "data/sql.h"
+#include "jobtime.h"
+
+#include <QSqlQuery>
+
+namespace velmora {
+
+namespace {
+
+QVariant textOrNull(const QString& text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+std::optional<QString> optionalText(const QSqlQuery& query, int column)
+{
+    if (query.isNull(column))
+        return std::nullopt;
+    return query.value(column).toString();
+}
+
+// Empty text, never NULL, for a column written as it stands.
+QString textAsItStands(const QString& text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+QString invoicedFlag(const JobRecord& job)
+{
+    return job.onAccount ? QStringLiteral("N") : QStringLiteral(" ");
+}
+
+} // namespace
+
+std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, const JobRecord& job,
+                             QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query,
+             QStringLiteral("insert into jobs (job_prefix, date, time, time_text, passenger_name, "
+                            "address_from, address_to, account_no, driver, invoiced, "
+                            "payment_type, vehicle_type, special_instructions, record_status, "
+                            "acc_ref, costed_code) "
+                            "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'I', ?, ?)"),
+             {prefix, storedDate(job.date), storedPickUpTime(job.time), job.time, job.passenger,
+              job.from, job.to, job.account, job.driver, invoicedFlag(job), job.paymentType,
+              job.vehicleType, job.instructions, textOrNull(job.accountReference),
+              textOrNull(job.costCode)},
+             error))
+        return std::nullopt;
+    const QVariant row = query.lastInsertId();
+    if (!run(query, QStringLiteral("select job_id from jobs where rowid = ?"), {row}, error))
+        return std::nullopt;
+    if (!query.next()) {
+        *error = QObject::tr("The new job could not be read back.");
+        return std::nullopt;
+    }
+    return query.value(0).toLongLong();
+}
+
+std::optional<bool> updateJob(const QSqlDatabase& db, const JobKey& key, const JobRecord& job,
+                              QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query,
+             QStringLiteral("update jobs set date = ?, time = ?, time_text = ?, "
+                            "passenger_name = ?, address_from = ?, address_to = ?, "
+                            "account_no = ?, driver = ?, payment_type = ?, acc_ref = ?, "
+                            "costed_code = ?, invoiced = ?, vehicle_type = ?, "
+                            "special_instructions = ? where job_prefix = ? and job_id = ?"),
+             {storedDate(job.date), storedPickUpTime(job.time), job.time, job.passenger, job.from,
+              job.to, job.account, job.driver, job.paymentType,
+              textAsItStands(job.accountReference), textAsItStands(job.costCode), invoicedFlag(job),
+              job.vehicleType, job.instructions, key.prefix, key.number},
+             error))
+        return std::nullopt;
+    return query.numRowsAffected() > 0;
+}
+
+bool loadJob(const QSqlDatabase& db, const JobKey& key, std::optional<LoadedJob>* job,
+             QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query,
+             QStringLiteral(
+                 "select jobs.job_prefix, jobs.job_id, jobs.date, jobs.time, "
+                 "jobs.passenger_name, jobs.address_from, jobs.address_to, "
+                 "jobs.special_instructions, drivers.driver_name, "
+                 "payment_types.paymentdescription, vehicle_types.vehicledescription, "
+                 "accounts.account_name, jobs.acc_ref, jobs.costed_code, accounts.account_id, "
+                 "jobs.account_no "
+                 "from jobs left join accounts on accounts.account_id = jobs.account_no "
+                 "left join drivers on drivers.driver_id = jobs.driver "
+                 "left join payment_types on payment_types.paymenttypeid = jobs.payment_type "
+                 "left join vehicle_types on vehicle_types.vehicletypeid = jobs.vehicle_type "
+                 "where jobs.job_prefix = ? and jobs.job_id = ?"),
+             {key.prefix, key.number}, error))
+        return false;
+    job->reset();
+    if (!query.next())
+        return true;
+    *job = LoadedJob{{query.value(0).toString(), query.value(1).toLongLong()},
+                     dateFromStored(query.value(2).toString()),
+                     query.value(3).toString(),
+                     query.value(4).toString(),
+                     optionalText(query, 5),
+                     optionalText(query, 6),
+                     optionalText(query, 7),
+                     optionalText(query, 8),
+                     optionalText(query, 9),
+                     optionalText(query, 10),
+                     optionalText(query, 11),
+                     optionalText(query, 12),
+                     optionalText(query, 13),
+                     query.value(14).toLongLong(),
+                     query.value(15).toLongLong()};
+    return true;
+}
+
+} // namespace velmora

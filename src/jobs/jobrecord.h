@@ -1,0 +1,69 @@
+#pragma once
+
+#include "jobkey.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+namespace velmora {
+
+// The booking of a job as the job screen writes it.
+struct JobRecord
+{
+    QDate date;
+    QString time; // "HH:mm"
+    QString passenger;
+    QString from;
+    QString to;
+    QString instructions;
+    QString accountReference;
+    QString costCode;
+    qint64 account = 0;
+    qint64 driver = 0;
+    qint64 paymentType = 0;
+    qint64 vehicleType = 0;
+    bool onAccount = false; // an account job waits to be invoiced
+};
+
+// Adds `job` under `prefix` as booked ("I"), leaving the reference and cost code unset
+// when they are empty. Returns the number the database gave it, or nullopt with the
+// driver's text in *error.
+std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, const JobRecord& job,
+                             QString* error);
+
+// Rewrites the booking of the job `key` (the reference and cost code as they stand) and
+// marks it not yet invoiced again. Returns whether the job exists; nullopt with the
+// driver's text in *error when it could not be written.
+std::optional<bool> updateJob(const QSqlDatabase& db, const JobKey& key, const JobRecord& job,
+                              QString* error);
+
+// A job as the booking shows it; a name is missing when its row does not exist.
+struct LoadedJob
+{
+    JobKey key;
+    QDate date;
+    QString time; // as stored, "09:30:00"
+    QString passenger;
+    std::optional<QString> from;
+    std::optional<QString> to;
+    std::optional<QString> instructions;
+    std::optional<QString> driver;
+    std::optional<QString> paymentType;
+    std::optional<QString> vehicleType;
+    std::optional<QString> accountName;
+    std::optional<QString> accountReference;
+    std::optional<QString> costCode;
+    qint64 accountId = 0; // the account's own number, when it exists
+    qint64 account = 0;   // the job's account number
+};
+
+// Reads the job `key` with the names of its driver, payment type, vehicle type and
+// account. Returns false with the driver's text in *error when it cannot be read;
+// otherwise *job is empty when there is no such job.
+bool loadJob(const QSqlDatabase& db, const JobKey& key, std::optional<LoadedJob>* job,
+             QString* error);
+
+} // namespace velmora

@@ -1,0 +1,119 @@
+#include "jobfixture.h"
+#include "jobs/jobsearch.h"
+
+#include <QTest>
+
+using velmora::SearchCriteria;
+using velmora::test::TestDatabase;
+
+namespace {
+
+// The passengers found, in order.
+QStringList found(TestDatabase& t, const SearchCriteria& criteria)
+{
+    const auto statement = velmora::searchStatement(criteria);
+    if (!statement)
+        return {QStringLiteral("bad date")};
+    QString error;
+    const auto jobs = velmora::findJobs(t.db(), *statement, &error);
+    if (!jobs)
+        return {error};
+    QStringList passengers;
+    for (const velmora::FoundJob& job : *jobs)
+        passengers.append(job.passenger);
+    return passengers;
+}
+
+} // namespace
+
+class TestJobSearch : public QObject
+{
+    Q_OBJECT
+
+private:
+    void addJobs(TestDatabase& t, JobFixture& f)
+    {
+        const QDate day(2026, 3, 2);
+        const int smith = t.addJob("A", day, "09:00:00", "Smith", "I", f.saloon, f.driver);
+        const int smyth =
+            t.addJob("A", day.addDays(1), "10:00:00", "Smyth", "C", f.estate, f.barred);
+        t.addJob("B", day, "11:00:00", "Smithers", "I", f.saloon, f.driver);
+        const int obrien = t.addJob("A", day, "12:00:00", "Mr O'Brien", "I", f.saloon, f.driver);
+        t.addJob("A", day, "13:00:00", "100% Sure", "I", f.saloon, f.driver);
+        t.exec(QStringLiteral("update jobs set account_no = ? where job_id in (?, ?)"),
+               {f.obrien, smith, obrien});
+        t.exec(QStringLiteral(
+                   "update jobs set account_no = ?, address_from = 'Quay 1' where job_id = ?"),
+               {f.acme, smyth});
+    }
+
+private Q_SLOTS:
+    void patternsAndExactText()
+    {
+        TestDatabase t;
+        JobFixture f(t);
+        addJobs(t, f);
+        QCOMPARE(found(t, {"Sm*th", "", "", "", "", ""}), (QStringList{"Smith", "Smyth"}));
+        QCOMPARE(found(t, {"Smith", "", "", "", "", ""}), QStringList{"Smith"});
+        QCOMPARE(found(t, {"smith", "", "", "", "", ""}), QStringList{"Smith"});
+        QCOMPARE(found(t, {"Smith*", "", "", "", "", ""}), (QStringList{"Smith", "Smithers"}));
+        QCOMPARE(found(t, {"100%*", "", "", "", "", ""}), QStringList{"100% Sure"});
+        QCOMPARE(found(t, {"1_0*", "", "", "", "", ""}), QStringList{});
+        QCOMPARE(found(t, {"Mr O'Brien", "", "", "", "", ""}), QStringList{"Mr O'Brien"});
+        QCOMPARE(found(t, {"*O'B*", "", "", "", "", ""}), QStringList{"Mr O'Brien"});
+    }
+
+    void criteriaTogether()
+    {
+        TestDatabase t;
+        JobFixture f(t);
+        addJobs(t, f);
+        QCOMPARE(found(t, {"Sm*", "02/03/2026", "", "", "", ""}),
+                 (QStringList{"Smith", "Smithers"}));
+        QCOMPARE(found(t, {"", "3/3/2026", "", "", "", ""}), QStringList{"Smyth"});
+        QCOMPARE(found(t, {"", "", "Barry*", "", "", ""}), QStringList{"Smyth"});
+        QCOMPARE(found(t, {"", "", "Pete Walsh", "", "", "Airport"}).size(), 4);
+        QCOMPARE(found(t, {"", "", "", "", "Quay*", ""}), QStringList{"Smyth"});
+        QCOMPARE(found(t, {"", "", "", "", "Station", "Air*"}).size(), 4);
+        QCOMPARE(found(t, {"", "", "", "", "", ""}).size(), 5);
+    }
+
+    void accountAlone()
+    {
+        TestDatabase t;
+        JobFixture f(t);
+        addJobs(t, f);
+        QCOMPARE(found(t, {"Nobody", "01/01/2000", "", "O'Brien & Sons", "", ""}),
+                 (QStringList{"Smith", "Mr O'Brien"}));
+        QCOMPARE(found(t, {"", "", "", "Acme*", "", ""}), QStringList{});
+    }
+
+    void dateMustBeADate()
+    {
+        QVERIFY(!velmora::searchStatement({"", "31/02/2026", "", "", "", ""}));
+        QVERIFY(!velmora::searchStatement({"", "yesterday", "", "", "", ""}));
+        QVERIFY(velmora::searchStatement({"", "", "", "", "", ""}));
+    }
+
+    void foundColumns()
+    {
+        TestDatabase t;
+        JobFixture f(t);
+        t.exec(QStringLiteral("update job_counter set last = 32767"));
+        t.addJob("C", QDate(2026, 3, 2), "09:00:00", "Big Number", "I", f.estate, f.driver);
+        QString error;
+        const auto jobs = velmora::findJobs(t.db(), *velmora::searchStatement({}), &error);
+        QCOMPARE(jobs->size(), 1);
+        const velmora::FoundJob& job = jobs->first();
+        QCOMPARE(job.key.prefix, QStringLiteral("C"));
+        QCOMPARE(job.key.number, 32768);
+        QCOMPARE(job.time, QStringLiteral("09:00:00"));
+        QCOMPARE(job.date, QDate(2026, 3, 2));
+        QCOMPARE(job.vehicleType, QStringLiteral("Estate Car"));
+        QCOMPARE(job.pickup, QStringLiteral("Station"));
+        QCOMPARE(job.drop, QStringLiteral("Airport"));
+    }
+};
+
+QTEST_MAIN(TestJobSearch)
+#include "test_jobsearch.moc"
