@@ -74,4 +74,40 @@ bool addOperator(const QSqlDatabase& db, const QString& userName, const QString&
                {userName, hash, securityLevel}, error);
 }
 
+std::optional<OperatorRecord> findOperator(const QSqlDatabase& db, const QString& userName,
+                                           QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query,
+             QStringLiteral("select user_name, security_level from passwords where user_name = ?"),
+             {userName}, error) ||
+        !query.next())
+        return std::nullopt;
+    return OperatorRecord{query.value(0).toString(), query.value(1).toString()};
+}
+
+bool saveOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
+                  const QString& securityLevel, QString* error)
+{
+    const QString hash = hashPassword(password);
+    if (hash.isEmpty()) {
+        *error = QObject::tr("The password could not be protected.");
+        return false;
+    }
+    Transaction transaction(db);
+    QSqlQuery query(db);
+    if (!run(query,
+             QStringLiteral("update passwords set Password = ?, security_level = ? "
+                            "where user_name = ?"),
+             {hash, securityLevel, userName}, error))
+        return false;
+    if (query.numRowsAffected() == 0 &&
+        !run(query,
+             QStringLiteral("insert into passwords (user_name, Password, security_level) "
+                            "values (?, ?, ?)"),
+             {userName, hash, securityLevel}, error))
+        return false;
+    return transaction.commit(error);
+}
+
 } // namespace velmora

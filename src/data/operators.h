@@ -28,4 +28,21 @@ LoginCheck checkLogin(const QSqlDatabase& db, const QString& userName, const QSt
 bool addOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
                  const QString& securityLevel, QString* error);
 
+// An operator as stored, without the password hash.
+struct OperatorRecord
+{
+    QString userName;
+    QString securityLevel;
+};
+
+// The operator with this name, in any case. nullopt when there is none, or on failure with
+// the reason in *error (left untouched otherwise).
+std::optional<OperatorRecord> findOperator(const QSqlDatabase& db, const QString& userName,
+                                           QString* error);
+
+// Gives the operator with this name (in any case) a freshly hashed password and this
+// level, adding the operator when there is none. False with the reason in *error.
+bool saveOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
+                  const QString& securityLevel, QString* error);
+
 } // namespace velmora

@@ -1,0 +1,105 @@
+#include "frmsecurity.h"
+
+#include "data/operators.h"
+#include "platform/dialogs.h"
+#include "reference/fieldevents.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+
+namespace velmora {
+
+frmsecurity::frmsecurity(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_events(new FieldEvents(this)),
+      m_userName(new QLineEdit), m_password(new QLineEdit), m_level(new QComboBox)
+{
+    setObjectName(QStringLiteral("frmsecurity"));
+    setWindowTitle(tr("Maintain Users"));
+
+    auto* save = new QAction(tr("&Save"), this);
+    save->setObjectName(QStringLiteral("mnusave"));
+    auto* exit = new QAction(tr("&Exit"), this);
+    exit->setObjectName(QStringLiteral("mnuexit"));
+    menuBar()->addAction(save);
+    menuBar()->addAction(exit);
+    connect(save, &QAction::triggered, this, &frmsecurity::save);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    m_userName->setObjectName(QStringLiteral("txtuser_name"));
+    m_password->setObjectName(QStringLiteral("txtpassword"));
+    m_level->setObjectName(QStringLiteral("txtlevel"));
+    m_level->setEditable(true);
+    m_level->setInsertPolicy(QComboBox::NoInsert);
+    m_level->addItems({tr("Data Input"), tr("Administrator"), tr("Boss")});
+    m_level->setCurrentIndex(-1);
+
+    auto* central = new QWidget;
+    auto* form = new QFormLayout(central);
+    form->addRow(tr("&User Name"), m_userName);
+    form->addRow(tr("&Password"), m_password);
+    form->addRow(tr("Security &Level"), m_level);
+    setCentralWidget(central);
+    setTabOrder(m_userName, m_password);
+    setTabOrder(m_password, m_level);
+    resize(360, 160);
+
+    m_events->onLeave(m_userName, [this] { userNameLeft(); });
+    m_events->onLeave(m_password, [this] {
+        present(m_password, m_password->text(), tr("You must supply a password"));
+    });
+    m_events->onLeave(m_level, [this] {
+        present(m_level, m_level->currentText(), tr("You must supply an access level"));
+    });
+    m_userName->setFocus();
+}
+
+void frmsecurity::userNameLeft()
+{
+    if (!present(m_userName, m_userName->text(), tr("You must supply a user name")))
+        return;
+    QString error;
+    const auto found = findOperator(m_db, m_userName->text(), &error);
+    if (!error.isEmpty()) {
+        m_dialogs.information(this, error);
+        return;
+    }
+    m_password->clear();
+    if (found)
+        m_level->setEditText(found->securityLevel);
+    else
+        m_dialogs.information(this, tr("New user"));
+    m_events->returnFocus(m_password);
+}
+
+bool frmsecurity::present(QWidget* field, const QString& text, const QString& message)
+{
+    if (!text.isEmpty())
+        return true;
+    m_dialogs.information(this, message);
+    m_events->returnFocus(field);
+    return false;
+}
+
+void frmsecurity::save()
+{
+    if (!present(m_userName, m_userName->text(), tr("You must supply a user name")) ||
+        !present(m_password, m_password->text(), tr("You must supply a password")) ||
+        !present(m_level, m_level->currentText(), tr("You must supply an access level")))
+        return;
+    QString error;
+    if (!saveOperator(m_db, m_userName->text(), m_password->text(), m_level->currentText(),
+                      &error)) {
+        m_dialogs.information(this, error);
+        return;
+    }
+    m_userName->clear();
+    m_password->clear();
+    m_level->setCurrentIndex(-1);
+    m_level->clearEditText();
+    m_events->returnFocus(m_userName);
+}
+
+} // namespace velmora

@@ -1,0 +1,162 @@
+#include "addressrecord.h"
+
+#include "data/sql.h"
+
+#include <QSqlError>
+
+namespace velmora {
+
+namespace {
+
+QStringList addressColumnNames()
+{
+    QStringList names;
+    for (const auto& [column, member] : kAddressColumns)
+        names.append(QString::fromLatin1(column));
+    return names;
+}
+
+QVariantList addressValues(const Address& address)
+{
+    QVariantList values;
+    for (const auto& [column, member] : kAddressColumns)
+        values.append(storedText(address.*member));
+    return values;
+}
+
+// "a = ?, b = ?" for the columns of an update.
+QString assignments(const QStringList& columns)
+{
+    return columns.join(QStringLiteral(" = ?, ")) + QStringLiteral(" = ?");
+}
+
+QString placeholders(qsizetype count)
+{
+    QStringList marks;
+    marks.fill(QStringLiteral("?"), count);
+    return marks.join(QStringLiteral(", "));
+}
+
+// The address_id of the record, or nullopt when there is no such record.
+std::optional<qint64> ownedAddress(const QSqlDatabase& db, const RecordWithAddress& record,
+                                   QString* error, bool* failed)
+{
+    QSqlQuery query(db);
+    const QString sql =
+        QStringLiteral("select address_id from %1 where %2 = ?").arg(record.table, record.idColumn);
+    if (!run(query, sql, {record.id}, error)) {
+        *failed = true;
+        return std::nullopt;
+    }
+    if (!query.next())
+        return std::nullopt;
+    return query.value(0).toLongLong();
+}
+
+bool updateBoth(const QSqlDatabase& db, const RecordWithAddress& record, qint64 addressId,
+                QString* error)
+{
+    QSqlQuery query(db);
+    QStringList columns = addressColumnNames();
+    columns.append(QStringLiteral("address_type"));
+    QVariantList values = addressValues(record.address);
+    values << record.addressType << addressId;
+    if (!run(query,
+             QStringLiteral("update addresses set %1 where address_id = ?")
+                 .arg(assignments(columns)),
+             values, error))
+        return false;
+    QVariantList own = record.oldValues;
+    own.append(record.id);
+    return run(query,
+               QStringLiteral("update %1 set %2 where %3 = ?")
+                   .arg(record.table, assignments(record.columns), record.idColumn),
+               own, error);
+}
+
+std::optional<qint64> addBoth(const QSqlDatabase& db, const RecordWithAddress& record,
+                              QString* error)
+{
+    QSqlQuery query(db);
+    QStringList columns = addressColumnNames();
+    columns.append(QStringLiteral("address_type"));
+    QVariantList values = addressValues(record.address);
+    values.append(record.addressType);
+    if (!run(query,
+             QStringLiteral("insert into addresses (%1) values (%2)")
+                 .arg(columns.join(QStringLiteral(", ")), placeholders(columns.size())),
+             values, error))
+        return std::nullopt;
+    const QVariant addressId = query.lastInsertId();
+
+    QStringList own = record.columns;
+    own.prepend(QStringLiteral("address_id"));
+    QVariantList ownValues = record.newValues;
+    ownValues.prepend(addressId);
+    if (!run(query,
+             QStringLiteral("insert into %1 (%2) values (%3)")
+                 .arg(record.table, own.join(QStringLiteral(", ")), placeholders(own.size())),
+             ownValues, error))
+        return std::nullopt;
+    return query.lastInsertId().toLongLong();
+}
+
+} // namespace
+
+QString addressColumnList(const QString& alias)
+{
+    QStringList names;
+    for (const QString& column : addressColumnNames())
+        names.append(alias + u'.' + column);
+    return names.join(QStringLiteral(", "));
+}
+
+Address readAddress(const QSqlQuery& query, int first)
+{
+    Address address;
+    int at = first;
+    for (const auto& [column, member] : kAddressColumns)
+        address.*member = readText(query.value(at++));
+    return address;
+}
+
+Text readText(const QVariant& value)
+{
+    if (value.isNull())
+        return std::nullopt;
+    return value.toString();
+}
+
+QVariant storedText(const Text& text)
+{
+    const QString value = text.value_or(QString());
+    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+}
+
+std::optional<qint64> saveWithAddress(const QSqlDatabase& db, const RecordWithAddress& record,
+                                      QString* error)
+{
+    Transaction transaction(db);
+    if (!transaction.isActive()) {
+        *error = db.lastError().text();
+        return std::nullopt;
+    }
+    bool failed = false;
+    const std::optional<qint64> addressId = ownedAddress(db, record, error, &failed);
+    if (failed)
+        return std::nullopt;
+    std::optional<qint64> id = record.id;
+    if (addressId) {
+        if (!updateBoth(db, record, *addressId, error))
+            return std::nullopt;
+    } else {
+        id = addBoth(db, record, error);
+        if (!id)
+            return std::nullopt;
+    }
+    if (!transaction.commit(error))
+        return std::nullopt;
+    return id;
+}
+
+} // namespace velmora

@@ -1,0 +1,255 @@
+#include "addressscreen.h"
+
+#include "fieldevents.h"
+#include "platform/dialogs.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace velmora {
+
+namespace {
+
+QLineEdit* lineEdit(const char* name)
+{
+    auto* field = new QLineEdit;
+    field->setObjectName(QString::fromLatin1(name));
+    return field;
+}
+
+QComboBox* dropDown(const char* name)
+{
+    auto* list = new QComboBox;
+    list->setObjectName(QString::fromLatin1(name));
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    return list;
+}
+
+QCheckBox* tickBox(const char* name, const QString& caption, const QString& tip)
+{
+    auto* box = new QCheckBox(caption);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setToolTip(tip);
+    return box;
+}
+
+} // namespace
+
+AddressScreen::AddressScreen(Role role, QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs),
+      m_list(dropDown("txtacc_name1")), m_name(lineEdit("txtacc_name")),
+      m_contact(dropDown("txtcompany_name")), m_nickname(lineEdit("txtnickname")),
+      m_licence(lineEdit("txtlicence")),
+      m_selfEmployed(tickBox("Check1", tr("Self E&mployed"), tr("Click if self-employed"))),
+      m_barred(tickBox("Check2", tr("&Barred"), tr("Click if driver barred"))),
+      m_percentage(lineEdit("txtpercentage")), m_addr1(lineEdit("txtaddr1")),
+      m_addr5(lineEdit("txtaddr5")), m_addr2(lineEdit("txtaddr2")), m_town(lineEdit("txtaddr3")),
+      m_county(lineEdit("txtaddr4")), m_postcode1(lineEdit("txtpostcode1")),
+      m_postcode2(lineEdit("txtpostcode2")), m_phone1(lineEdit("txtphone1")),
+      m_phone2(lineEdit("txtphone2")), m_phone3(lineEdit("txtphone3")),
+      m_events(new FieldEvents(this))
+{
+    setWindowTitle(tr("Address Details"));
+    m_list->setToolTip(tr("Select name or enter new name"));
+
+    auto* save = new QAction(tr("&Save"), this);
+    save->setObjectName(QStringLiteral("mnusave"));
+    auto* exit = new QAction(tr("&Exit"), this);
+    exit->setObjectName(QStringLiteral("mnuexit"));
+    menuBar()->addAction(save);
+    menuBar()->addAction(exit);
+    connect(save, &QAction::triggered, this, &AddressScreen::save);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    buildLayout(role);
+    addGuards();
+    connect(m_list, &QComboBox::activated, this, [this] { entryPicked(); });
+    onLeave(m_name, [this] { nameLeft(); });
+    onLeave(m_contact, [this] { contactLeft(); });
+    m_list->setFocus();
+}
+
+void AddressScreen::buildLayout(Role role)
+{
+    const bool driver = role == Role::Driver;
+    auto* central = new QWidget;
+    auto* grid = new QGridLayout(central);
+    int row = 0;
+    const auto addRow = [grid, &row](const QString& caption, QWidget* field, bool shown = true) {
+        auto* label = new QLabel(caption);
+        label->setBuddy(field);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(field, row++, 1, 1, 3);
+        if (!shown) {
+            label->hide();
+            field->hide();
+        }
+    };
+    const auto addLine = [grid, &row](QWidget* field) { grid->addWidget(field, row++, 1, 1, 3); };
+
+    addRow(driver ? tr("E&xisting Drivers") : tr("E&xisting Accounts"), m_list);
+    addRow(driver ? tr("Driver &Name") : tr("Company &Name"), m_name);
+    addRow(tr("C&ontact Name"), m_contact);
+    addRow(tr("Nic&k Name"), m_nickname, !driver);
+    addRow(tr("&Licence Number"), m_licence, driver);
+    grid->addWidget(m_selfEmployed, row, 1);
+    grid->addWidget(m_barred, row++, 2);
+    if (!driver) {
+        m_selfEmployed->hide();
+        m_barred->hide();
+    }
+    addRow(tr("&Percentage"), m_percentage, driver);
+    addRow(tr("Correspondence &Address"), m_addr1);
+    addLine(m_addr5);
+    addLine(m_addr2);
+    addRow(tr("&Town"), m_town);
+    addRow(tr("Count&y"), m_county);
+
+    auto* postcode = new QLabel(tr("Postco&de"));
+    postcode->setBuddy(m_postcode1);
+    grid->addWidget(postcode, row, 0);
+    grid->addWidget(m_postcode1, row, 1);
+    grid->addWidget(m_postcode2, row++, 2);
+    auto* phones = new QLabel(tr("Contact N&umbers"));
+    phones->setBuddy(m_phone1);
+    grid->addWidget(phones, row, 0);
+    grid->addWidget(m_phone1, row, 1);
+    grid->addWidget(m_phone2, row, 2);
+    grid->addWidget(m_phone3, row++, 3);
+
+    auto* clear = new QPushButton(tr("&Clear Address"));
+    clear->setObjectName(QStringLiteral("Command1"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(clear);
+    grid->addLayout(buttons, row, 0, 1, 4);
+    connect(clear, &QPushButton::clicked, this, [this] { clearScreen(); });
+    setCentralWidget(central);
+
+    const QList<QWidget*> order = {m_list,         m_name,   m_contact,    m_nickname,  m_licence,
+                                   m_selfEmployed, m_barred, m_percentage, m_addr1,     m_addr5,
+                                   m_addr2,        m_town,   m_county,     m_postcode1, m_postcode2,
+                                   m_phone1,       m_phone2, m_phone3,     clear};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    resize(560, 520);
+}
+
+void AddressScreen::addGuards()
+{
+    // Each address field may be entered only once the field before it is filled.
+    const auto guard = [this](QLineEdit* field, QLineEdit* before, const QString& message) {
+        m_events->onEnter(field, [this, before, message] {
+            if (before->text().isEmpty()) {
+                tell(message);
+                moveFocus(before);
+            }
+        });
+    };
+    guard(m_addr1, m_name, tr("An account name must be specified"));
+    guard(m_addr5, m_addr1, tr("First line of address must be specified"));
+    guard(m_county, m_town, tr("A town must be specified"));
+    guard(m_postcode1, m_county, tr("A county must be specified"));
+}
+
+void AddressScreen::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_opened) {
+        m_opened = true;
+        opening();
+    }
+}
+
+void AddressScreen::save()
+{
+    if (!validate())
+        return;
+    QString error;
+    if (!write(&error)) {
+        tell(error);
+        return;
+    }
+    afterSave();
+}
+
+void AddressScreen::tell(const QString& text)
+{
+    m_dialogs.information(this, text);
+}
+
+bool AddressScreen::filled(QLineEdit* field, const QString& message)
+{
+    if (!field->text().isEmpty())
+        return true;
+    tell(message);
+    moveFocus(field);
+    return false;
+}
+
+void AddressScreen::moveFocus(QWidget* field)
+{
+    m_events->returnFocus(field);
+}
+
+void AddressScreen::onLeave(QWidget* field, std::function<void()> handler)
+{
+    m_events->onLeave(field, std::move(handler));
+}
+
+QList<std::pair<QLineEdit*, Text Address::*>> AddressScreen::addressFields() const
+{
+    return {{m_addr1, &Address::line1},         {m_addr5, &Address::line3},
+            {m_addr2, &Address::line2},         {m_town, &Address::town},
+            {m_county, &Address::county},       {m_postcode1, &Address::postcode1},
+            {m_postcode2, &Address::postcode2}, {m_phone1, &Address::phone1},
+            {m_phone2, &Address::phone2},       {m_phone3, &Address::phone3}};
+}
+
+Address AddressScreen::address() const
+{
+    Address address;
+    for (const auto& [field, part] : addressFields())
+        address.*part = field->text();
+    return address;
+}
+
+void AddressScreen::showAddress(const Address& address)
+{
+    for (const auto& [field, part] : addressFields())
+        copyText(field, address.*part);
+}
+
+void AddressScreen::clearAddress()
+{
+    for (const auto& [field, part] : addressFields())
+        field->clear();
+}
+
+void AddressScreen::clearList(QComboBox* list)
+{
+    list->clear();
+    list->clearEditText();
+}
+
+void AddressScreen::copyText(QLineEdit* field, const Text& text)
+{
+    if (text)
+        field->setText(*text);
+}
+
+void AddressScreen::copyText(QComboBox* field, const Text& text)
+{
+    if (text)
+        field->setEditText(*text);
+}
+
+} // namespace velmora

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "addressrecord.h"
+
+#include <QMainWindow>
+#include <QSqlDatabase>
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace velmora {
+
+class Dialogs;
+class FieldEvents;
+
+// The "Address Details" layout and save pattern that the account and driver screens
+// share: a drop-down of existing records (`txtacc_name1`), the record's name and contact,
+// the entries of its role, the one address row the record owns (its second and third
+// lines crossed over in storage), the entry-order guards of the address, "&Clear Address"
+// (`Command1`), "&Save" (`mnusave`) and "&Exit" (`mnuexit`). A role supplies its list,
+// look-ups, checks and the write of record and address.
+class AddressScreen : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // The record being edited; 0 while the screen holds a new one.
+    qint64 currentId() const { return m_currentId; }
+
+protected:
+    enum class Role { Account, Driver };
+
+    AddressScreen(Role role, QSqlDatabase db, Dialogs& dialogs, QWidget* parent);
+
+    // The screen's opening steps, run when it is first shown.
+    virtual void opening() = 0;
+    // An entry was picked in the list.
+    virtual void entryPicked() = 0;
+    // The focus left the name or the contact field.
+    virtual void nameLeft() = 0;
+    virtual void contactLeft() = 0;
+    // The checks before saving: false after showing the first failure.
+    virtual bool validate() = 0;
+    // Writes record and address; the record's id, or nullopt with the reason in *error.
+    virtual std::optional<qint64> write(QString* error) = 0;
+    // Returns the screen to a new record after a save, and on "&Clear Address".
+    virtual void afterSave() = 0;
+    virtual void clearScreen() = 0;
+
+    void showEvent(QShowEvent* event) override;
+
+    // An information box titled as the program.
+    void tell(const QString& text);
+    // Shows `message` and puts the focus into `field` when it is empty; true when it is not.
+    bool filled(QLineEdit* field, const QString& message);
+    // Moves the focus into `field` (its enter guard runs; no leave handler does).
+    void moveFocus(QWidget* field);
+    // Runs `handler` whenever the focus leaves `field`.
+    void onLeave(QWidget* field, std::function<void()> handler);
+
+    // The address as typed.
+    Address address() const;
+    // Copies each part that is not NULL into its field; NULL parts leave their field as is.
+    void showAddress(const Address& address);
+    // Empties the five address lines, both postcode blocks and the three phone numbers.
+    void clearAddress();
+    // Empties a drop-down's list and its text.
+    static void clearList(QComboBox* list);
+    // Puts `text` into `field` unless it is NULL.
+    static void copyText(QLineEdit* field, const Text& text);
+    static void copyText(QComboBox* field, const Text& text);
+
+    QSqlDatabase m_db;
+    Dialogs& m_dialogs;
+    qint64 m_currentId = 0;
+
+    QComboBox* m_list;    // txtacc_name1
+    QLineEdit* m_name;    // txtacc_name
+    QComboBox* m_contact; // txtcompany_name
+    QLineEdit* m_nickname;
+    QLineEdit* m_licence;
+    QCheckBox* m_selfEmployed; // Check1
+    QCheckBox* m_barred;       // Check2
+    QLineEdit* m_percentage;
+    QLineEdit* m_addr1;
+    QLineEdit* m_addr5;  // second line, stored in address_line3
+    QLineEdit* m_addr2;  // third line, stored in address_line2
+    QLineEdit* m_town;   // txtaddr3
+    QLineEdit* m_county; // txtaddr4
+    QLineEdit* m_postcode1;
+    QLineEdit* m_postcode2;
+    QLineEdit* m_phone1;
+    QLineEdit* m_phone2;
+    QLineEdit* m_phone3;
+
+private:
+    void buildLayout(Role role);
+    void addGuards();
+    void save();
+    // Each address field with the part of Address it holds.
+    QList<std::pair<QLineEdit*, Text Address::*>> addressFields() const;
+
+    FieldEvents* m_events;
+    bool m_opened = false;
+};
+
+} // namespace velmora

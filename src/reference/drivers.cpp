@@ -1,0 +1,134 @@
+#include "drivers.h"
+
+#include "data/sql.h"
+#include "leadingnumber.h"
+
+#include <QSqlError>
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+
+QString selectDrivers(const QString& condition)
+{
+    return QStringLiteral("select d.driver_id, d.driver_name, d.contact_name, d.licence_number, "
+                          "d.self_employed, d.barred, d.driver_percentage, %1 "
+                          "from drivers d join addresses a on d.address_id = a.address_id "
+                          "%2 order by d.driver_id")
+        .arg(addressColumnList(QStringLiteral("a")), condition);
+}
+
+DriverRecord readDriver(const QSqlQuery& query)
+{
+    return {
+        .id = query.value(0).toLongLong(),
+        .name = readText(query.value(1)),
+        .contact = readText(query.value(2)),
+        .licence = readText(query.value(3)),
+        .selfEmployed = query.value(4).toBool(),
+        .barred = query.value(5).toBool(),
+        .percentage = query.value(6).toInt(),
+        .address = readAddress(query, 7),
+    };
+}
+
+} // namespace
+
+std::optional<QList<DriverRecord>> listDrivers(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!run(query, selectDrivers({}), {}, error))
+        return std::nullopt;
+    QList<DriverRecord> drivers;
+    while (query.next())
+        drivers.append(readDriver(query));
+    if (query.lastError().isValid()) {
+        *error = query.lastError().text();
+        return std::nullopt;
+    }
+    return drivers;
+}
+
+QString driverEntry(const DriverRecord& driver)
+{
+    return driver.name.value_or(QString()) + QStringLiteral(" : ") +
+           driver.contact.value_or(QString());
+}
+
+DriverEntry splitDriverEntry(QStringView entry)
+{
+    const qsizetype colon = entry.indexOf(u':');
+    if (colon < 2)
+        return {entry.toString(), {}};
+    return {entry.left(colon - 1).toString(), entry.mid(colon + 2).toString()};
+}
+
+std::optional<QList<Text>> driverContacts(const QSqlDatabase& db, const QString& name,
+                                          QString* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!run(query,
+             QStringLiteral("select contact_name from drivers where driver_name = ? "
+                            "order by driver_id"),
+             {name}, error))
+        return std::nullopt;
+    QList<Text> contacts;
+    while (query.next())
+        contacts.append(readText(query.value(0)));
+    if (query.lastError().isValid()) {
+        *error = query.lastError().text();
+        return std::nullopt;
+    }
+    return contacts;
+}
+
+std::optional<DriverRecord> findDriver(const QSqlDatabase& db, const QString& name,
+                                       const QString& contact, QString* error)
+{
+    QString condition = QStringLiteral("where d.driver_name = ?");
+    QVariantList values{name};
+    if (!contact.isEmpty()) {
+        condition += QStringLiteral(" and d.contact_name = ?");
+        values.append(contact);
+    }
+    QSqlQuery query(db);
+    if (!run(query, selectDrivers(condition) + QStringLiteral(" limit 1"), values, error) ||
+        !query.next())
+        return std::nullopt;
+    return readDriver(query);
+}
+
+bool percentageFits(QStringView text)
+{
+    return text.size() <= 2;
+}
+
+int storedPercentage(QStringView text)
+{
+    return std::max(0, leadingNumber(text));
+}
+
+std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& driver, QString* error)
+{
+    const QVariantList values = {storedText(driver.name),     storedText(driver.licence),
+                                 driver.selfEmployed ? 1 : 0, driver.barred ? 1 : 0,
+                                 storedText(driver.contact),  driver.percentage};
+    const RecordWithAddress record{
+        .table = QStringLiteral("drivers"),
+        .idColumn = QStringLiteral("driver_id"),
+        .id = driver.id,
+        .addressType = kDriverAddress,
+        .address = driver.address,
+        .columns = {QStringLiteral("driver_name"), QStringLiteral("licence_number"),
+                    QStringLiteral("self_employed"), QStringLiteral("barred"),
+                    QStringLiteral("contact_name"), QStringLiteral("driver_percentage")},
+        .newValues = values,
+        .oldValues = values,
+    };
+    return saveWithAddress(db, record, error);
+}
+
+} // namespace velmora

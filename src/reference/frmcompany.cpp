@@ -1,0 +1,180 @@
+#include "frmcompany.h"
+
+#include "fieldevents.h"
+#include "platform/dialogs.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace velmora {
+
+namespace {
+
+QLineEdit* field(const char* name, const QString& tip)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setToolTip(tip);
+    return edit;
+}
+
+} // namespace
+
+frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_events(new FieldEvents(this)),
+      m_company(field("txtcompany", tr("Enter the name of the company."))),
+      m_heading(field("txtco_heading", tr("E.g Chauffeur Service"))),
+      m_addr1(field("txtaddr1", tr("Enter first line of address."))),
+      m_addr2(field("txtaddr2", tr("Enter second line of address."))),
+      m_town(field("txttown", tr("Enter town."))),
+      m_county(field("txtcounty", tr("Enter county."))),
+      m_postcode1(field("txtpostcode1", tr("Enter first part of postcode."))),
+      m_postcode2(field("txtpostcode2", tr("Enter second part of postcode."))),
+      m_tel1(field("txttel1", tr("Enter telephone number."))),
+      m_tel2(field("txttel2", tr("Enter mobile number."))),
+      m_tel3(field("txttel3", tr("Enter Fax number."))),
+      m_tel4(field("txttel4", tr("Enter Fax number."))),
+      m_email(field("txtemail", tr("Enter Fax number."))),
+      m_companyNumber(
+          field("txtcompany_number", tr("Enter the companies registration number if applicable."))),
+      m_vatNumber(
+          field("txtreg_number", tr("Enter the companys vat registration number if applicable.")))
+{
+    setObjectName(QStringLiteral("frmcompany"));
+    setWindowTitle(tr("Record Company Details"));
+
+    auto* save = new QAction(tr("&Save"), this);
+    save->setObjectName(QStringLiteral("mnusave"));
+    auto* exit = new QAction(tr("&Exit"), this);
+    exit->setObjectName(QStringLiteral("mnuexit"));
+    menuBar()->addAction(save);
+    menuBar()->addAction(exit);
+    connect(save, &QAction::triggered, this, &frmcompany::save);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    buildLayout();
+    checkOnLeave(m_company, tr("You must supply the company name"), true);
+    checkOnLeave(m_addr1, tr("First line of address must be supplied"), true);
+    checkOnLeave(m_town, tr("You must supply the town"), false);
+    checkOnLeave(m_county, tr("You must supply a county"), true);
+    checkOnLeave(m_postcode1, tr("You must supply a postcode"), true);
+    checkOnLeave(m_postcode2, tr("You must supply a postcode"), true);
+    m_company->setFocus();
+}
+
+void frmcompany::buildLayout()
+{
+    auto* central = new QWidget;
+    auto* grid = new QGridLayout(central);
+    int row = 0;
+    const auto addRow = [grid, &row](const QString& caption, QLineEdit* edit,
+                                     QLineEdit* second = nullptr) {
+        if (!caption.isEmpty()) {
+            auto* label = new QLabel(caption);
+            label->setBuddy(edit);
+            grid->addWidget(label, row, 0);
+        }
+        grid->addWidget(edit, row, 1, 1, second ? 1 : 2);
+        if (second)
+            grid->addWidget(second, row, 2);
+        ++row;
+    };
+    addRow(tr("Company &Name"), m_company);
+    addRow(tr("Company &Heading"), m_heading);
+    addRow(tr("&Address"), m_addr1);
+    addRow({}, m_addr2);
+    addRow(tr("&Town"), m_town);
+    addRow(tr("Count&y"), m_county);
+    addRow(tr("&Postcode"), m_postcode1, m_postcode2);
+    addRow(tr("Te&lephone"), m_tel1);
+    addRow(tr("&Mobile 1"), m_tel2);
+    addRow(tr("&Fax"), m_tel3);
+    addRow(tr("M&obile 2"), m_tel4);
+    addRow(tr("E-Ma&il Address"), m_email);
+    addRow(tr("&Company Registration Number"), m_companyNumber);
+    addRow(tr("&VAT Registration Number"), m_vatNumber);
+
+    // The font of the screen cannot be changed; the button is kept where operators know it.
+    auto* font = new QPushButton(tr("C&hange Font"));
+    font->setObjectName(QStringLiteral("Command1"));
+    font->setEnabled(false);
+    grid->addWidget(font, row, 2);
+    setCentralWidget(central);
+
+    QWidget* previous = nullptr;
+    for (const auto& [edit, member] : fields()) {
+        if (previous)
+            setTabOrder(previous, edit);
+        previous = edit;
+    }
+}
+
+QList<std::pair<QLineEdit*, QString CompanyDetails::*>> frmcompany::fields() const
+{
+    return {{m_company, &CompanyDetails::name},
+            {m_heading, &CompanyDetails::heading},
+            {m_addr1, &CompanyDetails::addr1},
+            {m_addr2, &CompanyDetails::addr2},
+            {m_town, &CompanyDetails::town},
+            {m_county, &CompanyDetails::county},
+            {m_postcode1, &CompanyDetails::postcode1},
+            {m_postcode2, &CompanyDetails::postcode2},
+            {m_tel1, &CompanyDetails::telephone},
+            {m_tel2, &CompanyDetails::mobile1},
+            {m_tel3, &CompanyDetails::fax},
+            {m_tel4, &CompanyDetails::mobile2},
+            {m_email, &CompanyDetails::email},
+            {m_companyNumber, &CompanyDetails::registration},
+            {m_vatNumber, &CompanyDetails::vat}};
+}
+
+void frmcompany::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_opened) {
+        m_opened = true;
+        opening();
+    }
+}
+
+void frmcompany::opening()
+{
+    QString error;
+    const auto details = loadCompany(m_db, &error);
+    if (!error.isEmpty())
+        m_dialogs.information(this, error);
+    if (!details)
+        return;
+    for (const auto& [edit, member] : fields())
+        edit->setText((*details).*member);
+}
+
+void frmcompany::checkOnLeave(QLineEdit* edit, const QString& message, bool keep)
+{
+    m_events->onLeave(edit, [this, edit, message, keep] {
+        if (!edit->text().isEmpty())
+            return;
+        m_dialogs.information(this, message);
+        if (keep)
+            m_events->returnFocus(edit);
+    });
+}
+
+void frmcompany::save()
+{
+    CompanyDetails details;
+    for (const auto& [edit, member] : fields())
+        details.*member = edit->text();
+    QString error;
+    if (!saveCompany(m_db, details, &error)) {
+        m_dialogs.information(this, error);
+        return;
+    }
+    close();
+}
+
+} // namespace velmora

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "company.h"
+
+#include <QMainWindow>
+#include <QSqlDatabase>
+
+class QLineEdit;
+
+namespace velmora {
+
+class Dialogs;
+class FieldEvents;
+
+// The company's own details ("Record Company Details"): name, heading, address, telephone
+// numbers, e-mail, company registration and VAT registration numbers. "&Save" writes the
+// one company row (adding it when there is none) and closes the screen; "&Exit" closes
+// without saving. Leaving the name, address, town, county or postcode fields empty says so.
+class frmcompany final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildLayout();
+    void opening();
+    void save();
+    // Shows `message` when `field` is left empty; `keep` puts the focus back into it.
+    void checkOnLeave(QLineEdit* field, const QString& message, bool keep);
+    // Each field with the detail it holds.
+    QList<std::pair<QLineEdit*, QString CompanyDetails::*>> fields() const;
+
+    QSqlDatabase m_db;
+    Dialogs& m_dialogs;
+    FieldEvents* m_events;
+    QLineEdit* m_company;
+    QLineEdit* m_heading;
+    QLineEdit* m_addr1;
+    QLineEdit* m_addr2;
+    QLineEdit* m_town;
+    QLineEdit* m_county;
+    QLineEdit* m_postcode1;
+    QLineEdit* m_postcode2;
+    QLineEdit* m_tel1;
+    QLineEdit* m_tel2;
+    QLineEdit* m_tel3;
+    QLineEdit* m_tel4;
+    QLineEdit* m_email;
+    QLineEdit* m_companyNumber;
+    QLineEdit* m_vatNumber;
+    bool m_opened = false;
+};
+
+} // namespace velmora

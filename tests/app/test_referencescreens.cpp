@@ -1,0 +1,351 @@
+#include "app/frmmain.h"
+#include "app/frmsecurity.h"
+#include "data/database.h"
+#include "data/dates.h"
+#include "data/operators.h"
+#include "jobs/frmjob_management.h"
+#include "jobs/joblists.h"
+#include "platform/scripteddialogs.h"
+#include "reference/accounts.h"
+#include "reference/company.h"
+#include "reference/frmaccount.h"
+#include "reference/frmcompany.h"
+#include "reference/frmdriver.h"
+#include "reference/frmtype_table.h"
+#include "reference/frmvehicle_details.h"
+#include "screenhelpers.h"
+#include "testdatabase.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using velmora::ScriptedDialogs;
+using velmora::test::child;
+
+namespace {
+
+QAction* entry(QWidget& window, const QString& path)
+{
+    const QStringList steps = path.split(u'/');
+    QList<QAction*> actions = window.findChild<QMenuBar*>()->actions();
+    QAction* found = nullptr;
+    for (const QString& step : steps) {
+        found = nullptr;
+        for (QAction* action : actions)
+            if (action->text() == step)
+                found = action;
+        if (!found)
+            qFatal("no menu entry %s", qPrintable(path));
+        if (found->menu())
+            actions = found->menu()->actions();
+    }
+    return found;
+}
+
+// Opens the screen of a menu entry and returns it, shown and active.
+template <typename Screen> Screen* open(velmora::frmmain& main, const QString& path)
+{
+    entry(main, path)->trigger();
+    const QList<Screen*> screens = main.findChildren<Screen*>();
+    if (screens.size() != 1 || !velmora::test::activate(*screens.first()))
+        qFatal("%s did not open its screen", qPrintable(path));
+    return screens.first();
+}
+
+// Types into the field that has the focus, as the operator does.
+void type(const QString& text)
+{
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+void tab()
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+}
+// Types each text, then Tab; an empty text just moves on.
+void typeFields(const QStringList& texts)
+{
+    for (const QString& text : texts) {
+        type(text);
+        tab();
+    }
+}
+
+// Closes a screen through its "&Exit" and waits until it is gone.
+bool exitScreen(QWidget* screen)
+{
+    QPointer<QWidget> alive = screen;
+    child<QAction>(*screen, QStringLiteral("mnuexit"))->trigger();
+    QTest::qWait(0);
+    for (int i = 0; i < 50 && alive; ++i)
+        QTest::qWait(10);
+    return alive.isNull();
+}
+
+QString focusName()
+{
+    return QApplication::focusWidget()->objectName();
+}
+
+} // namespace
+
+class TestReferenceScreens : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void menuEntriesOpenTheirScreens_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("accounts")
+            << "&Administration/&Operational Data/&Account Address Maintenance"
+            << "frmaccount"
+            << "Address Details";
+        QTest::newRow("drivers") << "&Administration/&Operational Data/&Driver Address Maintenance"
+                                 << "frmdriver"
+                                 << "Address Details";
+        QTest::newRow("vehicles") << "&Administration/&Operational Data/&Vehicles"
+                                  << "frmvehicle_details"
+                                  << "Maintain Vehicle Details";
+        QTest::newRow("company") << "&Management Functions/&Company Name"
+                                 << "frmcompany"
+                                 << "Record Company Details";
+        QTest::newRow("users") << "&Management Functions/&Maintain Users"
+                               << "frmsecurity"
+                               << "Maintain Users";
+    }
+    void menuEntriesOpenTheirScreens()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, screen);
+        QFETCH(QString, caption);
+        velmora::test::TestDatabase t;
+        ScriptedDialogs dialogs;
+        velmora::frmmain main(t.db(), dialogs);
+        QAction* action = entry(main, path);
+        QVERIFY(action->isEnabled());
+        action->trigger();
+        auto* opened = main.findChild<QMainWindow*>(screen);
+        QVERIFY(opened);
+        QVERIFY(opened->isVisible());
+        QVERIFY(opened->isWindow());
+        QCOMPARE(opened->windowTitle(), caption);
+        QVERIFY(exitScreen(opened));
+    }
+
+    void vatFlagOfTheJobScreenFollowsTheCompany()
+    {
+        velmora::test::TestDatabase t;
+        ScriptedDialogs dialogs;
+        velmora::frmmain main(t.db(), dialogs);
+        QString error;
+        for (const QString& vat : {QStringLiteral("GB123"), QString(), QStringLiteral("GB9")}) {
+            auto* company = open<velmora::frmcompany>(
+                main, QStringLiteral("&Management Functions/&Company Name"));
+            auto* number = child<QLineEdit>(*company, QStringLiteral("txtreg_number"));
+            number->setText(vat);
+            QPointer<QWidget> alive = company;
+            child<QAction>(*company, QStringLiteral("mnusave"))->trigger();
+            QTRY_VERIFY(alive.isNull());
+            QCOMPARE(velmora::readVatRegistered(t.db(), &error), std::optional(!vat.isEmpty()));
+        }
+        QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 1);
+    }
+
+    // A new firm set up from an empty database entirely through the screens.
+    void newFirmSetUpThroughTheScreens()
+    {
+        QTemporaryDir folder;
+        QString error;
+        const QString path = folder.filePath(QStringLiteral("taxi.mdb"));
+        {
+            QSqlDatabase created = velmora::createDatabase(path, QStringLiteral("setup"), &error);
+            QVERIFY2(created.isValid(), qPrintable(error));
+            QVERIFY(velmora::addOperator(created, QStringLiteral("admin"), QStringLiteral("first"),
+                                         QStringLiteral("Administrator"), &error));
+        }
+        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("setup"));
+        ScriptedDialogs dialogs;
+        velmora::frmmain main(db, dialogs);
+
+        // The company, with a VAT number.
+        auto* company =
+            open<velmora::frmcompany>(main, QStringLiteral("&Management Functions/&Company Name"));
+        QCOMPARE(focusName(), QStringLiteral("txtcompany"));
+        typeFields({"Kestrel Cars Ltd", "Private Hire", "1 Station Road", "", "Leeds",
+                    "West Yorkshire", "LS1", "4DY", "0113 496 0000", "07700 900001",
+                    "0113 496 0001", "", "office@kestrel.test", "01234567", "GB123456789"});
+        QPointer<QWidget> companyAlive = company;
+        child<QAction>(*company, QStringLiteral("mnusave"))->trigger();
+        QTRY_VERIFY(companyAlive.isNull());
+
+        // Vehicle and payment types, on the type table screens.
+        for (const auto& [path, names] :
+             {std::pair{QStringLiteral("&Administration/&Reference Data/&Vehicle Types"),
+                        QStringList{"Saloon Car", "Estate"}},
+              std::pair{QStringLiteral("&Administration/&Reference Data/&Payment Type"),
+                        QStringList{"Cash", "Account"}}}) {
+            auto* types = open<velmora::frmtype_table>(main, path);
+            for (const QString& name : names) {
+                type(name);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            }
+            QVERIFY(exitScreen(types));
+        }
+
+        // Two accounts.
+        auto* accounts = open<velmora::frmaccount>(
+            main, QStringLiteral("&Administration/&Operational Data/&Account Address Maintenance"));
+        const QList<QStringList> newAccounts = {
+            {"Acme Travel", "Jo Smith", "ACME", "Unit 4", "Canal Wharf", "Holbeck", "Leeds",
+             "West Yorkshire", "LS11", "5PS", "0113 111", "", ""},
+            {"O'Brien's Coaches", "Pat O'Brien", "", "2 Mill Lane", "", "", "Bradford",
+             "West Yorkshire", "BD1", "1AA", "01274 222", "", ""},
+        };
+        for (const QStringList& account : newAccounts) {
+            velmora::test::focusOn(child<QWidget>(*accounts, QStringLiteral("txtacc_name1")));
+            tab();
+            QCOMPARE(focusName(), QStringLiteral("txtacc_name"));
+            typeFields(account);
+            child<QAction>(*accounts, QStringLiteral("mnusave"))->trigger();
+        }
+        QVERIFY(exitScreen(accounts));
+
+        // Three drivers: one on a percentage, one barred.
+        auto* drivers = open<velmora::frmdriver>(
+            main, QStringLiteral("&Administration/&Operational Data/&Driver Address Maintenance"));
+        struct NewDriver
+        {
+            QStringList before; // name, contact, licence
+            bool barred;
+            QString percentage;
+            QStringList address;
+        };
+        const QList<NewDriver> newDrivers = {
+            {{"Dave Kerr", "Sue Kerr", "PH-100"},
+             false,
+             "20",
+             {"9 Cab Street", "", "", "Bradford", "West Yorkshire", "BD8", "1XY", "07700 1"}},
+            {{"Sam Hill", "Ann Hill", "PH-200"},
+             true,
+             "",
+             {"3 Rank Road", "", "", "Leeds", "West Yorkshire", "LS2", "2AB", "07700 2"}},
+            {{"Raj Patel", "", "PH-300"},
+             false,
+             "",
+             {"7 Taxi Row", "", "", "Leeds", "West Yorkshire", "LS3", "3CD", "07700 3"}},
+        };
+        for (const NewDriver& driver : newDrivers) {
+            velmora::test::focusOn(child<QWidget>(*drivers, QStringLiteral("txtacc_name1")));
+            tab();
+            typeFields(driver.before);
+            QCOMPARE(focusName(), QStringLiteral("Check1"));
+            tab();
+            if (driver.barred)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            tab();
+            typeFields(QStringList{driver.percentage} + driver.address);
+            child<QAction>(*drivers, QStringLiteral("mnusave"))->trigger();
+        }
+        QVERIFY(exitScreen(drivers));
+
+        // Two vehicles.
+        auto* vehicles = open<velmora::frmvehicle_details>(
+            main, QStringLiteral("&Administration/&Operational Data/&Vehicles"));
+        const QString taxDue = velmora::ukDate(QDate::currentDate().addMonths(6));
+        const QList<QStringList> newVehicles = {
+            {"AB12 CDE", "Saloon Car", "Dave Kerr", "2019", taxDue},
+            {"XY34 ZZZ", "Estate", "Sam Hill", "2021", taxDue},
+        };
+        for (const QStringList& vehicle : newVehicles) {
+            QCOMPARE(focusName(), QStringLiteral("txtreg_no"));
+            typeFields(vehicle);
+            tab(); // past the calendar button
+            typeFields({taxDue});
+            tab();
+            typeFields({taxDue});
+            tab();
+            typeFields({"Aviva 42", "", "Y"});
+            child<QAction>(*vehicles, QStringLiteral("mnuadd"))->trigger();
+        }
+        QVERIFY(exitScreen(vehicles));
+
+        // A second operator.
+        auto* users = open<velmora::frmsecurity>(
+            main, QStringLiteral("&Management Functions/&Maintain Users"));
+        typeFields({"Sandra", "Secret1", "Data Input"});
+        child<QAction>(*users, QStringLiteral("mnusave"))->trigger();
+        QVERIFY(exitScreen(users));
+
+        QCOMPARE(dialogs.texts(),
+                 (QStringList{"No vehicle types recorded", "No payment types recorded",
+                              "No accounts currently created", "New account details",
+                              "New account details", "No contact recorded for this driver",
+                              "New Driver Details", "No contact recorded for this driver",
+                              "New Driver Details", "No contact recorded for this driver",
+                              "New Driver Details", "New entry", "New user"}));
+
+        // The job screen opens on what was set up, with the company VAT registered.
+        const auto vat = velmora::readVatRegistered(db, &error);
+        QVERIFY(vat && *vat);
+        dialogs.clear();
+        {
+            velmora::frmjob_management jobs(db, dialogs);
+            QVERIFY(velmora::test::activate(jobs));
+            QCOMPARE(child<QLineEdit>(jobs, QStringLiteral("txtload"))->text(), QString());
+            QCOMPARE(dialogs.texts(), QStringList());
+        }
+        const auto listed = velmora::listAccounts(db, &error);
+        QVERIFY(listed);
+        QStringList entries;
+        for (const velmora::AccountRecord& account : *listed)
+            entries << velmora::accountEntry(account);
+        QCOMPARE(entries, (QStringList{"1 : Acme Travel : Jo Smith : ACME",
+                                       "2 : O'Brien's Coaches : Pat O'Brien :  "}));
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("select driver_name, contact_name, licence_number, barred, "
+                                  "driver_percentage, a.address_type from drivers d "
+                                  "join addresses a on a.address_id = d.address_id "
+                                  "order by driver_id"));
+        QStringList rows;
+        while (query.next()) {
+            QStringList row;
+            for (int i = 0; i < 6; ++i)
+                row << query.value(i).toString();
+            rows << row.join(u'|');
+        }
+        QCOMPARE(rows, (QStringList{"Dave Kerr|Sue Kerr|PH-100|0|20|8",
+                                    "Sam Hill|Ann Hill|PH-200|1|0|8", "Raj Patel||PH-300|0|0|8"}));
+        query.exec(QStringLiteral("select reg_no, vehicledescription, driver_name, road_tax "
+                                  "from vehicles v join vehicle_types t "
+                                  "on t.vehicletypeid = v.vehicle_type "
+                                  "join drivers d on d.driver_id = v.driver_id order by reg_no"));
+        rows.clear();
+        while (query.next())
+            rows << QStringList{query.value(0).toString(), query.value(1).toString(),
+                                query.value(2).toString(), query.value(3).toString()}
+                        .join(u'|');
+        const QString stored = velmora::storedDate(QDate::currentDate().addMonths(6));
+        QCOMPARE(rows, (QStringList{"AB12 CDE|Saloon Car|Dave Kerr|" + stored,
+                                    "XY34 ZZZ|Estate|Sam Hill|" + stored}));
+        QCOMPARE(
+            velmora::checkLogin(db, QStringLiteral("Sandra"), QStringLiteral("Secret1")).result,
+            velmora::LoginCheck::Result::Accepted);
+        QCOMPARE(velmora::checkLogin(db, QStringLiteral("admin"), QStringLiteral("first")).result,
+                 velmora::LoginCheck::Result::Accepted);
+
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("setup"));
+    }
+};
+
+QTEST_MAIN(TestReferenceScreens)
+#include "test_referencescreens.moc"

@@ -1,0 +1,589 @@
+#include "platform/scripteddialogs.h"
+#include "reference/accounts.h"
+#include "reference/frmaccount.h"
+#include "screenhelpers.h"
+#include "testdatabase.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTest>
+
+using velmora::frmaccount;
+using velmora::ScriptedDialogs;
+using velmora::test::child;
+using velmora::test::focusOn;
+using velmora::test::TestDatabase;
+using velmora::test::typeAndLeave;
+
+namespace {
+
+// Adds an account with its address row directly; returns the account id.
+qint64 addAccount(TestDatabase& t, const QString& name, const QString& contact,
+                  const QVariant& nickname = QStringLiteral(" "), const QVariant& id = {})
+{
+    t.exec(QStringLiteral("insert into addresses (address_line1, address_line2, address_line3, "
+                          "address_town, address_county, address_postcode1, address_postcode2, "
+                          "address_phone1, address_type) values (?, ?, ?, ?, ?, ?, ?, ?, 9)"),
+           {QStringLiteral("1 Mill Lane"), QStringLiteral("Third Line"),
+            QStringLiteral("Second Line"), QStringLiteral("Leeds"), QStringLiteral("West Yorks"),
+            QStringLiteral("LS1"), QStringLiteral("4AB"), QStringLiteral("0113 000")});
+    const QVariant address = t.value(QStringLiteral("select max(address_id) from addresses"));
+    t.exec(QStringLiteral("insert into accounts (account_id, address_id, account_name, "
+                          "contact_name, nickname) values (?, ?, ?, ?, ?)"),
+           {id, address, name, contact, nickname});
+    return t.value(QStringLiteral("select max(account_id) from accounts")).toLongLong();
+}
+
+// "name|contact|nickname|address_id" of every account in id order; NULL shows as "<null>".
+QStringList accounts(TestDatabase& t)
+{
+    QSqlQuery query(t.db());
+    query.exec(QStringLiteral("select account_name, contact_name, nickname, address_id "
+                              "from accounts order by account_id"));
+    QStringList rows;
+    while (query.next()) {
+        QStringList row;
+        for (int i = 0; i < 4; ++i)
+            row << (query.value(i).isNull() ? QStringLiteral("<null>") : query.value(i).toString());
+        rows << row.join(u'|');
+    }
+    return rows;
+}
+
+// The ten address columns and the type of one address row, joined by "|".
+QString address(TestDatabase& t, const QVariant& id)
+{
+    QSqlQuery query(t.db());
+    query.prepare(QStringLiteral(
+        "select address_line1, address_line2, address_line3, address_town, address_county, "
+        "address_postcode1, address_postcode2, address_phone1, address_phone2, address_phone3, "
+        "address_type from addresses where address_id = ?"));
+    query.addBindValue(id);
+    query.exec();
+    if (!query.next())
+        return QStringLiteral("<none>");
+    QStringList parts;
+    for (int i = 0; i < 11; ++i)
+        parts << (query.value(i).isNull() ? QStringLiteral("<null>") : query.value(i).toString());
+    return parts.join(u'|');
+}
+
+// The account screen, shown and active, with its fields found by name.
+struct Screen
+{
+    Screen(TestDatabase& t, ScriptedDialogs& dialogs) : window(t.db(), dialogs)
+    {
+        list = child<QComboBox>(window, QStringLiteral("txtacc_name1"));
+        name = child<QLineEdit>(window, QStringLiteral("txtacc_name"));
+        contact = child<QComboBox>(window, QStringLiteral("txtcompany_name"));
+        nickname = child<QLineEdit>(window, QStringLiteral("txtnickname"));
+        addr1 = child<QLineEdit>(window, QStringLiteral("txtaddr1"));
+        addr5 = child<QLineEdit>(window, QStringLiteral("txtaddr5"));
+        addr2 = child<QLineEdit>(window, QStringLiteral("txtaddr2"));
+        town = child<QLineEdit>(window, QStringLiteral("txtaddr3"));
+        county = child<QLineEdit>(window, QStringLiteral("txtaddr4"));
+        postcode1 = child<QLineEdit>(window, QStringLiteral("txtpostcode1"));
+        postcode2 = child<QLineEdit>(window, QStringLiteral("txtpostcode2"));
+        phone1 = child<QLineEdit>(window, QStringLiteral("txtphone1"));
+        phone2 = child<QLineEdit>(window, QStringLiteral("txtphone2"));
+        phone3 = child<QLineEdit>(window, QStringLiteral("txtphone3"));
+        save = child<QAction>(window, QStringLiteral("mnusave"));
+        clear = child<QPushButton>(window, QStringLiteral("Command1"));
+    }
+    bool open() { return velmora::test::activate(window); }
+    // Fills every address field directly (no focus moves).
+    void fillAddress()
+    {
+        addr1->setText(QStringLiteral("Unit 4"));
+        addr5->setText(QStringLiteral("Canal Wharf"));
+        addr2->setText(QStringLiteral("Holbeck"));
+        town->setText(QStringLiteral("Leeds"));
+        county->setText(QStringLiteral("West Yorkshire"));
+        postcode1->setText(QStringLiteral("LS11"));
+        postcode2->setText(QStringLiteral("5PS"));
+        phone1->setText(QStringLiteral("0113 111"));
+        phone2->setText(QStringLiteral("0113 222"));
+        phone3->setText(QStringLiteral("07700 333"));
+    }
+    QStringList entries() const
+    {
+        QStringList all;
+        for (int i = 0; i < list->count(); ++i)
+            all << list->itemText(i);
+        return all;
+    }
+
+    frmaccount window;
+    QComboBox* list;
+    QLineEdit* name;
+    QComboBox* contact;
+    QLineEdit* nickname;
+    QLineEdit *addr1, *addr5, *addr2, *town, *county, *postcode1, *postcode2;
+    QLineEdit *phone1, *phone2, *phone3;
+    QAction* save;
+    QPushButton* clear;
+};
+
+const QString kFilledAddress = QStringLiteral(
+    "Unit 4|Holbeck|Canal Wharf|Leeds|West Yorkshire|LS11|5PS|0113 111|0113 222|07700 333|9");
+
+} // namespace
+
+class TestFrmAccount : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layoutAndWording()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QCOMPARE(s.window.windowTitle(), QStringLiteral("Address Details"));
+        QCOMPARE(s.list->toolTip(), QStringLiteral("Select name or enter new name"));
+        QCOMPARE(s.save->text(), QStringLiteral("&Save"));
+        QCOMPARE(child<QAction>(s.window, QStringLiteral("mnuexit"))->text(),
+                 QStringLiteral("&Exit"));
+        QCOMPARE(s.clear->text(), QStringLiteral("&Clear Address"));
+        QVERIFY(s.open());
+        for (const char* driverOnly : {"txtlicence", "Check1", "Check2", "txtpercentage"})
+            QVERIFY(!child<QWidget>(s.window, QString::fromLatin1(driverOnly))->isVisible());
+        QVERIFY(s.nickname->isVisible());
+        QStringList labels;
+        for (const QLabel* label : s.window.findChildren<QLabel*>())
+            if (label->isVisible())
+                labels << label->text().remove(u'&');
+        for (const char* caption : {"Company Name", "Contact Name", "Nick Name",
+                                    "Correspondence Address", "Town", "County"})
+            QVERIFY2(labels.contains(QString::fromLatin1(caption)), caption);
+    }
+
+    void emptyTableThenFirstAccount()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QCOMPARE(dialogs.texts(), QStringList{"No accounts currently created"});
+        QCOMPARE(dialogs.shown[0].title, QStringLiteral("Velmora Application"));
+        QCOMPARE(s.list->count(), 0);
+        dialogs.clear();
+
+        typeAndLeave(s.name, QStringLiteral("Acme Travel"), s.contact);
+        typeAndLeave(s.contact, QStringLiteral("Jo Smith"), s.nickname);
+        QCOMPARE(dialogs.texts(), QStringList{"New account details"});
+        QCOMPARE(s.window.currentId(), 0);
+        s.fillAddress();
+        dialogs.clear();
+        s.save->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+
+        QCOMPARE(accounts(t), QStringList{"Acme Travel|Jo Smith| |1"});
+        QCOMPARE(address(t, 1), kFilledAddress);
+        // The screen is back to a new account with the list reloaded.
+        QCOMPARE(s.entries(), QStringList{"1 : Acme Travel : Jo Smith :  "});
+        QCOMPARE(s.list->currentText(), QString());
+        QCOMPARE(s.name->text(), QString());
+        QCOMPARE(s.contact->currentText(), QString());
+        QCOMPARE(s.addr1->text(), QString());
+        QCOMPARE(s.phone3->text(), QString());
+        QCOMPARE(s.window.currentId(), 0);
+    }
+
+    void newAccountKeepsEmptyContactAndNameBecomesSpace()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.fillAddress();
+        s.save->trigger();
+        QCOMPARE(accounts(t), QStringList{" || |1"});
+        QCOMPARE(t.value(QStringLiteral("select typeof(contact_name) from accounts")).toString(),
+                 QStringLiteral("text"));
+    }
+
+    void pickEntryLoadsAccountWithCrossedLines()
+    {
+        TestDatabase t;
+        addAccount(t, QStringLiteral("Zeta Logistics"), QStringLiteral("Ann"));
+        const qint64 id = addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
+                                     QStringLiteral("ACME"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.entries(), (QStringList{"2 : Acme Travel : Jo Smith : ACME",
+                                           "1 : Zeta Logistics : Ann :  "}));
+        QCOMPARE(s.list->currentText(), QString());
+
+        QVERIFY(velmora::test::pick(s.list, QStringLiteral("2 : Acme Travel : Jo Smith : ACME")));
+        QCOMPARE(s.window.currentId(), id);
+        QCOMPARE(s.name->text(), QStringLiteral("Acme Travel"));
+        QCOMPARE(s.contact->currentText(), QStringLiteral("Jo Smith"));
+        QCOMPARE(s.nickname->text(), QStringLiteral("ACME"));
+        QCOMPARE(s.addr1->text(), QStringLiteral("1 Mill Lane"));
+        QCOMPARE(s.addr5->text(), QStringLiteral("Second Line")); // address_line3
+        QCOMPARE(s.addr2->text(), QStringLiteral("Third Line"));  // address_line2
+        QCOMPARE(s.town->text(), QStringLiteral("Leeds"));
+        QCOMPARE(s.postcode2->text(), QStringLiteral("4AB"));
+        QCOMPARE(s.phone1->text(), QStringLiteral("0113 000"));
+        QCOMPARE(s.phone2->text(), QString()); // NULL
+        QCOMPARE(QApplication::focusWidget(), s.contact);
+    }
+
+    void existingAccountIsEditedInPlace()
+    {
+        TestDatabase t;
+        const qint64 id = addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
+                                     QStringLiteral("ACME"));
+        t.exec(QStringLiteral("update accounts set account_balance = 12345, invoice_type = 'F', "
+                              "account_ref = 'R1', cost_code = 'C1'"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
+        s.fillAddress();
+        s.name->setText(QStringLiteral("Acme Travel Ltd"));
+        s.save->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(accounts(t), QStringList{"Acme Travel Ltd|Jo Smith|ACME|1"});
+        QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 1);
+        QCOMPARE(address(t, 1), kFilledAddress);
+        QCOMPARE(t.value(QStringLiteral("select account_balance || invoice_type || account_ref || "
+                                        "cost_code from accounts where account_id = ?"),
+                         {id})
+                     .toString(),
+                 QStringLiteral("12345FR1C1"));
+        QCOMPARE(s.entries(), QStringList{"1 : Acme Travel Ltd : Jo Smith : ACME"});
+    }
+
+    void existingAccountEmptyTextsBecomeSpaces()
+    {
+        TestDatabase t;
+        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
+                   QStringLiteral("ACME"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
+        s.name->clear();
+        s.contact->setEditText(QString());
+        s.nickname->clear();
+        s.save->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(accounts(t), QStringList{" | | |1"});
+    }
+
+    void nicknameLeftEmptyBecomesSpace()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.name->setText(QStringLiteral("Acme"));
+        focusOn(s.nickname);
+        focusOn(s.addr1);
+        QCOMPARE(s.nickname->text(), QStringLiteral(" "));
+    }
+
+    void fourDigitAccountIdIsReadInFull()
+    {
+        TestDatabase t;
+        addAccount(t, QStringLiteral("Small"), QStringLiteral("A"), QStringLiteral(" "), 123);
+        addAccount(t, QStringLiteral("Large"), QStringLiteral("B"), QStringLiteral(" "), 1234);
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QVERIFY(velmora::test::pick(s.list, QStringLiteral("1234 : Large : B :  ")));
+        QCOMPARE(s.window.currentId(), 1234);
+        QCOMPARE(s.name->text(), QStringLiteral("Large"));
+        QCOMPARE(velmora::accountIdOfEntry(u"1234 : Large : B"), 1234);
+        QCOMPARE(velmora::accountIdOfEntry(u"98765 : Huge"), 98765);
+        QCOMPARE(velmora::accountIdOfEntry(u"Acme Travel"), 0);
+    }
+
+    void nullNicknameListsThreeParts()
+    {
+        TestDatabase t;
+        addAccount(t, QStringLiteral("Acme"), QStringLiteral("Jo"), QVariant());
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QCOMPARE(s.entries(), QStringList{"1 : Acme : Jo"});
+    }
+
+    void accountWithoutAddressIsNotListed()
+    {
+        TestDatabase t;
+        addAccount(t, QStringLiteral("Acme"), QStringLiteral("Jo"));
+        t.exec(
+            QStringLiteral("insert into accounts (address_id, account_name) values (99, 'Lost')"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QCOMPARE(s.entries(), QStringList{"1 : Acme : Jo :  "});
+    }
+
+    void lookUpByNameAndContact_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("contact");
+        QTest::addColumn<int>("found");
+        QTest::newRow("both") << "Acme Travel"
+                              << "Jo Smith" << 2;
+        QTest::newRow("case ignored") << "ACME travel"
+                                      << "jo smith" << 2;
+        QTest::newRow("name only") << "Acme Travel"
+                                   << "" << 1;
+        QTest::newRow("apostrophes") << "O'Brien's Cars"
+                                     << "Pat O'Brien" << 3;
+        QTest::newRow("apostrophe name only") << "O'Brien's Cars"
+                                              << "" << 3;
+        QTest::newRow("other contact") << "Acme Travel"
+                                       << "Someone Else" << 0;
+        QTest::newRow("unknown") << "Nobody"
+                                 << "Jo Smith" << 0;
+    }
+    void lookUpByNameAndContact()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, contact);
+        QFETCH(int, found);
+        TestDatabase t;
+        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Al Brown"));
+        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
+                   QStringLiteral("AJ"));
+        addAccount(t, QStringLiteral("O'Brien's Cars"), QStringLiteral("Pat O'Brien"),
+                   QStringLiteral("OB"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.addr5->setText(QStringLiteral("typed before"));
+        typeAndLeave(s.name, name, s.contact);
+        typeAndLeave(s.contact, contact, s.nickname);
+        QCOMPARE(s.window.currentId(), found);
+        if (found == 0) {
+            QCOMPARE(dialogs.texts(), QStringList{"New account details"});
+            QCOMPARE(s.addr1->text(), QString());
+            return;
+        }
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.addr1->text(), QStringLiteral("1 Mill Lane"));
+        QCOMPARE(s.addr5->text(), QStringLiteral("Second Line"));
+        QVERIFY(!s.contact->currentText().isEmpty());
+    }
+
+    void changedContactMakesASecondAccount()
+    {
+        TestDatabase t;
+        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
+        QCOMPARE(s.window.currentId(), 1);
+        typeAndLeave(s.contact, QStringLiteral("Sam Jones"), s.nickname);
+        QCOMPARE(dialogs.texts(), QStringList{"New account details"});
+        QCOMPARE(s.window.currentId(), 0);
+        s.save->trigger();
+        QCOMPARE(accounts(t),
+                 (QStringList{"Acme Travel|Jo Smith| |1", "Acme Travel|Sam Jones| |2"}));
+        QCOMPARE(address(t, 2),
+                 QStringLiteral("1 Mill Lane|Third Line|Second Line|Leeds|West Yorks|LS1|4AB|"
+                                "0113 000|||9"));
+    }
+
+    void nameCheckOnLeaving()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        dialogs.clear();
+        focusOn(s.name);
+        focusOn(s.nickname);
+        QCOMPARE(dialogs.texts(), QStringList{"Please input or select an account name"});
+        QCOMPARE(QApplication::focusWidget(), s.nickname);
+        dialogs.clear();
+        typeAndLeave(s.name, QStringLiteral("Acme"), s.nickname);
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(QApplication::focusWidget(), s.contact);
+    }
+
+    void entryOrderGuards_data()
+    {
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<QString>("tested");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("first line") << "txtaddr1"
+                                    << "txtacc_name"
+                                    << "An account name must be specified";
+        QTest::newRow("second line") << "txtaddr5"
+                                     << "txtaddr1"
+                                     << "First line of address must be specified";
+        QTest::newRow("county") << "txtaddr4"
+                                << "txtaddr3"
+                                << "A town must be specified";
+        QTest::newRow("postcode") << "txtpostcode1"
+                                  << "txtaddr4"
+                                  << "A county must be specified";
+    }
+    void entryOrderGuards()
+    {
+        QFETCH(QString, entered);
+        QFETCH(QString, tested);
+        QFETCH(QString, message);
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.name->setText(QStringLiteral("Acme"));
+        s.contact->setEditText(QStringLiteral("Jo"));
+        s.fillAddress();
+        child<QLineEdit>(s.window, tested)->clear();
+        focusOn(s.phone3);
+        dialogs.clear();
+
+        focusOn(child<QLineEdit>(s.window, entered));
+        QCOMPARE(dialogs.texts(), QStringList{message});
+        QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(s.window, tested));
+
+        // Filled, the same field is entered without that message.
+        child<QLineEdit>(s.window, tested)->setText(QStringLiteral("x"));
+        dialogs.clear();
+        focusOn(child<QLineEdit>(s.window, entered));
+        QVERIFY(!dialogs.texts().contains(message));
+    }
+
+    void validateAddressOrder_data()
+    {
+        QTest::addColumn<QStringList>("emptied");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("first line")
+            << QStringList{"txtaddr1", "txtaddr3"} << "First line of address must be supplied"
+            << "txtaddr1";
+        QTest::newRow("town") << QStringList{"txtaddr3", "txtaddr4"} << "A town must be supplied"
+                              << "txtaddr3";
+        QTest::newRow("county") << QStringList{"txtaddr4"} << "A county must be supplied"
+                                << "txtaddr4";
+    }
+    void validateAddressOrder()
+    {
+        QFETCH(QStringList, emptied);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.name->setText(QStringLiteral("Acme"));
+        s.fillAddress();
+        for (const QString& name : emptied)
+            child<QLineEdit>(s.window, name)->clear();
+        focusOn(s.phone1);
+        dialogs.clear();
+
+        QVERIFY(!s.window.validate_address());
+        QCOMPARE(dialogs.texts(), QStringList{message});
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        dialogs.clear();
+        s.save->trigger();
+        QCOMPARE(dialogs.texts(), QStringList{message});
+        QCOMPARE(accounts(t), QStringList());
+        QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 0);
+    }
+
+    void newAddressIdComesFromTheInsert()
+    {
+        TestDatabase t;
+        // Another address row appears behind every account address, so max() would be wrong.
+        t.exec(QStringLiteral("create trigger shadow after insert on addresses "
+                              "when new.address_type = 9 begin "
+                              "insert into addresses (address_type) values (0); end"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.name->setText(QStringLiteral("Acme"));
+        s.fillAddress();
+        s.save->trigger();
+        QCOMPARE(accounts(t), QStringList{"Acme|| |1"});
+        QCOMPARE(t.value(QStringLiteral("select max(address_id) from addresses")).toInt(), 2);
+        QCOMPARE(address(t, 1), kFilledAddress);
+    }
+
+    void failedSaveWritesNothing()
+    {
+        TestDatabase t;
+        t.exec(QStringLiteral("create trigger refuse before insert on accounts begin "
+                              "select raise(abort, 'accounts are closed'); end"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        dialogs.clear();
+        s.name->setText(QStringLiteral("Acme"));
+        s.fillAddress();
+        s.save->trigger();
+        QCOMPARE(dialogs.shown.size(), 1);
+        QVERIFY2(dialogs.shown[0].text.contains(QStringLiteral("accounts are closed")),
+                 qPrintable(dialogs.shown[0].text));
+        QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 0);
+        QCOMPARE(s.name->text(), QStringLiteral("Acme")); // the screen keeps its fields
+        QCOMPARE(s.addr1->text(), QStringLiteral("Unit 4"));
+    }
+
+    void clearReturnsToANewAccount()
+    {
+        TestDatabase t;
+        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
+        s.clear->click();
+        QCOMPARE(s.window.currentId(), 0);
+        QCOMPARE(s.name->text(), QString());
+        QCOMPARE(s.contact->currentText(), QString());
+        QCOMPARE(s.addr1->text(), QString());
+        QCOMPARE(s.list->currentText(), QString());
+        QCOMPARE(s.entries(), QStringList{"1 : Acme Travel : Jo Smith :  "});
+    }
+
+    void tabOrderFollowsTheScreen()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.name->setText(QStringLiteral("Acme"));
+        s.fillAddress();
+        focusOn(s.list);
+        QStringList visited;
+        for (int i = 0; i < 15; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, (QStringList{"txtacc_name", "txtcompany_name", "txtnickname", "txtaddr1",
+                                       "txtaddr5", "txtaddr2", "txtaddr3", "txtaddr4",
+                                       "txtpostcode1", "txtpostcode2", "txtphone1", "txtphone2",
+                                       "txtphone3", "Command1", "txtacc_name1"}));
+    }
+
+    void exitCloses()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        child<QAction>(s.window, QStringLiteral("mnuexit"))->trigger();
+        QVERIFY(!s.window.isVisible());
+    }
+};
+
+QTEST_MAIN(TestFrmAccount)
+#include "tst_frmaccount.moc"

@@ -1,0 +1,226 @@
+#include "platform/scripteddialogs.h"
+#include "reference/company.h"
+#include "reference/frmcompany.h"
+#include "screenhelpers.h"
+#include "testdatabase.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTest>
+
+using velmora::frmcompany;
+using velmora::ScriptedDialogs;
+using velmora::test::child;
+using velmora::test::focusOn;
+using velmora::test::TestDatabase;
+
+namespace {
+
+// Field, label, tip and column, as the screen maps them.
+struct Mapping
+{
+    const char* field;
+    const char* label;
+    const char* tip;
+    const char* column;
+};
+const Mapping kFields[] = {
+    {"txtcompany", "Company Name", "Enter the name of the company.", "company_Name"},
+    {"txtco_heading", "Company Heading", "E.g Chauffeur Service", "company_heading"},
+    {"txtaddr1", "Address", "Enter first line of address.", "company_addr1"},
+    {"txtaddr2", nullptr, "Enter second line of address.", "company_addr2"},
+    {"txttown", "Town", "Enter town.", "company_town"},
+    {"txtcounty", "County", "Enter county.", "company_county"},
+    {"txtpostcode1", "Postcode", "Enter first part of postcode.", "company_postcode1"},
+    {"txtpostcode2", nullptr, "Enter second part of postcode.", "company_postcode2"},
+    {"txttel1", "Telephone", "Enter telephone number.", "company_tel1"},
+    {"txttel2", "Mobile 1", "Enter mobile number.", "company_tel2"},
+    {"txttel3", "Fax", "Enter Fax number.", "company_mobile1"},
+    {"txttel4", "Mobile 2", "Enter Fax number.", "company_mobile2"},
+    {"txtemail", "E-Mail Address", "Enter Fax number.", "company_e_mail"},
+    {"txtcompany_number", "Company Registration Number",
+     "Enter the companies registration number if applicable.", "company_registration"},
+    {"txtreg_number", "VAT Registration Number",
+     "Enter the companys vat registration number if applicable.", "company_vat"},
+};
+
+QLineEdit* field(const QWidget& window, const char* name)
+{
+    return child<QLineEdit>(window, QString::fromLatin1(name));
+}
+
+// Types a distinct text into every field: the field's own name.
+void fillAll(const QWidget& window)
+{
+    for (const Mapping& m : kFields)
+        field(window, m.field)->setText(QStringLiteral("v-") + QLatin1String(m.field));
+}
+
+QString column(TestDatabase& t, const char* name)
+{
+    return t.value(QStringLiteral("select %1 from company").arg(QLatin1String(name))).toString();
+}
+
+} // namespace
+
+class TestFrmCompany : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void wording()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        frmcompany window(t.db(), dialogs);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Record Company Details"));
+        for (const Mapping& m : kFields) {
+            QLineEdit* edit = field(window, m.field);
+            QCOMPARE(edit->toolTip(), QString::fromLatin1(m.tip));
+            QLabel* label = nullptr;
+            for (QLabel* candidate : window.findChildren<QLabel*>())
+                if (candidate->buddy() == edit)
+                    label = candidate;
+            if (m.label)
+                QCOMPARE(label ? label->text().remove(u'&') : QString(),
+                         QString::fromLatin1(m.label));
+            else
+                QVERIFY(!label);
+        }
+        QCOMPARE(child<QAction>(window, QStringLiteral("mnusave"))->text(),
+                 QStringLiteral("&Save"));
+        QCOMPARE(child<QAction>(window, QStringLiteral("mnuexit"))->text(),
+                 QStringLiteral("&Exit"));
+        QCOMPARE(child<QPushButton>(window, QStringLiteral("Command1"))->text().remove(u'&'),
+                 QStringLiteral("Change Font"));
+    }
+
+    void appendThenEdit()
+    {
+        TestDatabase t;
+        {
+            ScriptedDialogs dialogs;
+            frmcompany window(t.db(), dialogs);
+            QVERIFY(velmora::test::activate(window));
+            for (const Mapping& m : kFields)
+                QCOMPARE(field(window, m.field)->text(), QString());
+            fillAll(window);
+            child<QAction>(window, QStringLiteral("mnusave"))->trigger();
+            QCOMPARE(dialogs.texts(), QStringList());
+            QVERIFY(!window.isVisible());
+        }
+        QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 1);
+        QCOMPARE(t.value(QStringLiteral("select company_id from company")).toInt(), 1);
+        for (const Mapping& m : kFields)
+            QCOMPARE(column(t, m.column), QStringLiteral("v-") + QLatin1String(m.field));
+        QVERIFY(t.value(QStringLiteral("select company_tel3 from company")).isNull());
+
+        t.exec(QStringLiteral("update company set company_tel3 = 'kept', company_id = 7"));
+        {
+            ScriptedDialogs dialogs;
+            frmcompany window(t.db(), dialogs);
+            QVERIFY(velmora::test::activate(window));
+            for (const Mapping& m : kFields)
+                QCOMPARE(field(window, m.field)->text(),
+                         QStringLiteral("v-") + QLatin1String(m.field));
+            field(window, "txttel3")->setText(QStringLiteral("0113 fax"));
+            field(window, "txtreg_number")->clear();
+            child<QAction>(window, QStringLiteral("mnusave"))->trigger();
+            QCOMPARE(dialogs.texts(), QStringList());
+        }
+        QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 1);
+        QCOMPARE(column(t, "company_mobile1"), QStringLiteral("0113 fax"));
+        QCOMPARE(column(t, "company_tel3"), QStringLiteral("kept"));
+        QCOMPARE(column(t, "company_id"), QStringLiteral("7"));
+        QCOMPARE(column(t, "company_vat"), QString());
+        QCOMPARE(t.value(QStringLiteral("select typeof(company_vat) from company")).toString(),
+                 QStringLiteral("text"));
+    }
+
+    void nullColumnsShowEmpty()
+    {
+        TestDatabase t;
+        t.exec(QStringLiteral("insert into company (company_id, company_Name) values (1, NULL)"));
+        ScriptedDialogs dialogs;
+        frmcompany window(t.db(), dialogs);
+        QVERIFY(velmora::test::activate(window));
+        for (const Mapping& m : kFields)
+            QCOMPARE(field(window, m.field)->text(), QString());
+        field(window, "txtcompany")->setText(QStringLiteral("O'Brien's Cabs"));
+        child<QAction>(window, QStringLiteral("mnusave"))->trigger();
+        QCOMPARE(column(t, "company_Name"), QStringLiteral("O'Brien's Cabs"));
+        QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 1);
+    }
+
+    void exitSavesNothing()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        frmcompany window(t.db(), dialogs);
+        QVERIFY(velmora::test::activate(window));
+        fillAll(window);
+        child<QAction>(window, QStringLiteral("mnuexit"))->trigger();
+        QVERIFY(!window.isVisible());
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 0);
+    }
+
+    void leavingRequiredFieldsEmpty_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("keeps");
+        QTest::newRow("name") << "txtcompany"
+                              << "You must supply the company name" << true;
+        QTest::newRow("address") << "txtaddr1"
+                                 << "First line of address must be supplied" << true;
+        QTest::newRow("town") << "txttown"
+                              << "You must supply the town" << false;
+        QTest::newRow("county") << "txtcounty"
+                                << "You must supply a county" << true;
+        QTest::newRow("postcode 1") << "txtpostcode1"
+                                    << "You must supply a postcode" << true;
+        QTest::newRow("postcode 2") << "txtpostcode2"
+                                    << "You must supply a postcode" << true;
+    }
+    void leavingRequiredFieldsEmpty()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, message);
+        QFETCH(bool, keeps);
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        frmcompany window(t.db(), dialogs);
+        QVERIFY(velmora::test::activate(window));
+        fillAll(window);
+        auto* edit = child<QLineEdit>(window, left);
+        focusOn(edit);
+        edit->clear();
+        QLineEdit* next = field(window, "txtemail");
+        focusOn(next);
+        QCOMPARE(dialogs.texts(), QStringList{message});
+        QCOMPARE(dialogs.shown[0].title, QStringLiteral("Velmora Application"));
+        QCOMPARE(QApplication::focusWidget(), keeps ? edit : next);
+    }
+
+    void optionalFieldsLeaveQuietly()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        frmcompany window(t.db(), dialogs);
+        QVERIFY(velmora::test::activate(window));
+        fillAll(window);
+        for (const char* name : {"txtco_heading", "txtaddr2", "txttel1", "txtemail"}) {
+            focusOn(field(window, name));
+            field(window, name)->clear();
+            focusOn(field(window, "txtreg_number"));
+        }
+        QCOMPARE(dialogs.texts(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestFrmCompany)
+#include "tst_frmcompany.moc"

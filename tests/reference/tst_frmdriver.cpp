@@ -1,0 +1,500 @@
+#include "platform/scripteddialogs.h"
+#include "reference/drivers.h"
+#include "reference/frmdriver.h"
+#include "screenhelpers.h"
+#include "testdatabase.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTest>
+
+using velmora::frmdriver;
+using velmora::ScriptedDialogs;
+using velmora::test::child;
+using velmora::test::focusOn;
+using velmora::test::TestDatabase;
+using velmora::test::typeAndLeave;
+
+namespace {
+
+// Adds a driver with an address row directly; returns the driver id.
+qint64 addDriver(TestDatabase& t, const QString& name, const QVariant& contact, int percentage = 0,
+                 bool barred = false)
+{
+    t.exec(
+        QStringLiteral("insert into addresses (address_line1, address_line2, address_line3, "
+                       "address_town, address_county, address_type) "
+                       "values ('2 Rank Road', 'Third', 'Second', 'Bradford', 'West Yorks', 8)"));
+    const QVariant address = t.value(QStringLiteral("select max(address_id) from addresses"));
+    t.exec(QStringLiteral("insert into drivers (address_id, driver_name, contact_name, "
+                          "licence_number, self_employed, barred, driver_percentage) "
+                          "values (?, ?, ?, ?, 1, ?, ?)"),
+           {address, name, contact, QStringLiteral("BADGE-") + name, barred ? 1 : 0, percentage});
+    return t.value(QStringLiteral("select max(driver_id) from drivers")).toLongLong();
+}
+
+// "name|contact|licence|self_employed|barred|percentage|address_id" of every driver.
+QStringList drivers(TestDatabase& t)
+{
+    QSqlQuery query(t.db());
+    query.exec(QStringLiteral("select driver_name, contact_name, licence_number, self_employed, "
+                              "barred, driver_percentage, address_id from drivers "
+                              "order by driver_id"));
+    QStringList rows;
+    while (query.next()) {
+        QStringList row;
+        for (int i = 0; i < 7; ++i)
+            row << query.value(i).toString();
+        rows << row.join(u'|');
+    }
+    return rows;
+}
+
+QString address(TestDatabase& t, const QVariant& id)
+{
+    QSqlQuery query(t.db());
+    query.prepare(QStringLiteral(
+        "select address_line1, address_line2, address_line3, address_town, address_county, "
+        "address_postcode1, address_postcode2, address_phone1, address_phone2, address_phone3, "
+        "address_type from addresses where address_id = ?"));
+    query.addBindValue(id);
+    query.exec();
+    if (!query.next())
+        return QStringLiteral("<none>");
+    QStringList parts;
+    for (int i = 0; i < 11; ++i)
+        parts << query.value(i).toString();
+    return parts.join(u'|');
+}
+
+struct Screen
+{
+    Screen(TestDatabase& t, ScriptedDialogs& dialogs) : window(t.db(), dialogs)
+    {
+        list = child<QComboBox>(window, QStringLiteral("txtacc_name1"));
+        name = child<QLineEdit>(window, QStringLiteral("txtacc_name"));
+        contact = child<QComboBox>(window, QStringLiteral("txtcompany_name"));
+        licence = child<QLineEdit>(window, QStringLiteral("txtlicence"));
+        selfEmployed = child<QCheckBox>(window, QStringLiteral("Check1"));
+        barred = child<QCheckBox>(window, QStringLiteral("Check2"));
+        percentage = child<QLineEdit>(window, QStringLiteral("txtpercentage"));
+        addr1 = child<QLineEdit>(window, QStringLiteral("txtaddr1"));
+        addr5 = child<QLineEdit>(window, QStringLiteral("txtaddr5"));
+        addr2 = child<QLineEdit>(window, QStringLiteral("txtaddr2"));
+        town = child<QLineEdit>(window, QStringLiteral("txtaddr3"));
+        county = child<QLineEdit>(window, QStringLiteral("txtaddr4"));
+        postcode1 = child<QLineEdit>(window, QStringLiteral("txtpostcode1"));
+        phone1 = child<QLineEdit>(window, QStringLiteral("txtphone1"));
+        save = child<QAction>(window, QStringLiteral("mnusave"));
+        clear = child<QPushButton>(window, QStringLiteral("Command1"));
+    }
+    bool open() { return velmora::test::activate(window); }
+    void fill()
+    {
+        licence->setText(QStringLiteral("PH-1234"));
+        addr1->setText(QStringLiteral("9 Cab Street"));
+        addr5->setText(QStringLiteral("Manningham"));
+        addr2->setText(QStringLiteral("Near the mill"));
+        town->setText(QStringLiteral("Bradford"));
+        county->setText(QStringLiteral("West Yorkshire"));
+        postcode1->setText(QStringLiteral("BD8"));
+        phone1->setText(QStringLiteral("07700 900"));
+    }
+    QStringList entries(QComboBox* box) const
+    {
+        QStringList all;
+        for (int i = 0; i < box->count(); ++i)
+            all << box->itemText(i);
+        return all;
+    }
+
+    frmdriver window;
+    QComboBox* list;
+    QLineEdit* name;
+    QComboBox* contact;
+    QLineEdit* licence;
+    QCheckBox* selfEmployed;
+    QCheckBox* barred;
+    QLineEdit* percentage;
+    QLineEdit *addr1, *addr5, *addr2, *town, *county, *postcode1, *phone1;
+    QAction* save;
+    QPushButton* clear;
+};
+
+} // namespace
+
+class TestFrmDriver : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layoutAndWording()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QCOMPARE(s.window.windowTitle(), QStringLiteral("Address Details"));
+        QCOMPARE(s.selfEmployed->text().remove(u'&'), QStringLiteral("Self Employed"));
+        QCOMPARE(s.selfEmployed->toolTip(), QStringLiteral("Click if self-employed"));
+        QCOMPARE(s.barred->text().remove(u'&'), QStringLiteral("Barred"));
+        QCOMPARE(s.barred->toolTip(), QStringLiteral("Click if driver barred"));
+        QVERIFY(s.open());
+        QVERIFY(!child<QLineEdit>(s.window, QStringLiteral("txtnickname"))->isVisible());
+        for (QWidget* w : {static_cast<QWidget*>(s.licence), static_cast<QWidget*>(s.selfEmployed),
+                           static_cast<QWidget*>(s.barred), static_cast<QWidget*>(s.percentage)})
+            QVERIFY(w->isVisible());
+        QStringList labels;
+        for (const QLabel* label : s.window.findChildren<QLabel*>())
+            if (label->isVisible())
+                labels << label->text().remove(u'&');
+        for (const char* caption : {"Driver Name", "Contact Name", "Licence Number", "Percentage"})
+            QVERIFY2(labels.contains(QString::fromLatin1(caption)), caption);
+    }
+
+    void emptyTableGivesNoMessage()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.list->count(), 0);
+    }
+
+    void newDriverWithUnknownName()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        typeAndLeave(s.name, QStringLiteral("Raj Patel"), s.contact);
+        QCOMPARE(dialogs.texts(), QStringList{"No contact recorded for this driver"});
+        QCOMPARE(QApplication::focusWidget(), s.contact);
+        dialogs.clear();
+        typeAndLeave(s.contact, QStringLiteral("Mrs Patel"), s.licence);
+        QCOMPARE(dialogs.texts(), QStringList{"New Driver Details"});
+        s.fill();
+        s.selfEmployed->setChecked(true);
+        s.percentage->setText(QStringLiteral("15"));
+        dialogs.clear();
+        s.save->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(drivers(t), QStringList{"Raj Patel|Mrs Patel|PH-1234|1|0|15|1"});
+        QCOMPARE(address(t, 1),
+                 QStringLiteral("9 Cab Street|Near the mill|Manningham|Bradford|West Yorkshire|"
+                                "BD8||07700 900|||8"));
+        QCOMPARE(
+            t.value(QStringLiteral("select typeof(address_postcode2) from addresses")).toString(),
+            QStringLiteral("text"));
+        // Reset: every field empty, the list reloaded.
+        QCOMPARE(s.entries(s.list), QStringList{"Raj Patel : Mrs Patel"});
+        QCOMPARE(s.name->text(), QString());
+        QCOMPARE(s.contact->currentText(), QString());
+        QCOMPARE(s.licence->text(), QString());
+        QCOMPARE(s.percentage->text(), QString());
+        QVERIFY(!s.selfEmployed->isChecked());
+        QCOMPARE(s.window.currentId(), 0);
+    }
+
+    void typedNameWithOneDriverFillsEverything()
+    {
+        TestDatabase t;
+        addDriver(t, QStringLiteral("Other"), QStringLiteral("X"));
+        const qint64 id =
+            addDriver(t, QStringLiteral("Dave Kerr"), QStringLiteral("Sue Kerr"), 20, true);
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        typeAndLeave(s.name, QStringLiteral("dave kerr"), s.contact);
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.window.currentId(), id);
+        QCOMPARE(s.contact->currentText(), QStringLiteral("Sue Kerr"));
+        QCOMPARE(s.licence->text(), QStringLiteral("BADGE-Dave Kerr"));
+        QCOMPARE(s.percentage->text(), QStringLiteral("20"));
+        QVERIFY(s.selfEmployed->isChecked());
+        QVERIFY(s.barred->isChecked());
+        QCOMPARE(s.addr1->text(), QStringLiteral("2 Rank Road"));
+        QCOMPARE(s.addr5->text(), QStringLiteral("Second"));
+        QCOMPARE(s.addr2->text(), QStringLiteral("Third"));
+    }
+
+    void typedNameWithSeveralContactsWaitsForAPick()
+    {
+        TestDatabase t;
+        addDriver(t, QStringLiteral("Sam Hill"), QStringLiteral("Ann Hill"));
+        addDriver(t, QStringLiteral("Sam Hill"), QVariant());
+        const qint64 second = addDriver(t, QStringLiteral("Sam Hill"), QStringLiteral("Bob Hill"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        typeAndLeave(s.name, QStringLiteral("Sam Hill"), s.contact);
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.entries(s.contact), (QStringList{"Ann Hill", "Bob Hill"}));
+        QCOMPARE(s.contact->currentText(), QString());
+        QCOMPARE(s.window.currentId(), 0);
+        QCOMPARE(s.addr1->text(), QString());
+
+        s.contact->setCurrentIndex(1);
+        focusOn(s.licence);
+        QCOMPARE(s.window.currentId(), second);
+        QCOMPARE(s.addr1->text(), QStringLiteral("2 Rank Road"));
+
+        // Leaving the name again refills the drop-down rather than adding to it.
+        typeAndLeave(s.name, QStringLiteral("Sam Hill"), s.contact);
+        QCOMPARE(s.entries(s.contact), (QStringList{"Ann Hill", "Bob Hill"}));
+    }
+
+    void apostrophesWork()
+    {
+        TestDatabase t;
+        const qint64 id =
+            addDriver(t, QStringLiteral("Pat O'Brien"), QStringLiteral("Mary O'Brien"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        typeAndLeave(s.name, QStringLiteral("Pat O'Brien"), s.contact);
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.window.currentId(), id);
+        s.clear->click();
+
+        QVERIFY(s.window.load_driver_list());
+        QVERIFY(velmora::test::pick(s.list, QStringLiteral("Pat O'Brien : Mary O'Brien")));
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.window.currentId(), id);
+        QCOMPARE(s.name->text(), QStringLiteral("Pat O'Brien"));
+        QCOMPARE(s.contact->currentText(), QStringLiteral("Mary O'Brien"));
+        s.percentage->setText(QStringLiteral("12"));
+        s.save->trigger();
+        QCOMPARE(drivers(t), QStringList{"Pat O'Brien|Mary O'Brien|BADGE-Pat O'Brien|1|0|12|1"});
+    }
+
+    void pickedEntryIsEditedInPlace()
+    {
+        TestDatabase t;
+        addDriver(t, QStringLiteral("Dave Kerr"), QStringLiteral("Sue Kerr"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QCOMPARE(s.entries(s.list), QStringList{"Dave Kerr : Sue Kerr"});
+        QVERIFY(velmora::test::pick(s.list, QStringLiteral("Dave Kerr : Sue Kerr")));
+        QCOMPARE(s.window.currentId(), 1);
+        s.fill();
+        s.barred->setChecked(true);
+        s.selfEmployed->setChecked(false);
+        s.percentage->setText(QStringLiteral("-5"));
+        s.save->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(drivers(t), QStringList{"Dave Kerr|Sue Kerr|PH-1234|0|1|0|1"});
+        QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 1);
+        QCOMPARE(address(t, 1),
+                 QStringLiteral("9 Cab Street|Near the mill|Manningham|Bradford|West Yorkshire|"
+                                "BD8||07700 900|||8"));
+    }
+
+    void entryWithoutContactMovesToContact()
+    {
+        TestDatabase t;
+        addDriver(t, QStringLiteral("Lone"), QVariant());
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QCOMPARE(s.entries(s.list), QStringList{"Lone : "});
+        QVERIFY(velmora::test::pick(s.list, QStringLiteral("Lone : ")));
+        QCOMPARE(s.name->text(), QStringLiteral("Lone"));
+        QCOMPARE(QApplication::focusWidget(), s.contact);
+        QCOMPARE(dialogs.texts(), QStringList());
+    }
+
+    void splitsListEntries()
+    {
+        using velmora::splitDriverEntry;
+        QCOMPARE(splitDriverEntry(u"Dave Kerr : Sue Kerr").name, QStringLiteral("Dave Kerr"));
+        QCOMPARE(splitDriverEntry(u"Dave Kerr : Sue Kerr").contact, QStringLiteral("Sue Kerr"));
+        QCOMPARE(splitDriverEntry(u"Al : ").contact, QString());
+        QCOMPARE(splitDriverEntry(u"A: B : C").name, QStringLiteral("A: B : C"));
+        QCOMPARE(splitDriverEntry(u":x").name, QStringLiteral(":x"));
+        QCOMPARE(splitDriverEntry(u"Plain name").name, QStringLiteral("Plain name"));
+    }
+
+    void percentage_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("fits");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("100") << "100" << false << 0;
+        QTest::newRow("7x") << "7x" << true << 7;
+        QTest::newRow("-5") << "-5" << true << 0;
+        QTest::newRow("ab") << "ab" << true << 0;
+        QTest::newRow("99") << "99" << true << 99;
+        QTest::newRow("empty") << "" << true << 0;
+    }
+    void percentage()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, fits);
+        QFETCH(int, stored);
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.name->setText(QStringLiteral("Raj"));
+        s.fill();
+        focusOn(s.percentage);
+        dialogs.clear();
+        s.percentage->setText(typed);
+        focusOn(s.phone1);
+        if (!fits) {
+            QCOMPARE(dialogs.texts(),
+                     QStringList{"Invalid percentage value, valid values are 0 through 99"});
+            QCOMPARE(QApplication::focusWidget(), s.percentage);
+            dialogs.clear();
+            s.save->trigger();
+            QCOMPARE(dialogs.texts(),
+                     QStringList{"Invalid percentage value, valid values are 0 through 99"});
+            QCOMPARE(drivers(t), QStringList());
+            return;
+        }
+        QCOMPARE(dialogs.texts(), QStringList());
+        s.save->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(drivers(t).size(), 1);
+        QCOMPARE(drivers(t).first().section(u'|', 5, 5).toInt(), stored);
+        QCOMPARE(velmora::storedPercentage(typed), stored);
+    }
+
+    void checksBeforeSaving_data()
+    {
+        QTest::addColumn<QStringList>("emptied");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("name") << QStringList{"txtacc_name", "txtaddr1"} << "A name must be supplied"
+                              << "txtacc_name";
+        QTest::newRow("first line")
+            << QStringList{"txtaddr1", "txtlicence"} << "First line of address must be supplied"
+            << "txtaddr1";
+        QTest::newRow("town") << QStringList{"txtaddr3"} << "A town must be supplied"
+                              << "txtaddr3";
+        QTest::newRow("county") << QStringList{"txtaddr4"} << "A county must be supplied"
+                                << "txtaddr4";
+        QTest::newRow("licence") << QStringList{"txtlicence"}
+                                 << "You have not input a licenece / badge number"
+                                 << "txtlicence";
+    }
+    void checksBeforeSaving()
+    {
+        QFETCH(QStringList, emptied);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.name->setText(QStringLiteral("Raj"));
+        s.fill();
+        for (const QString& field : emptied)
+            child<QLineEdit>(s.window, field)->clear();
+        focusOn(s.phone1);
+        dialogs.clear();
+        s.save->trigger();
+        QCOMPARE(dialogs.texts(), QStringList{message});
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QCOMPARE(drivers(t), QStringList());
+        QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 0);
+    }
+
+    void entryOrderGuardsAsOnTheAccountScreen()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        focusOn(s.phone1);
+        dialogs.clear();
+        focusOn(s.addr1);
+        QCOMPARE(dialogs.texts(), QStringList{"An account name must be specified"});
+        QCOMPARE(QApplication::focusWidget(), s.name);
+        s.name->setText(QStringLiteral("Raj"));
+        s.list->setEditText(QStringLiteral("typed, so the name is not looked up"));
+        s.town->setText(QStringLiteral("Bradford"));
+        focusOn(s.phone1);
+        dialogs.clear();
+        focusOn(s.postcode1);
+        QCOMPARE(dialogs.texts(), QStringList{"A county must be specified"});
+        QCOMPARE(QApplication::focusWidget(), s.county);
+    }
+
+    void emptyNameIsRefusedOnLeaving()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        focusOn(s.name);
+        focusOn(s.contact);
+        QCOMPARE(dialogs.texts(), QStringList{"A name must be supplied"});
+        QCOMPARE(QApplication::focusWidget(), s.name);
+    }
+
+    void changedContactAddsASecondDriver()
+    {
+        TestDatabase t;
+        addDriver(t, QStringLiteral("Dave Kerr"), QStringLiteral("Sue Kerr"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QVERIFY(velmora::test::pick(s.list, QStringLiteral("Dave Kerr : Sue Kerr")));
+        typeAndLeave(s.contact, QStringLiteral("Tom Kerr"), s.licence);
+        QCOMPARE(dialogs.texts(), QStringList{"New Driver Details"});
+        s.save->trigger();
+        QCOMPARE(drivers(t).size(), 2);
+        QCOMPARE(drivers(t).at(1).section(u'|', 0, 1), QStringLiteral("Dave Kerr|Tom Kerr"));
+        QCOMPARE(drivers(t).at(1).section(u'|', 6), QStringLiteral("2"));
+    }
+
+    void clearKeepsPercentageAndEmptiesTheList()
+    {
+        TestDatabase t;
+        addDriver(t, QStringLiteral("Dave Kerr"), QStringLiteral("Sue Kerr"), 30, true);
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QVERIFY(velmora::test::pick(s.list, QStringLiteral("Dave Kerr : Sue Kerr")));
+        QCOMPARE(s.percentage->text(), QStringLiteral("30"));
+        s.clear->click();
+        QCOMPARE(s.window.currentId(), 0);
+        QCOMPARE(s.name->text(), QString());
+        QCOMPARE(s.contact->currentText(), QString());
+        QCOMPARE(s.contact->count(), 0);
+        QCOMPARE(s.licence->text(), QString());
+        QCOMPARE(s.addr1->text(), QString());
+        QVERIFY(!s.barred->isChecked());
+        QVERIFY(!s.selfEmployed->isChecked());
+        QCOMPARE(s.percentage->text(), QStringLiteral("30"));
+        QCOMPARE(s.list->count(), 0);
+        QVERIFY(s.licence->isVisible());
+    }
+
+    void failedSaveWritesNothing()
+    {
+        TestDatabase t;
+        t.exec(QStringLiteral("create trigger refuse before insert on drivers begin "
+                              "select raise(abort, 'no more drivers'); end"));
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        s.name->setText(QStringLiteral("Raj"));
+        s.fill();
+        s.save->trigger();
+        QCOMPARE(dialogs.shown.size(), 1);
+        QVERIFY(dialogs.shown[0].text.contains(QStringLiteral("no more drivers")));
+        QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 0);
+        QCOMPARE(s.name->text(), QStringLiteral("Raj"));
+    }
+};
+
+QTEST_MAIN(TestFrmDriver)
+#include "tst_frmdriver.moc"

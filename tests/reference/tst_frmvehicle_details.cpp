@@ -1,0 +1,534 @@
+#include "data/dates.h"
+#include "platform/scripteddialogs.h"
+#include "reference/frmvehicle_details.h"
+#include "screenhelpers.h"
+#include "testdatabase.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTest>
+
+using velmora::frmvehicle_details;
+using velmora::ScriptedDialogs;
+using velmora::test::child;
+using velmora::test::focusOn;
+using velmora::test::TestDatabase;
+using velmora::test::typeAndLeave;
+
+namespace {
+
+// "reg|type|driver|first_reg|road_tax|plated|insurance|policy|capacity|owned" per vehicle.
+QStringList vehicles(TestDatabase& t)
+{
+    QSqlQuery query(t.db());
+    query.exec(QStringLiteral("select reg_no, vehicle_type, driver_id, first_reg, road_tax, "
+                              "plated, insurance, policy, capacity, driver_owned from vehicles "
+                              "order by reg_no"));
+    QStringList rows;
+    while (query.next()) {
+        QStringList row;
+        for (int i = 0; i < 10; ++i)
+            row << query.value(i).toString();
+        rows << row.join(u'|');
+    }
+    return rows;
+}
+
+QString inDays(int days)
+{
+    return velmora::ukDate(QDate::currentDate().addDays(days));
+}
+QString storedInDays(int days)
+{
+    return velmora::storedDate(QDate::currentDate().addDays(days));
+}
+
+struct Screen
+{
+    Screen(TestDatabase& t, ScriptedDialogs& dialogs) : window(t.db(), dialogs)
+    {
+        regNo = child<QLineEdit>(window, QStringLiteral("txtreg_no"));
+        types = child<QComboBox>(window, QStringLiteral("vehicles"));
+        drivers = child<QComboBox>(window, QStringLiteral("drivernames"));
+        year = child<QLineEdit>(window, QStringLiteral("txtyear_manu"));
+        roadTax = child<QLineEdit>(window, QStringLiteral("txtroad_tax"));
+        plated = child<QLineEdit>(window, QStringLiteral("txtplated"));
+        insurance = child<QLineEdit>(window, QStringLiteral("txtinsurance"));
+        policy = child<QLineEdit>(window, QStringLiteral("txtpolicy"));
+        capacity = child<QLineEdit>(window, QStringLiteral("txtcapacity"));
+        owned = child<QLineEdit>(window, QStringLiteral("txtdrv_owned"));
+        add = child<QAction>(window, QStringLiteral("mnuadd"));
+        update = child<QAction>(window, QStringLiteral("mnuupdate"));
+        remove = child<QAction>(window, QStringLiteral("mnudelete"));
+        clear = child<QAction>(window, QStringLiteral("mnuclear"));
+    }
+    bool open() { return velmora::test::activate(window); }
+    void fill(const QString& reg)
+    {
+        regNo->setText(reg);
+        types->setEditText(QStringLiteral("Saloon Car"));
+        drivers->setEditText(QStringLiteral("Dave Kerr"));
+        year->setText(QStringLiteral("2019"));
+        roadTax->setText(inDays(30));
+        plated->setText(inDays(60));
+        insurance->setText(inDays(90));
+        policy->setText(QStringLiteral("AXA 123"));
+        capacity->setText(QStringLiteral("6"));
+        owned->setText(QStringLiteral("yes"));
+    }
+
+    frmvehicle_details window;
+    QLineEdit* regNo;
+    QComboBox* types;
+    QComboBox* drivers;
+    QLineEdit *year, *roadTax, *plated, *insurance, *policy, *capacity, *owned;
+    QAction *add, *update, *remove, *clear;
+};
+
+// A database with two vehicle types and two drivers.
+struct Fleet
+{
+    Fleet()
+    {
+        t.addVehicleType(QStringLiteral("Estate"));
+        saloon = t.addVehicleType(QStringLiteral("Saloon Car"));
+        t.addDriver(QStringLiteral("Sam Hill"));
+        dave = t.addDriver(QStringLiteral("Dave Kerr"));
+    }
+    TestDatabase t;
+    int saloon = 0;
+    int dave = 0;
+};
+
+} // namespace
+
+class TestFrmVehicleDetails : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void wording()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QCOMPARE(s.window.windowTitle(), QStringLiteral("Maintain Vehicle Details"));
+        QCOMPARE(s.regNo->toolTip(), QStringLiteral("Enter vehicle registraion number"));
+        QCOMPARE(s.types->toolTip(), QStringLiteral("Select vehicle type from drop down list"));
+        QCOMPARE(s.drivers->toolTip(), QStringLiteral("Select driver from drop down list"));
+        QCOMPARE(s.owned->toolTip(), QStringLiteral("Insert passenger capacity"));
+        QCOMPARE(s.add->text(), QStringLiteral("&Add "));
+        QCOMPARE(s.update->text(), QStringLiteral("&Update"));
+        QCOMPARE(s.remove->text(), QStringLiteral("&Delete"));
+        QCOMPARE(s.clear->text(), QStringLiteral("&Clear"));
+        QCOMPARE(child<QAction>(s.window, QStringLiteral("mnuexit"))->text(),
+                 QStringLiteral("&Exit"));
+        for (const char* name : {"Calendar_1", "Calendar_2", "Calendar_3"}) {
+            auto* button = child<QPushButton>(s.window, QString::fromLatin1(name));
+            QCOMPARE(button->text(), QStringLiteral("Calendar"));
+            QCOMPARE(button->toolTip(), QStringLiteral("Press to access calendar"));
+        }
+        QCOMPARE(child<QGroupBox>(s.window, QStringLiteral("Frame1"))->title(),
+                 QStringLiteral("Calendar"));
+        QStringList labels;
+        for (const QLabel* label : s.window.findChildren<QLabel*>())
+            labels << label->text().remove(u'&');
+        QCOMPARE(labels,
+                 (QStringList{"Registration Number", "Vehicle Type", "Driver Id",
+                              "Year Of Manufacture", "Road Tax Due", "Plated To", "Insurance Due",
+                              "Insurance Policy", "Passenger Capacity", "Driver Owned"}));
+    }
+
+    void openingWithEmptyLists()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        Screen s(t, dialogs);
+        QVERIFY(s.open());
+        QCOMPARE(dialogs.texts(), (QStringList{"You have no drivers recorded in the system",
+                                               "No vehicle types recorded"}));
+    }
+
+    void openingFillsTheLists()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.types->count(), 2);
+        QCOMPARE(s.types->itemText(1), QStringLiteral("Saloon Car"));
+        QCOMPARE(s.drivers->itemText(0), QStringLiteral("Sam Hill"));
+        QCOMPARE(s.types->currentText(), QString());
+        QCOMPARE(s.drivers->currentText(), QString());
+    }
+
+    void addsANewVehicleAndClears()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(vehicles(f.t),
+                 QStringList{QStringLiteral("AB12 CDE|%1|%2|2019|%3|%4|%5|AXA 123|6|Y")
+                                 .arg(f.saloon)
+                                 .arg(f.dave)
+                                 .arg(storedInDays(30), storedInDays(60), storedInDays(90))});
+        QCOMPARE(f.t.value(QStringLiteral("select typeof(capacity) from vehicles")).toString(),
+                 QStringLiteral("integer"));
+        for (QLineEdit* field : {s.regNo, s.year, s.roadTax, s.policy, s.capacity, s.owned})
+            QCOMPARE(field->text(), QString());
+        QCOMPARE(s.types->currentText(), QString());
+        QCOMPARE(s.drivers->currentText(), QString());
+        QCOMPARE(QApplication::focusWidget(), s.regNo);
+    }
+
+    void knownRegistrationLoadsAndUpdates()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.owned->clear();
+        s.add->trigger();
+
+        typeAndLeave(s.regNo, QStringLiteral("ab12 cde"), s.types);
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.types->currentText(), QStringLiteral("Saloon Car"));
+        QCOMPARE(s.drivers->currentText(), QStringLiteral("Dave Kerr"));
+        QCOMPARE(s.year->text(), QStringLiteral("2019"));
+        QCOMPARE(s.roadTax->text(), inDays(30));
+        QCOMPARE(s.insurance->text(), inDays(90));
+        QCOMPARE(s.policy->text(), QStringLiteral("AXA 123"));
+        QCOMPARE(s.capacity->text(), QStringLiteral("6"));
+        QCOMPARE(s.owned->text(), QStringLiteral("N"));
+
+        s.drivers->setEditText(QStringLiteral("Sam Hill"));
+        s.capacity->setText(QStringLiteral("8"));
+        s.update->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        const QStringList stored = vehicles(f.t);
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored[0].section(u'|', 0, 0), QStringLiteral("AB12 CDE")); // kept as first typed
+        QCOMPARE(stored[0].section(u'|', 2, 2), QStringLiteral("1"));
+        QCOMPARE(stored[0].section(u'|', 8), QStringLiteral("8|Y"));
+
+        // "&Add " on a known registration edits it too.
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.policy->setText(QStringLiteral("Aviva 9"));
+        s.add->trigger();
+        QCOMPARE(vehicles(f.t).size(), 1);
+        QCOMPARE(vehicles(f.t)[0].section(u'|', 7, 7), QStringLiteral("Aviva 9"));
+    }
+
+    void registrationLeftEmptyOrNew()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        focusOn(s.regNo);
+        focusOn(s.types);
+        QCOMPARE(dialogs.texts(), QStringList{"A registration number must be supplied"});
+        QCOMPARE(QApplication::focusWidget(), s.regNo);
+
+        dialogs.clear();
+        typeAndLeave(s.regNo, QStringLiteral("NEW 1"), s.types);
+        QCOMPARE(dialogs.texts(), QStringList()); // no vehicles yet: nothing to say
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.add->trigger();
+        dialogs.clear();
+        typeAndLeave(s.regNo, QStringLiteral("NEW 1"), s.types);
+        QCOMPARE(dialogs.texts(), QStringList{"New entry"});
+    }
+
+    void missingTypeAndDriverFoundOnLoad()
+    {
+        Fleet f;
+        f.t.exec(QStringLiteral("insert into vehicles (reg_no, vehicle_type, driver_id, first_reg, "
+                                "capacity) values ('OLD 1', 99, 98, '2001', 4)"));
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        typeAndLeave(s.regNo, QStringLiteral("OLD 1"), s.types);
+        QCOMPARE(dialogs.texts(), (QStringList{"The supplied vehicle type could not be found",
+                                               "The supplied driver could not be found"}));
+        QCOMPARE(s.year->text(), QStringLiteral("2001"));
+        QCOMPARE(s.capacity->text(), QStringLiteral("4"));
+    }
+
+    void emptyDatesAndPolicyWarnAndDefaultToToday()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("AB12 CDE"));
+        for (QLineEdit* field :
+             {s.year, s.roadTax, s.plated, s.insurance, s.policy, s.capacity, s.owned})
+            field->clear();
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(), (QStringList{"You have not supplied year of manufacture",
+                                               "You have not input date road tax due",
+                                               "You have not input date plated to",
+                                               "You have not supplied insurance renewal date",
+                                               "You have not supplied insurance policy details"}));
+        const QString today = storedInDays(0);
+        QCOMPARE(vehicles(f.t), QStringList{QStringLiteral("AB12 CDE|%1|%2|%3|%3|%3|%3|%3|4|N")
+                                                .arg(f.saloon)
+                                                .arg(f.dave)
+                                                .arg(today)});
+    }
+
+    void expiredDatesWarnAndSave()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.roadTax->setText(inDays(-1));
+        s.plated->setText(inDays(-2));
+        s.insurance->setText(inDays(-3));
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(),
+                 (QStringList{"Road tax has expired already", "Vehicle needs re-plating already",
+                              "Insurance mut be re-newed"}));
+        QCOMPARE(vehicles(f.t).size(), 1);
+        QCOMPARE(vehicles(f.t)[0].section(u'|', 4, 6),
+                 QStringList({storedInDays(-1), storedInDays(-2), storedInDays(-3)}).join(u'|'));
+        // Today is not expired.
+        dialogs.clear();
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.roadTax->setText(inDays(0));
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+    }
+
+    void blockingChecks_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("year 1899")
+            << "txtyear_manu"
+            << "1899" << QStringList{"Invalid year supplied"} << "txtyear_manu";
+        QTest::newRow("year abc") << "txtyear_manu"
+                                  << "abc" << QStringList{"Invalid year supplied"}
+                                  << "txtyear_manu";
+        QTest::newRow("road tax not a date")
+            << "txtroad_tax"
+            << "soon"
+            << QStringList{"Road Tax Due is not a date: enter it as dd/mm/yyyy or use the calendar"}
+            << "txtroad_tax";
+        QTest::newRow("plated not a date")
+            << "txtplated"
+            << "31/02/2030"
+            << QStringList{"Plated To is not a date: enter it as dd/mm/yyyy or use the calendar"}
+            << "txtplated";
+        QTest::newRow("insurance not a date")
+            << "txtinsurance"
+            << "2030-01-01"
+            << QStringList{"Insurance Due is not a date: enter it as dd/mm/yyyy or use the "
+                           "calendar"}
+            << "txtinsurance";
+        QTest::newRow("capacity not a number")
+            << "txtcapacity"
+            << "four" << QStringList{"Passenger capacity must be a whole number above 0"}
+            << "txtcapacity";
+    }
+    void blockingChecks()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, focus);
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("AB12 CDE"));
+        child<QLineEdit>(s.window, field)->setText(text);
+        focusOn(s.owned);
+        s.update->trigger();
+        QCOMPARE(dialogs.texts(), messages);
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QCOMPARE(vehicles(f.t), QStringList());
+        QCOMPARE(s.regNo->text(), QStringLiteral("AB12 CDE"));
+    }
+
+    void unknownDriverOrTypeStopsTheSave()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.drivers->setEditText(QStringLiteral("Nobody"));
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(),
+                 QStringList{"Driver not found, please select from drop down list"});
+        dialogs.clear();
+        s.drivers->setEditText(QStringLiteral("dave kerr"));
+        s.types->setEditText(QStringLiteral("Tank"));
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(),
+                 QStringList{"Vehicle Type not found, please select from drop down list"});
+        dialogs.clear();
+        s.regNo->clear();
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(), QStringList{"You have not supplied a registration number"});
+        QCOMPARE(vehicles(f.t), QStringList());
+    }
+
+    void enteringTheYearWithoutADriverGivesTBA()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.drivers->setEditText(QString());
+        focusOn(s.year);
+        QCOMPARE(s.drivers->currentText(), QStringLiteral("TBA"));
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(),
+                 QStringList{"Driver not found, please select from drop down list"});
+        const int tba = f.t.addDriver(QStringLiteral("TBA"));
+        dialogs.clear();
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(vehicles(f.t)[0].section(u'|', 2, 2), QString::number(tba));
+
+        s.regNo->setText(QStringLiteral("CD34 EFG"));
+        focusOn(s.policy);
+        dialogs.clear();
+        s.drivers->setEditText(QStringLiteral("Ghost"));
+        focusOn(s.year);
+        QCOMPARE(dialogs.texts(),
+                 QStringList{"Driver not found contact program vendor if problem persists"});
+    }
+
+    void enteringTheDriverChecksTheType()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.regNo->setText(QStringLiteral("X"));
+        focusOn(s.types);
+        focusOn(s.drivers);
+        QCOMPARE(dialogs.texts(), QStringList{"A vehicle type must be supplied"});
+        QCOMPARE(QApplication::focusWidget(), s.types);
+        dialogs.clear();
+        s.types->setEditText(QStringLiteral("Hovercraft"));
+        focusOn(s.drivers);
+        QCOMPARE(dialogs.texts(),
+                 QStringList{"The supplied vehicle description could not be found"});
+        QCOMPARE(QApplication::focusWidget(), s.types);
+        dialogs.clear();
+        s.types->setEditText(QStringLiteral("estate"));
+        focusOn(s.drivers);
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(QApplication::focusWidget(), s.drivers);
+    }
+
+    void capacityLeftEmptyBecomesFour()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.regNo->setText(QStringLiteral("AB12 CDE"));
+        focusOn(s.capacity);
+        focusOn(s.owned);
+        QCOMPARE(s.capacity->text(), QStringLiteral("4"));
+    }
+
+    void deleteTwice()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.add->trigger();
+        s.fill(QStringLiteral("XY99 ZZZ"));
+        s.add->trigger();
+        s.fill(QStringLiteral("ab12 cde"));
+        s.remove->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(vehicles(f.t).size(), 1);
+        QCOMPARE(s.regNo->text(), QStringLiteral("ab12 cde")); // fields stay
+        s.remove->trigger();
+        QCOMPARE(dialogs.texts(), QStringList{"Record no longer exists"});
+        QCOMPARE(vehicles(f.t).size(), 1);
+    }
+
+    void calendarFillsItsField()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        auto* frame = child<QGroupBox>(s.window, QStringLiteral("Frame1"));
+        auto* calendar = child<QCalendarWidget>(s.window, QStringLiteral("Calendar4"));
+        QVERIFY(!frame->isVisible());
+        child<QPushButton>(s.window, QStringLiteral("Calendar_2"))->click();
+        QVERIFY(frame->isVisible());
+        QCOMPARE(calendar->selectedDate(), QDate::currentDate());
+        const QDate day = QDate::currentDate().addDays(10);
+        emit calendar->clicked(day);
+        QCOMPARE(s.plated->text(), velmora::ukDate(day));
+        QVERIFY(!frame->isVisible());
+        QCOMPARE(s.roadTax->text(), QString());
+
+        child<QPushButton>(s.window, QStringLiteral("Calendar_3"))->click();
+        emit calendar->clicked(day.addDays(1));
+        QCOMPARE(s.insurance->text(), velmora::ukDate(day.addDays(1)));
+    }
+
+    void clearEmptiesEverything()
+    {
+        Fleet f;
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("AB12 CDE"));
+        s.clear->trigger();
+        for (QLineEdit* field :
+             {s.regNo, s.year, s.roadTax, s.plated, s.insurance, s.policy, s.capacity, s.owned})
+            QCOMPARE(field->text(), QString());
+        QCOMPARE(s.types->currentText(), QString());
+        QCOMPARE(s.types->count(), 2);
+        QCOMPARE(QApplication::focusWidget(), s.regNo);
+    }
+
+    void apostropheInDriverName()
+    {
+        Fleet f;
+        const int id = f.t.addDriver(QStringLiteral("Pat O'Brien"));
+        ScriptedDialogs dialogs;
+        Screen s(f.t, dialogs);
+        QVERIFY(s.open());
+        s.fill(QStringLiteral("O'REG"));
+        s.drivers->setEditText(QStringLiteral("Pat O'Brien"));
+        s.add->trigger();
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(vehicles(f.t)[0].section(u'|', 0, 2),
+                 QStringLiteral("O'REG|%1|%2").arg(f.saloon).arg(id));
+    }
+};
+
+QTEST_MAIN(TestFrmVehicleDetails)
+#include "tst_frmvehicle_details.moc"
