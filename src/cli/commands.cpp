@@ -1,5 +1,7 @@
 #include "command.h"
+#include "generatecommand.h"
 #include "initcommand.h"
+#include "reportcommand.h"
 
 namespace velmora::cli {
 
@@ -7,6 +9,8 @@ const std::vector<CommandRegistrar>& commands()
 {
     static const std::vector<CommandRegistrar> all = {
         addInitCommand,
+        addGenerateCommand,
+        addReportCommand,
     };
     return all;
 }

@@ -1,0 +1,132 @@
+#include "app/board.h"
+#include "app/frmmain.h"
+#include "cases.h"
+#include "data/dates.h"
+
+#include <QCoreApplication>
+#include <QObject>
+
+#include <algorithm>
+#include <memory>
+
+#include <sqlite3.h>
+
+namespace velmora::bench {
+
+namespace {
+
+// The board's statement as readBoard runs it.
+constexpr const char* kBoardQuery =
+    "SELECT jobs.job_prefix, jobs.job_id, jobs.time, jobs.date, jobs.passenger_name, "
+    "jobs.address_from, jobs.address_to, vehicle_types.vehicledescription, "
+    "drivers.driver_name, jobs.record_status "
+    "FROM (vehicle_types INNER JOIN jobs ON vehicle_types.vehicletypeid = jobs.vehicle_type) "
+    "LEFT JOIN drivers ON jobs.driver = drivers.driver_id "
+    "WHERE jobs.record_status <> 'C' ORDER BY jobs.date, jobs.time";
+constexpr int kDriverColumn = 8;
+constexpr int kColumns = 10;
+
+QString text(sqlite3_stmt* statement, int column)
+{
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                             sqlite3_column_bytes(statement, column));
+}
+
+// The baseline: the same statement, prepared once, its rows read into the same board
+// rows with the same check for missing values.
+bool readBoardDirectly(sqlite3_stmt* statement, std::vector<BoardRow>* rows, QString* error)
+{
+    int result = SQLITE_ROW;
+    while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+        for (int column = 0; column < kColumns; ++column) {
+            if (column != kDriverColumn && sqlite3_column_type(statement, column) == SQLITE_NULL) {
+                *error = QObject::tr("A board row has no %1.")
+                             .arg(QString::fromUtf8(sqlite3_column_name(statement, column)));
+                sqlite3_reset(statement);
+                return false;
+            }
+        }
+        rows->push_back({text(statement, 0), sqlite3_column_int64(statement, 1),
+                         dateFromStored(text(statement, 3)), text(statement, 9),
+                         text(statement, 2).left(5), text(statement, 4), text(statement, 5),
+                         text(statement, 6), text(statement, 7), text(statement, 8)});
+    }
+    sqlite3_reset(statement);
+    if (result == SQLITE_DONE)
+        return true;
+    *error = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
+    return false;
+}
+
+bool sameRows(const std::vector<BoardRow>& ours, const std::vector<BoardRow>& baseline)
+{
+    return std::equal(ours.begin(), ours.end(), baseline.begin(), baseline.end(),
+                      [](const BoardRow& a, const BoardRow& b) {
+                          return a.prefix == b.prefix && a.jobId == b.jobId && a.date == b.date &&
+                                 a.status == b.status && a.time == b.time &&
+                                 a.passenger == b.passenger && a.from == b.from && a.to == b.to &&
+                                 a.vehicle == b.vehicle && a.driver == b.driver;
+                      });
+}
+
+using Statement = std::shared_ptr<sqlite3_stmt>;
+
+Statement prepare(sqlite3* db, const char* sql, QString* error)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) !=
+        SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+    return Statement(statement, sqlite3_finalize);
+}
+
+} // namespace
+
+std::optional<Timed> setUpLoadBoard(Fixture& fixture, QString* error)
+{
+    const Statement statement = prepare(fixture.handle, kBoardQuery, error);
+    if (!statement)
+        return std::nullopt;
+
+    // Both sides must read the same rows, or the comparison means nothing.
+    std::vector<BoardRow> ours;
+    std::vector<BoardRow> baseline;
+    if (!readBoard(fixture.db, &ours, error) ||
+        !readBoardDirectly(statement.get(), &baseline, error))
+        return std::nullopt;
+    if (!sameRows(ours, baseline)) {
+        *error = QObject::tr("The board and the baseline read different rows (%1 and %2).")
+                     .arg(ours.size())
+                     .arg(baseline.size());
+        return std::nullopt;
+    }
+
+    // The main window as the program shows it, its board refilled and painted each run.
+    auto window = std::make_shared<frmmain>(fixture.db, fixture.dialogs);
+    window->show();
+    QCoreApplication::processEvents();
+
+    Timed timed;
+    timed.ours = [db = fixture.db](QString* reason) {
+        std::vector<BoardRow> rows;
+        return readBoard(db, &rows, reason);
+    };
+    timed.baseline = [statement](QString* reason) {
+        std::vector<BoardRow> rows;
+        return readBoardDirectly(statement.get(), &rows, reason);
+    };
+    timed.whole = [window](QString* reason) {
+        if (!window->load_board()) {
+            *reason = QObject::tr("The main window could not load its board.");
+            return false;
+        }
+        QCoreApplication::processEvents();
+        return true;
+    };
+    return timed;
+}
+
+} // namespace velmora::bench

@@ -1,0 +1,78 @@
+#include "harness.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace velmora::bench {
+
+namespace {
+
+constexpr int kWarmUpRuns = 3;
+
+// The time one run of `work` takes, in milliseconds; negative when it fails.
+double timeOnce(const Work& work, QString* error)
+{
+    const auto start = std::chrono::steady_clock::now();
+    if (!work(error))
+        return -1;
+    const std::chrono::duration<double, std::milli> taken =
+        std::chrono::steady_clock::now() - start;
+    return taken.count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Runs each of `works` `runs` times after the warm-up, one after the other in turn.
+std::optional<std::vector<std::vector<double>>> timeInTurn(const std::vector<const Work*>& works,
+                                                           int runs, QString* error)
+{
+    std::vector<std::vector<double>> times(works.size());
+    for (int run = 0; run < kWarmUpRuns + runs; ++run) {
+        for (std::size_t which = 0; which < works.size(); ++which) {
+            const double taken = timeOnce(*works[which], error);
+            if (taken < 0)
+                return std::nullopt;
+            if (run >= kWarmUpRuns)
+                times[which].push_back(taken);
+        }
+    }
+    return times;
+}
+
+} // namespace
+
+std::optional<std::vector<Figures>> measure(const std::vector<Timed>& timed, int runs,
+                                            QString* error)
+{
+    // The data works and their baselines take turns, so that drift touches all alike; the
+    // whole actions take turns apart, as painting a window leaves the caches cold for
+    // whatever runs next.
+    std::vector<const Work*> data;
+    std::vector<const Work*> whole;
+    for (const Timed& each : timed) {
+        data.push_back(&each.ours);
+        data.push_back(&each.baseline);
+        if (each.whole)
+            whole.push_back(&each.whole);
+    }
+    const auto dataTimes = timeInTurn(data, runs, error);
+    const auto wholeTimes = dataTimes ? timeInTurn(whole, runs, error) : std::nullopt;
+    if (!wholeTimes)
+        return std::nullopt;
+    std::vector<Figures> figures(timed.size());
+    std::size_t nextWhole = 0;
+    for (std::size_t index = 0; index < timed.size(); ++index) {
+        figures[index].ours = median((*dataTimes)[2 * index]);
+        figures[index].baseline = median((*dataTimes)[2 * index + 1]);
+        if (timed[index].whole)
+            figures[index].whole = median((*wholeTimes)[nextWhole++]);
+    }
+    return figures;
+}
+
+} // namespace velmora::bench

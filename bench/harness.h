@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+struct sqlite3;
+
+namespace velmora {
+class Dialogs;
+}
+
+namespace velmora::bench {
+
+// One run of a piece of work; false with the reason in *error when it fails.
+using Work = std::function<bool(QString* error)>;
+
+// What a case times: the data work through our code (the statements and the conversion
+// into the rows shown), a baseline running the same statements through the sqlite3 C API,
+// prepared once, into the same rows, and, for a case that fills a widget, the whole action
+// including the widget (empty otherwise).
+struct Timed
+{
+    Work ours;
+    Work baseline;
+    Work whole;
+};
+
+// The database a case runs on.
+struct Fixture
+{
+    QSqlDatabase db;   // opened as the program opens it
+    sqlite3* handle;   // the same connection, for the baseline
+    std::int64_t jobs; // how many jobs it holds
+    Dialogs& dialogs;  // records the boxes that screens show
+};
+
+// Prepares a case on `fixture` (statements, widgets, the job to load); nullopt with the
+// reason in *error.
+using Setup = std::function<std::optional<Timed>(Fixture& fixture, QString* error)>;
+
+struct Case
+{
+    const char* name;
+    Setup setup;
+};
+
+// Medians in milliseconds; whole is negative when the case has no whole action.
+struct Figures
+{
+    double ours = 0;
+    double baseline = 0;
+    double whole = -1;
+};
+
+// Runs each work of every `timed` `runs` times, after a few runs to warm the caches, and
+// returns their medians in the same order. The same case on files of different sizes is
+// measured in one call, so that a busy machine slows all of them alike. nullopt with the
+// reason in *error when a run fails.
+std::optional<std::vector<Figures>> measure(const std::vector<Timed>& timed, int runs,
+                                            QString* error);
+
+} // namespace velmora::bench

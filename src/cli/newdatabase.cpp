@@ -1,0 +1,109 @@
+#include "newdatabase.h"
+
+#include "data/database.h"
+#include "data/operators.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+#include <QTextStream>
+
+#include <cstdio>
+
+#include <termios.h>
+#include <unistd.h>
+
+namespace velmora::cli {
+
+namespace {
+
+const char* const kConnection = "velmora-cli-new";
+
+// Hides what is typed at a terminal for the life of the object.
+class HiddenTyping
+{
+public:
+    HiddenTyping() : m_terminal(isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &m_saved) == 0)
+    {
+        if (!m_terminal)
+            return;
+        termios hidden = m_saved;
+        hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
+    }
+    ~HiddenTyping()
+    {
+        if (m_terminal)
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved);
+    }
+    HiddenTyping(const HiddenTyping&) = delete;
+    HiddenTyping& operator=(const HiddenTyping&) = delete;
+
+    bool atTerminal() const { return m_terminal; }
+
+private:
+    termios m_saved{};
+    bool m_terminal;
+};
+
+// The first line of standard input without its line end; at a terminal it is asked for
+// on standard error and not echoed.
+QString readPassword(const QString& operatorName)
+{
+    HiddenTyping typing;
+    if (typing.atTerminal())
+        std::fputs(QObject::tr("Password for %1: ").arg(operatorName).toLocal8Bit().constData(),
+                   stderr);
+    QTextStream in(stdin);
+    const QString password = in.readLine();
+    if (typing.atTerminal())
+        std::fputc('\n', stderr);
+    return password;
+}
+
+} // namespace
+
+QString firstOperatorLevel() { return QStringLiteral("Administrator"); }
+
+std::optional<NewDatabase> askNewDatabase(const std::string& database,
+                                          const std::string& operatorName, QString* error)
+{
+    NewDatabase target;
+    target.path = QFileInfo(databasePath(QString::fromStdString(database))).absoluteFilePath();
+    target.operatorName = QString::fromStdString(operatorName);
+    if (QFileInfo::exists(target.path)) {
+        *error = QObject::tr("The file '%1' already exists; it has been left untouched.")
+                     .arg(target.path);
+        return std::nullopt;
+    }
+    if (target.operatorName.trimmed().isEmpty()) {
+        *error = QObject::tr("The operator name must not be empty.");
+        return std::nullopt;
+    }
+    target.password = readPassword(target.operatorName);
+    if (target.password.isEmpty()) {
+        *error = QObject::tr("An empty password is refused: give the operator's password "
+                             "on the first line of standard input.");
+        return std::nullopt;
+    }
+    return target;
+}
+
+bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error)
+{
+    bool done = false;
+    {
+        QSqlDatabase db = createDatabase(target.path, QString::fromLatin1(kConnection), error);
+        if (!db.isValid())
+            return false;
+        done = addOperator(db, target.operatorName, target.password, firstOperatorLevel(), error) &&
+               (!fill || fill(db, error));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
+    if (!done)
+        QFile::remove(target.path);
+    return done;
+}
+
+} // namespace velmora::cli

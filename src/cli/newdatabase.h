@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace velmora::cli {
+
+// The security level of the operator that a new database starts with.
+QString firstOperatorLevel();
+
+// A new database as the command line asks for it.
+struct NewDatabase
+{
+    QString path; // absolute
+    QString operatorName;
+    QString password;
+};
+
+// Resolves `database` as every command does, refuses an existing file and an empty
+// operator name, then reads the operator's password from the first line of standard
+// input (asked for on standard error, unechoed, at a terminal) and refuses an empty one.
+// nullopt with the reason in *error.
+std::optional<NewDatabase> askNewDatabase(const std::string& database,
+                                          const std::string& operatorName, QString* error);
+
+// Fills a new database once its first operator is in; false with the reason in *error.
+using DatabaseFiller = std::function<bool(QSqlDatabase& db, QString* error)>;
+
+// Creates the file with the schema and its first operator, then runs `fill` when given.
+// A file that could not be completed is removed again.
+bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error);
+
+} // namespace velmora::cli
