@@ -34,15 +34,17 @@ bool readBoard(const QSqlDatabase& db, std::vector<BoardRow>* rows, QString* err
                  "WHERE jobs.record_status <> 'C' ORDER BY jobs.date, jobs.time"),
              {}, error))
         return false;
-    // The driver (column 8) alone may be missing; any other gap means a damaged row.
+    // The driver (column 8) alone may be missing; any other gap means a damaged row. The
+    // record, which names the columns, is built only for the message: building it for
+    // every row would cost more than reading the row.
     constexpr int kDriverColumn = 8;
+    constexpr int kColumns = 10;
     while (query.next()) {
-        const QSqlRecord record = query.record();
-        for (int column = 0; column < record.count(); ++column) {
-            if (column != kDriverColumn && record.isNull(column)) {
+        for (int column = 0; column < kColumns; ++column) {
+            if (column != kDriverColumn && query.isNull(column)) {
                 *error = QObject::tr("Job %1%2 has no %3.")
                              .arg(query.value(0).toString(), query.value(1).toString(),
-                                  record.fieldName(column));
+                                  query.record().fieldName(column));
                 return false;
             }
         }

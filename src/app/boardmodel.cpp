@@ -48,6 +48,14 @@ void BoardModel::setRows(std::vector<BoardRow> rows, QDate today)
 
 void BoardModel::clear() { setRows({}, m_today); }
 
+void BoardModel::setStatus(int row, const QString& status)
+{
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return;
+    m_rows[static_cast<std::size_t>(row)].status = status;
+    Q_EMIT dataChanged(index(row, StatusColour), index(row, Status));
+}
+
 int BoardModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size()) + 1;

@@ -42,6 +42,8 @@ public:
     void setRows(std::vector<BoardRow> rows, QDate today);
     void clear();
     const std::vector<BoardRow>& rows() const { return m_rows; }
+    // Shows `status` on job row `row` in place, with its colour, until the next setRows().
+    void setStatus(int row, const QString& status);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

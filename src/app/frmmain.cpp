@@ -1,11 +1,20 @@
 #include "frmmain.h"
 
+#include "boardactions.h"
 #include "boardmodel.h"
 #include "boardview.h"
 #include "data/schema.h"
 #include "frmabout.h"
+#include "frmsecurity.h"
+#include "jobs/frmjob_management.h"
 #include "platform/dialogs.h"
+#include "platform/qtreportengine.h"
+#include "platform/reportengine.h"
+#include "reference/frmaccount.h"
+#include "reference/frmcompany.h"
+#include "reference/frmdriver.h"
 #include "reference/frmtype_table.h"
+#include "reference/frmvehicle_details.h"
 #include "reference/typetable.h"
 #include "screenopener.h"
 
@@ -17,13 +26,14 @@
 namespace velmora {
 
 frmmain::frmmain(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs),
-      m_model(new BoardModel(this)), m_view(new BoardView(this))
+    : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_model(new BoardModel(this)),
+      m_view(new BoardView(this)), m_reports(std::make_unique<QtReportEngine>(m_db, this))
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(tr("Current Jobs"));
     m_view->setObjectName(QStringLiteral("board"));
     setCentralWidget(m_view);
+    new BoardActions(*this, m_view, m_db, m_dialogs);
     buildMenus();
     resize(1100, 640);
 }
@@ -61,6 +71,20 @@ bool frmmain::load_board()
     return complete;
 }
 
+frmmain::~frmmain() = default;
+
+frmjob_management* frmmain::jobScreen()
+{
+    auto* screen = new frmjob_management(m_db, m_dialogs);
+    connect(screen, &frmjob_management::jobsChanged, this, &frmmain::load_board);
+    return screen;
+}
+
+void frmmain::setReportEngine(std::unique_ptr<ReportEngine> engine)
+{
+    m_reports = std::move(engine);
+}
+
 void frmmain::closeEvent(QCloseEvent* event)
 {
     event->accept();
@@ -85,10 +109,20 @@ void frmmain::addUnavailable(QMenu* menu, const QString& caption)
     menu->addAction(caption)->setEnabled(false);
 }
 
+void frmmain::addReport(QMenu* menu, const QString& caption, const QString& fileName,
+                        int destination)
+{
+    connect(menu->addAction(caption), &QAction::triggered, this, [=, this] {
+        printReport(*m_reports, m_dialogs, this, fileName, destination);
+    });
+}
+
 void frmmain::buildBookingsMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Bookings"));
-    addUnavailable(menu, tr("&Input Jobs, Receipts And Paymnts "));
+    connect(
+        menu->addAction(tr("&Input Jobs, Receipts And Paymnts ")), &QAction::triggered, this,
+        [this] { openScreen(this, jobScreen(), QStringLiteral("txtload"), QStringLiteral("F")); });
     addUnavailable(menu, tr("&Load Transfer File"));
     addUnavailable(menu, tr("&Jobs Without Costs "));
 }
@@ -97,9 +131,12 @@ void frmmain::buildAdministrationMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Administration"));
     QMenu* operational = menu->addMenu(tr("&Operational Data"));
-    addUnavailable(operational, tr("&Account Address Maintenance"));
-    addUnavailable(operational, tr("&Driver Address Maintenance"));
-    addUnavailable(operational, tr("&Vehicles"));
+    connect(operational->addAction(tr("&Account Address Maintenance")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmaccount(m_db, m_dialogs)); });
+    connect(operational->addAction(tr("&Driver Address Maintenance")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmdriver(m_db, m_dialogs)); });
+    connect(operational->addAction(tr("&Vehicles")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmvehicle_details(m_db, m_dialogs)); });
 
     QMenu* reference = menu->addMenu(tr("&Reference Data"));
     const auto addTypeTable = [this, reference](const QString& caption, const TypeTable& table) {
@@ -119,11 +156,13 @@ void frmmain::buildAdministrationMenu()
 void frmmain::buildManagementMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Management Functions"));
-    addUnavailable(menu, tr("&Company Name"));
+    connect(menu->addAction(tr("&Company Name")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmcompany(m_db, m_dialogs)); });
     addUnavailable(menu, tr("&Produce Invoices"));
     addUnavailable(menu, tr("&View / Reprint Invoice"));
     addUnavailable(menu, tr("&Jobs Not Invoiced"));
-    addUnavailable(menu, tr("&Maintain Users"));
+    connect(menu->addAction(tr("&Maintain Users")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmsecurity(m_db, m_dialogs)); });
     addUnavailable(menu, tr("Jo&b Count"));
 }
 
@@ -133,16 +172,18 @@ void frmmain::buildAccountsMenu()
     addUnavailable(menu, tr("&Record Payments"));
     addUnavailable(menu, tr("Rep&ort On Profitability"));
     addUnavailable(menu, tr("Cr&eate Driver Payment Slips"));
-    addUnavailable(menu, tr("&Income By Driver"));
+    addReport(menu, tr("&Income By Driver"), QStringLiteral("driverearn.rpt"),
+              ReportEngine::Preview);
 }
 
 void frmmain::buildReportingMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Reporting"));
     addUnavailable(menu, tr("&Accounts List"));
-    addUnavailable(menu, tr("A&ged Debt Report"));
-    addUnavailable(menu, tr("&Vehicles"));
-    addUnavailable(menu, tr("&Drivers Jobs"));
+    addReport(menu, tr("A&ged Debt Report"), QStringLiteral("ageddebt.rpt"),
+              ReportEngine::Printer);
+    addReport(menu, tr("&Vehicles"), QStringLiteral("vehicle.rpt"), ReportEngine::Preview);
+    addReport(menu, tr("&Drivers Jobs"), QStringLiteral("drivers.rpt"), ReportEngine::Preview);
 }
 
 void frmmain::buildHelpMenu()

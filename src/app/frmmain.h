@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QSqlDatabase>
 
+#include <memory>
+
 class QMenu;
 
 namespace velmora {
@@ -10,6 +12,8 @@ namespace velmora {
 class BoardModel;
 class BoardView;
 class Dialogs;
+class ReportEngine;
+class frmjob_management;
 
 // The main window ("Current Jobs"): the board of outstanding jobs and the menus from
 // which every other screen is opened. It lives from login to the end of the program;
@@ -21,6 +25,7 @@ class frmmain final : public QMainWindow
 public:
     // Builds the window and the board; call load_board() (as start() does) to fill it.
     frmmain(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~frmmain() override;
 
     // The window's opening: headings, then the board, with the support message when
     // the board cannot be read.
@@ -33,6 +38,13 @@ public:
     bool load_board();
 
     BoardModel* board() const { return m_model; }
+
+    // A new job screen whose adds and updates rebuild this board; the caller opens it.
+    frmjob_management* jobScreen();
+
+    // The engine the window prints through, and a way to replace it (tests script it).
+    ReportEngine& reports() const { return *m_reports; }
+    void setReportEngine(std::unique_ptr<ReportEngine> engine);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,6 +59,9 @@ private:
     void buildHelpMenu();
     // Adds an entry that is disabled because its screen is not part of this build.
     void addUnavailable(QMenu* menu, const QString& caption);
+    // Adds an entry that prints the report `fileName` to `destination`.
+    void addReport(QMenu* menu, const QString& caption, const QString& fileName,
+                   int destination);
     void showAbout();
     QString systemInfo() const;
 
@@ -54,6 +69,7 @@ private:
     Dialogs& m_dialogs;
     BoardModel* m_model;
     BoardView* m_view;
+    std::unique_ptr<ReportEngine> m_reports;
 };
 
 } // namespace velmora

@@ -15,7 +15,9 @@ QString storedStamp(const QDateTime& stamp)
 
 QDate dateFromStored(const QString& text)
 {
-    return QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    // The ISO reader is many times quicker than a format string, which counts when a
+    // list reads thousands of rows.
+    return QDate::fromString(text.left(10), Qt::ISODate);
 }
 
 QString ukDate(QDate date) { return date.toString(QStringLiteral("dd/MM/yyyy")); }

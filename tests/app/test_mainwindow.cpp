@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 #include "app/screenopener.h"
 #include "platform/scripteddialogs.h"
+#include "platform/scriptedreportengine.h"
 #include "reference/frmtype_table.h"
 #include "testdatabase.h"
 
@@ -37,6 +38,25 @@ QAction* findEntry(QWidget* window, const QString& text)
     return nullptr;
 }
 
+// The entry at `path` ("Menu/Entry") of the menu bar.
+QAction* entryAt(QMenuBar* bar, const QString& path)
+{
+    QList<QAction*> actions = bar->actions();
+    QAction* found = nullptr;
+    for (const QString& step : path.split(QLatin1Char('/'))) {
+        found = nullptr;
+        for (QAction* action : actions) {
+            if (action->text() == step)
+                found = action;
+        }
+        if (!found)
+            return nullptr;
+        if (found->menu())
+            actions = found->menu()->actions();
+    }
+    return found;
+}
+
 // A screen that reports during its opening that it cannot be used.
 class RefusingScreen : public QWidget
 {
@@ -64,32 +84,32 @@ private Q_SLOTS:
         velmora::frmmain window(t.db(), dialogs);
         QCOMPARE(window.windowTitle(), QStringLiteral("Current Jobs"));
         const QStringList expected = {
-            "&Bookings/&Input Jobs, Receipts And Paymnts  -",
+            "&Bookings/&Input Jobs, Receipts And Paymnts ",
             "&Bookings/&Load Transfer File -",
             "&Bookings/&Jobs Without Costs  -",
-            "&Administration/&Operational Data/&Account Address Maintenance -",
-            "&Administration/&Operational Data/&Driver Address Maintenance -",
-            "&Administration/&Operational Data/&Vehicles -",
+            "&Administration/&Operational Data/&Account Address Maintenance",
+            "&Administration/&Operational Data/&Driver Address Maintenance",
+            "&Administration/&Operational Data/&Vehicles",
             "&Administration/&Reference Data/&Payment Type",
             "&Administration/&Reference Data/&Vehicle Types",
             "&Administration/&Reference Data/&Income and Expense Types",
             "&Administration/&Reference Data/&Address Types",
             "&Administration/&Reference Data/&Set Invoice And Job Sheet Parameters -",
             "&Administration/&Backup And Archive -",
-            "&Management Functions/&Company Name -",
+            "&Management Functions/&Company Name",
             "&Management Functions/&Produce Invoices -",
             "&Management Functions/&View / Reprint Invoice -",
             "&Management Functions/&Jobs Not Invoiced -",
-            "&Management Functions/&Maintain Users -",
+            "&Management Functions/&Maintain Users",
             "&Management Functions/Jo&b Count -",
             "&Accounts/&Record Payments -",
             "&Accounts/Rep&ort On Profitability -",
             "&Accounts/Cr&eate Driver Payment Slips -",
-            "&Accounts/&Income By Driver -",
+            "&Accounts/&Income By Driver",
             "&Reporting/&Accounts List -",
-            "&Reporting/A&ged Debt Report -",
-            "&Reporting/&Vehicles -",
-            "&Reporting/&Drivers Jobs -",
+            "&Reporting/A&ged Debt Report",
+            "&Reporting/&Vehicles",
+            "&Reporting/&Drivers Jobs",
             "Help/&About",
             "Help/&Contents -",
             "&Exit",
@@ -120,6 +140,40 @@ private Q_SLOTS:
         QCOMPARE(screens.first()->windowTitle(), caption);
         QVERIFY(screens.first()->isVisible());
         QVERIFY(screens.first()->isWindow());
+    }
+
+    void reportEntriesPrint_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("destination");
+        QTest::newRow("income") << "&Accounts/&Income By Driver" << "driverearn.rpt" << 0;
+        QTest::newRow("aged debt") << "&Reporting/A&ged Debt Report" << "ageddebt.rpt" << 1;
+        QTest::newRow("vehicles") << "&Reporting/&Vehicles" << "vehicle.rpt" << 0;
+        QTest::newRow("drivers") << "&Reporting/&Drivers Jobs" << "drivers.rpt" << 0;
+    }
+    void reportEntriesPrint()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, file);
+        QFETCH(int, destination);
+        TestDatabase t;
+        velmora::ScriptedDialogs dialogs;
+        velmora::frmmain window(t.db(), dialogs);
+        auto engine = std::make_unique<velmora::ScriptedReportEngine>();
+        velmora::ScriptedReportEngine* reports = engine.get();
+        window.setReportEngine(std::move(engine));
+
+        entryAt(window.menuBar(), entry)->trigger();
+        QCOMPARE(reports->fileNames(), QStringList{file});
+        QCOMPARE(reports->started.first().destination, destination);
+        QVERIFY(dialogs.shown.isEmpty());
+
+        reports->failures.enqueue({505, QStringLiteral("the query failed")});
+        entryAt(window.menuBar(), entry)->trigger();
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("505 the query failed")});
+        QCOMPARE(dialogs.shown.first().title, QStringLiteral("Report Error"));
+        QCOMPARE(dialogs.shown.first().kind, velmora::ScriptedDialogs::Kind::Exclamation);
     }
 
     void screenOpenFlags()
