@@ -2,7 +2,8 @@
 
 #include "data/operators.h"
 #include "platform/dialogs.h"
-#include "reference/fieldevents.h"
+#include "platform/fieldevents.h"
+#include "platform/screenparts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,25 +15,16 @@ namespace velmora {
 
 frmsecurity::frmsecurity(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_events(new FieldEvents(this)),
-      m_userName(new QLineEdit), m_password(new QLineEdit), m_level(new QComboBox)
+      m_userName(lineEdit("txtuser_name")), m_password(lineEdit("txtpassword")),
+      m_level(dropDown("txtlevel"))
 {
     setObjectName(QStringLiteral("frmsecurity"));
     setWindowTitle(tr("Maintain Users"));
 
-    auto* save = new QAction(tr("&Save"), this);
-    save->setObjectName(QStringLiteral("mnusave"));
-    auto* exit = new QAction(tr("&Exit"), this);
-    exit->setObjectName(QStringLiteral("mnuexit"));
-    menuBar()->addAction(save);
-    menuBar()->addAction(exit);
-    connect(save, &QAction::triggered, this, &frmsecurity::save);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(addEntry(menuBar(), tr("&Save"), "mnusave"), &QAction::triggered, this,
+            &frmsecurity::save);
+    addExit(menuBar(), this);
 
-    m_userName->setObjectName(QStringLiteral("txtuser_name"));
-    m_password->setObjectName(QStringLiteral("txtpassword"));
-    m_level->setObjectName(QStringLiteral("txtlevel"));
-    m_level->setEditable(true);
-    m_level->setInsertPolicy(QComboBox::NoInsert);
     m_level->addItems({tr("Data Input"), tr("Administrator"), tr("Boss")});
     m_level->setCurrentIndex(-1);
 

@@ -1,7 +1,7 @@
 #include "demofirm.h"
 
+#include "data/costline.h"
 #include "data/dates.h"
-#include "data/money.h"
 #include "data/sql.h"
 #include "demofirmdata.h"
 
@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTime>
+
 #include <iterator>
 
 namespace velmora::cli {
@@ -18,38 +19,7 @@ namespace {
 
 using namespace demo;
 
-QString text(const char* latin1)
-{
-    return QString::fromLatin1(latin1);
-}
-
-// A receipt or payment line worked out as the job screen does: the discount on the gross,
-// VAT at 17.5 per cent on what remains, each rounded to pence; net = gross - discount + VAT.
-struct CostLine
-{
-    Money gross;
-    int discountPercent = 0;
-    Money discount;
-    bool vat = false;
-    Money vatValue;
-    Money net;
-};
-
-CostLine costLine(int grossPence, int discountPercent, bool vat)
-{
-    CostLine line;
-    line.gross = Money::fromPence(grossPence);
-    line.discountPercent = discountPercent;
-    line.discount = Money::fromStored(line.gross.stored() * discountPercent / 100).roundedToPence();
-    line.vat = vat;
-    // Whole pence times 17.5 loses at most half a ten-thousandth, too little to move the
-    // penny it rounds to.
-    if (vat)
-        line.vatValue =
-            Money::fromStored((line.gross - line.discount).stored() * 175 / 1000).roundedToPence();
-    line.net = line.gross - line.discount + line.vatValue;
-    return line;
-}
+QString text(const char* latin1) { return QString::fromLatin1(latin1); }
 
 class DemoWriter
 {
@@ -170,21 +140,35 @@ private:
                       id);
     }
 
+    // Inserts a row whose first value is the id of its own new address of `type`, and
+    // keeps the row's id.
+    bool addWithAddress(const Address& address, int type, const QString& sql, QVariantList values,
+                        QList<qint64>* ids)
+    {
+        qint64 addressId = 0;
+        qint64 id = 0;
+        if (!addAddress(address, type, &addressId))
+            return false;
+        values.prepend(addressId);
+        if (!insert(sql, values, &id))
+            return false;
+        ids->append(id);
+        return true;
+    }
+
     bool addAccounts()
     {
         for (const Account& account : kAccounts) {
-            qint64 address = 0;
-            qint64 id = 0;
-            if (!addAddress(account.address, kAccountAddress, &address) ||
-                !insert(QStringLiteral("insert into accounts (address_id, account_name, nickname, "
-                                       "contact_name, account_balance, invoice_type, account_ref, "
-                                       "cost_code) values (?, ?, ?, ?, ?, ?, ?, ?)"),
-                        {address, text(account.name), text(account.nickname), text(account.contact),
-                         Money().toVariant(), text(account.invoiceType), text(account.reference),
-                         text(account.costCode)},
-                        &id))
+            if (!addWithAddress(
+                    account.address, kAccountAddress,
+                    QStringLiteral("insert into accounts (address_id, account_name, nickname, "
+                                   "contact_name, account_balance, invoice_type, account_ref, "
+                                   "cost_code) values (?, ?, ?, ?, ?, ?, ?, ?)"),
+                    {text(account.name), text(account.nickname), text(account.contact),
+                     Money().toVariant(), text(account.invoiceType), text(account.reference),
+                     text(account.costCode)},
+                    &m_accounts))
                 return false;
-            m_accounts.append(id);
         }
         return true;
     }
@@ -192,17 +176,15 @@ private:
     bool addDrivers()
     {
         for (const Driver& driver : kDrivers) {
-            qint64 address = 0;
-            qint64 id = 0;
-            if (!addAddress(driver.address, kDriverAddress, &address) ||
-                !insert(QStringLiteral("insert into drivers (address_id, driver_name, "
-                                       "contact_name, licence_number, self_employed, barred, "
-                                       "driver_percentage) values (?, ?, ?, ?, ?, ?, ?)"),
-                        {address, text(driver.name), text(driver.contact), text(driver.licence),
-                         driver.selfEmployed ? 1 : 0, driver.barred ? 1 : 0, driver.percentage},
-                        &id))
+            if (!addWithAddress(
+                    driver.address, kDriverAddress,
+                    QStringLiteral("insert into drivers (address_id, driver_name, contact_name, "
+                                   "licence_number, self_employed, barred, driver_percentage) "
+                                   "values (?, ?, ?, ?, ?, ?, ?)"),
+                    {text(driver.name), text(driver.contact), text(driver.licence),
+                     driver.selfEmployed ? 1 : 0, driver.barred ? 1 : 0, driver.percentage},
+                    &m_drivers))
                 return false;
-            m_drivers.append(id);
         }
         return true;
     }
@@ -303,7 +285,7 @@ private:
     }
 
     bool addCost(qint64 job, CostType type, const char* side, const QString& description,
-                 const CostLine& line)
+                 const CostFigures& line, bool vat)
     {
         return exec(QStringLiteral("insert into Costs (job_prefix, jobnumber, costtype, "
                                    "income_expence, description, gross_cost, discount, "
@@ -311,18 +293,20 @@ private:
                                    "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                     {text(kPrefix), job, m_costTypes.at(type), text(side), description,
                      line.gross.toVariant(), line.discountPercent, line.discount.toVariant(),
-                     line.net.toVariant(), QString::fromLatin1(line.vat ? "Y" : "N"),
-                     line.vatValue.toVariant()});
+                     line.net.toVariant(), QString::fromLatin1(vat ? "Y" : "N"),
+                     line.vat.toVariant()});
     }
 
-    bool addReceipt(qint64 job, CostType type, const CostLine& line)
+    bool addReceipt(qint64 job, CostType type, qint64 pence, int discount, bool vat)
     {
-        return addCost(job, type, "I", text(kCostTypes[type]), line);
+        return addCost(job, type, "I", text(kCostTypes[type]),
+                       costFigures(Money::fromPence(pence), discount, vat), vat);
     }
 
-    bool addPayment(qint64 job, CostType type, const CostLine& line)
+    bool addPayment(qint64 job, CostType type, qint64 pence, bool vat)
     {
-        return addCost(job, type, "E", text(kCostTypes[type]), line);
+        return addCost(job, type, "E", text(kCostTypes[type]),
+                       costFigures(Money::fromPence(pence), 0, vat), vat);
     }
 
     // Receipts: the fare, now and then waiting time, airport parking charged on. Payments:
@@ -333,20 +317,19 @@ private:
         const bool onAccount = booker.account != NoAccount;
         const int discount = onAccount ? kAccounts[booker.account].discountPercent : 0;
         const bool waited = m_costed++ % 4 == 3;
-        if (!addReceipt(job, Fare, costLine(booker.farePence, discount, true)) ||
-            (waited && !addReceipt(job, WaitingTime, costLine(500, discount, true))))
+        if (!addReceipt(job, Fare, booker.farePence, discount, true) ||
+            (waited && !addReceipt(job, WaitingTime, 500, discount, true)))
             return false;
-        if (booker.parkingPence > 0 &&
-            (!addReceipt(job, Parking, costLine(booker.parkingPence, 0, false)) ||
-             !addPayment(job, Parking, costLine(booker.parkingPence, 0, false))))
+        if (booker.parkingPence > 0 && (!addReceipt(job, Parking, booker.parkingPence, 0, false) ||
+                                        !addPayment(job, Parking, booker.parkingPence, false)))
             return false;
         if (booker.vehicle == Minibus && !m_subcontracted) {
             m_subcontracted = true;
-            if (!addPayment(job, Subcontract, costLine(booker.farePence * 70 / 100, 0, false)))
+            if (!addPayment(job, Subcontract, booker.farePence * 70 / 100, false))
                 return false;
         } else if (booker.vehicle == Minibus || booker.vehicle == CourierVan ||
                    booker.farePence >= 4000) {
-            if (!addPayment(job, Fuel, costLine(booker.farePence * 15 / 100, 0, true)))
+            if (!addPayment(job, Fuel, booker.farePence * 15 / 100, true))
                 return false;
         }
         if (booker.account == Hotel && !m_creditNoteWritten) {
@@ -359,14 +342,14 @@ private:
     bool addCreditNote(qint64 job, QDate date)
     {
         const QString reason = QStringLiteral("Late pick-up, goodwill");
-        const CostLine line = costLine(-500, 0, true);
-        return addCost(job, CreditNote, "I", reason, line) &&
+        const CostFigures line = costFigures(Money::fromPence(-500), 0, true);
+        return addCost(job, CreditNote, "I", reason, line, true) &&
                exec(QStringLiteral("insert into credit_notes (job_no, job_prefix, account_no, "
                                    "refund_reason, refund_amount_gross, refund_amount_discount, "
                                    "refund_amount_vat, refund_amount_net, refund_date, processed) "
                                    "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                     {job, text(kPrefix), m_accounts.at(Hotel), reason, line.gross.toVariant(),
-                     line.discount.toVariant(), line.vatValue.toVariant(), line.net.toVariant(),
+                     line.discount.toVariant(), line.vat.toVariant(), line.net.toVariant(),
                      storedDate(date), QStringLiteral("Y")});
     }
 

@@ -5,7 +5,7 @@
 #include "demofirmdata.h"
 #include "firmprofiles.h"
 #include "firmwords.h"
-#include "sqlitestatement.h"
+#include "firmwriter.h"
 
 #include <string>
 
@@ -44,11 +44,11 @@ int jobsOn(QDate day, QDate today)
     return ahead <= kDaysAhead ? usual * kBookedAhead[ahead] / 100 : 0;
 }
 
-class JobWriter
+class JobWriter : public FirmWriter
 {
 public:
     JobWriter(sqlite3* db, const FirmOptions& options, const FirmProgress& progress)
-        : m_options(options), m_progress(progress), m_random(options.seed),
+        : FirmWriter(options, progress), m_random(options.seed),
           m_job(db, "insert into jobs (job_prefix, job_id, date, time, time_text, "
                     "passenger_name, address_from, address_to, account_no, driver, "
                     "payment_type, invoiced, vehicle_type, special_instructions, record_status, "
@@ -67,10 +67,8 @@ public:
     // The days run from the one the oldest jobs fall on to the last booked one.
     bool write()
     {
-        for (const SqliteStatement* statement : {&m_job, &m_cost, &m_creditNote}) {
-            if (!statement->isValid())
-                return fail(statement->error());
-        }
+        if (!prepared({&m_job, &m_cost, &m_creditNote}))
+            return false;
         const std::int64_t total = m_options.jobs;
         if (total <= 0)
             return true;
@@ -90,23 +88,13 @@ public:
                 if (!writeJob(++number, day, date))
                     return false;
                 if (number % kProgressEvery == 0 || number == total)
-                    report(number, total);
+                    report("jobs", number, total);
             }
         }
         return true;
     }
 
-    QString error() const { return m_error; }
-
 private:
-    bool fail(const QString& reason)
-    {
-        m_error = reason;
-        return false;
-    }
-
-    bool run(SqliteStatement& statement) { return statement.execute() || fail(statement.error()); }
-
     int pickDriver(QDate day)
     {
         int index = m_random.below(m_options.drivers);
@@ -281,20 +269,11 @@ private:
         return run(m_creditNote);
     }
 
-    void report(std::int64_t done, std::int64_t total)
-    {
-        if (m_progress)
-            m_progress("jobs", done, total);
-    }
-
-    const FirmOptions& m_options;
-    const FirmProgress& m_progress;
     Random m_random;
     SqliteStatement m_job;
     SqliteStatement m_cost;
     SqliteStatement m_creditNote;
     Text m_time, m_passenger, m_from, m_to, m_reference;
-    QString m_error;
 };
 
 } // namespace
@@ -302,11 +281,7 @@ private:
 bool writeFirmJobs(sqlite3* db, const FirmOptions& options, const FirmProgress& progress,
                    QString* error)
 {
-    JobWriter writer(db, options, progress);
-    if (writer.write())
-        return true;
-    *error = writer.error();
-    return false;
+    return writeFirm<JobWriter>(db, options, progress, error);
 }
 
 } // namespace velmora::cli

@@ -4,7 +4,7 @@
 #include "demofirmdata.h"
 #include "firmprofiles.h"
 #include "firmwords.h"
-#include "sqlitestatement.h"
+#include "firmwriter.h"
 
 #include <string>
 
@@ -33,11 +33,11 @@ int capacity(VehicleType vehicle)
     }
 }
 
-class ReferenceWriter
+class ReferenceWriter : public FirmWriter
 {
 public:
     ReferenceWriter(sqlite3* db, const FirmOptions& options, const FirmProgress& progress)
-        : m_db(db), m_options(options), m_progress(progress),
+        : FirmWriter(options, progress), m_db(db),
           m_address(db, "insert into addresses (address_id, address_line1, address_line2, "
                         "address_line3, address_town, address_county, address_postcode1, "
                         "address_postcode2, address_phone1, address_phone2, address_phone3, "
@@ -56,24 +56,11 @@ public:
 
     bool write()
     {
-        for (const SqliteStatement* statement : {&m_address, &m_account, &m_driver, &m_vehicle}) {
-            if (!statement->isValid())
-                return fail(statement->error());
-        }
-        return writeTypes() && writeCompany() && writeAccounts() && writeDrivers();
+        return prepared({&m_address, &m_account, &m_driver, &m_vehicle}) && writeTypes() &&
+               writeCompany() && writeAccounts() && writeDrivers();
     }
-
-    QString error() const { return m_error; }
 
 private:
-    bool fail(const QString& reason)
-    {
-        m_error = reason;
-        return false;
-    }
-
-    bool run(SqliteStatement& statement) { return statement.execute() || fail(statement.error()); }
-
     template <std::size_t N> bool writeNames(const char* sql, const char* const (&names)[N])
     {
         SqliteStatement insert(m_db, sql);
@@ -264,22 +251,13 @@ private:
         return run(m_vehicle);
     }
 
-    void report(const char* stage, std::int64_t done, std::int64_t total)
-    {
-        if (m_progress)
-            m_progress(stage, done, total);
-    }
-
     sqlite3* m_db;
-    const FirmOptions& m_options;
-    const FirmProgress& m_progress;
     SqliteStatement m_address;
     SqliteStatement m_account;
     SqliteStatement m_driver;
     SqliteStatement m_vehicle;
     Text m_name, m_nickname, m_contact, m_reference, m_line, m_postcode1, m_postcode2, m_phone1,
         m_phone2;
-    QString m_error;
 };
 
 } // namespace
@@ -287,11 +265,7 @@ private:
 bool writeFirmReferences(sqlite3* db, const FirmOptions& options, const FirmProgress& progress,
                          QString* error)
 {
-    ReferenceWriter writer(db, options, progress);
-    if (writer.write())
-        return true;
-    *error = writer.error();
-    return false;
+    return writeFirm<ReferenceWriter>(db, options, progress, error);
 }
 
 } // namespace velmora::cli

@@ -1,5 +1,6 @@
 #include "generatecommand.h"
 
+#include "commandoutput.h"
 #include "firmgenerator.h"
 #include "newdatabase.h"
 #include "terminalprogress.h"
@@ -25,25 +26,13 @@ struct GenerateOptions
     FirmOptions firm;
 };
 
-void printLine(std::FILE* stream, const QString& text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fputc('\n', stream);
-}
-
-int fail(const QString& reason)
-{
-    printLine(stderr, QStringLiteral("velmora-cli generate: ") + reason);
-    return 1;
-}
-
 int runGenerate(GenerateOptions options)
 {
     QString error;
     const std::optional<NewDatabase> target =
         askNewDatabase(options.database, options.operatorName, &error);
     if (!target)
-        return fail(error);
+        return fail("generate", error);
 
     options.firm.today = QDate::currentDate();
     const FirmProgress progress = terminalProgress();
@@ -53,12 +42,9 @@ int runGenerate(GenerateOptions options)
         return generateFirm(db, options.firm, progress, reason);
     };
     if (!createNewDatabase(*target, fill, &error))
-        return fail(error);
+        return fail("generate", error);
     const QLocale numbers(QLocale::English, QLocale::UnitedKingdom);
-    printLine(stdout, QObject::tr("Created the database %1").arg(target->path));
-    printLine(
-        stdout,
-        QObject::tr("First operator: %1 (%2)").arg(target->operatorName, firstOperatorLevel()));
+    printCreated(*target);
     printLine(stdout, QObject::tr("Generated %1 accounts, %2 drivers and %3 jobs up to %4 "
                                   "(seed %5) in %6 s")
                           .arg(numbers.toString(options.firm.accounts),
@@ -78,11 +64,7 @@ void addGenerateCommand(CLI::App& app, CommandAction& action)
     CLI::App* generate = app.add_subcommand(
         "generate", "Create a new database, as init does, filled with a generated firm of years "
                     "of work up to today: the same seed gives the same firm");
-    generate->add_option("--database", options->database,
-                         "The new database file (default: $VELMORA_DATABASE, else "
-                         "database/taxi.mdb beside the program)");
-    generate->add_option("--operator", options->operatorName, "The first operator's user name")
-        ->required();
+    addNewDatabaseOptions(*generate, options->database, options->operatorName);
     generate->add_option("--accounts", options->firm.accounts, "Customer accounts")
         ->capture_default_str()
         ->check(CLI::Range(1, 1000000));

@@ -1,5 +1,6 @@
 #include "initcommand.h"
 
+#include "commandoutput.h"
 #include "data/dates.h"
 #include "demofirm.h"
 #include "newdatabase.h"
@@ -25,25 +26,13 @@ struct InitOptions
     bool demo = false;
 };
 
-void printLine(std::FILE* stream, const QString& text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fputc('\n', stream);
-}
-
-int fail(const QString& reason)
-{
-    printLine(stderr, QStringLiteral("velmora-cli init: ") + reason);
-    return 1;
-}
-
 int runInit(const InitOptions& options)
 {
     QString error;
     const std::optional<NewDatabase> target =
         askNewDatabase(options.database, options.operatorName, &error);
     if (!target)
-        return fail(error);
+        return fail("init", error);
 
     const QDate demoDay = options.demo ? QDate::currentDate() : QDate();
     DatabaseFiller fill;
@@ -52,11 +41,8 @@ int runInit(const InitOptions& options)
             return addDemoFirm(db, demoDay, reason);
         };
     if (!createNewDatabase(*target, fill, &error))
-        return fail(error);
-    printLine(stdout, QObject::tr("Created the database %1").arg(target->path));
-    printLine(
-        stdout,
-        QObject::tr("First operator: %1 (%2)").arg(target->operatorName, firstOperatorLevel()));
+        return fail("init", error);
+    printCreated(*target);
     if (demoDay.isValid())
         printLine(
             stdout,
@@ -72,11 +58,7 @@ void addInitCommand(CLI::App& app, CommandAction& action)
     CLI::App* init =
         app.add_subcommand("init", "Create a new database with its first operator, whose "
                                    "password is read from the first line of standard input");
-    init->add_option("--database", options->database,
-                     "The new database file (default: $VELMORA_DATABASE, else "
-                     "database/taxi.mdb beside the program)");
-    init->add_option("--operator", options->operatorName, "The first operator's user name")
-        ->required();
+    addNewDatabaseOptions(*init, options->database, options->operatorName);
     init->add_flag("--demo", options->demo, "Add a small demonstration firm dated around today");
     init->callback([&action, options] { action = [options] { return runInit(*options); }; });
 }

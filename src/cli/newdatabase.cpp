@@ -1,5 +1,6 @@
 #include "newdatabase.h"
 
+#include "commandoutput.h"
 #include "data/database.h"
 #include "data/operators.h"
 
@@ -8,6 +9,7 @@
 #include <QObject>
 #include <QTextStream>
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 
 #include <termios.h>
@@ -65,6 +67,14 @@ QString readPassword(const QString& operatorName)
 
 QString firstOperatorLevel() { return QStringLiteral("Administrator"); }
 
+void addNewDatabaseOptions(CLI::App& command, std::string& database, std::string& operatorName)
+{
+    command.add_option("--database", database,
+                       "The new database file (default: $VELMORA_DATABASE, else "
+                       "database/taxi.mdb beside the program)");
+    command.add_option("--operator", operatorName, "The first operator's user name")->required();
+}
+
 std::optional<NewDatabase> askNewDatabase(const std::string& database,
                                           const std::string& operatorName, QString* error)
 {
@@ -104,6 +114,14 @@ bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QS
     if (!done)
         QFile::remove(target.path);
     return done;
+}
+
+void printCreated(const NewDatabase& target)
+{
+    printLine(stdout, QObject::tr("Created the database %1").arg(target.path));
+    printLine(
+        stdout,
+        QObject::tr("First operator: %1 (%2)").arg(target.operatorName, firstOperatorLevel()));
 }
 
 } // namespace velmora::cli

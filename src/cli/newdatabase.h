@@ -7,10 +7,18 @@
 #include <optional>
 #include <string>
 
+namespace CLI {
+class App;
+}
+
 namespace velmora::cli {
 
 // The security level of the operator that a new database starts with.
 QString firstOperatorLevel();
+
+// Adds to `command` the options that name the new database and its first operator:
+// --database PATH and the required --operator NAME.
+void addNewDatabaseOptions(CLI::App& command, std::string& database, std::string& operatorName);
 
 // A new database as the command line asks for it.
 struct NewDatabase
@@ -33,5 +41,8 @@ using DatabaseFiller = std::function<bool(QSqlDatabase& db, QString* error)>;
 // Creates the file with the schema and its first operator, then runs `fill` when given.
 // A file that could not be completed is removed again.
 bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error);
+
+// Says on standard output which file was created and who its first operator is.
+void printCreated(const NewDatabase& target);
 
 } // namespace velmora::cli

@@ -1,14 +1,16 @@
 #include "reportcommand.h"
 
+#include "commandoutput.h"
 #include "data/database.h"
 #include "reports/pagepainter.h"
 #include "reports/renderer.h"
 #include "reports/reportfolder.h"
 
-#include <CLI/CLI.hpp>
 #include <QFileInfo>
 #include <QObject>
 #include <QSqlDatabase>
+
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -25,18 +27,6 @@ struct ReportOptions
     std::string pdf;
     std::string database;
 };
-
-void printLine(std::FILE* stream, const QString& text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fputc('\n', stream);
-}
-
-int fail(const QString& reason)
-{
-    printLine(stderr, QStringLiteral("velmora-cli report: ") + reason);
-    return 1;
-}
 
 // Opens the database, renders the report and writes the PDF; the connection is gone again
 // when it returns.
@@ -67,7 +57,7 @@ int runReport(const ReportOptions& options)
     QString error;
     if (!writeReport(databasePath(QString::fromStdString(options.database)), reportFile, pdf,
                      &error))
-        return fail(error);
+        return fail("report", error);
     printLine(stdout, QObject::tr("Wrote %1 to %2").arg(QFileInfo(reportFile).fileName(), pdf));
     return 0;
 }

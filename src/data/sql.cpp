@@ -19,6 +19,18 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QStri
     return ok;
 }
 
+QString assignments(const QStringList& columns)
+{
+    return columns.join(QStringLiteral(" = ?, ")) + QStringLiteral(" = ?");
+}
+
+QString placeholders(qsizetype count)
+{
+    QStringList marks;
+    marks.fill(QStringLiteral("?"), count);
+    return marks.join(QStringLiteral(", "));
+}
+
 Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)), m_active(m_db.transaction()) {}
 
 Transaction::~Transaction()

@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 namespace velmora {
@@ -11,6 +12,21 @@ namespace velmora {
 // On failure returns false and, when `error` is given, puts the driver's text there.
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values = {},
          QString* error = nullptr);
+
+// The names of a table's columns from a list of (name, member) pairs.
+template <typename Columns> QStringList columnNames(const Columns& columns)
+{
+    QStringList names;
+    for (const auto& [column, member] : columns)
+        names.append(QString::fromLatin1(column));
+    return names;
+}
+
+// "a = ?, b = ?": the assignments of an update of `columns`.
+QString assignments(const QStringList& columns);
+
+// "?, ?, ?": the placeholders of `count` values.
+QString placeholders(qsizetype count);
 
 // A database transaction that rolls back when it goes out of scope uncommitted.
 class Transaction

@@ -1,8 +1,9 @@
 #include "bookingtab.h"
 
 #include "data/dates.h"
-#include "fieldleave.h"
 #include "platform/dialogs.h"
+#include "platform/fieldevents.h"
+#include "platform/screenparts.h"
 #include "searchpanel.h"
 
 #include <QCalendarWidget>
@@ -18,18 +19,17 @@ namespace velmora {
 
 namespace {
 
-QLineEdit* lineEdit(const char* name, int maxLength)
+// A text field that takes at most `maxLength` characters.
+QLineEdit* limited(const char* name, int maxLength)
 {
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QString::fromLatin1(name));
+    auto* edit = lineEdit(name);
     edit->setMaxLength(maxLength);
     return edit;
 }
 
 QComboBox* comboBox(const char* name, bool editable)
 {
-    auto* box = new QComboBox;
-    box->setObjectName(QString::fromLatin1(name));
+    auto* box = named(new QComboBox, name);
     box->setEditable(editable);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setMaxVisibleItems(20);
@@ -38,25 +38,22 @@ QComboBox* comboBox(const char* name, bool editable)
 
 QPushButton* button(const char* name, const QString& caption, const QString& tip = {})
 {
-    auto* push = new QPushButton(caption);
-    push->setObjectName(QString::fromLatin1(name));
-    push->setToolTip(tip);
-    return push;
+    return named(new QPushButton(caption), name, tip);
 }
 
 } // namespace
 
 BookingTab::BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dialogs,
-                       FieldLeave& leave, QWidget* parent)
-    : QWidget(parent), m_lists(lists), m_dialogs(dialogs), m_leave(leave),
-      m_prefix(lineEdit("txtjob_prefix", 1)), m_number(lineEdit("txtjobno", 9)),
-      m_customer(lineEdit("txtcustomer", 50)), m_date(lineEdit("txtdate", 10)),
-      m_time(lineEdit("txttime", 8)), m_driver(comboBox("txtdriver", true)),
-      m_pickup(lineEdit("txtpickup", 80)), m_drop(lineEdit("txtdrop", 80)),
-      m_instructions(lineEdit("txtsi", 250)), m_vehicleType(comboBox("txtvtype", true)),
+                       FieldEvents& events, QWidget* parent)
+    : QWidget(parent), m_lists(lists), m_dialogs(dialogs), m_events(events),
+      m_prefix(limited("txtjob_prefix", 1)), m_number(limited("txtjobno", 9)),
+      m_customer(limited("txtcustomer", 50)), m_date(limited("txtdate", 10)),
+      m_time(limited("txttime", 8)), m_driver(comboBox("txtdriver", true)),
+      m_pickup(limited("txtpickup", 80)), m_drop(limited("txtdrop", 80)),
+      m_instructions(limited("txtsi", 250)), m_vehicleType(comboBox("txtvtype", true)),
       m_paymentType(comboBox("txtpaymtype", true)),
-      m_accountChooser(comboBox("txtaccname1", false)), m_account(lineEdit("txtaccname", 60)),
-      m_costCode(lineEdit("txtcost_code", 10)), m_reference(lineEdit("txtacc_ref", 10)),
+      m_accountChooser(comboBox("txtaccname1", false)), m_account(limited("txtaccname", 60)),
+      m_costCode(limited("txtcost_code", 10)), m_reference(limited("txtacc_ref", 10)),
       m_add(button("Command1", tr("&Add New"))), m_update(button("cmdupd", tr("&Update"))),
       m_clear(button("cmdclearall", tr("&Clear"),
                      tr("When pressed clears this screen and the payment / receipt screens"))),
@@ -80,11 +77,8 @@ void BookingTab::build(SearchPanel* search)
     auto* grid = new QGridLayout;
     int row = 0;
     const auto add = [&](const QString& caption, QWidget* widget, const char* labelName = "") {
-        auto* label = new QLabel(caption);
+        QLabel* label = addCaptioned(grid, row++, caption, widget);
         label->setObjectName(QString::fromLatin1(labelName));
-        label->setBuddy(widget);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(widget, row++, 1);
         return label;
     };
     add(tr("Job Prefix"), m_prefix);
@@ -155,17 +149,17 @@ void BookingTab::build(SearchPanel* search)
 
 void BookingTab::watchFields()
 {
-    m_leave.watch(m_prefix, [this] { m_prefix->setText(m_prefix->text().toUpper()); });
-    m_leave.watch(m_number, [this] { Q_EMIT numberLeft(m_number->text().toLongLong()); });
-    m_leave.watch(m_paymentType, [this] { paymentTypeChosen(true); });
-    m_leave.watch(m_account, [this] { accountLeft(); });
+    m_events.onLeave(m_prefix, [this] { m_prefix->setText(m_prefix->text().toUpper()); });
+    m_events.onLeave(m_number, [this] { Q_EMIT numberLeft(m_number->text().toLongLong()); });
+    m_events.onLeave(m_paymentType, [this] { paymentTypeChosen(true); });
+    m_events.onLeave(m_account, [this] { accountLeft(); });
 }
 
 void BookingTab::setUpdateVisible(bool visible) { m_update->setVisible(visible); }
 
-void BookingTab::focusPrefix() { m_leave.moveFocus(m_prefix); }
+void BookingTab::focusPrefix() { m_events.returnFocus(m_prefix); }
 
-void BookingTab::focusNumber() { m_leave.moveFocus(m_number); }
+void BookingTab::focusNumber() { m_events.returnFocus(m_number); }
 
 void BookingTab::paymentTypeChosen(bool left)
 {
@@ -193,7 +187,7 @@ void BookingTab::accountChosen(int index)
     if (entry.isEmpty()) {
         m_dialogs.information(this,
                               tr("An account name must be selected if payment type = Account"));
-        m_leave.moveFocus(m_accountChooser);
+        m_events.returnFocus(m_accountChooser);
         return;
     }
     m_account->setText(entry.left(entry.indexOf(QLatin1Char(';')) - 1));
@@ -207,7 +201,7 @@ void BookingTab::accountLeft()
     const JobAccount* account = findAccount(m_lists.accounts, m_account->text());
     if (!account) {
         m_dialogs.information(this, tr("Account name supplied not found, please resubmit"));
-        m_leave.moveFocus(m_account);
+        m_events.returnFocus(m_account);
         return;
     }
     m_account->setText(account->shownText());
@@ -224,7 +218,7 @@ void BookingTab::dayChosen()
 {
     m_date->setText(ukDate(m_calendar->selectedDate()));
     m_calendarFrame->hide();
-    m_leave.moveFocus(m_time);
+    m_events.returnFocus(m_time);
 }
 
 void BookingTab::openSearch()

@@ -15,7 +15,7 @@ class QPushButton;
 namespace velmora {
 
 class Dialogs;
-class FieldLeave;
+class FieldEvents;
 class SearchPanel;
 
 // The "Booking" tab of the job screen: the job's own fields, the calendar, the buttons
@@ -26,7 +26,7 @@ class BookingTab final : public QWidget
     Q_OBJECT
 
 public:
-    BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dialogs, FieldLeave& leave,
+    BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dialogs, FieldEvents& events,
                QWidget* parent = nullptr);
 
     // Fill the drop-down lists from the screen's lists: drivers (then an empty entry, the
@@ -80,7 +80,7 @@ private:
 
     const JobLists& m_lists;
     Dialogs& m_dialogs;
-    FieldLeave& m_leave;
+    FieldEvents& m_events;
     QLineEdit* m_prefix;
     QLineEdit* m_number;
     QLineEdit* m_customer;

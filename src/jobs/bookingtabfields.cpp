@@ -1,7 +1,7 @@
 // The booking fields of the job screen: their lists, what they hold, and showing a job.
 #include "bookingtab.h"
 #include "data/dates.h"
-#include "fieldleave.h"
+#include "platform/fieldevents.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -94,7 +94,7 @@ void BookingTab::showCheck(const BookingCheck& check)
     else if (check.time)
         m_time->setText(*check.time);
     if (check.focus)
-        m_leave.moveFocus(field(*check.focus));
+        m_events.returnFocus(field(*check.focus));
 }
 
 QWidget* BookingTab::field(BookingField which) const
@@ -174,7 +174,7 @@ void BookingTab::clear()
         widget->show();
     m_add->show();
     m_update->hide();
-    m_leave.moveFocus(m_customer);
+    m_events.returnFocus(m_customer);
 }
 
 } // namespace velmora

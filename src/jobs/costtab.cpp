@@ -1,8 +1,9 @@
 #include "costtab.h"
 
 #include "costlinesgrid.h"
-#include "fieldleave.h"
 #include "platform/dialogs.h"
+#include "platform/fieldevents.h"
+#include "platform/screenparts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,21 +13,9 @@
 
 namespace velmora {
 
-namespace {
-
-QPushButton* button(const QString& name, const QString& caption, const QString& tip = {})
-{
-    auto* push = new QPushButton(caption);
-    push->setObjectName(name);
-    push->setToolTip(tip);
-    return push;
-}
-
-} // namespace
-
-CostTab::CostTab(CostSide side, QSqlDatabase db, Dialogs& dialogs, FieldLeave& leave,
+CostTab::CostTab(CostSide side, QSqlDatabase db, Dialogs& dialogs, FieldEvents& events,
                  const CurrentJob& job, const JobLists& lists, QWidget* parent)
-    : QWidget(parent), m_side(side), m_db(std::move(db)), m_dialogs(dialogs), m_leave(leave),
+    : QWidget(parent), m_side(side), m_db(std::move(db)), m_dialogs(dialogs), m_events(events),
       m_job(job), m_lists(lists), m_grid(new CostLinesGrid(side)), m_totalField(new QLineEdit),
       m_totalLabel(new QLabel(tr("Toal Cost Incl Vat")))
 {
@@ -39,9 +28,9 @@ CostTab::CostTab(CostSide side, QSqlDatabase db, Dialogs& dialogs, FieldLeave& l
     m_totalField->setReadOnly(true);
     m_totalField->setFocusPolicy(Qt::NoFocus);
     m_totalLabel->setBuddy(m_totalField);
-    auto* save = button(words("cmdreceiptsave", "cmdpaysave"), tr("&Save"),
-                        words("Press to save receipt details", "Press to save payment details."));
-    auto* exit = button(words("cmdexit", "cmndexit2"), tr("&Exit"));
+    auto* save = named(new QPushButton(tr("&Save")), words("cmdreceiptsave", "cmdpaysave"),
+                       words("Press to save receipt details", "Press to save payment details."));
+    auto* exit = named(new QPushButton(tr("&Exit")), words("cmdexit", "cmndexit2"));
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_totalLabel);
@@ -71,18 +60,18 @@ void CostTab::watchLine(int index)
     const auto field = [this, index](CostLinesGrid::Field which) {
         return m_grid->field(index, which);
     };
-    m_leave.watch(field(CostLinesGrid::Type), [this, index] { typeLeft(index); });
-    m_leave.watch(field(CostLinesGrid::Description), [this, index] {
+    m_events.onLeave(field(CostLinesGrid::Type), [this, index] { typeLeft(index); });
+    m_events.onLeave(field(CostLinesGrid::Description), [this, index] {
         edit(index, [](CostLineTexts& line) { leaveDescription(line); });
     });
-    m_leave.watch(field(CostLinesGrid::Cost), [this, index] { costLeft(index); });
-    m_leave.watch(field(CostLinesGrid::Percent), [this, index] {
+    m_events.onLeave(field(CostLinesGrid::Cost), [this, index] { costLeft(index); });
+    m_events.onLeave(field(CostLinesGrid::Percent), [this, index] {
         edit(index, [this](CostLineTexts& line) {
             if (lineInUse(line))
                 showDiscount(line, m_side);
         });
     });
-    m_leave.watch(field(CostLinesGrid::Vat), [this, index] {
+    m_events.onLeave(field(CostLinesGrid::Vat), [this, index] {
         edit(index, [this](CostLineTexts& line) {
             if (lineInUse(line))
                 leaveVat(line, m_side, m_lists.vatRegistered);
@@ -113,7 +102,7 @@ void CostTab::typeLeft(int index)
                         "You can only input a payment type once per job, this type has been "
                         "used in poition ") +
                       QString::number(earlier + 1));
-        m_leave.moveFocus(m_grid->field(earlier, CostLinesGrid::Type));
+        m_events.returnFocus(m_grid->field(earlier, CostLinesGrid::Type));
         line.type.clear();
         m_grid->setLine(index, line);
         return;
@@ -125,16 +114,13 @@ void CostTab::costLeft(int index)
     CostLineTexts line = m_grid->line(index);
     if (!leaveCost(line, m_side)) {
         m_dialogs.information(this, tr("You must supply a cost"));
-        m_leave.moveFocus(m_grid->field(index, CostLinesGrid::Cost));
+        m_events.returnFocus(m_grid->field(index, CostLinesGrid::Cost));
         return;
     }
     m_grid->setLine(index, line);
 }
 
-void CostTab::clearLines()
-{
-    m_grid->clearLines();
-}
+void CostTab::clearLines() { m_grid->clearLines(); }
 
 void CostTab::offerAllTypes()
 {

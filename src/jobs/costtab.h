@@ -15,7 +15,7 @@ namespace velmora {
 
 class CostLinesGrid;
 class Dialogs;
-class FieldLeave;
+class FieldEvents;
 
 // The "Receipts" or "Payments Made" tab of the job screen: seven lines of the current
 // job with their arithmetic, the checks and save of all lines at once, deletion of a
@@ -25,7 +25,7 @@ class CostTab final : public QWidget
     Q_OBJECT
 
 public:
-    CostTab(CostSide side, QSqlDatabase db, Dialogs& dialogs, FieldLeave& leave,
+    CostTab(CostSide side, QSqlDatabase db, Dialogs& dialogs, FieldEvents& events,
             const CurrentJob& job, const JobLists& lists, QWidget* parent = nullptr);
 
     // Offers "None" and every type on every line, as on a screen without a job.
@@ -59,7 +59,7 @@ private:
     const CostSide m_side;
     QSqlDatabase m_db;
     Dialogs& m_dialogs;
-    FieldLeave& m_leave;
+    FieldEvents& m_events;
     const CurrentJob& m_job;
     const JobLists& m_lists;
     CostLinesGrid* m_grid;

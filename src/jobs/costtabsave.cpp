@@ -1,8 +1,8 @@
 // The work of a cost tab on the database: loading, saving and deleting its lines.
 #include "costlinesgrid.h"
 #include "costtab.h"
-#include "fieldleave.h"
 #include "platform/dialogs.h"
+#include "platform/fieldevents.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +19,7 @@ bool CostTab::checkLines()
         m_grid->setLine(index, line);
         if (!complete) {
             m_dialogs.information(this, tr("A value must be supplied"));
-            m_leave.moveFocus(m_grid->field(index, CostLinesGrid::Cost));
+            m_events.returnFocus(m_grid->field(index, CostLinesGrid::Cost));
             return false;
         }
     }
@@ -40,7 +40,7 @@ void CostTab::save()
             continue;
         if (!lineAmount(line, m_side)) {
             m_dialogs.information(this, tr("A value must be supplied"));
-            m_leave.moveFocus(m_grid->field(index, CostLinesGrid::Cost));
+            m_events.returnFocus(m_grid->field(index, CostLinesGrid::Cost));
             return;
         }
         entries.append(entryOf(line, m_side));
@@ -57,7 +57,7 @@ void CostTab::save()
                                           "drop down list",
                                           "Supplied payment type not found, please supply from "
                                           "drop down list"));
-        m_leave.moveFocus(m_grid->field(lines.at(result.line), CostLinesGrid::Type));
+        m_events.returnFocus(m_grid->field(lines.at(result.line), CostLinesGrid::Type));
         return;
     case CostSaveResult::Outcome::Failed:
         m_dialogs.information(this, result.error);

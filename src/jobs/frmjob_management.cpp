@@ -2,8 +2,8 @@
 
 #include "bookingtab.h"
 #include "costtab.h"
-#include "fieldleave.h"
 #include "platform/dialogs.h"
+#include "platform/fieldevents.h"
 #include "profittab.h"
 #include "searchpanel.h"
 
@@ -31,11 +31,12 @@ bool keep(Dialogs& dialogs, QWidget* screen, std::optional<List> read, List* lis
 } // namespace
 
 frmjob_management::frmjob_management(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), m_db(std::move(db)), m_dialogs(dialogs), m_leave(new FieldLeave(this)),
-      m_tabs(new QTabWidget), m_search(new SearchPanel(m_db, dialogs)),
-      m_booking(new BookingTab(m_lists, m_search, dialogs, *m_leave)),
-      m_receipts(new CostTab(CostSide::Receipt, m_db, dialogs, *m_leave, m_job, m_lists)),
-      m_payments(new CostTab(CostSide::Payment, m_db, dialogs, *m_leave, m_job, m_lists)),
+    : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
+      m_events(new FieldEvents(this)), m_tabs(new QTabWidget),
+      m_search(new SearchPanel(m_db, dialogs)),
+      m_booking(new BookingTab(m_lists, m_search, dialogs, *m_events)),
+      m_receipts(new CostTab(CostSide::Receipt, m_db, dialogs, *m_events, m_job, m_lists)),
+      m_payments(new CostTab(CostSide::Payment, m_db, dialogs, *m_events, m_job, m_lists)),
       m_profit(new ProfitTab), m_load(new QLineEdit)
 {
     setObjectName(QStringLiteral("frmjob_management"));
@@ -67,26 +68,15 @@ frmjob_management::frmjob_management(QSqlDatabase db, Dialogs& dialogs, QWidget*
     connect(m_profit, &ProfitTab::exitRequested, this, &QWidget::close);
 }
 
-void frmjob_management::presetJob(const JobKey& key)
-{
-    m_booking->showKey(key);
-}
+void frmjob_management::presetJob(const JobKey& key) { m_booking->showKey(key); }
 
-void frmjob_management::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (m_opened)
-        return;
-    m_opened = true;
-    if (!opening())
-        m_load->setText(QStringLiteral("F"));
-}
-
-bool frmjob_management::opening()
+void frmjob_management::opening()
 {
     if (!readCostTypes() || !get_vatdetails() || !get_drivers() || !get_accounts() ||
-        !get_paymenttypes() || !get_vehicles())
-        return false;
+        !get_paymenttypes() || !get_vehicles()) {
+        m_load->setText(QStringLiteral("F"));
+        return;
+    }
     m_tabs->setCurrentWidget(m_booking);
     m_booking->setFocus();
     m_booking->setUpdateVisible(false);
@@ -96,7 +86,6 @@ bool frmjob_management::opening()
         m_job.key = {m_booking->prefixText(), m_booking->numberText().toLongLong()};
         load_job();
     }
-    return true;
 }
 
 bool frmjob_management::readCostTypes()

@@ -3,6 +3,7 @@
 #include "bookingcheck.h"
 #include "jobkey.h"
 #include "joblists.h"
+#include "platform/openingscreen.h"
 
 #include <QSqlDatabase>
 #include <QWidget>
@@ -15,7 +16,7 @@ namespace velmora {
 class BookingTab;
 class CostTab;
 class Dialogs;
-class FieldLeave;
+class FieldEvents;
 class ProfitTab;
 class SearchPanel;
 
@@ -23,7 +24,7 @@ class SearchPanel;
 // changes jobs, and records each job's receipt and payment lines and shows its profit.
 // Its opening steps run when it is first shown; when a list it needs is empty it says
 // so and puts "F" in its hidden field txtload, and the opener closes it again.
-class frmjob_management final : public QWidget
+class frmjob_management final : public OpeningScreen<QWidget>
 {
     Q_OBJECT
 
@@ -38,12 +39,9 @@ Q_SIGNALS:
     // A job was added or updated, so the board of current jobs is out of date.
     void jobsChanged();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     // Opening steps.
-    bool opening();
+    void opening() override;
     bool readCostTypes();
     bool get_vatdetails();
     bool get_drivers();
@@ -64,7 +62,7 @@ private:
     Dialogs& m_dialogs;
     JobLists m_lists;
     CurrentJob m_job;
-    FieldLeave* m_leave;
+    FieldEvents* m_events;
     QTabWidget* m_tabs;
     SearchPanel* m_search;
     BookingTab* m_booking;
@@ -72,7 +70,6 @@ private:
     CostTab* m_payments;
     ProfitTab* m_profit;
     QLineEdit* m_load;
-    bool m_opened = false;
 };
 
 } // namespace velmora

@@ -8,33 +8,12 @@ namespace velmora {
 
 namespace {
 
-QStringList addressColumnNames()
-{
-    QStringList names;
-    for (const auto& [column, member] : kAddressColumns)
-        names.append(QString::fromLatin1(column));
-    return names;
-}
-
 QVariantList addressValues(const Address& address)
 {
     QVariantList values;
     for (const auto& [column, member] : kAddressColumns)
         values.append(storedText(address.*member));
     return values;
-}
-
-// "a = ?, b = ?" for the columns of an update.
-QString assignments(const QStringList& columns)
-{
-    return columns.join(QStringLiteral(" = ?, ")) + QStringLiteral(" = ?");
-}
-
-QString placeholders(qsizetype count)
-{
-    QStringList marks;
-    marks.fill(QStringLiteral("?"), count);
-    return marks.join(QStringLiteral(", "));
 }
 
 // The address_id of the record, or nullopt when there is no such record.
@@ -57,7 +36,7 @@ bool updateBoth(const QSqlDatabase& db, const RecordWithAddress& record, qint64 
                 QString* error)
 {
     QSqlQuery query(db);
-    QStringList columns = addressColumnNames();
+    QStringList columns = columnNames(kAddressColumns);
     columns.append(QStringLiteral("address_type"));
     QVariantList values = addressValues(record.address);
     values << record.addressType << addressId;
@@ -78,7 +57,7 @@ std::optional<qint64> addBoth(const QSqlDatabase& db, const RecordWithAddress& r
                               QString* error)
 {
     QSqlQuery query(db);
-    QStringList columns = addressColumnNames();
+    QStringList columns = columnNames(kAddressColumns);
     columns.append(QStringLiteral("address_type"));
     QVariantList values = addressValues(record.address);
     values.append(record.addressType);
@@ -106,7 +85,7 @@ std::optional<qint64> addBoth(const QSqlDatabase& db, const RecordWithAddress& r
 QString addressColumnList(const QString& alias)
 {
     QStringList names;
-    for (const QString& column : addressColumnNames())
+    for (const QString& column : columnNames(kAddressColumns))
         names.append(alias + u'.' + column);
     return names.join(QStringLiteral(", "));
 }

@@ -1,7 +1,8 @@
 #include "addressscreen.h"
 
-#include "fieldevents.h"
 #include "platform/dialogs.h"
+#include "platform/fieldevents.h"
+#include "platform/screenparts.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,37 +18,18 @@ namespace velmora {
 
 namespace {
 
-QLineEdit* lineEdit(const char* name)
-{
-    auto* field = new QLineEdit;
-    field->setObjectName(QString::fromLatin1(name));
-    return field;
-}
-
-QComboBox* dropDown(const char* name)
-{
-    auto* list = new QComboBox;
-    list->setObjectName(QString::fromLatin1(name));
-    list->setEditable(true);
-    list->setInsertPolicy(QComboBox::NoInsert);
-    return list;
-}
-
 QCheckBox* tickBox(const char* name, const QString& caption, const QString& tip)
 {
-    auto* box = new QCheckBox(caption);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setToolTip(tip);
-    return box;
+    return named(new QCheckBox(caption), name, tip);
 }
 
 } // namespace
 
 AddressScreen::AddressScreen(Role role, QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs),
-      m_list(dropDown("txtacc_name1")), m_name(lineEdit("txtacc_name")),
-      m_contact(dropDown("txtcompany_name")), m_nickname(lineEdit("txtnickname")),
-      m_licence(lineEdit("txtlicence")),
+    : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
+      m_list(dropDown("txtacc_name1", tr("Select name or enter new name"))),
+      m_name(lineEdit("txtacc_name")), m_contact(dropDown("txtcompany_name")),
+      m_nickname(lineEdit("txtnickname")), m_licence(lineEdit("txtlicence")),
       m_selfEmployed(tickBox("Check1", tr("Self E&mployed"), tr("Click if self-employed"))),
       m_barred(tickBox("Check2", tr("&Barred"), tr("Click if driver barred"))),
       m_percentage(lineEdit("txtpercentage")), m_addr1(lineEdit("txtaddr1")),
@@ -58,16 +40,9 @@ AddressScreen::AddressScreen(Role role, QSqlDatabase db, Dialogs& dialogs, QWidg
       m_events(new FieldEvents(this))
 {
     setWindowTitle(tr("Address Details"));
-    m_list->setToolTip(tr("Select name or enter new name"));
-
-    auto* save = new QAction(tr("&Save"), this);
-    save->setObjectName(QStringLiteral("mnusave"));
-    auto* exit = new QAction(tr("&Exit"), this);
-    exit->setObjectName(QStringLiteral("mnuexit"));
-    menuBar()->addAction(save);
-    menuBar()->addAction(exit);
-    connect(save, &QAction::triggered, this, &AddressScreen::save);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(addEntry(menuBar(), tr("&Save"), "mnusave"), &QAction::triggered, this,
+            &AddressScreen::save);
+    addExit(menuBar(), this);
 
     buildLayout(role);
     addGuards();
@@ -84,10 +59,7 @@ void AddressScreen::buildLayout(Role role)
     auto* grid = new QGridLayout(central);
     int row = 0;
     const auto addRow = [grid, &row](const QString& caption, QWidget* field, bool shown = true) {
-        auto* label = new QLabel(caption);
-        label->setBuddy(field);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(field, row++, 1, 1, 3);
+        QLabel* label = addCaptioned(grid, row++, caption, field, 3);
         if (!shown) {
             label->hide();
             field->hide();
@@ -113,20 +85,13 @@ void AddressScreen::buildLayout(Role role)
     addRow(tr("&Town"), m_town);
     addRow(tr("Count&y"), m_county);
 
-    auto* postcode = new QLabel(tr("Postco&de"));
-    postcode->setBuddy(m_postcode1);
-    grid->addWidget(postcode, row, 0);
-    grid->addWidget(m_postcode1, row, 1);
+    addCaptioned(grid, row, tr("Postco&de"), m_postcode1);
     grid->addWidget(m_postcode2, row++, 2);
-    auto* phones = new QLabel(tr("Contact N&umbers"));
-    phones->setBuddy(m_phone1);
-    grid->addWidget(phones, row, 0);
-    grid->addWidget(m_phone1, row, 1);
+    addCaptioned(grid, row, tr("Contact N&umbers"), m_phone1);
     grid->addWidget(m_phone2, row, 2);
     grid->addWidget(m_phone3, row++, 3);
 
-    auto* clear = new QPushButton(tr("&Clear Address"));
-    clear->setObjectName(QStringLiteral("Command1"));
+    auto* clear = named(new QPushButton(tr("&Clear Address")), "Command1");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(clear);
@@ -160,15 +125,6 @@ void AddressScreen::addGuards()
     guard(m_postcode1, m_county, tr("A county must be specified"));
 }
 
-void AddressScreen::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        opening();
-    }
-}
-
 void AddressScreen::save()
 {
     if (!validate())
@@ -181,10 +137,7 @@ void AddressScreen::save()
     afterSave();
 }
 
-void AddressScreen::tell(const QString& text)
-{
-    m_dialogs.information(this, text);
-}
+void AddressScreen::tell(const QString& text) { m_dialogs.information(this, text); }
 
 bool AddressScreen::filled(QLineEdit* field, const QString& message)
 {
@@ -195,10 +148,7 @@ bool AddressScreen::filled(QLineEdit* field, const QString& message)
     return false;
 }
 
-void AddressScreen::moveFocus(QWidget* field)
-{
-    m_events->returnFocus(field);
-}
+void AddressScreen::moveFocus(QWidget* field) { m_events->returnFocus(field); }
 
 void AddressScreen::onLeave(QWidget* field, std::function<void()> handler)
 {

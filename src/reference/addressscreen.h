@@ -1,9 +1,11 @@
 #pragma once
 
 #include "addressrecord.h"
+#include "platform/openingscreen.h"
 
 #include <QMainWindow>
 #include <QSqlDatabase>
+
 #include <functional>
 #include <optional>
 
@@ -20,9 +22,9 @@ class FieldEvents;
 // share: a drop-down of existing records (`txtacc_name1`), the record's name and contact,
 // the entries of its role, the one address row the record owns (its second and third
 // lines crossed over in storage), the entry-order guards of the address, "&Clear Address"
-// (`Command1`), "&Save" (`mnusave`) and "&Exit" (`mnuexit`). A role supplies its list,
-// look-ups, checks and the write of record and address.
-class AddressScreen : public QMainWindow
+// (`Command1`), "&Save" (`mnusave`) and "&Exit" (`mnuexit`). A role supplies its opening
+// steps, list, look-ups, checks and the write of record and address.
+class AddressScreen : public OpeningScreen<QMainWindow>
 {
     Q_OBJECT
 
@@ -35,8 +37,6 @@ protected:
 
     AddressScreen(Role role, QSqlDatabase db, Dialogs& dialogs, QWidget* parent);
 
-    // The screen's opening steps, run when it is first shown.
-    virtual void opening() = 0;
     // An entry was picked in the list.
     virtual void entryPicked() = 0;
     // The focus left the name or the contact field.
@@ -49,8 +49,6 @@ protected:
     // Returns the screen to a new record after a save, and on "&Clear Address".
     virtual void afterSave() = 0;
     virtual void clearScreen() = 0;
-
-    void showEvent(QShowEvent* event) override;
 
     // An information box titled as the program.
     void tell(const QString& text);
@@ -104,7 +102,6 @@ private:
     QList<std::pair<QLineEdit*, Text Address::*>> addressFields() const;
 
     FieldEvents* m_events;
-    bool m_opened = false;
 };
 
 } // namespace velmora

@@ -1,60 +1,44 @@
 #include "frmcompany.h"
 
-#include "fieldevents.h"
 #include "platform/dialogs.h"
+#include "platform/fieldevents.h"
+#include "platform/screenparts.h"
 
 #include <QAction>
 #include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 
 namespace velmora {
 
-namespace {
-
-QLineEdit* field(const char* name, const QString& tip)
-{
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setToolTip(tip);
-    return edit;
-}
-
-} // namespace
-
 frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_events(new FieldEvents(this)),
-      m_company(field("txtcompany", tr("Enter the name of the company."))),
-      m_heading(field("txtco_heading", tr("E.g Chauffeur Service"))),
-      m_addr1(field("txtaddr1", tr("Enter first line of address."))),
-      m_addr2(field("txtaddr2", tr("Enter second line of address."))),
-      m_town(field("txttown", tr("Enter town."))),
-      m_county(field("txtcounty", tr("Enter county."))),
-      m_postcode1(field("txtpostcode1", tr("Enter first part of postcode."))),
-      m_postcode2(field("txtpostcode2", tr("Enter second part of postcode."))),
-      m_tel1(field("txttel1", tr("Enter telephone number."))),
-      m_tel2(field("txttel2", tr("Enter mobile number."))),
-      m_tel3(field("txttel3", tr("Enter Fax number."))),
-      m_tel4(field("txttel4", tr("Enter Fax number."))),
-      m_email(field("txtemail", tr("Enter Fax number."))),
-      m_companyNumber(
-          field("txtcompany_number", tr("Enter the companies registration number if applicable."))),
-      m_vatNumber(
-          field("txtreg_number", tr("Enter the companys vat registration number if applicable.")))
+    : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
+      m_events(new FieldEvents(this)),
+      m_company(lineEdit("txtcompany", tr("Enter the name of the company."))),
+      m_heading(lineEdit("txtco_heading", tr("E.g Chauffeur Service"))),
+      m_addr1(lineEdit("txtaddr1", tr("Enter first line of address."))),
+      m_addr2(lineEdit("txtaddr2", tr("Enter second line of address."))),
+      m_town(lineEdit("txttown", tr("Enter town."))),
+      m_county(lineEdit("txtcounty", tr("Enter county."))),
+      m_postcode1(lineEdit("txtpostcode1", tr("Enter first part of postcode."))),
+      m_postcode2(lineEdit("txtpostcode2", tr("Enter second part of postcode."))),
+      m_tel1(lineEdit("txttel1", tr("Enter telephone number."))),
+      m_tel2(lineEdit("txttel2", tr("Enter mobile number."))),
+      m_tel3(lineEdit("txttel3", tr("Enter Fax number."))),
+      m_tel4(lineEdit("txttel4", tr("Enter Fax number."))),
+      m_email(lineEdit("txtemail", tr("Enter Fax number."))),
+      m_companyNumber(lineEdit("txtcompany_number",
+                               tr("Enter the companies registration number if applicable."))),
+      m_vatNumber(lineEdit("txtreg_number",
+                           tr("Enter the companys vat registration number if applicable.")))
 {
     setObjectName(QStringLiteral("frmcompany"));
     setWindowTitle(tr("Record Company Details"));
 
-    auto* save = new QAction(tr("&Save"), this);
-    save->setObjectName(QStringLiteral("mnusave"));
-    auto* exit = new QAction(tr("&Exit"), this);
-    exit->setObjectName(QStringLiteral("mnuexit"));
-    menuBar()->addAction(save);
-    menuBar()->addAction(exit);
-    connect(save, &QAction::triggered, this, &frmcompany::save);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(addEntry(menuBar(), tr("&Save"), "mnusave"), &QAction::triggered, this,
+            &frmcompany::save);
+    addExit(menuBar(), this);
 
     buildLayout();
     checkOnLeave(m_company, tr("You must supply the company name"), true);
@@ -73,12 +57,11 @@ void frmcompany::buildLayout()
     int row = 0;
     const auto addRow = [grid, &row](const QString& caption, QLineEdit* edit,
                                      QLineEdit* second = nullptr) {
-        if (!caption.isEmpty()) {
-            auto* label = new QLabel(caption);
-            label->setBuddy(edit);
-            grid->addWidget(label, row, 0);
-        }
-        grid->addWidget(edit, row, 1, 1, second ? 1 : 2);
+        const int columns = second ? 1 : 2;
+        if (caption.isEmpty())
+            grid->addWidget(edit, row, 1, 1, columns);
+        else
+            addCaptioned(grid, row, caption, edit, columns);
         if (second)
             grid->addWidget(second, row, 2);
         ++row;
@@ -99,8 +82,7 @@ void frmcompany::buildLayout()
     addRow(tr("&VAT Registration Number"), m_vatNumber);
 
     // The font of the screen cannot be changed; the button is kept where operators know it.
-    auto* font = new QPushButton(tr("C&hange Font"));
-    font->setObjectName(QStringLiteral("Command1"));
+    auto* font = named(new QPushButton(tr("C&hange Font")), "Command1");
     font->setEnabled(false);
     grid->addWidget(font, row, 2);
     setCentralWidget(central);
@@ -130,15 +112,6 @@ QList<std::pair<QLineEdit*, QString CompanyDetails::*>> frmcompany::fields() con
             {m_email, &CompanyDetails::email},
             {m_companyNumber, &CompanyDetails::registration},
             {m_vatNumber, &CompanyDetails::vat}};
-}
-
-void frmcompany::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        opening();
-    }
 }
 
 void frmcompany::opening()

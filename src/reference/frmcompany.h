@@ -1,6 +1,7 @@
 #pragma once
 
 #include "company.h"
+#include "platform/openingscreen.h"
 
 #include <QMainWindow>
 #include <QSqlDatabase>
@@ -16,19 +17,16 @@ class FieldEvents;
 // numbers, e-mail, company registration and VAT registration numbers. "&Save" writes the
 // one company row (adding it when there is none) and closes the screen; "&Exit" closes
 // without saving. Leaving the name, address, town, county or postcode fields empty says so.
-class frmcompany final : public QMainWindow
+class frmcompany final : public OpeningScreen<QMainWindow>
 {
     Q_OBJECT
 
 public:
     frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void buildLayout();
-    void opening();
+    void opening() override;
     void save();
     // Shows `message` when `field` is left empty; `keep` puts the focus back into it.
     void checkOnLeave(QLineEdit* field, const QString& message, bool keep);
@@ -53,7 +51,6 @@ private:
     QLineEdit* m_email;
     QLineEdit* m_companyNumber;
     QLineEdit* m_vatNumber;
-    bool m_opened = false;
 };
 
 } // namespace velmora

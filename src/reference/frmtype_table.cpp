@@ -1,6 +1,7 @@
 #include "frmtype_table.h"
 
 #include "platform/dialogs.h"
+#include "platform/screenparts.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -13,18 +14,14 @@ namespace velmora {
 
 frmtype_table::frmtype_table(const TypeTable& table, QSqlDatabase db, Dialogs& dialogs,
                              QWidget* parent)
-    : QMainWindow(parent), m_table(table), m_db(std::move(db)), m_dialogs(dialogs),
+    : OpeningScreen(parent), m_table(table), m_db(std::move(db)), m_dialogs(dialogs),
       m_field(new QLineEdit), m_list(new QTreeWidget)
 {
     setObjectName(QStringLiteral("frmtype_table"));
     setWindowTitle(m_table.caption);
 
-    auto* save = new QAction(QStringLiteral("&Save"), this);
-    save->setObjectName(QStringLiteral("mnusave"));
-    auto* exit = new QAction(QStringLiteral("&Exit"), this);
-    exit->setObjectName(QStringLiteral("mnuexit"));
-    menuBar()->addAction(save);
-    menuBar()->addAction(exit);
+    QAction* save = addEntry(menuBar(), QStringLiteral("&Save"), "mnusave");
+    addExit(menuBar(), this);
 
     auto* label = new QLabel(m_table.label);
     label->setObjectName(QStringLiteral("lbltype"));
@@ -50,7 +47,6 @@ frmtype_table::frmtype_table(const TypeTable& table, QSqlDatabase db, Dialogs& d
 
     connect(save, &QAction::triggered, this, &frmtype_table::save);
     connect(m_field, &QLineEdit::returnPressed, this, &frmtype_table::save);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
 }
 
 bool frmtype_table::fill_list()
@@ -71,14 +67,7 @@ bool frmtype_table::fill_list()
     return true;
 }
 
-void frmtype_table::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        fill_list();
-    }
-}
+void frmtype_table::opening() { fill_list(); }
 
 void frmtype_table::save()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/openingscreen.h"
 #include "typetable.h"
 
 #include <QMainWindow>
@@ -14,7 +15,7 @@ class Dialogs;
 
 // The maintenance screen of one type table: the list of its entries, one input field, and
 // the menu entries "&Save" (adds the input as a new entry) and "&Exit" (closes the screen).
-class frmtype_table : public QMainWindow
+class frmtype_table : public OpeningScreen<QMainWindow>
 {
     Q_OBJECT
 
@@ -28,10 +29,8 @@ public:
     // (the database's error is then shown and the list left as it was).
     bool fill_list();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
+    void opening() override;
     void save();
 
     const TypeTable m_table;
@@ -39,7 +38,6 @@ private:
     Dialogs& m_dialogs;
     QLineEdit* m_field;
     QTreeWidget* m_list;
-    bool m_opened = false;
 };
 
 } // namespace velmora

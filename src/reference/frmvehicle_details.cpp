@@ -1,8 +1,9 @@
 #include "frmvehicle_details.h"
 
 #include "data/dates.h"
-#include "fieldevents.h"
 #include "platform/dialogs.h"
+#include "platform/fieldevents.h"
+#include "platform/screenparts.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -18,37 +19,19 @@
 
 namespace velmora {
 
-namespace {
-
-template <typename Field> Field* named(Field* field, const char* name, const QString& tip)
-{
-    field->setObjectName(QString::fromLatin1(name));
-    field->setToolTip(tip);
-    return field;
-}
-
-QComboBox* dropDown(const char* name, const QString& tip)
-{
-    auto* list = named(new QComboBox, name, tip);
-    list->setEditable(true);
-    list->setInsertPolicy(QComboBox::NoInsert);
-    return list;
-}
-
-} // namespace
-
 frmvehicle_details::frmvehicle_details(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_events(new FieldEvents(this)),
-      m_regNo(named(new QLineEdit, "txtreg_no", tr("Enter vehicle registraion number"))),
+    : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
+      m_events(new FieldEvents(this)),
+      m_regNo(lineEdit("txtreg_no", tr("Enter vehicle registraion number"))),
       m_types(dropDown("vehicles", tr("Select vehicle type from drop down list"))),
       m_drivers(dropDown("drivernames", tr("Select driver from drop down list"))),
-      m_year(named(new QLineEdit, "txtyear_manu", tr("Insert year of manufacture"))),
-      m_roadTax(named(new QLineEdit, "txtroad_tax", tr("Insert date road tax due"))),
-      m_plated(named(new QLineEdit, "txtplated", tr("Insert date plated to"))),
-      m_insurance(named(new QLineEdit, "txtinsurance", tr("Insert date insurance due"))),
-      m_policy(named(new QLineEdit, "txtpolicy", tr("Insert insurance policy details"))),
-      m_capacity(named(new QLineEdit, "txtcapacity", tr("Insert passenger capacity"))),
-      m_driverOwned(named(new QLineEdit, "txtdrv_owned", tr("Insert passenger capacity"))),
+      m_year(lineEdit("txtyear_manu", tr("Insert year of manufacture"))),
+      m_roadTax(lineEdit("txtroad_tax", tr("Insert date road tax due"))),
+      m_plated(lineEdit("txtplated", tr("Insert date plated to"))),
+      m_insurance(lineEdit("txtinsurance", tr("Insert date insurance due"))),
+      m_policy(lineEdit("txtpolicy", tr("Insert insurance policy details"))),
+      m_capacity(lineEdit("txtcapacity", tr("Insert passenger capacity"))),
+      m_driverOwned(lineEdit("txtdrv_owned", tr("Insert passenger capacity"))),
       m_calendarFrame(new QGroupBox(tr("Calendar"))), m_calendar(new QCalendarWidget)
 {
     setObjectName(QStringLiteral("frmvehicle_details"));
@@ -57,17 +40,13 @@ frmvehicle_details::frmvehicle_details(QSqlDatabase db, Dialogs& dialogs, QWidge
     QMenu* file = menuBar()->addMenu(tr("&File"));
     const auto entry = [this, file](const QString& caption, const char* name,
                                     void (frmvehicle_details::*action)()) {
-        QAction* item = file->addAction(caption);
-        item->setObjectName(QString::fromLatin1(name));
-        connect(item, &QAction::triggered, this, action);
+        connect(addEntry(file, caption, name), &QAction::triggered, this, action);
     };
     entry(tr("&Add "), "mnuadd", &frmvehicle_details::addOrUpdate);
     entry(tr("&Update"), "mnuupdate", &frmvehicle_details::addOrUpdate);
     entry(tr("&Delete"), "mnudelete", &frmvehicle_details::deleteVehicle);
     entry(tr("&Clear"), "mnuclear", &frmvehicle_details::clear);
-    QAction* exit = file->addAction(tr("&Exit"));
-    exit->setObjectName(QStringLiteral("mnuexit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    addExit(file, this);
 
     buildLayout();
     m_events->onLeave(m_regNo, [this] { registrationLeft(); });
@@ -88,10 +67,7 @@ void frmvehicle_details::buildLayout()
     auto* grid = new QGridLayout(central);
     int row = 0;
     const auto addRow = [grid, &row](const QString& caption, QWidget* field) {
-        auto* label = new QLabel(caption);
-        label->setBuddy(field);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(field, row++, 1);
+        addCaptioned(grid, row++, caption, field);
     };
     QList<QWidget*> order;
     const auto addDate = [this, grid, &row, &addRow, &order](const QString& caption,
@@ -126,15 +102,6 @@ void frmvehicle_details::buildLayout()
     order << m_policy << m_capacity << m_driverOwned << m_calendar;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-}
-
-void frmvehicle_details::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        opening();
-    }
 }
 
 void frmvehicle_details::opening()
@@ -349,15 +316,9 @@ void frmvehicle_details::dayPicked(QDate date)
     m_calendarFrame->hide();
 }
 
-void frmvehicle_details::tell(const QString& text)
-{
-    m_dialogs.information(this, text);
-}
+void frmvehicle_details::tell(const QString& text) { m_dialogs.information(this, text); }
 
-void frmvehicle_details::moveFocus(QWidget* field)
-{
-    m_events->returnFocus(field);
-}
+void frmvehicle_details::moveFocus(QWidget* field) { m_events->returnFocus(field); }
 
 QWidget* frmvehicle_details::fieldOf(VehicleField field) const
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/openingscreen.h"
 #include "vehicles.h"
 
 #include <QMainWindow>
@@ -19,7 +20,7 @@ class FieldEvents;
 // when that field is left; "&Add " and "&Update" both store it (updating a known
 // registration, adding a new one) after the checks, which warn about missing and expired
 // dates but save anyway. "&Delete" removes the vehicle at once, "&Clear" empties the screen.
-class frmvehicle_details final : public QMainWindow
+class frmvehicle_details final : public OpeningScreen<QMainWindow>
 {
     Q_OBJECT
 
@@ -34,12 +35,9 @@ public:
     // database's error.
     bool save_vehicle();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void buildLayout();
-    void opening();
+    void opening() override;
     void fillList(QComboBox* list, VehicleChoice choice, const QString& emptyMessage);
     void registrationLeft();
     void showVehicle(const VehicleRecord& vehicle);
@@ -72,7 +70,6 @@ private:
     qint64 m_driverId = 0;
     qint64 m_vehicleTypeId = 0;
     bool m_valid = false;
-    bool m_opened = false;
 };
 
 } // namespace velmora

@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QTest>
 
 using velmora::LoginCheck;
@@ -67,15 +66,11 @@ private slots:
         QCOMPARE(child<QAction>(s.window, QStringLiteral("mnuexit"))->text(),
                  QStringLiteral("&Exit"));
         QCOMPARE(s.password->echoMode(), QLineEdit::Normal);
-        QStringList levels;
-        for (int i = 0; i < s.level->count(); ++i)
-            levels << s.level->itemText(i);
-        QCOMPARE(levels, (QStringList{"Data Input", "Administrator", "Boss"}));
+        QCOMPARE(velmora::test::items(s.level),
+                 (QStringList{"Data Input", "Administrator", "Boss"}));
         QCOMPARE(s.level->currentText(), QString());
-        QStringList labels;
-        for (const QLabel* label : s.window.findChildren<QLabel*>())
-            labels << label->text().remove(u'&');
-        QCOMPARE(labels, (QStringList{"User Name", "Password", "Security Level"}));
+        QCOMPARE(velmora::test::captions(s.window),
+                 (QStringList{"User Name", "Password", "Security Level"}));
     }
 
     void addANewOperatorWhoCanLogIn()

@@ -3,6 +3,7 @@
 #include "platform/scripteddialogs.h"
 #include "platform/scriptedreportengine.h"
 #include "reference/frmtype_table.h"
+#include "screenhelpers.h"
 #include "testdatabase.h"
 
 #include <QLineEdit>
@@ -36,25 +37,6 @@ QAction* findEntry(QWidget* window, const QString& text)
             return action;
     }
     return nullptr;
-}
-
-// The entry at `path` ("Menu/Entry") of the menu bar.
-QAction* entryAt(QMenuBar* bar, const QString& path)
-{
-    QList<QAction*> actions = bar->actions();
-    QAction* found = nullptr;
-    for (const QString& step : path.split(QLatin1Char('/'))) {
-        found = nullptr;
-        for (QAction* action : actions) {
-            if (action->text() == step)
-                found = action;
-        }
-        if (!found)
-            return nullptr;
-        if (found->menu())
-            actions = found->menu()->actions();
-    }
-    return found;
 }
 
 // A screen that reports during its opening that it cannot be used.
@@ -164,13 +146,13 @@ private Q_SLOTS:
         velmora::ScriptedReportEngine* reports = engine.get();
         window.setReportEngine(std::move(engine));
 
-        entryAt(window.menuBar(), entry)->trigger();
+        velmora::test::menuEntry(window.menuBar(), entry)->trigger();
         QCOMPARE(reports->fileNames(), QStringList{file});
         QCOMPARE(reports->started.first().destination, destination);
         QVERIFY(dialogs.shown.isEmpty());
 
         reports->failures.enqueue({505, QStringLiteral("the query failed")});
-        entryAt(window.menuBar(), entry)->trigger();
+        velmora::test::menuEntry(window.menuBar(), entry)->trigger();
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("505 the query failed")});
         QCOMPARE(dialogs.shown.first().title, QStringLiteral("Report Error"));
         QCOMPARE(dialogs.shown.first().kind, velmora::ScriptedDialogs::Kind::Exclamation);

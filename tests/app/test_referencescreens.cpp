@@ -1,10 +1,9 @@
 #include "app/frmmain.h"
 #include "app/frmsecurity.h"
-#include "data/database.h"
 #include "data/dates.h"
 #include "data/operators.h"
-#include "jobs/frmjob_management.h"
 #include "jobs/joblists.h"
+#include "jobscreen.h"
 #include "platform/scripteddialogs.h"
 #include "reference/accounts.h"
 #include "reference/company.h"
@@ -18,33 +17,20 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPointer>
-#include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 using velmora::ScriptedDialogs;
 using velmora::test::child;
+using velmora::test::TestDatabase;
 
 namespace {
 
-QAction* entry(QWidget& window, const QString& path)
+QAction* entry(velmora::frmmain& main, const QString& path)
 {
-    const QStringList steps = path.split(u'/');
-    QList<QAction*> actions = window.findChild<QMenuBar*>()->actions();
-    QAction* found = nullptr;
-    for (const QString& step : steps) {
-        found = nullptr;
-        for (QAction* action : actions)
-            if (action->text() == step)
-                found = action;
-        if (!found)
-            qFatal("no menu entry %s", qPrintable(path));
-        if (found->menu())
-            actions = found->menu()->actions();
-    }
+    QAction* found = velmora::test::menuEntry(main.menuBar(), path);
+    if (!found)
+        qFatal("no menu entry %s", qPrintable(path));
     return found;
 }
 
@@ -59,14 +45,8 @@ template <typename Screen> Screen* open(velmora::frmmain& main, const QString& p
 }
 
 // Types into the field that has the focus, as the operator does.
-void type(const QString& text)
-{
-    QTest::keyClicks(QApplication::focusWidget(), text);
-}
-void tab()
-{
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-}
+void type(const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); }
+void tab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
 // Types each text, then Tab; an empty text just moves on.
 void typeFields(const QStringList& texts)
 {
@@ -87,10 +67,7 @@ bool exitScreen(QWidget* screen)
     return alive.isNull();
 }
 
-QString focusName()
-{
-    return QApplication::focusWidget()->objectName();
-}
+QString focusName() { return QApplication::focusWidget()->objectName(); }
 
 } // namespace
 
@@ -126,7 +103,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, screen);
         QFETCH(QString, caption);
-        velmora::test::TestDatabase t;
+        TestDatabase t;
         ScriptedDialogs dialogs;
         velmora::frmmain main(t.db(), dialogs);
         QAction* action = entry(main, path);
@@ -142,7 +119,7 @@ private slots:
 
     void vatFlagOfTheJobScreenFollowsTheCompany()
     {
-        velmora::test::TestDatabase t;
+        TestDatabase t;
         ScriptedDialogs dialogs;
         velmora::frmmain main(t.db(), dialogs);
         QString error;
@@ -159,19 +136,15 @@ private slots:
         QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 1);
     }
 
-    // A new firm set up from an empty database entirely through the screens.
+    // A new firm set up from an empty database entirely through the screens, up to its
+    // first account job.
     void newFirmSetUpThroughTheScreens()
     {
-        QTemporaryDir folder;
+        TestDatabase t;
+        QSqlDatabase& db = t.db();
         QString error;
-        const QString path = folder.filePath(QStringLiteral("taxi.mdb"));
-        {
-            QSqlDatabase created = velmora::createDatabase(path, QStringLiteral("setup"), &error);
-            QVERIFY2(created.isValid(), qPrintable(error));
-            QVERIFY(velmora::addOperator(created, QStringLiteral("admin"), QStringLiteral("first"),
-                                         QStringLiteral("Administrator"), &error));
-        }
-        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("setup"));
+        QVERIFY(velmora::addOperator(db, QStringLiteral("admin"), QStringLiteral("first"),
+                                     QStringLiteral("Administrator"), &error));
         ScriptedDialogs dialogs;
         velmora::frmmain main(db, dialogs);
 
@@ -292,16 +265,6 @@ private slots:
                               "New Driver Details", "No contact recorded for this driver",
                               "New Driver Details", "New entry", "New user"}));
 
-        // The job screen opens on what was set up, with the company VAT registered.
-        const auto vat = velmora::readVatRegistered(db, &error);
-        QVERIFY(vat && *vat);
-        dialogs.clear();
-        {
-            velmora::frmjob_management jobs(db, dialogs);
-            QVERIFY(velmora::test::activate(jobs));
-            QCOMPARE(child<QLineEdit>(jobs, QStringLiteral("txtload"))->text(), QString());
-            QCOMPARE(dialogs.texts(), QStringList());
-        }
         const auto listed = velmora::listAccounts(db, &error);
         QVERIFY(listed);
         QStringList entries;
@@ -309,41 +272,65 @@ private slots:
             entries << velmora::accountEntry(account);
         QCOMPARE(entries, (QStringList{"1 : Acme Travel : Jo Smith : ACME",
                                        "2 : O'Brien's Coaches : Pat O'Brien :  "}));
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("select driver_name, contact_name, licence_number, barred, "
-                                  "driver_percentage, a.address_type from drivers d "
-                                  "join addresses a on a.address_id = d.address_id "
-                                  "order by driver_id"));
-        QStringList rows;
-        while (query.next()) {
-            QStringList row;
-            for (int i = 0; i < 6; ++i)
-                row << query.value(i).toString();
-            rows << row.join(u'|');
-        }
-        QCOMPARE(rows, (QStringList{"Dave Kerr|Sue Kerr|PH-100|0|20|8",
-                                    "Sam Hill|Ann Hill|PH-200|1|0|8", "Raj Patel||PH-300|0|0|8"}));
-        query.exec(QStringLiteral("select reg_no, vehicledescription, driver_name, road_tax "
-                                  "from vehicles v join vehicle_types t "
-                                  "on t.vehicletypeid = v.vehicle_type "
-                                  "join drivers d on d.driver_id = v.driver_id order by reg_no"));
-        rows.clear();
-        while (query.next())
-            rows << QStringList{query.value(0).toString(), query.value(1).toString(),
-                                query.value(2).toString(), query.value(3).toString()}
-                        .join(u'|');
+        QCOMPARE(t.rows(QStringLiteral("select driver_name, contact_name, licence_number, barred, "
+                                       "driver_percentage, a.address_type from drivers d "
+                                       "join addresses a on a.address_id = d.address_id "
+                                       "order by driver_id")),
+                 (QStringList{"Dave Kerr|Sue Kerr|PH-100|0|20|8", "Sam Hill|Ann Hill|PH-200|1|0|8",
+                              "Raj Patel||PH-300|0|0|8"}));
         const QString stored = velmora::storedDate(QDate::currentDate().addMonths(6));
-        QCOMPARE(rows, (QStringList{"AB12 CDE|Saloon Car|Dave Kerr|" + stored,
-                                    "XY34 ZZZ|Estate|Sam Hill|" + stored}));
+        QCOMPARE(t.rows(QStringLiteral("select reg_no, vehicledescription, driver_name, road_tax "
+                                       "from vehicles v join vehicle_types t "
+                                       "on t.vehicletypeid = v.vehicle_type "
+                                       "join drivers d on d.driver_id = v.driver_id "
+                                       "order by reg_no")),
+                 (QStringList{"AB12 CDE|Saloon Car|Dave Kerr|" + stored,
+                              "XY34 ZZZ|Estate|Sam Hill|" + stored}));
         QCOMPARE(
             velmora::checkLogin(db, QStringLiteral("Sandra"), QStringLiteral("Secret1")).result,
             velmora::LoginCheck::Result::Accepted);
         QCOMPARE(velmora::checkLogin(db, QStringLiteral("admin"), QStringLiteral("first")).result,
                  velmora::LoginCheck::Result::Accepted);
 
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("setup"));
+        // The job screen opens on what was set up, with the company VAT registered.
+        const auto vat = velmora::readVatRegistered(db, &error);
+        QVERIFY(vat && *vat);
+        JobScreen jobs(t);
+        QVERIFY(jobs.open());
+        QCOMPARE(jobs.text("txtload"), QString());
+        QCOMPARE(jobs.dialogs.texts(), QStringList());
+
+        // An account job for the first account, with a driver and a vehicle type set up above.
+        const QDate pickUp = QDate::currentDate().addDays(1);
+        jobs.fill("txtcustomer", "Mr O'Hara");
+        jobs.fill("txtdate", velmora::ukDate(pickUp));
+        jobs.fill("txttime", "0930");
+        jobs.fill("txtdriver", "Dave Kerr");
+        jobs.fill("txtpickup", "Leeds Station");
+        jobs.fill("txtdrop", "Canal Wharf");
+        jobs.fill("txtvtype", "Estate");
+        jobs.fill("txtpaymtype", "Account");
+        QVERIFY(velmora::test::pick(jobs.combo("txtaccname1"),
+                                    QStringLiteral("1 : Acme Travel ; Jo Smith : ACME")));
+        jobs.fill("txtcost_code", "TRAVEL");
+        jobs.fill("txtacc_ref", "PO 77");
+        jobs.press("Command1");
+        QVERIFY2(jobs.dialogs.texts().isEmpty(), qPrintable(jobs.dialogs.texts().join(u'/')));
+        QCOMPARE(jobs.text("txtjob_prefix"), QStringLiteral("A"));
+        QCOMPARE(t.rows(QStringLiteral(
+                     "select j.job_prefix, j.job_id, j.passenger_name, j.date, j.time, "
+                     "j.address_from, j.address_to, a.account_name, d.driver_name, "
+                     "p.paymentdescription, v.vehicledescription, j.acc_ref, j.costed_code, "
+                     "j.invoiced, j.record_status from jobs j "
+                     "join accounts a on a.account_id = j.account_no "
+                     "join drivers d on d.driver_id = j.driver "
+                     "join payment_types p on p.paymenttypeid = j.payment_type "
+                     "join vehicle_types v on v.vehicletypeid = j.vehicle_type")),
+                 QStringList{QStringLiteral("A|%1|Mr O'Hara|%2|09:30:00|Leeds Station|"
+                                            "Canal Wharf|Acme Travel|Dave Kerr|Account|Estate|"
+                                            "PO 77|TRAVEL|N|I")
+                                 .arg(jobs.text("txtjobno"), velmora::storedDate(pickUp))});
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs")), 1);
     }
 };
 

@@ -1,38 +1,23 @@
-#include "data/database.h"
+#include "cliprocess.h"
 #include "data/operators.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
 using velmora::LoginCheck;
+using velmora::test::contents;
+using velmora::test::OpenedDatabase;
+using velmora::test::Outcome;
 
 namespace {
-
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 // Runs `velmora-cli generate` with `arguments`, `input` on its standard input.
 Outcome generate(const QStringList& arguments, const QByteArray& input)
 {
-    QProcess process;
-    process.start(QStringLiteral(VELMORA_CLI), QStringList{QStringLiteral("generate")} + arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    Outcome outcome;
-    // A guard against a hang, not a measure of speed.
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return outcome;
-    outcome.exitCode = process.exitCode();
-    outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    outcome.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return outcome;
+    return velmora::test::runProgram(QStringLiteral(VELMORA_CLI),
+                                     QStringList{QStringLiteral("generate")} + arguments, input);
 }
 
 QStringList smallFirm(const QString& path)
@@ -43,12 +28,6 @@ QStringList smallFirm(const QString& path)
             QStringLiteral("--drivers"),  QStringLiteral("9"),
             QStringLiteral("--jobs"),     QStringLiteral("1500"),
             QStringLiteral("--seed"),     QStringLiteral("5")};
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -69,26 +48,20 @@ private Q_SLOTS:
         // Standard error is no terminal here, so no progress is shown.
         QVERIFY2(outcome.err.isEmpty(), qPrintable(outcome.err));
 
-        QString error;
-        {
-            QSqlDatabase db =
-                velmora::openDatabase(path, QStringLiteral("test-cli-generate"), &error);
-            QVERIFY2(db.isValid(), qPrintable(error));
-            QCOMPARE(
-                velmora::checkLogin(db, QStringLiteral("sandra"), QStringLiteral("Open Sesame 1"))
-                    .result,
-                LoginCheck::Result::Accepted);
-            QSqlQuery query(db);
-            QVERIFY(query.exec(QStringLiteral("select (select count(*) from accounts), "
-                                              "(select count(*) from drivers), "
-                                              "(select count(*) from jobs)")) &&
-                    query.next());
-            QCOMPARE(query.value(0).toInt(), 12);
-            QCOMPARE(query.value(1).toInt(), 9);
-            QCOMPARE(query.value(2).toInt(), 1500);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("test-cli-generate"));
+        OpenedDatabase file(path);
+        QVERIFY(file.isValid());
+        QCOMPARE(velmora::checkLogin(file.db(), QStringLiteral("sandra"),
+                                     QStringLiteral("Open Sesame 1"))
+                     .result,
+                 LoginCheck::Result::Accepted);
+        QSqlQuery query(file.db());
+        QVERIFY(query.exec(QStringLiteral("select (select count(*) from accounts), "
+                                          "(select count(*) from drivers), "
+                                          "(select count(*) from jobs)")) &&
+                query.next());
+        QCOMPARE(query.value(0).toInt(), 12);
+        QCOMPARE(query.value(1).toInt(), 9);
+        QCOMPARE(query.value(2).toInt(), 1500);
     }
 
     void refusesAnExistingFile()

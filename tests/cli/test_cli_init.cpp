@@ -1,81 +1,28 @@
-#include "data/database.h"
+#include "cliprocess.h"
 #include "data/operators.h"
 #include "data/sql.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
 using velmora::LoginCheck;
+using velmora::test::contents;
+using velmora::test::OpenedDatabase;
+using velmora::test::Outcome;
 
 namespace {
-
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 // Runs `velmora-cli init` with `arguments`, `input` on its standard input.
 Outcome init(const QStringList& arguments, const QByteArray& input,
              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(VELMORA_CLI), QStringList{QStringLiteral("init")} + arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    Outcome outcome;
-    // A guard against a hang, not a measure of speed.
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return outcome;
-    outcome.exitCode = process.exitCode();
-    outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    outcome.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return outcome;
+    return velmora::test::runProgram(QStringLiteral(VELMORA_CLI),
+                                     QStringList{QStringLiteral("init")} + arguments, input,
+                                     environment);
 }
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The file that init wrote, opened as the program opens it.
-class Opened
-{
-public:
-    explicit Opened(const QString& path)
-    {
-        QString error;
-        m_db = velmora::openDatabase(path, QStringLiteral("test-cli-init"), &error);
-        if (!m_db.isValid())
-            qWarning("%s", qPrintable(error));
-    }
-    ~Opened()
-    {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("test-cli-init"));
-    }
-    Opened(const Opened&) = delete;
-    Opened& operator=(const Opened&) = delete;
-
-    bool isValid() const { return m_db.isValid(); }
-    QSqlDatabase& db() { return m_db; }
-    QVariant value(const QString& sql)
-    {
-        QSqlQuery query(m_db);
-        return query.exec(sql) && query.next() ? query.value(0) : QVariant();
-    }
-
-private:
-    QSqlDatabase m_db;
-};
 
 } // namespace
 
@@ -95,7 +42,7 @@ private Q_SLOTS:
         QVERIFY2(outcome.out.contains(path), qPrintable(outcome.out));
         QVERIFY2(outcome.out.contains(QLatin1String("Sandra")), qPrintable(outcome.out));
 
-        Opened file(path);
+        OpenedDatabase file(path);
         QVERIFY(file.isValid());
         const LoginCheck login = velmora::checkLogin(file.db(), QStringLiteral("sandra"),
                                                      QStringLiteral("Open Sesame 1"));
@@ -138,7 +85,7 @@ private Q_SLOTS:
                       input)
                      .exitCode,
                  0);
-        Opened file(path);
+        OpenedDatabase file(path);
         QVERIFY(file.isValid());
         QCOMPARE(
             velmora::checkLogin(file.db(), QStringLiteral("Dave"), QStringLiteral("first")).result,
@@ -235,7 +182,7 @@ private Q_SLOTS:
             init({QStringLiteral("--operator"), QStringLiteral("Sandra")}, "secret\n", environment);
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY(outcome.out.contains(path));
-        Opened file(path);
+        OpenedDatabase file(path);
         QVERIFY(file.isValid());
         QCOMPARE(velmora::checkLogin(file.db(), QStringLiteral("Sandra"), QStringLiteral("secret"))
                      .result,
@@ -251,7 +198,7 @@ private Q_SLOTS:
                   QStringLiteral("Sandra"), QStringLiteral("--demo")},
                  "secret\n");
         QCOMPARE(outcome.exitCode, 0);
-        Opened file(path);
+        OpenedDatabase file(path);
         QVERIFY(file.isValid());
         QCOMPARE(velmora::checkLogin(file.db(), QStringLiteral("Sandra"), QStringLiteral("secret"))
                      .result,

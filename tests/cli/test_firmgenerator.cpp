@@ -1,10 +1,10 @@
 #include "cli/firmgenerator.h"
 #include "data/costline.h"
 #include "data/dates.h"
+#include "firmchecks.h"
 #include "testdatabase.h"
 
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTest>
 
 #include <memory>
@@ -33,49 +33,6 @@ void generate(TestDatabase& t, const FirmOptions& options = smallFirm())
     QVERIFY2(velmora::cli::generateFirm(t.db(), options, {}, &error), qPrintable(error));
 }
 
-qlonglong count(TestDatabase& t, const QString& sql, const QVariantList& values = {})
-{
-    return t.value(sql, values).toLongLong();
-}
-
-// Every row of every table in a fixed order, as text, and every index definition.
-QString dump(TestDatabase& t)
-{
-    QString all;
-    QSqlQuery tables(t.db());
-    if (!tables.exec(QStringLiteral("select type, name, sql from sqlite_master "
-                                    "order by type, name")))
-        qFatal("dump: sqlite_master");
-    while (tables.next()) {
-        const QString name = tables.value(1).toString();
-        all += tables.value(0).toString() + QLatin1Char(' ') + name + QLatin1Char(' ') +
-               tables.value(2).toString() + QLatin1Char('\n');
-        if (tables.value(0).toString() != QLatin1String("table"))
-            continue;
-        QSqlQuery rows(t.db());
-        if (!rows.exec(QStringLiteral("select * from \"%1\" order by rowid").arg(name)))
-            qFatal("dump %s", qPrintable(name));
-        while (rows.next()) {
-            for (int i = 0; i < rows.record().count(); ++i)
-                all += rows.value(i).toString() + QLatin1Char('|');
-            all += QLatin1Char('\n');
-        }
-    }
-    return all;
-}
-
-QStringList indexDefinitions(TestDatabase& t)
-{
-    QSqlQuery query(t.db());
-    QStringList definitions;
-    if (!query.exec(QStringLiteral("select sql from sqlite_master where type = 'index' "
-                                   "and sql is not null order by name")))
-        qFatal("indexDefinitions");
-    while (query.next())
-        definitions << query.value(0).toString();
-    return definitions;
-}
-
 QString day(int offset) { return velmora::storedDate(kToday.addDays(offset)); }
 
 } // namespace
@@ -99,73 +56,29 @@ private Q_SLOTS:
     void countsMatchTheOptions()
     {
         TestDatabase& t = *m_firm;
-        QCOMPARE(count(t, QStringLiteral("select count(*) from accounts")), 40);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from drivers")), 25);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from vehicles")), 25);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from jobs")), 3000);
-        QCOMPARE(count(t, QStringLiteral("select count(distinct job_id) from jobs")), 3000);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from addresses where address_type = 9")),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from accounts")), 40);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from drivers")), 25);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from vehicles")), 25);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs")), 3000);
+        QCOMPARE(t.count(QStringLiteral("select count(distinct job_id) from jobs")), 3000);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from addresses where address_type = 9")),
                  40);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from addresses where address_type = 8")),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from addresses where address_type = 8")),
                  25);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from company")), 1);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from company")), 1);
         QVERIFY(!t.value(QStringLiteral("select company_vat from company")).toString().isEmpty());
         // One to three receipt lines on nearly every completed job, payment lines on some.
-        const qlonglong lines = count(t, QStringLiteral("select count(*) from Costs"));
+        const qlonglong lines = t.count(QStringLiteral("select count(*) from Costs"));
         QVERIFY2(lines > 3000 * 15 / 10 && lines < 3000 * 26 / 10,
                  qPrintable(QString::number(lines)));
     }
 
-    void everyReferenceResolves_data()
-    {
-        QTest::addColumn<QString>("orphans");
-        QTest::newRow("job account")
-            << QStringLiteral("select count(*) from jobs where account_no <> 0 "
-                              "and account_no not in (select account_id from accounts)");
-        QTest::newRow("job driver") << QStringLiteral(
-            "select count(*) from jobs where driver not in (select driver_id from drivers)");
-        QTest::newRow("job vehicle type")
-            << QStringLiteral("select count(*) from jobs where vehicle_type not in "
-                              "(select vehicletypeid from vehicle_types)");
-        QTest::newRow("job payment type")
-            << QStringLiteral("select count(*) from jobs where payment_type not in "
-                              "(select paymenttypeid from payment_types)");
-        QTest::newRow("job invoice")
-            << QStringLiteral("select count(*) from jobs where invoice_no is not null "
-                              "and invoice_no not in (select invoice_no from invoice_header)");
-        QTest::newRow("cost job") << QStringLiteral(
-            "select count(*) from Costs c where not exists (select 1 from jobs j "
-            "where j.job_prefix = c.job_prefix and j.job_id = c.jobnumber)");
-        QTest::newRow("cost type")
-            << QStringLiteral("select count(*) from Costs where costtype not in "
-                              "(select receipttypeid from receipt_types)");
-        QTest::newRow("credit note job") << QStringLiteral(
-            "select count(*) from credit_notes n where not exists (select 1 from jobs j "
-            "where j.job_prefix = n.job_prefix and j.job_id = n.job_no)");
-        QTest::newRow("credit note account")
-            << QStringLiteral("select count(*) from credit_notes where account_no not in "
-                              "(select account_id from accounts)");
-        QTest::newRow("account address") << QStringLiteral(
-            "select count(*) from accounts c where not exists (select 1 from addresses a "
-            "where a.address_id = c.address_id and a.address_type = 9)");
-        QTest::newRow("driver address") << QStringLiteral(
-            "select count(*) from drivers d where not exists (select 1 from addresses a "
-            "where a.address_id = d.address_id and a.address_type = 8)");
-        QTest::newRow("address type")
-            << QStringLiteral("select count(*) from addresses where address_type not in "
-                              "(select addresstypeid from address_types)");
-        QTest::newRow("vehicle type")
-            << QStringLiteral("select count(*) from vehicles where vehicle_type not in "
-                              "(select vehicletypeid from vehicle_types)");
-        QTest::newRow("vehicle driver")
-            << QStringLiteral("select count(*) from vehicles where driver_id not in "
-                              "(select driver_id from drivers)");
-    }
+    void everyReferenceResolves_data() { velmora::test::addOrphanQueries(); }
 
     void everyReferenceResolves()
     {
         QFETCH(QString, orphans);
-        QCOMPARE(count(*m_firm, orphans), 0);
+        QCOMPARE(m_firm->count(orphans), 0);
     }
 
     void theSameSeedGivesTheSameFile()
@@ -176,9 +89,9 @@ private Q_SLOTS:
         generate(first);
         generate(second);
         generate(other, smallFirm(12));
-        const QString dumped = dump(first);
-        QCOMPARE(dump(second), dumped);
-        QVERIFY(dump(other) != dumped);
+        const QString dumped = first.dump();
+        QCOMPARE(second.dump(), dumped);
+        QVERIFY(other.dump() != dumped);
     }
 
     void aRarePassengerHasThreeJobs()
@@ -194,36 +107,32 @@ private Q_SLOTS:
     void outstandingJobsLieTodayAndAhead()
     {
         TestDatabase& t = *m_firm;
-        QCOMPARE(count(t,
-                       QStringLiteral("select count(*) from jobs where date < ? "
-                                      "and record_status <> 'C'"),
-                       {day(0)}),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where date < ? "
+                                        "and record_status <> 'C'"),
+                         {day(0)}),
                  0);
-        QVERIFY(count(t,
-                      QStringLiteral("select count(*) from jobs where date = ? "
-                                     "and record_status <> 'C'"),
-                      {day(0)}) > 0);
-        QVERIFY(count(t,
-                      QStringLiteral("select count(*) from jobs where date > ? "
-                                     "and record_status <> 'C'"),
-                      {day(0)}) > 0);
-        QCOMPARE(count(t,
-                       QStringLiteral("select count(*) from jobs where date > ? "
-                                      "and record_status = 'C'"),
-                       {day(0)}),
+        QVERIFY(t.count(QStringLiteral("select count(*) from jobs where date = ? "
+                                       "and record_status <> 'C'"),
+                        {day(0)}) > 0);
+        QVERIFY(t.count(QStringLiteral("select count(*) from jobs where date > ? "
+                                       "and record_status <> 'C'"),
+                        {day(0)}) > 0);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where date > ? "
+                                        "and record_status = 'C'"),
+                         {day(0)}),
                  0);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from jobs where date > ?"), {day(3)}), 0);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where date > ?"), {day(3)}), 0);
         for (const char* status : {"I", "B", "P"})
-            QVERIFY2(count(t, QStringLiteral("select count(*) from jobs where record_status = ?"),
-                           {QString::fromLatin1(status)}) > 0,
+            QVERIFY2(t.count(QStringLiteral("select count(*) from jobs where record_status = ?"),
+                             {QString::fromLatin1(status)}) > 0,
                      status);
         const qlonglong board =
-            count(t, QStringLiteral("select count(*) from jobs where record_status <> 'C'"));
+            t.count(QStringLiteral("select count(*) from jobs where record_status <> 'C'"));
         QVERIFY2(board >= 150 && board <= 500, qPrintable(QString::number(board)));
         // Outstanding jobs wait for their costs.
-        QCOMPARE(count(t, QStringLiteral("select count(*) from Costs c join jobs j on "
-                                         "j.job_prefix = c.job_prefix and j.job_id = c.jobnumber "
-                                         "where j.record_status <> 'C'")),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from Costs c join jobs j on "
+                                        "j.job_prefix = c.job_prefix and j.job_id = c.jobnumber "
+                                        "where j.record_status <> 'C'")),
                  0);
     }
 
@@ -231,63 +140,61 @@ private Q_SLOTS:
     {
         TestDatabase t;
         generate(t);
-        const qlonglong days = count(t, QStringLiteral("select count(distinct date) from jobs"));
+        const qlonglong days = t.count(QStringLiteral("select count(distinct date) from jobs"));
         QVERIFY2(days >= 3000 / 220 && days <= 3000 / 120, qPrintable(QString::number(days)));
-        QCOMPARE(
-            count(t, QStringLiteral("select count(*) from jobs where time < '06:00:00' "
-                                    "or time > '23:55:00' or time_text <> substr(time, 1, 5)")),
-            0);
-        QVERIFY(count(t, QStringLiteral("select count(distinct substr(time, 1, 2)) from jobs")) >=
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where time < '06:00:00' "
+                                        "or time > '23:55:00' or time_text <> substr(time, 1, 5)")),
+                 0);
+        QVERIFY(t.count(QStringLiteral("select count(distinct substr(time, 1, 2)) from jobs")) >=
                 18);
         // Job numbers follow the pick-up days, and the counter carries on after them.
-        QCOMPARE(count(t, QStringLiteral("select count(*) from jobs a join jobs b "
-                                         "on b.job_id = a.job_id + 1 where b.date < a.date")),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs a join jobs b "
+                                        "on b.job_id = a.job_id + 1 where b.date < a.date")),
                  0);
         t.exec(QStringLiteral("insert into jobs (job_prefix, date) values ('A', ?)"), {day(1)});
-        QCOMPARE(count(t, QStringLiteral("select max(job_id) from jobs")), 3001);
+        QCOMPARE(t.count(QStringLiteral("select max(job_id) from jobs")), 3001);
     }
 
     void accountJobsAreMarkedAsSuch()
     {
         TestDatabase& t = *m_firm;
-        const qlonglong onAccount = count(t, QStringLiteral("select count(*) from jobs j "
-                                                            "join payment_types p on "
-                                                            "p.paymenttypeid = j.payment_type "
-                                                            "where p.paymentdescription = "
-                                                            "'Account'"));
+        const qlonglong onAccount = t.count(QStringLiteral("select count(*) from jobs j "
+                                                           "join payment_types p on "
+                                                           "p.paymenttypeid = j.payment_type "
+                                                           "where p.paymentdescription = "
+                                                           "'Account'"));
         QVERIFY2(onAccount > 3000 * 55 / 100 && onAccount < 3000 * 65 / 100,
                  qPrintable(QString::number(onAccount)));
-        QCOMPARE(count(t, QStringLiteral("select count(*) from jobs where account_no > 0 "
-                                         "and invoiced = 'N' and acc_ref <> '' "
-                                         "and costed_code <> ''")),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where account_no > 0 "
+                                        "and invoiced = 'N' and acc_ref <> '' "
+                                        "and costed_code <> ''")),
                  onAccount);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from jobs where account_no = 0 "
-                                         "and invoiced = ' ' and acc_ref is null")),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where account_no = 0 "
+                                        "and invoiced = ' ' and acc_ref is null")),
                  3000 - onAccount);
     }
 
     void costLinesAddUp()
     {
         TestDatabase& t = *m_firm;
-        QCOMPARE(
-            count(t, QStringLiteral("select count(*) from Costs "
-                                    "where net_cost <> gross_cost - discount_value + vat_value "
-                                    "or (vat = 'N' and vat_value <> 0)")),
-            0);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from Costs "
+                                        "where net_cost <> gross_cost - discount_value + vat_value "
+                                        "or (vat = 'N' and vat_value <> 0)")),
+                 0);
         // Each job keeps at most one line of a type on each side, and one to three receipts.
-        QCOMPARE(count(t, QStringLiteral("select count(*) from (select 1 from Costs group by "
-                                         "job_prefix, jobnumber, costtype, income_expence "
-                                         "having count(*) > 1)")),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from (select 1 from Costs group by "
+                                        "job_prefix, jobnumber, costtype, income_expence "
+                                        "having count(*) > 1)")),
                  0);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from (select 1 from Costs "
-                                         "group by job_prefix, jobnumber having "
-                                         "sum(income_expence = 'I') not between 1 and 3)")),
-                 0);
-        QVERIFY(count(t, QStringLiteral("select count(*) from (select 1 from Costs "
+        QCOMPARE(t.count(QStringLiteral("select count(*) from (select 1 from Costs "
                                         "group by job_prefix, jobnumber having "
-                                        "sum(income_expence = 'I') = 3 and "
-                                        "sum(income_expence = 'E') = 3)")) > 0);
-        QVERIFY(count(t, QStringLiteral("select count(*) from Costs where income_expence = 'E'")) >
+                                        "sum(income_expence = 'I') not between 1 and 3)")),
+                 0);
+        QVERIFY(t.count(QStringLiteral("select count(*) from (select 1 from Costs "
+                                       "group by job_prefix, jobnumber having "
+                                       "sum(income_expence = 'I') = 3 and "
+                                       "sum(income_expence = 'E') = 3)")) > 0);
+        QVERIFY(t.count(QStringLiteral("select count(*) from Costs where income_expence = 'E'")) >
                 0);
         // A discounted fare is worked out as the job screen works it out.
         QSqlQuery fare(t.db());
@@ -307,44 +214,45 @@ private Q_SLOTS:
         FirmOptions options = smallFirm();
         options.jobs = 20000;
         generate(t, options);
-        const qlonglong notes = count(t, QStringLiteral("select count(*) from credit_notes"));
+        const qlonglong notes = t.count(QStringLiteral("select count(*) from credit_notes"));
         QVERIFY(notes > 0);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from credit_notes n join Costs c on "
-                                         "c.job_prefix = n.job_prefix and c.jobnumber = n.job_no "
-                                         "join receipt_types r on r.receipttypeid = c.costtype "
-                                         "where r.paymenttype = 'Credit Note' "
-                                         "and c.gross_cost = n.refund_amount_gross "
-                                         "and c.net_cost = n.refund_amount_net "
-                                         "and n.refund_amount_gross < 0 and n.processed = 'Y'")),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from credit_notes n join Costs c on "
+                                        "c.job_prefix = n.job_prefix and c.jobnumber = n.job_no "
+                                        "join receipt_types r on r.receipttypeid = c.costtype "
+                                        "where r.paymenttype = 'Credit Note' "
+                                        "and c.gross_cost = n.refund_amount_gross "
+                                        "and c.net_cost = n.refund_amount_net "
+                                        "and n.refund_amount_gross < 0 and n.processed = 'Y'")),
                  notes);
     }
 
     void driversIncludePercentageAndBarredOnes()
     {
         TestDatabase& t = *m_firm;
-        QVERIFY(count(t, QStringLiteral(
-                             "select count(*) from drivers where driver_percentage > 0")) > 0);
-        QVERIFY(count(t, QStringLiteral("select count(*) from drivers where barred = 1")) > 0);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from drivers where driver_percentage "
-                                         "not between 0 and 99")),
+        QVERIFY(t.count(QStringLiteral(
+                    "select count(*) from drivers where driver_percentage > 0")) > 0);
+        QVERIFY(t.count(QStringLiteral("select count(*) from drivers where barred = 1")) > 0);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from drivers where driver_percentage "
+                                        "not between 0 and 99")),
                  0);
-        QCOMPARE(count(t, QStringLiteral("select count(*) from jobs j join drivers d on "
-                                         "d.driver_id = j.driver where (d.driver_percentage > 0) "
-                                         "<> (j.driver_percentage = 'Y')")),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs j join drivers d on "
+                                        "d.driver_id = j.driver where (d.driver_percentage > 0) "
+                                        "<> (j.driver_percentage = 'Y')")),
                  0);
         // A barred driver has driven nothing for a year.
-        QCOMPARE(count(t,
-                       QStringLiteral("select count(*) from jobs j join drivers d on "
-                                      "d.driver_id = j.driver where d.barred = 1 "
-                                      "and j.date > ?"),
-                       {day(-365)}),
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs j join drivers d on "
+                                        "d.driver_id = j.driver where d.barred = 1 "
+                                        "and j.date > ?"),
+                         {day(-365)}),
                  0);
     }
 
     void indexesAreBuiltAgainAsTheSchemaMakesThem()
     {
         TestDatabase fresh;
-        QCOMPARE(indexDefinitions(*m_firm), indexDefinitions(fresh));
+        const QString indexes = QStringLiteral("select sql from sqlite_master where type = 'index' "
+                                               "and sql is not null order by name");
+        QCOMPARE(m_firm->rows(indexes), fresh.rows(indexes));
         QCOMPARE(m_firm->value(QStringLiteral("pragma integrity_check")).toString(),
                  QStringLiteral("ok"));
     }
@@ -353,11 +261,11 @@ private Q_SLOTS:
     {
         TestDatabase t;
         generate(t);
-        const QString before = dump(t);
+        const QString before = t.dump();
         QString error;
         QVERIFY(!velmora::cli::generateFirm(t.db(), smallFirm(), {}, &error));
         QVERIFY(!error.isEmpty());
-        QCOMPARE(dump(t), before);
+        QCOMPARE(t.dump(), before);
     }
 
     void reportsProgressToTheEnd()

@@ -2,6 +2,7 @@
 
 #include "jobs/frmjob_management.h"
 #include "platform/scripteddialogs.h"
+#include "screenhelpers.h"
 #include "testdatabase.h"
 
 #include <QComboBox>
@@ -16,19 +17,11 @@ struct JobScreen
     explicit JobScreen(velmora::test::TestDatabase& t) : screen(t.db(), dialogs) {}
 
     // Shows the screen (running its opening steps) as the active window.
-    bool open()
-    {
-        screen.show();
-        screen.activateWindow();
-        return QTest::qWaitForWindowActive(&screen);
-    }
+    bool open() { return velmora::test::activate(screen); }
 
     template <typename T = QWidget> T* find(const QString& name)
     {
-        T* widget = screen.findChild<T*>(name);
-        if (!widget)
-            qFatal("no widget %s", qPrintable(name));
-        return widget;
+        return velmora::test::child<T>(screen, name);
     }
     QLineEdit* edit(const QString& name) { return find<QLineEdit>(name); }
     QComboBox* combo(const QString& name) { return find<QComboBox>(name); }

@@ -1,37 +1,20 @@
 #include "jobfixture.h"
 #include "jobscreen.h"
 
-#include <QSqlQuery>
 #include <QTabWidget>
 
+using velmora::test::items;
 using velmora::test::TestDatabase;
 
 namespace {
 
-QStringList items(QComboBox* box)
-{
-    QStringList all;
-    for (int i = 0; i < box->count(); ++i)
-        all.append(box->itemText(i));
-    return all;
-}
-
 // The stored lines as "side|type|gross|discount|discount value|vat|vat value|net", in order.
 QStringList costs(TestDatabase& t)
 {
-    QSqlQuery query(t.db());
-    query.exec(QStringLiteral(
+    return t.rows(QStringLiteral(
         "select income_expence, paymenttype, gross_cost, discount, discount_value, vat, "
         "vat_value, net_cost from Costs join receipt_types on receipttypeid = costtype "
         "order by Costs.rowid"));
-    QStringList rows;
-    while (query.next()) {
-        QStringList row;
-        for (int column = 0; column < 8; ++column)
-            row.append(query.value(column).toString());
-        rows.append(row.join(u'|'));
-    }
-    return rows;
 }
 
 } // namespace

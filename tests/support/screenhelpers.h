@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <QWidget>
 
@@ -27,10 +31,7 @@ inline bool activate(QWidget& window)
 
 // Moves the focus into `field` as a Tab press would, running its enter handler and the
 // leave handler of the field the focus comes from.
-inline void focusOn(QWidget* field)
-{
-    field->setFocus(Qt::TabFocusReason);
-}
+inline void focusOn(QWidget* field) { field->setFocus(Qt::TabFocusReason); }
 
 // Enters `field`, replaces its text with `text` and leaves it for `next`.
 inline void typeAndLeave(QLineEdit* field, const QString& text, QWidget* next)
@@ -55,6 +56,57 @@ inline bool pick(QComboBox* list, const QString& entry)
     list->setCurrentIndex(index);
     emit list->activated(index);
     return true;
+}
+
+// The entries of a drop-down's list, in order.
+inline QStringList items(const QComboBox* list)
+{
+    QStringList all;
+    for (int i = 0; i < list->count(); ++i)
+        all << list->itemText(i);
+    return all;
+}
+
+// The texts of the captions of `window`, without their access-key marks; with `shownOnly`,
+// only those the operator can see.
+inline QStringList captions(const QWidget& window, bool shownOnly = false)
+{
+    QStringList texts;
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (!shownOnly || label->isVisible())
+            texts << label->text().remove(u'&');
+    }
+    return texts;
+}
+
+// The caption of `field` (the label whose buddy it is), or null when it has none.
+inline QLabel* captionOf(const QWidget& window, const QWidget* field)
+{
+    QLabel* found = nullptr;
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->buddy() == field)
+            found = label;
+    }
+    return found;
+}
+
+// The entry at `path` ("Menu/Submenu/Entry", by caption) of a menu bar, or null.
+inline QAction* menuEntry(const QMenuBar* bar, const QString& path)
+{
+    QList<QAction*> actions = bar->actions();
+    QAction* found = nullptr;
+    for (const QString& step : path.split(u'/')) {
+        found = nullptr;
+        for (QAction* action : actions) {
+            if (action->text() == step)
+                found = action;
+        }
+        if (!found)
+            return nullptr;
+        if (found->menu())
+            actions = found->menu()->actions();
+    }
+    return found;
 }
 
 } // namespace velmora::test

@@ -5,6 +5,7 @@
 #include "data/sql.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 namespace velmora::test {
@@ -47,6 +48,45 @@ QVariant TestDatabase::value(const QString& sql, const QVariantList& values)
     return query.next() ? query.value(0) : QVariant();
 }
 
+qlonglong TestDatabase::count(const QString& sql, const QVariantList& values)
+{
+    return value(sql, values).toLongLong();
+}
+
+QStringList TestDatabase::rows(const QString& sql, const QVariantList& values, const QString& null)
+{
+    QSqlQuery query(m_db);
+    QString error;
+    if (!run(query, sql, values, &error))
+        qFatal("%s: %s", qPrintable(sql), qPrintable(error));
+    QStringList rows;
+    while (query.next()) {
+        QStringList columns;
+        for (int column = 0; column < query.record().count(); ++column)
+            columns << (query.isNull(column) ? null : query.value(column).toString());
+        rows << columns.join(u'|');
+    }
+    return rows;
+}
+
+QString TestDatabase::dump()
+{
+    QString all;
+    const QStringList objects = rows(QStringLiteral("select type, name, sql from sqlite_master "
+                                                    "order by type, name"));
+    for (const QString& object : objects) {
+        const QString type = object.section(u'|', 0, 0);
+        const QString name = object.section(u'|', 1, 1);
+        all += type + u' ' + name + u' ' + object.section(u'|', 2) + u'\n';
+        if (type != QLatin1String("table"))
+            continue;
+        for (const QString& row :
+             rows(QStringLiteral("select * from \"%1\" order by rowid").arg(name)))
+            all += row + QStringLiteral("|\n");
+    }
+    return all;
+}
+
 int TestDatabase::addVehicleType(const QString& name)
 {
     exec(QStringLiteral("insert into vehicle_types (vehicledescription) values (?)"), {name});
@@ -73,8 +113,7 @@ int TestDatabase::addJob(const QString& prefix, QDate date, const QString& time,
               QStringLiteral("Airport"), status, vehicleType, driver},
              &error))
         qFatal("addJob: %s", qPrintable(error));
-    return value(QStringLiteral("select job_id from jobs where rowid = ?"),
-                 {query.lastInsertId()})
+    return value(QStringLiteral("select job_id from jobs where rowid = ?"), {query.lastInsertId()})
         .toInt();
 }
 

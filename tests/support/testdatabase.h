@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantList>
 
@@ -25,6 +26,12 @@ public:
     void exec(const QString& sql, const QVariantList& values = {});
     // The first column of the first row of a query (invalid when there is no row).
     QVariant value(const QString& sql, const QVariantList& values = {});
+    // The first column of the first row of a query as a whole number (a count, say).
+    qlonglong count(const QString& sql, const QVariantList& values = {});
+    // Every row of a query, its columns joined by "|", a NULL column shown as `null`.
+    QStringList rows(const QString& sql, const QVariantList& values = {}, const QString& null = {});
+    // The schema and every row of every table, in a fixed order, as text.
+    QString dump();
 
     // Convenience rows for tests; each returns the new row's id.
     int addVehicleType(const QString& name);

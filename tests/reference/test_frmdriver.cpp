@@ -1,21 +1,18 @@
-#include "platform/scripteddialogs.h"
+#include "addressscreenfields.h"
 #include "reference/drivers.h"
 #include "reference/frmdriver.h"
-#include "screenhelpers.h"
-#include "testdatabase.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QSqlQuery>
-#include <QTest>
 
 using velmora::frmdriver;
 using velmora::ScriptedDialogs;
+using velmora::test::addressRow;
+using velmora::test::AddressScreenFields;
+using velmora::test::captions;
 using velmora::test::child;
 using velmora::test::focusOn;
+using velmora::test::items;
 using velmora::test::TestDatabase;
 using velmora::test::typeAndLeave;
 
@@ -40,59 +37,16 @@ qint64 addDriver(TestDatabase& t, const QString& name, const QVariant& contact, 
 // "name|contact|licence|self_employed|barred|percentage|address_id" of every driver.
 QStringList drivers(TestDatabase& t)
 {
-    QSqlQuery query(t.db());
-    query.exec(QStringLiteral("select driver_name, contact_name, licence_number, self_employed, "
-                              "barred, driver_percentage, address_id from drivers "
-                              "order by driver_id"));
-    QStringList rows;
-    while (query.next()) {
-        QStringList row;
-        for (int i = 0; i < 7; ++i)
-            row << query.value(i).toString();
-        rows << row.join(u'|');
-    }
-    return rows;
+    return t.rows(QStringLiteral("select driver_name, contact_name, licence_number, self_employed, "
+                                 "barred, driver_percentage, address_id from drivers "
+                                 "order by driver_id"));
 }
 
-QString address(TestDatabase& t, const QVariant& id)
+// The driver screen, with its fields found by name.
+struct Screen : AddressScreenFields<frmdriver>
 {
-    QSqlQuery query(t.db());
-    query.prepare(QStringLiteral(
-        "select address_line1, address_line2, address_line3, address_town, address_county, "
-        "address_postcode1, address_postcode2, address_phone1, address_phone2, address_phone3, "
-        "address_type from addresses where address_id = ?"));
-    query.addBindValue(id);
-    query.exec();
-    if (!query.next())
-        return QStringLiteral("<none>");
-    QStringList parts;
-    for (int i = 0; i < 11; ++i)
-        parts << query.value(i).toString();
-    return parts.join(u'|');
-}
+    using AddressScreenFields::AddressScreenFields;
 
-struct Screen
-{
-    Screen(TestDatabase& t, ScriptedDialogs& dialogs) : window(t.db(), dialogs)
-    {
-        list = child<QComboBox>(window, QStringLiteral("txtacc_name1"));
-        name = child<QLineEdit>(window, QStringLiteral("txtacc_name"));
-        contact = child<QComboBox>(window, QStringLiteral("txtcompany_name"));
-        licence = child<QLineEdit>(window, QStringLiteral("txtlicence"));
-        selfEmployed = child<QCheckBox>(window, QStringLiteral("Check1"));
-        barred = child<QCheckBox>(window, QStringLiteral("Check2"));
-        percentage = child<QLineEdit>(window, QStringLiteral("txtpercentage"));
-        addr1 = child<QLineEdit>(window, QStringLiteral("txtaddr1"));
-        addr5 = child<QLineEdit>(window, QStringLiteral("txtaddr5"));
-        addr2 = child<QLineEdit>(window, QStringLiteral("txtaddr2"));
-        town = child<QLineEdit>(window, QStringLiteral("txtaddr3"));
-        county = child<QLineEdit>(window, QStringLiteral("txtaddr4"));
-        postcode1 = child<QLineEdit>(window, QStringLiteral("txtpostcode1"));
-        phone1 = child<QLineEdit>(window, QStringLiteral("txtphone1"));
-        save = child<QAction>(window, QStringLiteral("mnusave"));
-        clear = child<QPushButton>(window, QStringLiteral("Command1"));
-    }
-    bool open() { return velmora::test::activate(window); }
     void fill()
     {
         licence->setText(QStringLiteral("PH-1234"));
@@ -104,25 +58,11 @@ struct Screen
         postcode1->setText(QStringLiteral("BD8"));
         phone1->setText(QStringLiteral("07700 900"));
     }
-    QStringList entries(QComboBox* box) const
-    {
-        QStringList all;
-        for (int i = 0; i < box->count(); ++i)
-            all << box->itemText(i);
-        return all;
-    }
 
-    frmdriver window;
-    QComboBox* list;
-    QLineEdit* name;
-    QComboBox* contact;
-    QLineEdit* licence;
-    QCheckBox* selfEmployed;
-    QCheckBox* barred;
-    QLineEdit* percentage;
-    QLineEdit *addr1, *addr5, *addr2, *town, *county, *postcode1, *phone1;
-    QAction* save;
-    QPushButton* clear;
+    QLineEdit* licence = child<QLineEdit>(window, QStringLiteral("txtlicence"));
+    QCheckBox* selfEmployed = child<QCheckBox>(window, QStringLiteral("Check1"));
+    QCheckBox* barred = child<QCheckBox>(window, QStringLiteral("Check2"));
+    QLineEdit* percentage = child<QLineEdit>(window, QStringLiteral("txtpercentage"));
 };
 
 } // namespace
@@ -147,10 +87,7 @@ private slots:
         for (QWidget* w : {static_cast<QWidget*>(s.licence), static_cast<QWidget*>(s.selfEmployed),
                            static_cast<QWidget*>(s.barred), static_cast<QWidget*>(s.percentage)})
             QVERIFY(w->isVisible());
-        QStringList labels;
-        for (const QLabel* label : s.window.findChildren<QLabel*>())
-            if (label->isVisible())
-                labels << label->text().remove(u'&');
+        const QStringList labels = captions(s.window, true);
         for (const char* caption : {"Driver Name", "Contact Name", "Licence Number", "Percentage"})
             QVERIFY2(labels.contains(QString::fromLatin1(caption)), caption);
     }
@@ -184,14 +121,14 @@ private slots:
         s.save->trigger();
         QCOMPARE(dialogs.texts(), QStringList());
         QCOMPARE(drivers(t), QStringList{"Raj Patel|Mrs Patel|PH-1234|1|0|15|1"});
-        QCOMPARE(address(t, 1),
+        QCOMPARE(addressRow(t, 1),
                  QStringLiteral("9 Cab Street|Near the mill|Manningham|Bradford|West Yorkshire|"
                                 "BD8||07700 900|||8"));
         QCOMPARE(
             t.value(QStringLiteral("select typeof(address_postcode2) from addresses")).toString(),
             QStringLiteral("text"));
         // Reset: every field empty, the list reloaded.
-        QCOMPARE(s.entries(s.list), QStringList{"Raj Patel : Mrs Patel"});
+        QCOMPARE(items(s.list), QStringList{"Raj Patel : Mrs Patel"});
         QCOMPARE(s.name->text(), QString());
         QCOMPARE(s.contact->currentText(), QString());
         QCOMPARE(s.licence->text(), QString());
@@ -233,7 +170,7 @@ private slots:
         QVERIFY(s.open());
         typeAndLeave(s.name, QStringLiteral("Sam Hill"), s.contact);
         QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(s.entries(s.contact), (QStringList{"Ann Hill", "Bob Hill"}));
+        QCOMPARE(items(s.contact), (QStringList{"Ann Hill", "Bob Hill"}));
         QCOMPARE(s.contact->currentText(), QString());
         QCOMPARE(s.window.currentId(), 0);
         QCOMPARE(s.addr1->text(), QString());
@@ -245,7 +182,7 @@ private slots:
 
         // Leaving the name again refills the drop-down rather than adding to it.
         typeAndLeave(s.name, QStringLiteral("Sam Hill"), s.contact);
-        QCOMPARE(s.entries(s.contact), (QStringList{"Ann Hill", "Bob Hill"}));
+        QCOMPARE(items(s.contact), (QStringList{"Ann Hill", "Bob Hill"}));
     }
 
     void apostrophesWork()
@@ -279,7 +216,7 @@ private slots:
         ScriptedDialogs dialogs;
         Screen s(t, dialogs);
         QVERIFY(s.open());
-        QCOMPARE(s.entries(s.list), QStringList{"Dave Kerr : Sue Kerr"});
+        QCOMPARE(items(s.list), QStringList{"Dave Kerr : Sue Kerr"});
         QVERIFY(velmora::test::pick(s.list, QStringLiteral("Dave Kerr : Sue Kerr")));
         QCOMPARE(s.window.currentId(), 1);
         s.fill();
@@ -290,7 +227,7 @@ private slots:
         QCOMPARE(dialogs.texts(), QStringList());
         QCOMPARE(drivers(t), QStringList{"Dave Kerr|Sue Kerr|PH-1234|0|1|0|1"});
         QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 1);
-        QCOMPARE(address(t, 1),
+        QCOMPARE(addressRow(t, 1),
                  QStringLiteral("9 Cab Street|Near the mill|Manningham|Bradford|West Yorkshire|"
                                 "BD8||07700 900|||8"));
     }
@@ -302,7 +239,7 @@ private slots:
         ScriptedDialogs dialogs;
         Screen s(t, dialogs);
         QVERIFY(s.open());
-        QCOMPARE(s.entries(s.list), QStringList{"Lone : "});
+        QCOMPARE(items(s.list), QStringList{"Lone : "});
         QVERIFY(velmora::test::pick(s.list, QStringLiteral("Lone : ")));
         QCOMPARE(s.name->text(), QStringLiteral("Lone"));
         QCOMPARE(QApplication::focusWidget(), s.contact);
@@ -497,4 +434,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmDriver)
-#include "tst_frmdriver.moc"
+#include "test_frmdriver.moc"

@@ -1,13 +1,12 @@
-#include "data/sql.h"
 #include "platform/scripteddialogs.h"
 #include "reference/frmtype_table.h"
+#include "screenhelpers.h"
 #include "testdatabase.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSqlQuery>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -35,16 +34,8 @@ const TypeTable& instance(int which)
 // The rows of a type table as "id|name", in id order.
 QStringList rows(TestDatabase& database, const TypeTable& table)
 {
-    QSqlQuery query(database.db());
-    QString error;
-    const QString sql = QStringLiteral("select %1, %2 from %3 order by %1")
-                            .arg(table.idColumn, table.nameColumn, table.table);
-    if (!velmora::run(query, sql, {}, &error))
-        qWarning("%s", qPrintable(error));
-    QStringList all;
-    while (query.next())
-        all.append(query.value(0).toString() + u'|' + query.value(1).toString());
-    return all;
+    return database.rows(QStringLiteral("select %1, %2 from %3 order by %1")
+                             .arg(table.idColumn, table.nameColumn, table.table));
 }
 
 // The list's entries as "id|name", in list order.
@@ -153,10 +144,7 @@ private slots:
         auto* field = window.findChild<QLineEdit*>(fieldName);
         QVERIFY(field);
         QCOMPARE(field->toolTip(), tip);
-        QLabel* buddyLabel = nullptr;
-        for (QLabel* candidate : window.findChildren<QLabel*>())
-            if (candidate->buddy() == field)
-                buddyLabel = candidate;
+        QLabel* buddyLabel = velmora::test::captionOf(window, field);
         QVERIFY(buddyLabel);
         QCOMPARE(buddyLabel->text(), label);
         auto* list = window.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
@@ -309,9 +297,7 @@ private slots:
         TestDatabase database;
         ScriptedDialogs dialogs;
         Screen screen(database, TypeTable::vehicleTypes(), dialogs);
-        screen.window.show();
-        screen.window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&screen.window));
+        QVERIFY(velmora::test::activate(screen.window));
         QCOMPARE(QApplication::focusWidget(), screen.field);
         QTest::keyClick(screen.field, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), screen.list);
@@ -366,4 +352,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmTypeTable)
-#include "tst_frmtype_table.moc"
+#include "test_frmtype_table.moc"

@@ -8,9 +8,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTest>
 
 using velmora::frmvehicle_details;
@@ -25,28 +23,13 @@ namespace {
 // "reg|type|driver|first_reg|road_tax|plated|insurance|policy|capacity|owned" per vehicle.
 QStringList vehicles(TestDatabase& t)
 {
-    QSqlQuery query(t.db());
-    query.exec(QStringLiteral("select reg_no, vehicle_type, driver_id, first_reg, road_tax, "
-                              "plated, insurance, policy, capacity, driver_owned from vehicles "
-                              "order by reg_no"));
-    QStringList rows;
-    while (query.next()) {
-        QStringList row;
-        for (int i = 0; i < 10; ++i)
-            row << query.value(i).toString();
-        rows << row.join(u'|');
-    }
-    return rows;
+    return t.rows(QStringLiteral("select reg_no, vehicle_type, driver_id, first_reg, road_tax, "
+                                 "plated, insurance, policy, capacity, driver_owned from vehicles "
+                                 "order by reg_no"));
 }
 
-QString inDays(int days)
-{
-    return velmora::ukDate(QDate::currentDate().addDays(days));
-}
-QString storedInDays(int days)
-{
-    return velmora::storedDate(QDate::currentDate().addDays(days));
-}
+QString inDays(int days) { return velmora::ukDate(QDate::currentDate().addDays(days)); }
+QString storedInDays(int days) { return velmora::storedDate(QDate::currentDate().addDays(days)); }
 
 struct Screen
 {
@@ -135,10 +118,7 @@ private slots:
         }
         QCOMPARE(child<QGroupBox>(s.window, QStringLiteral("Frame1"))->title(),
                  QStringLiteral("Calendar"));
-        QStringList labels;
-        for (const QLabel* label : s.window.findChildren<QLabel*>())
-            labels << label->text().remove(u'&');
-        QCOMPARE(labels,
+        QCOMPARE(velmora::test::captions(s.window),
                  (QStringList{"Registration Number", "Vehicle Type", "Driver Id",
                               "Year Of Manufacture", "Road Tax Due", "Plated To", "Insurance Due",
                               "Insurance Policy", "Passenger Capacity", "Driver Owned"}));
@@ -531,4 +511,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmVehicleDetails)
-#include "tst_frmvehicle_details.moc"
+#include "test_frmvehicle_details.moc"

@@ -1,21 +1,17 @@
-#include "platform/scripteddialogs.h"
+#include "addressscreenfields.h"
 #include "reference/accounts.h"
 #include "reference/frmaccount.h"
-#include "screenhelpers.h"
-#include "testdatabase.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QSqlQuery>
-#include <QTest>
 
 using velmora::frmaccount;
 using velmora::ScriptedDialogs;
+using velmora::test::addressRow;
+using velmora::test::AddressScreenFields;
+using velmora::test::captions;
 using velmora::test::child;
 using velmora::test::focusOn;
+using velmora::test::items;
 using velmora::test::TestDatabase;
 using velmora::test::typeAndLeave;
 
@@ -41,60 +37,22 @@ qint64 addAccount(TestDatabase& t, const QString& name, const QString& contact,
 // "name|contact|nickname|address_id" of every account in id order; NULL shows as "<null>".
 QStringList accounts(TestDatabase& t)
 {
-    QSqlQuery query(t.db());
-    query.exec(QStringLiteral("select account_name, contact_name, nickname, address_id "
-                              "from accounts order by account_id"));
-    QStringList rows;
-    while (query.next()) {
-        QStringList row;
-        for (int i = 0; i < 4; ++i)
-            row << (query.value(i).isNull() ? QStringLiteral("<null>") : query.value(i).toString());
-        rows << row.join(u'|');
-    }
-    return rows;
+    return t.rows(QStringLiteral("select account_name, contact_name, nickname, address_id "
+                                 "from accounts order by account_id"),
+                  {}, QStringLiteral("<null>"));
 }
 
-// The ten address columns and the type of one address row, joined by "|".
+// The address row `id`; NULL shows as "<null>".
 QString address(TestDatabase& t, const QVariant& id)
 {
-    QSqlQuery query(t.db());
-    query.prepare(QStringLiteral(
-        "select address_line1, address_line2, address_line3, address_town, address_county, "
-        "address_postcode1, address_postcode2, address_phone1, address_phone2, address_phone3, "
-        "address_type from addresses where address_id = ?"));
-    query.addBindValue(id);
-    query.exec();
-    if (!query.next())
-        return QStringLiteral("<none>");
-    QStringList parts;
-    for (int i = 0; i < 11; ++i)
-        parts << (query.value(i).isNull() ? QStringLiteral("<null>") : query.value(i).toString());
-    return parts.join(u'|');
+    return addressRow(t, id, QStringLiteral("<null>"));
 }
 
-// The account screen, shown and active, with its fields found by name.
-struct Screen
+// The account screen, with its fields found by name.
+struct Screen : AddressScreenFields<frmaccount>
 {
-    Screen(TestDatabase& t, ScriptedDialogs& dialogs) : window(t.db(), dialogs)
-    {
-        list = child<QComboBox>(window, QStringLiteral("txtacc_name1"));
-        name = child<QLineEdit>(window, QStringLiteral("txtacc_name"));
-        contact = child<QComboBox>(window, QStringLiteral("txtcompany_name"));
-        nickname = child<QLineEdit>(window, QStringLiteral("txtnickname"));
-        addr1 = child<QLineEdit>(window, QStringLiteral("txtaddr1"));
-        addr5 = child<QLineEdit>(window, QStringLiteral("txtaddr5"));
-        addr2 = child<QLineEdit>(window, QStringLiteral("txtaddr2"));
-        town = child<QLineEdit>(window, QStringLiteral("txtaddr3"));
-        county = child<QLineEdit>(window, QStringLiteral("txtaddr4"));
-        postcode1 = child<QLineEdit>(window, QStringLiteral("txtpostcode1"));
-        postcode2 = child<QLineEdit>(window, QStringLiteral("txtpostcode2"));
-        phone1 = child<QLineEdit>(window, QStringLiteral("txtphone1"));
-        phone2 = child<QLineEdit>(window, QStringLiteral("txtphone2"));
-        phone3 = child<QLineEdit>(window, QStringLiteral("txtphone3"));
-        save = child<QAction>(window, QStringLiteral("mnusave"));
-        clear = child<QPushButton>(window, QStringLiteral("Command1"));
-    }
-    bool open() { return velmora::test::activate(window); }
+    using AddressScreenFields::AddressScreenFields;
+
     // Fills every address field directly (no focus moves).
     void fillAddress()
     {
@@ -109,23 +67,8 @@ struct Screen
         phone2->setText(QStringLiteral("0113 222"));
         phone3->setText(QStringLiteral("07700 333"));
     }
-    QStringList entries() const
-    {
-        QStringList all;
-        for (int i = 0; i < list->count(); ++i)
-            all << list->itemText(i);
-        return all;
-    }
 
-    frmaccount window;
-    QComboBox* list;
-    QLineEdit* name;
-    QComboBox* contact;
-    QLineEdit* nickname;
-    QLineEdit *addr1, *addr5, *addr2, *town, *county, *postcode1, *postcode2;
-    QLineEdit *phone1, *phone2, *phone3;
-    QAction* save;
-    QPushButton* clear;
+    QLineEdit* nickname = child<QLineEdit>(window, QStringLiteral("txtnickname"));
 };
 
 const QString kFilledAddress = QStringLiteral(
@@ -153,10 +96,7 @@ private slots:
         for (const char* driverOnly : {"txtlicence", "Check1", "Check2", "txtpercentage"})
             QVERIFY(!child<QWidget>(s.window, QString::fromLatin1(driverOnly))->isVisible());
         QVERIFY(s.nickname->isVisible());
-        QStringList labels;
-        for (const QLabel* label : s.window.findChildren<QLabel*>())
-            if (label->isVisible())
-                labels << label->text().remove(u'&');
+        const QStringList labels = captions(s.window, true);
         for (const char* caption : {"Company Name", "Contact Name", "Nick Name",
                                     "Correspondence Address", "Town", "County"})
             QVERIFY2(labels.contains(QString::fromLatin1(caption)), caption);
@@ -185,7 +125,7 @@ private slots:
         QCOMPARE(accounts(t), QStringList{"Acme Travel|Jo Smith| |1"});
         QCOMPARE(address(t, 1), kFilledAddress);
         // The screen is back to a new account with the list reloaded.
-        QCOMPARE(s.entries(), QStringList{"1 : Acme Travel : Jo Smith :  "});
+        QCOMPARE(items(s.list), QStringList{"1 : Acme Travel : Jo Smith :  "});
         QCOMPARE(s.list->currentText(), QString());
         QCOMPARE(s.name->text(), QString());
         QCOMPARE(s.contact->currentText(), QString());
@@ -217,8 +157,8 @@ private slots:
         Screen s(t, dialogs);
         QVERIFY(s.open());
         QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(s.entries(), (QStringList{"2 : Acme Travel : Jo Smith : ACME",
-                                           "1 : Zeta Logistics : Ann :  "}));
+        QCOMPARE(items(s.list), (QStringList{"2 : Acme Travel : Jo Smith : ACME",
+                                             "1 : Zeta Logistics : Ann :  "}));
         QCOMPARE(s.list->currentText(), QString());
 
         QVERIFY(velmora::test::pick(s.list, QStringLiteral("2 : Acme Travel : Jo Smith : ACME")));
@@ -259,7 +199,7 @@ private slots:
                          {id})
                      .toString(),
                  QStringLiteral("12345FR1C1"));
-        QCOMPARE(s.entries(), QStringList{"1 : Acme Travel Ltd : Jo Smith : ACME"});
+        QCOMPARE(items(s.list), QStringList{"1 : Acme Travel Ltd : Jo Smith : ACME"});
     }
 
     void existingAccountEmptyTextsBecomeSpaces()
@@ -314,7 +254,7 @@ private slots:
         ScriptedDialogs dialogs;
         Screen s(t, dialogs);
         QVERIFY(s.open());
-        QCOMPARE(s.entries(), QStringList{"1 : Acme : Jo"});
+        QCOMPARE(items(s.list), QStringList{"1 : Acme : Jo"});
     }
 
     void accountWithoutAddressIsNotListed()
@@ -326,7 +266,7 @@ private slots:
         ScriptedDialogs dialogs;
         Screen s(t, dialogs);
         QVERIFY(s.open());
-        QCOMPARE(s.entries(), QStringList{"1 : Acme : Jo :  "});
+        QCOMPARE(items(s.list), QStringList{"1 : Acme : Jo :  "});
     }
 
     void lookUpByNameAndContact_data()
@@ -551,7 +491,7 @@ private slots:
         QCOMPARE(s.contact->currentText(), QString());
         QCOMPARE(s.addr1->text(), QString());
         QCOMPARE(s.list->currentText(), QString());
-        QCOMPARE(s.entries(), QStringList{"1 : Acme Travel : Jo Smith :  "});
+        QCOMPARE(items(s.list), QStringList{"1 : Acme Travel : Jo Smith :  "});
     }
 
     void tabOrderFollowsTheScreen()
@@ -586,4 +526,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmAccount)
-#include "tst_frmaccount.moc"
+#include "test_frmaccount.moc"

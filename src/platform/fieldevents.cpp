@@ -20,14 +20,27 @@ void FieldEvents::onLeave(QWidget* field, std::function<void()> handler)
 
 void FieldEvents::returnFocus(QWidget* field)
 {
-    const QScopedValueRollback returning(m_returning, true);
+    const QScopedValueRollback holding(m_holding, true);
     field->setFocus(Qt::OtherFocusReason);
 }
 
 void FieldEvents::watch(QWidget* field)
 {
-    if (!m_enter.contains(field) && !m_leave.contains(field))
-        field->installEventFilter(this);
+    if (m_enter.contains(field) || m_leave.contains(field))
+        return;
+    field->installEventFilter(this);
+    connect(field, &QObject::destroyed, this, [this, field] {
+        m_enter.remove(field);
+        m_leave.remove(field);
+    });
+}
+
+void FieldEvents::run(const std::function<void()>& handler)
+{
+    if (!handler)
+        return;
+    const QScopedValueRollback holding(m_holding, true);
+    handler();
 }
 
 bool FieldEvents::eventFilter(QObject* watched, QEvent* event)
@@ -37,13 +50,10 @@ bool FieldEvents::eventFilter(QObject* watched, QEvent* event)
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
         return false;
-    if (event->type() == QEvent::FocusIn) {
-        if (const auto handler = m_enter.value(watched))
-            handler();
-    } else if (!m_returning) {
-        if (const auto handler = m_leave.value(watched))
-            handler();
-    }
+    if (event->type() == QEvent::FocusIn)
+        run(m_enter.value(watched));
+    else if (!m_holding)
+        run(m_leave.value(watched));
     return false;
 }
 

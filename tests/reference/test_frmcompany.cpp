@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTest>
 
 using velmora::frmcompany;
@@ -80,10 +79,7 @@ private slots:
         for (const Mapping& m : kFields) {
             QLineEdit* edit = field(window, m.field);
             QCOMPARE(edit->toolTip(), QString::fromLatin1(m.tip));
-            QLabel* label = nullptr;
-            for (QLabel* candidate : window.findChildren<QLabel*>())
-                if (candidate->buddy() == edit)
-                    label = candidate;
+            const QLabel* label = velmora::test::captionOf(window, edit);
             if (m.label)
                 QCOMPARE(label ? label->text().remove(u'&') : QString(),
                          QString::fromLatin1(m.label));
@@ -223,4 +219,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmCompany)
-#include "tst_frmcompany.moc"
+#include "test_frmcompany.moc"

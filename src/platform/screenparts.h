@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QAnyStringView>
+#include <QString>
+
+class QAction;
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace velmora {
+
+// Gives `widget` the name by which openers and tests find it, and its tip; returns it.
+template <typename Widget>
+Widget* named(Widget* widget, QAnyStringView name, const QString& tip = {})
+{
+    widget->setObjectName(name);
+    widget->setToolTip(tip);
+    return widget;
+}
+
+// A one-line text field.
+QLineEdit* lineEdit(QAnyStringView name, const QString& tip = {});
+// An editable drop-down whose typed text is not added to its list.
+QComboBox* dropDown(QAnyStringView name, const QString& tip = {});
+
+// Adds the entry `name` to a menu or a menu bar.
+QAction* addEntry(QWidget* menu, const QString& caption, QAnyStringView name);
+// Adds "&Exit" (mnuexit) to a menu or a menu bar; it closes `screen`.
+void addExit(QWidget* menu, QWidget* screen);
+
+// Puts the caption of `field` (its buddy) in column 0 of `row` and the field in column 1,
+// over `columns` columns; returns the caption.
+QLabel* addCaptioned(QGridLayout* grid, int row, const QString& caption, QWidget* field,
+                     int columns = 1);
+
+} // namespace velmora
