@@ -1,5 +1,6 @@
 #include "app/board.h"
 #include "app/frmmain.h"
+#include "baseline.h"
 #include "cases.h"
 #include "data/dates.h"
 
@@ -8,8 +9,6 @@
 
 #include <algorithm>
 #include <memory>
-
-#include <sqlite3.h>
 
 namespace velmora::bench {
 
@@ -25,12 +24,6 @@ constexpr const char* kBoardQuery =
     "WHERE jobs.record_status <> 'C' ORDER BY jobs.date, jobs.time";
 constexpr int kDriverColumn = 8;
 constexpr int kColumns = 10;
-
-QString text(sqlite3_stmt* statement, int column)
-{
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                             sqlite3_column_bytes(statement, column));
-}
 
 // The baseline: the same statement, prepared once, its rows read into the same board
 // rows with the same check for missing values.
@@ -51,11 +44,7 @@ bool readBoardDirectly(sqlite3_stmt* statement, std::vector<BoardRow>* rows, QSt
                          text(statement, 2).left(5), text(statement, 4), text(statement, 5),
                          text(statement, 6), text(statement, 7), text(statement, 8)});
     }
-    sqlite3_reset(statement);
-    if (result == SQLITE_DONE)
-        return true;
-    *error = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
-    return false;
+    return finish(statement, result, error);
 }
 
 bool sameRows(const std::vector<BoardRow>& ours, const std::vector<BoardRow>& baseline)
@@ -67,20 +56,6 @@ bool sameRows(const std::vector<BoardRow>& ours, const std::vector<BoardRow>& ba
                                  a.passenger == b.passenger && a.from == b.from && a.to == b.to &&
                                  a.vehicle == b.vehicle && a.driver == b.driver;
                       });
-}
-
-using Statement = std::shared_ptr<sqlite3_stmt>;
-
-Statement prepare(sqlite3* db, const char* sql, QString* error)
-{
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) !=
-        SQLITE_OK) {
-        *error = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_finalize(statement);
-        return nullptr;
-    }
-    return Statement(statement, sqlite3_finalize);
 }
 
 } // namespace

@@ -6,6 +6,15 @@ const std::vector<Case>& cases()
 {
     static const std::vector<Case> all = {
         {"load_board", setUpLoadBoard},
+        {"load_job", setUpLoadJob},
+        {"save_receipts", setUpSaveReceipts},
+        {"open_job_screen", setUpOpenJobScreen},
+        {"search_customer", setUpSearchCustomer},
+        {"search_pattern", setUpSearchPattern},
+        {"search_date", setUpSearchDate},
+        {"search_driver", setUpSearchDriver},
+        {"search_account", setUpSearchAccount, Rows::GrowWithFile},
+        {"search_all", setUpSearchAll},
     };
     return all;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/scripteddialogs.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -9,10 +11,6 @@
 #include <vector>
 
 struct sqlite3;
-
-namespace velmora {
-class Dialogs;
-}
 
 namespace velmora::bench {
 
@@ -33,20 +31,27 @@ struct Timed
 // The database a case runs on.
 struct Fixture
 {
-    QSqlDatabase db;   // opened as the program opens it
-    sqlite3* handle;   // the same connection, for the baseline
-    std::int64_t jobs; // how many jobs it holds
-    Dialogs& dialogs;  // records the boxes that screens show
+    QSqlDatabase db;          // opened as the program opens it
+    sqlite3* handle;          // the same connection, for the baseline
+    std::int64_t jobs;        // how many jobs it holds
+    ScriptedDialogs& dialogs; // records the boxes that screens show
 };
 
 // Prepares a case on `fixture` (statements, widgets, the job to load); nullopt with the
 // reason in *error.
 using Setup = std::function<std::optional<Timed>(Fixture& fixture, QString* error)>;
 
+// Whether what a case shows stays the same whatever the number of jobs in the file.
+enum class Rows {
+    Same,
+    GrowWithFile // so its cost on a large file is not held to that on a small one
+};
+
 struct Case
 {
     const char* name;
     Setup setup;
+    Rows rows = Rows::Same;
 };
 
 // Medians in milliseconds; whole is negative when the case has no whole action.

@@ -117,7 +117,7 @@ bool runCases(const Options& options, Firms& firms, std::vector<Result>* results
         }
         for (std::size_t index = 0; index < figures->size(); ++index)
             results->push_back({QString::fromLatin1(benchCase.name), firms.fixtures()[index].jobs,
-                                (*figures)[index]});
+                                (*figures)[index], benchCase.rows});
     }
     return true;
 }

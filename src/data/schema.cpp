@@ -262,6 +262,13 @@ const QStringList kInitialSchema = {
     QStringLiteral(R"(CREATE TABLE jobboard ("Customer Name" TEXT COLLATE NOCASE))"),
 };
 
+// Migration 2: the jobs by pick-up and by drop point, for the job search. They compare
+// without case, as the columns do, so that a pattern with a fixed start uses them too.
+const QStringList kPlaceIndexes = {
+    QStringLiteral("CREATE INDEX jobs_from ON jobs (address_from COLLATE NOCASE)"),
+    QStringLiteral("CREATE INDEX jobs_to ON jobs (address_to COLLATE NOCASE)"),
+};
+
 struct Migration
 {
     int version;
@@ -272,6 +279,7 @@ const std::vector<Migration>& migrations()
 {
     static const std::vector<Migration> all = {
         {1, &kInitialSchema},
+        {2, &kPlaceIndexes},
     };
     return all;
 }

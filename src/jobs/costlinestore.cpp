@@ -1,6 +1,7 @@
 #include "costlinestore.h"
 
 #include "data/dates.h"
+#include "data/preparedquery.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -120,20 +121,19 @@ QString creditNoteType()
 std::optional<QList<StoredCostLine>> loadCostLines(const QSqlDatabase& db, const JobKey& key,
                                                    CostSide side, QString* error)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!run(query,
-             QStringLiteral(
-                 "select receipt_types.paymenttype, Costs.description, Costs.discount, "
-                 "Costs.gross_cost, Costs.discount_value, Costs.vat_value, Costs.net_cost, "
-                 "Costs.vat from Costs "
-                 "inner join receipt_types on receipt_types.receipttypeid = Costs.costtype "
-                 "inner join jobs on jobs.job_prefix = Costs.job_prefix "
-                 "and jobs.job_id = Costs.jobnumber "
-                 "where Costs.income_expence = ? and Costs.job_prefix = ? "
-                 "and Costs.jobnumber = ? order by Costs.rowid"),
-             {sideFlag(side), key.prefix, key.number}, error))
+    PreparedQuery prepared(
+        db,
+        QStringLiteral("select receipt_types.paymenttype, Costs.description, Costs.discount, "
+                       "Costs.gross_cost, Costs.discount_value, Costs.vat_value, Costs.net_cost, "
+                       "Costs.vat from Costs "
+                       "inner join receipt_types on receipt_types.receipttypeid = Costs.costtype "
+                       "inner join jobs on jobs.job_prefix = Costs.job_prefix "
+                       "and jobs.job_id = Costs.jobnumber "
+                       "where Costs.income_expence = ? and Costs.job_prefix = ? "
+                       "and Costs.jobnumber = ? order by Costs.rowid"));
+    if (!prepared.run({sideFlag(side), key.prefix, key.number}, error))
         return std::nullopt;
+    QSqlQuery& query = prepared.query();
     QList<StoredCostLine> lines;
     while (query.next()) {
         StoredCostLine line{query.value(0).toString(),

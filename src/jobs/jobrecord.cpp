@@ -1,6 +1,7 @@
 #include "jobrecord.h"
 
 #include "data/dates.h"
+#include "data/preparedquery.h"
 #include "data/sql.h"
 #include "jobtime.h"
 
@@ -83,22 +84,22 @@ std::optional<bool> updateJob(const QSqlDatabase& db, const JobKey& key, const J
 bool loadJob(const QSqlDatabase& db, const JobKey& key, std::optional<LoadedJob>* job,
              QString* error)
 {
-    QSqlQuery query(db);
-    if (!run(query,
-             QStringLiteral(
-                 "select jobs.job_prefix, jobs.job_id, jobs.date, jobs.time, "
-                 "jobs.passenger_name, jobs.address_from, jobs.address_to, "
-                 "jobs.special_instructions, drivers.driver_name, "
-                 "payment_types.paymentdescription, vehicle_types.vehicledescription, "
-                 "accounts.account_name, jobs.acc_ref, jobs.costed_code, accounts.account_id, "
-                 "jobs.account_no "
-                 "from jobs left join accounts on accounts.account_id = jobs.account_no "
-                 "left join drivers on drivers.driver_id = jobs.driver "
-                 "left join payment_types on payment_types.paymenttypeid = jobs.payment_type "
-                 "left join vehicle_types on vehicle_types.vehicletypeid = jobs.vehicle_type "
-                 "where jobs.job_prefix = ? and jobs.job_id = ?"),
-             {key.prefix, key.number}, error))
+    PreparedQuery prepared(
+        db, QStringLiteral(
+                "select jobs.job_prefix, jobs.job_id, jobs.date, jobs.time, "
+                "jobs.passenger_name, jobs.address_from, jobs.address_to, "
+                "jobs.special_instructions, drivers.driver_name, "
+                "payment_types.paymentdescription, vehicle_types.vehicledescription, "
+                "accounts.account_name, jobs.acc_ref, jobs.costed_code, accounts.account_id, "
+                "jobs.account_no "
+                "from jobs left join accounts on accounts.account_id = jobs.account_no "
+                "left join drivers on drivers.driver_id = jobs.driver "
+                "left join payment_types on payment_types.paymenttypeid = jobs.payment_type "
+                "left join vehicle_types on vehicle_types.vehicletypeid = jobs.vehicle_type "
+                "where jobs.job_prefix = ? and jobs.job_id = ?"));
+    if (!prepared.run({key.prefix, key.number}, error))
         return false;
+    QSqlQuery& query = prepared.query();
     job->reset();
     if (!query.next())
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/preparedquery.h"
 #include "jobkey.h"
 
 #include <QDate>
@@ -31,8 +32,9 @@ struct SearchStatement
     QVariantList values;
 };
 
-// The statement that finds the jobs matching `criteria`; nullopt when the date is given
-// but is not a date.
+// The statement that finds the jobs matching `criteria`, in the order the database finds
+// them (no sorting, so that the first rows come at once whatever the number found);
+// nullopt when the date is given but is not a date.
 std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria);
 
 // One job found.
@@ -47,8 +49,27 @@ struct FoundJob
     QString drop;
 };
 
-// Runs `statement`; nullopt with the driver's text in *error when it fails.
-std::optional<QList<FoundJob>> findJobs(const QSqlDatabase& db, const SearchStatement& statement,
-                                        QString* error);
+// The jobs of one search at a time, read a batch at a time from its statement, which
+// stays open between batches. Each statement text is prepared once on the connection and
+// kept for later searches (PreparedQuery).
+class JobFinder
+{
+public:
+    explicit JobFinder(QSqlDatabase db);
+
+    // Ends the search before and runs `statement`; false with the driver's text in *error.
+    bool start(const SearchStatement& statement, QString* error);
+    // Appends up to `count` more of the jobs found to *jobs; at the last one the search
+    // ends. False with the driver's text in *error, which also ends the search.
+    bool read(qsizetype count, QList<FoundJob>* jobs, QString* error);
+    // True when no search runs: none was started, or all its jobs are read, or it ended.
+    bool atEnd() const { return !m_running; }
+    // Ends the search, releasing its statement's hold on the file.
+    void finish() { m_running.reset(); }
+
+private:
+    QSqlDatabase m_db;
+    std::optional<PreparedQuery> m_running;
+};
 
 } // namespace velmora

@@ -1,20 +1,19 @@
 #include "searchpanel.h"
 
-#include "data/dates.h"
 #include "platform/dialogs.h"
+#include "searchmodel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTableView>
 
 namespace velmora {
 
 namespace {
-
-enum Column { Prefix, JobId };
 
 QPushButton* button(const char* name, const QString& caption)
 {
@@ -23,13 +22,33 @@ QPushButton* button(const char* name, const QString& caption)
     return push;
 }
 
+// The result list: whole rows, chosen by a double-click or Enter, never edited.
+void setUpList(QTableView* list, FoundJobsModel* model)
+{
+    list->setObjectName(QStringLiteral("List_search"));
+    list->setToolTip(SearchPanel::tr("Double click left mouse button to select an entry"));
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setTabKeyNavigation(false);
+    list->setShowGrid(false);
+    list->setWordWrap(false);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
+    list->horizontalHeader()->setHighlightSections(false);
+    list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->setModel(model);
+}
+
 } // namespace
 
 SearchPanel::SearchPanel(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
-    : QGroupBox(tr("Search For Previous Jobs"), parent), m_db(std::move(db)), m_dialogs(dialogs),
+    : QGroupBox(tr("Search For Previous Jobs"), parent), m_dialogs(dialogs),
       m_customer(new QLineEdit), m_date(new QLineEdit), m_driver(new QLineEdit),
       m_account(new QLineEdit), m_pickup(new QLineEdit), m_drop(new QLineEdit),
-      m_list(new QTreeWidget)
+      m_found(new FoundJobsModel(std::move(db), this)), m_list(new QTableView)
 {
     setObjectName(QStringLiteral("searchpanel"));
     auto* grid = new QGridLayout;
@@ -68,11 +87,7 @@ SearchPanel::SearchPanel(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     buttons->addWidget(exit);
     buttons->addStretch();
 
-    m_list->setObjectName(QStringLiteral("List_search"));
-    m_list->setToolTip(tr("Double click left mouse button to select an entry"));
-    m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({tr("Prefix"), tr("Job Id"), tr("Time"), tr("Date"),
-                             tr("Passenger Name"), tr("Job Type"), tr("Pickup"), tr("Set Down")});
+    setUpList(m_list, m_found);
 
     auto* layout = new QGridLayout(this);
     layout->addLayout(grid, 0, 0);
@@ -84,24 +99,18 @@ SearchPanel::SearchPanel(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
         connect(field.edit, &QLineEdit::returnPressed, this, &SearchPanel::search);
     connect(clear, &QPushButton::clicked, this, &SearchPanel::clearAll);
     connect(exit, &QPushButton::clicked, this, &SearchPanel::closed);
-    connect(m_list, &QTreeWidget::itemActivated, this, &SearchPanel::choose);
+    connect(m_list, &QTableView::activated, this, &SearchPanel::choose);
+    connect(m_found, &FoundJobsModel::fetchFailed, this,
+            [this](const QString& error) { m_dialogs.information(this, error); });
 }
 
-void SearchPanel::clearResults()
-{
-    m_list->clear();
-}
-
-SearchCriteria SearchPanel::criteria() const
-{
-    return {m_customer->text(), m_date->text(),   m_driver->text(),
-            m_account->text(),  m_pickup->text(), m_drop->text()};
-}
+void SearchPanel::clearResults() { m_found->clear(); }
 
 void SearchPanel::search()
 {
-    m_list->clear();
-    const auto statement = searchStatement(criteria());
+    m_found->clear();
+    const auto statement = searchStatement({m_customer->text(), m_date->text(), m_driver->text(),
+                                            m_account->text(), m_pickup->text(), m_drop->text()});
     if (!statement) {
         m_dialogs.information(this, tr("Please input the pick up date as day/month/year, "
                                        "e.g. 25/12/2026"));
@@ -109,38 +118,34 @@ void SearchPanel::search()
         return;
     }
     QString error;
-    std::optional<QList<FoundJob>> jobs;
+    bool found = false;
     {
         BusyPointer busy(m_dialogs);
-        jobs = findJobs(m_db, *statement, &error);
+        found = m_found->search(*statement, &error);
     }
-    if (!jobs) {
+    if (!found) {
         m_dialogs.information(this, error);
         return;
     }
-    if (jobs->isEmpty()) {
+    if (m_found->rowCount() == 0) {
         m_dialogs.information(this, tr("No jobs matching search criteria"));
         return;
     }
-    for (const FoundJob& job : std::as_const(*jobs))
-        m_list->addTopLevelItem(new QTreeWidgetItem(
-            {job.key.prefix, QString::number(job.key.number), job.time, ukDate(job.date),
-             job.passenger, job.vehicleType, job.pickup, job.drop}));
-    m_list->setCurrentItem(m_list->topLevelItem(0));
+    m_list->setCurrentIndex(m_found->index(0, 0));
     m_list->setFocus();
 }
 
 void SearchPanel::clearAll()
 {
-    m_list->clear();
+    m_found->clear();
     for (QLineEdit* edit : {m_customer, m_date, m_driver, m_account, m_pickup, m_drop})
         edit->clear();
     Q_EMIT cleared();
 }
 
-void SearchPanel::choose(QTreeWidgetItem* item)
+void SearchPanel::choose(const QModelIndex& index)
 {
-    Q_EMIT jobChosen({item->text(Prefix), item->text(JobId).toLongLong()});
+    Q_EMIT jobChosen(m_found->job(index.row()).key);
 }
 
 } // namespace velmora

@@ -1,21 +1,22 @@
 #pragma once
 
 #include "jobkey.h"
-#include "jobsearch.h"
 
 #include <QGroupBox>
 #include <QSqlDatabase>
 
 class QLineEdit;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QModelIndex;
+class QTableView;
 
 namespace velmora {
 
 class Dialogs;
+class FoundJobsModel;
 
 // The panel "Search For Previous Jobs": criteria, "&Go", "&Clear", "&Exit" and the list
-// of the jobs found, from which a double-click (or Enter) chooses one.
+// of the jobs found, from which a double-click (or Enter) chooses one. The list reads
+// its rows from the search as it is scrolled.
 class SearchPanel final : public QGroupBox
 {
     Q_OBJECT
@@ -33,12 +34,10 @@ Q_SIGNALS:
     void cleared();
 
 private:
-    SearchCriteria criteria() const;
     void search();
     void clearAll();
-    void choose(QTreeWidgetItem* item);
+    void choose(const QModelIndex& index);
 
-    QSqlDatabase m_db;
     Dialogs& m_dialogs;
     QLineEdit* m_customer;
     QLineEdit* m_date;
@@ -46,7 +45,8 @@ private:
     QLineEdit* m_account;
     QLineEdit* m_pickup;
     QLineEdit* m_drop;
-    QTreeWidget* m_list;
+    FoundJobsModel* m_found;
+    QTableView* m_list;
 };
 
 } // namespace velmora

@@ -1,14 +1,30 @@
+#include "data/database.h"
 #include "data/dates.h"
 #include "data/money.h"
+#include "data/schema.h"
 #include "data/sql.h"
 #include "testdatabase.h"
 
 #include <QSqlQuery>
 #include <QTest>
 
+#include <utility>
+
 using velmora::test::TestDatabase;
 
 namespace {
+
+// The plan SQLite chooses for `sql` with `values` bound, its details run together.
+QString plan(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery query(db);
+    if (!velmora::run(query, QStringLiteral("EXPLAIN QUERY PLAN ") + sql, values))
+        return QStringLiteral("no plan");
+    QString details;
+    while (query.next())
+        details += query.value(3).toString() + QLatin1Char(';');
+    return details;
+}
 
 QStringList columnsOf(QSqlDatabase& db, const QString& table)
 {
@@ -189,13 +205,63 @@ private Q_SLOTS:
     void boardQueryUsesThePartialIndex()
     {
         TestDatabase t;
-        QSqlQuery query(t.db());
-        query.exec(QStringLiteral("EXPLAIN QUERY PLAN SELECT job_id FROM jobs "
-                                  "WHERE record_status <> 'C' ORDER BY date, time"));
-        QString details;
-        while (query.next())
-            details += query.value(3).toString();
+        const QString details = plan(t.db(), QStringLiteral("SELECT job_id FROM jobs WHERE "
+                                                            "record_status <> 'C' ORDER BY date, "
+                                                            "time"));
         QVERIFY2(details.contains(QLatin1String("jobs_board")), qPrintable(details));
+    }
+
+    void patternsWithAFixedStartUseTheIndexes()
+    {
+        TestDatabase t;
+        const std::pair<const char*, const char*> columns[] = {{"passenger_name", "jobs_passenger"},
+                                                               {"address_from", "jobs_from"},
+                                                               {"address_to", "jobs_to"}};
+        for (const auto& [column, index] : columns) {
+            const QString details =
+                plan(t.db(),
+                     QStringLiteral("select job_id from jobs where %1 like ? escape '\\'")
+                         .arg(QLatin1String(column)),
+                     {QStringLiteral("stat%")});
+            QVERIFY2(details.contains(QLatin1String(index)), qPrintable(details));
+        }
+    }
+
+    void versionOneFileIsUpgradedWhenOpened()
+    {
+        TestDatabase t;
+        const int job = t.addJob(QStringLiteral("A"), QDate(2026, 1, 5), QStringLiteral("09:00:00"),
+                                 QStringLiteral("Jones"), QStringLiteral("I"),
+                                 t.addVehicleType(QStringLiteral("Saloon Car")));
+        // The file as a build that knew only the first migration wrote it.
+        t.exec(QStringLiteral("DROP INDEX jobs_from"));
+        t.exec(QStringLiteral("DROP INDEX jobs_to"));
+        t.exec(QStringLiteral("PRAGMA user_version = 1"));
+        QCOMPARE(velmora::currentSchemaVersion(), 2);
+        {
+            QString error;
+            QSqlDatabase db = velmora::openDatabase(t.path(), QStringLiteral("upgraded"), &error);
+            QVERIFY2(db.isValid(), qPrintable(error));
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("PRAGMA user_version")) && query.next());
+            QCOMPARE(query.value(0).toInt(), 2);
+            QVERIFY(query.exec(QStringLiteral("select count(*) from sqlite_master where "
+                                              "type = 'index' and name in ('jobs_from', "
+                                              "'jobs_to')")) &&
+                    query.next());
+            QCOMPARE(query.value(0).toInt(), 2);
+            const QString details = plan(db,
+                                         QStringLiteral("select job_id from jobs where "
+                                                        "address_to = ?"),
+                                         {QStringLiteral("airport")});
+            QVERIFY2(details.contains(QLatin1String("jobs_to")), qPrintable(details));
+            QVERIFY(velmora::run(query,
+                                 QStringLiteral("select passenger_name from jobs where job_id = ?"),
+                                 {job}) &&
+                    query.next());
+            QCOMPARE(query.value(0).toString(), QStringLiteral("Jones"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("upgraded"));
     }
 };
 

@@ -1,23 +1,35 @@
 #include "jobfixture.h"
 #include "jobscreen.h"
 
-#include <QTreeWidget>
+#include <QAbstractItemView>
 
 using velmora::test::TestDatabase;
 
 namespace {
 
-QStringList rows(QTreeWidget* list)
+QStringList rows(QAbstractItemView* list)
 {
+    const QAbstractItemModel* model = list->model();
     QStringList all;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    for (int row = 0; row < model->rowCount(); ++row) {
         QStringList cells;
-        for (int column = 0; column < list->columnCount(); ++column)
-            cells.append(list->topLevelItem(i)->text(column));
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells.append(model->index(row, column).data().toString());
         all.append(cells.join(u'|'));
     }
     return all;
 }
+
+QStringList headings(QAbstractItemView* list)
+{
+    const QAbstractItemModel* model = list->model();
+    QStringList all;
+    for (int column = 0; column < model->columnCount(); ++column)
+        all.append(model->headerData(column, Qt::Horizontal).toString());
+    return all;
+}
+
+int rowCount(JobScreen& s) { return s.find<QAbstractItemView>("List_search")->model()->rowCount(); }
 
 } // namespace
 
@@ -35,8 +47,9 @@ private Q_SLOTS:
         s.press("cmdsearch");
         QVERIFY(s.find("searchpanel")->isVisible());
         QVERIFY(!s.find("cmdclearall")->isVisible());
-        auto* list = s.find<QTreeWidget>("List_search");
-        QCOMPARE(list->headerItem()->text(5), QStringLiteral("Job Type"));
+        auto* list = s.find<QAbstractItemView>("List_search");
+        QCOMPARE(headings(list), (QStringList{"Prefix", "Job Id", "Time", "Date", "Passenger Name",
+                                              "Job Type", "Pickup", "Set Down"}));
         QCOMPARE(list->toolTip(),
                  QStringLiteral("Double click left mouse button to select an entry"));
         QCOMPARE(s.find("txtsdate")->toolTip(), QStringLiteral("Enter Pick Up Date"));
@@ -60,7 +73,7 @@ private Q_SLOTS:
         s.press("cmdsearch");
         s.fill("txtscustomer", "sm*th");
         s.press("cmdsearchgo");
-        auto* list = s.find<QTreeWidget>("List_search");
+        auto* list = s.find<QAbstractItemView>("List_search");
         QCOMPARE(rows(list),
                  (QStringList{"A|32768|09:00:00|02/03/2026|Smith|Saloon Car|Station|Airport",
                               "B|32769|10:00:00|03/03/2026|Smyth|Estate Car|Station|Airport"}));
@@ -68,7 +81,7 @@ private Q_SLOTS:
         QCOMPARE(s.dialogs.busyDepth, 0);
 
         // A double-click, as an item view sees it: a click, then the second press.
-        const QPoint row = list->visualItemRect(list->topLevelItem(1)).center();
+        const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
         QVERIFY2(s.dialogs.shown.isEmpty(), qPrintable(s.dialogs.texts().join(u'/')));
@@ -100,8 +113,8 @@ private Q_SLOTS:
         s.edit("txtscustomer")->setText(QStringLiteral("Nobody")); // ignored with an account
         s.edit("txtsaccount")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        auto* list = s.find<QTreeWidget>("List_search");
-        QCOMPARE(list->topLevelItemCount(), 1);
+        auto* list = s.find<QAbstractItemView>("List_search");
+        QCOMPARE(list->model()->rowCount(), 1);
         QCOMPARE(s.focused(), QStringLiteral("List_search"));
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(s.text("txtcustomer"), QStringLiteral("Mr O'Brien"));
@@ -128,7 +141,7 @@ private Q_SLOTS:
         QCOMPARE(s.focused(), QStringLiteral("txtsdate"));
         s.fill("txtsdate", "");
         s.press("cmdsearchgo");
-        QCOMPARE(s.find<QTreeWidget>("List_search")->topLevelItemCount(), 1);
+        QCOMPARE(rowCount(s), 1);
     }
 
     void clearOfThePanel()
@@ -142,9 +155,9 @@ private Q_SLOTS:
         s.press("cmdsearch");
         s.fill("txtsdriver", "Pete*");
         s.press("cmdsearchgo");
-        QCOMPARE(s.find<QTreeWidget>("List_search")->topLevelItemCount(), 1);
+        QCOMPARE(rowCount(s), 1);
         s.press("cmdclear");
-        QCOMPARE(s.find<QTreeWidget>("List_search")->topLevelItemCount(), 0);
+        QCOMPARE(rowCount(s), 0);
         QCOMPARE(s.text("txtsdriver"), QString());
         QCOMPARE(s.text("txtjob_prefix"), QString());
     }

@@ -3,10 +3,35 @@
 
 #include <QTest>
 
+using velmora::FoundJob;
 using velmora::SearchCriteria;
+using velmora::SearchStatement;
 using velmora::test::TestDatabase;
 
 namespace {
+
+QStringList passengers(const QList<FoundJob>& jobs)
+{
+    QStringList names;
+    for (const FoundJob& job : jobs)
+        names.append(job.passenger);
+    return names;
+}
+
+// Every job `statement` finds, read two at a time; nullopt with the reason in *error.
+std::optional<QList<FoundJob>> findAll(TestDatabase& t, const SearchStatement& statement,
+                                       QString* error)
+{
+    velmora::JobFinder finder(t.db());
+    QList<FoundJob> jobs;
+    if (!finder.start(statement, error))
+        return std::nullopt;
+    while (!finder.atEnd()) {
+        if (!finder.read(2, &jobs, error))
+            return std::nullopt;
+    }
+    return jobs;
+}
 
 // The passengers found, in order.
 QStringList found(TestDatabase& t, const SearchCriteria& criteria)
@@ -15,13 +40,10 @@ QStringList found(TestDatabase& t, const SearchCriteria& criteria)
     if (!statement)
         return {QStringLiteral("bad date")};
     QString error;
-    const auto jobs = velmora::findJobs(t.db(), *statement, &error);
+    const auto jobs = findAll(t, *statement, &error);
     if (!jobs)
         return {error};
-    QStringList passengers;
-    for (const velmora::FoundJob& job : *jobs)
-        passengers.append(job.passenger);
-    return passengers;
+    return passengers(*jobs);
 }
 
 } // namespace
@@ -88,6 +110,55 @@ private Q_SLOTS:
         QCOMPARE(found(t, {"", "", "", "Acme*", "", ""}), QStringList{});
     }
 
+    void finderReadsABatchAtATime()
+    {
+        TestDatabase t;
+        JobFixture f(t);
+        addJobs(t, f);
+        velmora::JobFinder finder(t.db());
+        QString error;
+        QList<FoundJob> jobs;
+        QVERIFY2(finder.start(*velmora::searchStatement({}), &error), qPrintable(error));
+        QVERIFY(finder.read(3, &jobs, &error));
+        QCOMPARE(jobs.size(), 3);
+        QVERIFY(!finder.atEnd());
+        QVERIFY(finder.read(3, &jobs, &error));
+        QCOMPARE(jobs.size(), 5);
+        QVERIFY(finder.atEnd());
+        QVERIFY(finder.read(3, &jobs, &error));
+        QCOMPARE(jobs.size(), 5);
+
+        // The statement kept from the search before runs again with other values.
+        for (const char* name : {"Smyth", "Smith"}) {
+            jobs.clear();
+            QVERIFY(finder.start(*velmora::searchStatement({name, "", "", "", "", ""}), &error));
+            QVERIFY(finder.read(3, &jobs, &error));
+            QCOMPARE(passengers(jobs), QStringList{QString::fromLatin1(name)});
+        }
+
+        // A search half read leaves the file free to be written, and ends when asked.
+        jobs.clear();
+        QVERIFY(finder.start(*velmora::searchStatement({}), &error));
+        QVERIFY(finder.read(1, &jobs, &error));
+        t.exec(QStringLiteral("update jobs set address_to = 'Quay 2'"));
+        finder.finish();
+        QVERIFY(finder.atEnd());
+        QCOMPARE(
+            t.value(QStringLiteral("select count(*) from jobs where address_to = ?"), {"Quay 2"})
+                .toInt(),
+            5);
+    }
+
+    void finderSaysWhatFailed()
+    {
+        TestDatabase t;
+        velmora::JobFinder finder(t.db());
+        QString error;
+        QVERIFY(!finder.start({QStringLiteral("select missing from nowhere"), {}}, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(finder.atEnd());
+    }
+
     void dateMustBeADate()
     {
         QVERIFY(!velmora::searchStatement({"", "31/02/2026", "", "", "", ""}));
@@ -102,9 +173,10 @@ private Q_SLOTS:
         t.exec(QStringLiteral("update job_counter set last = 32767"));
         t.addJob("C", QDate(2026, 3, 2), "09:00:00", "Big Number", "I", f.estate, f.driver);
         QString error;
-        const auto jobs = velmora::findJobs(t.db(), *velmora::searchStatement({}), &error);
+        const auto jobs = findAll(t, *velmora::searchStatement({}), &error);
+        QVERIFY2(jobs, qPrintable(error));
         QCOMPARE(jobs->size(), 1);
-        const velmora::FoundJob& job = jobs->first();
+        const FoundJob& job = jobs->first();
         QCOMPARE(job.key.prefix, QStringLiteral("C"));
         QCOMPARE(job.key.number, 32768);
         QCOMPARE(job.time, QStringLiteral("09:00:00"));

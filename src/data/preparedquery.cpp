@@ -1,0 +1,102 @@
+#include "preparedquery.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlResult>
+
+#include <map>
+
+namespace velmora {
+
+namespace {
+
+struct Kept
+{
+    QSqlQuery query;
+    bool inUse = false;
+};
+
+// The statements kept for one connection, owned by its driver so that they go with it.
+class KeptStatements final : public QObject
+{
+public:
+    using QObject::QObject;
+    std::map<QString, Kept> statements;
+};
+
+// False once the connection has been closed since the statement was prepared, which
+// finalizes it.
+bool isPrepared(const QSqlQuery& query)
+{
+    const QVariant handle = query.result()->handle();
+    return handle.isValid() && (handle.metaType().flags() & QMetaType::IsPointer) &&
+           *static_cast<void* const*>(handle.constData()) != nullptr;
+}
+
+bool prepare(QSqlQuery& query, const QString& sql, QString* error)
+{
+    query.setForwardOnly(true);
+    if (query.prepare(sql))
+        return true;
+    *error = query.lastError().text();
+    return false;
+}
+
+} // namespace
+
+PreparedQuery::PreparedQuery(const QSqlDatabase& db, const QString& sql)
+{
+    QSqlDriver* driver = db.driver();
+    auto* kept = driver->findChild<KeptStatements*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!kept)
+        kept = new KeptStatements(driver);
+    auto found = kept->statements.find(sql);
+    if (found != kept->statements.end() && !found->second.inUse &&
+        !isPrepared(found->second.query)) {
+        kept->statements.erase(found);
+        found = kept->statements.end();
+    }
+    QString error;
+    if (found == kept->statements.end()) {
+        QSqlQuery query(db);
+        if (!prepare(query, sql, &error)) {
+            m_unprepared = error;
+            return;
+        }
+        found = kept->statements.emplace(sql, Kept{std::move(query), false}).first;
+    }
+    if (found->second.inUse) {
+        m_own.emplace(db);
+        if (!prepare(*m_own, sql, &error))
+            m_unprepared = error;
+        m_query = &*m_own;
+        return;
+    }
+    found->second.inUse = true;
+    m_inUse = &found->second.inUse;
+    m_query = &found->second.query;
+}
+
+PreparedQuery::~PreparedQuery()
+{
+    if (m_query)
+        m_query->finish();
+    if (m_inUse)
+        *m_inUse = false;
+}
+
+bool PreparedQuery::run(const QVariantList& values, QString* error)
+{
+    if (m_unprepared) {
+        *error = *m_unprepared;
+        return false;
+    }
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_query->bindValue(static_cast<int>(i), values.at(i));
+    if (m_query->exec())
+        return true;
+    *error = m_query->lastError().text();
+    return false;
+}
+
+} // namespace velmora
