@@ -20,10 +20,7 @@ const QString kSupportMessage =
     QStringLiteral("An error has occurred, please contact system support");
 
 // The program's name, the title the platform gives boxes that name none.
-QString programTitle()
-{
-    return QStringLiteral("Velmora");
-}
+QString programTitle() { return QStringLiteral("Velmora"); }
 
 } // namespace
 

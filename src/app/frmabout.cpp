@@ -23,10 +23,10 @@ frmAbout::frmAbout(Dialogs& dialogs, QString systemInfo, QWidget* parent)
     title->setFont(big);
     auto* version = new QLabel(tr("Release 1.0"), this);
     version->setObjectName(QStringLiteral("lblVersion"));
-    auto* description = new QLabel(
-        tr("Bookings, dispatch, invoicing and driver pay for private-hire car, taxi and "
-           "courier firms."),
-        this);
+    auto* description =
+        new QLabel(tr("Bookings, dispatch, invoicing and driver pay for private-hire car, taxi and "
+                      "courier firms."),
+                   this);
     description->setObjectName(QStringLiteral("lblDescription"));
     description->setWordWrap(true);
     auto* warning = new QLabel(

@@ -112,9 +112,8 @@ void frmmain::addUnavailable(QMenu* menu, const QString& caption)
 void frmmain::addReport(QMenu* menu, const QString& caption, const QString& fileName,
                         int destination)
 {
-    connect(menu->addAction(caption), &QAction::triggered, this, [=, this] {
-        printReport(*m_reports, m_dialogs, this, fileName, destination);
-    });
+    connect(menu->addAction(caption), &QAction::triggered, this,
+            [=, this] { printReport(*m_reports, m_dialogs, this, fileName, destination); });
 }
 
 void frmmain::buildBookingsMenu()
@@ -140,9 +139,8 @@ void frmmain::buildAdministrationMenu()
 
     QMenu* reference = menu->addMenu(tr("&Reference Data"));
     const auto addTypeTable = [this, reference](const QString& caption, const TypeTable& table) {
-        connect(reference->addAction(caption), &QAction::triggered, this, [this, &table] {
-            openScreen(this, new frmtype_table(table, m_db, m_dialogs));
-        });
+        connect(reference->addAction(caption), &QAction::triggered, this,
+                [this, &table] { openScreen(this, new frmtype_table(table, m_db, m_dialogs)); });
     };
     addTypeTable(tr("&Payment Type"), TypeTable::paymentTypes());
     addTypeTable(tr("&Vehicle Types"), TypeTable::vehicleTypes());
@@ -180,8 +178,7 @@ void frmmain::buildReportingMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Reporting"));
     addUnavailable(menu, tr("&Accounts List"));
-    addReport(menu, tr("A&ged Debt Report"), QStringLiteral("ageddebt.rpt"),
-              ReportEngine::Printer);
+    addReport(menu, tr("A&ged Debt Report"), QStringLiteral("ageddebt.rpt"), ReportEngine::Printer);
     addReport(menu, tr("&Vehicles"), QStringLiteral("vehicle.rpt"), ReportEngine::Preview);
     addReport(menu, tr("&Drivers Jobs"), QStringLiteral("drivers.rpt"), ReportEngine::Preview);
 }
@@ -203,8 +200,7 @@ void frmmain::showAbout()
 QString frmmain::systemInfo() const
 {
     return tr("Velmora Release 1.0\nQt %1 on %2\nDatabase: %3 (schema version %4)")
-        .arg(QString::fromLatin1(qVersion()), QSysInfo::prettyProductName(),
-             m_db.databaseName())
+        .arg(QString::fromLatin1(qVersion()), QSysInfo::prettyProductName(), m_db.databaseName())
         .arg(currentSchemaVersion());
 }
 

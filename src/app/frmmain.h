@@ -60,8 +60,7 @@ private:
     // Adds an entry that is disabled because its screen is not part of this build.
     void addUnavailable(QMenu* menu, const QString& caption);
     // Adds an entry that prints the report `fileName` to `destination`.
-    void addReport(QMenu* menu, const QString& caption, const QString& fileName,
-                   int destination);
+    void addReport(QMenu* menu, const QString& caption, const QString& fileName, int destination);
     void showAbout();
     QString systemInfo() const;
 

@@ -1,10 +1,11 @@
 #include "command.h"
 
-#include <CLI/CLI.hpp>
 #include <QDir>
 #include <QGuiApplication>
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
+
 #include <sys/stat.h>
 #include <unistd.h>
 

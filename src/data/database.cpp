@@ -58,8 +58,8 @@ bool checkUsable(QSqlDatabase& db, const QString& path, QString* error)
     }
     QSqlQuery query(db);
     if (!run(query, QStringLiteral("BEGIN IMMEDIATE"), {}, error)) {
-        *error = QObject::tr("The database '%1' is locked or cannot be written: %2")
-                     .arg(path, *error);
+        *error =
+            QObject::tr("The database '%1' is locked or cannot be written: %2").arg(path, *error);
         return false;
     }
     return run(query, QStringLiteral("ROLLBACK"), {}, error);

@@ -205,7 +205,8 @@ const QStringList kInitialSchema = {
     QStringLiteral(R"(CREATE TABLE invoice_prints (
         invoice_copies INTEGER NOT NULL DEFAULT 1,
         driver_sheet_copies INTEGER NOT NULL DEFAULT 1))"),
-    QStringLiteral("INSERT INTO invoice_prints (invoice_copies, driver_sheet_copies) VALUES (1, 1)"),
+    QStringLiteral(
+        "INSERT INTO invoice_prints (invoice_copies, driver_sheet_copies) VALUES (1, 1)"),
     QStringLiteral("CREATE TABLE invoice_temp (invoice_no INTEGER)"),
 
     QStringLiteral(R"(CREATE TABLE receipts (

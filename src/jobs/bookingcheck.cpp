@@ -113,10 +113,7 @@ bool checkPayment(const BookingEntry& entry, const JobLists& lists, BookingCheck
 
 } // namespace
 
-QString accountPaymentType()
-{
-    return QStringLiteral("Account");
-}
+QString accountPaymentType() { return QStringLiteral("Account"); }
 
 BookingCheck checkBooking(const BookingEntry& entry, const JobLists& lists, bool barredAccepted)
 {

@@ -18,10 +18,7 @@ bool hasDiscount(const CostLineTexts& line, CostSide side)
 
 } // namespace
 
-QString unusedType()
-{
-    return QStringLiteral("None");
-}
+QString unusedType() { return QStringLiteral("None"); }
 
 bool lineInUse(const CostLineTexts& line)
 {

@@ -113,10 +113,7 @@ bool writeCreditNote(QSqlQuery& query, const JobKey& key, const CostLineEntry& l
 
 } // namespace
 
-QString creditNoteType()
-{
-    return QStringLiteral("Credit Note");
-}
+QString creditNoteType() { return QStringLiteral("Credit Note"); }
 
 std::optional<QList<StoredCostLine>> loadCostLines(const QSqlDatabase& db, const JobKey& key,
                                                    CostSide side, QString* error)

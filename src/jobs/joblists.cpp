@@ -14,10 +14,7 @@ QString JobAccount::chooserText() const
     return text;
 }
 
-QString JobAccount::shownText() const
-{
-    return QStringLiteral("%1 : %2").arg(id).arg(name);
-}
+QString JobAccount::shownText() const { return QStringLiteral("%1 : %2").arg(id).arg(name); }
 
 namespace {
 

@@ -11,10 +11,7 @@ namespace velmora {
 
 namespace {
 
-QVariant textOrNull(const QString& text)
-{
-    return text.isEmpty() ? QVariant() : QVariant(text);
-}
+QVariant textOrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
 
 std::optional<QString> optionalText(const QSqlQuery& query, int column)
 {
@@ -24,10 +21,7 @@ std::optional<QString> optionalText(const QSqlQuery& query, int column)
 }
 
 // Empty text, never NULL, for a column written as it stands.
-QString textAsItStands(const QString& text)
-{
-    return text.isNull() ? QStringLiteral("") : text;
-}
+QString textAsItStands(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
 
 QString invoicedFlag(const JobRecord& job)
 {

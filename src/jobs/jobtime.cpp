@@ -33,9 +33,6 @@ std::optional<QString> normalisePickUpTime(const QString& typed)
         .arg(minutes, 2, 10, QLatin1Char('0'));
 }
 
-QString storedPickUpTime(const QString& normalised)
-{
-    return normalised + QStringLiteral(":00");
-}
+QString storedPickUpTime(const QString& normalised) { return normalised + QStringLiteral(":00"); }
 
 } // namespace velmora

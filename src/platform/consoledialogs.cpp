@@ -34,9 +34,9 @@ Dialogs::Answer ConsoleDialogs::question(QWidget*, const QString& text, const QS
                                          Buttons buttons)
 {
     const bool okCancel = buttons == Buttons::OkCancel;
-    const auto line = readLine(QStringLiteral("%1: %2 [%3]")
-                                   .arg(title, text, okCancel ? QStringLiteral("ok/cancel")
-                                                              : QStringLiteral("y/n")));
+    const auto line = readLine(
+        QStringLiteral("%1: %2 [%3]")
+            .arg(title, text, okCancel ? QStringLiteral("ok/cancel") : QStringLiteral("y/n")));
     const QString answer = line.value_or(QString()).trimmed().toLower();
     if (okCancel)
         return answer == QLatin1String("ok") ? Answer::Ok : Answer::Cancel;

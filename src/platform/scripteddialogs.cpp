@@ -27,8 +27,8 @@ Dialogs::Answer ScriptedDialogs::question(QWidget*, const QString& text, const Q
     return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
 }
 
-std::optional<QString> ScriptedDialogs::input(QWidget*, const QString& prompt,
-                                              const QString& title, const QString&)
+std::optional<QString> ScriptedDialogs::input(QWidget*, const QString& prompt, const QString& title,
+                                              const QString&)
 {
     shown.append({Kind::Input, title, prompt});
     if (!inputs.isEmpty())

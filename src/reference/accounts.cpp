@@ -72,10 +72,7 @@ QString accountEntry(const AccountRecord& account)
     return entry;
 }
 
-qint64 accountIdOfEntry(QStringView entry)
-{
-    return leadingNumber(entry);
-}
+qint64 accountIdOfEntry(QStringView entry) { return leadingNumber(entry); }
 
 std::optional<AccountRecord> findAccountById(const QSqlDatabase& db, qint64 id, QString* error)
 {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+
 #include <array>
 #include <optional>
 #include <utility>

@@ -4,6 +4,7 @@
 #include "leadingnumber.h"
 
 #include <QSqlError>
+
 #include <algorithm>
 
 namespace velmora {
@@ -101,15 +102,9 @@ std::optional<DriverRecord> findDriver(const QSqlDatabase& db, const QString& na
     return readDriver(query);
 }
 
-bool percentageFits(QStringView text)
-{
-    return text.size() <= 2;
-}
+bool percentageFits(QStringView text) { return text.size() <= 2; }
 
-int storedPercentage(QStringView text)
-{
-    return std::max(0, leadingNumber(text));
-}
+int storedPercentage(QStringView text) { return std::max(0, leadingNumber(text)); }
 
 std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& driver, QString* error)
 {

@@ -23,10 +23,7 @@ void frmaccount::opening()
     account_data();
 }
 
-void frmaccount::account_data()
-{
-    load_account_list();
-}
+void frmaccount::account_data() { load_account_list(); }
 
 bool frmaccount::load_account_list()
 {

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <toml++/toml.h>
 
 #include <algorithm>
+#include <toml++/toml.h>
 #include <vector>
 
 namespace velmora::reports {
@@ -24,10 +24,7 @@ QString fromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-int lineOf(const toml::node& node)
-{
-    return static_cast<int>(node.source().begin.line);
-}
+int lineOf(const toml::node& node) { return static_cast<int>(node.source().begin.line); }
 
 // Walks the parsed file into a ReportDefinition, refusing unknown or mistyped entries.
 class Reader

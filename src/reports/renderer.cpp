@@ -10,9 +10,9 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <kainjow/mustache.hpp>
 
 #include <algorithm>
+#include <kainjow/mustache.hpp>
 
 namespace velmora::reports {
 
@@ -20,10 +20,7 @@ namespace {
 
 namespace mu = kainjow::mustache;
 
-std::string utf8(const QString& text)
-{
-    return text.toStdString();
-}
+std::string utf8(const QString& text) { return text.toStdString(); }
 
 // Holds the connection read-only (PRAGMA query_only) for its lifetime, so that no report
 // query can change the database whatever it says.
@@ -65,10 +62,7 @@ struct Scope
 };
 
 // NULL and empty texts are false to the template, so {{#x}} and {{^x}} test for a value.
-mu::data textOrFalse(const QString& text)
-{
-    return text.isEmpty() ? mu::data(false) : utf8(text);
-}
+mu::data textOrFalse(const QString& text) { return text.isEmpty() ? mu::data(false) : utf8(text); }
 
 // Runs a definition's queries into the template's data.
 class Filler

@@ -18,15 +18,9 @@ QString reportsFolder()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("database"));
 }
 
-QString reportPath(const QString& fileName)
-{
-    return QDir(reportsFolder()).filePath(fileName);
-}
+QString reportPath(const QString& fileName) { return QDir(reportsFolder()).filePath(fileName); }
 
-QString printFolder()
-{
-    return qEnvironmentVariable("VELMORA_PRINT_DIR");
-}
+QString printFolder() { return qEnvironmentVariable("VELMORA_PRINT_DIR"); }
 
 QString writeNumberedPdf(const RenderedReport& report, const QString& folder,
                          const QString& reportName, ReportError* error)

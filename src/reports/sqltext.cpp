@@ -4,14 +4,8 @@ namespace velmora::reports {
 
 namespace {
 
-bool isNameStart(QChar c)
-{
-    return c.isLetter() || c == QLatin1Char('_');
-}
-bool isNamePart(QChar c)
-{
-    return c.isLetterOrNumber() || c == QLatin1Char('_');
-}
+bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool isNamePart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
 
 // The index just past the quoted text or comment that starts at `at`, or -1 when none does.
 qsizetype skipQuotedOrComment(const QString& sql, qsizetype at)

@@ -153,8 +153,8 @@ private Q_SLOTS:
         t.exec(QStringLiteral("update jobs set passenger_name = null where job_id = ?"), {broken});
         velmora::frmmain window(t.db(), dialogs);
         window.start();
-        QCOMPARE(dialogs.texts(),
-                 QStringList{QStringLiteral("An error has occurred, please contact system support")});
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral(
+                                      "An error has occurred, please contact system support")});
         QCOMPARE(cell(window.board(), 0, BoardModel::Passenger), QStringLiteral("Kept"));
     }
 };

@@ -33,10 +33,7 @@ void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {})
     QTest::keyClick(QApplication::focusWidget(), k, modifiers);
 }
 
-QString focused()
-{
-    return QApplication::focusWidget()->objectName();
-}
+QString focused() { return QApplication::focusWidget()->objectName(); }
 
 } // namespace
 

@@ -75,10 +75,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
-        QTest::newRow("unknown name") << "Gary" << "Cab2026";
-        QTest::newRow("password in another case") << "Sandra" << "cab2026";
-        QTest::newRow("empty password") << "Sandra" << "";
-        QTest::newRow("apostrophe") << "O'Hara" << "x' or '1'='1";
+        QTest::newRow("unknown name") << "Gary"
+                                      << "Cab2026";
+        QTest::newRow("password in another case") << "Sandra"
+                                                  << "cab2026";
+        QTest::newRow("empty password") << "Sandra"
+                                        << "";
+        QTest::newRow("apostrophe") << "O'Hara"
+                                    << "x' or '1'='1";
     }
     void refusals()
     {
@@ -118,13 +122,15 @@ private Q_SLOTS:
         ScriptedDialogs dialogs;
         const QString missing = dir.filePath(QStringLiteral("database/taxi.mdb"));
         QVERIFY(!velmora::open_database(missing, dialogs).isValid());
-        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Could not find file '%1'.").arg(missing)});
+        QCOMPARE(dialogs.texts(),
+                 QStringList{QStringLiteral("Could not find file '%1'.").arg(missing)});
         QCOMPARE(dialogs.shown.first().kind, ScriptedDialogs::Kind::Information);
 
         dialogs.clear();
         QCOMPARE(velmora::runFromLogin(missing, dialogs), 1);
-        QCOMPARE(dialogs.texts(), (QStringList{QStringLiteral("Could not find file '%1'.").arg(missing),
-                                               QStringLiteral("Bugger it cocked up again")}));
+        QCOMPARE(dialogs.texts(),
+                 (QStringList{QStringLiteral("Could not find file '%1'.").arg(missing),
+                              QStringLiteral("Bugger it cocked up again")}));
         QVERIFY(!QFile::exists(missing));
     }
 };

@@ -21,7 +21,8 @@ QStringList menuEntries(const QList<QAction*>& actions, const QString& path = {}
     for (QAction* action : actions) {
         if (action->isSeparator())
             continue;
-        const QString name = path.isEmpty() ? action->text() : path + QLatin1Char('/') + action->text();
+        const QString name =
+            path.isEmpty() ? action->text() : path + QLatin1Char('/') + action->text();
         if (action->menu())
             entries += menuEntries(action->menu()->actions(), name);
         else
@@ -103,11 +104,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("payment") << "&Payment Type" << "Payment Types";
-        QTest::newRow("vehicle") << "&Vehicle Types" << "Maintain Vehicle Types";
+        QTest::newRow("payment") << "&Payment Type"
+                                 << "Payment Types";
+        QTest::newRow("vehicle") << "&Vehicle Types"
+                                 << "Maintain Vehicle Types";
         QTest::newRow("income") << "&Income and Expense Types"
                                 << "Maintain Income And Expenditure Types";
-        QTest::newRow("address") << "&Address Types" << "Maintain Address Types";
+        QTest::newRow("address") << "&Address Types"
+                                 << "Maintain Address Types";
     }
     void typeTablesOpenFromTheMenu()
     {
@@ -129,10 +133,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("destination");
-        QTest::newRow("income") << "&Accounts/&Income By Driver" << "driverearn.rpt" << 0;
-        QTest::newRow("aged debt") << "&Reporting/A&ged Debt Report" << "ageddebt.rpt" << 1;
-        QTest::newRow("vehicles") << "&Reporting/&Vehicles" << "vehicle.rpt" << 0;
-        QTest::newRow("drivers") << "&Reporting/&Drivers Jobs" << "drivers.rpt" << 0;
+        QTest::newRow("income") << "&Accounts/&Income By Driver"
+                                << "driverearn.rpt" << 0;
+        QTest::newRow("aged debt") << "&Reporting/A&ged Debt Report"
+                                   << "ageddebt.rpt" << 1;
+        QTest::newRow("vehicles") << "&Reporting/&Vehicles"
+                                  << "vehicle.rpt" << 0;
+        QTest::newRow("drivers") << "&Reporting/&Drivers Jobs"
+                                 << "drivers.rpt" << 0;
     }
     void reportEntriesPrint()
     {
@@ -162,12 +170,12 @@ private Q_SLOTS:
     {
         QWidget opener;
         QPointer<QWidget> refused = new RefusingScreen(QStringLiteral("F"));
-        QVERIFY(!velmora::openScreen(&opener, refused, QStringLiteral("txtload"),
-                                     QStringLiteral("F")));
+        QVERIFY(
+            !velmora::openScreen(&opener, refused, QStringLiteral("txtload"), QStringLiteral("F")));
         QTRY_VERIFY(refused.isNull()); // closed and deleted
         QPointer<QWidget> usable = new RefusingScreen(QString());
-        QVERIFY(velmora::openScreen(&opener, usable, QStringLiteral("txtload"),
-                                    QStringLiteral("F")));
+        QVERIFY(
+            velmora::openScreen(&opener, usable, QStringLiteral("txtload"), QStringLiteral("F")));
         QVERIFY(usable && usable->isVisible());
     }
 };

@@ -6,10 +6,7 @@ using velmora::Money;
 
 namespace {
 
-Money pounds(const char* text)
-{
-    return *Money::parse(QString::fromLatin1(text));
-}
+Money pounds(const char* text) { return *Money::parse(QString::fromLatin1(text)); }
 
 } // namespace
 

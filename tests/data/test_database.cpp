@@ -26,8 +26,8 @@ QString openError(const QString& path)
 void writeSqlite(const QString& path, int applicationId, int version)
 {
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                    QStringLiteral("raw"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
         db.setDatabaseName(path);
         QVERIFY(db.open());
         QSqlQuery query(db);
@@ -124,13 +124,13 @@ private Q_SLOTS:
         QSqlQuery query(db);
         {
             velmora::Transaction transaction(db);
-            QVERIFY(velmora::run(query, QStringLiteral("insert into invoice_temp values (?)"),
-                                 {1}));
+            QVERIFY(
+                velmora::run(query, QStringLiteral("insert into invoice_temp values (?)"), {1}));
         }
         {
             velmora::Transaction transaction(db);
-            QVERIFY(velmora::run(query, QStringLiteral("insert into invoice_temp values (?)"),
-                                 {2}));
+            QVERIFY(
+                velmora::run(query, QStringLiteral("insert into invoice_temp values (?)"), {2}));
             QVERIFY(transaction.commit());
         }
         QVERIFY(query.exec(QStringLiteral("select invoice_no from invoice_temp")));

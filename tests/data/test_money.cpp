@@ -47,15 +47,24 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("stored");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("plain");
-        QTest::newRow("zero") << qint64(0) << "0.00" << "0.00";
-        QTest::newRow("pence") << qint64(1057500) << "105.75" << "105.75";
-        QTest::newRow("thousands") << qint64(12345000) << "1,234.50" << "1234.50";
-        QTest::newRow("millions") << qint64(12345678900) << "1,234,567.89" << "1234567.89";
-        QTest::newRow("half up") << qint64(23450) << "2.35" << "2.35";
-        QTest::newRow("below half") << qint64(23449) << "2.34" << "2.34";
-        QTest::newRow("negative half") << qint64(-23450) << "-2.35" << "-2.35";
-        QTest::newRow("small negative") << qint64(-500) << "-0.05" << "-0.05";
-        QTest::newRow("rounds to zero") << qint64(-49) << "0.00" << "0.00";
+        QTest::newRow("zero") << qint64(0) << "0.00"
+                              << "0.00";
+        QTest::newRow("pence") << qint64(1057500) << "105.75"
+                               << "105.75";
+        QTest::newRow("thousands") << qint64(12345000) << "1,234.50"
+                                   << "1234.50";
+        QTest::newRow("millions") << qint64(12345678900) << "1,234,567.89"
+                                  << "1234567.89";
+        QTest::newRow("half up") << qint64(23450) << "2.35"
+                                 << "2.35";
+        QTest::newRow("below half") << qint64(23449) << "2.34"
+                                    << "2.34";
+        QTest::newRow("negative half") << qint64(-23450) << "-2.35"
+                                       << "-2.35";
+        QTest::newRow("small negative") << qint64(-500) << "-0.05"
+                                        << "-0.05";
+        QTest::newRow("rounds to zero") << qint64(-49) << "0.00"
+                                        << "0.00";
     }
     void format()
     {

@@ -40,12 +40,12 @@ private Q_SLOTS:
             velmora::checkLogin(t.db(), QStringLiteral("SANDRA"), QStringLiteral("Secret1"));
         QCOMPARE(ok.result, LoginCheck::Result::Accepted);
         QCOMPARE(ok.securityLevel, QStringLiteral("Boss"));
-        QCOMPARE(velmora::checkLogin(t.db(), QStringLiteral("sandra"), QStringLiteral("secret1"))
-                     .result,
-                 LoginCheck::Result::Refused);
-        QCOMPARE(velmora::checkLogin(t.db(), QStringLiteral("Nobody"), QStringLiteral("Secret1"))
-                     .result,
-                 LoginCheck::Result::Refused);
+        QCOMPARE(
+            velmora::checkLogin(t.db(), QStringLiteral("sandra"), QStringLiteral("secret1")).result,
+            LoginCheck::Result::Refused);
+        QCOMPARE(
+            velmora::checkLogin(t.db(), QStringLiteral("Nobody"), QStringLiteral("Secret1")).result,
+            LoginCheck::Result::Refused);
         QCOMPARE(velmora::checkLogin(t.db(), QStringLiteral("O'Neil"), QStringLiteral("x")).result,
                  LoginCheck::Result::Refused);
     }

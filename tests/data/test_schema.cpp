@@ -120,16 +120,16 @@ private Q_SLOTS:
                      .toInt(),
                  500);
         t.exec(QStringLiteral("insert into vehicles (Reg_No) values (?)"), {"AB12 CDE"});
-        QCOMPARE(t.value(QStringLiteral("select count(*) from Vehicles where reg_no = ?"),
-                         {"ab12 cde"})
-                     .toInt(),
-                 1);
+        QCOMPARE(
+            t.value(QStringLiteral("select count(*) from Vehicles where reg_no = ?"), {"ab12 cde"})
+                .toInt(),
+            1);
         t.addJob(QStringLiteral("A"), QDate(2026, 1, 5), QStringLiteral("09:00:00"),
                  QStringLiteral("SMITH"), QStringLiteral("I"), t.addVehicleType("Saloon Car"));
-        QCOMPARE(t.value(QStringLiteral("select count(*) from jobs where passenger_name = ?"),
-                         {"Smith"})
-                     .toInt(),
-                 1);
+        QCOMPARE(
+            t.value(QStringLiteral("select count(*) from jobs where passenger_name = ?"), {"Smith"})
+                .toInt(),
+            1);
         QCOMPARE(t.value(QStringLiteral("select count(*) from jobs where passenger_name like ?"),
                          {"smi%"})
                      .toInt(),
@@ -142,9 +142,8 @@ private Q_SLOTS:
     void defaultsHoldOnInsert()
     {
         TestDatabase t;
-        const int job = t.addJob(QStringLiteral("A"), QDate(2026, 1, 5),
-                                 QStringLiteral("09:00:00"), QStringLiteral("Jones"),
-                                 QStringLiteral("I"), 1);
+        const int job = t.addJob(QStringLiteral("A"), QDate(2026, 1, 5), QStringLiteral("09:00:00"),
+                                 QStringLiteral("Jones"), QStringLiteral("I"), 1);
         QCOMPARE(t.value(QStringLiteral("select calculated from jobs where job_id = ?"), {job})
                      .toString(),
                  QStringLiteral("N"));
@@ -166,8 +165,8 @@ private Q_SLOTS:
         TestDatabase t;
         const auto add = [&t](const char* prefix) {
             return t.addJob(QString::fromLatin1(prefix), QDate(2026, 1, 5),
-                            QStringLiteral("09:00:00"), QStringLiteral("X"),
-                            QStringLiteral("I"), 1);
+                            QStringLiteral("09:00:00"), QStringLiteral("X"), QStringLiteral("I"),
+                            1);
         };
         QCOMPARE(add("A"), 1);
         QCOMPARE(add("B"), 2);
@@ -186,9 +185,8 @@ private Q_SLOTS:
         t.exec(QStringLiteral("insert into jobs (job_prefix, job_id) values ('A', 7)"));
         t.exec(QStringLiteral("insert into jobs (job_prefix, job_id) values ('B', 7)"));
         QSqlQuery query(t.db());
-        QVERIFY(!velmora::run(query,
-                              QStringLiteral("insert into jobs (job_prefix, job_id) values (?, 7)"),
-                              {"a"}));
+        QVERIFY(!velmora::run(
+            query, QStringLiteral("insert into jobs (job_prefix, job_id) values (?, 7)"), {"a"}));
     }
 
     void moneyBeyondDoublePrecision()

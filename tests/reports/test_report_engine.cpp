@@ -57,10 +57,7 @@ void ReportEngineTest::initTestCase()
     install(QStringLiteral("pageboard.rpt"));
 }
 
-void ReportEngineTest::cleanup()
-{
-    qunsetenv("VELMORA_PRINT_DIR");
-}
+void ReportEngineTest::cleanup() { qunsetenv("VELMORA_PRINT_DIR"); }
 
 void ReportEngineTest::install(const QString& name, const QString& from, const QString& to)
 {
