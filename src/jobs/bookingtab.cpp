@@ -57,7 +57,8 @@ BookingTab::BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dial
       m_add(button("Command1", tr("&Add New"))), m_update(button("cmdupd", tr("&Update"))),
       m_clear(button("cmdclearall", tr("&Clear"),
                      tr("When pressed clears this screen and the payment / receipt screens"))),
-      m_calendarFrame(new QFrame), m_calendar(new QCalendarWidget), m_search(search)
+      m_calendarFrame(new QFrame), m_calendar(new QCalendarWidget), m_fields(new QWidget),
+      m_search(search)
 {
     setObjectName(QStringLiteral("Booking"));
     m_prefix->setValidator(
@@ -99,6 +100,9 @@ void BookingTab::build(SearchPanel* search)
     m_accountWidgets += {add(tr("Cost Code"), m_costCode, "lblcost_code"), m_costCode,
                          add(tr("Reference"), m_reference, "lblacc_ref"), m_reference};
     grid->setColumnStretch(1, 1);
+    grid->setRowStretch(row, 1);
+    grid->setContentsMargins(0, 0, 0, 0);
+    m_fields->setLayout(grid);
 
     auto* select = button("cmdselect", tr("&Select"), tr("Press to select booking"));
     auto* searchButton = button("cmdsearch", tr("&Search"), tr("Press to access search screen"));
@@ -114,12 +118,13 @@ void BookingTab::build(SearchPanel* search)
     m_calendarFrame->hide();
     search->hide();
 
+    // The search panel is laid over the booking fields while a search is open.
     auto* layout = new QGridLayout(this);
-    layout->addLayout(grid, 0, 0);
+    layout->addWidget(m_fields, 0, 0);
+    layout->addWidget(search, 0, 0);
     layout->addWidget(m_calendarFrame, 0, 1, Qt::AlignTop);
     layout->addLayout(buttons, 1, 0, 1, 2);
-    layout->addWidget(search, 2, 0, 1, 2);
-    layout->setRowStretch(3, 1);
+    layout->setRowStretch(0, 1);
 
     QWidget* previous = m_prefix;
     for (QWidget* next : std::initializer_list<QWidget*>{
@@ -224,6 +229,7 @@ void BookingTab::dayChosen()
 void BookingTab::openSearch()
 {
     m_search->clearResults();
+    m_fields->hide();
     m_search->show();
     m_clear->hide();
     m_search->setFocus();
@@ -232,6 +238,7 @@ void BookingTab::openSearch()
 void BookingTab::closeSearch()
 {
     m_search->hide();
+    m_fields->show();
     m_clear->show();
 }
 

@@ -102,6 +102,7 @@ private:
     QPushButton* m_clear;
     QFrame* m_calendarFrame;
     QCalendarWidget* m_calendar;
+    QWidget* m_fields; // the booking fields, hidden while the search panel is open
     SearchPanel* m_search;
 };
 
