@@ -13,41 +13,46 @@ using velmora::ScriptedDialogs;
 using velmora::test::child;
 using velmora::test::focusOn;
 using velmora::test::TestDatabase;
+using velmora::test::texts;
 using velmora::test::typeAndLeave;
 
 namespace {
 
+// The operator screen on its own test database.
 struct Screen
 {
-    Screen(TestDatabase& t, ScriptedDialogs& dialogs) : window(t.db(), dialogs)
-    {
-        userName = child<QLineEdit>(window, QStringLiteral("txtuser_name"));
-        password = child<QLineEdit>(window, QStringLiteral("txtpassword"));
-        level = child<QComboBox>(window, QStringLiteral("txtlevel"));
-        save = child<QAction>(window, QStringLiteral("mnusave"));
-    }
     bool open() { return velmora::test::activate(window); }
+    // Records an operator directly.
+    bool addOperator(const QString& name, const QString& password, const QString& level)
+    {
+        QString error;
+        return velmora::addOperator(t.db(), name, password, level, &error);
+    }
+    // Forgets the boxes shown so far, saves and gives the boxes the save showed.
+    QStringList saving() { return velmora::test::shownBy(dialogs, save); }
+    // Whether `name` logs in with `password`.
+    bool logsIn(const QString& name, const QString& password)
+    {
+        return velmora::checkLogin(t.db(), name, password).result == LoginCheck::Result::Accepted;
+    }
+    QString stored(const char* column, const QString& name)
+    {
+        return t
+            .value(QStringLiteral("select %1 from passwords where user_name = ?")
+                       .arg(QLatin1String(column)),
+                   {name})
+            .toString();
+    }
+    qlonglong operators() { return t.count(QStringLiteral("select count(*) from passwords")); }
 
-    velmora::frmsecurity window;
-    QLineEdit* userName;
-    QLineEdit* password;
-    QComboBox* level;
-    QAction* save;
+    TestDatabase t;
+    ScriptedDialogs dialogs;
+    velmora::frmsecurity window{t.db(), dialogs};
+    QLineEdit* userName = child<QLineEdit>(window, QStringLiteral("txtuser_name"));
+    QLineEdit* password = child<QLineEdit>(window, QStringLiteral("txtpassword"));
+    QComboBox* level = child<QComboBox>(window, QStringLiteral("txtlevel"));
+    QAction* save = child<QAction>(window, QStringLiteral("mnusave"));
 };
-
-LoginCheck::Result login(TestDatabase& t, const QString& name, const QString& password)
-{
-    return velmora::checkLogin(t.db(), name, password).result;
-}
-
-QString stored(TestDatabase& t, const char* column, const QString& name)
-{
-    return t
-        .value(QStringLiteral("select %1 from passwords where user_name = ?")
-                   .arg(QLatin1String(column)),
-               {name})
-        .toString();
-}
 
 } // namespace
 
@@ -58,9 +63,7 @@ class TestFrmSecurity : public QObject
 private slots:
     void wording()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QCOMPARE(s.window.windowTitle(), QStringLiteral("Maintain Users"));
         QCOMPARE(s.save->text(), QStringLiteral("&Save"));
         QCOMPARE(child<QAction>(s.window, QStringLiteral("mnuexit"))->text(),
@@ -75,159 +78,128 @@ private slots:
 
     void addANewOperatorWhoCanLogIn()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         QCOMPARE(QApplication::focusWidget(), s.userName);
         typeAndLeave(s.userName, QStringLiteral("Sandra"), s.level);
-        QCOMPARE(dialogs.texts(), QStringList{"New user"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"New user"});
         QCOMPARE(QApplication::focusWidget(), s.password);
         s.password->setText(QStringLiteral("Secret1"));
         s.level->setCurrentIndex(2);
-        dialogs.clear();
-        s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(stored(t, "security_level", QStringLiteral("Sandra")), QStringLiteral("Boss"));
-        QVERIFY(stored(t, "Password", QStringLiteral("Sandra")).startsWith(u"$argon2id$"));
-        QCOMPARE(login(t, QStringLiteral("Sandra"), QStringLiteral("Secret1")),
-                 LoginCheck::Result::Accepted);
-        QCOMPARE(s.userName->text(), QString());
-        QCOMPARE(s.password->text(), QString());
-        QCOMPARE(s.level->currentText(), QString());
+        QCOMPARE(s.saving(), QStringList());
+        QCOMPARE(s.stored("security_level", QStringLiteral("Sandra")), QStringLiteral("Boss"));
+        QVERIFY(s.stored("Password", QStringLiteral("Sandra")).startsWith(u"$argon2id$"));
+        QVERIFY(s.logsIn(QStringLiteral("Sandra"), QStringLiteral("Secret1")));
+        QCOMPARE(texts({s.userName, s.password, s.level}), QStringLiteral("||"));
     }
 
     void changePasswordAndLevel()
     {
-        TestDatabase t;
-        QString error;
-        QVERIFY(velmora::addOperator(t.db(), QStringLiteral("Dave"), QStringLiteral("old-one"),
-                                     QStringLiteral("Data Input"), &error));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
+        QVERIFY(s.addOperator(QStringLiteral("Dave"), QStringLiteral("old-one"),
+                              QStringLiteral("Data Input")));
         QVERIFY(s.open());
         s.password->setText(QStringLiteral("left over"));
         typeAndLeave(s.userName, QStringLiteral("DAVE"), s.level);
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.dialogs.texts(), QStringList());
         QCOMPARE(s.password->text(), QString()); // only a hash is stored
         QCOMPARE(s.level->currentText(), QStringLiteral("Data Input"));
         QCOMPARE(QApplication::focusWidget(), s.password);
 
-        s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList{"You must supply a password"});
+        QCOMPARE(s.saving(), QStringList{"You must supply a password"});
         QCOMPARE(QApplication::focusWidget(), s.password);
-        QCOMPARE(login(t, QStringLiteral("Dave"), QStringLiteral("old-one")),
-                 LoginCheck::Result::Accepted);
+        QVERIFY(s.logsIn(QStringLiteral("Dave"), QStringLiteral("old-one")));
 
-        dialogs.clear();
         s.password->setText(QStringLiteral("new-one"));
         s.level->setEditText(QStringLiteral("Supervisor")); // typed, not from the list
-        s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(t.value(QStringLiteral("select count(*) from passwords")).toInt(), 1);
-        QCOMPARE(stored(t, "user_name", QStringLiteral("dave")), QStringLiteral("Dave"));
-        QCOMPARE(stored(t, "security_level", QStringLiteral("Dave")), QStringLiteral("Supervisor"));
-        QCOMPARE(login(t, QStringLiteral("Dave"), QStringLiteral("new-one")),
-                 LoginCheck::Result::Accepted);
-        QCOMPARE(login(t, QStringLiteral("Dave"), QStringLiteral("old-one")),
-                 LoginCheck::Result::Refused);
+        QCOMPARE(s.saving(), QStringList());
+        QCOMPARE(s.operators(), 1);
+        QCOMPARE(s.stored("user_name", QStringLiteral("dave")), QStringLiteral("Dave"));
+        QCOMPARE(s.stored("security_level", QStringLiteral("Dave")), QStringLiteral("Supervisor"));
+        QVERIFY(s.logsIn(QStringLiteral("Dave"), QStringLiteral("new-one")));
+        QVERIFY(!s.logsIn(QStringLiteral("Dave"), QStringLiteral("old-one")));
     }
 
     void saveWithoutLeavingTheNameStillChangesTheOperator()
     {
-        TestDatabase t;
-        QString error;
-        QVERIFY(velmora::addOperator(t.db(), QStringLiteral("Dave"), QStringLiteral("old-one"),
-                                     QStringLiteral("Boss"), &error));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
+        QVERIFY(s.addOperator(QStringLiteral("Dave"), QStringLiteral("old-one"),
+                              QStringLiteral("Boss")));
         QVERIFY(s.open());
         s.userName->setText(QStringLiteral("Dave"));
         s.password->setText(QStringLiteral("new-one"));
         s.level->setEditText(QStringLiteral("Boss"));
         s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(t.value(QStringLiteral("select count(*) from passwords")).toInt(), 1);
-        QCOMPARE(login(t, QStringLiteral("Dave"), QStringLiteral("new-one")),
-                 LoginCheck::Result::Accepted);
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(s.operators(), 1);
+        QVERIFY(s.logsIn(QStringLiteral("Dave"), QStringLiteral("new-one")));
     }
 
     void apostropheInName()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         typeAndLeave(s.userName, QStringLiteral("O'Neil"), s.level);
-        QCOMPARE(dialogs.texts(), QStringList{"New user"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"New user"});
         s.password->setText(QStringLiteral("pw"));
         s.level->setCurrentIndex(0);
         s.save->trigger();
-        QCOMPARE(login(t, QStringLiteral("O'Neil"), QStringLiteral("pw")),
-                 LoginCheck::Result::Accepted);
-        dialogs.clear();
+        QVERIFY(s.logsIn(QStringLiteral("O'Neil"), QStringLiteral("pw")));
+        s.dialogs.clear();
         typeAndLeave(s.userName, QStringLiteral("o'neil"), s.level);
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.dialogs.texts(), QStringList());
         QCOMPARE(s.level->currentText(), QStringLiteral("Data Input"));
     }
 
     void emptyFieldsOnLeaving()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         focusOn(s.password);
-        QCOMPARE(dialogs.texts(), QStringList{"You must supply a user name"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"You must supply a user name"});
         QCOMPARE(QApplication::focusWidget(), s.userName);
 
-        dialogs.clear();
+        s.dialogs.clear();
         typeAndLeave(s.userName, QStringLiteral("Sandra"), s.level);
-        dialogs.clear();
+        s.dialogs.clear();
         focusOn(s.level);
-        QCOMPARE(dialogs.texts(), QStringList{"You must supply a password"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"You must supply a password"});
         QCOMPARE(QApplication::focusWidget(), s.password);
 
-        dialogs.clear();
+        s.dialogs.clear();
         s.password->setText(QStringLiteral("pw"));
         focusOn(s.level);
         s.level->clearEditText();
         focusOn(s.password);
-        QCOMPARE(dialogs.texts(), QStringList{"You must supply an access level"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"You must supply an access level"});
         QCOMPARE(QApplication::focusWidget(), s.level);
     }
 
     void saveChecksInOrder()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
-        s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList{"You must supply a user name"});
-        dialogs.clear();
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(s.saving(), QStringList{"You must supply a user name"});
         s.userName->setText(QStringLiteral("X"));
-        s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList{"You must supply a password"});
-        dialogs.clear();
+        QCOMPARE(s.saving(), QStringList{"You must supply a password"});
         s.password->setText(QStringLiteral("pw"));
-        s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList{"You must supply an access level"});
+        QCOMPARE(s.saving(), QStringList{"You must supply an access level"});
         QCOMPARE(QApplication::focusWidget(), s.level);
-        QCOMPARE(t.value(QStringLiteral("select count(*) from passwords")).toInt(), 0);
+        QCOMPARE(s.operators(), 0);
     }
 
     void operatorLookUp()
     {
-        TestDatabase t;
+        Screen s;
         QString error;
-        QVERIFY(velmora::addOperator(t.db(), QStringLiteral("Sandra"), QStringLiteral("pw"),
-                                     QStringLiteral("Boss"), &error));
-        const auto found = velmora::findOperator(t.db(), QStringLiteral("sANDRA"), &error);
+        QVERIFY(
+            s.addOperator(QStringLiteral("Sandra"), QStringLiteral("pw"), QStringLiteral("Boss")));
+        const auto found = velmora::findOperator(s.t.db(), QStringLiteral("sANDRA"), &error);
         QVERIFY(found);
         QCOMPARE(found->userName, QStringLiteral("Sandra"));
         QCOMPARE(found->securityLevel, QStringLiteral("Boss"));
-        QVERIFY(!velmora::findOperator(t.db(), QStringLiteral("Nobody"), &error));
+        QVERIFY(!velmora::findOperator(s.t.db(), QStringLiteral("Nobody"), &error));
     }
 };
 

@@ -5,7 +5,6 @@
 #include <QApplication>
 
 using velmora::frmaccount;
-using velmora::ScriptedDialogs;
 using velmora::test::addressRow;
 using velmora::test::AddressScreenFields;
 using velmora::test::captions;
@@ -13,6 +12,7 @@ using velmora::test::child;
 using velmora::test::focusOn;
 using velmora::test::items;
 using velmora::test::TestDatabase;
+using velmora::test::texts;
 using velmora::test::typeAndLeave;
 
 namespace {
@@ -51,21 +51,12 @@ QString address(TestDatabase& t, const QVariant& id)
 // The account screen, with its fields found by name.
 struct Screen : AddressScreenFields<frmaccount>
 {
-    using AddressScreenFields::AddressScreenFields;
-
     // Fills every address field directly (no focus moves).
     void fillAddress()
     {
-        addr1->setText(QStringLiteral("Unit 4"));
-        addr5->setText(QStringLiteral("Canal Wharf"));
-        addr2->setText(QStringLiteral("Holbeck"));
-        town->setText(QStringLiteral("Leeds"));
-        county->setText(QStringLiteral("West Yorkshire"));
-        postcode1->setText(QStringLiteral("LS11"));
-        postcode2->setText(QStringLiteral("5PS"));
-        phone1->setText(QStringLiteral("0113 111"));
-        phone2->setText(QStringLiteral("0113 222"));
-        phone3->setText(QStringLiteral("07700 333"));
+        AddressScreenFields::fillAddress({"Unit 4", "Canal Wharf", "Holbeck", "Leeds",
+                                          "West Yorkshire", "LS11", "5PS", "0113 111", "0113 222",
+                                          "07700 333"});
     }
 
     QLineEdit* nickname = child<QLineEdit>(window, QStringLiteral("txtnickname"));
@@ -83,9 +74,7 @@ class TestFrmAccount : public QObject
 private slots:
     void layoutAndWording()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QCOMPARE(s.window.windowTitle(), QStringLiteral("Address Details"));
         QCOMPARE(s.list->toolTip(), QStringLiteral("Select name or enter new name"));
         QCOMPARE(s.save->text(), QStringLiteral("&Save"));
@@ -104,126 +93,104 @@ private slots:
 
     void emptyTableThenFirstAccount()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
-        QCOMPARE(dialogs.texts(), QStringList{"No accounts currently created"});
-        QCOMPARE(dialogs.shown[0].title, QStringLiteral("Velmora Application"));
+        QCOMPARE(s.dialogs.texts(), QStringList{"No accounts currently created"});
+        QCOMPARE(s.dialogs.shown[0].title, QStringLiteral("Velmora Application"));
         QCOMPARE(s.list->count(), 0);
-        dialogs.clear();
+        s.dialogs.clear();
 
         typeAndLeave(s.name, QStringLiteral("Acme Travel"), s.contact);
         typeAndLeave(s.contact, QStringLiteral("Jo Smith"), s.nickname);
-        QCOMPARE(dialogs.texts(), QStringList{"New account details"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"New account details"});
         QCOMPARE(s.window.currentId(), 0);
         s.fillAddress();
-        dialogs.clear();
-        s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.saving(), QStringList());
 
-        QCOMPARE(accounts(t), QStringList{"Acme Travel|Jo Smith| |1"});
-        QCOMPARE(address(t, 1), kFilledAddress);
+        QCOMPARE(accounts(s.t), QStringList{"Acme Travel|Jo Smith| |1"});
+        QCOMPARE(address(s.t, 1), kFilledAddress);
         // The screen is back to a new account with the list reloaded.
         QCOMPARE(items(s.list), QStringList{"1 : Acme Travel : Jo Smith :  "});
-        QCOMPARE(s.list->currentText(), QString());
-        QCOMPARE(s.name->text(), QString());
-        QCOMPARE(s.contact->currentText(), QString());
-        QCOMPARE(s.addr1->text(), QString());
-        QCOMPARE(s.phone3->text(), QString());
+        QCOMPARE(texts({s.list, s.name, s.contact, s.addr1, s.phone3}), QStringLiteral("||||"));
         QCOMPARE(s.window.currentId(), 0);
     }
 
     void newAccountKeepsEmptyContactAndNameBecomesSpace()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         s.fillAddress();
         s.save->trigger();
-        QCOMPARE(accounts(t), QStringList{" || |1"});
-        QCOMPARE(t.value(QStringLiteral("select typeof(contact_name) from accounts")).toString(),
+        QCOMPARE(accounts(s.t), QStringList{" || |1"});
+        QCOMPARE(s.t.value(QStringLiteral("select typeof(contact_name) from accounts")).toString(),
                  QStringLiteral("text"));
     }
 
     void pickEntryLoadsAccountWithCrossedLines()
     {
-        TestDatabase t;
-        addAccount(t, QStringLiteral("Zeta Logistics"), QStringLiteral("Ann"));
-        const qint64 id = addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
+        Screen s;
+        addAccount(s.t, QStringLiteral("Zeta Logistics"), QStringLiteral("Ann"));
+        const qint64 id = addAccount(s.t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
                                      QStringLiteral("ACME"));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
         QVERIFY(s.open());
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.dialogs.texts(), QStringList());
         QCOMPARE(items(s.list), (QStringList{"2 : Acme Travel : Jo Smith : ACME",
                                              "1 : Zeta Logistics : Ann :  "}));
         QCOMPARE(s.list->currentText(), QString());
 
         QVERIFY(velmora::test::pick(s.list, QStringLiteral("2 : Acme Travel : Jo Smith : ACME")));
         QCOMPARE(s.window.currentId(), id);
-        QCOMPARE(s.name->text(), QStringLiteral("Acme Travel"));
-        QCOMPARE(s.contact->currentText(), QStringLiteral("Jo Smith"));
-        QCOMPARE(s.nickname->text(), QStringLiteral("ACME"));
-        QCOMPARE(s.addr1->text(), QStringLiteral("1 Mill Lane"));
-        QCOMPARE(s.addr5->text(), QStringLiteral("Second Line")); // address_line3
-        QCOMPARE(s.addr2->text(), QStringLiteral("Third Line"));  // address_line2
-        QCOMPARE(s.town->text(), QStringLiteral("Leeds"));
-        QCOMPARE(s.postcode2->text(), QStringLiteral("4AB"));
-        QCOMPARE(s.phone1->text(), QStringLiteral("0113 000"));
-        QCOMPARE(s.phone2->text(), QString()); // NULL
+        QCOMPARE(texts({s.name, s.contact, s.nickname, s.addr1}),
+                 QStringLiteral("Acme Travel|Jo Smith|ACME|1 Mill Lane"));
+        // addr5 shows address_line3, addr2 address_line2; a NULL phone shows empty.
+        QCOMPARE(texts({s.addr5, s.addr2, s.town, s.postcode2, s.phone1, s.phone2}),
+                 QStringLiteral("Second Line|Third Line|Leeds|4AB|0113 000|"));
         QCOMPARE(QApplication::focusWidget(), s.contact);
     }
 
     void existingAccountIsEditedInPlace()
     {
-        TestDatabase t;
-        const qint64 id = addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
+        Screen s;
+        const qint64 id = addAccount(s.t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
                                      QStringLiteral("ACME"));
-        t.exec(QStringLiteral("update accounts set account_balance = 12345, invoice_type = 'F', "
-                              "account_ref = 'R1', cost_code = 'C1'"));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        s.t.exec(QStringLiteral("update accounts set account_balance = 12345, invoice_type = 'F', "
+                                "account_ref = 'R1', cost_code = 'C1'"));
         QVERIFY(s.open());
         QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
         s.fillAddress();
         s.name->setText(QStringLiteral("Acme Travel Ltd"));
         s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(accounts(t), QStringList{"Acme Travel Ltd|Jo Smith|ACME|1"});
-        QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 1);
-        QCOMPARE(address(t, 1), kFilledAddress);
-        QCOMPARE(t.value(QStringLiteral("select account_balance || invoice_type || account_ref || "
-                                        "cost_code from accounts where account_id = ?"),
-                         {id})
-                     .toString(),
-                 QStringLiteral("12345FR1C1"));
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(accounts(s.t), QStringList{"Acme Travel Ltd|Jo Smith|ACME|1"});
+        QCOMPARE(s.addresses(), 1);
+        QCOMPARE(address(s.t, 1), kFilledAddress);
+        QCOMPARE(
+            s.t.value(QStringLiteral("select account_balance || invoice_type || account_ref || "
+                                     "cost_code from accounts where account_id = ?"),
+                      {id})
+                .toString(),
+            QStringLiteral("12345FR1C1"));
         QCOMPARE(items(s.list), QStringList{"1 : Acme Travel Ltd : Jo Smith : ACME"});
     }
 
     void existingAccountEmptyTextsBecomeSpaces()
     {
-        TestDatabase t;
-        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
+        Screen s;
+        addAccount(s.t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
                    QStringLiteral("ACME"));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
         QVERIFY(s.open());
         QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
         s.name->clear();
         s.contact->setEditText(QString());
         s.nickname->clear();
         s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(accounts(t), QStringList{" | | |1"});
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(accounts(s.t), QStringList{" | | |1"});
     }
 
     void nicknameLeftEmptyBecomesSpace()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         s.name->setText(QStringLiteral("Acme"));
         focusOn(s.nickname);
@@ -233,11 +200,9 @@ private slots:
 
     void fourDigitAccountIdIsReadInFull()
     {
-        TestDatabase t;
-        addAccount(t, QStringLiteral("Small"), QStringLiteral("A"), QStringLiteral(" "), 123);
-        addAccount(t, QStringLiteral("Large"), QStringLiteral("B"), QStringLiteral(" "), 1234);
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
+        addAccount(s.t, QStringLiteral("Small"), QStringLiteral("A"), QStringLiteral(" "), 123);
+        addAccount(s.t, QStringLiteral("Large"), QStringLiteral("B"), QStringLiteral(" "), 1234);
         QVERIFY(s.open());
         QVERIFY(velmora::test::pick(s.list, QStringLiteral("1234 : Large : B :  ")));
         QCOMPARE(s.window.currentId(), 1234);
@@ -249,22 +214,18 @@ private slots:
 
     void nullNicknameListsThreeParts()
     {
-        TestDatabase t;
-        addAccount(t, QStringLiteral("Acme"), QStringLiteral("Jo"), QVariant());
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
+        addAccount(s.t, QStringLiteral("Acme"), QStringLiteral("Jo"), QVariant());
         QVERIFY(s.open());
         QCOMPARE(items(s.list), QStringList{"1 : Acme : Jo"});
     }
 
     void accountWithoutAddressIsNotListed()
     {
-        TestDatabase t;
-        addAccount(t, QStringLiteral("Acme"), QStringLiteral("Jo"));
-        t.exec(
+        Screen s;
+        addAccount(s.t, QStringLiteral("Acme"), QStringLiteral("Jo"));
+        s.t.exec(
             QStringLiteral("insert into accounts (address_id, account_name) values (99, 'Lost')"));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
         QVERIFY(s.open());
         QCOMPARE(items(s.list), QStringList{"1 : Acme : Jo :  "});
     }
@@ -294,25 +255,23 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, contact);
         QFETCH(int, found);
-        TestDatabase t;
-        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Al Brown"));
-        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
+        Screen s;
+        addAccount(s.t, QStringLiteral("Acme Travel"), QStringLiteral("Al Brown"));
+        addAccount(s.t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
                    QStringLiteral("AJ"));
-        addAccount(t, QStringLiteral("O'Brien's Cars"), QStringLiteral("Pat O'Brien"),
+        addAccount(s.t, QStringLiteral("O'Brien's Cars"), QStringLiteral("Pat O'Brien"),
                    QStringLiteral("OB"));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
         QVERIFY(s.open());
         s.addr5->setText(QStringLiteral("typed before"));
         typeAndLeave(s.name, name, s.contact);
         typeAndLeave(s.contact, contact, s.nickname);
         QCOMPARE(s.window.currentId(), found);
         if (found == 0) {
-            QCOMPARE(dialogs.texts(), QStringList{"New account details"});
+            QCOMPARE(s.dialogs.texts(), QStringList{"New account details"});
             QCOMPARE(s.addr1->text(), QString());
             return;
         }
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.dialogs.texts(), QStringList());
         QCOMPARE(s.addr1->text(), QStringLiteral("1 Mill Lane"));
         QCOMPARE(s.addr5->text(), QStringLiteral("Second Line"));
         QVERIFY(!s.contact->currentText().isEmpty());
@@ -320,38 +279,34 @@ private slots:
 
     void changedContactMakesASecondAccount()
     {
-        TestDatabase t;
-        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
+        addAccount(s.t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"));
         QVERIFY(s.open());
         QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
         QCOMPARE(s.window.currentId(), 1);
         typeAndLeave(s.contact, QStringLiteral("Sam Jones"), s.nickname);
-        QCOMPARE(dialogs.texts(), QStringList{"New account details"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"New account details"});
         QCOMPARE(s.window.currentId(), 0);
         s.save->trigger();
-        QCOMPARE(accounts(t),
+        QCOMPARE(accounts(s.t),
                  (QStringList{"Acme Travel|Jo Smith| |1", "Acme Travel|Sam Jones| |2"}));
-        QCOMPARE(address(t, 2),
+        QCOMPARE(address(s.t, 2),
                  QStringLiteral("1 Mill Lane|Third Line|Second Line|Leeds|West Yorks|LS1|4AB|"
                                 "0113 000|||9"));
     }
 
     void nameCheckOnLeaving()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
-        dialogs.clear();
+        s.dialogs.clear();
         focusOn(s.name);
         focusOn(s.nickname);
-        QCOMPARE(dialogs.texts(), QStringList{"Please input or select an account name"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"Please input or select an account name"});
         QCOMPARE(QApplication::focusWidget(), s.nickname);
-        dialogs.clear();
+        s.dialogs.clear();
         typeAndLeave(s.name, QStringLiteral("Acme"), s.nickname);
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.dialogs.texts(), QStringList());
         QCOMPARE(QApplication::focusWidget(), s.contact);
     }
 
@@ -378,26 +333,24 @@ private slots:
         QFETCH(QString, entered);
         QFETCH(QString, tested);
         QFETCH(QString, message);
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         s.name->setText(QStringLiteral("Acme"));
         s.contact->setEditText(QStringLiteral("Jo"));
         s.fillAddress();
         child<QLineEdit>(s.window, tested)->clear();
         focusOn(s.phone3);
-        dialogs.clear();
+        s.dialogs.clear();
 
         focusOn(child<QLineEdit>(s.window, entered));
-        QCOMPARE(dialogs.texts(), QStringList{message});
+        QCOMPARE(s.dialogs.texts(), QStringList{message});
         QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(s.window, tested));
 
         // Filled, the same field is entered without that message.
         child<QLineEdit>(s.window, tested)->setText(QStringLiteral("x"));
-        dialogs.clear();
+        s.dialogs.clear();
         focusOn(child<QLineEdit>(s.window, entered));
-        QVERIFY(!dialogs.texts().contains(message));
+        QVERIFY(!s.dialogs.texts().contains(message));
     }
 
     void validateAddressOrder_data()
@@ -418,87 +371,71 @@ private slots:
         QFETCH(QStringList, emptied);
         QFETCH(QString, message);
         QFETCH(QString, focus);
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         s.name->setText(QStringLiteral("Acme"));
         s.fillAddress();
         for (const QString& name : emptied)
             child<QLineEdit>(s.window, name)->clear();
         focusOn(s.phone1);
-        dialogs.clear();
+        s.dialogs.clear();
 
         QVERIFY(!s.window.validate_address());
-        QCOMPARE(dialogs.texts(), QStringList{message});
+        QCOMPARE(s.dialogs.texts(), QStringList{message});
         QCOMPARE(QApplication::focusWidget()->objectName(), focus);
-        dialogs.clear();
-        s.save->trigger();
-        QCOMPARE(dialogs.texts(), QStringList{message});
-        QCOMPARE(accounts(t), QStringList());
-        QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 0);
+        QCOMPARE(s.saving(), QStringList{message});
+        QCOMPARE(accounts(s.t), QStringList());
+        QCOMPARE(s.addresses(), 0);
     }
 
     void newAddressIdComesFromTheInsert()
     {
-        TestDatabase t;
+        Screen s;
         // Another address row appears behind every account address, so max() would be wrong.
-        t.exec(QStringLiteral("create trigger shadow after insert on addresses "
-                              "when new.address_type = 9 begin "
-                              "insert into addresses (address_type) values (0); end"));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        s.t.exec(QStringLiteral("create trigger shadow after insert on addresses "
+                                "when new.address_type = 9 begin "
+                                "insert into addresses (address_type) values (0); end"));
         QVERIFY(s.open());
         s.name->setText(QStringLiteral("Acme"));
         s.fillAddress();
         s.save->trigger();
-        QCOMPARE(accounts(t), QStringList{"Acme|| |1"});
-        QCOMPARE(t.value(QStringLiteral("select max(address_id) from addresses")).toInt(), 2);
-        QCOMPARE(address(t, 1), kFilledAddress);
+        QCOMPARE(accounts(s.t), QStringList{"Acme|| |1"});
+        QCOMPARE(s.t.value(QStringLiteral("select max(address_id) from addresses")).toInt(), 2);
+        QCOMPARE(address(s.t, 1), kFilledAddress);
     }
 
     void failedSaveWritesNothing()
     {
-        TestDatabase t;
-        t.exec(QStringLiteral("create trigger refuse before insert on accounts begin "
-                              "select raise(abort, 'accounts are closed'); end"));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
+        s.t.exec(QStringLiteral("create trigger refuse before insert on accounts begin "
+                                "select raise(abort, 'accounts are closed'); end"));
         QVERIFY(s.open());
-        dialogs.clear();
+        s.dialogs.clear();
         s.name->setText(QStringLiteral("Acme"));
         s.fillAddress();
         s.save->trigger();
-        QCOMPARE(dialogs.shown.size(), 1);
-        QVERIFY2(dialogs.shown[0].text.contains(QStringLiteral("accounts are closed")),
-                 qPrintable(dialogs.shown[0].text));
-        QCOMPARE(t.value(QStringLiteral("select count(*) from addresses")).toInt(), 0);
-        QCOMPARE(s.name->text(), QStringLiteral("Acme")); // the screen keeps its fields
-        QCOMPARE(s.addr1->text(), QStringLiteral("Unit 4"));
+        QCOMPARE(s.dialogs.shown.size(), 1);
+        QVERIFY2(s.dialogs.shown[0].text.contains(QStringLiteral("accounts are closed")),
+                 qPrintable(s.dialogs.shown[0].text));
+        QCOMPARE(s.addresses(), 0);
+        QCOMPARE(texts({s.name, s.addr1}), QStringLiteral("Acme|Unit 4")); // fields are kept
     }
 
     void clearReturnsToANewAccount()
     {
-        TestDatabase t;
-        addAccount(t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"));
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
+        addAccount(s.t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"));
         QVERIFY(s.open());
         QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
         s.clear->click();
         QCOMPARE(s.window.currentId(), 0);
-        QCOMPARE(s.name->text(), QString());
-        QCOMPARE(s.contact->currentText(), QString());
-        QCOMPARE(s.addr1->text(), QString());
-        QCOMPARE(s.list->currentText(), QString());
+        QCOMPARE(texts({s.name, s.contact, s.addr1, s.list}), QStringLiteral("|||"));
         QCOMPARE(items(s.list), QStringList{"1 : Acme Travel : Jo Smith :  "});
     }
 
     void tabOrderFollowsTheScreen()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         s.name->setText(QStringLiteral("Acme"));
         s.fillAddress();
@@ -516,9 +453,7 @@ private slots:
 
     void exitCloses()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         child<QAction>(s.window, QStringLiteral("mnuexit"))->trigger();
         QVERIFY(!s.window.isVisible());

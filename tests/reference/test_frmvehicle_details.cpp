@@ -31,26 +31,28 @@ QStringList vehicles(TestDatabase& t)
 QString inDays(int days) { return velmora::ukDate(QDate::currentDate().addDays(days)); }
 QString storedInDays(int days) { return velmora::storedDate(QDate::currentDate().addDays(days)); }
 
+// A vehicle screen on its own database; unless made `empty`, the database has two vehicle
+// types and two drivers.
 struct Screen
 {
-    Screen(TestDatabase& t, ScriptedDialogs& dialogs) : window(t.db(), dialogs)
+    explicit Screen(bool empty = false)
     {
-        regNo = child<QLineEdit>(window, QStringLiteral("txtreg_no"));
-        types = child<QComboBox>(window, QStringLiteral("vehicles"));
-        drivers = child<QComboBox>(window, QStringLiteral("drivernames"));
-        year = child<QLineEdit>(window, QStringLiteral("txtyear_manu"));
-        roadTax = child<QLineEdit>(window, QStringLiteral("txtroad_tax"));
-        plated = child<QLineEdit>(window, QStringLiteral("txtplated"));
-        insurance = child<QLineEdit>(window, QStringLiteral("txtinsurance"));
-        policy = child<QLineEdit>(window, QStringLiteral("txtpolicy"));
-        capacity = child<QLineEdit>(window, QStringLiteral("txtcapacity"));
-        owned = child<QLineEdit>(window, QStringLiteral("txtdrv_owned"));
-        add = child<QAction>(window, QStringLiteral("mnuadd"));
-        update = child<QAction>(window, QStringLiteral("mnuupdate"));
-        remove = child<QAction>(window, QStringLiteral("mnudelete"));
-        clear = child<QAction>(window, QStringLiteral("mnuclear"));
+        if (empty)
+            return;
+        t.addVehicleType(QStringLiteral("Estate"));
+        saloon = t.addVehicleType(QStringLiteral("Saloon Car"));
+        t.addDriver(QStringLiteral("Sam Hill"));
+        dave = t.addDriver(QStringLiteral("Dave Kerr"));
     }
-    bool open() { return velmora::test::activate(window); }
+    // Shows the screen and, given a registration, fills every field for it.
+    bool open(const QString& reg = {})
+    {
+        if (!velmora::test::activate(window))
+            return false;
+        if (!reg.isEmpty())
+            fill(reg);
+        return true;
+    }
     void fill(const QString& reg)
     {
         regNo->setText(reg);
@@ -64,28 +66,38 @@ struct Screen
         capacity->setText(QStringLiteral("6"));
         owned->setText(QStringLiteral("yes"));
     }
-
-    frmvehicle_details window;
-    QLineEdit* regNo;
-    QComboBox* types;
-    QComboBox* drivers;
-    QLineEdit *year, *roadTax, *plated, *insurance, *policy, *capacity, *owned;
-    QAction *add, *update, *remove, *clear;
-};
-
-// A database with two vehicle types and two drivers.
-struct Fleet
-{
-    Fleet()
+    // The texts of the fields in screen order, joined by "|".
+    QString texts() const
     {
-        t.addVehicleType(QStringLiteral("Estate"));
-        saloon = t.addVehicleType(QStringLiteral("Saloon Car"));
-        t.addDriver(QStringLiteral("Sam Hill"));
-        dave = t.addDriver(QStringLiteral("Dave Kerr"));
+        QStringList all{regNo->text(), types->currentText(), drivers->currentText()};
+        for (const QLineEdit* field : {year, roadTax, plated, insurance, policy, capacity, owned})
+            all << field->text();
+        return all.join(u'|');
     }
+    // Forgets the boxes shown so far, triggers `action` and gives the boxes it showed.
+    QStringList run(QAction* action) { return velmora::test::shownBy(dialogs, action); }
+    // The stored row of the first vehicle, columns `from` to `to` as vehicles() gives them.
+    QString stored(int from, int to = -1) { return vehicles(t).value(0).section(u'|', from, to); }
+
     TestDatabase t;
+    ScriptedDialogs dialogs;
     int saloon = 0;
     int dave = 0;
+    frmvehicle_details window{t.db(), dialogs};
+    QLineEdit* regNo = child<QLineEdit>(window, QStringLiteral("txtreg_no"));
+    QComboBox* types = child<QComboBox>(window, QStringLiteral("vehicles"));
+    QComboBox* drivers = child<QComboBox>(window, QStringLiteral("drivernames"));
+    QLineEdit* year = child<QLineEdit>(window, QStringLiteral("txtyear_manu"));
+    QLineEdit* roadTax = child<QLineEdit>(window, QStringLiteral("txtroad_tax"));
+    QLineEdit* plated = child<QLineEdit>(window, QStringLiteral("txtplated"));
+    QLineEdit* insurance = child<QLineEdit>(window, QStringLiteral("txtinsurance"));
+    QLineEdit* policy = child<QLineEdit>(window, QStringLiteral("txtpolicy"));
+    QLineEdit* capacity = child<QLineEdit>(window, QStringLiteral("txtcapacity"));
+    QLineEdit* owned = child<QLineEdit>(window, QStringLiteral("txtdrv_owned"));
+    QAction* add = child<QAction>(window, QStringLiteral("mnuadd"));
+    QAction* update = child<QAction>(window, QStringLiteral("mnuupdate"));
+    QAction* remove = child<QAction>(window, QStringLiteral("mnudelete"));
+    QAction* clear = child<QAction>(window, QStringLiteral("mnuclear"));
 };
 
 } // namespace
@@ -97,9 +109,7 @@ class TestFrmVehicleDetails : public QObject
 private slots:
     void wording()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s(true);
         QCOMPARE(s.window.windowTitle(), QStringLiteral("Maintain Vehicle Details"));
         QCOMPARE(s.regNo->toolTip(), QStringLiteral("Enter vehicle registraion number"));
         QCOMPARE(s.types->toolTip(), QStringLiteral("Select vehicle type from drop down list"));
@@ -126,21 +136,17 @@ private slots:
 
     void openingWithEmptyLists()
     {
-        TestDatabase t;
-        ScriptedDialogs dialogs;
-        Screen s(t, dialogs);
+        Screen s(true);
         QVERIFY(s.open());
-        QCOMPARE(dialogs.texts(), (QStringList{"You have no drivers recorded in the system",
-                                               "No vehicle types recorded"}));
+        QCOMPARE(s.dialogs.texts(), (QStringList{"You have no drivers recorded in the system",
+                                                 "No vehicle types recorded"}));
     }
 
     void openingFillsTheLists()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
+        Screen s;
         QVERIFY(s.open());
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.dialogs.texts(), QStringList());
         QCOMPARE(s.types->count(), 2);
         QCOMPARE(s.types->itemText(1), QStringLiteral("Saloon Car"));
         QCOMPARE(s.drivers->itemText(0), QStringLiteral("Sam Hill"));
@@ -150,148 +156,121 @@ private slots:
 
     void addsANewVehicleAndClears()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
-        QVERIFY(s.open());
-        s.fill(QStringLiteral("AB12 CDE"));
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
         s.add->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(vehicles(f.t),
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(vehicles(s.t),
                  QStringList{QStringLiteral("AB12 CDE|%1|%2|2019|%3|%4|%5|AXA 123|6|Y")
-                                 .arg(f.saloon)
-                                 .arg(f.dave)
+                                 .arg(s.saloon)
+                                 .arg(s.dave)
                                  .arg(storedInDays(30), storedInDays(60), storedInDays(90))});
-        QCOMPARE(f.t.value(QStringLiteral("select typeof(capacity) from vehicles")).toString(),
+        QCOMPARE(s.t.value(QStringLiteral("select typeof(capacity) from vehicles")).toString(),
                  QStringLiteral("integer"));
-        for (QLineEdit* field : {s.regNo, s.year, s.roadTax, s.policy, s.capacity, s.owned})
-            QCOMPARE(field->text(), QString());
-        QCOMPARE(s.types->currentText(), QString());
-        QCOMPARE(s.drivers->currentText(), QString());
+        QCOMPARE(s.texts(), QStringLiteral("|||||||||"));
         QCOMPARE(QApplication::focusWidget(), s.regNo);
     }
 
     void knownRegistrationLoadsAndUpdates()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
-        QVERIFY(s.open());
-        s.fill(QStringLiteral("AB12 CDE"));
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
         s.owned->clear();
         s.add->trigger();
 
         typeAndLeave(s.regNo, QStringLiteral("ab12 cde"), s.types);
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(s.types->currentText(), QStringLiteral("Saloon Car"));
-        QCOMPARE(s.drivers->currentText(), QStringLiteral("Dave Kerr"));
-        QCOMPARE(s.year->text(), QStringLiteral("2019"));
-        QCOMPARE(s.roadTax->text(), inDays(30));
-        QCOMPARE(s.insurance->text(), inDays(90));
-        QCOMPARE(s.policy->text(), QStringLiteral("AXA 123"));
-        QCOMPARE(s.capacity->text(), QStringLiteral("6"));
-        QCOMPARE(s.owned->text(), QStringLiteral("N"));
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(s.texts(),
+                 QStringLiteral("ab12 cde|Saloon Car|Dave Kerr|2019|%1|%2|%3|AXA 123|6|N")
+                     .arg(inDays(30), inDays(60), inDays(90)));
 
         s.drivers->setEditText(QStringLiteral("Sam Hill"));
         s.capacity->setText(QStringLiteral("8"));
-        s.update->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        const QStringList stored = vehicles(f.t);
-        QCOMPARE(stored.size(), 1);
-        QCOMPARE(stored[0].section(u'|', 0, 0), QStringLiteral("AB12 CDE")); // kept as first typed
-        QCOMPARE(stored[0].section(u'|', 2, 2), QStringLiteral("1"));
-        QCOMPARE(stored[0].section(u'|', 8), QStringLiteral("8|Y"));
+        QCOMPARE(s.run(s.update), QStringList());
+        QCOMPARE(vehicles(s.t).size(), 1);
+        QCOMPARE(s.stored(0, 0), QStringLiteral("AB12 CDE")); // kept as first typed
+        QCOMPARE(s.stored(2, 2), QStringLiteral("1"));
+        QCOMPARE(s.stored(8), QStringLiteral("8|Y"));
 
         // "&Add " on a known registration edits it too.
         s.fill(QStringLiteral("AB12 CDE"));
         s.policy->setText(QStringLiteral("Aviva 9"));
         s.add->trigger();
-        QCOMPARE(vehicles(f.t).size(), 1);
-        QCOMPARE(vehicles(f.t)[0].section(u'|', 7, 7), QStringLiteral("Aviva 9"));
+        QCOMPARE(vehicles(s.t).size(), 1);
+        QCOMPARE(s.stored(7, 7), QStringLiteral("Aviva 9"));
     }
 
     void registrationLeftEmptyOrNew()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         focusOn(s.regNo);
         focusOn(s.types);
-        QCOMPARE(dialogs.texts(), QStringList{"A registration number must be supplied"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"A registration number must be supplied"});
         QCOMPARE(QApplication::focusWidget(), s.regNo);
 
-        dialogs.clear();
+        s.dialogs.clear();
         typeAndLeave(s.regNo, QStringLiteral("NEW 1"), s.types);
-        QCOMPARE(dialogs.texts(), QStringList()); // no vehicles yet: nothing to say
+        QCOMPARE(s.dialogs.texts(), QStringList()); // no vehicles yet: nothing to say
         s.fill(QStringLiteral("AB12 CDE"));
         s.add->trigger();
-        dialogs.clear();
+        s.dialogs.clear();
         typeAndLeave(s.regNo, QStringLiteral("NEW 1"), s.types);
-        QCOMPARE(dialogs.texts(), QStringList{"New entry"});
+        QCOMPARE(s.dialogs.texts(), QStringList{"New entry"});
     }
 
     void missingTypeAndDriverFoundOnLoad()
     {
-        Fleet f;
-        f.t.exec(QStringLiteral("insert into vehicles (reg_no, vehicle_type, driver_id, first_reg, "
+        Screen s;
+        s.t.exec(QStringLiteral("insert into vehicles (reg_no, vehicle_type, driver_id, first_reg, "
                                 "capacity) values ('OLD 1', 99, 98, '2001', 4)"));
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
         QVERIFY(s.open());
         typeAndLeave(s.regNo, QStringLiteral("OLD 1"), s.types);
-        QCOMPARE(dialogs.texts(), (QStringList{"The supplied vehicle type could not be found",
-                                               "The supplied driver could not be found"}));
+        QCOMPARE(s.dialogs.texts(), (QStringList{"The supplied vehicle type could not be found",
+                                                 "The supplied driver could not be found"}));
         QCOMPARE(s.year->text(), QStringLiteral("2001"));
         QCOMPARE(s.capacity->text(), QStringLiteral("4"));
     }
 
     void emptyDatesAndPolicyWarnAndDefaultToToday()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
-        QVERIFY(s.open());
-        s.fill(QStringLiteral("AB12 CDE"));
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
         for (QLineEdit* field :
              {s.year, s.roadTax, s.plated, s.insurance, s.policy, s.capacity, s.owned})
             field->clear();
         s.add->trigger();
-        QCOMPARE(dialogs.texts(), (QStringList{"You have not supplied year of manufacture",
-                                               "You have not input date road tax due",
-                                               "You have not input date plated to",
-                                               "You have not supplied insurance renewal date",
-                                               "You have not supplied insurance policy details"}));
+        QCOMPARE(s.dialogs.texts(),
+                 (QStringList{"You have not supplied year of manufacture",
+                              "You have not input date road tax due",
+                              "You have not input date plated to",
+                              "You have not supplied insurance renewal date",
+                              "You have not supplied insurance policy details"}));
         const QString today = storedInDays(0);
-        QCOMPARE(vehicles(f.t), QStringList{QStringLiteral("AB12 CDE|%1|%2|%3|%3|%3|%3|%3|4|N")
-                                                .arg(f.saloon)
-                                                .arg(f.dave)
+        QCOMPARE(vehicles(s.t), QStringList{QStringLiteral("AB12 CDE|%1|%2|%3|%3|%3|%3|%3|4|N")
+                                                .arg(s.saloon)
+                                                .arg(s.dave)
                                                 .arg(today)});
     }
 
     void expiredDatesWarnAndSave()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
-        QVERIFY(s.open());
-        s.fill(QStringLiteral("AB12 CDE"));
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
         s.roadTax->setText(inDays(-1));
         s.plated->setText(inDays(-2));
         s.insurance->setText(inDays(-3));
         s.add->trigger();
-        QCOMPARE(dialogs.texts(),
+        QCOMPARE(s.dialogs.texts(),
                  (QStringList{"Road tax has expired already", "Vehicle needs re-plating already",
                               "Insurance mut be re-newed"}));
-        QCOMPARE(vehicles(f.t).size(), 1);
-        QCOMPARE(vehicles(f.t)[0].section(u'|', 4, 6),
+        QCOMPARE(vehicles(s.t).size(), 1);
+        QCOMPARE(s.stored(4, 6),
                  QStringList({storedInDays(-1), storedInDays(-2), storedInDays(-3)}).join(u'|'));
         // Today is not expired.
-        dialogs.clear();
         s.fill(QStringLiteral("AB12 CDE"));
         s.roadTax->setText(inDays(0));
-        s.add->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(s.run(s.add), QStringList());
     }
 
     void blockingChecks_data()
@@ -333,101 +312,85 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, messages);
         QFETCH(QString, focus);
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
-        QVERIFY(s.open());
-        s.fill(QStringLiteral("AB12 CDE"));
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
         child<QLineEdit>(s.window, field)->setText(text);
         focusOn(s.owned);
         s.update->trigger();
-        QCOMPARE(dialogs.texts(), messages);
+        QCOMPARE(s.dialogs.texts(), messages);
         QCOMPARE(QApplication::focusWidget()->objectName(), focus);
-        QCOMPARE(vehicles(f.t), QStringList());
+        QCOMPARE(vehicles(s.t), QStringList());
         QCOMPARE(s.regNo->text(), QStringLiteral("AB12 CDE"));
     }
 
     void unknownDriverOrTypeStopsTheSave()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
-        QVERIFY(s.open());
-        s.fill(QStringLiteral("AB12 CDE"));
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
         s.drivers->setEditText(QStringLiteral("Nobody"));
-        s.add->trigger();
-        QCOMPARE(dialogs.texts(),
-                 QStringList{"Driver not found, please select from drop down list"});
-        dialogs.clear();
+        QCOMPARE(s.run(s.add), QStringList{"Driver not found, please select from drop down list"});
         s.drivers->setEditText(QStringLiteral("dave kerr"));
         s.types->setEditText(QStringLiteral("Tank"));
-        s.add->trigger();
-        QCOMPARE(dialogs.texts(),
+        QCOMPARE(s.run(s.add),
                  QStringList{"Vehicle Type not found, please select from drop down list"});
-        dialogs.clear();
         s.regNo->clear();
-        s.add->trigger();
-        QCOMPARE(dialogs.texts(), QStringList{"You have not supplied a registration number"});
-        QCOMPARE(vehicles(f.t), QStringList());
+        QCOMPARE(s.run(s.add), QStringList{"You have not supplied a registration number"});
+        QCOMPARE(vehicles(s.t), QStringList());
     }
 
     void enteringTheYearWithoutADriverGivesTBA()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
-        QVERIFY(s.open());
-        s.fill(QStringLiteral("AB12 CDE"));
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
         s.drivers->setEditText(QString());
         focusOn(s.year);
         QCOMPARE(s.drivers->currentText(), QStringLiteral("TBA"));
-        s.add->trigger();
-        QCOMPARE(dialogs.texts(),
-                 QStringList{"Driver not found, please select from drop down list"});
-        const int tba = f.t.addDriver(QStringLiteral("TBA"));
-        dialogs.clear();
-        s.add->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(vehicles(f.t)[0].section(u'|', 2, 2), QString::number(tba));
+        QCOMPARE(s.run(s.add), QStringList{"Driver not found, please select from drop down list"});
+        const int tba = s.t.addDriver(QStringLiteral("TBA"));
+        QCOMPARE(s.run(s.add), QStringList());
+        QCOMPARE(s.stored(2, 2), QString::number(tba));
 
         s.regNo->setText(QStringLiteral("CD34 EFG"));
         focusOn(s.policy);
-        dialogs.clear();
+        s.dialogs.clear();
         s.drivers->setEditText(QStringLiteral("Ghost"));
         focusOn(s.year);
-        QCOMPARE(dialogs.texts(),
+        QCOMPARE(s.dialogs.texts(),
                  QStringList{"Driver not found contact program vendor if problem persists"});
     }
 
+    // Leaving the vehicle type for the driver checks it; an unknown or missing type keeps the
+    // focus.
+    void enteringTheDriverChecksTheType_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("none") << QString() << QStringList{"A vehicle type must be supplied"}
+                              << "vehicles";
+        QTest::newRow("unknown")
+            << "Hovercraft" << QStringList{"The supplied vehicle description could not be found"}
+            << "vehicles";
+        QTest::newRow("known, other case") << "estate" << QStringList() << "drivernames";
+    }
     void enteringTheDriverChecksTheType()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
+        QFETCH(QString, type);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, focus);
+        Screen s;
         QVERIFY(s.open());
         s.regNo->setText(QStringLiteral("X"));
+        s.types->setEditText(type);
         focusOn(s.types);
         focusOn(s.drivers);
-        QCOMPARE(dialogs.texts(), QStringList{"A vehicle type must be supplied"});
-        QCOMPARE(QApplication::focusWidget(), s.types);
-        dialogs.clear();
-        s.types->setEditText(QStringLiteral("Hovercraft"));
-        focusOn(s.drivers);
-        QCOMPARE(dialogs.texts(),
-                 QStringList{"The supplied vehicle description could not be found"});
-        QCOMPARE(QApplication::focusWidget(), s.types);
-        dialogs.clear();
-        s.types->setEditText(QStringLiteral("estate"));
-        focusOn(s.drivers);
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(QApplication::focusWidget(), s.drivers);
+        QCOMPARE(s.dialogs.texts(), messages);
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     }
 
     void capacityLeftEmptyBecomesFour()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         s.regNo->setText(QStringLiteral("AB12 CDE"));
         focusOn(s.capacity);
@@ -437,29 +400,23 @@ private slots:
 
     void deleteTwice()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
-        QVERIFY(s.open());
-        s.fill(QStringLiteral("AB12 CDE"));
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
         s.add->trigger();
         s.fill(QStringLiteral("XY99 ZZZ"));
         s.add->trigger();
         s.fill(QStringLiteral("ab12 cde"));
         s.remove->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(vehicles(f.t).size(), 1);
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(vehicles(s.t).size(), 1);
         QCOMPARE(s.regNo->text(), QStringLiteral("ab12 cde")); // fields stay
-        s.remove->trigger();
-        QCOMPARE(dialogs.texts(), QStringList{"Record no longer exists"});
-        QCOMPARE(vehicles(f.t).size(), 1);
+        QCOMPARE(s.run(s.remove), QStringList{"Record no longer exists"});
+        QCOMPARE(vehicles(s.t).size(), 1);
     }
 
     void calendarFillsItsField()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
+        Screen s;
         QVERIFY(s.open());
         auto* frame = child<QGroupBox>(s.window, QStringLiteral("Frame1"));
         auto* calendar = child<QCalendarWidget>(s.window, QStringLiteral("Calendar4"));
@@ -480,33 +437,24 @@ private slots:
 
     void clearEmptiesEverything()
     {
-        Fleet f;
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
-        QVERIFY(s.open());
-        s.fill(QStringLiteral("AB12 CDE"));
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
         s.clear->trigger();
-        for (QLineEdit* field :
-             {s.regNo, s.year, s.roadTax, s.plated, s.insurance, s.policy, s.capacity, s.owned})
-            QCOMPARE(field->text(), QString());
-        QCOMPARE(s.types->currentText(), QString());
+        QCOMPARE(s.texts(), QStringLiteral("|||||||||"));
         QCOMPARE(s.types->count(), 2);
         QCOMPARE(QApplication::focusWidget(), s.regNo);
     }
 
     void apostropheInDriverName()
     {
-        Fleet f;
-        const int id = f.t.addDriver(QStringLiteral("Pat O'Brien"));
-        ScriptedDialogs dialogs;
-        Screen s(f.t, dialogs);
+        Screen s;
+        const int id = s.t.addDriver(QStringLiteral("Pat O'Brien"));
         QVERIFY(s.open());
         s.fill(QStringLiteral("O'REG"));
         s.drivers->setEditText(QStringLiteral("Pat O'Brien"));
         s.add->trigger();
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(vehicles(f.t)[0].section(u'|', 0, 2),
-                 QStringLiteral("O'REG|%1|%2").arg(f.saloon).arg(id));
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(s.stored(0, 2), QStringLiteral("O'REG|%1|%2").arg(s.saloon).arg(id));
     }
 };
 

@@ -9,14 +9,29 @@
 
 namespace velmora::test {
 
-// An account or driver screen (Window) on a test database, with the fields the two share
-// found by name.
+// An account or driver screen (Window) on its own test database, with the fields the two
+// share found by name.
 template <typename Window> struct AddressScreenFields
 {
-    AddressScreenFields(TestDatabase& t, ScriptedDialogs& dialogs) : window(t.db(), dialogs) {}
     bool open() { return activate(window); }
 
-    Window window;
+    // Forgets the boxes shown so far, saves and gives the boxes the save showed.
+    QStringList saving() { return shownBy(dialogs, save); }
+    // Fills the address fields in screen order (line 1, line 2 below it, line 3, town,
+    // county, postcodes, phones) from `texts`, directly (no focus moves).
+    void fillAddress(const QStringList& texts)
+    {
+        const QList<QLineEdit*> fields{addr1,     addr5,     addr2,  town,   county,
+                                       postcode1, postcode2, phone1, phone2, phone3};
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            fields[i]->setText(texts.value(i));
+    }
+    // How many address rows there are.
+    qlonglong addresses() { return t.count(QStringLiteral("select count(*) from addresses")); }
+
+    TestDatabase t;
+    ScriptedDialogs dialogs;
+    Window window{t.db(), dialogs};
     QComboBox* list = child<QComboBox>(window, QStringLiteral("txtacc_name1"));
     QLineEdit* name = child<QLineEdit>(window, QStringLiteral("txtacc_name"));
     QComboBox* contact = child<QComboBox>(window, QStringLiteral("txtcompany_name"));

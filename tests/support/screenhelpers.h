@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/scripteddialogs.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -65,6 +67,27 @@ inline QStringList items(const QComboBox* list)
     for (int i = 0; i < list->count(); ++i)
         all << list->itemText(i);
     return all;
+}
+
+// Forgets the boxes `dialogs` showed so far, triggers `action` and gives the boxes it showed.
+inline QStringList shownBy(ScriptedDialogs& dialogs, QAction* action)
+{
+    dialogs.clear();
+    action->trigger();
+    return dialogs.texts();
+}
+
+// The texts of `fields` (a drop-down's current text), joined by "|".
+inline QString texts(std::initializer_list<const QWidget*> fields)
+{
+    QStringList all;
+    for (const QWidget* field : fields) {
+        if (const auto* box = qobject_cast<const QComboBox*>(field))
+            all << box->currentText();
+        else
+            all << qobject_cast<const QLineEdit*>(field)->text();
+    }
+    return all.join(u'|');
 }
 
 // The texts of the captions of `window`, without their access-key marks; with `shownOnly`,
