@@ -14,14 +14,6 @@ namespace velmora::bench {
 
 namespace {
 
-// The board's statement as readBoard runs it.
-constexpr const char* kBoardQuery =
-    "SELECT jobs.job_prefix, jobs.job_id, jobs.time, jobs.date, jobs.passenger_name, "
-    "jobs.address_from, jobs.address_to, vehicle_types.vehicledescription, "
-    "drivers.driver_name, jobs.record_status "
-    "FROM (vehicle_types INNER JOIN jobs ON vehicle_types.vehicletypeid = jobs.vehicle_type) "
-    "LEFT JOIN drivers ON jobs.driver = drivers.driver_id "
-    "WHERE jobs.record_status <> 'C' ORDER BY jobs.date, jobs.time";
 constexpr int kDriverColumn = 8;
 constexpr int kColumns = 10;
 
@@ -62,7 +54,8 @@ bool sameRows(const std::vector<BoardRow>& ours, const std::vector<BoardRow>& ba
 
 std::optional<Timed> setUpLoadBoard(Fixture& fixture, QString* error)
 {
-    const Statement statement = prepare(fixture.handle, kBoardQuery, error);
+    const Statement statement =
+        prepare(fixture.handle, boardStatement().toUtf8().constData(), error);
     if (!statement)
         return std::nullopt;
 

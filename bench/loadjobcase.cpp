@@ -17,29 +17,6 @@ namespace velmora::bench {
 
 namespace {
 
-// The statements of loadJob and loadCostLines.
-constexpr const char* kJobQuery =
-    "select jobs.job_prefix, jobs.job_id, jobs.date, jobs.time, "
-    "jobs.passenger_name, jobs.address_from, jobs.address_to, "
-    "jobs.special_instructions, drivers.driver_name, "
-    "payment_types.paymentdescription, vehicle_types.vehicledescription, "
-    "accounts.account_name, jobs.acc_ref, jobs.costed_code, accounts.account_id, "
-    "jobs.account_no "
-    "from jobs left join accounts on accounts.account_id = jobs.account_no "
-    "left join drivers on drivers.driver_id = jobs.driver "
-    "left join payment_types on payment_types.paymenttypeid = jobs.payment_type "
-    "left join vehicle_types on vehicle_types.vehicletypeid = jobs.vehicle_type "
-    "where jobs.job_prefix = ? and jobs.job_id = ?";
-constexpr const char* kLinesQuery =
-    "select receipt_types.paymenttype, Costs.description, Costs.discount, "
-    "Costs.gross_cost, Costs.discount_value, Costs.vat_value, Costs.net_cost, "
-    "Costs.vat from Costs "
-    "inner join receipt_types on receipt_types.receipttypeid = Costs.costtype "
-    "inner join jobs on jobs.job_prefix = Costs.job_prefix "
-    "and jobs.job_id = Costs.jobnumber "
-    "where Costs.income_expence = ? and Costs.job_prefix = ? "
-    "and Costs.jobnumber = ? order by Costs.rowid";
-
 // A job with three receipt and three payment lines, as it is shown.
 struct ShownJob
 {
@@ -162,8 +139,9 @@ std::optional<Timed> setUpLoadJob(Fixture& fixture, QString* error)
     const std::optional<JobKey> key = jobWithSixLines(fixture.db, error);
     if (!key)
         return std::nullopt;
-    const Statements statements{prepare(fixture.handle, kJobQuery, error),
-                                prepare(fixture.handle, kLinesQuery, error)};
+    const Statements statements{
+        prepare(fixture.handle, loadJobStatement().toUtf8().constData(), error),
+        prepare(fixture.handle, costLinesStatement().toUtf8().constData(), error)};
     if (!statements.job || !statements.lines)
         return std::nullopt;
 

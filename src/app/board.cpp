@@ -17,22 +17,26 @@ QColor statusColour(const QString& status, QDate date, QDate today)
     return date > today ? QColor(255, 0, 0) : QColor(0, 255, 0);
 }
 
-bool readBoard(const QSqlDatabase& db, std::vector<BoardRow>* rows, QString* error)
+const QString& boardStatement()
 {
     // The status is written out rather than bound so that the planner can use the
     // partial index of outstanding jobs.
+    static const QString statement =
+        QStringLiteral("SELECT jobs.job_prefix, jobs.job_id, jobs.time, jobs.date, "
+                       "jobs.passenger_name, jobs.address_from, jobs.address_to, "
+                       "vehicle_types.vehicledescription, drivers.driver_name, jobs.record_status "
+                       "FROM (vehicle_types INNER JOIN jobs "
+                       "ON vehicle_types.vehicletypeid = jobs.vehicle_type) "
+                       "LEFT JOIN drivers ON jobs.driver = drivers.driver_id "
+                       "WHERE jobs.record_status <> 'C' ORDER BY jobs.date, jobs.time");
+    return statement;
+}
+
+bool readBoard(const QSqlDatabase& db, std::vector<BoardRow>* rows, QString* error)
+{
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!run(query,
-             QStringLiteral(
-                 "SELECT jobs.job_prefix, jobs.job_id, jobs.time, jobs.date, "
-                 "jobs.passenger_name, jobs.address_from, jobs.address_to, "
-                 "vehicle_types.vehicledescription, drivers.driver_name, jobs.record_status "
-                 "FROM (vehicle_types INNER JOIN jobs "
-                 "ON vehicle_types.vehicletypeid = jobs.vehicle_type) "
-                 "LEFT JOIN drivers ON jobs.driver = drivers.driver_id "
-                 "WHERE jobs.record_status <> 'C' ORDER BY jobs.date, jobs.time"),
-             {}, error))
+    if (!run(query, boardStatement(), {}, error))
         return false;
     // The driver (column 8) alone may be missing; any other gap means a damaged row. The
     // record, which names the columns, is built only for the message: building it for

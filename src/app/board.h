@@ -28,6 +28,9 @@ struct BoardRow
 // red for a future job and green for one due today or earlier.
 QColor statusColour(const QString& status, QDate date, QDate today);
 
+// The statement readBoard() runs.
+const QString& boardStatement();
+
 // Reads every job not completed, in pick-up order (date, then time). Jobs whose vehicle
 // type no longer exists are left out; a missing driver leaves the driver empty. Stops
 // at the first row that lacks a value it needs, or on a database error, returning false

@@ -115,11 +115,9 @@ bool writeCreditNote(QSqlQuery& query, const JobKey& key, const CostLineEntry& l
 
 QString creditNoteType() { return QStringLiteral("Credit Note"); }
 
-std::optional<QList<StoredCostLine>> loadCostLines(const QSqlDatabase& db, const JobKey& key,
-                                                   CostSide side, QString* error)
+const QString& costLinesStatement()
 {
-    PreparedQuery prepared(
-        db,
+    static const QString statement =
         QStringLiteral("select receipt_types.paymenttype, Costs.description, Costs.discount, "
                        "Costs.gross_cost, Costs.discount_value, Costs.vat_value, Costs.net_cost, "
                        "Costs.vat from Costs "
@@ -127,7 +125,14 @@ std::optional<QList<StoredCostLine>> loadCostLines(const QSqlDatabase& db, const
                        "inner join jobs on jobs.job_prefix = Costs.job_prefix "
                        "and jobs.job_id = Costs.jobnumber "
                        "where Costs.income_expence = ? and Costs.job_prefix = ? "
-                       "and Costs.jobnumber = ? order by Costs.rowid"));
+                       "and Costs.jobnumber = ? order by Costs.rowid");
+    return statement;
+}
+
+std::optional<QList<StoredCostLine>> loadCostLines(const QSqlDatabase& db, const JobKey& key,
+                                                   CostSide side, QString* error)
+{
+    PreparedQuery prepared(db, costLinesStatement());
     if (!prepared.run({sideFlag(side), key.prefix, key.number}, error))
         return std::nullopt;
     QSqlQuery& query = prepared.query();

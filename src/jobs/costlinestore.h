@@ -31,6 +31,9 @@ struct StoredCostLine
     std::optional<QString> vat; // the VAT flag, when one is stored
 };
 
+// The statement loadCostLines() runs, bound with the side flag, prefix and number.
+const QString& costLinesStatement();
+
 // The lines of the job `key` on `side` whose types exist, in the order they were first
 // written. nullopt with the driver's text in *error when they cannot be read.
 std::optional<QList<StoredCostLine>> loadCostLines(const QSqlDatabase& db, const JobKey& key,

@@ -75,22 +75,27 @@ std::optional<bool> updateJob(const QSqlDatabase& db, const JobKey& key, const J
     return query.numRowsAffected() > 0;
 }
 
+const QString& loadJobStatement()
+{
+    static const QString statement = QStringLiteral(
+        "select jobs.job_prefix, jobs.job_id, jobs.date, jobs.time, "
+        "jobs.passenger_name, jobs.address_from, jobs.address_to, "
+        "jobs.special_instructions, drivers.driver_name, "
+        "payment_types.paymentdescription, vehicle_types.vehicledescription, "
+        "accounts.account_name, jobs.acc_ref, jobs.costed_code, accounts.account_id, "
+        "jobs.account_no "
+        "from jobs left join accounts on accounts.account_id = jobs.account_no "
+        "left join drivers on drivers.driver_id = jobs.driver "
+        "left join payment_types on payment_types.paymenttypeid = jobs.payment_type "
+        "left join vehicle_types on vehicle_types.vehicletypeid = jobs.vehicle_type "
+        "where jobs.job_prefix = ? and jobs.job_id = ?");
+    return statement;
+}
+
 bool loadJob(const QSqlDatabase& db, const JobKey& key, std::optional<LoadedJob>* job,
              QString* error)
 {
-    PreparedQuery prepared(
-        db, QStringLiteral(
-                "select jobs.job_prefix, jobs.job_id, jobs.date, jobs.time, "
-                "jobs.passenger_name, jobs.address_from, jobs.address_to, "
-                "jobs.special_instructions, drivers.driver_name, "
-                "payment_types.paymentdescription, vehicle_types.vehicledescription, "
-                "accounts.account_name, jobs.acc_ref, jobs.costed_code, accounts.account_id, "
-                "jobs.account_no "
-                "from jobs left join accounts on accounts.account_id = jobs.account_no "
-                "left join drivers on drivers.driver_id = jobs.driver "
-                "left join payment_types on payment_types.paymenttypeid = jobs.payment_type "
-                "left join vehicle_types on vehicle_types.vehicletypeid = jobs.vehicle_type "
-                "where jobs.job_prefix = ? and jobs.job_id = ?"));
+    PreparedQuery prepared(db, loadJobStatement());
     if (!prepared.run({key.prefix, key.number}, error))
         return false;
     QSqlQuery& query = prepared.query();

@@ -60,6 +60,9 @@ struct LoadedJob
     qint64 account = 0;   // the job's account number
 };
 
+// The statement loadJob() runs, bound with the prefix and number.
+const QString& loadJobStatement();
+
 // Reads the job `key` with the names of its driver, payment type, vehicle type and
 // account. Returns false with the driver's text in *error when it cannot be read;
 // otherwise *job is empty when there is no such job.
