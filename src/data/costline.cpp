@@ -47,6 +47,14 @@ Money percentOf(Money amount, int percent)
     return Money::fromPence(divideRounded(amount.stored() * percent, 100 * kUnitsPerPenny));
 }
 
+Money driverShare(Money gross, int percent)
+{
+    // Split so that no product can overflow: |whole * percent| <= |gross|.
+    const std::int64_t whole = gross.stored() / 100;
+    const std::int64_t rest = gross.stored() % 100;
+    return Money::fromStored(whole * percent + divideRounded(rest * percent, 100));
+}
+
 Money vatOn(Money amount)
 {
     return Money::fromPence(divideRounded(amount.stored() * kVatPerMille, 1000 * kUnitsPerPenny));

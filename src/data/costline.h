@@ -29,6 +29,11 @@ std::optional<int> parsePercent(QStringView text);
 // `percent` per cent of `amount`, in whole pence.
 Money percentOf(Money amount, int percent);
 
+// A percentage driver's share of a job's `gross`: gross times `percent` (0 to 100)
+// divided by 100, exact in ten-thousandths, halves away from zero. The invoice run and
+// the driver payment run both pay drivers by it.
+Money driverShare(Money gross, int percent);
+
 // The VAT on `amount` (an amount net of discount), in whole pence.
 Money vatOn(Money amount);
 

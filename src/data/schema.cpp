@@ -270,6 +270,31 @@ const QStringList kPlaceIndexes = {
     QStringLiteral("CREATE INDEX jobs_to ON jobs (address_to COLLATE NOCASE)"),
 };
 
+// Migration 3: a wage row names its job by prefix and number, so two jobs that share a
+// number never share a wage; the share is held exactly, in ten-thousandths like every
+// other amount (it was pounds in floating point).
+const QStringList kWagesByJobKey = {
+    QStringLiteral(R"(CREATE TABLE driver_wages_keyed (
+        driver_id INTEGER,
+        job_prefix TEXT COLLATE NOCASE NOT NULL DEFAULT 'A',
+        job_id INTEGER,
+        job_net_cost INTEGER NOT NULL DEFAULT 0,
+        driver_percentage INTEGER NOT NULL DEFAULT 0,
+        driver_payment INTEGER NOT NULL DEFAULT 0,
+        Reported TEXT COLLATE NOCASE NOT NULL DEFAULT 'N'))"),
+    QStringLiteral(R"(INSERT INTO driver_wages_keyed (driver_id, job_prefix, job_id,
+        job_net_cost, driver_percentage, driver_payment, Reported)
+        SELECT w.driver_id, coalesce((SELECT min(j.job_prefix) FROM jobs j
+                                      WHERE j.job_id = w.job_id), 'A'),
+               w.job_id, w.job_net_cost, w.driver_percentage,
+               CAST(round(w.driver_payment * 10000) AS INTEGER), w.Reported
+        FROM driver_wages w)"),
+    QStringLiteral("DROP TABLE driver_wages"),
+    QStringLiteral("ALTER TABLE driver_wages_keyed RENAME TO driver_wages"),
+    QStringLiteral("CREATE INDEX driver_wages_driver ON driver_wages (driver_id, Reported)"),
+    QStringLiteral("CREATE INDEX driver_wages_job ON driver_wages (job_prefix, job_id)"),
+};
+
 struct Migration
 {
     int version;
@@ -281,6 +306,7 @@ const std::vector<Migration>& migrations()
     static const std::vector<Migration> all = {
         {1, &kInitialSchema},
         {2, &kPlaceIndexes},
+        {3, &kWagesByJobKey},
     };
     return all;
 }

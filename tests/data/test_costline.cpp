@@ -89,6 +89,13 @@ private Q_SLOTS:
         QCOMPARE(velmora::vatOn(pounds("90")), pounds("15.75"));
         QCOMPARE(velmora::vatOn(pounds("190")), pounds("33.25"));
         QCOMPARE(velmora::vatOn(pounds("-190")), pounds("-33.25"));
+        // A driver's share keeps every ten-thousandth and rounds only below that.
+        QCOMPARE(velmora::driverShare(pounds("50"), 10), pounds("5"));
+        QCOMPARE(velmora::driverShare(pounds("30.01"), 15), pounds("4.5015"));
+        QCOMPARE(velmora::driverShare(pounds("0.0005"), 10), Money::fromStored(1));
+        QCOMPARE(velmora::driverShare(pounds("-0.0005"), 10), Money::fromStored(-1));
+        QCOMPARE(velmora::driverShare(Money::fromStored(INT64_MAX), 100),
+                 Money::fromStored(INT64_MAX));
     }
 
     void percent_data()
