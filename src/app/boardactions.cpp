@@ -7,9 +7,11 @@
 #include "jobstatus.h"
 #include "platform/dialogs.h"
 #include "platform/reportengine.h"
+#include "platform/statusline.h"
 #include "screenopener.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 
 namespace velmora {
@@ -22,6 +24,14 @@ const QString kSupportMessage =
 // The program's name, the title the platform gives boxes that name none.
 QString programTitle() { return QStringLiteral("Velmora"); }
 
+QString jobName(const JobKey& key) { return key.prefix + QString::number(key.number); }
+
+bool opensMenu(const QKeyEvent* key)
+{
+    return (key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier) ||
+           (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+}
+
 } // namespace
 
 BoardActions::BoardActions(frmmain& window, BoardView* view, QSqlDatabase db, Dialogs& dialogs)
@@ -29,7 +39,9 @@ BoardActions::BoardActions(frmmain& window, BoardView* view, QSqlDatabase db, Di
       m_menu(new QMenu(view))
 {
     buildMenu();
+    m_view->installEventFilter(this);
     m_view->viewport()->installEventFilter(this);
+    connect(m_view, &QAbstractItemView::activated, this, &BoardActions::maintainJob);
 }
 
 void BoardActions::buildMenu()
@@ -44,24 +56,43 @@ void BoardActions::buildMenu()
     add(status, tr("&Passenger On Board"), &BoardActions::passengerOnBoard);
     add(status, tr("&Reset Passenger On Board"), &BoardActions::resetPassengerOnBoard);
     add(status, tr("&Job Completed"), &BoardActions::jobCompleted);
-    add(status, tr("&Re-set Job Complete"), &BoardActions::resetJobComplete);
+    // "&Reset Passenger On Board" keeps R; this entry takes the free C.
+    add(status, tr("Re-set Job &Complete"), &BoardActions::resetJobComplete);
 }
 
 bool BoardActions::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && opensMenu(static_cast<QKeyEvent*>(event))) {
+        popupAtCurrentRow();
+        return true;
+    }
     if (event->type() != QEvent::ContextMenu)
         return QObject::eventFilter(watched, event);
     const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-    QPoint at = menuEvent->pos();
-    if (menuEvent->reason() == QContextMenuEvent::Mouse) {
-        const QModelIndex index = m_view->indexAt(at);
-        if (index.isValid())
-            m_view->setCurrentIndex(index);
-    } else {
-        at = m_view->visualRect(m_view->currentIndex()).center();
+    if (menuEvent->reason() != QContextMenuEvent::Mouse) {
+        // The platform may follow the Menu key press with this event: one menu is enough.
+        if (!m_menu->isVisible())
+            popupAtCurrentRow();
+        return true;
     }
+    const QPoint at = watched == m_view ? m_view->viewport()->mapFrom(m_view, menuEvent->pos())
+                                        : menuEvent->pos();
+    const QModelIndex index = m_view->indexAt(at);
+    if (index.isValid())
+        m_view->setCurrentIndex(index);
     m_menu->popup(m_view->viewport()->mapToGlobal(at));
     return true;
+}
+
+void BoardActions::popupAtCurrentRow()
+{
+    if (!m_view->currentIndex().isValid() && m_view->model() && m_view->model()->rowCount() > 0)
+        m_view->setCurrentIndex(m_view->model()->index(0, BoardModel::Job));
+    const QRect cell = m_view->visualRect(m_view->currentIndex());
+    const QPoint at =
+        cell.isValid() ? QPoint(cell.left() + cell.width() / 2, cell.bottom()) : QPoint(0, 0);
+    m_menu->popup(m_view->viewport()->mapToGlobal(at));
+    m_menu->setActiveAction(m_menu->actions().value(0));
 }
 
 std::optional<std::pair<int, JobKey>> BoardActions::currentJob() const
@@ -78,6 +109,11 @@ void BoardActions::maintainJob()
     const auto job = currentJob();
     if (!job)
         return;
+    if (auto* open = openCopy<frmjob_management>(&m_window)) {
+        bringForward(open);
+        open->selectJob(job->second);
+        return;
+    }
     frmjob_management* screen = m_window.jobScreen();
     screen->presetJob(job->second);
     openScreen(&m_window, screen);
@@ -97,16 +133,22 @@ void BoardActions::createPagingBoard()
         return;
     }
     if (printReport(m_window.reports(), m_dialogs, &m_window, QStringLiteral("pageboard.rpt"),
-                    ReportEngine::Printer))
+                    ReportEngine::Printer)) {
         m_dialogs.plain(&m_window, tr("Paging Board Printed"), programTitle());
+        tellDone(tr("Paging board printed for %1").arg(passenger));
+    }
 }
 
-void BoardActions::writeStatus(const JobKey& key, const QString& status, bool inTransaction)
+bool BoardActions::writeStatus(const JobKey& key, const QString& status, bool inTransaction)
 {
     QString error;
-    if (!setJobStatus(m_db, key, status, inTransaction, &error))
+    const auto found = setJobStatus(m_db, key, status, inTransaction, &error);
+    if (!found)
         m_dialogs.information(&m_window, error);
+    return found.value_or(false);
 }
+
+void BoardActions::tellDone(const QString& text) { showStatus(&m_window, text); }
 
 void BoardActions::rebuild(const QString& failure)
 {
@@ -120,25 +162,32 @@ void BoardActions::passengerOnBoard()
     if (!job)
         return;
     m_window.board()->setStatus(job->first, QStringLiteral("P"));
-    writeStatus(job->second, QStringLiteral("P"), true);
+    if (writeStatus(job->second, QStringLiteral("P"), true))
+        tellDone(tr("Job %1: passenger on board").arg(jobName(job->second)));
     m_view->viewport()->update();
 }
 
 void BoardActions::resetPassengerOnBoard()
 {
-    if (const auto job = currentJob())
-        writeStatus(job->second, QStringLiteral("B"), true);
+    const auto job = currentJob();
+    const bool marked = job && writeStatus(job->second, QStringLiteral("B"), true);
     m_view->viewport()->update();
     rebuild(kSupportMessage);
+    if (marked)
+        tellDone(tr("Job %1: booked again, passenger not on board").arg(jobName(job->second)));
 }
 
 void BoardActions::jobCompleted()
 {
-    if (const auto job = currentJob()) {
+    const auto job = currentJob();
+    bool marked = false;
+    if (job) {
         m_window.board()->setStatus(job->first, QStringLiteral("C"));
-        writeStatus(job->second, QStringLiteral("C"), false);
+        marked = writeStatus(job->second, QStringLiteral("C"), false);
     }
     rebuild(tr("Error on getting data for grid, contact system support"));
+    if (marked)
+        tellDone(tr("Job %1 completed").arg(jobName(job->second)));
 }
 
 void BoardActions::resetJobComplete()
@@ -168,8 +217,10 @@ void BoardActions::resetJobComplete()
     }
     if (prefix.isEmpty())
         return;
-    writeStatus({prefix, number}, QStringLiteral("P"), false);
+    const bool marked = writeStatus({prefix, number}, QStringLiteral("P"), false);
     rebuild(kSupportMessage);
+    if (marked)
+        tellDone(tr("Job %1 back on the board: passenger on board").arg(jobName({prefix, number})));
 }
 
 } // namespace velmora

@@ -16,8 +16,10 @@ class Dialogs;
 class frmmain;
 
 // The actions on one job of the board: the pop-up menu "Mypopup2", opened by a right
-// click on the board (or the context-menu key), and the work of its entries on the row
-// that holds the board's current cell.
+// click on the board or from the keyboard (the Menu key or Shift+F10, at the current
+// row), and the work of its entries on the row that holds the board's current cell.
+// Enter or a double-click on a row opens its job. Each action says on the status bar
+// what it did.
 class BoardActions final : public QObject
 {
     Q_OBJECT
@@ -45,10 +47,13 @@ protected:
 
 private:
     void buildMenu();
+    // Opens the pop-up menu at the current row (the first row when there is none).
+    void popupAtCurrentRow();
     // The current row's index and job; nullopt when the row holds no job.
     std::optional<std::pair<int, JobKey>> currentJob() const;
-    // Writes the status; shows the reason when it cannot.
-    void writeStatus(const JobKey& key, const QString& status, bool inTransaction);
+    // Writes the status; shows the reason when it cannot. True when the job was marked.
+    bool writeStatus(const JobKey& key, const QString& status, bool inTransaction);
+    void tellDone(const QString& text);
     void rebuild(const QString& failure);
 
     frmmain& m_window;

@@ -3,8 +3,33 @@
 #include "boardmodel.h"
 
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace velmora {
+
+namespace {
+
+// Paints the status cell in its colour whether or not its row is selected, so a change
+// of status shows at once on the row the operator is working on.
+class StatusColourDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        const QVariant colour = index.data(Qt::BackgroundRole);
+        if (!colour.canConvert<QBrush>()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        painter->fillRect(option.rect, colour.value<QBrush>());
+    }
+};
+
+} // namespace
 
 BoardView::BoardView(QWidget* parent) : QTableView(parent)
 {
@@ -15,6 +40,10 @@ BoardView::BoardView(QWidget* parent) : QTableView(parent)
     setWordWrap(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Compact rows: a busy day's jobs fit on the screen.
+    verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 2);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    setItemDelegateForColumn(BoardModel::StatusColour, new StatusColourDelegate(this));
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QSysInfo>
 
 namespace velmora {
@@ -33,6 +34,8 @@ frmmain::frmmain(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     setWindowTitle(tr("Current Jobs"));
     m_view->setObjectName(QStringLiteral("board"));
     setCentralWidget(m_view);
+    // Every screen says here what its last action did (showStatus()).
+    statusBar()->setObjectName(QStringLiteral("statusbar"));
     new BoardActions(*this, m_view, m_db, m_dialogs);
     buildMenus();
     resize(1100, 640);
@@ -119,9 +122,12 @@ void frmmain::addReport(QMenu* menu, const QString& caption, const QString& file
 void frmmain::buildBookingsMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Bookings"));
-    connect(
-        menu->addAction(tr("&Input Jobs, Receipts And Paymnts ")), &QAction::triggered, this,
-        [this] { openScreen(this, jobScreen(), QStringLiteral("txtload"), QStringLiteral("F")); });
+    connect(menu->addAction(tr("&Input Jobs, Receipts And Paymnts ")), &QAction::triggered, this,
+            [this] {
+                openScreen(
+                    this, frmjob_management::staticMetaObject.className(),
+                    [this] { return jobScreen(); }, QStringLiteral("txtload"), QStringLiteral("F"));
+            });
     addUnavailable(menu, tr("&Load Transfer File"));
     addUnavailable(menu, tr("&Jobs Without Costs "));
 }
@@ -166,7 +172,8 @@ void frmmain::buildManagementMenu()
 
 void frmmain::buildAccountsMenu()
 {
-    QMenu* menu = menuBar()->addMenu(tr("&Accounts"));
+    // "&Administration" keeps A on the menu bar; this menu takes the free C.
+    QMenu* menu = menuBar()->addMenu(tr("A&ccounts"));
     addUnavailable(menu, tr("&Record Payments"));
     addUnavailable(menu, tr("Rep&ort On Profitability"));
     addUnavailable(menu, tr("Cr&eate Driver Payment Slips"));

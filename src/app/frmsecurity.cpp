@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
+#include "platform/statusline.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -15,8 +16,9 @@ namespace velmora {
 
 frmsecurity::frmsecurity(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_events(new FieldEvents(this)),
-      m_userName(lineEdit("txtuser_name")), m_password(lineEdit("txtpassword")),
-      m_level(dropDown("txtlevel"))
+      m_userName(fitColumn(lineEdit("txtuser_name"), u"passwords", u"user_name")),
+      m_password(lineEdit("txtpassword")),
+      m_level(fitColumn(dropDown("txtlevel"), u"passwords", u"security_level"))
 {
     setObjectName(QStringLiteral("frmsecurity"));
     setWindowTitle(tr("Maintain Users"));
@@ -87,6 +89,7 @@ void frmsecurity::save()
         m_dialogs.information(this, error);
         return;
     }
+    showStatus(this, tr("User %1 saved").arg(m_userName->text()));
     m_userName->clear();
     m_password->clear();
     m_level->setCurrentIndex(-1);

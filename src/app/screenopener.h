@@ -1,17 +1,41 @@
 #pragma once
 
 #include <QString>
+#include <QWidget>
 
-class QWidget;
+#include <functional>
 
 namespace velmora {
 
-// Shows `screen` as a window of its own above `opener`; it is deleted when closed.
+// Shows `screen` as a window owned by the main window of `opener`, centred on it; the
+// screen is deleted when closed. A screen is open once: when a window of the same screen
+// (same class, name and caption) is already open, that one is brought forward and
+// `screen` is discarded before it runs its opening steps.
 // A screen that cannot be used says so during its opening steps by putting `failure`
 // into its hidden field named `flag` (txtload, frmload, txtfrm_load); such a screen is
 // closed again at once, without a message of the opener's own. Returns whether the
-// screen is open.
+// screen (or the copy already open) is open.
 bool openScreen(QWidget* opener, QWidget* screen, const QString& flag = {},
                 const QString& failure = {});
+
+// The same for a screen that should not even be built when a copy is open: `make` is
+// called only when no window of the class `className` is open.
+bool openScreen(QWidget* opener, const char* className, const std::function<QWidget*()>& make,
+                const QString& flag = {}, const QString& failure = {});
+
+// The open window of `opener`'s main window that shows a screen of class `Screen`.
+template <typename Screen> Screen* openCopy(QWidget* opener);
+
+// Raises `window`, restores it when minimised and gives it the keyboard.
+void bringForward(QWidget* window);
+
+namespace detail {
+QWidget* openWindowOf(QWidget* opener, const char* className, const QString& key = {});
+} // namespace detail
+
+template <typename Screen> Screen* openCopy(QWidget* opener)
+{
+    return static_cast<Screen*>(detail::openWindowOf(opener, Screen::staticMetaObject.className()));
+}
 
 } // namespace velmora

@@ -27,6 +27,14 @@ std::optional<Money> parseLineAmount(QStringView text)
     return amount->roundedToPence();
 }
 
+bool isAmountTooLarge(QStringView text)
+{
+    const auto amount = Money::parse(text);
+    return amount && (amount->stored() > kLargestAmount || amount->stored() < -kLargestAmount);
+}
+
+QString largestLineAmount() { return Money::fromStored(kLargestAmount).toString(); }
+
 std::optional<int> parsePercent(QStringView text)
 {
     static const QRegularExpression pattern(QStringLiteral(R"(^\s*(\d{1,3})?(?:\.(\d*))?\s*$)"));

@@ -21,6 +21,10 @@ inline constexpr int kVatPerMille = 175;
 // A typed amount ("1,234.5", "-50") rounded to whole pence; nullopt when the text is not
 // an amount or lies beyond plus or minus 999,999,999.99.
 std::optional<Money> parseLineAmount(QStringView text);
+// Whether `text` is an amount, but one beyond what a line may hold.
+bool isAmountTooLarge(QStringView text);
+// The largest amount a line may hold, as shown: "999,999,999.99".
+QString largestLineAmount();
 
 // A typed percentage ("10", "12.4") as a whole number from 0 to 100; nullopt when the
 // text is empty or is not such a number.

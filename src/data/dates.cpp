@@ -1,6 +1,7 @@
 #include "dates.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 
 namespace velmora {
 
@@ -24,7 +25,15 @@ QString ukDate(QDate date) { return date.toString(QStringLiteral("dd/MM/yyyy"));
 
 std::optional<QDate> parseUkDate(const QString& text)
 {
-    const QDate date = QDate::fromString(text.trimmed(), QStringLiteral("d/M/yyyy"));
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*(\d{1,2})/(\d{1,2})/(\d{2}|\d{4})\s*$)"));
+    const auto match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    int year = match.captured(3).toInt();
+    if (match.capturedLength(3) == 2)
+        year += 2000;
+    const QDate date(year, match.captured(2).toInt(), match.captured(1).toInt());
     if (!date.isValid())
         return std::nullopt;
     return date;

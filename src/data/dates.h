@@ -17,7 +17,9 @@ QDate dateFromStored(const QString& text);
 
 // The form users see and type: "dd/MM/yyyy".
 QString ukDate(QDate date);
-// Reads "dd/MM/yyyy", also with one-digit day or month ("6/12/2026"); nullopt otherwise.
+// Reads a typed date, day/month/year: "06/12/2026", "6/12/2026", and with a two-digit
+// year "7/12/26", which is always 20xx (so 7/12/26 is 07/12/2026). Every screen reads
+// typed dates through this; nullopt when the text is not such a date.
 std::optional<QDate> parseUkDate(const QString& text);
 
 } // namespace velmora

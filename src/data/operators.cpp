@@ -1,7 +1,9 @@
 #include "operators.h"
 
+#include "columnwidths.h"
 #include "sql.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <sodium.h>
@@ -14,6 +16,13 @@ bool sodiumReady()
 {
     static const bool ready = sodium_init() >= 0;
     return ready;
+}
+
+bool fitsOperator(const QString& userName, const QString& securityLevel, QString* error)
+{
+    return fitsColumns(u"passwords",
+                       {QStringLiteral("user_name"), QStringLiteral("security_level")},
+                       {userName, securityLevel}, error);
 }
 
 } // namespace
@@ -62,6 +71,8 @@ LoginCheck checkLogin(const QSqlDatabase& db, const QString& userName, const QSt
 bool addOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
                  const QString& securityLevel, QString* error)
 {
+    if (!fitsOperator(userName, securityLevel, error))
+        return false;
     const QString hash = hashPassword(password);
     if (hash.isEmpty()) {
         *error = QObject::tr("The password could not be protected.");
@@ -89,12 +100,18 @@ std::optional<OperatorRecord> findOperator(const QSqlDatabase& db, const QString
 bool saveOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
                   const QString& securityLevel, QString* error)
 {
+    if (!fitsOperator(userName, securityLevel, error))
+        return false;
     const QString hash = hashPassword(password);
     if (hash.isEmpty()) {
         *error = QObject::tr("The password could not be protected.");
         return false;
     }
     Transaction transaction(db);
+    if (!transaction.isActive()) {
+        *error = db.lastError().text();
+        return false;
+    }
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("update passwords set Password = ?, security_level = ? "

@@ -94,7 +94,8 @@ bool checkPayment(const BookingEntry& entry, const JobLists& lists, BookingCheck
         return false;
     }
     check->paymentType = payment->id;
-    if (payment->name.compare(accountPaymentType(), Qt::CaseInsensitive) != 0)
+    // Only the field's text exactly "Account" asks for an account.
+    if (entry.paymentType != accountPaymentType())
         return true;
     if (entry.account.isEmpty()) {
         fail(check, QObject::tr("An account must be supplied when payment type = Account"),

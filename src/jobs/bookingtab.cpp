@@ -20,11 +20,12 @@ namespace velmora {
 namespace {
 
 // A text field that takes at most `maxLength` characters.
-QLineEdit* limited(const char* name, int maxLength)
+QLineEdit* limited(const char* name, int maxLength) { return fitWidth(lineEdit(name), maxLength); }
+
+// A text field as wide as its column of jobs.
+QLineEdit* jobField(const char* name, const char* column)
 {
-    auto* edit = lineEdit(name);
-    edit->setMaxLength(maxLength);
-    return edit;
+    return fitColumn(lineEdit(name), u"jobs", QString::fromLatin1(column));
 }
 
 QComboBox* comboBox(const char* name, bool editable)
@@ -46,15 +47,19 @@ QPushButton* button(const char* name, const QString& caption, const QString& tip
 BookingTab::BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dialogs,
                        FieldEvents& events, QWidget* parent)
     : QWidget(parent), m_lists(lists), m_dialogs(dialogs), m_events(events),
-      m_prefix(limited("txtjob_prefix", 1)), m_number(limited("txtjobno", 9)),
-      m_customer(limited("txtcustomer", 50)), m_date(limited("txtdate", 10)),
-      m_time(limited("txttime", 8)), m_driver(comboBox("txtdriver", true)),
-      m_pickup(limited("txtpickup", 80)), m_drop(limited("txtdrop", 80)),
-      m_instructions(limited("txtsi", 250)), m_vehicleType(comboBox("txtvtype", true)),
-      m_paymentType(comboBox("txtpaymtype", true)),
+      m_prefix(jobField("txtjob_prefix", "job_prefix")), m_number(limited("txtjobno", 9)),
+      m_customer(jobField("txtcustomer", "passenger_name")), m_date(limited("txtdate", 10)),
+      m_time(limited("txttime", 8)),
+      m_driver(fitColumn(comboBox("txtdriver", true), u"drivers", u"driver_name")),
+      m_pickup(jobField("txtpickup", "address_from")), m_drop(jobField("txtdrop", "address_to")),
+      m_instructions(jobField("txtsi", "special_instructions")),
+      m_vehicleType(fitColumn(comboBox("txtvtype", true), u"vehicle_types", u"vehicledescription")),
+      m_paymentType(
+          fitColumn(comboBox("txtpaymtype", true), u"payment_types", u"paymentdescription")),
       m_accountChooser(comboBox("txtaccname1", false)), m_account(limited("txtaccname", 60)),
-      m_costCode(limited("txtcost_code", 10)), m_reference(limited("txtacc_ref", 10)),
-      m_add(button("Command1", tr("&Add New"))), m_update(button("cmdupd", tr("&Update"))),
+      m_costCode(jobField("txtcost_code", "costed_code")),
+      m_reference(jobField("txtacc_ref", "acc_ref")), m_add(button("Command1", tr("&Add New"))),
+      m_update(button("cmdupd", tr("&Update"))),
       m_clear(button("cmdclearall", tr("&Clear"),
                      tr("When pressed clears this screen and the payment / receipt screens"))),
       m_calendarFrame(new QFrame), m_calendar(new QCalendarWidget), m_fields(new QWidget),
@@ -105,7 +110,7 @@ void BookingTab::build(SearchPanel* search)
     m_fields->setLayout(grid);
 
     auto* select = button("cmdselect", tr("&Select"), tr("Press to select booking"));
-    auto* searchButton = button("cmdsearch", tr("&Search"), tr("Press to access search screen"));
+    auto* searchButton = button("cmdsearch", tr("Sea&rch"), tr("Press to access search screen"));
     auto* exit = button("Command6", tr("&Exit"), tr("Press to exit"));
     auto* buttons = new QHBoxLayout;
     for (QPushButton* push : {m_add, m_update, m_clear, select, searchButton, exit})
@@ -128,11 +133,10 @@ void BookingTab::build(SearchPanel* search)
 
     QWidget* previous = m_prefix;
     for (QWidget* next : std::initializer_list<QWidget*>{
-             m_number,         m_customer, m_date,         m_time,        m_driver,
-             m_pickup,         m_drop,     m_instructions, m_vehicleType, m_paymentType,
-             m_accountChooser, m_account,  m_costCode,     m_reference,   m_add,
-             m_update,         m_clear,    select,         searchButton,  exit,
-             calendar,         search}) {
+             m_number,         m_customer, m_date,     calendar,       m_calendar,    m_time,
+             m_driver,         m_pickup,   m_drop,     m_instructions, m_vehicleType, m_paymentType,
+             m_accountChooser, m_account,  m_costCode, m_reference,    search,        m_add,
+             m_update,         m_clear,    select,     searchButton,   exit}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -147,6 +151,8 @@ void BookingTab::build(SearchPanel* search)
     connect(m_calendar, &QCalendarWidget::clicked, this, &BookingTab::dayChosen);
     connect(m_calendar, &QCalendarWidget::activated, this, &BookingTab::dayChosen);
     connect(m_paymentType, &QComboBox::activated, this, [this] { paymentTypeChosen(false); });
+    connect(m_prefix, &QLineEdit::textEdited, this, &BookingTab::keyEdited);
+    connect(m_number, &QLineEdit::textEdited, this, &BookingTab::keyEdited);
     connect(m_accountChooser, &QComboBox::activated, this, &BookingTab::accountChosen);
     connect(search, &SearchPanel::closed, this, &BookingTab::closeSearch);
     connect(search, &SearchPanel::cleared, m_prefix, &QLineEdit::clear);

@@ -66,6 +66,8 @@ Q_SIGNALS:
     void exitRequested();
     // The job number field was left holding `number` (0 when empty).
     void numberLeft(qint64 number);
+    // The operator changed the job prefix or number field.
+    void keyEdited();
 
 private:
     void build(SearchPanel* search);

@@ -1,12 +1,15 @@
 #include "costlineform.h"
 
+#include <QObject>
+
 namespace velmora {
 
 namespace {
 
-bool bearsVat(const CostLineTexts& line)
+bool bearsVat(const CostLineTexts& line, CostSide side)
 {
-    return line.vat.compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0;
+    return line.vat.compare(QLatin1String("Y"), side == CostSide::Receipt ? Qt::CaseInsensitive
+                                                                          : Qt::CaseSensitive) == 0;
 }
 
 bool hasDiscount(const CostLineTexts& line, CostSide side)
@@ -39,7 +42,7 @@ void showDiscount(CostLineTexts& line, CostSide side)
 {
     const Money gross = lineAmount(line, side).value_or(Money());
     if (!hasDiscount(line, side)) {
-        line.discount = QStringLiteral("0");
+        line.discount = Money().toString();
         line.net = gross.toString();
         return;
     }
@@ -55,9 +58,16 @@ void showVat(CostLineTexts& line, CostSide side)
     const int percent = hasDiscount(line, side) ? parsePercent(line.percent).value_or(0) : 0;
     const CostFigures figures =
         costFigures(lineAmount(line, side).value_or(Money()), percent, true);
-    line.vatValue =
-        side == CostSide::Receipt ? figures.vat.toString() : figures.vat.toPlainString();
+    line.vatValue = figures.vat.toString();
     line.net = figures.net.toString();
+}
+
+QString unreadableCostMessage(const CostLineTexts& line, const QString& missing)
+{
+    if (isAmountTooLarge(line.cost))
+        return QObject::tr("The cost is too large: a line may hold at most %1")
+            .arg(largestLineAmount());
+    return missing;
 }
 
 bool leaveCost(CostLineTexts& line, CostSide side)
@@ -98,12 +108,12 @@ bool checkLine(CostLineTexts& line, CostSide side)
         return false;
     line.cost = amount->toString();
     showDiscount(line, side);
-    if (bearsVat(line)) {
+    if (bearsVat(line, side)) {
         line.vat = QStringLiteral("Y");
         showVat(line, side);
     } else {
         line.vat = QStringLiteral("N");
-        line.vatValue = QStringLiteral("0");
+        line.vatValue = Money().toString();
     }
     return true;
 }
@@ -112,8 +122,8 @@ CostLineEntry entryOf(const CostLineTexts& line, CostSide side)
 {
     const int percent = hasDiscount(line, side) ? parsePercent(line.percent).value_or(0) : 0;
     return {line.type, line.description,
-            costFigures(lineAmount(line, side).value_or(Money()), percent, bearsVat(line)),
-            bearsVat(line)};
+            costFigures(lineAmount(line, side).value_or(Money()), percent, bearsVat(line, side)),
+            bearsVat(line, side)};
 }
 
 } // namespace velmora

@@ -30,10 +30,13 @@ bool lineInUse(const CostLineTexts& line);
 std::optional<Money> lineAmount(const CostLineTexts& line, CostSide side);
 
 // Shows the discount of the line and what remains after it (the net before VAT). Without
-// a percentage (on payment lines also with 0) the discount shows as 0.
+// a percentage (on payment lines also with 0) the discount shows as 0.00.
 void showDiscount(CostLineTexts& line, CostSide side);
 // Shows the discount, the VAT and the net including VAT.
 void showVat(CostLineTexts& line, CostSide side);
+
+// Says why the cost of `line` cannot be read: too large, or missing.
+QString unreadableCostMessage(const CostLineTexts& line, const QString& missing);
 
 // The cost field left: false when it holds no amount. Otherwise shows it as money, a
 // credit note as a negative amount. Nothing happens on a line not in use.
@@ -47,7 +50,8 @@ void leaveVat(CostLineTexts& line, CostSide side, bool vatRegistered);
 
 // The check of a line in use before saving: false when it has no amount. Otherwise fills
 // an empty description, shows the cost, the discount and, when the flag is Y, the VAT;
-// any other flag becomes N with no VAT.
+// any other flag becomes N with no VAT. A receipt's flag counts in either case ("y"), a
+// payment's only as typed ("Y").
 bool checkLine(CostLineTexts& line, CostSide side);
 
 // The line as it is to be saved; its amount must be readable.

@@ -1,5 +1,7 @@
 #include "costlinesgrid.h"
 
+#include "data/columnwidths.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -27,7 +29,7 @@ const Columns kReceiptColumns = {{
     {"txtdiscount", "Disc %", "Enter discount percentage"},
     {"txtdisc", "Disc Value", "Calculated by computer"},
     {"txtvat", "Vat Vat Y/N", "Enter Y if receipt attracts VAT"},
-    {"txtvatcost", "", "Value calculated by computer"},
+    {"txtvatcost", "Vat Value", "Value calculated by computer"},
     {"txtnetcost", "Net Cost Incl Vat", "Value calculated by computer"},
 }};
 
@@ -38,7 +40,7 @@ const Columns kPaymentColumns = {{
     {"txtpaydisc", "Disc %", "Enter discount percentage"},
     {"txtpaymentdisc", "Discount Value", "Calculated by computer"},
     {"txtpayvat", "Vat Y/N", "Enter Y if payment vatable"},
-    {"txtpayvatcost", "", "Calculated by computer"},
+    {"txtpayvatcost", "Vat Value", "Calculated by computer"},
     {"txtpaynet", "Net Cost Incl Vat", "Calculated by computer"},
 }};
 
@@ -70,8 +72,13 @@ CostLinesGrid::CostLinesGrid(CostSide side, QWidget* parent) : QWidget(parent)
 {
     const Columns& columns = side == CostSide::Receipt ? kReceiptColumns : kPaymentColumns;
     auto* grid = new QGridLayout(this);
-    for (int field = 0; field < FieldCount; ++field)
-        grid->addWidget(new QLabel(tr(columns[field].label)), 0, field);
+    for (int field = 0; field < FieldCount; ++field) {
+        auto* heading = new QLabel(tr(columns[field].label));
+        // Figures and their headings line up on the right.
+        if (field != Type && field != Description && field != Vat)
+            heading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(heading, 0, field);
+    }
     QWidget* previous = nullptr;
     for (int index = 0; index < kLines; ++index) {
         Row& row = m_rows[index];
@@ -87,7 +94,9 @@ CostLinesGrid::CostLinesGrid(CostSide side, QWidget* parent) : QWidget(parent)
                 auto* edit = new QLineEdit;
                 edit->setValidator(validatorFor(field, edit));
                 edit->setReadOnly(computed(field));
-                if (field != Description)
+                if (field == Description)
+                    edit->setMaxLength(columnWidth(u"Costs", u"description"));
+                else if (field != Vat)
                     edit->setAlignment(Qt::AlignRight);
                 if (field == Vat)
                     edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(u'W') * 3);
@@ -106,7 +115,11 @@ CostLinesGrid::CostLinesGrid(CostSide side, QWidget* parent) : QWidget(parent)
             }
         }
         row.edits[Description]->installEventFilter(this);
-        connect(row.edits[Vat], &QLineEdit::textEdited, row.edits[Vat],
+        // A receipt's flag counts in either case, so it is shown in capitals as typed; a
+        // payment's counts only when typed as "Y", so it is left as typed.
+        if (side == CostSide::Receipt)
+            connect(
+                row.edits[Vat], &QLineEdit::textEdited, row.edits[Vat],
                 [edit = row.edits[Vat]](const QString& text) { edit->setText(text.toUpper()); });
     }
     for (int field = 0; field < FieldCount; ++field)

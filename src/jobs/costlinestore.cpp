@@ -1,5 +1,6 @@
 #include "costlinestore.h"
 
+#include "data/columnwidths.h"
 #include "data/dates.h"
 #include "data/preparedquery.h"
 #include "data/sql.h"
@@ -166,6 +167,9 @@ CostSaveResult saveCostLines(const QSqlDatabase& db, const JobKey& key, CostSide
         return {Outcome::NoJob, -1, {}};
     QList<qint64> types;
     for (const CostLineEntry& line : lines) {
+        if (!fitsColumns(u"Costs", {QStringLiteral("description")}, {line.description},
+                         &result.error))
+            return {Outcome::Failed, -1, result.error};
         const auto type = typeNumber(query, line.type, &result.error);
         if (!type)
             return {Outcome::Failed, -1, result.error};

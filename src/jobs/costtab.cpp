@@ -26,6 +26,7 @@ CostTab::CostTab(CostSide side, QSqlDatabase db, Dialogs& dialogs, FieldEvents& 
     m_totalField->setToolTip(
         words("Total value of receipts as calculated by computer", "Calculated by computer"));
     m_totalField->setReadOnly(true);
+    m_totalField->setAlignment(Qt::AlignRight);
     m_totalField->setFocusPolicy(Qt::NoFocus);
     m_totalLabel->setBuddy(m_totalField);
     auto* save = named(new QPushButton(tr("&Save")), words("cmdreceiptsave", "cmdpaysave"),
@@ -113,7 +114,7 @@ void CostTab::costLeft(int index)
 {
     CostLineTexts line = m_grid->line(index);
     if (!leaveCost(line, m_side)) {
-        m_dialogs.information(this, tr("You must supply a cost"));
+        m_dialogs.information(this, unreadableCostMessage(line, tr("You must supply a cost")));
         m_events.returnFocus(m_grid->field(index, CostLinesGrid::Cost));
         return;
     }

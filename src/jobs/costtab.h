@@ -32,8 +32,8 @@ public:
     void offerAllTypes();
     // Empties the seven lines.
     void clearLines();
-    // Shows the current job's stored lines and their total, or why they cannot be read.
-    void load();
+    // Shows the stored lines of the job `key` and their total, or why they cannot be read.
+    void load(const JobKey& key);
     // The sum of the nets shown, none before a load or save has found lines.
     std::optional<Money> total() const { return m_total; }
     // Hides the total and its label until the next save.

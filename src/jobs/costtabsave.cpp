@@ -3,6 +3,7 @@
 #include "costtab.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
+#include "platform/statusline.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +19,8 @@ bool CostTab::checkLines()
         const bool complete = checkLine(line, m_side);
         m_grid->setLine(index, line);
         if (!complete) {
-            m_dialogs.information(this, tr("A value must be supplied"));
+            m_dialogs.information(this,
+                                  unreadableCostMessage(line, tr("A value must be supplied")));
             m_events.returnFocus(m_grid->field(index, CostLinesGrid::Cost));
             return false;
         }
@@ -32,6 +34,12 @@ void CostTab::save()
         setTotal(std::nullopt);
     if (!checkLines())
         return;
+    // Lines go only to the job the screen shows, never to one the operator cannot see.
+    if (!m_job.shown) {
+        m_dialogs.information(this, tr("You must supply a job before attempting to update"));
+        return;
+    }
+    const JobKey key = *m_job.shown;
     QList<CostLineEntry> entries;
     QList<int> lines;
     for (int index = 0; index < CostLinesGrid::kLines; ++index) {
@@ -39,7 +47,8 @@ void CostTab::save()
         if (!lineInUse(line))
             continue;
         if (!lineAmount(line, m_side)) {
-            m_dialogs.information(this, tr("A value must be supplied"));
+            m_dialogs.information(this,
+                                  unreadableCostMessage(line, tr("A value must be supplied")));
             m_events.returnFocus(m_grid->field(index, CostLinesGrid::Cost));
             return;
         }
@@ -47,7 +56,7 @@ void CostTab::save()
         lines.append(index);
     }
     const CostSaveResult result =
-        saveCostLines(m_db, m_job.key, m_side, entries, m_job.loadedAccount, QDate::currentDate());
+        saveCostLines(m_db, key, m_side, entries, m_job.loadedAccount, QDate::currentDate());
     switch (result.outcome) {
     case CostSaveResult::Outcome::NoJob:
         m_dialogs.information(this, tr("You must supply a job before attempting to update"));
@@ -71,6 +80,8 @@ void CostTab::save()
     setTotal(total);
     m_totalField->show();
     m_totalLabel->show();
+    showStatus(this, words("Receipts saved for job %1", "Payments saved for job %1")
+                         .arg(key.prefix + QString::number(key.number)));
 }
 
 void CostTab::deleteLine(int index)
@@ -78,8 +89,13 @@ void CostTab::deleteLine(int index)
     const CostLineTexts line = m_grid->line(index);
     if (line.description.isEmpty())
         return;
+    if (!m_job.shown) {
+        m_dialogs.information(this, tr("Transaction not found, have you saved it"));
+        return;
+    }
+    const JobKey key = *m_job.shown;
     QString error;
-    switch (deleteCostLine(m_db, m_job.key, m_side, line.type, &error)) {
+    switch (deleteCostLine(m_db, key, m_side, line.type, &error)) {
     case CostDeleteOutcome::UnknownType:
         if (m_side == CostSide::Receipt) {
             m_dialogs.information(
@@ -94,16 +110,19 @@ void CostTab::deleteLine(int index)
         m_dialogs.information(this, error);
         return;
     case CostDeleteOutcome::Deleted:
-        load();
+        load(key);
+        showStatus(this, words("Receipt line %1 deleted from job %2",
+                               "Payment line %1 deleted from job %2")
+                             .arg(line.type, key.prefix + QString::number(key.number)));
         return;
     }
 }
 
-void CostTab::load()
+void CostTab::load(const JobKey& key)
 {
     m_grid->clearLines();
     QString error;
-    const auto lines = loadCostLines(m_db, m_job.key, m_side, &error);
+    const auto lines = loadCostLines(m_db, key, m_side, &error);
     if (!lines) {
         setTotal(std::nullopt);
         m_dialogs.information(this, error);

@@ -58,6 +58,7 @@ frmjob_management::frmjob_management(QSqlDatabase db, Dialogs& dialogs, QWidget*
     connect(m_booking, &BookingTab::clearRequested, this, &frmjob_management::clearAll);
     connect(m_booking, &BookingTab::numberLeft, this,
             [this](qint64 number) { m_job.key.number = number; });
+    connect(m_booking, &BookingTab::keyEdited, this, [this] { m_job.shown.reset(); });
     connect(m_search, &SearchPanel::jobChosen, this, &frmjob_management::chooseFound);
     connect(m_tabs, &QTabWidget::currentChanged, m_receipts, &CostTab::hideTotal);
     for (CostTab* tab : {m_receipts, m_payments}) {
@@ -69,6 +70,13 @@ frmjob_management::frmjob_management(QSqlDatabase db, Dialogs& dialogs, QWidget*
 }
 
 void frmjob_management::presetJob(const JobKey& key) { m_booking->showKey(key); }
+
+void frmjob_management::selectJob(const JobKey& key)
+{
+    m_tabs->setCurrentWidget(m_booking);
+    m_booking->showKey(key);
+    select();
+}
 
 void frmjob_management::opening()
 {
@@ -82,10 +90,8 @@ void frmjob_management::opening()
     m_booking->setUpdateVisible(false);
     m_receipts->offerAllTypes();
     m_payments->offerAllTypes();
-    if (!m_booking->prefixText().isEmpty() && !m_booking->numberText().isEmpty()) {
-        m_job.key = {m_booking->prefixText(), m_booking->numberText().toLongLong()};
-        load_job();
-    }
+    if (!m_booking->prefixText().isEmpty() && !m_booking->numberText().isEmpty())
+        load_job({m_booking->prefixText(), m_booking->numberText().toLongLong()});
 }
 
 bool frmjob_management::readCostTypes()

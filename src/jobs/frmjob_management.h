@@ -34,6 +34,9 @@ public:
     // Puts `key` into txtjob_prefix and txtjobno. Called before the screen is first
     // shown, it makes the screen open on that job.
     void presetJob(const JobKey& key);
+    // On a screen already open: puts `key` into the two fields and selects that job, as
+    // "&Select" does.
+    void selectJob(const JobKey& key);
 
 Q_SIGNALS:
     // A job was added or updated, so the board of current jobs is out of date.
@@ -53,7 +56,8 @@ private:
     void add_job();
     void update_job();
     void select();
-    void load_job();
+    // Loads the job `key` into the whole screen; it becomes the current job when found.
+    bool load_job(const JobKey& key);
     void clearAll();
     void chooseFound(const JobKey& key);
     void showTotals();

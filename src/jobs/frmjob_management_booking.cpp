@@ -5,6 +5,7 @@
 #include "frmjob_management.h"
 #include "jobrecord.h"
 #include "platform/dialogs.h"
+#include "platform/statusline.h"
 
 namespace velmora {
 
@@ -37,8 +38,10 @@ void frmjob_management::add_job()
     }
     m_job.key.number = *number;
     m_job.loadedAccount = check.account;
+    m_job.shown = m_job.key;
     m_booking->showKey(m_job.key);
     Q_EMIT jobsChanged();
+    showStatus(this, tr("Job %1%2 added").arg(m_job.key.prefix).arg(m_job.key.number));
 }
 
 void frmjob_management::update_job()
@@ -63,9 +66,10 @@ void frmjob_management::update_job()
         m_dialogs.information(this, tr("No matching records found"));
         return;
     }
-    if (key.prefix == m_job.key.prefix && key.number == m_job.key.number)
+    if (key == m_job.key)
         m_job.loadedAccount = check.account;
     Q_EMIT jobsChanged();
+    showStatus(this, tr("Job %1%2 updated").arg(key.prefix).arg(key.number));
 }
 
 void frmjob_management::select()
@@ -75,39 +79,45 @@ void frmjob_management::select()
         m_booking->focusPrefix();
         return;
     }
-    m_job.key.prefix = m_booking->prefixText().toUpper();
+    const QString prefix = m_booking->prefixText().toUpper();
     if (m_booking->numberText().isEmpty()) {
         m_dialogs.information(this, tr("Please input a job number"));
         m_booking->focusNumber();
         return;
     }
-    m_job.key.number = m_booking->numberText().toLongLong();
+    const JobKey key{prefix, m_booking->numberText().toLongLong()};
     clearAll();
-    m_booking->showKey(m_job.key);
-    load_job();
+    m_booking->showKey(key);
+    load_job(key);
 }
 
-void frmjob_management::load_job()
+bool frmjob_management::load_job(const JobKey& key)
 {
     m_receipts->clearLines();
-    m_job.loadedAccount = 0;
+    m_job.shown.reset();
     std::optional<LoadedJob> job;
     QString error;
-    if (!loadJob(m_db, m_job.key, &job, &error)) {
+    if (!loadJob(m_db, key, &job, &error)) {
         m_dialogs.information(this, error);
-        return;
+        return false;
     }
-    if (job) {
-        m_booking->showJob(*job);
-        m_job.loadedAccount = job->account;
-    } else {
+    if (!job) {
+        // A job that is not there leaves the current job (and the prefix the next Add New
+        // takes) as it was.
         m_dialogs.information(this, tr("No matching records found"));
         m_booking->setUpdateVisible(false);
+        m_receipts->load(key);
+        m_payments->load(key);
+        return false;
     }
-    m_receipts->load();
-    m_payments->load();
-    if (job)
-        m_booking->setUpdateVisible(true);
+    m_job.key = key;
+    m_job.loadedAccount = job->account;
+    m_job.shown = key;
+    m_booking->showJob(*job);
+    m_receipts->load(key);
+    m_payments->load(key);
+    m_booking->setUpdateVisible(true);
+    return true;
 }
 
 void frmjob_management::clearAll()
@@ -115,6 +125,7 @@ void frmjob_management::clearAll()
     m_booking->clear();
     m_receipts->clearLines();
     m_payments->clearLines();
+    m_job.shown.reset();
 }
 
 void frmjob_management::chooseFound(const JobKey& key)

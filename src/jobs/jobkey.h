@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace velmora {
 
 // A job's name: its prefix and its number. The number alone does not name a job, as
@@ -17,6 +19,15 @@ struct CurrentJob
 {
     JobKey key;
     qint64 loadedAccount = 0;
+    // The job the screen shows, loaded or just added: its receipt and payment lines are
+    // saved to it and to no other. None after Clear, after a job could not be found, and
+    // once the prefix or number field is changed until the next Select.
+    std::optional<JobKey> shown;
 };
+
+inline bool operator==(const JobKey& a, const JobKey& b)
+{
+    return a.prefix == b.prefix && a.number == b.number;
+}
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "jobrecord.h"
 
+#include "data/columnwidths.h"
 #include "data/dates.h"
 #include "data/preparedquery.h"
 #include "data/sql.h"
@@ -28,11 +29,26 @@ QString invoicedFlag(const JobRecord& job)
     return job.onAccount ? QStringLiteral("N") : QStringLiteral(" ");
 }
 
+// Whether the job's typed texts fit their columns; *error names the first that does not.
+bool fits(const QString& prefix, const JobRecord& job, QString* error)
+{
+    return fitsColumns(u"jobs",
+                       {QStringLiteral("job_prefix"), QStringLiteral("time_text"),
+                        QStringLiteral("passenger_name"), QStringLiteral("address_from"),
+                        QStringLiteral("address_to"), QStringLiteral("special_instructions"),
+                        QStringLiteral("acc_ref"), QStringLiteral("costed_code")},
+                       {prefix, job.time, job.passenger, job.from, job.to, job.instructions,
+                        job.accountReference, job.costCode},
+                       error);
+}
+
 } // namespace
 
 std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, const JobRecord& job,
                              QString* error)
 {
+    if (!fits(prefix, job, error))
+        return std::nullopt;
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("insert into jobs (job_prefix, date, time, time_text, passenger_name, "
@@ -59,6 +75,8 @@ std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, cons
 std::optional<bool> updateJob(const QSqlDatabase& db, const JobKey& key, const JobRecord& job,
                               QString* error)
 {
+    if (!fits(key.prefix, job, error))
+        return std::nullopt;
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("update jobs set date = ?, time = ?, time_text = ?, "

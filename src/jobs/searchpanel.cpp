@@ -80,7 +80,8 @@ SearchPanel::SearchPanel(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
 
     auto* go = button("cmdsearchgo", tr("&Go"));
     auto* clear = button("cmdclear", tr("&Clear"));
-    auto* exit = button("cmdexitse", tr("&Exit"));
+    // The job screen's own "&Exit" stays beside this panel, so this one takes X.
+    auto* exit = button("cmdexitse", tr("E&xit"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(go);
     buttons->addWidget(clear);
@@ -131,6 +132,7 @@ void SearchPanel::search()
         m_dialogs.information(this, tr("No jobs matching search criteria"));
         return;
     }
+    m_list->resizeColumnsToContents();
     m_list->setCurrentIndex(m_found->index(0, 0));
     m_list->setFocus();
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -9,9 +10,23 @@ namespace velmora {
 
 namespace {
 
+// Widens a short box so that its whole title shows in the title bar.
+void fitTitle(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
+    // The title bar's buttons and icon take about this much beside the title.
+    const int width = metrics.horizontalAdvance(box.windowTitle()) + 160;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 void show(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& title)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    fitTitle(box);
     box.exec();
 }
 
@@ -41,6 +56,7 @@ Dialogs::Answer QtDialogs::question(QWidget* parent, const QString& text, const 
     else if (buttons == Buttons::OkCancel)
         shown = QMessageBox::Ok | QMessageBox::Cancel;
     QMessageBox box(QMessageBox::Question, title, text, shown, parent);
+    fitTitle(box);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;

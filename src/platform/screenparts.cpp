@@ -21,6 +21,38 @@ QComboBox* dropDown(QAnyStringView name, const QString& tip)
     return list;
 }
 
+namespace {
+
+// Fields wider than this many characters take the width their layout gives them.
+constexpr int kWidestFitted = 40;
+
+void fitToCharacters(QWidget* field, int width)
+{
+    if (width <= 0 || width > kWidestFitted)
+        return;
+    const QFontMetrics metrics = field->fontMetrics();
+    field->setMaximumWidth(metrics.averageCharWidth() * width +
+                           metrics.horizontalAdvance(u'M') * 2 + 12);
+}
+
+} // namespace
+
+QLineEdit* fitWidth(QLineEdit* field, int width)
+{
+    if (width > 0)
+        field->setMaxLength(width);
+    fitToCharacters(field, width);
+    return field;
+}
+
+QComboBox* fitWidth(QComboBox* field, int width)
+{
+    if (width > 0 && field->lineEdit())
+        field->lineEdit()->setMaxLength(width);
+    fitToCharacters(field, width + 3); // room for the arrow
+    return field;
+}
+
 QAction* addEntry(QWidget* menu, const QString& caption, QAnyStringView name)
 {
     QAction* entry = menu->addAction(caption);
@@ -40,7 +72,9 @@ QLabel* addCaptioned(QGridLayout* grid, int row, const QString& caption, QWidget
     auto* label = new QLabel(caption);
     label->setBuddy(field);
     grid->addWidget(label, row, 0);
-    grid->addWidget(field, row, 1, 1, columns);
+    // A field narrower than its cell keeps to the left, under the fields above it.
+    grid->addWidget(field, row, 1, 1, columns,
+                    field->maximumWidth() < QWIDGETSIZE_MAX ? Qt::AlignLeft : Qt::Alignment());
     return label;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAnyStringView>
 #include <QString>
+#include <QStringView>
 
 class QAction;
 class QComboBox;
@@ -31,9 +32,28 @@ QAction* addEntry(QWidget* menu, const QString& caption, QAnyStringView name);
 // Adds "&Exit" (mnuexit) to a menu or a menu bar; it closes `screen`.
 void addExit(QWidget* menu, QWidget* screen);
 
+// Limits `field` to `width` characters and makes it about as wide as that many
+// characters, so a one-letter field is not drawn as wide as a street name. An editable
+// drop-down limits its typed text.
+QLineEdit* fitWidth(QLineEdit* field, int width);
+QComboBox* fitWidth(QComboBox* field, int width);
+// The same with the width of `column` of `table` from the schema's table of widths.
+template <typename Field> Field* fitColumn(Field* field, QStringView table, QStringView column);
+
 // Puts the caption of `field` (its buddy) in column 0 of `row` and the field in column 1,
 // over `columns` columns; returns the caption.
 QLabel* addCaptioned(QGridLayout* grid, int row, const QString& caption, QWidget* field,
                      int columns = 1);
+
+} // namespace velmora
+
+#include "data/columnwidths.h"
+
+namespace velmora {
+
+template <typename Field> Field* fitColumn(Field* field, QStringView table, QStringView column)
+{
+    return fitWidth(field, columnWidth(table, column));
+}
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "addressrecord.h"
 
+#include "data/columnwidths.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -32,6 +33,23 @@ std::optional<qint64> ownedAddress(const QSqlDatabase& db, const RecordWithAddre
     return query.value(0).toLongLong();
 }
 
+// Adds the address row of `record` and returns its id.
+std::optional<qint64> addAddress(QSqlQuery& query, const RecordWithAddress& record, QString* error)
+{
+    QStringList columns = columnNames(kAddressColumns);
+    columns.append(QStringLiteral("address_type"));
+    QVariantList values = addressValues(record.address);
+    values.append(record.addressType);
+    if (!run(query,
+             QStringLiteral("insert into addresses (%1) values (%2)")
+                 .arg(columns.join(QStringLiteral(", ")), placeholders(columns.size())),
+             values, error))
+        return std::nullopt;
+    return query.lastInsertId().toLongLong();
+}
+
+// Rewrites the record and its address row. A record whose address row is missing gets a
+// new one, so the typed address is never dropped.
 bool updateBoth(const QSqlDatabase& db, const RecordWithAddress& record, qint64 addressId,
                 QString* error)
 {
@@ -45,11 +63,19 @@ bool updateBoth(const QSqlDatabase& db, const RecordWithAddress& record, qint64 
                  .arg(assignments(columns)),
              values, error))
         return false;
+    QStringList ownColumns = record.columns;
     QVariantList own = record.oldValues;
+    if (query.numRowsAffected() == 0) {
+        const auto added = addAddress(query, record, error);
+        if (!added)
+            return false;
+        ownColumns.append(QStringLiteral("address_id"));
+        own.append(*added);
+    }
     own.append(record.id);
     return run(query,
                QStringLiteral("update %1 set %2 where %3 = ?")
-                   .arg(record.table, assignments(record.columns), record.idColumn),
+                   .arg(record.table, assignments(ownColumns), record.idColumn),
                own, error);
 }
 
@@ -57,27 +83,28 @@ std::optional<qint64> addBoth(const QSqlDatabase& db, const RecordWithAddress& r
                               QString* error)
 {
     QSqlQuery query(db);
-    QStringList columns = columnNames(kAddressColumns);
-    columns.append(QStringLiteral("address_type"));
-    QVariantList values = addressValues(record.address);
-    values.append(record.addressType);
-    if (!run(query,
-             QStringLiteral("insert into addresses (%1) values (%2)")
-                 .arg(columns.join(QStringLiteral(", ")), placeholders(columns.size())),
-             values, error))
+    const auto addressId = addAddress(query, record, error);
+    if (!addressId)
         return std::nullopt;
-    const QVariant addressId = query.lastInsertId();
-
     QStringList own = record.columns;
     own.prepend(QStringLiteral("address_id"));
     QVariantList ownValues = record.newValues;
-    ownValues.prepend(addressId);
+    ownValues.prepend(*addressId);
     if (!run(query,
              QStringLiteral("insert into %1 (%2) values (%3)")
                  .arg(record.table, own.join(QStringLiteral(", ")), placeholders(own.size())),
              ownValues, error))
         return std::nullopt;
     return query.lastInsertId().toLongLong();
+}
+
+// Whether every typed text of `record` fits its column.
+bool fits(const RecordWithAddress& record, QString* error)
+{
+    return fitsColumns(u"addresses", columnNames(kAddressColumns), addressValues(record.address),
+                       error) &&
+           fitsColumns(record.table, record.columns, record.newValues, error) &&
+           fitsColumns(record.table, record.columns, record.oldValues, error);
 }
 
 } // namespace
@@ -115,6 +142,8 @@ QVariant storedText(const Text& text)
 std::optional<qint64> saveWithAddress(const QSqlDatabase& db, const RecordWithAddress& record,
                                       QString* error)
 {
+    if (!fits(record, error))
+        return std::nullopt;
     Transaction transaction(db);
     if (!transaction.isActive()) {
         *error = db.lastError().text();

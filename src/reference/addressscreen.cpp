@@ -1,8 +1,10 @@
 #include "addressscreen.h"
 
+#include "data/sql.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
+#include "platform/statusline.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -37,13 +39,14 @@ AddressScreen::AddressScreen(Role role, QSqlDatabase db, Dialogs& dialogs, QWidg
       m_county(lineEdit("txtaddr4")), m_postcode1(lineEdit("txtpostcode1")),
       m_postcode2(lineEdit("txtpostcode2")), m_phone1(lineEdit("txtphone1")),
       m_phone2(lineEdit("txtphone2")), m_phone3(lineEdit("txtphone3")),
-      m_events(new FieldEvents(this))
+      m_events(new FieldEvents(this)), m_role(role)
 {
     setWindowTitle(tr("Address Details"));
     connect(addEntry(menuBar(), tr("&Save"), "mnusave"), &QAction::triggered, this,
             &AddressScreen::save);
     addExit(menuBar(), this);
 
+    fitColumns(role);
     buildLayout(role);
     addGuards();
     connect(m_list, &QComboBox::activated, this, [this] { entryPicked(); });
@@ -86,10 +89,10 @@ void AddressScreen::buildLayout(Role role)
     addRow(tr("Count&y"), m_county);
 
     addCaptioned(grid, row, tr("Postco&de"), m_postcode1);
-    grid->addWidget(m_postcode2, row++, 2);
+    grid->addWidget(m_postcode2, row++, 2, Qt::AlignLeft);
     addCaptioned(grid, row, tr("Contact N&umbers"), m_phone1);
-    grid->addWidget(m_phone2, row, 2);
-    grid->addWidget(m_phone3, row++, 3);
+    grid->addWidget(m_phone2, row, 2, Qt::AlignLeft);
+    grid->addWidget(m_phone3, row++, 3, Qt::AlignLeft);
 
     auto* clear = named(new QPushButton(tr("&Clear Address")), "Command1");
     auto* buttons = new QHBoxLayout;
@@ -106,6 +109,21 @@ void AddressScreen::buildLayout(Role role)
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(560, 520);
+}
+
+void AddressScreen::fitColumns(Role role)
+{
+    const QStringView table = role == Role::Driver ? u"drivers" : u"accounts";
+    fitColumn(m_name, table, role == Role::Driver ? u"driver_name" : u"account_name");
+    fitColumn(m_contact, table, u"contact_name");
+    fitColumn(m_nickname, u"accounts", u"nickname");
+    fitColumn(m_licence, u"drivers", u"licence_number");
+    fitWidth(m_percentage, 3);
+    const QStringList columns = columnNames(kAddressColumns);
+    qsizetype at = 0;
+    for (QLineEdit* field : {m_addr1, m_addr2, m_addr5, m_town, m_county, m_postcode1, m_postcode2,
+                             m_phone1, m_phone2, m_phone3})
+        fitColumn(field, u"addresses", columns.at(at++));
 }
 
 void AddressScreen::addGuards()
@@ -130,11 +148,14 @@ void AddressScreen::save()
     if (!validate())
         return;
     QString error;
-    if (!write(&error)) {
+    const auto id = write(&error);
+    if (!id) {
         tell(error);
         return;
     }
     afterSave();
+    showStatus(this,
+               (m_role == Role::Driver ? tr("Driver %1 saved") : tr("Account %1 saved")).arg(*id));
 }
 
 void AddressScreen::tell(const QString& text) { m_dialogs.information(this, text); }

@@ -96,12 +96,15 @@ protected:
 
 private:
     void buildLayout(Role role);
+    // Limits every field to its column's width.
+    void fitColumns(Role role);
     void addGuards();
     void save();
     // Each address field with the part of Address it holds.
     QList<std::pair<QLineEdit*, Text Address::*>> addressFields() const;
 
     FieldEvents* m_events;
+    Role m_role;
 };
 
 } // namespace velmora

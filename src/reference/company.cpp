@@ -1,7 +1,9 @@
 #include "company.h"
 
+#include "data/columnwidths.h"
 #include "data/sql.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariantList>
@@ -38,7 +40,13 @@ bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, QString*
         values.append(text.isNull() ? QStringLiteral("") : text);
     }
     const QStringList columns = columnNames(kCompanyColumns);
+    if (!fitsColumns(u"company", columns, values, error))
+        return false;
     Transaction transaction(db);
+    if (!transaction.isActive()) {
+        *error = db.lastError().text();
+        return false;
+    }
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("update company set %1 where %2")

@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
+#include "platform/statusline.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -40,6 +41,12 @@ frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
             &frmcompany::save);
     addExit(menuBar(), this);
 
+    for (const auto& [edit, member] : fields()) {
+        for (const auto& [column, stored] : kCompanyColumns) {
+            if (stored == member)
+                fitColumn(edit, u"company", QString::fromLatin1(column));
+        }
+    }
     buildLayout();
     checkOnLeave(m_company, tr("You must supply the company name"), true);
     checkOnLeave(m_addr1, tr("First line of address must be supplied"), true);
@@ -63,7 +70,7 @@ void frmcompany::buildLayout()
         else
             addCaptioned(grid, row, caption, edit, columns);
         if (second)
-            grid->addWidget(second, row, 2);
+            grid->addWidget(second, row, 2, Qt::AlignLeft);
         ++row;
     };
     addRow(tr("Company &Name"), m_company);
@@ -147,6 +154,7 @@ void frmcompany::save()
         m_dialogs.information(this, error);
         return;
     }
+    showStatus(this, tr("Company details saved"));
     close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/screenparts.h"
+#include "platform/statusline.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -27,6 +28,7 @@ frmtype_table::frmtype_table(const TypeTable& table, QSqlDatabase db, Dialogs& d
     label->setObjectName(QStringLiteral("lbltype"));
     label->setBuddy(m_field);
     m_field->setObjectName(m_table.fieldName);
+    fitColumn(m_field, m_table.table, m_table.nameColumn);
     m_field->setToolTip(m_table.tip);
 
     m_list->setObjectName(QStringLiteral("ListView1"));
@@ -38,7 +40,7 @@ frmtype_table::frmtype_table(const TypeTable& table, QSqlDatabase db, Dialogs& d
     auto* central = new QWidget;
     auto* layout = new QGridLayout(central);
     layout->addWidget(label, 0, 0);
-    layout->addWidget(m_field, 0, 1);
+    layout->addWidget(m_field, 0, 1, Qt::AlignLeft);
     layout->addWidget(m_list, 1, 0, 1, 2);
     setCentralWidget(central);
     setTabOrder(m_field, m_list);
@@ -82,6 +84,7 @@ void frmtype_table::save()
         m_field->setFocus();
         return;
     }
+    showStatus(this, tr("%1 added to %2").arg(m_field->text(), windowTitle()));
     fill_list();
     m_field->clear();
     m_field->setFocus();

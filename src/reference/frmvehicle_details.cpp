@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
+#include "platform/statusline.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -22,16 +23,25 @@ namespace velmora {
 frmvehicle_details::frmvehicle_details(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
       m_events(new FieldEvents(this)),
-      m_regNo(lineEdit("txtreg_no", tr("Enter vehicle registraion number"))),
-      m_types(dropDown("vehicles", tr("Select vehicle type from drop down list"))),
-      m_drivers(dropDown("drivernames", tr("Select driver from drop down list"))),
-      m_year(lineEdit("txtyear_manu", tr("Insert year of manufacture"))),
-      m_roadTax(lineEdit("txtroad_tax", tr("Insert date road tax due"))),
-      m_plated(lineEdit("txtplated", tr("Insert date plated to"))),
-      m_insurance(lineEdit("txtinsurance", tr("Insert date insurance due"))),
-      m_policy(lineEdit("txtpolicy", tr("Insert insurance policy details"))),
-      m_capacity(lineEdit("txtcapacity", tr("Insert passenger capacity"))),
-      m_driverOwned(lineEdit("txtdrv_owned", tr("Insert passenger capacity"))),
+      m_regNo(fitColumn(lineEdit("txtreg_no", tr("Enter vehicle registraion number")), u"vehicles",
+                        u"reg_no")),
+      m_types(fitColumn(dropDown("vehicles", tr("Select vehicle type from drop down list")),
+                        u"vehicle_types", u"vehicledescription")),
+      m_drivers(fitColumn(dropDown("drivernames", tr("Select driver from drop down list")),
+                          u"drivers", u"driver_name")),
+      m_year(fitColumn(lineEdit("txtyear_manu", tr("Insert year of manufacture")), u"vehicles",
+                       u"first_reg")),
+      m_roadTax(fitColumn(lineEdit("txtroad_tax", tr("Insert date road tax due")), u"vehicles",
+                          u"road_tax")),
+      m_plated(
+          fitColumn(lineEdit("txtplated", tr("Insert date plated to")), u"vehicles", u"plated")),
+      m_insurance(fitColumn(lineEdit("txtinsurance", tr("Insert date insurance due")), u"vehicles",
+                            u"insurance")),
+      m_policy(fitColumn(lineEdit("txtpolicy", tr("Insert insurance policy details")), u"vehicles",
+                         u"policy")),
+      m_capacity(fitWidth(lineEdit("txtcapacity", tr("Insert passenger capacity")), 4)),
+      m_driverOwned(fitColumn(lineEdit("txtdrv_owned", tr("Insert passenger capacity")),
+                              u"vehicles", u"driver_owned")),
       m_calendarFrame(new QGroupBox(tr("Calendar"))), m_calendar(new QCalendarWidget)
 {
     setObjectName(QStringLiteral("frmvehicle_details"));
@@ -276,6 +286,7 @@ bool frmvehicle_details::save_vehicle()
         tell(error);
         return false;
     }
+    showStatus(this, tr("Vehicle %1 saved").arg(vehicle.regNo));
     clear();
     return true;
 }
@@ -288,6 +299,8 @@ void frmvehicle_details::deleteVehicle()
         tell(error);
     else if (!*deleted)
         tell(tr("Record no longer exists"));
+    else
+        showStatus(this, tr("Vehicle %1 deleted").arg(m_regNo->text()));
 }
 
 void frmvehicle_details::clear()

@@ -1,5 +1,6 @@
 #include "typetable.h"
 
+#include "data/columnwidths.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -98,6 +99,8 @@ std::optional<QList<TypeEntry>> listTypes(const QSqlDatabase& db, const TypeTabl
 std::optional<qint64> appendType(const QSqlDatabase& db, const TypeTable& table,
                                  const QString& name, QString* error)
 {
+    if (!fitsColumns(table.table, {table.nameColumn}, {name}, error))
+        return std::nullopt;
     QSqlQuery query(db);
     const QString sql =
         QStringLiteral("insert into %1 (%2) values (?)").arg(table.table, table.nameColumn);

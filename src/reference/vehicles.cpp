@@ -1,5 +1,6 @@
 #include "vehicles.h"
 
+#include "data/columnwidths.h"
 #include "data/dates.h"
 #include "data/sql.h"
 #include "leadingnumber.h"
@@ -7,6 +8,8 @@
 #include <QObject>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <tuple>
 
 namespace velmora {
 
@@ -40,27 +43,44 @@ QString shownDate(const QString& stored)
     return date.isValid() ? ukDate(date) : stored;
 }
 
-// Empty, not a date, or expired as of `today`: the findings for one date field.
-void checkDate(QList<VehicleFinding>& findings, const QString& text, VehicleField field,
-               const QString& caption, const QString& missing, const QString& expired, QDate today)
+// A date field holding text that is not a date: the blocking fault, or nullopt.
+std::optional<VehicleFinding> notADate(const QString& text, VehicleField field,
+                                       const QString& caption)
 {
-    if (text.isEmpty()) {
-        findings.append({missing, field});
-        return;
-    }
-    const std::optional<QDate> date = parseUkDate(text);
-    if (!date) {
-        findings.append({QObject::tr("%1 is not a date: enter it as dd/mm/yyyy or use the calendar")
-                             .arg(caption),
-                         field, true});
-    } else if (*date < today) {
-        findings.append({expired, field});
-    }
+    if (text.isEmpty() || parseUkDate(text))
+        return std::nullopt;
+    return VehicleFinding{
+        QObject::tr("%1 is not a date: enter it as dd/mm/yyyy or use the calendar").arg(caption),
+        field, true};
 }
 
-bool isBlocked(const QList<VehicleFinding>& findings)
+// The warning for an empty or expired date field, when one applies.
+void warnDate(QList<VehicleFinding>& findings, const QString& text, VehicleField field,
+              const QString& missing, const QString& expired, QDate today)
 {
-    return !findings.isEmpty() && findings.last().blocking;
+    if (text.isEmpty())
+        findings.append({missing, field});
+    else if (parseUkDate(text).value_or(today) < today)
+        findings.append({expired, field});
+}
+
+// The first fault that stops the save, in screen order, or nullopt.
+std::optional<VehicleFinding> blockingFault(const VehicleInput& input)
+{
+    if (!input.year.isEmpty() && leadingNumber(input.year) < 1900)
+        return VehicleFinding{QObject::tr("Invalid year supplied"), VehicleField::Year, true};
+    for (const auto& [text, field, caption] :
+         {std::tuple{input.roadTax, VehicleField::RoadTax, QObject::tr("Road Tax Due")},
+          std::tuple{input.plated, VehicleField::Plated, QObject::tr("Plated To")},
+          std::tuple{input.insurance, VehicleField::Insurance, QObject::tr("Insurance Due")}}) {
+        if (auto fault = notADate(text, field, caption))
+            return fault;
+    }
+    bool whole = false;
+    if (!input.capacity.isEmpty() && (input.capacity.toInt(&whole) < 1 || !whole))
+        return VehicleFinding{QObject::tr("Passenger capacity must be a whole number above 0"),
+                              VehicleField::Capacity, true};
+    return std::nullopt;
 }
 
 // The stored form of a date field, today when it is empty.
@@ -146,36 +166,26 @@ std::optional<VehicleRecord> findVehicle(const QSqlDatabase& db, const QString& 
 
 QList<VehicleFinding> checkVehicleDetails(const VehicleInput& input, QDate today)
 {
+    // Faults that stop the save come first, so the warnings are shown once, on the attempt
+    // that saves.
+    if (auto fault = blockingFault(input))
+        return {*fault};
     QList<VehicleFinding> findings;
-    if (input.year.isEmpty()) {
+    if (input.year.isEmpty())
         findings.append(
             {QObject::tr("You have not supplied year of manufacture"), VehicleField::Year});
-    } else if (leadingNumber(input.year) < 1900) {
-        findings.append({QObject::tr("Invalid year supplied"), VehicleField::Year, true});
-        return findings;
-    }
-    checkDate(findings, input.roadTax, VehicleField::RoadTax, QObject::tr("Road Tax Due"),
-              QObject::tr("You have not input date road tax due"),
-              QObject::tr("Road tax has expired already"), today);
-    if (isBlocked(findings))
-        return findings;
-    checkDate(findings, input.plated, VehicleField::Plated, QObject::tr("Plated To"),
-              QObject::tr("You have not input date plated to"),
-              QObject::tr("Vehicle needs re-plating already"), today);
-    if (isBlocked(findings))
-        return findings;
-    checkDate(findings, input.insurance, VehicleField::Insurance, QObject::tr("Insurance Due"),
-              QObject::tr("You have not supplied insurance renewal date"),
-              QObject::tr("Insurance mut be re-newed"), today);
-    if (isBlocked(findings))
-        return findings;
+    warnDate(findings, input.roadTax, VehicleField::RoadTax,
+             QObject::tr("You have not input date road tax due"),
+             QObject::tr("Road tax has expired already"), today);
+    warnDate(findings, input.plated, VehicleField::Plated,
+             QObject::tr("You have not input date plated to"),
+             QObject::tr("Vehicle needs re-plating already"), today);
+    warnDate(findings, input.insurance, VehicleField::Insurance,
+             QObject::tr("You have not supplied insurance renewal date"),
+             QObject::tr("Insurance mut be re-newed"), today);
     if (input.policy.isEmpty())
         findings.append(
             {QObject::tr("You have not supplied insurance policy details"), VehicleField::Policy});
-    bool whole = false;
-    if (!input.capacity.isEmpty() && (input.capacity.toInt(&whole) < 1 || !whole))
-        findings.append({QObject::tr("Passenger capacity must be a whole number above 0"),
-                         VehicleField::Capacity, true});
     return findings;
 }
 
@@ -194,7 +204,16 @@ bool saveVehicle(const QSqlDatabase& db, const VehicleRecord& vehicle, QDate tod
         vehicle.driverOwned.isEmpty() ? QStringLiteral("N") : QStringLiteral("Y"),
         vehicle.regNo,
     };
+    if (!fitsColumns(
+            u"vehicles",
+            {QStringLiteral("first_reg"), QStringLiteral("policy"), QStringLiteral("reg_no")},
+            {values.at(2), values.at(6), vehicle.regNo}, error))
+        return false;
     Transaction transaction(db);
+    if (!transaction.isActive()) {
+        *error = db.lastError().text();
+        return false;
+    }
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("update vehicles set vehicle_type = ?, driver_id = ?, first_reg = ?, "

@@ -66,9 +66,10 @@ struct VehicleFinding
     VehicleField field;
     bool blocking = false;
 };
-// The checks of year, dates, policy and capacity in screen order, as of `today`: the
-// warnings that apply, ending at the first blocking fault when there is one. An empty
-// capacity passes (it is taken as 4).
+// The checks of year, dates, policy and capacity as of `today`: the first fault that stops
+// the save (a year before 1900, a date that is not a date, a capacity that is not a whole
+// number above 0) alone when there is one, otherwise the warnings that apply in screen
+// order. An empty capacity passes (it is taken as 4).
 QList<VehicleFinding> checkVehicleDetails(const VehicleInput& input, QDate today);
 
 // Stores a checked vehicle: updates the vehicle with its registration (case ignored; the

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 using velmora::BoardModel;
@@ -118,7 +119,7 @@ private Q_SLOTS:
         QCOMPARE(captions, (QStringList{"&Maintain Job Details", "&Create Paging Board",
                                         "&Update Booking Status", "  &Passenger On Board",
                                         "  &Reset Passenger On Board", "  &Job Completed",
-                                        "  &Re-set Job Complete"}));
+                                        "  Re-set Job &Complete"}));
     }
 
     void rightClickChoosesTheRowAndOpensTheMenu()
@@ -136,6 +137,58 @@ private Q_SLOTS:
         QCOMPARE(b.view->currentIndex().row(), 1);
         QVERIFY(b.menu->isVisible());
         b.menu->close();
+    }
+
+    // The keyboard reaches every action: the Menu key and Shift+F10 open the pop-up menu on
+    // the current row, whose access keys lead to the status changes; Enter opens the job.
+    // The row's colour shows at once although the row is selected.
+    void keyboardAlone()
+    {
+        TestDatabase t;
+        const int saloon = t.addVehicleType(QStringLiteral("Saloon Car"));
+        t.addDriver(QStringLiteral("Pete Walsh"));
+        t.exec(QStringLiteral("insert into payment_types (paymentdescription) values ('Cash')"));
+        t.addJob("A", QDate::currentDate(), "08:00:00", "First", "I", saloon);
+        const int number = t.addJob("A", QDate::currentDate(), "09:00:00", "Second", "I", saloon);
+        Board b(t);
+        b.window.resize(1000, 400);
+        b.window.show();
+        b.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&b.window));
+        b.view->setFocus();
+        QTest::keyClick(b.view, Qt::Key_Down);
+        QCOMPARE(b.view->currentIndex().row(), 1);
+        QMenu* statusMenu = entry(b.menu, QStringLiteral("&Update Booking Status"))->menu();
+
+        QTest::keyClick(b.view, Qt::Key_Menu);
+        QVERIFY(b.menu->isVisible());
+        QTest::keyClick(b.menu, Qt::Key_U);
+        QTRY_VERIFY(statusMenu->isVisible());
+        QTest::keyClick(statusMenu, Qt::Key_P);
+        QTRY_VERIFY(!b.menu->isVisible());
+        QCOMPARE(status(t, "A", number), QStringLiteral("P"));
+        QCOMPARE(b.window.statusBar()->currentMessage(),
+                 QStringLiteral("Job A%1: passenger on board").arg(number));
+        QVERIFY(b.view->selectionModel()->isRowSelected(1));
+        const QRect cell = b.view->visualRect(b.model()->index(1, BoardModel::StatusColour));
+        QCOMPARE(b.view->viewport()->grab().toImage().pixelColor(cell.center()), kOrange);
+
+        QTest::keyClick(b.view, Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(b.menu->isVisible());
+        b.menu->close();
+
+        QTest::keyClick(b.view, Qt::Key_Return);
+        auto* screen = b.window.findChild<velmora::frmjob_management*>();
+        QVERIFY(screen && screen->isVisible());
+        QCOMPARE(screen->findChild<QLineEdit*>("txtcustomer")->text(), QStringLiteral("Second"));
+        // Enter on another row brings the open job screen forward with that job.
+        b.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&b.window));
+        QTest::keyClick(b.view, Qt::Key_Up);
+        QTest::keyClick(b.view, Qt::Key_Enter);
+        QCOMPARE(b.window.findChildren<velmora::frmjob_management*>().size(), 1);
+        QCOMPARE(screen->findChild<QLineEdit*>("txtcustomer")->text(), QStringLiteral("First"));
+        QVERIFY2(b.dialogs.shown.isEmpty(), qPrintable(b.dialogs.texts().join(u'/')));
     }
 
     void passengerOnBoardInPlace()
@@ -192,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(b.model()->rowCount(), 2);
 
         b.dialogs.inputs.enqueue(QStringLiteral("40001"));
-        b.act(0, "&Re-set Job Complete");
+        b.act(0, "Re-set Job &Complete");
         QCOMPARE(b.dialogs.shown.size(), 1);
         QCOMPARE(b.dialogs.shown.first().kind, ScriptedDialogs::Kind::Input);
         QCOMPARE(b.dialogs.shown.first().text, QStringLiteral("Please supply job number "));
@@ -228,7 +281,7 @@ private Q_SLOTS:
         Board b(t);
         b.dialogs.inputs.enqueue(QString::number(number));
         b.dialogs.inputs.enqueue(QStringLiteral("b"));
-        b.act(0, "&Re-set Job Complete");
+        b.act(0, "Re-set Job &Complete");
         QCOMPARE(b.dialogs.texts().last(),
                  QStringLiteral("Job %1 exists with prefixes A, B. Please supply the job prefix ")
                      .arg(number));
@@ -238,7 +291,7 @@ private Q_SLOTS:
 
         b.dialogs.inputs.enqueue(QString::number(number));
         b.dialogs.inputs.enqueue(QStringLiteral("Z"));
-        b.act(0, "&Re-set Job Complete");
+        b.act(0, "Re-set Job &Complete");
         QCOMPARE(status(t, "A", number), QStringLiteral("C"));
     }
 
@@ -262,7 +315,7 @@ private Q_SLOTS:
         Board b(t);
         b.dialogs.clear();
         b.dialogs.inputs.enqueue(answered ? std::optional<QString>(answer) : std::nullopt);
-        b.act(0, "&Re-set Job Complete");
+        b.act(0, "Re-set Job &Complete");
         QCOMPARE(b.dialogs.shown.size(), 1); // the question alone
         QCOMPARE(status(t, "A", number), QStringLiteral("C"));
     }

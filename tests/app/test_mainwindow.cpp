@@ -85,10 +85,10 @@ private Q_SLOTS:
             "&Management Functions/&Jobs Not Invoiced -",
             "&Management Functions/&Maintain Users",
             "&Management Functions/Jo&b Count -",
-            "&Accounts/&Record Payments -",
-            "&Accounts/Rep&ort On Profitability -",
-            "&Accounts/Cr&eate Driver Payment Slips -",
-            "&Accounts/&Income By Driver",
+            "A&ccounts/&Record Payments -",
+            "A&ccounts/Rep&ort On Profitability -",
+            "A&ccounts/Cr&eate Driver Payment Slips -",
+            "A&ccounts/&Income By Driver",
             "&Reporting/&Accounts List -",
             "&Reporting/A&ged Debt Report",
             "&Reporting/&Vehicles",
@@ -164,6 +164,33 @@ private Q_SLOTS:
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("505 the query failed")});
         QCOMPARE(dialogs.shown.first().title, QStringLiteral("Report Error"));
         QCOMPARE(dialogs.shown.first().kind, velmora::ScriptedDialogs::Kind::Exclamation);
+    }
+
+    // A screen opens once, owned by the main window and centred on it; opened again it is
+    // brought forward. The type tables share one class but are four screens.
+    void screensOpenOnceCentredOnTheWindow()
+    {
+        TestDatabase t;
+        velmora::ScriptedDialogs dialogs;
+        velmora::frmmain window(t.db(), dialogs);
+        window.setGeometry(120, 60, 1000, 640);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        findEntry(&window, QStringLiteral("&Payment Type"))->trigger();
+        findEntry(&window, QStringLiteral("&Vehicle Types"))->trigger();
+        auto* first = window.findChildren<velmora::frmtype_table*>().value(0);
+        QVERIFY(first);
+        first->showMinimized();
+        findEntry(&window, QStringLiteral("&Payment Type"))->trigger();
+        const auto screens = window.findChildren<velmora::frmtype_table*>();
+        QCOMPARE(screens.size(), 2);
+        QVERIFY(!first->isMinimized());
+        for (const QWidget* screen : screens) {
+            QVERIFY(screen->isWindow());
+            QCOMPARE(screen->parentWidget(), &window);
+            QVERIFY((screen->frameGeometry().center() - window.frameGeometry().center())
+                        .manhattanLength() <= 2);
+        }
     }
 
     void screenOpenFlags()

@@ -189,6 +189,13 @@ private Q_SLOTS:
         QVERIFY(check.valid);
         QCOMPARE(check.account, 0);
         QCOMPARE(check.paymentType, 2);
+        // Only "Account" exactly asks for an account; "ACCOUNT" is the type without one.
+        entry.paymentType = QStringLiteral("ACCOUNT");
+        entry.account.clear();
+        const BookingCheck upper = velmora::checkBooking(entry, lists(), false);
+        QVERIFY(upper.valid);
+        QCOMPARE(upper.account, 0);
+        QCOMPARE(upper.paymentType, 1);
     }
 
     void accountsByNumberOrName()

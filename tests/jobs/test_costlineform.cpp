@@ -54,6 +54,16 @@ private Q_SLOTS:
         CostLineTexts unused = typed("None", "", "", "");
         QVERIFY(velmora::leaveCost(unused, CostSide::Receipt));
         QCOMPARE(unused.cost, QString());
+        // The largest amount passes; a penny more says it is too large, not missing.
+        const QString missing = QStringLiteral("You must supply a cost");
+        line.cost = QStringLiteral("999,999,999.99");
+        QVERIFY(velmora::leaveCost(line, CostSide::Receipt));
+        line.cost = QStringLiteral("1000000000");
+        QVERIFY(!velmora::leaveCost(line, CostSide::Receipt));
+        QCOMPARE(velmora::unreadableCostMessage(line, missing),
+                 QStringLiteral("The cost is too large: a line may hold at most 999,999,999.99"));
+        line.cost.clear();
+        QCOMPARE(velmora::unreadableCostMessage(line, missing), missing);
     }
 
     void discount_data()
@@ -79,7 +89,7 @@ private Q_SLOTS:
                                             << "87.00";
         QTest::newRow("receipt none") << receipt << ""
                                       << ""
-                                      << "0"
+                                      << "0.00"
                                       << "100.00";
         QTest::newRow("receipt 0") << receipt << "0"
                                    << "0"
@@ -91,11 +101,11 @@ private Q_SLOTS:
                                    << "95.00";
         QTest::newRow("payment 0") << payment << "0"
                                    << "0"
-                                   << "0"
+                                   << "0.00"
                                    << "100.00";
         QTest::newRow("payment none") << payment << ""
                                       << ""
-                                      << "0"
+                                      << "0.00"
                                       << "100.00";
     }
     void discount()
@@ -161,7 +171,7 @@ private Q_SLOTS:
         QCOMPARE(receipt.vatValue, QStringLiteral("1,750.00"));
         CostLineTexts payment = typed("Fuel", "10000", "", "Y");
         velmora::showVat(payment, CostSide::Payment);
-        QCOMPARE(payment.vatValue, QStringLiteral("1750.00"));
+        QCOMPARE(payment.vatValue, QStringLiteral("1,750.00"));
         QCOMPARE(payment.net, QStringLiteral("11,750.00"));
     }
 
@@ -172,8 +182,15 @@ private Q_SLOTS:
         QCOMPARE(line.description, QStringLiteral("Fare"));
         QCOMPARE(line.cost, QStringLiteral("100.00"));
         QCOMPARE(line.vat, QStringLiteral("N"));
-        QCOMPARE(line.vatValue, QStringLiteral("0"));
+        QCOMPARE(line.vatValue, QStringLiteral("0.00"));
         QCOMPARE(line.net, QStringLiteral("90.00"));
+        // A receipt's flag counts in either case, a payment's only as typed.
+        CostLineTexts lower = typed("Fare", "100", "", "y");
+        QVERIFY(velmora::checkLine(lower, CostSide::Receipt));
+        QCOMPARE(lower.vat + lower.net, QStringLiteral("Y117.50"));
+        CostLineTexts paymentLower = typed("Fuel", "100", "", "y");
+        QVERIFY(velmora::checkLine(paymentLower, CostSide::Payment));
+        QCOMPARE(paymentLower.vat + paymentLower.net, QStringLiteral("N100.00"));
         CostLineTexts noCost = typed("Fare", "", "", "");
         QVERIFY(!velmora::checkLine(noCost, CostSide::Receipt));
         QCOMPARE(noCost.description, QStringLiteral("Fare"));

@@ -186,10 +186,11 @@ private Q_SLOTS:
         QCOMPARE(s.text("txttime"), QString());
         QCOMPARE(s.focused(), QStringLiteral("txttime"));
 
-        s.fill("txttime", "2401");
+        s.fill("txttime", "2460");
         s.dialogs.clear();
         s.press("Command1");
         QCOMPARE(s.dialogs.texts(), QStringList{"Please correct pick up time"});
+        QCOMPARE(s.text("txttime"), QStringLiteral("2460")); // as typed, not "24:60"
 
         s.fill("txttime", "9:30");
         s.fill("txtdate", "30/02/2026");
@@ -257,6 +258,17 @@ private Q_SLOTS:
                                         "and job_id = ?"),
                          {third}),
                  QVariant(QStringLiteral("New B job")));
+        // A Select that finds nothing leaves the prefix as it was.
+        s.fill("txtjob_prefix", "Z");
+        s.fill("txtjobno", "999");
+        s.dialogs.clear();
+        s.press("cmdselect");
+        QCOMPARE(s.dialogs.texts(), QStringList{"No matching records found"});
+        fillCashBooking(s);
+        s.press("Command1");
+        QCOMPARE(t.value(QStringLiteral("select job_prefix from jobs where job_id = ?"),
+                         {s.text("txtjobno").toLongLong()}),
+                 QVariant(QStringLiteral("B")));
     }
 
     void selectAndLoad()

@@ -177,6 +177,48 @@ private Q_SLOTS:
         saveIsRefused(s, "You must supply a job before attempting to update");
     }
 
+    void linesGoOnlyToTheJobOnScreen()
+    {
+        Bench s;
+        QVERIFY(s.openOnJob(0));
+        auto* tabs = s.find<QTabWidget>(QString());
+        s.press("cmdclearall");
+        tabs->setCurrentIndex(1);
+        s.receipt(1, "Fare", "5");
+        saveIsRefused(s, "You must supply a job before attempting to update");
+
+        // A number typed without Select does not name the job the lines belong to.
+        const int other =
+            s.t.addJob("A", QDate(2026, 6, 2), "11:00:00", "Mr Other", "I", s.f.saloon, s.f.driver);
+        tabs->setCurrentIndex(0);
+        s.fill("txtjob_prefix", "A");
+        s.fill("txtjobno", QString::number(s.job));
+        s.press("cmdselect");
+        s.fill("txtjobno", QString::number(other));
+        tabs->setCurrentIndex(1);
+        s.receipt(1, "Fare", "5");
+        saveIsRefused(s, "You must supply a job before attempting to update");
+
+        tabs->setCurrentIndex(0);
+        s.press("cmdselect");
+        tabs->setCurrentIndex(1);
+        s.receipt(1, "Fare", "5");
+        s.press("cmdreceiptsave");
+        QCOMPARE(s.t.rows(QStringLiteral("select jobnumber from Costs")),
+                 QStringList{QString::number(other)});
+    }
+
+    void tooLargeAnAmountSaysSo()
+    {
+        Bench s;
+        QVERIFY(s.openOnJob());
+        s.receipt(1, "Fare", "1000000000");
+        QCOMPARE(s.dialogs.texts(), QStringList{"The cost is too large: a line may hold at most "
+                                                "999,999,999.99"});
+        saveIsRefused(s, "The cost is too large: a line may hold at most 999,999,999.99",
+                      "txtcost1");
+    }
+
     void creditNoteStaysNegative()
     {
         Bench s;

@@ -421,6 +421,39 @@ private slots:
         QCOMPARE(texts({s.name, s.addr1}), QStringLiteral("Acme|Unit 4")); // fields are kept
     }
 
+    void textsKeepToTheirColumns()
+    {
+        Screen s;
+        QVERIFY(s.open());
+        QCOMPARE(s.name->maxLength(), 40);
+        QCOMPARE(s.nickname->maxLength(), 20);
+        QCOMPARE(s.contact->lineEdit()->maxLength(), 50);
+        QCOMPARE(s.postcode1->maxLength(), 4);
+        // The store refuses what a field would have stopped.
+        QString error;
+        QVERIFY(!velmora::saveAccount(s.t.db(), {.name = QString(41, u'a')}, &error));
+        QCOMPARE(error, QStringLiteral("account_name may be at most 40 characters long."));
+        QVERIFY(velmora::saveAccount(s.t.db(), {.name = QString(40, u'a')}, &error));
+    }
+
+    void missingAddressRowIsAddedOnSave()
+    {
+        Screen s;
+        const qint64 id = addAccount(s.t, QStringLiteral("Acme"), QStringLiteral("Jo"));
+        s.t.exec(QStringLiteral("delete from addresses"));
+        QString error;
+        const velmora::AccountRecord account{.id = id,
+                                             .name = QStringLiteral("Acme"),
+                                             .address = {.line1 = QStringLiteral("Unit 4")}};
+        QCOMPARE(velmora::saveAccount(s.t.db(), account, &error), std::optional<qint64>(id));
+        QCOMPARE(s.t.value(QStringLiteral("select address_line1 || '|' || address_type from "
+                                          "addresses a join accounts c on c.address_id = "
+                                          "a.address_id where c.account_id = ?"),
+                           {id})
+                     .toString(),
+                 QStringLiteral("Unit 4|9"));
+    }
+
     void clearReturnsToANewAccount()
     {
         Screen s;

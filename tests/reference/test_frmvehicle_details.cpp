@@ -323,6 +323,20 @@ private slots:
         QCOMPARE(s.regNo->text(), QStringLiteral("AB12 CDE"));
     }
 
+    void blockingFaultsComeBeforeWarnings()
+    {
+        Screen s;
+        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
+        s.roadTax->setText(inDays(-1));
+        s.policy->clear();
+        s.capacity->setText(QStringLiteral("four"));
+        QCOMPARE(s.run(s.update), QStringList{"Passenger capacity must be a whole number above 0"});
+        s.capacity->setText(QStringLiteral("4"));
+        QCOMPARE(s.run(s.update), (QStringList{"Road tax has expired already",
+                                               "You have not supplied insurance policy details"}));
+        QCOMPARE(vehicles(s.t).size(), 1);
+    }
+
     void unknownDriverOrTypeStopsTheSave()
     {
         Screen s;
