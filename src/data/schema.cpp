@@ -295,6 +295,18 @@ const QStringList kWagesByJobKey = {
     QStringLiteral("CREATE INDEX driver_wages_job ON driver_wages (job_prefix, job_id)"),
 };
 
+// Migration 4: the account jobs still to invoice in the order the invoice run takes them,
+// and the invoices and lines still to print, so that a run and its printing read only what
+// they work on however many years the file holds.
+const QStringList kInvoicingIndexes = {
+    QStringLiteral("CREATE INDEX jobs_to_invoice ON jobs (account_no, job_prefix, job_id) "
+                   "WHERE invoiced = 'N' AND account_no > 0"),
+    QStringLiteral("CREATE INDEX invoice_header_unprinted ON invoice_header (invoice_no) "
+                   "WHERE printed = 'N'"),
+    QStringLiteral("CREATE INDEX invoice_line_unprinted ON invoice_line (invoice_no) "
+                   "WHERE invoice_printed = 'N'"),
+};
+
 struct Migration
 {
     int version;
@@ -307,6 +319,7 @@ const std::vector<Migration>& migrations()
         {1, &kInitialSchema},
         {2, &kPlaceIndexes},
         {3, &kWagesByJobKey},
+        {4, &kInvoicingIndexes},
     };
     return all;
 }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/openingscreen.h"
+
+#include <QMainWindow>
+#include <QSqlDatabase>
+
+class QLineEdit;
+
+namespace velmora {
+
+class Dialogs;
+
+// "Set Invoice Print Parameters": how many copies of the invoices and of the job (work)
+// sheets each print run makes. "&Save" stores both and keeps the screen open.
+class frminvoice_prints final : public OpeningScreen<QMainWindow>
+{
+    Q_OBJECT
+
+public:
+    frminvoice_prints(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
+
+private:
+    void opening() override;
+    void save();
+
+    QSqlDatabase m_db;
+    Dialogs& m_dialogs;
+    QLineEdit* m_invoices;
+    QLineEdit* m_jobSheets;
+};
+
+} // namespace velmora
