@@ -15,6 +15,12 @@ const std::vector<Case>& cases()
         {"search_driver", setUpSearchDriver},
         {"search_account", setUpSearchAccount, Rows::GrowWithFile},
         {"search_all", setUpSearchAll},
+        {"ledger_open", setUpOpenLedger},
+        {"save_payment", setUpSavePayment},
+        {"statement_run", setUpStatementRun, Rows::GrowWithFile},
+        {"jobs_not_invoiced", setUpJobsNotInvoiced},
+        {"jobs_without_costs", setUpJobsWithoutCosts},
+        {"job_count", setUpJobCount, Rows::GrowWithFile},
     };
     return all;
 }

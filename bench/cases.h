@@ -28,4 +28,15 @@ std::optional<Timed> setUpSearchDriver(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchAccount(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchAll(Fixture& fixture, QString* error);
 
+// ledger_open: the busiest account's history; save_payment: a payment recorded;
+// statement_run: the statements of every account for a year (ledgercases.cpp).
+std::optional<Timed> setUpOpenLedger(Fixture& fixture, QString* error);
+std::optional<Timed> setUpSavePayment(Fixture& fixture, QString* error);
+std::optional<Timed> setUpStatementRun(Fixture& fixture, QString* error);
+// jobs_not_invoiced, jobs_without_costs: the first batch of each list; job_count: the jobs
+// of a year (worklistcases.cpp).
+std::optional<Timed> setUpJobsNotInvoiced(Fixture& fixture, QString* error);
+std::optional<Timed> setUpJobsWithoutCosts(Fixture& fixture, QString* error);
+std::optional<Timed> setUpJobCount(Fixture& fixture, QString* error);
+
 } // namespace velmora::bench

@@ -6,6 +6,11 @@
 #include "data/schema.h"
 #include "frmabout.h"
 #include "frmsecurity.h"
+#include "invoicing/frmaccount_ledger.h"
+#include "invoicing/frmaccounts_print.h"
+#include "invoicing/frmjobs_in_range.h"
+#include "invoicing/frmnoncosted.h"
+#include "invoicing/frmnot_invoiced.h"
 #include "jobs/frmjob_management.h"
 #include "platform/dialogs.h"
 #include "platform/qtreportengine.h"
@@ -129,7 +134,16 @@ void frmmain::buildBookingsMenu()
                     [this] { return jobScreen(); }, QStringLiteral("txtload"), QStringLiteral("F"));
             });
     addUnavailable(menu, tr("&Load Transfer File"));
-    addUnavailable(menu, tr("&Jobs Without Costs "));
+    connect(menu->addAction(tr("&Jobs Without Costs ")), &QAction::triggered, this, [this] {
+        auto* screen = new frmnoncosted(m_db, m_dialogs);
+        connect(screen, &frmnoncosted::jobChosen, this,
+                [this](const QString& prefix, qint64 number) {
+                    frmjob_management* job = jobScreen();
+                    job->presetJob({prefix, number});
+                    openScreen(this, job, QStringLiteral("txtload"), QStringLiteral("F"));
+                });
+        openScreen(this, screen);
+    });
 }
 
 void frmmain::buildAdministrationMenu()
@@ -164,17 +178,22 @@ void frmmain::buildManagementMenu()
             [this] { openScreen(this, new frmcompany(m_db, m_dialogs)); });
     addUnavailable(menu, tr("&Produce Invoices"));
     addUnavailable(menu, tr("&View / Reprint Invoice"));
-    addUnavailable(menu, tr("&Jobs Not Invoiced"));
+    connect(menu->addAction(tr("&Jobs Not Invoiced")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmnot_invoiced(m_db, m_dialogs)); });
     connect(menu->addAction(tr("&Maintain Users")), &QAction::triggered, this,
             [this] { openScreen(this, new frmsecurity(m_db, m_dialogs)); });
-    addUnavailable(menu, tr("Jo&b Count"));
+    connect(menu->addAction(tr("Jo&b Count")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmjobs_in_range(m_db, m_dialogs)); });
 }
 
 void frmmain::buildAccountsMenu()
 {
     // "&Administration" keeps A on the menu bar; this menu takes the free C.
     QMenu* menu = menuBar()->addMenu(tr("A&ccounts"));
-    addUnavailable(menu, tr("&Record Payments"));
+    connect(menu->addAction(tr("&Record Payments")), &QAction::triggered, this, [this] {
+        openScreen(this, new frmaccount_ledger(m_db, m_dialogs), QStringLiteral("txtfrm_load"),
+                   QStringLiteral("N"));
+    });
     addUnavailable(menu, tr("Rep&ort On Profitability"));
     addUnavailable(menu, tr("Cr&eate Driver Payment Slips"));
     addReport(menu, tr("&Income By Driver"), QStringLiteral("driverearn.rpt"),
@@ -184,7 +203,10 @@ void frmmain::buildAccountsMenu()
 void frmmain::buildReportingMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Reporting"));
-    addUnavailable(menu, tr("&Accounts List"));
+    connect(menu->addAction(tr("&Accounts List")), &QAction::triggered, this, [this] {
+        openScreen(this, new frmaccounts_print(m_db, m_dialogs, *m_reports),
+                   QStringLiteral("frmload"), QStringLiteral("F"));
+    });
     addReport(menu, tr("A&ged Debt Report"), QStringLiteral("ageddebt.rpt"), ReportEngine::Printer);
     addReport(menu, tr("&Vehicles"), QStringLiteral("vehicle.rpt"), ReportEngine::Preview);
     addReport(menu, tr("&Drivers Jobs"), QStringLiteral("drivers.rpt"), ReportEngine::Preview);

@@ -2,6 +2,7 @@
 
 #include "data/sql.h"
 #include "firmjobs.h"
+#include "firmpayments.h"
 #include "firmprofiles.h"
 #include "firmreferences.h"
 #include "sqlitestatement.h"
@@ -109,6 +110,9 @@ bool fill(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& options,
         return false;
     if (!writeFirmReferences(handle, options, progress, error) ||
         !writeFirmJobs(handle, options, progress, error))
+        return false;
+    // Customers pay the invoices billed so far.
+    if (!writeFirmPayments(handle, options, progress, error))
         return false;
     // The counter carries on after the numbers the jobs brought.
     SqliteStatement counter(handle, "update job_counter set last = ?");

@@ -1,0 +1,163 @@
+#include "frmaccounts_print.h"
+
+#include "data/dates.h"
+#include "data/sql.h"
+#include "platform/dialogs.h"
+#include "platform/fieldevents.h"
+#include "platform/reportengine.h"
+#include "platform/screenparts.h"
+#include "platform/statusline.h"
+#include "statements.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSqlQuery>
+
+namespace velmora {
+
+namespace {
+
+constexpr int kNameLength = 40;
+constexpr int kDateLength = 10;
+
+} // namespace
+
+frmaccounts_print::frmaccounts_print(QSqlDatabase db, Dialogs& dialogs, ReportEngine& reports,
+                                     QWidget* parent)
+    : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs), m_reports(reports),
+      m_events(new FieldEvents(this)), m_start(dropDown("txtstart_account")),
+      m_end(dropDown("txtend_account")), m_since(lineEdit("txtstart_date")),
+      m_load(lineEdit("frmload"))
+{
+    setObjectName(QStringLiteral("frmaccounts_print"));
+    setWindowTitle(tr("Accounts Print Parameters"));
+    addExit(menuBar(), this);
+    m_load->hide();
+    m_start->lineEdit()->setMaxLength(kNameLength);
+    m_end->lineEdit()->setMaxLength(kNameLength);
+    m_since->setMaxLength(kDateLength);
+    m_since->setPlaceholderText(tr("dd/mm/yyyy"));
+
+    auto* central = new QWidget;
+    auto* grid = new QGridLayout(central);
+    addCaptioned(grid, 0, tr("&Start Account"), m_start);
+    addCaptioned(grid, 1, tr("&End Account"), m_end);
+    addCaptioned(grid, 2, tr("Start &Date"), m_since);
+    auto* go = named(new QPushButton(tr("Go")), "cmdcreate_account");
+    go->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(go);
+    grid->addLayout(buttons, 3, 0, 1, 2);
+    grid->addWidget(m_load, 4, 0);
+    grid->setRowStretch(5, 1);
+    setCentralWidget(central);
+    setTabOrder(m_start, m_end);
+    setTabOrder(m_end, m_since);
+    setTabOrder(m_since, go);
+    connect(go, &QPushButton::clicked, this, &frmaccounts_print::go);
+
+    for (QComboBox* list : {m_start, m_end}) {
+        connect(list, &QComboBox::activated, this, [this, list] { lookUp(list); });
+        m_events->onLeave(list, [this, list] {
+            if (!list->currentText().isEmpty())
+                lookUp(list);
+        });
+    }
+    resize(460, 200);
+}
+
+void frmaccounts_print::opening()
+{
+    QSqlQuery query(m_db);
+    QString error;
+    if (!run(query, QStringLiteral("select account_name from accounts order by account_name"), {},
+             &error)) {
+        tell(error);
+        m_load->setText(QStringLiteral("F"));
+        return;
+    }
+    QStringList names;
+    while (query.next())
+        names.append(query.value(0).toString());
+    if (names.isEmpty()) {
+        tell(tr("You must input accounts before running this "));
+        m_load->setText(QStringLiteral("F"));
+        return;
+    }
+    for (QComboBox* list : {m_start, m_end}) {
+        list->addItems(names);
+        list->setCurrentIndex(-1);
+    }
+    m_start->setFocus();
+}
+
+std::optional<qint64> frmaccounts_print::lookUp(QComboBox* list)
+{
+    QSqlQuery query(m_db);
+    QString error;
+    if (!run(query,
+             QStringLiteral("select account_id from accounts where account_name = ? "
+                            "order by account_name, account_id limit 1"),
+             {list->currentText()}, &error)) {
+        tell(error);
+        return std::nullopt;
+    }
+    if (!query.next()) {
+        tell(tr("Account Not Found "));
+        m_events->returnFocus(list);
+        return std::nullopt;
+    }
+    return query.value(0).toLongLong();
+}
+
+void frmaccounts_print::go()
+{
+    if (m_since->text().trimmed().isEmpty()) {
+        tell(tr("A start date must be supplied "));
+        m_events->returnFocus(m_since);
+        return;
+    }
+    if (m_start->currentText().isEmpty()) {
+        tell(tr("A start account must be supplied "));
+        m_events->returnFocus(m_start);
+        return;
+    }
+    if (m_end->currentText().isEmpty()) {
+        tell(tr("A end account must be supplied "));
+        m_events->returnFocus(m_end);
+        return;
+    }
+    const auto since = parseUkDate(m_since->text());
+    if (!since) {
+        tell(tr("The start date must be a date, such as %1").arg(ukDate(QDate::currentDate())));
+        m_events->returnFocus(m_since);
+        return;
+    }
+    const auto start = lookUp(m_start);
+    if (!start)
+        return;
+    const auto end = lookUp(m_end);
+    if (!end)
+        return;
+
+    BusyPointer busy(m_dialogs);
+    QString error;
+    const auto accounts = buildStatements(m_db, {*start, *end, *since}, &error);
+    if (!accounts) {
+        tell(tr("The statements could not be prepared: %1").arg(error));
+        return;
+    }
+    if (printReport(m_reports, m_dialogs, this, QStringLiteral("accounts.rpt"),
+                    ReportEngine::Printer))
+        showStatus(
+            this, tr("Statements printed for %n account(s)", nullptr, static_cast<int>(*accounts)));
+}
+
+void frmaccounts_print::tell(const QString& text) { m_dialogs.information(this, text); }
+
+} // namespace velmora

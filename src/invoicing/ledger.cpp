@@ -1,0 +1,307 @@
+#include "ledger.h"
+
+#include "data/dates.h"
+#include "data/sql.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace velmora {
+
+namespace {
+
+const QLatin1String kAccountColumns(
+    "select accounts.account_id, accounts.account_name, accounts.account_balance, "
+    "addresses.address_line1, addresses.address_line2, addresses.address_town, "
+    "addresses.address_county, addresses.address_postcode1, addresses.address_postcode2, "
+    "addresses.address_phone1, addresses.address_phone2, addresses.address_phone3 "
+    "from addresses inner join accounts on addresses.address_id = accounts.address_id ");
+
+// The invoice's job numbers as its description: "Payment for jobs 12, 13"; empty without
+// lines.
+bool describe(const QSqlDatabase& db, qint64 invoice, QString* description, QString* error)
+{
+    PreparedQuery lines(db, ledgerLinesSql());
+    if (!lines.run({invoice}, error))
+        return false;
+    QStringList jobs;
+    while (lines.query().next())
+        jobs.append(lines.query().value(0).toString());
+    if (lines.query().lastError().isValid()) {
+        *error = lines.query().lastError().text();
+        return false;
+    }
+    if (!jobs.isEmpty())
+        *description = QStringLiteral("Payment for jobs ") + jobs.join(QStringLiteral(", "));
+    return true;
+}
+
+QStringList emptyRow()
+{
+    QStringList row;
+    row.fill(QString(), LedgerColumnCount);
+    return row;
+}
+
+} // namespace
+
+std::optional<QStringList> ledgerAccountNames(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!run(query,
+             QStringLiteral("select accounts.account_name from addresses inner join accounts "
+                            "on addresses.address_id = accounts.address_id "
+                            "order by accounts.account_name, accounts.account_id"),
+             {}, error))
+        return std::nullopt;
+    QStringList names;
+    while (query.next())
+        names.append(query.value(0).toString());
+    if (query.lastError().isValid()) {
+        *error = query.lastError().text();
+        return std::nullopt;
+    }
+    return names;
+}
+
+std::optional<LedgerAccount> findLedgerAccount(const QSqlDatabase& db, const QString& name,
+                                               QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query,
+             kAccountColumns + QStringLiteral("where accounts.account_name = ? order by "
+                                              "accounts.account_name, accounts.account_id "
+                                              "limit 1"),
+             {name}, error) ||
+        !query.next())
+        return std::nullopt;
+    LedgerAccount account{query.value(0).toLongLong(),
+                          query.value(1).toString(),
+                          Money::fromVariant(query.value(2)),
+                          {}};
+    for (int part = 0; part < 9; ++part) {
+        if (!query.isNull(3 + part))
+            account.address[part] = query.value(3 + part).toString();
+    }
+    return account;
+}
+
+QStringList ledgerHeadings()
+{
+    return {QString(),
+            QStringLiteral("Date/Time Raised"),
+            QStringLiteral("Invoice No"),
+            QStringLiteral("Invoice Description"),
+            QStringLiteral("Net Cost"),
+            QStringLiteral("VAT Value"),
+            QStringLiteral("Total Payable"),
+            QStringLiteral("Amount Received"),
+            QStringLiteral("Invoice Balance"),
+            QString()};
+}
+
+QString ledgerInvoicesSql()
+{
+    return QStringLiteral("select date, gross_value, vat_value, net_value, invoice_no "
+                          "from invoice_header where account_no = ? order by invoice_no, date");
+}
+
+QString ledgerLinesSql()
+{
+    return QStringLiteral("select job_id from invoice_line where invoice_no = ?");
+}
+
+QString ledgerReceiptsSql()
+{
+    return QStringLiteral("select amount_received, date_received from receipts "
+                          "where invoice_number = ?");
+}
+
+LedgerHistory::LedgerHistory(const QSqlDatabase& db, qint64 account) : m_db(db), m_account(account)
+{
+}
+
+bool LedgerHistory::start(QString* error)
+{
+    m_invoices.emplace(m_db, ledgerInvoicesSql());
+    if (m_invoices->run({m_account}, error))
+        return true;
+    m_invoices.reset();
+    return false;
+}
+
+bool LedgerHistory::read(int count, QList<QStringList>* rows, QString* error)
+{
+    for (qsizetype first = rows->size(); m_invoices && rows->size() - first < count;) {
+        QSqlQuery& invoice = m_invoices->query();
+        if (!invoice.next()) {
+            const QSqlError failure = invoice.lastError();
+            m_invoices.reset();
+            if (failure.type() == QSqlError::NoError)
+                return true;
+            *error = failure.text();
+            return false;
+        }
+        if (!readInvoice(invoice, rows, error)) {
+            m_invoices.reset();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LedgerHistory::readInvoice(const QSqlQuery& invoice, QList<QStringList>* rows, QString* error)
+{
+    const qint64 number = invoice.value(4).toLongLong();
+    const Money payable = Money::fromVariant(invoice.value(3));
+    QStringList row = emptyRow();
+    if (!invoice.isNull(0))
+        row[Raised] = generalDate(invoice.value(0).toString());
+    if (!invoice.isNull(4))
+        row[InvoiceNo] = QString::number(number);
+    if (!describe(m_db, number, &row[Description], error))
+        return false;
+    row[NetCost] = plainAmount(Money::fromVariant(invoice.value(1)));
+    row[Vat] = plainAmount(Money::fromVariant(invoice.value(2)));
+    row[TotalPayable] = plainAmount(payable);
+    rows->append(row);
+    const qsizetype invoiceRow = rows->size() - 1;
+
+    PreparedQuery receipts(m_db, ledgerReceiptsSql());
+    if (!receipts.run({number}, error))
+        return false;
+    Money received;
+    bool any = false;
+    while (receipts.query().next()) {
+        const QSqlQuery& receipt = receipts.query();
+        const Money amount = Money::fromVariant(receipt.value(0));
+        QStringList payment = emptyRow();
+        if (!receipt.isNull(1))
+            payment[Raised] = generalDate(receipt.value(1).toString());
+        payment[Description] = QStringLiteral("Payment Received");
+        payment[Received] = plainAmount(amount);
+        rows->append(payment);
+        received += amount;
+        any = true;
+    }
+    if (receipts.query().lastError().isValid()) {
+        *error = receipts.query().lastError().text();
+        return false;
+    }
+    if (!any)
+        (*rows)[invoiceRow][InvoiceBalance] = plainAmount(payable);
+    else if (received > Money())
+        rows->last()[InvoiceBalance] = plainAmount(payable - received);
+    rows->append(emptyRow());
+    return true;
+}
+
+std::optional<InvoiceDue> invoiceDue(const QSqlDatabase& db, qint64 number, QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query,
+             QStringLiteral("select h.date, h.net_value, "
+                            "(select sum(r.amount_received) from receipts r "
+                            "where r.invoice_number = h.invoice_no), "
+                            "(select count(*) from receipts r "
+                            "where r.invoice_number = h.invoice_no) "
+                            "from invoice_header h where h.invoice_no = ?"),
+             {number}, error) ||
+        !query.next())
+        return std::nullopt;
+    return InvoiceDue{number, query.value(0).toString(), Money::fromVariant(query.value(1)),
+                      Money::fromVariant(query.value(2)), query.value(3).toLongLong() > 0};
+}
+
+std::optional<PaymentSaved> savePayment(const QSqlDatabase& db, const Payment& payment,
+                                        QString* error)
+{
+    Transaction transaction(db);
+    if (!transaction.isActive()) {
+        *error = db.lastError().text();
+        return std::nullopt;
+    }
+    QSqlQuery query(db);
+    const QVariant amount = payment.amount.toVariant();
+    if (!run(query,
+             QStringLiteral("insert into receipts (account_no, invoice_number, invoice_net_cost, "
+                            "date_raised, amount_received, date_received) "
+                            "values (?, ?, ?, ?, ?, ?)"),
+             {payment.account, payment.invoice.number, payment.invoice.payable.toVariant(),
+              payment.invoice.raised, amount, payment.received},
+             error))
+        return std::nullopt;
+    PaymentSaved saved;
+    if (!run(query,
+             QStringLiteral("update invoice_header set amount_paid = amount_paid + ? "
+                            "where invoice_no = ?"),
+             {amount, payment.invoice.number}, error))
+        return std::nullopt;
+    saved.invoiceFound = query.numRowsAffected() > 0;
+    if (!run(query,
+             QStringLiteral("update accounts set account_balance = account_balance + ? "
+                            "where account_id = ?"),
+             {amount, payment.account}, error))
+        return std::nullopt;
+    saved.accountFound = query.numRowsAffected() > 0;
+    if (!transaction.commit(error))
+        return std::nullopt;
+    return saved;
+}
+
+bool markForReprint(const QSqlDatabase& db, qint64 invoice, QString* error)
+{
+    QSqlQuery query(db);
+    return run(query,
+               QStringLiteral("update invoice_header set printed = 'N' where invoice_no = ?"),
+               {invoice}, error) &&
+           query.numRowsAffected() > 0;
+}
+
+QString plainAmount(Money amount)
+{
+    const std::int64_t units = amount.stored();
+    const std::uint64_t magnitude =
+        units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    QString text = QString::number(magnitude / 10000);
+    if (const std::uint64_t fraction = magnitude % 10000) {
+        QString digits = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
+        while (digits.endsWith(QLatin1Char('0')))
+            digits.chop(1);
+        text += QLatin1Char('.') + digits;
+    }
+    return units < 0 ? QLatin1Char('-') + text : text;
+}
+
+QString generalDate(const QString& stored)
+{
+    const QDate date = dateFromStored(stored);
+    if (!date.isValid())
+        return stored;
+    const QTime time = QTime::fromString(stored.mid(11, 8), Qt::ISODate);
+    if (!time.isValid() || time == QTime(0, 0))
+        return ukDate(date);
+    return ukDate(date) + QLatin1Char(' ') + time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+std::optional<QString> parseDateTime(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    const qsizetype blank = trimmed.indexOf(QLatin1Char(' '));
+    const auto date = parseUkDate(blank < 0 ? trimmed : trimmed.left(blank));
+    if (!date)
+        return std::nullopt;
+    if (blank < 0)
+        return storedDate(*date);
+    const QString clock = trimmed.mid(blank + 1).trimmed();
+    QTime time = QTime::fromString(clock, QStringLiteral("H:mm:ss"));
+    if (!time.isValid())
+        time = QTime::fromString(clock, QStringLiteral("H:mm"));
+    if (!time.isValid())
+        return std::nullopt;
+    return storedStamp(QDateTime(*date, time));
+}
+
+} // namespace velmora

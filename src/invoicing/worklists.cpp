@@ -1,0 +1,125 @@
+#include "worklists.h"
+
+#include "data/dates.h"
+#include "data/sql.h"
+
+#include <QSqlQuery>
+
+namespace velmora {
+
+namespace {
+
+// Accounts are walked by name and each one's waiting jobs found through its index, so
+// the first rows come at once however long the list; jobs whose account row is missing
+// follow.
+const QLatin1String kNotInvoiced(
+    "select account_name, contact_name, job_id from ("
+    "select accounts.account_name, accounts.contact_name, jobs.job_id "
+    "from accounts cross join jobs on jobs.account_no = accounts.account_id "
+    "and jobs.invoiced = 'N' "
+    "order by accounts.account_name, accounts.account_id) "
+    "union all "
+    "select null, null, jobs.job_id from jobs "
+    "where jobs.invoiced = 'N' and jobs.account_no <> 0 "
+    "and not exists (select 1 from accounts where accounts.account_id = jobs.account_no)");
+
+const QLatin1String
+    kWithoutCosts("select jobs.job_prefix, jobs.job_id, jobs.date, jobs.record_status, jobs.time, "
+                  "jobs.passenger_name, jobs.address_from, jobs.address_to from jobs "
+                  "where not exists (select 1 from Costs where Costs.job_prefix = jobs.job_prefix "
+                  "and Costs.jobnumber = jobs.job_id) "
+                  "order by jobs.date, jobs.time");
+
+std::unique_ptr<RowSource> started(std::unique_ptr<StatementRows> rows, const QVariantList& values,
+                                   QString* error)
+{
+    if (!rows->run(values, error))
+        return nullptr;
+    return rows;
+}
+
+} // namespace
+
+QStringList notInvoicedHeadings()
+{
+    return {QStringLiteral("Grid No"), QStringLiteral("Company Name"),
+            QStringLiteral("Contact Name"), QStringLiteral("Job Id")};
+}
+
+std::unique_ptr<RowSource> jobsNotInvoiced(const QSqlDatabase& db, QString* error)
+{
+    auto number = std::make_shared<qint64>(0);
+    return started(std::make_unique<StatementRows>(
+                       db, jobsNotInvoicedSql(),
+                       [number](const QSqlQuery& row) {
+                           return QStringList{QString::number(++*number), row.value(0).toString(),
+                                              row.value(1).toString(), row.value(2).toString()};
+                       }),
+                   {}, error);
+}
+
+QStringList noncostedHeadings()
+{
+    return {QString(),
+            QStringLiteral("Job"),
+            QStringLiteral("Date"),
+            QStringLiteral("Status"),
+            QStringLiteral("Time"),
+            QStringLiteral("Passenger"),
+            QStringLiteral("From"),
+            QStringLiteral("To"),
+            QString(),
+            QString()};
+}
+
+std::unique_ptr<RowSource> jobsWithoutCosts(const QSqlDatabase& db, QString* error)
+{
+    return started(std::make_unique<StatementRows>(
+                       db, kWithoutCosts,
+                       [](const QSqlQuery& row) {
+                           const QString prefix = row.value(0).toString();
+                           const QString number = row.value(1).toString();
+                           const QDate date = dateFromStored(row.value(2).toString());
+                           return QStringList{QString(),
+                                              prefix + number,
+                                              date.isValid() ? ukDate(date)
+                                                             : row.value(2).toString(),
+                                              row.value(3).toString(),
+                                              row.value(4).toString().left(5),
+                                              row.value(5).toString(),
+                                              row.value(6).toString(),
+                                              row.value(7).toString(),
+                                              prefix,
+                                              number};
+                       }),
+                   {}, error);
+}
+
+std::optional<qint64> countJobs(const QSqlDatabase& db, QDate first, QDate last, QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query, jobCountSql(), {storedDate(first), storedDate(last.addDays(1))}, error) ||
+        !query.next())
+        return std::nullopt;
+    return query.value(0).toLongLong();
+}
+
+std::optional<bool> anyJobs(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query, QStringLiteral("select exists (select 1 from jobs)"), {}, error) ||
+        !query.next())
+        return std::nullopt;
+    return query.value(0).toBool();
+}
+
+QString jobsNotInvoicedSql() { return kNotInvoiced; }
+
+QString jobsWithoutCostsSql() { return kWithoutCosts; }
+
+QString jobCountSql()
+{
+    return QStringLiteral("select count(*) from jobs where date >= ? and date < ?");
+}
+
+} // namespace velmora
