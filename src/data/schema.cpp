@@ -307,6 +307,24 @@ const QStringList kInvoicingIndexes = {
                    "WHERE invoice_printed = 'N'"),
 };
 
+// Migration 6: operational costs get a key and a description, so that a screen can keep
+// them, and an index by date for the profitability run; completed percentage jobs that no
+// driver payment run has taken in yet are found by driver without reading the paid ones.
+const QStringList kPayrollKeys = {
+    QStringLiteral(R"(CREATE TABLE operational_cost_keyed (
+        opcost_id INTEGER PRIMARY KEY AUTOINCREMENT,
+        opcost_gross INTEGER NOT NULL DEFAULT 0,
+        opcost_Date TEXT COLLATE NOCASE,
+        opcost_description TEXT COLLATE NOCASE NOT NULL DEFAULT ''))"),
+    QStringLiteral(R"(INSERT INTO operational_cost_keyed (opcost_gross, opcost_Date)
+        SELECT opcost_gross, opcost_Date FROM operational_cost)"),
+    QStringLiteral("DROP TABLE operational_cost"),
+    QStringLiteral("ALTER TABLE operational_cost_keyed RENAME TO operational_cost"),
+    QStringLiteral("CREATE INDEX operational_cost_date ON operational_cost (opcost_Date)"),
+    QStringLiteral(R"(CREATE INDEX jobs_driver_to_pay ON jobs (driver)
+        WHERE calculated = 'N' AND record_status = 'C' AND driver_percentage = 'Y')"),
+};
+
 struct Migration
 {
     int version;
@@ -320,6 +338,7 @@ const std::vector<Migration>& migrations()
         {2, &kPlaceIndexes},
         {3, &kWagesByJobKey},
         {4, &kInvoicingIndexes},
+        {6, &kPayrollKeys},
     };
     return all;
 }

@@ -97,7 +97,7 @@ private Q_SLOTS:
                             "reported");
         row("profitability", "company_name start_date end_date job_count total_receipts "
                              "total_costs profit_loss");
-        row("operational_cost", "opcost_gross opcost_date");
+        row("operational_cost", "opcost_id opcost_gross opcost_date opcost_description");
         QTest::newRow("jobboard") << QStringLiteral("jobboard")
                                   << QStringList{QStringLiteral("customer name")};
     }

@@ -1,0 +1,242 @@
+#include "driverpay.h"
+
+#include "data/costline.h"
+#include "data/dates.h"
+#include "data/sql.h"
+
+#include <QObject>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+// A job to pay as the run reads it: null percentage when its driver is not paid one,
+// null income when it has no income line.
+struct Candidate
+{
+    PayJob job;
+    QVariant percentage;
+    QVariant income;
+};
+
+bool readCandidates(const QSqlDatabase& db, const DriverRange& range, QDate lastDay,
+                    std::vector<Candidate>* candidates, QString* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    const QString last = lastDay.isValid() ? storedDate(lastDay) : QStringLiteral("9999-12-31");
+    if (!run(query, driverPayStatements().candidates, {range.from, range.to, last}, error))
+        return false;
+    while (query.next()) {
+        candidates->push_back(
+            {{query.value(0).toString(), query.value(1).toLongLong(), query.value(2).toLongLong()},
+             query.value(3),
+             query.value(4)});
+    }
+    if (query.lastError().isValid()) {
+        *error = query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+// The three statements of a run, prepared once.
+class WageWriter
+{
+public:
+    explicit WageWriter(const QSqlDatabase& db) : m_remove(db), m_add(db), m_mark(db) {}
+
+    bool prepare(QString* error)
+    {
+        const DriverPayStatements& sql = driverPayStatements();
+        const bool ok = m_remove.prepare(sql.removeWage) && m_add.prepare(sql.addWage) &&
+                        m_mark.prepare(sql.markCalculated);
+        return ok || fail(error);
+    }
+
+    // Replaces the job's wage row (one per job, whoever wrote it before).
+    bool writeWage(const PayJob& job, Money income, int percentage, QString* error)
+    {
+        m_remove.bindValue(0, job.prefix);
+        m_remove.bindValue(1, job.number);
+        if (!m_remove.exec())
+            return fail(error, m_remove);
+        m_add.bindValue(0, job.driver);
+        m_add.bindValue(1, job.prefix);
+        m_add.bindValue(2, job.number);
+        m_add.bindValue(3, income.toVariant());
+        m_add.bindValue(4, percentage);
+        m_add.bindValue(5, driverShare(income, percentage).toVariant());
+        return m_add.exec() || fail(error, m_add);
+    }
+
+    bool markCalculated(const PayJob& job, QString* error)
+    {
+        m_mark.bindValue(0, job.prefix);
+        m_mark.bindValue(1, job.number);
+        return m_mark.exec() || fail(error, m_mark);
+    }
+
+private:
+    bool fail(QString* error)
+    {
+        for (const QSqlQuery* query : {&m_remove, &m_add, &m_mark}) {
+            if (query->lastError().isValid())
+                return fail(error, *query);
+        }
+        return false;
+    }
+    static bool fail(QString* error, const QSqlQuery& query)
+    {
+        *error = query.lastError().text();
+        return false;
+    }
+
+    QSqlQuery m_remove;
+    QSqlQuery m_add;
+    QSqlQuery m_mark;
+};
+
+} // namespace
+
+const DriverPayStatements& driverPayStatements()
+{
+    // Income lines belong to a job by prefix and number.
+    static const DriverPayStatements statements{
+        QStringLiteral(R"(
+            SELECT j.job_prefix, j.job_id, j.driver, d.driver_percentage,
+                   (SELECT sum(c.gross_cost) FROM Costs c
+                    WHERE c.job_prefix = j.job_prefix AND c.jobnumber = j.job_id
+                      AND c.income_expence = 'I') AS income
+            FROM jobs j
+            LEFT JOIN drivers d ON d.driver_id = j.driver AND d.driver_percentage > 0
+            WHERE j.calculated = 'N' AND j.record_status = 'C' AND j.driver_percentage = 'Y'
+              AND j.driver >= ? AND j.driver <= ? AND j.date <= ?
+            ORDER BY j.driver, j.job_id, j.job_prefix)"),
+        QStringLiteral("DELETE FROM driver_wages WHERE job_prefix = ? AND job_id = ?"),
+        QStringLiteral("INSERT INTO driver_wages (driver_id, job_prefix, job_id, job_net_cost, "
+                       "driver_percentage, driver_payment, Reported) "
+                       "VALUES (?, ?, ?, ?, ?, ?, 'N')"),
+        QStringLiteral("UPDATE jobs SET calculated = 'Y' WHERE job_prefix = ? AND job_id = ?"),
+    };
+    return statements;
+}
+
+std::optional<QList<PercentageDriver>> percentageDrivers(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!run(query,
+             QStringLiteral("SELECT driver_id, driver_name, driver_percentage FROM drivers "
+                            "WHERE driver_percentage > ? ORDER BY driver_id"),
+             {0}, error))
+        return std::nullopt;
+    QList<PercentageDriver> drivers;
+    while (query.next()) {
+        drivers.append(
+            {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toInt()});
+    }
+    if (query.lastError().isValid()) {
+        *error = query.lastError().text();
+        return std::nullopt;
+    }
+    return drivers;
+}
+
+std::optional<DriverRange> driverRange(const QList<PercentageDriver>& drivers,
+                                       const QString& startName, const QString& endName)
+{
+    if (drivers.isEmpty())
+        return std::nullopt;
+    const auto named = [&drivers](const QString& name) -> const PercentageDriver& {
+        for (const PercentageDriver& driver : drivers) {
+            if (driver.name.compare(name, Qt::CaseInsensitive) == 0)
+                return driver;
+        }
+        return drivers.front();
+    };
+    const PercentageDriver& start = startName.isEmpty() ? drivers.front() : named(startName);
+    const PercentageDriver& end = endName.isEmpty() ? drivers.back() : named(endName);
+    return DriverRange{start.id, end.id, start.name};
+}
+
+std::optional<DriverPayRun> payDrivers(const QSqlDatabase& db, const DriverRange& range,
+                                       QDate lastDay, QString* error)
+{
+    std::vector<Candidate> candidates;
+    if (!readCandidates(db, range, lastDay, &candidates, error))
+        return std::nullopt;
+    DriverPayRun result;
+    result.jobsFound = static_cast<qint64>(candidates.size());
+    if (candidates.empty())
+        return result;
+    WageWriter writer(db);
+    if (!writer.prepare(error))
+        return std::nullopt;
+    for (const Candidate& candidate : candidates) {
+        if (candidate.percentage.isNull()) {
+            result.withoutPercentage.append(candidate.job);
+            continue;
+        }
+        if (candidate.income.isNull()) {
+            result.withoutIncome.append(candidate.job);
+        } else {
+            const Money income = Money::fromVariant(candidate.income);
+            if (!writer.writeWage(candidate.job, income, candidate.percentage.toInt(), error))
+                return std::nullopt;
+            result.total += income;
+            ++result.jobsPaid;
+        }
+        if (!writer.markCalculated(candidate.job, error))
+            return std::nullopt;
+    }
+    return result;
+}
+
+std::optional<DriverPayRun> calculateDriverPay(const QSqlDatabase& db, const DriverRange& range,
+                                               QString* error)
+{
+    Transaction transaction(db);
+    if (!transaction.isActive()) {
+        *error = QObject::tr("The driver payment run could not begin a transaction.");
+        return std::nullopt;
+    }
+    auto result = payDrivers(db, range, QDate(), error);
+    if (!result || !transaction.commit(error))
+        return std::nullopt;
+    return result;
+}
+
+QString unpaidJobsMessage(const DriverPayRun& run, int limit)
+{
+    QStringList lines;
+    for (const PayJob& job : run.withoutIncome)
+        lines.append(QObject::tr("Job %1 has no costs recorded against it").arg(job.number));
+    for (const PayJob& job : run.withoutPercentage) {
+        lines.append(QObject::tr("Job %1 has the driver percentage set to yes but the driver "
+                                 "does not have a percentage figure recorded against them, "
+                                 "please correct manually after processing ")
+                         .arg(job.number));
+    }
+    const qsizetype more = lines.size() - limit;
+    if (more > 0) {
+        lines.resize(limit);
+        lines.append(QObject::tr("... and %n more job(s)", nullptr, static_cast<int>(more)));
+    }
+    return lines.join(u'\n');
+}
+
+std::optional<qint64> markWagesReported(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query, QStringLiteral("UPDATE driver_wages SET Reported = 'Y' WHERE Reported = 'N'"),
+             {}, error))
+        return std::nullopt;
+    return query.numRowsAffected();
+}
+
+} // namespace velmora
