@@ -15,6 +15,10 @@ const std::vector<Case>& cases()
         {"search_driver", setUpSearchDriver},
         {"search_account", setUpSearchAccount, Rows::GrowWithFile},
         {"search_all", setUpSearchAll},
+        {"import_jobs", setUpImportJobs, Rows::Same, 3},
+        {"import_costs", setUpImportCosts, Rows::Same, 3},
+        {"export_accounts", setUpExportAccounts},
+        {"remove_invoices", setUpRemoveInvoices, Rows::GrowWithFile, 3},
     };
     return all;
 }

@@ -4,6 +4,8 @@
 #include "boardmodel.h"
 #include "boardview.h"
 #include "data/schema.h"
+#include "exchange/frmbackup.h"
+#include "exchange/frmtransfer.h"
 #include "frmabout.h"
 #include "frmsecurity.h"
 #include "jobs/frmjob_management.h"
@@ -122,7 +124,8 @@ void frmmain::buildBookingsMenu()
     connect(
         menu->addAction(tr("&Input Jobs, Receipts And Paymnts ")), &QAction::triggered, this,
         [this] { openScreen(this, jobScreen(), QStringLiteral("txtload"), QStringLiteral("F")); });
-    addUnavailable(menu, tr("&Load Transfer File"));
+    connect(menu->addAction(tr("&Load Transfer File")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmtransfer(m_db, m_dialogs)); });
     addUnavailable(menu, tr("&Jobs Without Costs "));
 }
 
@@ -148,7 +151,8 @@ void frmmain::buildAdministrationMenu()
     addTypeTable(tr("&Address Types"), TypeTable::addressTypes());
     addUnavailable(reference, tr("&Set Invoice And Job Sheet Parameters"));
 
-    addUnavailable(menu, tr("&Backup And Archive"));
+    connect(menu->addAction(tr("&Backup And Archive")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmbackup(m_db, m_dialogs)); });
 }
 
 void frmmain::buildManagementMenu()
