@@ -21,6 +21,10 @@ const std::vector<Case>& cases()
         {"jobs_not_invoiced", setUpJobsNotInvoiced},
         {"jobs_without_costs", setUpJobsWithoutCosts},
         {"job_count", setUpJobCount, Rows::GrowWithFile},
+        {"import_jobs", setUpImportJobs, Rows::Same, 3},
+        {"import_costs", setUpImportCosts, Rows::Same, 3},
+        {"export_accounts", setUpExportAccounts},
+        {"remove_invoices", setUpRemoveInvoices, Rows::GrowWithFile, 3},
     };
     return all;
 }

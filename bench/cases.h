@@ -38,5 +38,12 @@ std::optional<Timed> setUpStatementRun(Fixture& fixture, QString* error);
 std::optional<Timed> setUpJobsNotInvoiced(Fixture& fixture, QString* error);
 std::optional<Timed> setUpJobsWithoutCosts(Fixture& fixture, QString* error);
 std::optional<Timed> setUpJobCount(Fixture& fixture, QString* error);
+// import_jobs, import_costs: transfer files of 100,000 jobs and of 250,000 cost lines
+// imported; export_accounts: every account written to a transfer file; remove_invoices:
+// the older half of the invoices removed with their jobs and costs (transfercases.cpp).
+std::optional<Timed> setUpImportJobs(Fixture& fixture, QString* error);
+std::optional<Timed> setUpImportCosts(Fixture& fixture, QString* error);
+std::optional<Timed> setUpExportAccounts(Fixture& fixture, QString* error);
+std::optional<Timed> setUpRemoveInvoices(Fixture& fixture, QString* error);
 
 } // namespace velmora::bench

@@ -7,11 +7,19 @@ namespace velmora::bench {
 
 namespace {
 
-constexpr int kWarmUpRuns = 3;
-
-// The time one run of `work` takes, in milliseconds; negative when it fails.
-double timeOnce(const Work& work, QString* error)
+// A work and what puts back its changes before it runs.
+struct Run
 {
+    const Work* work;
+    const Work* reset;
+};
+
+// The time one run of `work` takes, in milliseconds; negative when it or its reset fails.
+double timeOnce(const Run& run, QString* error)
+{
+    if (*run.reset && !(*run.reset)(error))
+        return -1;
+    const Work& work = *run.work;
     const auto start = std::chrono::steady_clock::now();
     if (!work(error))
         return -1;
@@ -28,16 +36,16 @@ double median(std::vector<double> values)
 }
 
 // Runs each of `works` `runs` times after the warm-up, one after the other in turn.
-std::optional<std::vector<std::vector<double>>> timeInTurn(const std::vector<const Work*>& works,
-                                                           int runs, QString* error)
+std::optional<std::vector<std::vector<double>>> timeInTurn(const std::vector<Run>& works, int runs,
+                                                           int warmUps, QString* error)
 {
     std::vector<std::vector<double>> times(works.size());
-    for (int run = 0; run < kWarmUpRuns + runs; ++run) {
+    for (int run = 0; run < warmUps + runs; ++run) {
         for (std::size_t which = 0; which < works.size(); ++which) {
-            const double taken = timeOnce(*works[which], error);
+            const double taken = timeOnce(works[which], error);
             if (taken < 0)
                 return std::nullopt;
-            if (run >= kWarmUpRuns)
+            if (run >= warmUps)
                 times[which].push_back(taken);
         }
     }
@@ -47,21 +55,21 @@ std::optional<std::vector<std::vector<double>>> timeInTurn(const std::vector<con
 } // namespace
 
 std::optional<std::vector<Figures>> measure(const std::vector<Timed>& timed, int runs,
-                                            QString* error)
+                                            QString* error, int warmUps)
 {
     // The data works and their baselines take turns, so that drift touches all alike; the
     // whole actions take turns apart, as painting a window leaves the caches cold for
     // whatever runs next.
-    std::vector<const Work*> data;
-    std::vector<const Work*> whole;
+    std::vector<Run> data;
+    std::vector<Run> whole;
     for (const Timed& each : timed) {
-        data.push_back(&each.ours);
-        data.push_back(&each.baseline);
+        data.push_back({&each.ours, &each.reset});
+        data.push_back({&each.baseline, &each.reset});
         if (each.whole)
-            whole.push_back(&each.whole);
+            whole.push_back({&each.whole, &each.reset});
     }
-    const auto dataTimes = timeInTurn(data, runs, error);
-    const auto wholeTimes = dataTimes ? timeInTurn(whole, runs, error) : std::nullopt;
+    const auto dataTimes = timeInTurn(data, runs, warmUps, error);
+    const auto wholeTimes = dataTimes ? timeInTurn(whole, runs, warmUps, error) : std::nullopt;
     if (!wholeTimes)
         return std::nullopt;
     std::vector<Figures> figures(timed.size());

@@ -26,6 +26,9 @@ struct Timed
     Work ours;
     Work baseline;
     Work whole;
+    // Untimed, before every run of ours and of the baseline: puts back what a batch case
+    // changes, so that every run does the same work (empty for other cases).
+    Work reset;
 };
 
 // The database a case runs on.
@@ -52,6 +55,9 @@ struct Case
     const char* name;
     Setup setup;
     Rows rows = Rows::Same;
+    // Timed runs after one warm-up, for batch work that takes seconds (0: the runs and
+    // warm-ups of every case).
+    int batchRuns = 0;
 };
 
 // Medians in milliseconds; whole is negative when the case has no whole action.
@@ -62,11 +68,11 @@ struct Figures
     double whole = -1;
 };
 
-// Runs each work of every `timed` `runs` times, after a few runs to warm the caches, and
+// Runs each work of every `timed` `runs` times, after `warmUps` runs to warm the caches, and
 // returns their medians in the same order. The same case on files of different sizes is
 // measured in one call, so that a busy machine slows all of them alike. nullopt with the
 // reason in *error when a run fails.
 std::optional<std::vector<Figures>> measure(const std::vector<Timed>& timed, int runs,
-                                            QString* error);
+                                            QString* error, int warmUps = 3);
 
 } // namespace velmora::bench

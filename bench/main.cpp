@@ -110,7 +110,10 @@ bool runCases(const Options& options, Firms& firms, std::vector<Result>* results
             }
             timed.push_back(std::move(*set));
         }
-        const std::optional<std::vector<Figures>> figures = measure(timed, options.runs, error);
+        const bool batch = benchCase.batchRuns > 0;
+        const std::optional<std::vector<Figures>> figures =
+            batch ? measure(timed, benchCase.batchRuns, error, 1)
+                  : measure(timed, options.runs, error);
         if (!figures) {
             *error = QStringLiteral("%1: %2").arg(QLatin1String(benchCase.name), *error);
             return false;

@@ -4,6 +4,8 @@
 #include "boardmodel.h"
 #include "boardview.h"
 #include "data/schema.h"
+#include "exchange/frmbackup.h"
+#include "exchange/frmtransfer.h"
 #include "frmabout.h"
 #include "frmsecurity.h"
 #include "invoicing/frmaccount_ledger.h"
@@ -133,7 +135,8 @@ void frmmain::buildBookingsMenu()
                     this, frmjob_management::staticMetaObject.className(),
                     [this] { return jobScreen(); }, QStringLiteral("txtload"), QStringLiteral("F"));
             });
-    addUnavailable(menu, tr("&Load Transfer File"));
+    connect(menu->addAction(tr("&Load Transfer File")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmtransfer(m_db, m_dialogs)); });
     connect(menu->addAction(tr("&Jobs Without Costs ")), &QAction::triggered, this, [this] {
         auto* screen = new frmnoncosted(m_db, m_dialogs);
         connect(screen, &frmnoncosted::jobChosen, this,
@@ -168,7 +171,8 @@ void frmmain::buildAdministrationMenu()
     addTypeTable(tr("&Address Types"), TypeTable::addressTypes());
     addUnavailable(reference, tr("&Set Invoice And Job Sheet Parameters"));
 
-    addUnavailable(menu, tr("&Backup And Archive"));
+    connect(menu->addAction(tr("&Backup And Archive")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmbackup(m_db, m_dialogs)); });
 }
 
 void frmmain::buildManagementMenu()

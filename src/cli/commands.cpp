@@ -1,16 +1,17 @@
+#include "backupcommand.h"
 #include "command.h"
 #include "generatecommand.h"
 #include "initcommand.h"
 #include "reportcommand.h"
+#include "transfercommands.h"
 
 namespace velmora::cli {
 
 const std::vector<CommandRegistrar>& commands()
 {
     static const std::vector<CommandRegistrar> all = {
-        addInitCommand,
-        addGenerateCommand,
-        addReportCommand,
+        addInitCommand,        addGenerateCommand,       addReportCommand, addImportJobsCommand,
+        addImportCostsCommand, addExportAccountsCommand, addBackupCommand,
     };
     return all;
 }

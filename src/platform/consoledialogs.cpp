@@ -16,6 +16,14 @@ void ConsoleDialogs::exclamation(QWidget*, const QString& text, const QString& t
     m_err << title << ": warning: " << text << Qt::endl;
 }
 
+void ConsoleDialogs::informationList(QWidget*, const QString& text, const QStringList& items,
+                                     const QString& title)
+{
+    m_err << title << ": " << text << Qt::endl;
+    for (const QString& item : items)
+        m_err << item << Qt::endl;
+}
+
 void ConsoleDialogs::plain(QWidget*, const QString& text, const QString& title)
 {
     m_err << title << ": " << text << Qt::endl;

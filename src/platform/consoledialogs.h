@@ -15,6 +15,8 @@ public:
 
     void information(QWidget* parent, const QString& text, const QString& title) override;
     void exclamation(QWidget* parent, const QString& text, const QString& title) override;
+    void informationList(QWidget* parent, const QString& text, const QStringList& items,
+                         const QString& title) override;
     void plain(QWidget* parent, const QString& text, const QString& title) override;
     Answer question(QWidget* parent, const QString& text, const QString& title,
                     Buttons buttons) override;

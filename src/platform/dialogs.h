@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,6 +29,10 @@ public:
     // An exclamation (warning) box with an OK button.
     virtual void exclamation(QWidget* parent, const QString& text,
                              const QString& title = applicationTitle()) = 0;
+    // An information box whose `text` heads a scrollable list of `items`, one message
+    // each, that the operator can save to a text file; for many messages at once.
+    virtual void informationList(QWidget* parent, const QString& text, const QStringList& items,
+                                 const QString& title = applicationTitle()) = 0;
     // A box without an icon and with an OK button.
     virtual void plain(QWidget* parent, const QString& text,
                        const QString& title = applicationTitle()) = 0;

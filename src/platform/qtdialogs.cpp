@@ -1,5 +1,7 @@
 #include "qtdialogs.h"
 
+#include "messagelistdialog.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -40,6 +42,13 @@ void QtDialogs::information(QWidget* parent, const QString& text, const QString&
 void QtDialogs::exclamation(QWidget* parent, const QString& text, const QString& title)
 {
     show(parent, QMessageBox::Warning, text, title);
+}
+
+void QtDialogs::informationList(QWidget* parent, const QString& text, const QStringList& items,
+                                const QString& title)
+{
+    MessageListDialog dialog(text, items, title, parent);
+    dialog.exec();
 }
 
 void QtDialogs::plain(QWidget* parent, const QString& text, const QString& title)

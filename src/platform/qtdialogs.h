@@ -10,6 +10,8 @@ class QtDialogs final : public Dialogs
 public:
     void information(QWidget* parent, const QString& text, const QString& title) override;
     void exclamation(QWidget* parent, const QString& text, const QString& title) override;
+    void informationList(QWidget* parent, const QString& text, const QStringList& items,
+                         const QString& title) override;
     void plain(QWidget* parent, const QString& text, const QString& title) override;
     Answer question(QWidget* parent, const QString& text, const QString& title,
                     Buttons buttons) override;

@@ -12,6 +12,13 @@ void ScriptedDialogs::exclamation(QWidget*, const QString& text, const QString& 
     shown.append({Kind::Exclamation, title, text});
 }
 
+void ScriptedDialogs::informationList(QWidget*, const QString& text, const QStringList& items,
+                                      const QString& title)
+{
+    shown.append({Kind::InformationList, title, text});
+    lists.append(items);
+}
+
 void ScriptedDialogs::plain(QWidget*, const QString& text, const QString& title)
 {
     shown.append({Kind::Plain, title, text});
@@ -74,6 +81,10 @@ QStringList ScriptedDialogs::texts() const
     return all;
 }
 
-void ScriptedDialogs::clear() { shown.clear(); }
+void ScriptedDialogs::clear()
+{
+    shown.clear();
+    lists.clear();
+}
 
 } // namespace velmora

@@ -14,7 +14,16 @@ namespace velmora {
 class ScriptedDialogs final : public Dialogs
 {
 public:
-    enum class Kind { Information, Exclamation, Plain, Question, Input, OpenFile, SaveFile };
+    enum class Kind {
+        Information,
+        InformationList,
+        Exclamation,
+        Plain,
+        Question,
+        Input,
+        OpenFile,
+        SaveFile
+    };
     struct Shown
     {
         Kind kind;
@@ -24,6 +33,8 @@ public:
 
     void information(QWidget* parent, const QString& text, const QString& title) override;
     void exclamation(QWidget* parent, const QString& text, const QString& title) override;
+    void informationList(QWidget* parent, const QString& text, const QStringList& items,
+                         const QString& title) override;
     void plain(QWidget* parent, const QString& text, const QString& title) override;
     Answer question(QWidget* parent, const QString& text, const QString& title,
                     Buttons buttons) override;
@@ -42,6 +53,7 @@ public:
     void clear();
 
     QList<Shown> shown;
+    QList<QStringList> lists; // the items of each list shown, in order
     QQueue<Answer> answers;
     QQueue<std::optional<QString>> inputs;
     QQueue<QString> files;

@@ -1,0 +1,118 @@
+#include "transfercommands.h"
+
+#include "commandoutput.h"
+#include "data/backup.h"
+#include "data/database.h"
+#include "exchange/transfer.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace velmora::cli {
+
+namespace {
+
+const char* const kConnection = "velmora-cli-transfer";
+
+struct TransferOptions
+{
+    std::string file;
+    std::string database;
+};
+
+using Routine = std::function<exchange::TransferOutcome(const QSqlDatabase&, const QString&)>;
+
+// A routine's message as terminal lines.
+QString asLines(const QString& message)
+{
+    QStringList lines = message.split(QStringLiteral("\r\n"));
+    for (QString& line : lines)
+        line = line.trimmed();
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Opens the database, saves a copy first when `safetyCopy`, runs `routine` on the file
+// and reports; the connection is gone again when it returns.
+int runRoutine(const char* command, const TransferOptions& options, bool safetyCopy,
+               const Routine& routine)
+{
+    QString error;
+    exchange::TransferOutcome outcome;
+    std::optional<QString> copy = QString();
+    {
+        QSqlDatabase db = openDatabase(databasePath(QString::fromStdString(options.database)),
+                                       QString::fromLatin1(kConnection), &error);
+        if (!db.isValid())
+            return fail(command, error);
+        if (safetyCopy)
+            copy = writeSafetyCopy(db, &error);
+        if (copy)
+            outcome = routine(db, QString::fromStdString(options.file));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
+    if (!copy)
+        return fail(command, QObject::tr("nothing was imported, because the database could "
+                                         "not be copied first: %1")
+                                 .arg(error));
+    for (const QString& rejected : outcome.rejections)
+        printLine(stderr, asLines(rejected));
+    if (!outcome.completed)
+        return fail(command, asLines(outcome.message));
+    printLine(stdout, asLines(outcome.message));
+    if (!copy->isEmpty())
+        printLine(stdout, QObject::tr("The database as it was before is saved as %1.").arg(*copy));
+    return 0;
+}
+
+void addRoutine(CLI::App& app, CommandAction& action, const char* name, const char* help,
+                const char* fileHelp, bool safetyCopy, Routine routine)
+{
+    auto options = std::make_shared<TransferOptions>();
+    CLI::App* command = app.add_subcommand(name, help);
+    command->add_option("file", options->file, fileHelp)->required();
+    command->add_option("--database", options->database,
+                        "The database file (default: $VELMORA_DATABASE, else "
+                        "database/taxi.mdb beside the program)");
+    command->callback([&action, options, name, safetyCopy, routine] {
+        action = [options, name, safetyCopy, routine] {
+            return runRoutine(name, *options, safetyCopy, routine);
+        };
+    });
+}
+
+} // namespace
+
+void addImportJobsCommand(CLI::App& app, CommandAction& action)
+{
+    addRoutine(app, action, "import-jobs", "Import the jobs of another office's transfer file",
+               "The jobs transfer file", true, [](const QSqlDatabase& db, const QString& file) {
+                   return exchange::import_job_transfer(db, file);
+               });
+}
+
+void addImportCostsCommand(CLI::App& app, CommandAction& action)
+{
+    addRoutine(app, action, "import-costs",
+               "Import the cost lines of another office's transfer file", "The costs transfer file",
+               true, [](const QSqlDatabase& db, const QString& file) {
+                   return exchange::import_cost_transfer(db, file);
+               });
+}
+
+void addExportAccountsCommand(CLI::App& app, CommandAction& action)
+{
+    addRoutine(app, action, "export-accounts", "Write every account to a transfer file",
+               "The accounts transfer file to write (replaced when it exists)", false,
+               [](const QSqlDatabase& db, const QString& file) {
+                   return exchange::export_account_transfer(db, file);
+               });
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,21 @@
+#include "lookups.h"
+
+#include "data/sql.h"
+
+#include <QSqlQuery>
+
+namespace velmora::exchange {
+
+std::optional<QSet<qint64>> numbers(const QSqlDatabase& db, const QString& sql, QString* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!run(query, sql, {}, error))
+        return std::nullopt;
+    QSet<qint64> found;
+    while (query.next())
+        found.insert(query.value(0).toLongLong());
+    return found;
+}
+
+} // namespace velmora::exchange

@@ -1,0 +1,239 @@
+#include "transferrecords.h"
+
+#include "cp1252.h"
+
+#include <QtEndian>
+
+#include <cmath>
+#include <cstring>
+
+namespace velmora::exchange {
+
+namespace {
+
+const QDate kOleEpoch(1899, 12, 30);
+constexpr double kFirstOleDay = -657434.0; // 1 January 100
+constexpr double kLastOleDay = 2958466.0;  // the day after 31 December 9999
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+// Reads the fields of a record one after the other from its first byte.
+class FieldReader
+{
+public:
+    explicit FieldReader(QByteArrayView bytes) : m_bytes(bytes) {}
+
+    QString text(qsizetype width)
+    {
+        const QString value = fromCp1252(m_bytes.sliced(m_at, width));
+        m_at += width;
+        return value;
+    }
+    template <typename Number> Number number()
+    {
+        const Number value = qFromLittleEndian<Number>(m_bytes.data() + m_at);
+        m_at += sizeof(Number);
+        return value;
+    }
+    double date()
+    {
+        const auto bits = number<std::uint64_t>();
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    void skip(qsizetype count) { m_at += count; }
+
+private:
+    QByteArrayView m_bytes;
+    qsizetype m_at = 0;
+};
+
+// Writes the fields of a record one after the other into a slot of zeros.
+class FieldWriter
+{
+public:
+    FieldWriter(qsizetype slot, qsizetype* unmappable)
+        : m_bytes(slot, '\0'), m_unmappable(unmappable)
+    {
+    }
+
+    void text(const QString& value, qsizetype width)
+    {
+        const QByteArray field = toCp1252Field(value, width, m_unmappable);
+        std::memcpy(m_bytes.data() + m_at, field.constData(), std::size_t(width));
+        m_at += width;
+    }
+    template <typename Number> void number(Number value)
+    {
+        qToLittleEndian<Number>(value, m_bytes.data() + m_at);
+        m_at += sizeof(Number);
+    }
+    void date(double value)
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        number(bits);
+    }
+    void skip(qsizetype count) { m_at += count; }
+    QByteArray bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+    qsizetype* m_unmappable;
+    qsizetype m_at = 0;
+};
+
+} // namespace
+
+JobTransferRecord readJobRecord(QByteArrayView bytes)
+{
+    FieldReader in(bytes);
+    JobTransferRecord r;
+    r.prefix = in.text(1);
+    r.number = in.number<std::int32_t>();
+    r.date = in.date();
+    r.time = in.text(8);
+    r.passenger = in.text(50);
+    r.from = in.text(80);
+    r.to = in.text(80);
+    r.account = in.number<std::int16_t>();
+    r.driver = in.number<std::int32_t>();
+    r.passengers = in.number<std::int32_t>();
+    r.paymentType = in.number<std::int32_t>();
+    r.invoiced = in.text(3);
+    r.vehicleType = in.number<std::int32_t>();
+    r.instructions = in.text(250);
+    r.status = in.text(1);
+    r.invoiceNo = in.number<std::int32_t>();
+    r.timeText = in.text(10);
+    r.accountRef = in.text(10);
+    r.costedCode = in.text(10);
+    r.standardJob = in.number<std::int32_t>();
+    r.driverPercentage = in.text(1);
+    r.calculated = in.text(1);
+    return r;
+}
+
+QByteArray writeJobRecord(const JobTransferRecord& r, qsizetype* unmappable)
+{
+    FieldWriter out(JobTransferRecord::kSlotBytes, unmappable);
+    out.text(r.prefix, 1);
+    out.number(r.number);
+    out.date(r.date);
+    out.text(r.time, 8);
+    out.text(r.passenger, 50);
+    out.text(r.from, 80);
+    out.text(r.to, 80);
+    out.number(r.account);
+    out.number(r.driver);
+    out.number(r.passengers);
+    out.number(r.paymentType);
+    out.text(r.invoiced, 3);
+    out.number(r.vehicleType);
+    out.text(r.instructions, 250);
+    out.text(r.status, 1);
+    out.number(r.invoiceNo);
+    out.text(r.timeText, 10);
+    out.text(r.accountRef, 10);
+    out.text(r.costedCode, 10);
+    out.number(r.standardJob);
+    out.text(r.driverPercentage, 1);
+    out.text(r.calculated, 1);
+    return out.bytes();
+}
+
+CostTransferRecord readCostRecord(QByteArrayView bytes)
+{
+    FieldReader in(bytes);
+    CostTransferRecord r;
+    r.prefix = in.text(1);
+    r.number = in.number<std::int32_t>();
+    r.costType = in.number<std::int32_t>();
+    r.incomeExpense = in.text(1);
+    r.description = in.text(40);
+    r.gross = in.number<std::int64_t>();
+    r.discount = in.number<std::int32_t>();
+    r.discountValue = in.number<std::int64_t>();
+    r.net = in.number<std::int64_t>();
+    r.vat = in.text(1);
+    r.vatValue = in.number<std::int64_t>();
+    return r;
+}
+
+QByteArray writeCostRecord(const CostTransferRecord& r, qsizetype* unmappable)
+{
+    FieldWriter out(CostTransferRecord::kSlotBytes, unmappable);
+    out.text(r.prefix, 1);
+    out.number(r.number);
+    out.number(r.costType);
+    out.text(r.incomeExpense, 1);
+    out.text(r.description, 40);
+    out.number(r.gross);
+    out.number(r.discount);
+    out.number(r.discountValue);
+    out.number(r.net);
+    out.text(r.vat, 1);
+    out.number(r.vatValue);
+    return out.bytes();
+}
+
+AccountTransferRecord readAccountRecord(QByteArrayView bytes)
+{
+    FieldReader in(bytes);
+    AccountTransferRecord r;
+    r.account = in.number<std::int32_t>();
+    r.address = in.number<std::int32_t>();
+    r.name = in.text(40);
+    r.nickname = in.text(20);
+    r.balance = in.number<std::int64_t>();
+    r.invoiceType = in.text(1);
+    r.contact = in.text(50);
+    in.skip(8);
+    r.reference = in.text(1);
+    r.costCode = in.text(1);
+    return r;
+}
+
+QByteArray writeAccountRecord(const AccountTransferRecord& r, qsizetype* unmappable)
+{
+    FieldWriter out(AccountTransferRecord::kSlotBytes, unmappable);
+    out.number(r.account);
+    out.number(r.address);
+    out.text(r.name, 40);
+    out.text(r.nickname, 20);
+    out.number(r.balance);
+    out.text(r.invoiceType, 1);
+    out.text(r.contact, 50);
+    out.skip(8);
+    out.text(r.reference, 1);
+    out.text(r.costCode, 1);
+    return out.bytes();
+}
+
+std::optional<QDateTime> fromOleDate(double value)
+{
+    if (!std::isfinite(value) || value < kFirstOleDay || value >= kLastOleDay)
+        return std::nullopt;
+    // Before the epoch the whole days count back and the fraction still counts forward
+    // from midnight: -1.25 is 29 December 1899 at 06:00.
+    const double days = std::trunc(value);
+    auto seconds = std::int64_t(std::llround(std::fabs(value - days) * kSecondsPerDay));
+    auto day = std::int64_t(days);
+    if (seconds >= kSecondsPerDay) {
+        seconds -= kSecondsPerDay;
+        ++day;
+    }
+    const QDate date = kOleEpoch.addDays(day);
+    if (!date.isValid() || date.year() > 9999)
+        return std::nullopt;
+    return QDateTime(date, QTime(0, 0).addSecs(int(seconds)), Qt::UTC);
+}
+
+double toOleDate(const QDateTime& moment)
+{
+    const auto days = double(kOleEpoch.daysTo(moment.date()));
+    const double time = double(moment.time().msecsSinceStartOfDay()) / (1000.0 * kSecondsPerDay);
+    return days < 0 ? days - time : days + time;
+}
+
+} // namespace velmora::exchange

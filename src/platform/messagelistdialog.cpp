@@ -1,0 +1,58 @@
+#include "messagelistdialog.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+MessageListDialog::MessageListDialog(const QString& text, const QStringList& items,
+                                     const QString& title, QWidget* parent)
+    : QDialog(parent), m_text(text), m_items(items)
+{
+    setWindowTitle(title);
+    auto* layout = new QVBoxLayout(this);
+    auto* heading = new QLabel(text);
+    heading->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(heading);
+
+    auto* list = new QListWidget;
+    list->setObjectName(QStringLiteral("lstmessages"));
+    list->setAlternatingRowColors(true);
+    list->setUniformItemSizes(true);
+    for (const QString& item : items)
+        list->addItem(item.trimmed().replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    layout->addWidget(list, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+    QPushButton* save = buttons->addButton(tr("&Save List..."), QDialogButtonBox::ActionRole);
+    connect(save, &QPushButton::clicked, this, &MessageListDialog::save);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+    resize(640, 420);
+}
+
+void MessageListDialog::save()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save the list"), QString(),
+                                                      tr("Text Files (*.txt)"));
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        file.write(m_text.toUtf8());
+        for (const QString& item : m_items)
+            file.write(item.toUtf8());
+    }
+    if (!file.commit())
+        QMessageBox::information(this, windowTitle(),
+                                 tr("The list could not be saved: %1").arg(file.errorString()));
+}
+
+} // namespace velmora
