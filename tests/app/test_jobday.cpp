@@ -111,9 +111,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&window));
         view->setFocus();
         view->setCurrentIndex(board->index(rowOf(), BoardModel::Job));
-        const auto choose = [menu](Qt::Key opening, Qt::KeyboardModifiers modifiers,
-                                   Qt::Key entry) {
-            QTest::keyClick(QApplication::focusWidget(), opening, modifiers);
+        const auto choose = [menu, view](Qt::Key opening, Qt::KeyboardModifiers modifiers,
+                                         Qt::Key entry) {
+            QTest::keyClick(view, opening, modifiers);
             QVERIFY(menu->isVisible());
             QTest::keyClick(menu, Qt::Key_U);
             QMenu* status = menu->actions().at(2)->menu();
@@ -126,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(window.statusBar()->currentMessage(),
                  QStringLiteral("Job %1: passenger on board").arg(job));
         // Enter opens the job: the job screen, already open, is brought forward with it.
-        key(Qt::Key_Return);
+        QTest::keyClick(view, Qt::Key_Return);
         QCOMPARE(window.findChildren<velmora::frmjob_management*>().size(), 1);
         QCOMPARE(screen->findChild<QLineEdit*>(QStringLiteral("txtcustomer"))->text(),
                  QStringLiteral("Ms Acceptance"));
