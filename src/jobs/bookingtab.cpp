@@ -132,11 +132,14 @@ void BookingTab::build(SearchPanel* search)
     layout->setRowStretch(0, 1);
 
     QWidget* previous = m_prefix;
+    // The calendar button comes after the buttons, so that booking from the keyboard goes
+    // straight from the date to the time.
     for (QWidget* next : std::initializer_list<QWidget*>{
-             m_number,         m_customer, m_date,     calendar,       m_calendar,    m_time,
-             m_driver,         m_pickup,   m_drop,     m_instructions, m_vehicleType, m_paymentType,
-             m_accountChooser, m_account,  m_costCode, m_reference,    search,        m_add,
-             m_update,         m_clear,    select,     searchButton,   exit}) {
+             m_number,         m_customer, m_date,         m_time,        m_driver,
+             m_pickup,         m_drop,     m_instructions, m_vehicleType, m_paymentType,
+             m_accountChooser, m_account,  m_costCode,     m_reference,   m_add,
+             m_update,         m_clear,    select,         searchButton,  exit,
+             calendar,         search}) {
         setTabOrder(previous, next);
         previous = next;
     }

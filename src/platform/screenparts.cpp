@@ -31,8 +31,10 @@ void fitToCharacters(QWidget* field, int width)
     if (width <= 0 || width > kWidestFitted)
         return;
     const QFontMetrics metrics = field->fontMetrics();
-    field->setMaximumWidth(metrics.averageCharWidth() * width +
-                           metrics.horizontalAdvance(u'M') * 2 + 12);
+    // Exactly that wide: a field kept to the left would otherwise take its own size hint,
+    // which for an empty drop-down is a few letters.
+    field->setFixedWidth(metrics.averageCharWidth() * width + metrics.horizontalAdvance(u'M') * 2 +
+                         12);
 }
 
 } // namespace

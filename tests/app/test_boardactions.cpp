@@ -148,6 +148,7 @@ private Q_SLOTS:
         const int saloon = t.addVehicleType(QStringLiteral("Saloon Car"));
         t.addDriver(QStringLiteral("Pete Walsh"));
         t.exec(QStringLiteral("insert into payment_types (paymentdescription) values ('Cash')"));
+        t.exec(QStringLiteral("insert into receipt_types (paymenttype) values ('Fare')"));
         t.addJob("A", QDate::currentDate(), "08:00:00", "First", "I", saloon);
         const int number = t.addJob("A", QDate::currentDate(), "09:00:00", "Second", "I", saloon);
         Board b(t);
@@ -156,6 +157,7 @@ private Q_SLOTS:
         b.window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&b.window));
         b.view->setFocus();
+        b.view->setCurrentIndex(b.model()->index(0, BoardModel::Job));
         QTest::keyClick(b.view, Qt::Key_Down);
         QCOMPARE(b.view->currentIndex().row(), 1);
         QMenu* statusMenu = entry(b.menu, QStringLiteral("&Update Booking Status"))->menu();

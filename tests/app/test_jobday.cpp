@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -100,21 +101,41 @@ private Q_SLOTS:
         QVERIFY(rowOf() >= 0);
         QCOMPARE(colour(rowOf()), QColor(0, 255, 0));
 
-        // Marked on board, then completed, from the board's pop-up menu.
+        // Marked on board, then completed, from the board's pop-up menu opened with the
+        // Menu key and Shift+F10 and worked by its access keys.
         auto* view = window.findChild<velmora::BoardView*>(QStringLiteral("board"));
         auto* menu = window.findChild<QMenu*>(QStringLiteral("Mypopup2"));
-        const auto pick = [menu](const QString& text) {
-            for (QAction* action : menu->findChildren<QAction*>()) {
-                if (action->text() == text)
-                    return action->trigger();
-            }
-            QFAIL(qPrintable(text));
-        };
+        const QString job = QStringLiteral("A") + number->text();
+        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Job %1 added").arg(job));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        view->setFocus();
         view->setCurrentIndex(board->index(rowOf(), BoardModel::Job));
-        pick(QStringLiteral("&Passenger On Board"));
+        const auto choose = [menu, view](Qt::Key opening, Qt::KeyboardModifiers modifiers,
+                                         Qt::Key entry) {
+            QTest::keyClick(view, opening, modifiers);
+            QVERIFY(menu->isVisible());
+            QTest::keyClick(menu, Qt::Key_U);
+            QMenu* status = menu->actions().at(2)->menu();
+            QTRY_VERIFY(status->isVisible());
+            QTest::keyClick(status, entry);
+            QTRY_VERIFY(!menu->isVisible());
+        };
+        choose(Qt::Key_Menu, Qt::NoModifier, Qt::Key_P);
         QCOMPARE(colour(rowOf()), QColor(255, 128, 0));
-        pick(QStringLiteral("&Job Completed"));
+        QCOMPARE(window.statusBar()->currentMessage(),
+                 QStringLiteral("Job %1: passenger on board").arg(job));
+        // Enter opens the job: the job screen, already open, is brought forward with it.
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(window.findChildren<velmora::frmjob_management*>().size(), 1);
+        QCOMPARE(screen->findChild<QLineEdit*>(QStringLiteral("txtcustomer"))->text(),
+                 QStringLiteral("Ms Acceptance"));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        view->setFocus();
+        choose(Qt::Key_F10, Qt::ShiftModifier, Qt::Key_J);
         QCOMPARE(rowOf(), -1);
+        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Job %1 completed").arg(job));
         QCOMPARE(t.value(QStringLiteral("select record_status from jobs where job_id = ?"),
                          {number->text()}),
                  QVariant(QStringLiteral("C")));
@@ -133,6 +154,8 @@ private Q_SLOTS:
         key(Qt::Key_S, Qt::AltModifier);
         auto* receipts = screen->findChild<QLineEdit*>(QStringLiteral("txtreceiptsnet"));
         QTRY_COMPARE(receipts->text(), QStringLiteral("105.75"));
+        QCOMPARE(window.statusBar()->currentMessage(),
+                 QStringLiteral("Receipts saved for job %1").arg(job));
         tabs->setCurrentIndex(2);
         screen->findChild<QWidget*>(QStringLiteral("txtpayment1"))->setFocus();
         type(QStringLiteral("Parking"));

@@ -307,7 +307,7 @@ private Q_SLOTS:
         s.press("cmdpaysave");
         QCOMPARE(costs(s.t), QStringList{"E|Parking|400000|0|0|N|0|400000"});
         QCOMPARE(texts(s, {"txtpaymentdisc1", "txttotalreceipt", "txtproloss"}),
-                 QStringLiteral("0||-40.00"));
+                 QStringLiteral("0.00||-40.00"));
     }
 
     void loadingShowsTheLinesAndTheProfit()

@@ -431,9 +431,12 @@ private slots:
         QCOMPARE(s.postcode1->maxLength(), 4);
         // The store refuses what a field would have stopped.
         QString error;
-        QVERIFY(!velmora::saveAccount(s.t.db(), {.name = QString(41, u'a')}, &error));
+        velmora::AccountRecord account;
+        account.name = QString(41, u'a');
+        QVERIFY(!velmora::saveAccount(s.t.db(), account, &error));
         QCOMPARE(error, QStringLiteral("account_name may be at most 40 characters long."));
-        QVERIFY(velmora::saveAccount(s.t.db(), {.name = QString(40, u'a')}, &error));
+        account.name = QString(40, u'a');
+        QVERIFY(velmora::saveAccount(s.t.db(), account, &error));
     }
 
     void missingAddressRowIsAddedOnSave()
@@ -442,9 +445,10 @@ private slots:
         const qint64 id = addAccount(s.t, QStringLiteral("Acme"), QStringLiteral("Jo"));
         s.t.exec(QStringLiteral("delete from addresses"));
         QString error;
-        const velmora::AccountRecord account{.id = id,
-                                             .name = QStringLiteral("Acme"),
-                                             .address = {.line1 = QStringLiteral("Unit 4")}};
+        velmora::AccountRecord account;
+        account.id = id;
+        account.name = QStringLiteral("Acme");
+        account.address.line1 = QStringLiteral("Unit 4");
         QCOMPARE(velmora::saveAccount(s.t.db(), account, &error), std::optional<qint64>(id));
         QCOMPARE(s.t.value(QStringLiteral("select address_line1 || '|' || address_type from "
                                           "addresses a join accounts c on c.address_id = "

@@ -1,3 +1,4 @@
+#include "data/columnwidths.h"
 #include "platform/scripteddialogs.h"
 #include "reference/company.h"
 #include "reference/frmcompany.h"
@@ -52,10 +53,17 @@ QLineEdit* field(const QWidget& window, const char* name)
 }
 
 // Types a distinct text into every field: the field's own name.
+// The text fillAll() gives the field of `m`: its name, cut to what its column holds.
+QString filled(const Mapping& m)
+{
+    return (QStringLiteral("v-") + QLatin1String(m.field))
+        .left(velmora::columnWidth(u"company", QString::fromLatin1(m.column)));
+}
+
 void fillAll(const QWidget& window)
 {
     for (const Mapping& m : kFields)
-        field(window, m.field)->setText(QStringLiteral("v-") + QLatin1String(m.field));
+        field(window, m.field)->setText(filled(m));
 }
 
 QString column(TestDatabase& t, const char* name)
@@ -111,7 +119,7 @@ private slots:
         QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 1);
         QCOMPARE(t.value(QStringLiteral("select company_id from company")).toInt(), 1);
         for (const Mapping& m : kFields)
-            QCOMPARE(column(t, m.column), QStringLiteral("v-") + QLatin1String(m.field));
+            QCOMPARE(column(t, m.column), filled(m));
         QVERIFY(t.value(QStringLiteral("select company_tel3 from company")).isNull());
 
         t.exec(QStringLiteral("update company set company_tel3 = 'kept', company_id = 7"));
@@ -120,8 +128,7 @@ private slots:
             frmcompany window(t.db(), dialogs);
             QVERIFY(velmora::test::activate(window));
             for (const Mapping& m : kFields)
-                QCOMPARE(field(window, m.field)->text(),
-                         QStringLiteral("v-") + QLatin1String(m.field));
+                QCOMPARE(field(window, m.field)->text(), filled(m));
             field(window, "txttel3")->setText(QStringLiteral("0113 fax"));
             field(window, "txtreg_number")->clear();
             child<QAction>(window, QStringLiteral("mnusave"))->trigger();
