@@ -1,6 +1,7 @@
 #include "command.h"
 #include "generatecommand.h"
 #include "initcommand.h"
+#include "invoicecommand.h"
 #include "reportcommand.h"
 
 namespace velmora::cli {
@@ -11,6 +12,7 @@ const std::vector<CommandRegistrar>& commands()
         addInitCommand,
         addGenerateCommand,
         addReportCommand,
+        addInvoiceCommand,
     };
     return all;
 }
