@@ -15,6 +15,8 @@ const std::vector<Case>& cases()
         {"search_driver", setUpSearchDriver},
         {"search_account", setUpSearchAccount, Rows::GrowWithFile},
         {"search_all", setUpSearchAll},
+        {"invoice_backlog", setUpInvoiceBacklog, Rows::GrowWithFile, 3},
+        {"invoice_month", setUpInvoiceMonth, Rows::Same, 5},
     };
     return all;
 }

@@ -52,6 +52,7 @@ struct Case
     const char* name;
     Setup setup;
     Rows rows = Rows::Same;
+    int runs = 0; // timed runs, when fewer than the --runs option (batch work takes seconds)
 };
 
 // Medians in milliseconds; whole is negative when the case has no whole action.

@@ -110,7 +110,8 @@ bool runCases(const Options& options, Firms& firms, std::vector<Result>* results
             }
             timed.push_back(std::move(*set));
         }
-        const std::optional<std::vector<Figures>> figures = measure(timed, options.runs, error);
+        const int runs = benchCase.runs > 0 ? std::min(benchCase.runs, options.runs) : options.runs;
+        const std::optional<std::vector<Figures>> figures = measure(timed, runs, error);
         if (!figures) {
             *error = QStringLiteral("%1: %2").arg(QLatin1String(benchCase.name), *error);
             return false;
