@@ -25,6 +25,8 @@ const std::vector<Case>& cases()
         {"import_costs", setUpImportCosts, Rows::Same, 3},
         {"export_accounts", setUpExportAccounts},
         {"remove_invoices", setUpRemoveInvoices, Rows::GrowWithFile, 3},
+        {"invoice_backlog", setUpInvoiceBacklog, Rows::GrowWithFile, 3},
+        {"invoice_month", setUpInvoiceMonth, Rows::Same, 5},
     };
     return all;
 }

@@ -27,6 +27,10 @@ std::optional<Timed> setUpSearchDate(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchDriver(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchAccount(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchAll(Fixture& fixture, QString* error);
+// invoice_backlog, invoice_month: the invoice run over every account job never invoiced,
+// and over last month's and this month's, each rolled back after (invoicecases.cpp).
+std::optional<Timed> setUpInvoiceBacklog(Fixture& fixture, QString* error);
+std::optional<Timed> setUpInvoiceMonth(Fixture& fixture, QString* error);
 
 // ledger_open: the busiest account's history; save_payment: a payment recorded;
 // statement_run: the statements of every account for a year (ledgercases.cpp).

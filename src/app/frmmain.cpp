@@ -13,6 +13,9 @@
 #include "invoicing/frmjobs_in_range.h"
 #include "invoicing/frmnoncosted.h"
 #include "invoicing/frmnot_invoiced.h"
+#include "invoicing/frminvoice_prints.h"
+#include "invoicing/invoicefrm.h"
+#include "invoicing/invoiceprinting.h"
 #include "jobs/frmjob_management.h"
 #include "platform/dialogs.h"
 #include "platform/qtreportengine.h"
@@ -169,7 +172,8 @@ void frmmain::buildAdministrationMenu()
     addTypeTable(tr("&Vehicle Types"), TypeTable::vehicleTypes());
     addTypeTable(tr("&Income and Expense Types"), TypeTable::incomeExpenseTypes());
     addTypeTable(tr("&Address Types"), TypeTable::addressTypes());
-    addUnavailable(reference, tr("&Set Invoice And Job Sheet Parameters"));
+    connect(reference->addAction(tr("&Set Invoice And Job Sheet Parameters")), &QAction::triggered,
+            this, [this] { openScreen(this, new frminvoice_prints(m_db, m_dialogs)); });
 
     connect(menu->addAction(tr("&Backup And Archive")), &QAction::triggered, this,
             [this] { openScreen(this, new frmbackup(m_db, m_dialogs)); });
@@ -180,8 +184,12 @@ void frmmain::buildManagementMenu()
     QMenu* menu = menuBar()->addMenu(tr("&Management Functions"));
     connect(menu->addAction(tr("&Company Name")), &QAction::triggered, this,
             [this] { openScreen(this, new frmcompany(m_db, m_dialogs)); });
-    addUnavailable(menu, tr("&Produce Invoices"));
-    addUnavailable(menu, tr("&View / Reprint Invoice"));
+    connect(menu->addAction(tr("&Produce Invoices")), &QAction::triggered, this, [this] {
+        openScreen(this, new invoicefrm(m_db, m_dialogs, *m_reports), QStringLiteral("txtfrm_load"),
+                   QStringLiteral("N"));
+    });
+    connect(menu->addAction(tr("&View / Reprint Invoice")), &QAction::triggered, this,
+            [this] { InvoicePrinting(m_db, m_dialogs, *m_reports, this).viewReprintInvoice(); });
     connect(menu->addAction(tr("&Jobs Not Invoiced")), &QAction::triggered, this,
             [this] { openScreen(this, new frmnot_invoiced(m_db, m_dialogs)); });
     connect(menu->addAction(tr("&Maintain Users")), &QAction::triggered, this,

@@ -2,6 +2,7 @@
 #include "command.h"
 #include "generatecommand.h"
 #include "initcommand.h"
+#include "invoicecommand.h"
 #include "reportcommand.h"
 #include "transfercommands.h"
 
@@ -10,8 +11,14 @@ namespace velmora::cli {
 const std::vector<CommandRegistrar>& commands()
 {
     static const std::vector<CommandRegistrar> all = {
-        addInitCommand,        addGenerateCommand,       addReportCommand, addImportJobsCommand,
-        addImportCostsCommand, addExportAccountsCommand, addBackupCommand,
+        addInitCommand,
+        addGenerateCommand,
+        addReportCommand,
+        addInvoiceCommand,
+        addImportJobsCommand,
+        addImportCostsCommand,
+        addExportAccountsCommand,
+        addBackupCommand,
     };
     return all;
 }

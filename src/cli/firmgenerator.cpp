@@ -1,6 +1,7 @@
 #include "firmgenerator.h"
 
 #include "data/sql.h"
+#include "firmbilling.h"
 #include "firmjobs.h"
 #include "firmpayments.h"
 #include "firmprofiles.h"
@@ -121,7 +122,8 @@ bool fill(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& options,
         *error = counter.error();
         return false;
     }
-    return buildIndexes(handle, indexes, progress, error) && transaction.commit(error);
+    return buildIndexes(handle, indexes, progress, error) &&
+           billFirm(db, handle, options, progress, error) && transaction.commit(error);
 }
 
 } // namespace
@@ -131,7 +133,7 @@ QString rarePassenger()
     return QString::fromLatin1(kRarePassenger.data(), kRarePassenger.size());
 }
 
-int firmGeneratorVersion() { return 1; }
+int firmGeneratorVersion() { return 2; }
 
 bool generateFirm(const QSqlDatabase& db, const FirmOptions& options, const FirmProgress& progress,
                   QString* error)

@@ -94,6 +94,10 @@ private slots:
         QTest::newRow("company") << "&Management Functions/&Company Name"
                                  << "frmcompany"
                                  << "Record Company Details";
+        QTest::newRow("print settings")
+            << "&Administration/&Reference Data/&Set Invoice And Job Sheet Parameters"
+            << "frminvoice_prints"
+            << "Set Invoice Print Parameters";
         QTest::newRow("users") << "&Management Functions/&Maintain Users"
                                << "frmsecurity"
                                << "Maintain Users";

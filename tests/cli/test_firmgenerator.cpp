@@ -166,12 +166,49 @@ private Q_SLOTS:
         QVERIFY2(onAccount > 3000 * 55 / 100 && onAccount < 3000 * 65 / 100,
                  qPrintable(QString::number(onAccount)));
         QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where account_no > 0 "
-                                        "and invoiced = 'N' and acc_ref <> '' "
+                                        "and invoiced in ('N', 'Y') and acc_ref <> '' "
                                         "and costed_code <> ''")),
                  onAccount);
         QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where account_no = 0 "
                                         "and invoiced = ' ' and acc_ref is null")),
                  3000 - onAccount);
+    }
+
+    // Past months are invoiced and printed, each invoice adding up to its lines and each
+    // line's job marked with it; this month's account jobs are still to invoice.
+    void pastMonthsAreBilled()
+    {
+        TestDatabase& t = *m_firm;
+        const QString thisMonth = velmora::storedDate(QDate(kToday.year(), kToday.month(), 1));
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where account_no > 0 and "
+                                        "invoiced = 'N' and date < ? and exists (select 1 from "
+                                        "Costs c where c.job_prefix = jobs.job_prefix and "
+                                        "c.jobnumber = jobs.job_id and c.income_expence = 'I')"),
+                         {thisMonth}),
+                 0);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where invoiced = 'Y' "
+                                        "and date >= ?"),
+                         {thisMonth}),
+                 0);
+        QVERIFY(t.count(QStringLiteral("select count(*) from jobs where account_no > 0 and "
+                                       "invoiced = 'N' and date < ?"),
+                        {velmora::storedDate(kToday)}) > 0);
+        QVERIFY(t.count(QStringLiteral("select count(*) from invoice_header")) > 30);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from invoice_header h where "
+                                        "printed <> 'C' or gross_value <> (select "
+                                        "sum(line_cost_excl_vat) from invoice_line l where "
+                                        "l.invoice_no = h.invoice_no) or net_value <> (select "
+                                        "sum(line_cost_net) from invoice_line l "
+                                        "where l.invoice_no = h.invoice_no)")),
+                 0);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from invoice_line l join jobs j on "
+                                        "j.job_prefix = l.job_prefix and j.job_id = l.job_id "
+                                        "where j.invoice_no = l.invoice_no and j.invoiced = 'Y'")),
+                 t.count(QStringLiteral("select count(*) from invoice_line")));
+        QCOMPARE(t.count(QStringLiteral("select invoice_number from invoice_numbers")),
+                 t.count(QStringLiteral("select max(invoice_no) from invoice_header")));
+        QCOMPARE(t.count(QStringLiteral("select sum(account_balance) from accounts")),
+                 -t.count(QStringLiteral("select sum(net_value) from invoice_header")));
     }
 
     void costLinesAddUp()
@@ -284,7 +321,8 @@ private Q_SLOTS:
         QVERIFY2(velmora::cli::generateFirm(t.db(), smallFirm(), progress, &error),
                  qPrintable(error));
         QCOMPARE(stages, (QStringList{QStringLiteral("accounts"), QStringLiteral("drivers"),
-                                      QStringLiteral("jobs"), QStringLiteral("indexes")}));
+                                      QStringLiteral("jobs"), QStringLiteral("indexes"),
+                                      QStringLiteral("invoices")}));
         QCOMPARE(jobsDone, 3000);
     }
 };

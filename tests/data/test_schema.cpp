@@ -234,6 +234,9 @@ private Q_SLOTS:
         // The file as a build that knew only the first migration wrote it.
         t.exec(QStringLiteral("DROP INDEX jobs_from"));
         t.exec(QStringLiteral("DROP INDEX jobs_to"));
+        for (const char* later :
+             {"jobs_to_invoice", "invoice_header_unprinted", "invoice_line_unprinted"})
+            t.exec(QStringLiteral("DROP INDEX ") + QLatin1String(later));
         t.exec(QStringLiteral("PRAGMA user_version = 1"));
         {
             QString error;
