@@ -7,6 +7,9 @@
 #include "frmabout.h"
 #include "frmsecurity.h"
 #include "jobs/frmjob_management.h"
+#include "payroll/frmdriver_payment.h"
+#include "payroll/frmoperational_costs.h"
+#include "payroll/frmprofit.h"
 #include "platform/dialogs.h"
 #include "platform/qtreportengine.h"
 #include "platform/reportengine.h"
@@ -147,6 +150,8 @@ void frmmain::buildAdministrationMenu()
     addTypeTable(tr("&Income and Expense Types"), TypeTable::incomeExpenseTypes());
     addTypeTable(tr("&Address Types"), TypeTable::addressTypes());
     addUnavailable(reference, tr("&Set Invoice And Job Sheet Parameters"));
+    connect(reference->addAction(tr("&Operational Costs")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmoperational_costs(m_db, m_dialogs)); });
 
     addUnavailable(menu, tr("&Backup And Archive"));
 }
@@ -168,8 +173,10 @@ void frmmain::buildAccountsMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Accounts"));
     addUnavailable(menu, tr("&Record Payments"));
-    addUnavailable(menu, tr("Rep&ort On Profitability"));
-    addUnavailable(menu, tr("Cr&eate Driver Payment Slips"));
+    connect(menu->addAction(tr("Rep&ort On Profitability")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmprofit(m_db, m_dialogs, *m_reports)); });
+    connect(menu->addAction(tr("Cr&eate Driver Payment Slips")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmdriver_payment(m_db, m_dialogs, *m_reports)); });
     addReport(menu, tr("&Income By Driver"), QStringLiteral("driverearn.rpt"),
               ReportEngine::Preview);
 }

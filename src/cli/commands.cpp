@@ -1,6 +1,8 @@
 #include "command.h"
+#include "driverpaycommand.h"
 #include "generatecommand.h"
 #include "initcommand.h"
+#include "profitcommand.h"
 #include "reportcommand.h"
 
 namespace velmora::cli {
@@ -8,9 +10,7 @@ namespace velmora::cli {
 const std::vector<CommandRegistrar>& commands()
 {
     static const std::vector<CommandRegistrar> all = {
-        addInitCommand,
-        addGenerateCommand,
-        addReportCommand,
+        addInitCommand, addGenerateCommand, addReportCommand, addDriverPayCommand, addProfitCommand,
     };
     return all;
 }

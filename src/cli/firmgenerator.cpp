@@ -2,6 +2,7 @@
 
 #include "data/sql.h"
 #include "firmjobs.h"
+#include "firmpayroll.h"
 #include "firmprofiles.h"
 #include "firmreferences.h"
 #include "sqlitestatement.h"
@@ -117,7 +118,8 @@ bool fill(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& options,
         *error = counter.error();
         return false;
     }
-    return buildIndexes(handle, indexes, progress, error) && transaction.commit(error);
+    return buildIndexes(handle, indexes, progress, error) &&
+           writeFirmPayroll(db, options, progress, error) && transaction.commit(error);
 }
 
 } // namespace
@@ -127,7 +129,7 @@ QString rarePassenger()
     return QString::fromLatin1(kRarePassenger.data(), kRarePassenger.size());
 }
 
-int firmGeneratorVersion() { return 1; }
+int firmGeneratorVersion() { return 2; }
 
 bool generateFirm(const QSqlDatabase& db, const FirmOptions& options, const FirmProgress& progress,
                   QString* error)

@@ -20,8 +20,8 @@ struct FirmOptions
     QDate today;
 };
 
-// How far generation has come: the stage ("accounts", "drivers", "jobs", "indexes") and
-// how many of its rows or indexes are written out of its total.
+// How far generation has come: the stage ("accounts", "drivers", "jobs", "indexes",
+// "driver pay") and how many of its rows, indexes or months are done out of its total.
 using FirmProgress = std::function<void(const char* stage, std::int64_t done, std::int64_t total)>;
 
 // The passenger of exactly three jobs of a generated firm of four jobs or more, a quarter,
@@ -40,7 +40,9 @@ int firmGeneratorVersion();
 // account jobs. Jobs before today are completed and nearly all carry one to three receipt
 // lines and often payment lines (one in sixty-four costed jobs carries three of each);
 // a few account jobs carry a credit note. Today's afternoon and the next three days are
-// outstanding, about three hundred jobs whatever the size. Every reference resolves.
+// outstanding, about three hundred jobs whatever the size. The percentage drivers are
+// paid month by month and the operational costs recorded (writeFirmPayroll()). Every
+// reference resolves.
 // The same options give the same rows. Rows are written through prepared statements in
 // one transaction with the secondary indexes dropped, and the indexes built again after,
 // so memory stays flat whatever the size. Writes everything or nothing: false with the
