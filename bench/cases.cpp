@@ -15,6 +15,10 @@ const std::vector<Case>& cases()
         {"search_driver", setUpSearchDriver},
         {"search_account", setUpSearchAccount, Rows::GrowWithFile},
         {"search_all", setUpSearchAll},
+        {"driver_pay_month", setUpDriverPayMonth},
+        {"driver_pay_year", setUpDriverPayYear, Rows::GrowWithFile},
+        {"profit_year", setUpProfitYear, Rows::GrowWithFile},
+        {"profit_ten_years", setUpProfitTenYears, Rows::GrowWithFile},
     };
     return all;
 }

@@ -27,5 +27,12 @@ std::optional<Timed> setUpSearchDate(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchDriver(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchAccount(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchAll(Fixture& fixture, QString* error);
+// driver_pay_*: the driver payment run over the last month or year of completed
+// percentage jobs, rolled back after each run; profit_*: the profitability run over the
+// last year or ten years (payrollcases.cpp).
+std::optional<Timed> setUpDriverPayMonth(Fixture& fixture, QString* error);
+std::optional<Timed> setUpDriverPayYear(Fixture& fixture, QString* error);
+std::optional<Timed> setUpProfitYear(Fixture& fixture, QString* error);
+std::optional<Timed> setUpProfitTenYears(Fixture& fixture, QString* error);
 
 } // namespace velmora::bench
