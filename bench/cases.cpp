@@ -27,6 +27,10 @@ const std::vector<Case>& cases()
         {"remove_invoices", setUpRemoveInvoices, Rows::GrowWithFile, 3},
         {"invoice_backlog", setUpInvoiceBacklog, Rows::GrowWithFile, 3},
         {"invoice_month", setUpInvoiceMonth, Rows::Same, 5},
+        {"driver_pay_month", setUpDriverPayMonth},
+        {"driver_pay_year", setUpDriverPayYear, Rows::GrowWithFile},
+        {"profit_year", setUpProfitYear, Rows::GrowWithFile},
+        {"profit_ten_years", setUpProfitTenYears, Rows::GrowWithFile},
     };
     return all;
 }

@@ -49,5 +49,12 @@ std::optional<Timed> setUpImportJobs(Fixture& fixture, QString* error);
 std::optional<Timed> setUpImportCosts(Fixture& fixture, QString* error);
 std::optional<Timed> setUpExportAccounts(Fixture& fixture, QString* error);
 std::optional<Timed> setUpRemoveInvoices(Fixture& fixture, QString* error);
+// driver_pay_*: the driver payment run over the last month or year of completed
+// percentage jobs, rolled back after each run; profit_*: the profitability run over the
+// last year or ten years (payrollcases.cpp).
+std::optional<Timed> setUpDriverPayMonth(Fixture& fixture, QString* error);
+std::optional<Timed> setUpDriverPayYear(Fixture& fixture, QString* error);
+std::optional<Timed> setUpProfitYear(Fixture& fixture, QString* error);
+std::optional<Timed> setUpProfitTenYears(Fixture& fixture, QString* error);
 
 } // namespace velmora::bench

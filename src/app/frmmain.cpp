@@ -10,13 +10,16 @@
 #include "frmsecurity.h"
 #include "invoicing/frmaccount_ledger.h"
 #include "invoicing/frmaccounts_print.h"
+#include "invoicing/frminvoice_prints.h"
 #include "invoicing/frmjobs_in_range.h"
 #include "invoicing/frmnoncosted.h"
 #include "invoicing/frmnot_invoiced.h"
-#include "invoicing/frminvoice_prints.h"
 #include "invoicing/invoicefrm.h"
 #include "invoicing/invoiceprinting.h"
 #include "jobs/frmjob_management.h"
+#include "payroll/frmdriver_payment.h"
+#include "payroll/frmoperational_costs.h"
+#include "payroll/frmprofit.h"
 #include "platform/dialogs.h"
 #include "platform/qtreportengine.h"
 #include "platform/reportengine.h"
@@ -174,6 +177,8 @@ void frmmain::buildAdministrationMenu()
     addTypeTable(tr("&Address Types"), TypeTable::addressTypes());
     connect(reference->addAction(tr("&Set Invoice And Job Sheet Parameters")), &QAction::triggered,
             this, [this] { openScreen(this, new frminvoice_prints(m_db, m_dialogs)); });
+    connect(reference->addAction(tr("&Operational Costs")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmoperational_costs(m_db, m_dialogs)); });
 
     connect(menu->addAction(tr("&Backup And Archive")), &QAction::triggered, this,
             [this] { openScreen(this, new frmbackup(m_db, m_dialogs)); });
@@ -206,8 +211,10 @@ void frmmain::buildAccountsMenu()
         openScreen(this, new frmaccount_ledger(m_db, m_dialogs), QStringLiteral("txtfrm_load"),
                    QStringLiteral("N"));
     });
-    addUnavailable(menu, tr("Rep&ort On Profitability"));
-    addUnavailable(menu, tr("Cr&eate Driver Payment Slips"));
+    connect(menu->addAction(tr("Rep&ort On Profitability")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmprofit(m_db, m_dialogs, *m_reports)); });
+    connect(menu->addAction(tr("Cr&eate Driver Payment Slips")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmdriver_payment(m_db, m_dialogs, *m_reports)); });
     addReport(menu, tr("&Income By Driver"), QStringLiteral("driverearn.rpt"),
               ReportEngine::Preview);
 }

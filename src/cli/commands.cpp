@@ -1,8 +1,10 @@
 #include "backupcommand.h"
 #include "command.h"
+#include "driverpaycommand.h"
 #include "generatecommand.h"
 #include "initcommand.h"
 #include "invoicecommand.h"
+#include "profitcommand.h"
 #include "reportcommand.h"
 #include "transfercommands.h"
 
@@ -11,14 +13,9 @@ namespace velmora::cli {
 const std::vector<CommandRegistrar>& commands()
 {
     static const std::vector<CommandRegistrar> all = {
-        addInitCommand,
-        addGenerateCommand,
-        addReportCommand,
-        addInvoiceCommand,
-        addImportJobsCommand,
-        addImportCostsCommand,
-        addExportAccountsCommand,
-        addBackupCommand,
+        addInitCommand,           addGenerateCommand, addReportCommand,     addInvoiceCommand,
+        addDriverPayCommand,      addProfitCommand,   addImportJobsCommand, addImportCostsCommand,
+        addExportAccountsCommand, addBackupCommand,
     };
     return all;
 }

@@ -4,6 +4,7 @@
 #include "firmbilling.h"
 #include "firmjobs.h"
 #include "firmpayments.h"
+#include "firmpayroll.h"
 #include "firmprofiles.h"
 #include "firmreferences.h"
 #include "sqlitestatement.h"
@@ -112,9 +113,6 @@ bool fill(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& options,
     if (!writeFirmReferences(handle, options, progress, error) ||
         !writeFirmJobs(handle, options, progress, error))
         return false;
-    // Customers pay the invoices billed so far.
-    if (!writeFirmPayments(handle, options, progress, error))
-        return false;
     // The counter carries on after the numbers the jobs brought.
     SqliteStatement counter(handle, "update job_counter set last = ?");
     counter.bind(1, options.jobs);
@@ -123,7 +121,10 @@ bool fill(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& options,
         return false;
     }
     return buildIndexes(handle, indexes, progress, error) &&
-           billFirm(db, handle, options, progress, error) && transaction.commit(error);
+           billFirm(db, handle, options, progress, error) &&
+           writeFirmPayroll(db, options, progress, error) &&
+           // Customers pay the invoices billed.
+           writeFirmPayments(handle, options, progress, error) && transaction.commit(error);
 }
 
 } // namespace

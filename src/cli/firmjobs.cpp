@@ -26,8 +26,6 @@ constexpr int kFirstPickUp = 6 * 60;
 constexpr int kPickUpSlots = 216;
 constexpr int kOnBoardFrom = 12 * 60;
 constexpr int kBookedFrom = 13 * 60;
-// Driver pay runs have taken in completed percentage jobs older than this.
-constexpr int kPayRunDays = 30;
 // Barred drivers have driven nothing for this long.
 constexpr int kBarredForDays = 365;
 constexpr std::int64_t kProgressEvery = 8192;
@@ -178,9 +176,8 @@ private:
             m_job.bindNull(17);
         }
         m_job.bind(18, Word(driver.percentage > 0 ? "Y" : "N"));
-        const bool paid =
-            completed && driver.percentage > 0 && day.daysTo(m_options.today) > kPayRunDays;
-        m_job.bind(19, Word(paid ? "Y" : "N"));
+        // The driver payment runs of writeFirmPayroll() mark the jobs they take in.
+        m_job.bind(19, Word("N"));
         if (!run(m_job))
             return false;
         // Now and then a completed job still waits for its costs.

@@ -308,8 +308,10 @@ const QStringList kInvoicingIndexes = {
 };
 
 // Migration 6: operational costs get a key and a description, so that a screen can keep
-// them, and an index by date for the profitability run; completed percentage jobs that no
-// driver payment run has taken in yet are found by driver without reading the paid ones.
+// them, and an index by date; completed percentage jobs that no driver payment run has
+// taken in yet are found by driver and day without reading the paid ones; the jobs of a
+// period with their accounts, and each job's amounts by side, are read from indexes alone,
+// so that the profitability and payment runs never read the rows of the tables.
 const QStringList kPayrollKeys = {
     QStringLiteral(R"(CREATE TABLE operational_cost_keyed (
         opcost_id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -321,8 +323,12 @@ const QStringList kPayrollKeys = {
     QStringLiteral("DROP TABLE operational_cost"),
     QStringLiteral("ALTER TABLE operational_cost_keyed RENAME TO operational_cost"),
     QStringLiteral("CREATE INDEX operational_cost_date ON operational_cost (opcost_Date)"),
-    QStringLiteral(R"(CREATE INDEX jobs_driver_to_pay ON jobs (driver)
+    QStringLiteral(R"(CREATE INDEX IF NOT EXISTS jobs_driver_to_pay ON jobs (driver, date)
         WHERE calculated = 'N' AND record_status = 'C' AND driver_percentage = 'Y')"),
+    QStringLiteral(R"(CREATE INDEX IF NOT EXISTS jobs_date_account
+        ON jobs (date, job_prefix, job_id, account_no))"),
+    QStringLiteral(R"(CREATE INDEX IF NOT EXISTS costs_job_amounts
+        ON Costs (job_prefix, jobnumber, income_expence, net_cost, gross_cost))"),
 };
 
 struct Migration

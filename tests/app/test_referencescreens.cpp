@@ -101,6 +101,12 @@ private slots:
         QTest::newRow("users") << "&Management Functions/&Maintain Users"
                                << "frmsecurity"
                                << "Maintain Users";
+        QTest::newRow("operational costs") << "&Administration/&Reference Data/&Operational Costs"
+                                           << "frmoperational_costs"
+                                           << "Operational Costs";
+        QTest::newRow("profitability") << "&Accounts/Rep&ort On Profitability"
+                                       << "frmprofit"
+                                       << "Profitability Parameters";
     }
     void menuEntriesOpenTheirScreens()
     {

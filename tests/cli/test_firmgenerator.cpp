@@ -263,6 +263,32 @@ private Q_SLOTS:
                  notes);
     }
 
+    // Completed percentage jobs before this month are paid, one wage row each, those of
+    // last month still to be printed; this month's wait for the next run.
+    void percentageDriversArePaidMonthByMonth()
+    {
+        TestDatabase& t = *m_firm;
+        const QString monthStart = velmora::storedDate(QDate(kToday.year(), kToday.month(), 1));
+        const QString lastMonth =
+            velmora::storedDate(QDate(kToday.year(), kToday.month(), 1).addMonths(-1));
+        QCOMPARE(
+            t.count(QStringLiteral("select count(*) from jobs where driver_percentage = 'Y' "
+                                   "and record_status = 'C' and (calculated = 'Y') <> (date < ?)"),
+                    {monthStart}),
+            0);
+        QCOMPARE(t.count(QStringLiteral(
+                     "select count(*) from jobs j where calculated = 'Y' and "
+                     "exists (select 1 from Costs c where c.job_prefix = j.job_prefix "
+                     "and c.jobnumber = j.job_id and c.income_expence = 'I')")),
+                 t.count(QStringLiteral("select count(*) from driver_wages")));
+        QCOMPARE(t.count(QStringLiteral("select count(*) from driver_wages w join jobs j on "
+                                        "j.job_prefix = w.job_prefix and j.job_id = w.job_id "
+                                        "where (w.Reported = 'N') <> (j.date >= ?)"),
+                         {lastMonth}),
+                 0);
+        QVERIFY(t.count(QStringLiteral("select count(*) from operational_cost")) > 0);
+    }
+
     void driversIncludePercentageAndBarredOnes()
     {
         TestDatabase& t = *m_firm;
@@ -322,7 +348,7 @@ private Q_SLOTS:
                  qPrintable(error));
         QCOMPARE(stages, (QStringList{QStringLiteral("accounts"), QStringLiteral("drivers"),
                                       QStringLiteral("jobs"), QStringLiteral("indexes"),
-                                      QStringLiteral("invoices")}));
+                                      QStringLiteral("invoices"), QStringLiteral("driver pay")}));
         QCOMPARE(jobsDone, 3000);
     }
 };

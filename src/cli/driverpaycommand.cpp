@@ -1,0 +1,95 @@
+#include "driverpaycommand.h"
+
+#include "commandoutput.h"
+#include "data/database.h"
+#include "payroll/driverpay.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace velmora::cli {
+
+namespace {
+
+const char* const kConnection = "velmora-cli-driver-pay";
+
+struct DriverPayOptions
+{
+    std::int64_t from = 0; // 0: the first percentage driver
+    std::int64_t to = 0;   // 0: the last
+    std::string database;
+};
+
+// The run on an open database; false with the reason in *error.
+bool pay(const QSqlDatabase& db, const DriverPayOptions& options, QString* error)
+{
+    const auto drivers = percentageDrivers(db, error);
+    if (!drivers)
+        return false;
+    if (drivers->isEmpty()) {
+        *error = QObject::tr("No drivers working on a percentage bassis ");
+        return false;
+    }
+    const DriverRange range{options.from > 0 ? options.from : drivers->front().id,
+                            options.to > 0 ? options.to : drivers->back().id,
+                            {}};
+    const auto run = calculateDriverPay(db, range, error);
+    if (!run)
+        return false;
+    if (run->jobsFound == 0) {
+        printLine(stdout, QObject::tr("No non account jobs where driver gets a percentage "));
+        return true;
+    }
+    const QString unpaid = unpaidJobsMessage(*run, 100);
+    if (!unpaid.isEmpty())
+        printLine(stdout, unpaid);
+    printLine(stdout, QObject::tr("Calculated %1 jobs of drivers %2 to %3: income %4")
+                          .arg(run->jobsPaid)
+                          .arg(range.from)
+                          .arg(range.to)
+                          .arg(run->total.toPlainString()));
+    return true;
+}
+
+int runDriverPay(const DriverPayOptions& options)
+{
+    QString error;
+    bool done = false;
+    {
+        QSqlDatabase db = openDatabase(databasePath(QString::fromStdString(options.database)),
+                                       QString::fromLatin1(kConnection), &error);
+        done = db.isValid() && pay(db, options, &error);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
+    return done ? 0 : fail("driver-pay", error);
+}
+
+} // namespace
+
+void addDriverPayCommand(CLI::App& app, CommandAction& action)
+{
+    auto options = std::make_shared<DriverPayOptions>();
+    CLI::App* command = app.add_subcommand(
+        "driver-pay", "Work out the percentage drivers' shares of their completed jobs not yet "
+                      "calculated, as the driver payment screen does");
+    command->add_option("--from-driver", options->from,
+                        "The first driver number of the range (default: the first percentage "
+                        "driver)");
+    command->add_option("--to-driver", options->to,
+                        "The last driver number of the range (default: the last percentage "
+                        "driver)");
+    command->add_option("--database", options->database,
+                        "The database file (default: $VELMORA_DATABASE, else "
+                        "database/taxi.mdb beside the program)");
+    command->callback(
+        [&action, options] { action = [options] { return runDriverPay(*options); }; });
+}
+
+} // namespace velmora::cli
