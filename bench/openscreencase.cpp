@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <algorithm>
+#include <memory>
 
 namespace velmora::bench {
 
@@ -143,9 +144,14 @@ std::optional<Timed> setUpOpenJobScreen(Fixture& fixture, QString* error)
         JobLists lists;
         return readOurs(db, &lists, reason);
     };
-    timed.baseline = [statements](QString* reason) {
-        JobLists lists;
-        return readDirectly(statements, &lists, reason);
+    timed.baseline = [statements, rows = std::make_shared<RawRows>()](QString* reason) {
+        for (const Statement& statement :
+             {statements.costTypes, statements.vat, statements.drivers, statements.accounts,
+              statements.paymentTypes, statements.vehicleTypes}) {
+            if (!rows->read(statement.get(), -1, reason))
+                return false;
+        }
+        return true;
     };
     timed.whole = [db = fixture.db, &dialogs = fixture.dialogs](QString* reason) {
         frmjob_management screen(db, dialogs);

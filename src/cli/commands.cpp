@@ -1,3 +1,4 @@
+#include "checkcommand.h"
 #include "command.h"
 #include "generatecommand.h"
 #include "initcommand.h"
@@ -11,6 +12,7 @@ const std::vector<CommandRegistrar>& commands()
         addInitCommand,
         addGenerateCommand,
         addReportCommand,
+        addCheckCommand,
     };
     return all;
 }

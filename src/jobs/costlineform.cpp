@@ -49,12 +49,12 @@ void showDiscount(CostLineTexts& line, CostSide side)
     line.net = figures.netOfDiscount().toString();
 }
 
-void showVat(CostLineTexts& line, CostSide side)
+void showVat(CostLineTexts& line, CostSide side, VatRate vatRate)
 {
     showDiscount(line, side);
     const int percent = hasDiscount(line, side) ? parsePercent(line.percent).value_or(0) : 0;
     const CostFigures figures =
-        costFigures(lineAmount(line, side).value_or(Money()), percent, true);
+        costFigures(lineAmount(line, side).value_or(Money()), percent, true, vatRate);
     line.vatValue =
         side == CostSide::Receipt ? figures.vat.toString() : figures.vat.toPlainString();
     line.net = figures.net.toString();
@@ -77,7 +77,7 @@ void leaveDescription(CostLineTexts& line)
         line.description = line.type;
 }
 
-void leaveVat(CostLineTexts& line, CostSide side, bool vatRegistered)
+void leaveVat(CostLineTexts& line, CostSide side, bool vatRegistered, VatRate vatRate)
 {
     if (side == CostSide::Payment && !line.vat.isEmpty())
         return;
@@ -87,10 +87,10 @@ void leaveVat(CostLineTexts& line, CostSide side, bool vatRegistered)
     if (line.vat.isEmpty())
         line.vat = vatRegistered ? QStringLiteral("Y") : QStringLiteral("N");
     if (line.vat == QLatin1String("Y"))
-        showVat(line, side);
+        showVat(line, side, vatRate);
 }
 
-bool checkLine(CostLineTexts& line, CostSide side)
+bool checkLine(CostLineTexts& line, CostSide side, VatRate vatRate)
 {
     leaveDescription(line);
     const auto amount = lineAmount(line, side);
@@ -100,7 +100,7 @@ bool checkLine(CostLineTexts& line, CostSide side)
     showDiscount(line, side);
     if (bearsVat(line)) {
         line.vat = QStringLiteral("Y");
-        showVat(line, side);
+        showVat(line, side, vatRate);
     } else {
         line.vat = QStringLiteral("N");
         line.vatValue = QStringLiteral("0");
@@ -108,11 +108,11 @@ bool checkLine(CostLineTexts& line, CostSide side)
     return true;
 }
 
-CostLineEntry entryOf(const CostLineTexts& line, CostSide side)
+CostLineEntry entryOf(const CostLineTexts& line, CostSide side, VatRate vatRate)
 {
     const int percent = hasDiscount(line, side) ? parsePercent(line.percent).value_or(0) : 0;
     return {line.type, line.description,
-            costFigures(lineAmount(line, side).value_or(Money()), percent, bearsVat(line)),
+            costFigures(lineAmount(line, side).value_or(Money()), percent, bearsVat(line), vatRate),
             bearsVat(line)};
 }
 

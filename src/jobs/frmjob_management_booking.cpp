@@ -37,6 +37,7 @@ void frmjob_management::add_job()
     }
     m_job.key.number = *number;
     m_job.loadedAccount = check.account;
+    m_job.date = check.date;
     m_booking->showKey(m_job.key);
     Q_EMIT jobsChanged();
 }
@@ -63,8 +64,10 @@ void frmjob_management::update_job()
         m_dialogs.information(this, tr("No matching records found"));
         return;
     }
-    if (key.prefix == m_job.key.prefix && key.number == m_job.key.number)
+    if (key.prefix == m_job.key.prefix && key.number == m_job.key.number) {
         m_job.loadedAccount = check.account;
+        m_job.date = check.date;
+    }
     Q_EMIT jobsChanged();
 }
 
@@ -91,6 +94,7 @@ void frmjob_management::load_job()
 {
     m_receipts->clearLines();
     m_job.loadedAccount = 0;
+    m_job.date = QDate();
     std::optional<LoadedJob> job;
     QString error;
     if (!loadJob(m_db, m_job.key, &job, &error)) {
@@ -100,6 +104,7 @@ void frmjob_management::load_job()
     if (job) {
         m_booking->showJob(*job);
         m_job.loadedAccount = job->account;
+        m_job.date = job->date;
     } else {
         m_dialogs.information(this, tr("No matching records found"));
         m_booking->setUpdateVisible(false);

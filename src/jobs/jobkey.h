@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 namespace velmora {
@@ -17,6 +18,7 @@ struct CurrentJob
 {
     JobKey key;
     qint64 loadedAccount = 0;
+    QDate date; // its pick-up day, which chooses the VAT rate of its lines
 };
 
 } // namespace velmora

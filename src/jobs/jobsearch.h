@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/preparedquery.h"
+#include "data/sqlitequery.h"
 #include "jobkey.h"
 
 #include <QDate>
@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVariantList>
 
+#include <map>
+#include <memory>
 #include <optional>
 
 namespace velmora {
@@ -50,8 +52,9 @@ struct FoundJob
 };
 
 // The jobs of one search at a time, read a batch at a time from its statement, which
-// stays open between batches. Each statement text is prepared once on the connection and
-// kept for later searches (PreparedQuery).
+// stays open between batches. Each statement text is prepared once and kept for later
+// searches; rows are read straight from SQLite (SqliteQuery). The finder must go before
+// its connection is closed.
 class JobFinder
 {
 public:
@@ -65,11 +68,12 @@ public:
     // True when no search runs: none was started, or all its jobs are read, or it ended.
     bool atEnd() const { return !m_running; }
     // Ends the search, releasing its statement's hold on the file.
-    void finish() { m_running.reset(); }
+    void finish();
 
 private:
     QSqlDatabase m_db;
-    std::optional<PreparedQuery> m_running;
+    std::map<QString, std::unique_ptr<SqliteQuery>> m_statements;
+    SqliteQuery* m_running = nullptr;
 };
 
 } // namespace velmora
