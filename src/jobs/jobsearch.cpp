@@ -2,6 +2,7 @@
 
 #include "data/dates.h"
 #include "data/jobtext.h"
+#include "foundrows.h"
 
 namespace velmora {
 
@@ -102,7 +103,7 @@ void JobFinder::finish()
     m_running = nullptr;
 }
 
-bool JobFinder::read(qsizetype count, QList<FoundJob>* jobs, QString* error)
+bool JobFinder::read(qsizetype count, FoundRows* rows, QString* error)
 {
     for (qsizetype done = 0; m_running && done < count; ++done) {
         SqliteQuery& query = *m_running;
@@ -114,13 +115,8 @@ bool JobFinder::read(qsizetype count, QList<FoundJob>* jobs, QString* error)
             *error = failure;
             return false;
         }
-        jobs->append({{query.text(0), query.integer(1)},
-                      query.text(2),
-                      query.date(3),
-                      query.text(4),
-                      query.text(5),
-                      query.text(6),
-                      query.text(7)});
+        rows->append(FoundRows::Bytes{query.utf8(0), query.integer(1), query.utf8(2), query.date(3),
+                                      query.utf8(4), query.utf8(5), query.utf8(6), query.utf8(7)});
     }
     return true;
 }

@@ -15,6 +15,8 @@
 
 namespace velmora {
 
+class FoundRows;
+
 // What the operator looks for. A text holding "*" is a pattern in which "*" stands for
 // any run of characters; any other text must match whole. Empty texts are ignored.
 struct SearchCriteria
@@ -62,9 +64,9 @@ public:
 
     // Ends the search before and runs `statement`; false with the driver's text in *error.
     bool start(const SearchStatement& statement, QString* error);
-    // Appends up to `count` more of the jobs found to *jobs; at the last one the search
+    // Appends up to `count` more of the jobs found to *rows; at the last one the search
     // ends. False with the driver's text in *error, which also ends the search.
-    bool read(qsizetype count, QList<FoundJob>* jobs, QString* error);
+    bool read(qsizetype count, FoundRows* rows, QString* error);
     // True when no search runs: none was started, or all its jobs are read, or it ended.
     bool atEnd() const { return !m_running; }
     // Ends the search, releasing its statement's hold on the file.
