@@ -2,6 +2,35 @@
 
 namespace velmora::bench {
 
+bool RawRows::read(sqlite3_stmt* statement, qsizetype limit, QString* error)
+{
+    m_integers.clear();
+    m_texts.clear();
+    m_textEnds.clear();
+    m_rows = 0;
+    const int columns = sqlite3_column_count(statement);
+    int result = SQLITE_ROW;
+    while ((limit < 0 || static_cast<qsizetype>(m_rows) < limit) &&
+           (result = sqlite3_step(statement)) == SQLITE_ROW) {
+        for (int column = 0; column < columns; ++column) {
+            switch (sqlite3_column_type(statement, column)) {
+            case SQLITE_NULL:
+                break;
+            case SQLITE_INTEGER:
+                m_integers.push_back(sqlite3_column_int64(statement, column));
+                break;
+            default:
+                m_texts.append(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                    static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+                m_textEnds.push_back(m_texts.size());
+            }
+        }
+        ++m_rows;
+    }
+    return finish(statement, result == SQLITE_ROW ? SQLITE_DONE : result, error);
+}
+
 Statement prepare(sqlite3* db, const char* sql, QString* error)
 {
     sqlite3_stmt* statement = nullptr;

@@ -4,12 +4,34 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <sqlite3.h>
 
 // Helpers for the baselines, which run the statements of our code through the sqlite3 C
-// API, each prepared once.
+// API, each prepared once. A baseline times its rows read as C values (RawRows); the
+// readers into our own rows, converting as our code does, only check once that both
+// sides read the same rows.
 namespace velmora::bench {
+
+// The rows a baseline reads, kept as C values: each column an integer, or its text's
+// bytes, or nothing for NULL. Kept between runs so that its buffers are reused.
+class RawRows
+{
+public:
+    // Steps `statement` (its values bound) for up to `limit` rows, or all of them when
+    // `limit` is negative, keeping every column, then resets it. False with SQLite's text
+    // in *error.
+    bool read(sqlite3_stmt* statement, qsizetype limit, QString* error);
+    std::size_t rows() const { return m_rows; }
+
+private:
+    std::vector<std::int64_t> m_integers;
+    std::string m_texts;
+    std::vector<std::size_t> m_textEnds;
+    std::size_t m_rows = 0;
+};
 
 using Statement = std::shared_ptr<sqlite3_stmt>;
 

@@ -2,6 +2,7 @@
 
 #include "cli/terminalprogress.h"
 #include "data/database.h"
+#include "data/schema.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,10 +25,11 @@ bool generate(const QString& path, const cli::FirmOptions& options, QString* err
         QSqlDatabase db = createDatabase(path, QString::fromLatin1(kConnection), error);
         if (!db.isValid())
             return false;
-        done = cli::generateFirm(db, options, cli::terminalProgress(), error);
-        db.close();
+        // With the statistics that velmora-cli generate gathers too.
+        done = cli::generateFirm(db, options, cli::terminalProgress(), error) &&
+               gatherStatistics(db, error);
     }
-    QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
+    closeDatabase(QString::fromLatin1(kConnection));
     return done;
 }
 
@@ -36,12 +38,13 @@ bool generate(const QString& path, const cli::FirmOptions& options, QString* err
 std::optional<QString> generatedFirm(const QString& folder, cli::FirmOptions options,
                                      QString* error)
 {
-    const QString name = QStringLiteral("firm-v%1-a%2-d%3-j%4-s%5.db")
+    const QString name = QStringLiteral("firm-v%1-schema%6-a%2-d%3-j%4-s%5.db")
                              .arg(cli::firmGeneratorVersion())
                              .arg(options.accounts)
                              .arg(options.drivers)
                              .arg(options.jobs)
-                             .arg(options.seed);
+                             .arg(options.seed)
+                             .arg(currentSchemaVersion());
     const QString path = QFileInfo(QDir(folder).filePath(name)).absoluteFilePath();
     if (QFileInfo::exists(path))
         return path;

@@ -14,23 +14,12 @@ namespace velmora::bench {
 
 namespace {
 
-constexpr int kDriverColumn = 8;
-constexpr int kColumns = 10;
-
-// The baseline: the same statement, prepared once, its rows read into the same board
-// rows with the same check for missing values.
+// The same statement, prepared once, its rows read into the same board rows: the check
+// that both sides read the same rows.
 bool readBoardDirectly(sqlite3_stmt* statement, std::vector<BoardRow>* rows, QString* error)
 {
     int result = SQLITE_ROW;
     while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int column = 0; column < kColumns; ++column) {
-            if (column != kDriverColumn && sqlite3_column_type(statement, column) == SQLITE_NULL) {
-                *error = QObject::tr("A board row has no %1.")
-                             .arg(QString::fromUtf8(sqlite3_column_name(statement, column)));
-                sqlite3_reset(statement);
-                return false;
-            }
-        }
         rows->push_back({text(statement, 0), sqlite3_column_int64(statement, 1),
                          dateFromStored(text(statement, 3)), text(statement, 9),
                          text(statement, 2).left(5), text(statement, 4), text(statement, 5),
@@ -82,9 +71,8 @@ std::optional<Timed> setUpLoadBoard(Fixture& fixture, QString* error)
         std::vector<BoardRow> rows;
         return readBoard(db, &rows, reason);
     };
-    timed.baseline = [statement](QString* reason) {
-        std::vector<BoardRow> rows;
-        return readBoardDirectly(statement.get(), &rows, reason);
+    timed.baseline = [statement, rows = std::make_shared<RawRows>()](QString* reason) {
+        return rows->read(statement.get(), -1, reason);
     };
     timed.whole = [window](QString* reason) {
         if (!window->load_board()) {

@@ -11,6 +11,7 @@ const std::vector<Case>& cases()
         {"open_job_screen", setUpOpenJobScreen},
         {"search_customer", setUpSearchCustomer},
         {"search_pattern", setUpSearchPattern},
+        {"search_contains", setUpSearchContains},
         {"search_date", setUpSearchDate},
         {"search_driver", setUpSearchDriver},
         {"search_account", setUpSearchAccount, Rows::GrowWithFile},

@@ -23,6 +23,7 @@ std::optional<Timed> setUpOpenJobScreen(Fixture& fixture, QString* error);
 // (searchcases.cpp).
 std::optional<Timed> setUpSearchCustomer(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchPattern(Fixture& fixture, QString* error);
+std::optional<Timed> setUpSearchContains(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchDate(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchDriver(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchAccount(Fixture& fixture, QString* error);

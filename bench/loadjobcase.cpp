@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <memory>
 
 namespace velmora::bench {
 
@@ -165,9 +166,23 @@ std::optional<Timed> setUpLoadJob(Fixture& fixture, QString* error)
         ShownJob shown;
         return loadOurs(db, key, &shown, reason);
     };
-    timed.baseline = [statements, key = *key](QString* reason) {
-        ShownJob shown;
-        return loadDirectly(statements, key, &shown, reason);
+    timed.baseline = [statements, key = *key, rows = std::make_shared<RawRows>()](QString* reason) {
+        static const QString receipt = QStringLiteral("I");
+        static const QString payment = QStringLiteral("E");
+        sqlite3_stmt* job = statements.job.get();
+        sqlite3_stmt* lines = statements.lines.get();
+        bind(job, 1, key.prefix);
+        sqlite3_bind_int64(job, 2, key.number);
+        if (!rows->read(job, 1, reason))
+            return false;
+        for (const QString* side : {&receipt, &payment}) {
+            bind(lines, 1, *side);
+            bind(lines, 2, key.prefix);
+            sqlite3_bind_int64(lines, 3, key.number);
+            if (!rows->read(lines, -1, reason))
+                return false;
+        }
+        return true;
     };
     // The job screen opened on the job as the board's "Maintain Job Details" opens it.
     timed.whole = [db = fixture.db, &dialogs = fixture.dialogs, key = *key](QString* reason) {

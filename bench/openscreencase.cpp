@@ -1,5 +1,6 @@
 #include "baseline.h"
 #include "cases.h"
+#include "data/vatrate.h"
 #include "jobs/frmjob_management.h"
 #include "jobs/joblists.h"
 #include "screens.h"
@@ -9,6 +10,7 @@
 #include <QObject>
 
 #include <algorithm>
+#include <memory>
 
 namespace velmora::bench {
 
@@ -18,6 +20,8 @@ namespace {
 constexpr const char* kCostTypes = "select receipttypeid, paymenttype from receipt_types "
                                    "order by rowid";
 constexpr const char* kVat = "select company_vat from company limit 1";
+constexpr const char* kVatRates = "select vat_rate, vat_rate_from, previous_vat_rate from company "
+                                  "where rowid = (select min(rowid) from company)";
 constexpr const char* kDrivers = "select driver_id, driver_name, barred from drivers "
                                  "order by driver_name";
 constexpr const char* kAccounts = "select account_id, account_name, contact_name, nickname "
@@ -29,7 +33,7 @@ constexpr const char* kVehicleTypes = "select vehicletypeid, vehicledescription 
 
 struct Statements
 {
-    Statement costTypes, vat, drivers, accounts, paymentTypes, vehicleTypes;
+    Statement costTypes, vat, drivers, accounts, paymentTypes, vehicleTypes, vatRates;
 };
 
 bool readOurs(const QSqlDatabase& db, JobLists* lists, QString* error)
@@ -40,10 +44,16 @@ bool readOurs(const QSqlDatabase& db, JobLists* lists, QString* error)
     auto accounts = drivers ? readAccounts(db, error) : std::nullopt;
     auto paymentTypes = accounts ? readPaymentTypes(db, error) : std::nullopt;
     auto vehicleTypes = paymentTypes ? readVehicleTypes(db, error) : std::nullopt;
-    if (!vehicleTypes)
+    auto vatRates = vehicleTypes ? readVatRates(db, error) : std::nullopt;
+    if (!vatRates)
         return false;
-    *lists = {std::move(*drivers),      std::move(*accounts),  std::move(*paymentTypes),
-              std::move(*vehicleTypes), std::move(*costTypes), *vat};
+    *lists = {std::move(*drivers),
+              std::move(*accounts),
+              std::move(*paymentTypes),
+              std::move(*vehicleTypes),
+              std::move(*costTypes),
+              *vat,
+              *vatRates};
     return true;
 }
 
@@ -124,9 +134,10 @@ std::optional<Timed> setUpOpenJobScreen(Fixture& fixture, QString* error)
     const Statements statements{
         prepare(db, kCostTypes, error),    prepare(db, kVat, error),
         prepare(db, kDrivers, error),      prepare(db, kAccounts, error),
-        prepare(db, kPaymentTypes, error), prepare(db, kVehicleTypes, error)};
+        prepare(db, kPaymentTypes, error), prepare(db, kVehicleTypes, error),
+        prepare(db, kVatRates, error)};
     if (!statements.costTypes || !statements.vat || !statements.drivers || !statements.accounts ||
-        !statements.paymentTypes || !statements.vehicleTypes)
+        !statements.paymentTypes || !statements.vehicleTypes || !statements.vatRates)
         return std::nullopt;
 
     JobLists ours;
@@ -143,9 +154,14 @@ std::optional<Timed> setUpOpenJobScreen(Fixture& fixture, QString* error)
         JobLists lists;
         return readOurs(db, &lists, reason);
     };
-    timed.baseline = [statements](QString* reason) {
-        JobLists lists;
-        return readDirectly(statements, &lists, reason);
+    timed.baseline = [statements, rows = std::make_shared<RawRows>()](QString* reason) {
+        for (const Statement& statement :
+             {statements.costTypes, statements.vat, statements.drivers, statements.accounts,
+              statements.paymentTypes, statements.vehicleTypes, statements.vatRates}) {
+            if (!rows->read(statement.get(), -1, reason))
+                return false;
+        }
+        return true;
     };
     timed.whole = [db = fixture.db, &dialogs = fixture.dialogs](QString* reason) {
         frmjob_management screen(db, dialogs);

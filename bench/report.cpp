@@ -71,7 +71,7 @@ bool Report::Scaling::missed() const
 bool Report::met() const
 {
     return std::none_of(m_results.begin(), m_results.end(),
-                        [](const Result& result) { return result.ratio() > kRatioTarget; }) &&
+                        [](const Result& result) { return result.missed(); }) &&
            std::none_of(m_scalings.begin(), m_scalings.end(),
                         [](const Scaling& scaling) { return scaling.missed(); });
 }
@@ -85,9 +85,11 @@ QString Report::text() const
                       .arg(QSysInfo::prettyProductName(), QString::fromLatin1(qVersion()),
                            QString::fromLatin1(sqlite3_libversion()));
     out += QStringLiteral("Medians of %1 runs, in milliseconds. Data work: ours against "
-                          "the sqlite3 C API baseline (target: within %2x).\n\n")
+                          "the sqlite3 C API baseline reading C values (target: within %2x); "
+                          "whole action (target: under %3 ms).\n\n")
                .arg(m_runs)
-               .arg(kRatioTarget);
+               .arg(kRatioTarget)
+               .arg(kWholeTarget);
     out += QStringLiteral("%1 %2 %3 %4 %5 %6\n")
                .arg(QStringLiteral("case"), -24)
                .arg(QStringLiteral("jobs"), 9)
@@ -103,7 +105,7 @@ QString Report::text() const
                    .arg(milliseconds(result.figures.baseline), 10)
                    .arg(times(result.ratio()), 7)
                    .arg(milliseconds(result.figures.whole), 10)
-                   .arg(result.ratio() > kRatioTarget ? QStringLiteral("  MISSED") : QString());
+                   .arg(result.missed() ? QStringLiteral("  MISSED") : QString());
     }
     if (!m_scalings.empty()) {
         out += QStringLiteral("\nThe large file against the small one (target: within %1x):\n")
@@ -160,6 +162,7 @@ QByteArray Report::json() const
         {QStringLiteral("machine"), machine},
         {QStringLiteral("runs"), m_runs},
         {QStringLiteral("ratio_target"), kRatioTarget},
+        {QStringLiteral("whole_target_ms"), kWholeTarget},
         {QStringLiteral("scaling_target"), kScalingTarget},
         {QStringLiteral("results"), results},
         {QStringLiteral("scaling"), scalings},

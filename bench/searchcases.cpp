@@ -22,13 +22,18 @@ namespace velmora::bench {
 
 namespace {
 
-// The baseline: the search's statement, prepared once, its values bound and its first
-// batch of rows read into the same rows as the list's.
-bool searchDirectly(sqlite3_stmt* statement, const QStringList& values, QList<FoundJob>* jobs,
-                    QString* error)
+// The search's statement, prepared once, its values bound and its first batch of rows
+// read into the same rows as the list's: the check that both sides read the same rows.
+void bindAll(sqlite3_stmt* statement, const QStringList& values)
 {
     for (qsizetype i = 0; i < values.size(); ++i)
         bind(statement, static_cast<int>(i + 1), values.at(i));
+}
+
+bool searchDirectly(sqlite3_stmt* statement, const QStringList& values, QList<FoundJob>* jobs,
+                    QString* error)
+{
+    bindAll(statement, values);
     int result = SQLITE_ROW;
     while (jobs->size() < FoundJobsModel::kBatch &&
            (result = sqlite3_step(statement)) == SQLITE_ROW)
@@ -144,9 +149,9 @@ std::optional<Timed> setUpSearch(Fixture& fixture, const SearchCriteria& criteri
         ours->clear();
         return read;
     };
-    timed.baseline = [prepared, values](QString* reason) {
-        QList<FoundJob> jobs;
-        return searchDirectly(prepared.get(), values, &jobs, reason);
+    timed.baseline = [prepared, values, rows = std::make_shared<RawRows>()](QString* reason) {
+        bindAll(prepared.get(), values);
+        return rows->read(prepared.get(), FoundJobsModel::kBatch, reason);
     };
     timed.whole = [screen](QString* reason) { return screen->search(reason); };
     return timed;
@@ -179,6 +184,15 @@ std::optional<Timed> setUpSearchPattern(Fixture& fixture, QString* error)
     // "Mrs Q*": the title and initial of the rare passenger, whom no one else shares.
     const QString pattern = cli::rarePassenger().section(QLatin1Char(' '), 0, 1);
     return setUpSearch(fixture, {pattern + QLatin1Char('*'), {}, {}, {}, {}, {}}, error);
+}
+
+std::optional<Timed> setUpSearchContains(Fixture& fixture, QString* error)
+{
+    // "*Zan*": a part of the rare passenger's surname, which the trigram index finds.
+    const QString surname = cli::rarePassenger().section(QLatin1Char(' '), -1);
+    return setUpSearch(fixture,
+                       {QLatin1Char('*') + surname.left(3) + QLatin1Char('*'), {}, {}, {}, {}, {}},
+                       error);
 }
 
 std::optional<Timed> setUpSearchDate(Fixture& fixture, QString* error)

@@ -1,10 +1,6 @@
 #include "board.h"
 
-#include "data/dates.h"
-#include "data/sql.h"
-
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include "data/sqlitequery.h"
 
 namespace velmora {
 
@@ -34,31 +30,22 @@ const QString& boardStatement()
 
 bool readBoard(const QSqlDatabase& db, std::vector<BoardRow>* rows, QString* error)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!run(query, boardStatement(), {}, error))
+    // Read straight from SQLite: the board is refilled after every change of a job.
+    SqliteQuery query(db, boardStatement());
+    if (!query.run({}, error))
         return false;
-    // The driver (column 8) alone may be missing; any other gap means a damaged row. The
-    // record, which names the columns, is built only for the message: building it for
-    // every row would cost more than reading the row.
-    constexpr int kDriverColumn = 8;
-    constexpr int kColumns = 10;
-    while (query.next()) {
-        for (int column = 0; column < kColumns; ++column) {
-            if (column != kDriverColumn && query.isNull(column)) {
-                *error = QObject::tr("Job %1%2 has no %3.")
-                             .arg(query.value(0).toString(), query.value(1).toString(),
-                                  query.record().fieldName(column));
-                return false;
-            }
-        }
-        rows->push_back({query.value(0).toString(), query.value(1).toLongLong(),
-                         dateFromStored(query.value(3).toString()), query.value(9).toString(),
-                         query.value(2).toString().left(5), query.value(4).toString(),
-                         query.value(5).toString(), query.value(6).toString(),
-                         query.value(7).toString(), query.value(8).toString()});
+    // A column left empty (a job saved without a time, say) shows empty: one such row
+    // must not hide the others.
+    QString failure;
+    while (query.next(&failure)) {
+        rows->push_back({query.text(0), query.integer(1), query.date(3), query.text(9),
+                         query.text(2).left(5), query.text(4), query.text(5), query.text(6),
+                         query.text(7), query.text(8)});
     }
-    return true;
+    if (failure.isEmpty())
+        return true;
+    *error = failure;
+    return false;
 }
 
 } // namespace velmora

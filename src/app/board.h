@@ -32,9 +32,9 @@ QColor statusColour(const QString& status, QDate date, QDate today);
 const QString& boardStatement();
 
 // Reads every job not completed, in pick-up order (date, then time). Jobs whose vehicle
-// type no longer exists are left out; a missing driver leaves the driver empty. Stops
-// at the first row that lacks a value it needs, or on a database error, returning false
-// with the reason in *error; the rows read before it stay in *rows.
+// type no longer exists are left out; any other column left empty (a missing driver, a
+// job saved without a time) shows empty. On a database error returns false with the
+// reason in *error; the rows read before it stay in *rows.
 bool readBoard(const QSqlDatabase& db, std::vector<BoardRow>* rows, QString* error);
 
 } // namespace velmora

@@ -24,6 +24,7 @@ frmLogin::frmLogin(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     m_password->setObjectName(QStringLiteral("txtPassword"));
     m_password->setToolTip(tr("Enter Password"));
     m_password->setEchoMode(QLineEdit::Password);
+    m_password->setMaxLength(kPasswordMaxLength);
     m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     m_level->setObjectName(QStringLiteral("slevel"));
     m_level->hide();

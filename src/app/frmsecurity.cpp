@@ -27,6 +27,7 @@ frmsecurity::frmsecurity(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
             &frmsecurity::save);
     addExit(menuBar(), this);
 
+    m_password->setMaxLength(kPasswordMaxLength);
     m_level->addItems({tr("Data Input"), tr("Administrator"), tr("Boss")});
     m_level->setCurrentIndex(-1);
 
@@ -83,6 +84,11 @@ void frmsecurity::save()
         !present(m_password, m_password->text(), tr("You must supply a password")) ||
         !present(m_level, m_level->currentText(), tr("You must supply an access level")))
         return;
+    if (const QString problem = passwordProblem(m_password->text()); !problem.isEmpty()) {
+        m_dialogs.information(this, problem);
+        m_events->returnFocus(m_password);
+        return;
+    }
     QString error;
     if (!saveOperator(m_db, m_userName->text(), m_password->text(), m_level->currentText(),
                       &error)) {

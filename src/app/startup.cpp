@@ -46,7 +46,7 @@ int runFromLogin(const QString& databasePath, Dialogs& dialogs)
         else
             dialogs.information(nullptr, QObject::tr("Bugger it cocked up again"));
     }
-    QSqlDatabase::removeDatabase(programConnectionName());
+    closeDatabase(programConnectionName());
     return code;
 }
 

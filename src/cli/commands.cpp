@@ -1,4 +1,5 @@
 #include "backupcommand.h"
+#include "checkcommand.h"
 #include "command.h"
 #include "driverpaycommand.h"
 #include "generatecommand.h"
@@ -15,7 +16,7 @@ const std::vector<CommandRegistrar>& commands()
     static const std::vector<CommandRegistrar> all = {
         addInitCommand,           addGenerateCommand, addReportCommand,     addInvoiceCommand,
         addDriverPayCommand,      addProfitCommand,   addImportJobsCommand, addImportCostsCommand,
-        addExportAccountsCommand, addBackupCommand,
+        addExportAccountsCommand, addBackupCommand,   addCheckCommand,
     };
     return all;
 }

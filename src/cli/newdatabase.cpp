@@ -3,11 +3,12 @@
 #include "commandoutput.h"
 #include "data/database.h"
 #include "data/operators.h"
+#include "data/schema.h"
+#include "stagedfile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QObject>
-#include <QTextStream>
+#include <QStringDecoder>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -48,18 +49,25 @@ private:
     bool m_terminal;
 };
 
-// The first line of standard input without its line end; at a terminal it is asked for
-// on standard error and not echoed.
-QString readPassword(const QString& operatorName)
+// The first line of standard input without its line end, read as UTF-8; at a terminal
+// it is asked for on standard error and not echoed. nullopt when the bytes are not UTF-8.
+std::optional<QString> readPassword(const QString& operatorName)
 {
     HiddenTyping typing;
     if (typing.atTerminal())
         std::fputs(QObject::tr("Password for %1: ").arg(operatorName).toLocal8Bit().constData(),
                    stderr);
-    QTextStream in(stdin);
-    const QString password = in.readLine();
+    QByteArray line;
+    for (int c = std::fgetc(stdin); c != EOF && c != '\n'; c = std::fgetc(stdin))
+        line.append(static_cast<char>(c));
+    if (line.endsWith('\r'))
+        line.chop(1);
     if (typing.atTerminal())
         std::fputc('\n', stderr);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString password = utf8.decode(line);
+    if (utf8.hasError())
+        return std::nullopt;
     return password;
 }
 
@@ -90,30 +98,40 @@ std::optional<NewDatabase> askNewDatabase(const std::string& database,
         *error = QObject::tr("The operator name must not be empty.");
         return std::nullopt;
     }
-    target.password = readPassword(target.operatorName);
-    if (target.password.isEmpty()) {
+    const std::optional<QString> password = readPassword(target.operatorName);
+    if (!password) {
+        *error = QObject::tr("The password is not UTF-8 text: give it on the first line of "
+                             "standard input in UTF-8.");
+        return std::nullopt;
+    }
+    if (password->isEmpty()) {
         *error = QObject::tr("An empty password is refused: give the operator's password "
                              "on the first line of standard input.");
         return std::nullopt;
     }
+    *error = passwordProblem(*password);
+    if (!error->isEmpty())
+        return std::nullopt;
+    target.password = *password;
     return target;
 }
 
 bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error)
 {
+    StagedFile file(target.path);
+    if (!file.begin(error))
+        return false;
+    const QString connection = QString::fromLatin1(kConnection);
     bool done = false;
     {
-        QSqlDatabase db = createDatabase(target.path, QString::fromLatin1(kConnection), error);
+        QSqlDatabase db = createDatabase(file.stagingPath(), connection, error);
         if (!db.isValid())
             return false;
         done = addOperator(db, target.operatorName, target.password, firstOperatorLevel(), error) &&
-               (!fill || fill(db, error));
-        db.close();
+               (!fill || (fill(db, error) && gatherStatistics(db, error)));
     }
-    QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
-    if (!done)
-        QFile::remove(target.path);
-    return done;
+    closeDatabase(connection);
+    return done && file.commit(error);
 }
 
 void printCreated(const NewDatabase& target)

@@ -38,8 +38,10 @@ std::optional<NewDatabase> askNewDatabase(const std::string& database,
 // Fills a new database once its first operator is in; false with the reason in *error.
 using DatabaseFiller = std::function<bool(QSqlDatabase& db, QString* error)>;
 
-// Creates the file with the schema and its first operator, then runs `fill` when given.
-// A file that could not be completed is removed again.
+// Creates the file with the schema and its first operator, then runs `fill` when given
+// and gathers the planner's statistics. The file is built under a staging name beside
+// the target and appears under its own name only when it is whole (StagedFile); a build
+// that fails leaves nothing behind.
 bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error);
 
 // Says on standard output which file was created and who its first operator is.

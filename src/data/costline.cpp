@@ -63,19 +63,24 @@ Money driverShare(Money gross, int percent)
     return Money::fromStored(whole * percent + divideRounded(rest * percent, 100));
 }
 
-Money vatOn(Money amount)
+Money vatOn(Money amount, VatRate rate)
 {
-    return Money::fromPence(divideRounded(amount.stored() * kVatPerMille, 1000 * kUnitsPerPenny));
+    // pence = units * rate / 10^8, split so that no product can overflow: the whole
+    // hundred-millions of units times the rate are whole pence already.
+    constexpr std::int64_t kDivisor = 100 * 10000 * kUnitsPerPenny;
+    const std::int64_t whole = amount.stored() / kDivisor;
+    const std::int64_t rest = amount.stored() % kDivisor;
+    return Money::fromPence(whole * rate + divideRounded(rest * rate, kDivisor));
 }
 
-CostFigures costFigures(Money gross, int discountPercent, bool bearsVat)
+CostFigures costFigures(Money gross, int discountPercent, bool bearsVat, VatRate vatRate)
 {
     CostFigures figures;
     figures.gross = gross.roundedToPence();
     figures.discountPercent = discountPercent;
     figures.discount = percentOf(figures.gross, discountPercent);
     if (bearsVat)
-        figures.vat = vatOn(figures.netOfDiscount());
+        figures.vat = vatOn(figures.netOfDiscount(), vatRate);
     figures.net = figures.netOfDiscount() + figures.vat;
     return figures;
 }

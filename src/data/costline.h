@@ -1,6 +1,7 @@
 #pragma once
 
 #include "money.h"
+#include "vatrate.h"
 
 #include <QStringView>
 
@@ -14,9 +15,6 @@ namespace velmora {
 // from zero (2.345 is 2.35, -2.345 is -2.35); a percentage is rounded to a whole number
 // the same way (12.5 is 13). Later figures are worked from the rounded earlier ones, so
 // the figures of a line always add up: net = gross - discount + VAT.
-
-// VAT on cost lines, in tenths of a per cent: 17.5 per cent.
-inline constexpr int kVatPerMille = 175;
 
 // A typed amount ("1,234.5", "-50") rounded to whole pence; nullopt when the text is not
 // an amount or lies beyond plus or minus 999,999,999.99.
@@ -38,8 +36,8 @@ Money percentOf(Money amount, int percent);
 // the driver payment run both pay drivers by it.
 Money driverShare(Money gross, int percent);
 
-// The VAT on `amount` (an amount net of discount), in whole pence.
-Money vatOn(Money amount);
+// The VAT at `rate` on `amount` (an amount net of discount), in whole pence.
+Money vatOn(Money amount, VatRate rate = kStandardVatRate);
 
 // The figures of one line.
 struct CostFigures
@@ -54,7 +52,9 @@ struct CostFigures
 };
 
 // The figures of a line of `gross` (rounded to whole pence first) with a discount of
-// `discountPercent` and, when `bearsVat`, VAT on what remains after the discount.
-CostFigures costFigures(Money gross, int discountPercent, bool bearsVat);
+// `discountPercent` and, when `bearsVat`, VAT at `vatRate` on what remains after the
+// discount.
+CostFigures costFigures(Money gross, int discountPercent, bool bearsVat,
+                        VatRate vatRate = kStandardVatRate);
 
 } // namespace velmora

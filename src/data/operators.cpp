@@ -25,13 +25,47 @@ bool fitsOperator(const QString& userName, const QString& securityLevel, QString
                        {userName, securityLevel}, error);
 }
 
+QByteArray composedUtf8(const QString& password)
+{
+    return password.normalized(QString::NormalizationForm_C).toUtf8();
+}
+
+bool verify(const QByteArray& stored, const QByteArray& utf8)
+{
+    return crypto_pwhash_str_verify(stored.constData(), utf8.constData(),
+                                    static_cast<unsigned long long>(utf8.size())) == 0;
+}
+
+// The hash of a password that passwordProblem() accepts; empty with the reason in *error.
+QString checkedHash(const QString& password, QString* error)
+{
+    *error = passwordProblem(password);
+    if (!error->isEmpty())
+        return {};
+    const QString hash = hashPassword(password);
+    if (hash.isEmpty())
+        *error = QObject::tr("The password could not be protected.");
+    return hash;
+}
+
 } // namespace
+
+QString passwordProblem(const QString& password)
+{
+    if (password.isEmpty())
+        return QObject::tr("You must supply a password");
+    if (password.trimmed().isEmpty())
+        return QObject::tr("A password must hold at least one character that is not a space.");
+    if (password.normalized(QString::NormalizationForm_C).size() > kPasswordMaxLength)
+        return QObject::tr("A password may be at most %1 characters long.").arg(kPasswordMaxLength);
+    return {};
+}
 
 QString hashPassword(const QString& password)
 {
     if (!sodiumReady())
         return {};
-    const QByteArray utf8 = password.toUtf8();
+    const QByteArray utf8 = composedUtf8(password);
     char hash[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(hash, utf8.constData(), static_cast<unsigned long long>(utf8.size()),
                           crypto_pwhash_OPSLIMIT_INTERACTIVE,
@@ -45,9 +79,12 @@ bool passwordMatches(const QString& hash, const QString& password)
     if (!sodiumReady() || hash.isEmpty())
         return false;
     const QByteArray stored = hash.toLatin1();
-    const QByteArray utf8 = password.toUtf8();
-    return crypto_pwhash_str_verify(stored.constData(), utf8.constData(),
-                                    static_cast<unsigned long long>(utf8.size())) == 0;
+    const QByteArray composed = composedUtf8(password);
+    if (verify(stored, composed))
+        return true;
+    // A hash made before passwords were composed was made from the text as typed.
+    const QByteArray asTyped = password.toUtf8();
+    return asTyped != composed && verify(stored, asTyped);
 }
 
 LoginCheck checkLogin(const QSqlDatabase& db, const QString& userName, const QString& password)
@@ -73,11 +110,9 @@ bool addOperator(const QSqlDatabase& db, const QString& userName, const QString&
 {
     if (!fitsOperator(userName, securityLevel, error))
         return false;
-    const QString hash = hashPassword(password);
-    if (hash.isEmpty()) {
-        *error = QObject::tr("The password could not be protected.");
+    const QString hash = checkedHash(password, error);
+    if (hash.isEmpty())
         return false;
-    }
     QSqlQuery query(db);
     return run(query,
                QStringLiteral("insert into passwords (user_name, Password, security_level) "
@@ -102,11 +137,9 @@ bool saveOperator(const QSqlDatabase& db, const QString& userName, const QString
 {
     if (!fitsOperator(userName, securityLevel, error))
         return false;
-    const QString hash = hashPassword(password);
-    if (hash.isEmpty()) {
-        *error = QObject::tr("The password could not be protected.");
+    const QString hash = checkedHash(password, error);
+    if (hash.isEmpty())
         return false;
-    }
     Transaction transaction(db);
     if (!transaction.isActive()) {
         *error = db.lastError().text();

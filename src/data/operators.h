@@ -7,6 +7,17 @@
 
 namespace velmora {
 
+// The most characters (UTF-16 code units, as a line edit counts them) a password may
+// have, the same wherever one is typed.
+constexpr int kPasswordMaxLength = 1024;
+
+// Why `password` cannot be set as a password, worded for the operator: it is empty, holds
+// nothing but spaces or is longer than kPasswordMaxLength. Empty when it can.
+QString passwordProblem(const QString& password);
+
+// Passwords are hashed and checked in Unicode's composed form (NFC), so that the same
+// password typed through two input methods matches.
+
 // A salted Argon2id hash of `password` in libsodium's self-describing string form.
 // Empty only when the hash could not be made (out of memory).
 QString hashPassword(const QString& password);
@@ -24,7 +35,8 @@ struct LoginCheck
 // Finds the operator by name, in any case, and checks the password exactly.
 LoginCheck checkLogin(const QSqlDatabase& db, const QString& userName, const QString& password);
 
-// Appends an operator with a freshly hashed password. False with the reason in *error.
+// Appends an operator with a freshly hashed password; a password that passwordProblem()
+// refuses is refused here too. False with the reason in *error.
 bool addOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
                  const QString& securityLevel, QString* error);
 
@@ -41,7 +53,8 @@ std::optional<OperatorRecord> findOperator(const QSqlDatabase& db, const QString
                                            QString* error);
 
 // Gives the operator with this name (in any case) a freshly hashed password and this
-// level, adding the operator when there is none. False with the reason in *error.
+// level, adding the operator when there is none; a password that passwordProblem()
+// refuses is refused here too. False with the reason in *error.
 bool saveOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
                   const QString& securityLevel, QString* error);
 

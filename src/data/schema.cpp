@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+#include <map>
 #include <vector>
 
 namespace velmora {
@@ -331,6 +332,43 @@ const QStringList kPayrollKeys = {
         ON Costs (job_prefix, jobnumber, income_expence, net_cost, gross_cost))"),
 };
 
+// Migration 8: a trigram index of the passenger's name and the pick-up and drop points,
+// so that a search for a name or place by any part of it ("*Zan*") reads the index
+// rather than every job. It indexes the jobs' own text (it keeps no copy) and triggers
+// keep it in step with every change of those three columns.
+const QStringList kJobTextIndex = {
+    QStringLiteral(R"(CREATE VIRTUAL TABLE jobs_text USING fts5(
+        passenger_name, address_from, address_to,
+        content = 'jobs', content_rowid = 'rowid', tokenize = 'trigram'))"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_text_insert AFTER INSERT ON jobs BEGIN
+        INSERT INTO jobs_text (rowid, passenger_name, address_from, address_to)
+        VALUES (NEW.rowid, NEW.passenger_name, NEW.address_from, NEW.address_to);
+        END)"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_text_delete AFTER DELETE ON jobs BEGIN
+        INSERT INTO jobs_text (jobs_text, rowid, passenger_name, address_from, address_to)
+        VALUES ('delete', OLD.rowid, OLD.passenger_name, OLD.address_from, OLD.address_to);
+        END)"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_text_update
+        AFTER UPDATE OF passenger_name, address_from, address_to ON jobs BEGIN
+        INSERT INTO jobs_text (jobs_text, rowid, passenger_name, address_from, address_to)
+        VALUES ('delete', OLD.rowid, OLD.passenger_name, OLD.address_from, OLD.address_to);
+        INSERT INTO jobs_text (rowid, passenger_name, address_from, address_to)
+        VALUES (NEW.rowid, NEW.passenger_name, NEW.address_from, NEW.address_to);
+        END)"),
+    QStringLiteral("INSERT INTO jobs_text (jobs_text) VALUES ('rebuild')"),
+};
+
+// Migration 9: the VAT rate in the company's details, in ten-thousandths of a per cent
+// (17.5 per cent is 175000), with the day from which it applies; jobs before that day
+// keep the rate that applied before it. Stored cost lines keep the figures they were
+// saved with.
+const QStringList kVatRate = {
+    QStringLiteral("ALTER TABLE company ADD COLUMN vat_rate INTEGER NOT NULL DEFAULT 175000"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN vat_rate_from TEXT COLLATE NOCASE"),
+    QStringLiteral(
+        "ALTER TABLE company ADD COLUMN previous_vat_rate INTEGER NOT NULL DEFAULT 175000"),
+};
+
 struct Migration
 {
     int version;
@@ -340,11 +378,8 @@ struct Migration
 const std::vector<Migration>& migrations()
 {
     static const std::vector<Migration> all = {
-        {1, &kInitialSchema},
-        {2, &kPlaceIndexes},
-        {3, &kWagesByJobKey},
-        {4, &kInvoicingIndexes},
-        {6, &kPayrollKeys},
+        {1, &kInitialSchema}, {2, &kPlaceIndexes}, {3, &kWagesByJobKey}, {4, &kInvoicingIndexes},
+        {6, &kPayrollKeys},   {8, &kJobTextIndex}, {9, &kVatRate},
     };
     return all;
 }
@@ -357,11 +392,80 @@ int storedVersion(QSqlDatabase& db)
     return query.value(0).toInt();
 }
 
+// Runs the migrations after `from` up to and including `to`, without a transaction of
+// their own.
+bool applyMigrations(QSqlDatabase& db, int from, int to, QString* error)
+{
+    QSqlQuery query(db);
+    for (const Migration& migration : migrations()) {
+        if (migration.version <= from || migration.version > to)
+            continue;
+        for (const QString& statement : *migration.statements) {
+            if (!run(query, statement, {}, error))
+                return false;
+        }
+    }
+    return true;
+}
+
+QStringList tablesIn(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    QStringList names;
+    if (query.exec(QStringLiteral("select name from sqlite_master where type = 'table' "
+                                  "and name not like 'sqlite~_%' escape '~' order by name"))) {
+        while (query.next())
+            names.append(query.value(0).toString());
+    }
+    return names;
+}
+
 } // namespace
 
 int currentSchemaVersion() { return migrations().back().version; }
 
 int velmoraApplicationId() { return 0x564c4d52; } // "VLMR"
+
+bool isKnownSchemaVersion(int version)
+{
+    for (const Migration& migration : migrations()) {
+        if (migration.version == version)
+            return true;
+    }
+    return false;
+}
+
+QStringList schemaTables(int version)
+{
+    static std::map<int, QStringList> known;
+    const auto found = known.find(version);
+    if (found != known.end())
+        return found->second;
+    const QString connection = QStringLiteral("velmora-schema-%1").arg(version);
+    QStringList tables;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        QString error;
+        if (db.open() && applyMigrations(db, 0, version, &error))
+            tables = tablesIn(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    known.emplace(version, tables);
+    return tables;
+}
+
+QStringList missingTables(const QSqlDatabase& db, int version)
+{
+    const QStringList present = tablesIn(db);
+    QStringList missing;
+    for (const QString& table : schemaTables(version)) {
+        if (!present.contains(table, Qt::CaseInsensitive))
+            missing.append(table);
+    }
+    return missing;
+}
 
 bool migrateSchema(QSqlDatabase& db, QString* error)
 {
@@ -385,19 +489,22 @@ bool migrateSchema(QSqlDatabase& db, QString* error)
         *error = QObject::tr("The schema upgrade could not begin a transaction.");
         return false;
     }
+    if (!applyMigrations(db, from, currentSchemaVersion(), error))
+        return false;
     QSqlQuery query(db);
-    for (const Migration& migration : migrations()) {
-        if (migration.version <= from)
-            continue;
-        for (const QString& statement : *migration.statements) {
-            if (!run(query, statement, {}, error))
-                return false;
-        }
-    }
     const QString stamp = QStringLiteral("PRAGMA user_version = %1").arg(currentSchemaVersion());
     const QString owner = QStringLiteral("PRAGMA application_id = %1").arg(velmoraApplicationId());
-    return run(query, stamp, {}, error) && run(query, owner, {}, error) &&
-           transaction.commit(error);
+    if (!run(query, stamp, {}, error) || !run(query, owner, {}, error) ||
+        !transaction.commit(error))
+        return false;
+    // An upgraded file gets fresh statistics for the planner; a new one has no rows yet.
+    return from == 0 || gatherStatistics(db, error);
+}
+
+bool gatherStatistics(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery query(db);
+    return run(query, QStringLiteral("ANALYZE"), {}, error);
 }
 
 } // namespace velmora

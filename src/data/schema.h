@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 namespace velmora {
 
@@ -10,9 +11,21 @@ int currentSchemaVersion();
 // Marks a file as ours (PRAGMA application_id), so another SQLite file is refused.
 int velmoraApplicationId();
 
+// True when `version` is one this build has written at some time (0 is an empty file).
+bool isKnownSchemaVersion(int version);
+
+// The tables a file of schema `version` holds, by name in order.
+QStringList schemaTables(int version);
+// The tables of schema `version` that `db` lacks.
+QStringList missingTables(const QSqlDatabase& db, int version);
+
 // Brings `db` from its stored version up to currentSchemaVersion(), one migration at a
 // time in order, all in one transaction. An empty file (version 0) gets the whole schema.
 // Returns false with the reason in *error and leaves the file as it was.
 bool migrateSchema(QSqlDatabase& db, QString* error);
+
+// Gathers the statistics the query planner chooses its indexes by (ANALYZE), after a
+// generation or an upgrade has changed the file wholesale. False with the reason in *error.
+bool gatherStatistics(const QSqlDatabase& db, QString* error);
 
 } // namespace velmora

@@ -52,12 +52,12 @@ void showDiscount(CostLineTexts& line, CostSide side)
     line.net = figures.netOfDiscount().toString();
 }
 
-void showVat(CostLineTexts& line, CostSide side)
+void showVat(CostLineTexts& line, CostSide side, VatRate vatRate)
 {
     showDiscount(line, side);
     const int percent = hasDiscount(line, side) ? parsePercent(line.percent).value_or(0) : 0;
     const CostFigures figures =
-        costFigures(lineAmount(line, side).value_or(Money()), percent, true);
+        costFigures(lineAmount(line, side).value_or(Money()), percent, true, vatRate);
     line.vatValue = figures.vat.toString();
     line.net = figures.net.toString();
 }
@@ -87,7 +87,7 @@ void leaveDescription(CostLineTexts& line)
         line.description = line.type;
 }
 
-void leaveVat(CostLineTexts& line, CostSide side, bool vatRegistered)
+void leaveVat(CostLineTexts& line, CostSide side, bool vatRegistered, VatRate vatRate)
 {
     if (side == CostSide::Payment && !line.vat.isEmpty())
         return;
@@ -97,10 +97,10 @@ void leaveVat(CostLineTexts& line, CostSide side, bool vatRegistered)
     if (line.vat.isEmpty())
         line.vat = vatRegistered ? QStringLiteral("Y") : QStringLiteral("N");
     if (line.vat == QLatin1String("Y"))
-        showVat(line, side);
+        showVat(line, side, vatRate);
 }
 
-bool checkLine(CostLineTexts& line, CostSide side)
+bool checkLine(CostLineTexts& line, CostSide side, VatRate vatRate)
 {
     leaveDescription(line);
     const auto amount = lineAmount(line, side);
@@ -110,7 +110,7 @@ bool checkLine(CostLineTexts& line, CostSide side)
     showDiscount(line, side);
     if (bearsVat(line, side)) {
         line.vat = QStringLiteral("Y");
-        showVat(line, side);
+        showVat(line, side, vatRate);
     } else {
         line.vat = QStringLiteral("N");
         line.vatValue = Money().toString();
@@ -118,11 +118,12 @@ bool checkLine(CostLineTexts& line, CostSide side)
     return true;
 }
 
-CostLineEntry entryOf(const CostLineTexts& line, CostSide side)
+CostLineEntry entryOf(const CostLineTexts& line, CostSide side, VatRate vatRate)
 {
     const int percent = hasDiscount(line, side) ? parsePercent(line.percent).value_or(0) : 0;
     return {line.type, line.description,
-            costFigures(lineAmount(line, side).value_or(Money()), percent, bearsVat(line, side)),
+            costFigures(lineAmount(line, side).value_or(Money()), percent, bearsVat(line, side),
+                        vatRate),
             bearsVat(line, side)};
 }
 

@@ -75,7 +75,7 @@ void CostTab::watchLine(int index)
     m_events.onLeave(field(CostLinesGrid::Vat), [this, index] {
         edit(index, [this](CostLineTexts& line) {
             if (lineInUse(line))
-                leaveVat(line, m_side, m_lists.vatRegistered);
+                leaveVat(line, m_side, m_lists.vatRegistered, vatRate());
         });
     });
 }

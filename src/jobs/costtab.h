@@ -55,6 +55,8 @@ private:
     void showLoaded(const QList<StoredCostLine>& lines);
     void setTotal(std::optional<Money> total);
     QString words(const char* receipt, const char* payment) const;
+    // The VAT rate of the current job's lines.
+    VatRate vatRate() const { return m_lists.vatRates.on(m_job.date); }
 
     const CostSide m_side;
     QSqlDatabase m_db;

@@ -16,7 +16,7 @@ bool CostTab::checkLines()
         CostLineTexts line = m_grid->line(index);
         if (!lineInUse(line))
             break;
-        const bool complete = checkLine(line, m_side);
+        const bool complete = checkLine(line, m_side, vatRate());
         m_grid->setLine(index, line);
         if (!complete) {
             m_dialogs.information(this,
@@ -52,7 +52,7 @@ void CostTab::save()
             m_events.returnFocus(m_grid->field(index, CostLinesGrid::Cost));
             return;
         }
-        entries.append(entryOf(line, m_side));
+        entries.append(entryOf(line, m_side, vatRate()));
         lines.append(index);
     }
     const CostSaveResult result =

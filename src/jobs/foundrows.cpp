@@ -4,8 +4,15 @@ namespace velmora {
 
 void FoundRows::append(const QList<FoundJob>& jobs)
 {
-    for (const FoundJob& job : jobs)
-        append(job);
+    for (const FoundJob& job : jobs) {
+        const QByteArray prefix = job.key.prefix.toUtf8();
+        const QByteArray time = job.time.toUtf8();
+        const QByteArray passenger = job.passenger.toUtf8();
+        const QByteArray vehicleType = job.vehicleType.toUtf8();
+        const QByteArray pickup = job.pickup.toUtf8();
+        const QByteArray drop = job.drop.toUtf8();
+        append(Bytes{prefix, job.key.number, time, job.date, passenger, vehicleType, pickup, drop});
+    }
 }
 
 FoundJob FoundRows::at(qsizetype row) const
@@ -28,27 +35,27 @@ void FoundRows::clear()
     m_sharedIndex = {};
 }
 
-void FoundRows::append(const FoundJob& job)
+void FoundRows::append(const Bytes& job)
 {
-    Row row{job.key.number,         job.date,         m_texts.size(),         {},
-            shared(job.key.prefix), shared(job.time), shared(job.vehicleType)};
+    Row row{job.number,         job.date,         m_texts.size(),         {},
+            shared(job.prefix), shared(job.time), shared(job.vehicleType)};
     int which = 0;
-    for (const QString* text : {&job.passenger, &job.pickup, &job.drop}) {
-        const QByteArray utf8 = text->toUtf8();
-        m_texts.append(utf8);
-        row.lengths[which++] = static_cast<quint32>(utf8.size());
+    for (const QByteArrayView text : {job.passenger, job.pickup, job.drop}) {
+        m_texts.append(text);
+        row.lengths[which++] = static_cast<quint32>(text.size());
     }
     m_rows.push_back(row);
 }
 
-quint32 FoundRows::shared(const QString& text)
+quint32 FoundRows::shared(QByteArrayView text)
 {
-    const auto found = m_sharedIndex.constFind(text);
+    // Looked up without a copy: only a text not seen before is kept.
+    const auto found = m_sharedIndex.constFind(QByteArray::fromRawData(text.data(), text.size()));
     if (found != m_sharedIndex.cend())
         return *found;
     const auto index = static_cast<quint32>(m_shared.size());
-    m_shared.append(text);
-    m_sharedIndex.insert(text, index);
+    m_shared.append(QString::fromUtf8(text));
+    m_sharedIndex.insert(text.toByteArray(), index);
     return index;
 }
 

@@ -16,7 +16,21 @@ namespace velmora {
 class FoundRows
 {
 public:
+    // One job as its columns' UTF-8 bytes, as a statement gives them.
+    struct Bytes
+    {
+        QByteArrayView prefix;
+        qint64 number = 0;
+        QByteArrayView time;
+        QDate date;
+        QByteArrayView passenger;
+        QByteArrayView vehicleType;
+        QByteArrayView pickup;
+        QByteArrayView drop;
+    };
+
     void append(const QList<FoundJob>& jobs);
+    void append(const Bytes& job);
     FoundJob at(qsizetype row) const;
     qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
     // Forgets every row and gives back their memory.
@@ -34,14 +48,13 @@ private:
         quint32 vehicleType;
     };
 
-    void append(const FoundJob& job);
-    quint32 shared(const QString& text);
+    quint32 shared(QByteArrayView text);
     QString text(const Row& row, int which) const;
 
     std::deque<Row> m_rows;
     QByteArray m_texts;
     QStringList m_shared;
-    QHash<QString, quint32> m_sharedIndex;
+    QHash<QByteArray, quint32> m_sharedIndex;
 };
 
 } // namespace velmora

@@ -105,7 +105,9 @@ bool frmjob_management::get_vatdetails()
 {
     QString error;
     auto registered = readVatRegistered(m_db, &error);
-    return keep(m_dialogs, this, std::move(registered), &m_lists.vatRegistered, error);
+    auto rates = registered ? readVatRates(m_db, &error) : std::nullopt;
+    return keep(m_dialogs, this, std::move(registered), &m_lists.vatRegistered, error) &&
+           keep(m_dialogs, this, std::move(rates), &m_lists.vatRates, error);
 }
 
 bool frmjob_management::get_drivers()

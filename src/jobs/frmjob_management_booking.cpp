@@ -39,6 +39,7 @@ void frmjob_management::add_job()
     m_job.key.number = *number;
     m_job.loadedAccount = check.account;
     m_job.shown = m_job.key;
+    m_job.date = check.date;
     m_booking->showKey(m_job.key);
     Q_EMIT jobsChanged();
     showStatus(this, tr("Job %1%2 added").arg(m_job.key.prefix).arg(m_job.key.number));
@@ -66,8 +67,10 @@ void frmjob_management::update_job()
         m_dialogs.information(this, tr("No matching records found"));
         return;
     }
-    if (key == m_job.key)
+    if (key == m_job.key) {
         m_job.loadedAccount = check.account;
+        m_job.date = check.date;
+    }
     Q_EMIT jobsChanged();
     showStatus(this, tr("Job %1%2 updated").arg(key.prefix).arg(key.number));
 }
@@ -95,6 +98,7 @@ bool frmjob_management::load_job(const JobKey& key)
 {
     m_receipts->clearLines();
     m_job.shown.reset();
+    m_job.date = QDate();
     std::optional<LoadedJob> job;
     QString error;
     if (!loadJob(m_db, key, &job, &error)) {
@@ -113,6 +117,7 @@ bool frmjob_management::load_job(const JobKey& key)
     m_job.key = key;
     m_job.loadedAccount = job->account;
     m_job.shown = key;
+    m_job.date = job->date;
     m_booking->showJob(*job);
     m_receipts->load(key);
     m_payments->load(key);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -23,6 +24,7 @@ struct CurrentJob
     // saved to it and to no other. None after Clear, after a job could not be found, and
     // once the prefix or number field is changed until the next Select.
     std::optional<JobKey> shown;
+    QDate date; // its pick-up day, which chooses the VAT rate of its lines
 };
 
 inline bool operator==(const JobKey& a, const JobKey& b)

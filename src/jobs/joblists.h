@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/vatrate.h"
+
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -44,6 +46,7 @@ struct JobLists
     QList<JobListEntry> vehicleTypes; // by name
     QList<JobListEntry> costTypes;    // income and expense types, in the database's order
     bool vatRegistered = false;
+    VatRates vatRates; // the company's, by the jobs' pick-up days
 };
 
 // The first entry whose name equals `name`, ignoring case as the database does; null

@@ -1,8 +1,8 @@
 #include "jobsearch.h"
 
 #include "data/dates.h"
-
-#include <QSqlError>
+#include "data/jobtext.h"
+#include "foundrows.h"
 
 namespace velmora {
 
@@ -44,6 +44,18 @@ void addCondition(SearchStatement* statement, const QString& before, const QStri
     statement->sql += before + comparison(text, &statement->values) + after;
 }
 
+// The same for one of the jobs' own text columns, which a pattern without a fixed start
+// finds through the jobs' text index rather than by reading every job.
+void addTextCondition(SearchStatement* statement, const QString& column, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    statement->sql +=
+        statement->values.isEmpty() ? QStringLiteral(" where ") : QStringLiteral(" and ");
+    statement->sql += jobTextNarrowing(column, text, &statement->values);
+    statement->sql += QStringLiteral("jobs.") + column + comparison(text, &statement->values);
+}
+
 } // namespace
 
 std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria)
@@ -55,7 +67,7 @@ std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria)
         statement.values.append(criteria.account);
         return statement;
     }
-    addCondition(&statement, QStringLiteral("jobs.passenger_name"), criteria.customer);
+    addTextCondition(&statement, QStringLiteral("passenger_name"), criteria.customer);
     if (!criteria.date.isEmpty()) {
         const auto date = parseUkDate(criteria.date);
         if (!date)
@@ -65,8 +77,8 @@ std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria)
     addCondition(&statement,
                  QStringLiteral("jobs.driver in (select driver_id from drivers where driver_name"),
                  criteria.driver, QStringLiteral(")"));
-    addCondition(&statement, QStringLiteral("jobs.address_from"), criteria.pickup);
-    addCondition(&statement, QStringLiteral("jobs.address_to"), criteria.drop);
+    addTextCondition(&statement, QStringLiteral("address_from"), criteria.pickup);
+    addTextCondition(&statement, QStringLiteral("address_to"), criteria.drop);
     return statement;
 }
 
@@ -75,32 +87,36 @@ JobFinder::JobFinder(QSqlDatabase db) : m_db(std::move(db)) {}
 bool JobFinder::start(const SearchStatement& statement, QString* error)
 {
     finish();
-    m_running.emplace(m_db, statement.sql);
-    if (m_running->run(statement.values, error))
-        return true;
-    finish();
-    return false;
+    std::unique_ptr<SqliteQuery>& kept = m_statements[statement.sql];
+    if (!kept)
+        kept = std::make_unique<SqliteQuery>(m_db, statement.sql);
+    if (!kept->run(statement.values, error))
+        return false;
+    m_running = kept.get();
+    return true;
 }
 
-bool JobFinder::read(qsizetype count, QList<FoundJob>* jobs, QString* error)
+void JobFinder::finish()
+{
+    if (m_running)
+        m_running->finish();
+    m_running = nullptr;
+}
+
+bool JobFinder::read(qsizetype count, FoundRows* rows, QString* error)
 {
     for (qsizetype done = 0; m_running && done < count; ++done) {
-        QSqlQuery& query = m_running->query();
-        if (!query.next()) {
-            const QSqlError failure = query.lastError();
-            finish();
-            if (failure.type() == QSqlError::NoError)
+        SqliteQuery& query = *m_running;
+        QString failure;
+        if (!query.next(&failure)) {
+            m_running = nullptr;
+            if (failure.isEmpty())
                 return true;
-            *error = failure.text();
+            *error = failure;
             return false;
         }
-        jobs->append({{query.value(0).toString(), query.value(1).toLongLong()},
-                      query.value(2).toString(),
-                      dateFromStored(query.value(3).toString()),
-                      query.value(4).toString(),
-                      query.value(5).toString(),
-                      query.value(6).toString(),
-                      query.value(7).toString()});
+        rows->append(FoundRows::Bytes{query.utf8(0), query.integer(1), query.utf8(2), query.date(3),
+                                      query.utf8(4), query.utf8(5), query.utf8(6), query.utf8(7)});
     }
     return true;
 }

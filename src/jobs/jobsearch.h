@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/preparedquery.h"
+#include "data/sqlitequery.h"
 #include "jobkey.h"
 
 #include <QDate>
@@ -9,9 +9,13 @@
 #include <QString>
 #include <QVariantList>
 
+#include <map>
+#include <memory>
 #include <optional>
 
 namespace velmora {
+
+class FoundRows;
 
 // What the operator looks for. A text holding "*" is a pattern in which "*" stands for
 // any run of characters; any other text must match whole. Empty texts are ignored.
@@ -50,8 +54,9 @@ struct FoundJob
 };
 
 // The jobs of one search at a time, read a batch at a time from its statement, which
-// stays open between batches. Each statement text is prepared once on the connection and
-// kept for later searches (PreparedQuery).
+// stays open between batches. Each statement text is prepared once and kept for later
+// searches; rows are read straight from SQLite (SqliteQuery). The finder must go before
+// its connection is closed.
 class JobFinder
 {
 public:
@@ -59,17 +64,18 @@ public:
 
     // Ends the search before and runs `statement`; false with the driver's text in *error.
     bool start(const SearchStatement& statement, QString* error);
-    // Appends up to `count` more of the jobs found to *jobs; at the last one the search
+    // Appends up to `count` more of the jobs found to *rows; at the last one the search
     // ends. False with the driver's text in *error, which also ends the search.
-    bool read(qsizetype count, QList<FoundJob>* jobs, QString* error);
+    bool read(qsizetype count, FoundRows* rows, QString* error);
     // True when no search runs: none was started, or all its jobs are read, or it ended.
     bool atEnd() const { return !m_running; }
     // Ends the search, releasing its statement's hold on the file.
-    void finish() { m_running.reset(); }
+    void finish();
 
 private:
     QSqlDatabase m_db;
-    std::optional<PreparedQuery> m_running;
+    std::map<QString, std::unique_ptr<SqliteQuery>> m_statements;
+    SqliteQuery* m_running = nullptr;
 };
 
 } // namespace velmora

@@ -13,10 +13,10 @@ bool FoundJobsModel::search(const SearchStatement& statement, QString* error)
 {
     beginResetModel();
     m_rows.clear();
-    QList<FoundJob> first;
-    const bool found = m_finder.start(statement, error) && m_finder.read(kBatch, &first, error);
-    if (found)
-        m_rows.append(first);
+    const bool found = m_finder.start(statement, error) && m_finder.read(kBatch, &m_rows, error);
+    if (!found)
+        m_rows.clear();
+    m_shown = static_cast<int>(m_rows.size());
     endResetModel();
     return found;
 }
@@ -26,6 +26,7 @@ void FoundJobsModel::clear()
     beginResetModel();
     m_finder.finish();
     m_rows.clear();
+    m_shown = 0;
     endResetModel();
 }
 
@@ -33,7 +34,7 @@ FoundJob FoundJobsModel::job(int row) const { return m_rows.at(row); }
 
 int FoundJobsModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : m_shown;
 }
 
 int FoundJobsModel::columnCount(const QModelIndex& parent) const
@@ -43,7 +44,7 @@ int FoundJobsModel::columnCount(const QModelIndex& parent) const
 
 QVariant FoundJobsModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_shown)
         return {};
     const FoundJob job = m_rows.at(index.row());
     switch (index.column()) {
@@ -103,13 +104,12 @@ void FoundJobsModel::fetchMore(const QModelIndex& parent)
 {
     if (!canFetchMore(parent))
         return;
-    QList<FoundJob> more;
     QString error;
-    const bool read = m_finder.read(kBatch, &more, &error);
-    if (!more.isEmpty()) {
-        const int first = static_cast<int>(m_rows.size());
-        beginInsertRows({}, first, first + static_cast<int>(more.size()) - 1);
-        m_rows.append(more);
+    const bool read = m_finder.read(kBatch, &m_rows, &error);
+    const int last = static_cast<int>(m_rows.size()) - 1;
+    if (last >= m_shown) {
+        beginInsertRows({}, m_shown, last);
+        m_shown = last + 1;
         endInsertRows();
     }
     if (!read)

@@ -45,6 +45,7 @@ Q_SIGNALS:
 private:
     JobFinder m_finder;
     FoundRows m_rows;
+    int m_shown = 0; // the rows the views know of: a batch is read before it is announced
 };
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "frmcompany.h"
 
+#include "data/dates.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
@@ -32,7 +33,10 @@ frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
       m_companyNumber(lineEdit("txtcompany_number",
                                tr("Enter the companies registration number if applicable."))),
       m_vatNumber(lineEdit("txtreg_number",
-                           tr("Enter the companys vat registration number if applicable.")))
+                           tr("Enter the companys vat registration number if applicable."))),
+      m_vatRate(lineEdit("txtvat_rate", tr("The VAT rate in per cent, e.g. 17.5"))),
+      m_vatFrom(lineEdit("txtvat_from", tr("The day the VAT rate applies from (dd/mm/yyyy); "
+                                           "jobs before it keep the rate it replaces")))
 {
     setObjectName(QStringLiteral("frmcompany"));
     setWindowTitle(tr("Record Company Details"));
@@ -87,6 +91,10 @@ void frmcompany::buildLayout()
     addRow(tr("E-Ma&il Address"), m_email);
     addRow(tr("&Company Registration Number"), m_companyNumber);
     addRow(tr("&VAT Registration Number"), m_vatNumber);
+    addRow(tr("VAT &Rate %"), m_vatRate);
+    addRow(tr("VAT Rate From &Day"), m_vatFrom);
+    m_vatRate->setMaxLength(8);
+    m_vatFrom->setMaxLength(10);
 
     // The font of the screen cannot be changed; the button is kept where operators know it.
     auto* font = named(new QPushButton(tr("C&hange Font")), "Command1");
@@ -100,6 +108,8 @@ void frmcompany::buildLayout()
             setTabOrder(previous, edit);
         previous = edit;
     }
+    setTabOrder(previous, m_vatRate);
+    setTabOrder(m_vatRate, m_vatFrom);
 }
 
 QList<std::pair<QLineEdit*, QString CompanyDetails::*>> frmcompany::fields() const
@@ -127,10 +137,36 @@ void frmcompany::opening()
     const auto details = loadCompany(m_db, &error);
     if (!error.isEmpty())
         m_dialogs.information(this, error);
+    const auto rates = readVatRates(m_db, &error);
+    if (!rates)
+        m_dialogs.information(this, error);
+    m_vatRates = rates.value_or(VatRates{});
+    m_vatRate->setText(vatRateText(m_vatRates.rate));
+    m_vatFrom->setText(m_vatRates.from.isValid() ? ukDate(m_vatRates.from) : QString());
     if (!details)
         return;
     for (const auto& [edit, member] : fields())
         edit->setText((*details).*member);
+}
+
+std::optional<VatRates> frmcompany::typedVatRates()
+{
+    const auto rate = parseVatRate(m_vatRate->text());
+    if (!rate) {
+        m_dialogs.information(this, tr("The VAT rate must be a percentage from 0 to below 100, "
+                                       "e.g. 17.5"));
+        m_vatRate->setFocus();
+        return std::nullopt;
+    }
+    const QString fromText = m_vatFrom->text().trimmed();
+    const auto from = fromText.isEmpty() ? std::optional<QDate>(QDate()) : parseUkDate(fromText);
+    if (!from) {
+        m_dialogs.information(this, tr("The day the VAT rate applies from must be a date "
+                                       "(dd/mm/yyyy), or empty when it has always applied"));
+        m_vatFrom->setFocus();
+        return std::nullopt;
+    }
+    return m_vatRates.withRate(*rate, *from);
 }
 
 void frmcompany::checkOnLeave(QLineEdit* edit, const QString& message, bool keep)
@@ -146,11 +182,14 @@ void frmcompany::checkOnLeave(QLineEdit* edit, const QString& message, bool keep
 
 void frmcompany::save()
 {
+    const auto rates = typedVatRates();
+    if (!rates)
+        return;
     CompanyDetails details;
     for (const auto& [edit, member] : fields())
         details.*member = edit->text();
     QString error;
-    if (!saveCompany(m_db, details, &error)) {
+    if (!saveCompany(m_db, details, &error) || !saveVatRates(m_db, *rates, &error)) {
         m_dialogs.information(this, error);
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "company.h"
+#include "data/vatrate.h"
 #include "platform/openingscreen.h"
 
 #include <QMainWindow>
@@ -17,6 +18,8 @@ class FieldEvents;
 // numbers, e-mail, company registration and VAT registration numbers. "&Save" writes the
 // one company row (adding it when there is none) and closes the screen; "&Exit" closes
 // without saving. Leaving the name, address, town, county or postcode fields empty says so.
+// The VAT rate and the day it applies from are kept with the details: jobs picked up
+// before that day keep the rate it replaced.
 class frmcompany final : public OpeningScreen<QMainWindow>
 {
     Q_OBJECT
@@ -28,6 +31,8 @@ private:
     void buildLayout();
     void opening() override;
     void save();
+    // The VAT rates the two rate fields ask for; nullopt after saying what is wrong.
+    std::optional<VatRates> typedVatRates();
     // Shows `message` when `field` is left empty; `keep` puts the focus back into it.
     void checkOnLeave(QLineEdit* field, const QString& message, bool keep);
     // Each field with the detail it holds.
@@ -51,6 +56,9 @@ private:
     QLineEdit* m_email;
     QLineEdit* m_companyNumber;
     QLineEdit* m_vatNumber;
+    QLineEdit* m_vatRate;
+    QLineEdit* m_vatFrom;
+    VatRates m_vatRates; // as stored when the screen opened
 };
 
 } // namespace velmora

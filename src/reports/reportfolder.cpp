@@ -15,7 +15,13 @@ QString reportsFolder()
     const QString fromEnvironment = qEnvironmentVariable("VELMORA_REPORTS_DIR");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("database"));
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QString besideProgram = program.filePath(QStringLiteral("database"));
+    // An installed program (bin/velmora) has no such folder; its reports are installed
+    // in share/velmora/reports under the same prefix.
+    if (QFileInfo(besideProgram).isDir())
+        return besideProgram;
+    return QDir::cleanPath(program.filePath(QStringLiteral("../share/velmora/reports")));
 }
 
 QString reportPath(const QString& fileName) { return QDir(reportsFolder()).filePath(fileName); }

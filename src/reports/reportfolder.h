@@ -8,7 +8,8 @@
 namespace velmora::reports {
 
 // The folder of the report definition files: $VELMORA_REPORTS_DIR when set, else the
-// folder "database" beside the program.
+// folder "database" beside the program, else (installed) share/velmora/reports beside
+// the program's bin folder.
 QString reportsFolder();
 
 // The path of the report file `fileName` in reportsFolder(); an absolute path stays as it is.

@@ -152,6 +152,76 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path));
     }
 
+    void passwordRules_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("message"); // empty when accepted
+        QTest::newRow("not UTF-8") << QByteArray("caf\xe9\n") << "not UTF-8";
+        QTest::newRow("spaces") << QByteArray("    \n") << "not a space";
+        QTest::newRow("too long") << QByteArray(1025, 'x') << "at most 1024 characters";
+        QTest::newRow("decomposed") << QByteArray("Cafe\xcc\x81\n") << QString();
+    }
+
+    void passwordRules()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        const Outcome outcome = init({QStringLiteral("--database"), path,
+                                      QStringLiteral("--operator"), QStringLiteral("Sandra")},
+                                     input);
+        QCOMPARE(outcome.exitCode == 0, message.isEmpty());
+        QVERIFY2(outcome.err.contains(message), qPrintable(outcome.err));
+        if (!message.isEmpty()) {
+            QVERIFY(!QFile::exists(path));
+            return;
+        }
+        OpenedDatabase file(path);
+        QCOMPARE(
+            velmora::checkLogin(file.db(), QStringLiteral("Sandra"), QStringLiteral("Caf\u00e9"))
+                .result,
+            LoginCheck::Result::Accepted);
+    }
+
+    void checkFindsDanglingRowsAndLaggingCounters()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        QCOMPARE(init({QStringLiteral("--database"), path, QStringLiteral("--operator"),
+                       QStringLiteral("Sandra"), QStringLiteral("--demo")},
+                      "secret\n")
+                     .exitCode,
+                 0);
+        const auto check = [&path] {
+            return velmora::test::runProgram(
+                QStringLiteral(VELMORA_CLI),
+                {QStringLiteral("check"), QStringLiteral("--database"), path}, {});
+        };
+        const Outcome sound = check();
+        QCOMPARE(sound.exitCode, 0);
+        QVERIFY2(sound.out.contains(QLatin1String("No faults found")), qPrintable(sound.out));
+        {
+            OpenedDatabase file(path);
+            QSqlQuery query(file.db());
+            QVERIFY(query.exec(QStringLiteral(
+                "insert into Costs (job_prefix, jobnumber, costtype, income_expence) "
+                "values ('Z', 999999, 1, 'I')")));
+            QVERIFY(query.exec(QStringLiteral("update job_counter set last = 1")));
+        }
+        const Outcome faulty = check();
+        QCOMPARE(faulty.exitCode, 1);
+        QVERIFY2(faulty.out.contains(QLatin1String("1 cost lines whose job does not exist")),
+                 qPrintable(faulty.out));
+        QVERIFY2(faulty.out.contains(QLatin1String("the job number counter (1) is behind")),
+                 qPrintable(faulty.out));
+        const Outcome missing = velmora::test::runProgram(
+            QStringLiteral(VELMORA_CLI),
+            {QStringLiteral("check"), QStringLiteral("--database"), dir.path()}, {});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains(QLatin1String("is a folder")), qPrintable(missing.err));
+    }
+
     void refusesAMissingOrBlankOperator_data()
     {
         QTest::addColumn<QStringList>("operatorArguments");

@@ -98,6 +98,30 @@ private Q_SLOTS:
                  Money::fromStored(INT64_MAX));
     }
 
+    void vatRates()
+    {
+        using velmora::VatRates;
+        QCOMPARE(velmora::vatOn(Money::fromPence(9000), 200000), Money::fromPence(1800));
+        QCOMPARE(velmora::vatOn(Money::fromPence(-9000), 50000), Money::fromPence(-450));
+        // The largest amount at a rate near 100 per cent does not overflow.
+        QCOMPARE(velmora::vatOn(Money::fromPence(99'999'999'999), 999999),
+                 Money::fromPence(99'999'899'999));
+        QCOMPARE(velmora::parseVatRate(QStringLiteral("17.5")), std::optional<qint64>(175000));
+        QCOMPARE(velmora::parseVatRate(QStringLiteral("100")), std::nullopt);
+        QCOMPARE(velmora::parseVatRate(QStringLiteral("-1")), std::nullopt);
+        QCOMPARE(velmora::vatRateText(175000), QStringLiteral("17.5"));
+        QCOMPARE(velmora::vatRateText(200000), QStringLiteral("20"));
+
+        const QDate change(2011, 1, 4);
+        const VatRates twenty = VatRates{}.withRate(200000, change);
+        QCOMPARE(twenty.on(change.addDays(-1)), velmora::kStandardVatRate);
+        QCOMPARE(twenty.on(change), 200000);
+        QCOMPARE(twenty.on(QDate()), 200000);
+        // Correcting the rate of the same day keeps the rate before it.
+        QCOMPARE(twenty.withRate(210000, change).on(change.addDays(-1)), velmora::kStandardVatRate);
+        QCOMPARE(twenty.withRate(50000, change.addYears(1)).on(change.addDays(1)), 200000);
+    }
+
     void percent_data()
     {
         QTest::addColumn<QString>("text");

@@ -2,10 +2,15 @@
 #include "data/schema.h"
 #include "data/sql.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -98,6 +103,62 @@ private Q_SLOTS:
         QVERIFY(openError(newer).contains(QLatin1String("newer version")));
     }
 
+    // Each damaged or unusable file gets a message naming the file and what is wrong.
+    void openNamesWhatIsWrong_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("folder") << "folder"
+                                << "'%1' is a folder, not a database file.";
+        QTest::newRow("missing table")
+            << "drop table passwords"
+            << "The database '%1' is damaged: it has no table 'passwords'.";
+        QTest::newRow("missing text index") << "drop table jobs_text_data"
+                                            << "it has no table 'jobs_text_data'";
+        QTest::newRow("negative version")
+            << "PRAGMA user_version = -3"
+            << "The database '%1' carries the schema version -3, which no version";
+        QTest::newRow("unknown version") << "PRAGMA user_version = 100"
+                                         << "The database '%1' was written by a newer version";
+    }
+    void openNamesWhatIsWrong()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        if (damage == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else {
+            QString error;
+            {
+                QSqlDatabase db = velmora::createDatabase(path, QStringLiteral("damage"), &error);
+                QSqlQuery query(db);
+                QVERIFY2(query.exec(damage), qPrintable(query.lastError().text()));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+        }
+        const QString error = openError(path);
+        QVERIFY2(error.contains(expected.arg(path)), qPrintable(error));
+    }
+
+    void openRefusesAReadOnlyFileOrFolder()
+    {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not bind the superuser");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        QString error;
+        velmora::createDatabase(path, QStringLiteral("ro"), &error);
+        QSqlDatabase::removeDatabase(QStringLiteral("ro"));
+        QFile::setPermissions(path, QFile::ReadOwner);
+        QVERIFY(openError(path).contains(QStringLiteral("The file '%1' is read-only.").arg(path)));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        QVERIFY(openError(path).contains(QLatin1String("that holds the database is read-only")));
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
     void openRefusesALockedFile()
     {
         QTemporaryDir dir;
@@ -109,7 +170,10 @@ private Q_SLOTS:
             holder.setConnectOptions();
             QSqlQuery lock(holder);
             QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            QVERIFY(openError(path).contains(QLatin1String("locked")));
+            QCOMPARE(openError(path),
+                     QStringLiteral("The database '%1' is locked: another program or another "
+                                    "Velmora is using it. Close that program and try again.")
+                         .arg(path));
             QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("holder"));
@@ -149,7 +213,12 @@ private Q_SLOTS:
                  QStringLiteral("/tmp/option.mdb"));
         QCOMPARE(velmora::databasePath(), QStringLiteral("/tmp/from-env.mdb"));
         qunsetenv("VELMORA_DATABASE");
-        QVERIFY(velmora::databasePath().endsWith(QLatin1String("/database/taxi.mdb")));
+        // Without a database folder beside the program, as installed: the user's data folder.
+        QStandardPaths::setTestModeEnabled(true);
+        QCOMPARE(velmora::databasePath(),
+                 QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                     QStringLiteral("/velmora/taxi.mdb"));
+        QStandardPaths::setTestModeEnabled(false);
     }
 };
 

@@ -50,6 +50,52 @@ private Q_SLOTS:
                  LoginCheck::Result::Refused);
     }
 
+    void passwordRules_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("spaces") << QStringLiteral("   ") << false;
+        QTest::newRow("tab and space") << QStringLiteral("\t ") << false;
+        QTest::newRow("spaces around a letter") << QStringLiteral(" x ") << true;
+        QTest::newRow("at the limit")
+            << QString(velmora::kPasswordMaxLength, QLatin1Char('p')) << true;
+        QTest::newRow("over the limit")
+            << QString(velmora::kPasswordMaxLength + 1, QLatin1Char('p')) << false;
+        // 1,025 code units as typed, 1,024 once composed
+        QTest::newRow("composed to the limit")
+            << QString(velmora::kPasswordMaxLength - 1, QLatin1Char('p')) +
+                   QStringLiteral("e\u0301")
+            << true;
+    }
+    void passwordRules()
+    {
+        QFETCH(QString, password);
+        QFETCH(bool, accepted);
+        TestDatabase t;
+        QString error;
+        QCOMPARE(velmora::passwordProblem(password).isEmpty(), accepted);
+        QCOMPARE(velmora::saveOperator(t.db(), QStringLiteral("Sandra"), password,
+                                       QStringLiteral("Boss"), &error),
+                 accepted);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from passwords")), accepted ? 1 : 0);
+    }
+
+    void passwordsAreComposedBeforeHashing()
+    {
+        TestDatabase t;
+        QString error;
+        const QString decomposed = QStringLiteral("Cafe\u0301");
+        QVERIFY(velmora::addOperator(t.db(), QStringLiteral("Sandra"), decomposed,
+                                     QStringLiteral("Boss"), &error));
+        QCOMPARE(velmora::checkLogin(t.db(), QStringLiteral("Sandra"), QStringLiteral("Caf\u00e9"))
+                     .result,
+                 LoginCheck::Result::Accepted);
+        QCOMPARE(
+            velmora::checkLogin(t.db(), QStringLiteral("Sandra"), QStringLiteral("Cafe")).result,
+            LoginCheck::Result::Refused);
+    }
+
     void oneRowPerName()
     {
         TestDatabase t;

@@ -237,6 +237,11 @@ private Q_SLOTS:
         for (const char* later :
              {"jobs_to_invoice", "invoice_header_unprinted", "invoice_line_unprinted"})
             t.exec(QStringLiteral("DROP INDEX ") + QLatin1String(later));
+        for (const char* trigger : {"jobs_text_insert", "jobs_text_delete", "jobs_text_update"})
+            t.exec(QStringLiteral("DROP TRIGGER %1").arg(QLatin1String(trigger)));
+        t.exec(QStringLiteral("DROP TABLE jobs_text"));
+        for (const char* column : {"vat_rate", "vat_rate_from", "previous_vat_rate"})
+            t.exec(QStringLiteral("ALTER TABLE company DROP COLUMN %1").arg(QLatin1String(column)));
         t.exec(QStringLiteral("PRAGMA user_version = 1"));
         {
             QString error;
@@ -250,16 +255,19 @@ private Q_SLOTS:
                                               "'jobs_to')")) &&
                     query.next());
             QCOMPARE(query.value(0).toInt(), 2);
-            const QString details = plan(db,
-                                         QStringLiteral("select job_id from jobs where "
-                                                        "address_to = ?"),
-                                         {QStringLiteral("airport")});
-            QVERIFY2(details.contains(QLatin1String("jobs_to")), qPrintable(details));
             QVERIFY(velmora::run(query,
                                  QStringLiteral("select passenger_name from jobs where job_id = ?"),
                                  {job}) &&
                     query.next());
             QCOMPARE(query.value(0).toString(), QStringLiteral("Jones"));
+            // The text index is built for the jobs already there, and the planner has
+            // statistics.
+            QVERIFY(velmora::run(query, QStringLiteral("select count(*) from jobs_text where "
+                                                       "passenger_name like '%one%'")) &&
+                    query.next());
+            QCOMPARE(query.value(0).toInt(), 1);
+            QVERIFY(query.exec(QStringLiteral("select count(*) from sqlite_stat1")) &&
+                    query.next());
         }
         QSqlDatabase::removeDatabase(QStringLiteral("upgraded"));
     }

@@ -128,6 +128,37 @@ private Q_SLOTS:
         QCOMPARE(s.text("txttotalreceipt"), QStringLiteral("211.50"));
     }
 
+    // The job (picked up 01/06/2026) bears the rate of its day; a line stored before the
+    // rate changed keeps its figures.
+    void vatRateOfTheJobsDay_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("vat");
+        QTest::newRow("rate from the job's day") << "2026-06-01"
+                                                 << "18.00";
+        QTest::newRow("rate from the next day") << "2026-06-02"
+                                                << "15.75";
+    }
+    void vatRateOfTheJobsDay()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, vat);
+        Bench s;
+        s.t.exec(QStringLiteral("insert into Costs (job_prefix, jobnumber, costtype, "
+                                "income_expence, gross_cost, net_cost, vat, vat_value) "
+                                "values ('A', 1, ?, 'E', 1000000, 1175000, 'Y', 175000)"),
+                 {s.f.parking});
+        s.t.exec(QStringLiteral("update company set vat_rate = 200000, vat_rate_from = ?"), {from});
+        QVERIFY(s.openOnJob());
+        QCOMPARE(s.job, 1);
+        s.receipt(1, QStringLiteral("Fare"), QStringLiteral("100"));
+        s.fill("txtdiscount1", "10");
+        s.fill("txtvat1", "Y");
+        QCOMPARE(s.text("txtvatcost1"), vat);
+        s.press("cmdreceiptsave");
+        QCOMPARE(costs(s.t).first(), QStringLiteral("E|Parking|1000000|0|0|Y|175000|1175000"));
+    }
+
     void typesOncePerJob()
     {
         Bench s;

@@ -1,4 +1,5 @@
 #include "jobfixture.h"
+#include "jobs/foundrows.h"
 #include "jobs/jobsearch.h"
 
 #include <QTest>
@@ -18,19 +19,28 @@ QStringList passengers(const QList<FoundJob>& jobs)
     return names;
 }
 
+// The jobs held in `rows`, in order.
+QList<FoundJob> all(const velmora::FoundRows& rows)
+{
+    QList<FoundJob> jobs;
+    for (qsizetype row = 0; row < rows.size(); ++row)
+        jobs.append(rows.at(row));
+    return jobs;
+}
+
 // Every job `statement` finds, read two at a time; nullopt with the reason in *error.
 std::optional<QList<FoundJob>> findAll(TestDatabase& t, const SearchStatement& statement,
                                        QString* error)
 {
     velmora::JobFinder finder(t.db());
-    QList<FoundJob> jobs;
+    velmora::FoundRows rows;
     if (!finder.start(statement, error))
         return std::nullopt;
     while (!finder.atEnd()) {
-        if (!finder.read(2, &jobs, error))
+        if (!finder.read(2, &rows, error))
             return std::nullopt;
     }
-    return jobs;
+    return all(rows);
 }
 
 // The passengers found, in order.
@@ -117,7 +127,7 @@ private Q_SLOTS:
         addJobs(t, f);
         velmora::JobFinder finder(t.db());
         QString error;
-        QList<FoundJob> jobs;
+        velmora::FoundRows jobs;
         QVERIFY2(finder.start(*velmora::searchStatement({}), &error), qPrintable(error));
         QVERIFY(finder.read(3, &jobs, &error));
         QCOMPARE(jobs.size(), 3);
@@ -133,7 +143,7 @@ private Q_SLOTS:
             jobs.clear();
             QVERIFY(finder.start(*velmora::searchStatement({name, "", "", "", "", ""}), &error));
             QVERIFY(finder.read(3, &jobs, &error));
-            QCOMPARE(passengers(jobs), QStringList{QString::fromLatin1(name)});
+            QCOMPARE(passengers(all(jobs)), QStringList{QString::fromLatin1(name)});
         }
 
         // A search half read leaves the file free to be written, and ends when asked.

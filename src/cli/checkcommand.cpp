@@ -1,0 +1,62 @@
+#include "checkcommand.h"
+
+#include "commandoutput.h"
+#include "data/database.h"
+#include "data/integrity.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QStringList>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace velmora::cli {
+
+namespace {
+
+const char* const kConnection = "velmora-cli-check";
+
+int runCheck(const std::string& database)
+{
+    const QString path = databasePath(QString::fromStdString(database));
+    QString error;
+    QStringList faults;
+    bool checked = false;
+    {
+        // Opened as the program opens it, so that what it refuses is reported alike.
+        QSqlDatabase db = openDatabase(path, QString::fromLatin1(kConnection), &error);
+        if (db.isValid())
+            checked = checkIntegrity(db, &faults, &error);
+    }
+    closeDatabase(QString::fromLatin1(kConnection));
+    if (!checked)
+        return fail("check", error);
+    for (const QString& fault : faults)
+        printLine(stdout, fault);
+    if (faults.isEmpty()) {
+        printLine(stdout, QObject::tr("No faults found in %1").arg(path));
+        return 0;
+    }
+    printLine(stdout,
+              QObject::tr("%n fault(s) found in %1", nullptr, int(faults.size())).arg(path));
+    return 1;
+}
+
+} // namespace
+
+void addCheckCommand(CLI::App& app, CommandAction& action)
+{
+    auto database = std::make_shared<std::string>();
+    CLI::App* check = app.add_subcommand(
+        "check", "Check a database: SQLite's integrity check, then rows that name what does "
+                 "not exist and counters behind their tables; exits with 1 on a fault");
+    check->add_option("--database", *database,
+                      "The database file (default: $VELMORA_DATABASE, else "
+                      "database/taxi.mdb beside the program)");
+    check->callback([&action, database] { action = [database] { return runCheck(*database); }; });
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,122 @@
+#include "integrity.h"
+
+#include "sql.h"
+
+#include <QObject>
+#include <QSqlQuery>
+
+namespace velmora {
+
+namespace {
+
+// A reference that must resolve: the rows of `sql` counted are those that do not.
+struct Reference
+{
+    const char* what;
+    const char* sql;
+};
+
+constexpr Reference kReferences[] = {
+    {"cost lines whose job does not exist",
+     "select count(*) from Costs c where not exists (select 1 from jobs j "
+     "where j.job_prefix = c.job_prefix and j.job_id = c.jobnumber)"},
+    {"credit notes whose job does not exist",
+     "select count(*) from credit_notes c where not exists (select 1 from jobs j "
+     "where j.job_prefix = c.job_prefix and j.job_id = c.job_no)"},
+    {"jobs whose vehicle type does not exist",
+     "select count(*) from jobs j where j.vehicle_type is not null and not exists "
+     "(select 1 from vehicle_types t where t.vehicletypeid = j.vehicle_type)"},
+    {"jobs whose driver does not exist",
+     "select count(*) from jobs j where coalesce(j.driver, 0) <> 0 and not exists "
+     "(select 1 from drivers d where d.driver_id = j.driver)"},
+    {"jobs whose account does not exist",
+     "select count(*) from jobs j where j.account_no <> 0 and not exists "
+     "(select 1 from accounts a where a.account_id = j.account_no)"},
+    {"jobs whose payment type does not exist",
+     "select count(*) from jobs j where coalesce(j.payment_type, 0) <> 0 and not exists "
+     "(select 1 from payment_types p where p.paymenttypeid = j.payment_type)"},
+    {"accounts whose address does not exist",
+     "select count(*) from accounts a where a.address_id is not null and not exists "
+     "(select 1 from addresses d where d.address_id = a.address_id)"},
+    {"drivers whose address does not exist",
+     "select count(*) from drivers r where r.address_id is not null and not exists "
+     "(select 1 from addresses d where d.address_id = r.address_id)"},
+    {"invoice lines whose invoice does not exist",
+     "select count(*) from invoice_line l where not exists "
+     "(select 1 from invoice_header h where h.invoice_no = l.invoice_no)"},
+    {"invoices whose account does not exist",
+     "select count(*) from invoice_header h where not exists "
+     "(select 1 from accounts a where a.account_id = h.account_no)"},
+};
+
+// A counter that hands out numbers: faulty when it stands below the highest number its
+// table already holds (the next number would be taken twice).
+struct Counter
+{
+    const char* what;
+    const char* sql; // the counter, then the highest number in use
+};
+
+constexpr Counter kCounters[] = {
+    {"the job number counter",
+     "select (select max(last) from job_counter), (select max(job_id) from jobs)"},
+    {"the invoice number counter", "select (select max(invoice_number) from invoice_numbers), "
+                                   "(select max(invoice_no) from invoice_header)"},
+};
+
+bool sqliteCheck(QSqlQuery& query, QStringList* faults, QString* error)
+{
+    if (!run(query, QStringLiteral("PRAGMA integrity_check"), {}, error))
+        return false;
+    while (query.next()) {
+        const QString line = query.value(0).toString();
+        if (line != QLatin1String("ok"))
+            faults->append(QObject::tr("The file is damaged: %1").arg(line));
+    }
+    // Compares the jobs' text index with the jobs themselves.
+    QString indexError;
+    if (!run(
+            query,
+            QStringLiteral("INSERT INTO jobs_text (jobs_text, rank) VALUES ('integrity-check', 1)"),
+            {}, &indexError))
+        faults->append(
+            QObject::tr("The jobs' text index does not match the jobs: %1").arg(indexError));
+    return true;
+}
+
+bool referenceChecks(QSqlQuery& query, QStringList* faults, QString* error)
+{
+    for (const Reference& reference : kReferences) {
+        if (!run(query, QString::fromLatin1(reference.sql), {}, error) || !query.next())
+            return false;
+        const qlonglong count = query.value(0).toLongLong();
+        if (count > 0)
+            faults->append(QObject::tr("%1 %2").arg(count).arg(QObject::tr(reference.what)));
+    }
+    for (const Counter& counter : kCounters) {
+        if (!run(query, QString::fromLatin1(counter.sql), {}, error) || !query.next())
+            return false;
+        if (query.isNull(1))
+            continue;
+        const QString what = QObject::tr(counter.what);
+        if (query.isNull(0))
+            faults->append(QObject::tr("%1 is missing").arg(what));
+        else if (query.value(0).toLongLong() < query.value(1).toLongLong())
+            faults->append(QObject::tr("%1 (%2) is behind the highest number in use (%3)")
+                               .arg(what)
+                               .arg(query.value(0).toLongLong())
+                               .arg(query.value(1).toLongLong()));
+    }
+    return true;
+}
+
+} // namespace
+
+bool checkIntegrity(const QSqlDatabase& db, QStringList* faults, QString* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    return sqliteCheck(query, faults, error) && referenceChecks(query, faults, error);
+}
+
+} // namespace velmora

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace velmora {
+
+// Runs SQLite's integrity check of the file and of the jobs' text index, then looks for
+// what the file format allows but the firm's data must not hold: rows that name a job,
+// invoice, type, driver, account or address that does not exist, and number counters
+// behind the numbers their tables already use. Puts one line per fault found into
+// *faults (none when the file is sound). False with the reason in *error when the checks
+// could not run.
+bool checkIntegrity(const QSqlDatabase& db, QStringList* faults, QString* error);
+
+} // namespace velmora

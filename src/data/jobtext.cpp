@@ -1,0 +1,35 @@
+#include "jobtext.h"
+
+namespace velmora {
+
+namespace {
+
+// True when `pattern` holds three characters in a row that are not "*": the least the
+// trigram index can look up.
+bool hasTrigram(const QString& pattern)
+{
+    int run = 0;
+    for (const QChar c : pattern) {
+        run = c == QLatin1Char('*') ? 0 : run + 1;
+        if (run >= 3)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString jobTextNarrowing(const QString& column, const QString& pattern, QVariantList* values)
+{
+    if (!pattern.startsWith(QLatin1Char('*')) || !hasTrigram(pattern))
+        return {};
+    // The index's LIKE knows no escape: a "%" or "_" typed as itself becomes "_" (any one
+    // character), which lets through a superset for the caller's own comparison to sift.
+    QString like = pattern;
+    like.replace(QLatin1Char('%'), QLatin1Char('_')).replace(QLatin1Char('*'), QLatin1Char('%'));
+    values->append(like);
+    return QStringLiteral("jobs.rowid in (select rowid from jobs_text where %1 like ?) and ")
+        .arg(column);
+}
+
+} // namespace velmora

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace velmora {
+
+// A statement prepared once on the SQLite connection beneath a Qt one and run many
+// times, its rows read straight from SQLite: no value passes through QVariant or UTF-16
+// unless the caller asks for a QString. For the hot reads of screens (the board, the job
+// search), where Qt's per-value cost is most of the work. Its owner must let it go before
+// the connection is closed (it keeps the statement prepared until then).
+class SqliteQuery
+{
+public:
+    SqliteQuery(QSqlDatabase db, QString sql);
+    ~SqliteQuery();
+    SqliteQuery(const SqliteQuery&) = delete;
+    SqliteQuery& operator=(const SqliteQuery&) = delete;
+
+    // Ends any run before, binds `values` (texts, whole numbers, NULL) to the ? placeholders
+    // in order and starts a run. False with SQLite's text in *error.
+    bool run(const QVariantList& values, QString* error);
+    // Steps to the next row: true on a row; false at the end of the run, or on a failure
+    // with SQLite's text in *error (left untouched at the end). Either way the run ends.
+    bool next(QString* error);
+    // Ends the run, releasing its read of the file.
+    void finish();
+
+    bool isNull(int column) const;
+    qint64 integer(int column) const;
+    // The column's text as UTF-8, valid until the next step; empty for NULL.
+    QByteArrayView utf8(int column) const;
+    QString text(int column) const { return QString::fromUtf8(utf8(column)); }
+    // A stored date ("yyyy-MM-dd"); invalid when the column holds none.
+    QDate date(int column) const;
+
+private:
+    bool prepare(QString* error);
+
+    QSqlDatabase m_connection;
+    QString m_sql;
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+    bool m_running = false;
+};
+
+} // namespace velmora
