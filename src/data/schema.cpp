@@ -295,6 +295,15 @@ const QStringList kWagesByJobKey = {
     QStringLiteral("CREATE INDEX driver_wages_job ON driver_wages (job_prefix, job_id)"),
 };
 
+// Migration 5: the jobs by day and time carry their key, so that the list of jobs without
+// costs walks them in order and finds each one's cost lines without reading the job rows
+// that have some. It serves every use of the index it replaces.
+const QStringList kJobsByDayWithKey = {
+    QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS jobs_date_key ON jobs (date, time, job_prefix, job_id)"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_date"),
+};
+
 struct Migration
 {
     int version;
@@ -307,6 +316,7 @@ const std::vector<Migration>& migrations()
         {1, &kInitialSchema},
         {2, &kPlaceIndexes},
         {3, &kWagesByJobKey},
+        {5, &kJobsByDayWithKey},
     };
     return all;
 }
