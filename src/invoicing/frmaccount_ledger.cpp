@@ -224,10 +224,12 @@ bool frmaccount_ledger::showAccount(bool picked)
             m_address[part]->setText(*account->address[part]);
     }
     m_balance->setText(plainAmount(account->balance));
-    // The history always belongs to the account shown, so a payment is never recorded
-    // against one account from another's grid.
-    if (picked || changed)
+    // The history and the payment frame always belong to the account shown, so a payment
+    // is never recorded against one account from another's grid.
+    if (picked || changed) {
+        m_frame->hide();
         getjobhistory();
+    }
     return true;
 }
 

@@ -54,7 +54,7 @@ public:
     // Rows read at a time.
     static constexpr int kBatch = 256;
 
-    LazyTableModel(QStringList headings, QObject* parent = nullptr);
+    explicit LazyTableModel(QStringList headings, QObject* parent = nullptr);
     ~LazyTableModel() override;
 
     // Shows the rows of `source`, reading its first batch; false with the driver's text in

@@ -13,7 +13,7 @@ namespace velmora {
 
 // The account jobs not yet invoiced, by account name: the running number from 1, the
 // account's name and contact (empty for a job whose account row is missing; those jobs
-// come last) and the job number. Read a batch at a time; nullopt with the driver's text
+// come last) and the job number, read a batch at a time; null with the driver's text
 // in *error.
 std::unique_ptr<RowSource> jobsNotInvoiced(const QSqlDatabase& db, QString* error);
 QStringList notInvoicedHeadings();
