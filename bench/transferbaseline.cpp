@@ -76,7 +76,7 @@ std::string isoDate(double value)
     const std::int64_t y = yoe + era * 400 + (m <= 2);
     if (y > 9999)
         return {};
-    char text[16];
+    char text[64];
     std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", static_cast<long long>(y),
                   static_cast<long long>(m), static_cast<long long>(d));
     return text;

@@ -216,7 +216,7 @@ bool eachSlot(const QString& path, int slot, int fields, Apply apply, QString* e
         *error = QObject::tr("The file %1 cannot be read.").arg(path);
         return false;
     }
-    std::vector<char> buffer(std::size_t(slot));
+    std::vector<char> buffer(static_cast<std::size_t>(slot));
     std::size_t got;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), file.get())) >= std::size_t(fields)) {
         if (!apply(buffer.data()))

@@ -68,7 +68,7 @@ private Q_SLOTS:
         QCOMPARE(window.windowTitle(), QStringLiteral("Current Jobs"));
         const QStringList expected = {
             "&Bookings/&Input Jobs, Receipts And Paymnts ",
-            "&Bookings/&Load Transfer File -",
+            "&Bookings/&Load Transfer File",
             "&Bookings/&Jobs Without Costs ",
             "&Administration/&Operational Data/&Account Address Maintenance",
             "&Administration/&Operational Data/&Driver Address Maintenance",
@@ -79,7 +79,7 @@ private Q_SLOTS:
             "&Administration/&Reference Data/&Address Types",
             "&Administration/&Reference Data/&Set Invoice And Job Sheet Parameters",
             "&Administration/&Reference Data/&Operational Costs",
-            "&Administration/&Backup And Archive -",
+            "&Administration/&Backup And Archive",
             "&Management Functions/&Company Name",
             "&Management Functions/&Produce Invoices",
             "&Management Functions/&View / Reprint Invoice",

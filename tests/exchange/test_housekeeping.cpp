@@ -184,6 +184,10 @@ private Q_SLOTS:
                                 child<QLineEdit>(screen, QStringLiteral("txtlines"))->text()};
         QCOMPARE(shown, (QStringList{"3", "6", "3", "4"}));
         QCOMPARE(QDir(t.folder()).entryList({QStringLiteral("*.backup.mdb")}).size(), 1);
+
+        screen.show();
+        child<QPushButton>(screen, QStringLiteral("cmdexit1"))->click();
+        QVERIFY(!screen.isVisible());
     }
 
     void transferScreenImportsAndListsRejections()
@@ -228,6 +232,10 @@ private Q_SLOTS:
                  QStringLiteral("Export Accounts To Transfer File"));
         QVERIFY(dialogs.shown.last().text.contains(QStringLiteral("0 records written to disk.")));
         QVERIFY(QFile::exists(accounts));
+
+        screen.show();
+        child<QAction>(screen, QStringLiteral("mnuexi"))->trigger();
+        QVERIFY(!screen.isVisible());
     }
 };
 
