@@ -48,6 +48,8 @@ public:
                 readReport(table, definition);
             } else if (name == QLatin1String("data")) {
                 definition.data = readSections(table, QStringLiteral("data"));
+                for (DataSection& section : definition.data)
+                    section.isTopLevel = true;
             } else if (name == QLatin1String("layout")) {
                 readLayout(table, definition);
                 hasLayout = true;
@@ -83,6 +85,12 @@ private:
                 definition.pageNumbers = boolOf(node, name);
             } else if (name == QLatin1String("fit-to-page")) {
                 definition.fitToPage = boolOf(node, name);
+            } else if (name == QLatin1String("query-time-limit")) {
+                const auto seconds = node.value<std::int64_t>();
+                if (!node.is_integer() || !seconds || *seconds < 1 || *seconds > 3600)
+                    throw Fault{lineOf(node), QStringLiteral("query-time-limit must be a whole "
+                                                             "number of seconds from 1 to 3600")};
+                definition.queryTimeLimit = static_cast<int>(*seconds);
             } else {
                 throw unknown(node, name, QStringLiteral("[report]"));
             }
@@ -100,6 +108,10 @@ private:
                 definition.layout = stringOf(node, name);
                 definition.layoutLine = contentLine(node);
                 hasTemplate = true;
+            } else if (name == QLatin1String("partials")) {
+                for (auto&& [partialKey, partial] : tableOf(node, QStringLiteral("partials")))
+                    definition.partials[fromUtf8(partialKey.str())] = {stringOf(partial, name),
+                                                                       contentLine(partial)};
             } else {
                 throw unknown(node, name, QStringLiteral("[layout]"));
             }
