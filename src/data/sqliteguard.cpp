@@ -53,6 +53,12 @@ QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connecti
     return db;
 }
 
+bool inTransaction(const QSqlDatabase& db)
+{
+    sqlite3* handle = handleOf(db);
+    return handle && sqlite3_get_autocommit(handle) == 0;
+}
+
 PreparedShape preparedShape(const QSqlQuery& query)
 {
     PreparedShape shape;

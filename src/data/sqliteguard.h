@@ -20,6 +20,10 @@ bool disableFts3Tokenizer(const QSqlDatabase& db);
 QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connectionName,
                                     QString* error);
 
+// True while `db` holds a transaction it has not committed: another connection would not
+// see what it wrote.
+bool inTransaction(const QSqlDatabase& db);
+
 // What SQLite knows of a prepared, not yet run, query: its column names and whether it
 // only reads. `known` is false when `query` is not a prepared SQLite statement.
 struct PreparedShape

@@ -24,16 +24,19 @@ ReportError writeFailed(const QString& path, const QString& reason)
                 .arg(QDir::toNativeSeparators(path), reason)};
 }
 
-// Runs the prepared report on a connection opened for this run alone.
-ReportError runOnOwnConnection(const PreparedReport& report, const ReportRequest& request,
-                               ReportOutput& output, ReportControl& control)
+// Runs the prepared report on the request's connection or on one opened for this run
+// alone.
+ReportError runOnConnection(const PreparedReport& report, const ReportRequest& request,
+                            ReportOutput& output, ReportControl& control)
 {
+    const bool own = !request.connection.isValid();
     const QString connection =
-        QStringLiteral("velmora-report-%1").arg(g_connections.fetch_add(1) + 1);
+        own ? QStringLiteral("velmora-report-%1").arg(g_connections.fetch_add(1) + 1) : QString();
     ReportError error;
     {
         QString reason;
-        QSqlDatabase db = openReadOnlyConnection(request.databasePath, connection, &reason);
+        QSqlDatabase db = own ? openReadOnlyConnection(request.databasePath, connection, &reason)
+                              : request.connection;
         if (!db.isValid()) {
             error = {ReportError::NoDatabase,
                      QStringLiteral("The report cannot be run: the database '%1' cannot be "
@@ -57,10 +60,12 @@ ReportError runOnOwnConnection(const PreparedReport& report, const ReportRequest
                     error = closing;
             }
             control.attach(nullptr);
-            db.close();
+            if (own)
+                db.close();
         }
     }
-    QSqlDatabase::removeDatabase(connection);
+    if (own)
+        QSqlDatabase::removeDatabase(connection);
     return error;
 }
 
@@ -72,7 +77,6 @@ PdfFileOutput::~PdfFileOutput() = default;
 
 bool PdfFileOutput::open(const RenderedReport& look, ReportError* error)
 {
-    m_look = look;
     m_file = std::make_unique<QSaveFile>(m_path);
     if (!m_file->open(QIODevice::WriteOnly)) {
         *error = writeFailed(m_path, m_file->errorString());
@@ -82,7 +86,7 @@ bool PdfFileOutput::open(const RenderedReport& look, ReportError* error)
     m_writer->setTitle(look.title);
     m_writer->setCreator(QStringLiteral("Velmora"));
     applyPageLayout(look, *m_writer);
-    m_pages = std::make_unique<DevicePages>(m_look, *m_writer);
+    m_pages = std::make_unique<DevicePages>(look, *m_writer);
     return true;
 }
 
@@ -113,9 +117,9 @@ DeviceOutput::~DeviceOutput() = default;
 
 bool DeviceOutput::open(const RenderedReport& look, ReportError*)
 {
-    m_look = look;
-    applyPageLayout(m_look, m_device);
-    m_pages = std::make_unique<DevicePages>(m_look, m_device);
+    m_title = look.title;
+    applyPageLayout(look, m_device);
+    m_pages = std::make_unique<DevicePages>(look, m_device);
     return true;
 }
 
@@ -126,7 +130,7 @@ bool DeviceOutput::close(bool complete, ReportError* error)
     const bool ended = m_pages->end();
     if (complete && !ended)
         *error = {ReportError::OutputFailed,
-                  QStringLiteral("The report '%1' could not be printed.").arg(m_look.title)};
+                  QStringLiteral("The report '%1' could not be printed.").arg(m_title)};
     return ended;
 }
 
@@ -155,7 +159,7 @@ ReportError runReportJob(const ReportRequest& request, ReportOutput& output, Rep
     const auto prepared = prepareReport(std::move(*definition), &error);
     if (!prepared)
         return error;
-    return runOnOwnConnection(*prepared, request, output, control);
+    return runOnConnection(*prepared, request, output, control);
 }
 
 ReportThread::ReportThread(ReportRequest request, std::unique_ptr<ReportOutput> output)

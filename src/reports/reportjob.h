@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QMap>
 #include <QMutex>
+#include <QSqlDatabase>
 #include <QString>
 
 #include <atomic>
@@ -28,7 +29,8 @@ class DevicePages;
 class PageSink;
 
 // Where a report's pages go: opened once the look of the pages is known, given every page,
-// and closed whole (complete) or abandoned.
+// and closed whole (complete) or abandoned. `look` stays valid until close() and has the
+// firm's name filled in before the first page.
 class ReportOutput
 {
 public:
@@ -55,7 +57,6 @@ private:
     std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<DevicePages> m_pages;
-    RenderedReport m_look;
 };
 
 // A printer or other paged device whose pages are painted as they are laid out.
@@ -71,7 +72,7 @@ public:
 private:
     QPagedPaintDevice& m_device;
     std::unique_ptr<DevicePages> m_pages;
-    RenderedReport m_look;
+    QString m_title;
 };
 
 // Shared between a running report and whoever watches it: what has been done so far, and
@@ -100,6 +101,9 @@ struct ReportRequest
 {
     QString reportPath;
     QString databasePath;
+    // When valid, the run uses this connection instead of its own (and must then run in the
+    // connection's thread): for a caller that has written rows it has not committed yet.
+    QSqlDatabase connection;
     QDate today = QDate::currentDate();
     QMap<QString, QString> parameters;
 };

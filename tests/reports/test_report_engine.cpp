@@ -8,9 +8,9 @@
 #include "reportfirm.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -208,8 +208,9 @@ void ReportEngineTest::previewShowsAPreviewWindow()
     QTimer closer;
     connect(&closer, &QTimer::timeout, this, [&] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* preview = qobject_cast<QPrintPreviewDialog*>(window);
-            if (preview && preview->isVisible()) {
+            auto* preview = qobject_cast<QDialog*>(window);
+            if (preview && preview->isVisible() &&
+                preview->objectName() == QLatin1String("frmreport_preview")) {
                 shownTitle = preview->windowTitle();
                 preview->reject();
             }
