@@ -295,6 +295,12 @@ const QStringList kWagesByJobKey = {
     QStringLiteral("CREATE INDEX driver_wages_job ON driver_wages (job_prefix, job_id)"),
 };
 
+// Migration 10: a driver's jobs by date, for the reports that list or count them over a
+// period.
+const QStringList kDriverDateIndex = {
+    QStringLiteral("CREATE INDEX jobs_driver_date ON jobs (driver, date, time)"),
+};
+
 struct Migration
 {
     int version;
@@ -307,6 +313,7 @@ const std::vector<Migration>& migrations()
         {1, &kInitialSchema},
         {2, &kPlaceIndexes},
         {3, &kWagesByJobKey},
+        {10, &kDriverDateIndex},
     };
     return all;
 }

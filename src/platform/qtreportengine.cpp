@@ -1,6 +1,7 @@
 #include "qtreportengine.h"
 
 #include "data/sqliteguard.h"
+#include "reportparameters.h"
 #include "reportpreview.h"
 #include "reportprogress.h"
 #include "reports/definition.h"
@@ -56,6 +57,12 @@ ReportError QtReportEngine::run(const QString& path, int destination)
         return error;
     m_title = reports::describeReport(*definition, QDate::currentDate()).title;
     reports::ReportRequest request;
+    if (!definition->parameters.empty()) {
+        ReportParameters ask(m_title, definition->parameters, m_window);
+        if (ask.exec() != QDialog::Accepted)
+            return {ReportError::Cancelled, QStringLiteral("The report was cancelled.")};
+        request.parameters = ask.values();
+    }
     request.reportPath = path;
     request.databasePath = m_db.databaseName();
     if (inTransaction(m_db))

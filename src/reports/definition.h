@@ -1,6 +1,7 @@
 #pragma once
 
 #include "layouttemplate.h"
+#include "parameters.h"
 #include "reporterror.h"
 
 #include <QPageLayout>
@@ -40,10 +41,11 @@ struct ReportDefinition
     bool fitToPage = false;  // the whole content scaled to fill one page
     int queryTimeLimit = kDefaultQueryTimeLimit; // seconds of database time per query
     std::vector<DataSection> data;
-    QString style;                             // CSS added to the house style
-    QString layout;                            // the mustache template that renders to rich text
-    int layoutLine = 0;                        // where the template text starts in the file
-    std::map<QString, PartialSource> partials; // [layout.partials], by name
+    QString style;                               // CSS added to the house style
+    QString layout;                              // the mustache template that renders to rich text
+    int layoutLine = 0;                          // where the template text starts in the file
+    std::map<QString, PartialSource> partials;   // [layout.partials], by name
+    std::vector<ParameterDefinition> parameters; // [parameters.<name>], in file order
 };
 
 // Reads the definition file at `path`. Returns nullopt with FileMissing, FileUnreadable

@@ -198,6 +198,9 @@ std::optional<RenderedReport> renderReport(const ReportDefinition& definition, Q
     RenderedReport look = describeReport(definition, today);
     RunOptions options;
     options.today = today;
+    if (!resolveParameters(definition.parameters, {}, today, definition.path, &options.values,
+                           &options.templateValues, error))
+        return std::nullopt;
     TextSink text(kWholeLimit);
     if (!streamInto(*prepared, db, options, &look, text, error))
         return std::nullopt;

@@ -68,7 +68,8 @@ bool runReport(const PreparedReport& report, QSqlDatabase db, const RunOptions& 
                RenderedReport* look, PageSink& pages, ReportError* error);
 
 // Runs the definition's queries on `db` and renders its whole template over the rows, the
-// company's details and the date `today`, as rich text in one piece (for small reports).
+// company's details, the parameters' defaults and the date `today`, as rich text in one
+// piece (for small reports).
 // Returns nullopt with QueryRefused, QueryFailed, Malformed (template or column lists,
 // naming the line) or NoDatabase in *error.
 std::optional<RenderedReport> renderReport(const ReportDefinition& definition, QSqlDatabase db,

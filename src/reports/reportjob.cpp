@@ -53,7 +53,10 @@ ReportError runOnConnection(const PreparedReport& report, const ReportRequest& r
             options.counters = &control.counters;
             if (control.isCancelled())
                 error = {ReportError::Cancelled, QStringLiteral("The report was cancelled.")};
-            else if (output.open(look, &error)) {
+            else if (resolveParameters(report.definition.parameters, request.parameters,
+                                       request.today, report.definition.path, &options.values,
+                                       &options.templateValues, &error) &&
+                     output.open(look, &error)) {
                 const bool ran = runReport(report, db, options, &look, output.pages(), &error);
                 ReportError closing;
                 if (!output.close(ran, &closing) && ran)

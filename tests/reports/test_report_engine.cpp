@@ -149,8 +149,8 @@ void ReportEngineTest::fileBrokenByHandIsAReportErrorAndPrintingGoesOn()
 
 void ReportEngineTest::failingQueryIsAReportError()
 {
-    install(QStringLiteral("driverearn.rpt"), QStringLiteral("sum(i.income) as income"),
-            QStringLiteral("sum(i.incomes) as income"));
+    install(QStringLiteral("driverearn.rpt"), QStringLiteral("coalesce(i.income, 0) as income"),
+            QStringLiteral("coalesce(i.incomes, 0) as income"));
     velmora::QtReportEngine engine(m_db->db());
     ScriptedDialogs dialogs;
     QVERIFY(!velmora::printReport(engine, dialogs, nullptr, QStringLiteral("driverearn.rpt"),
