@@ -298,7 +298,7 @@ const QStringList kWagesByJobKey = {
 // Migration 10: a driver's jobs by date, for the reports that list or count them over a
 // period.
 const QStringList kDriverDateIndex = {
-    QStringLiteral("CREATE INDEX jobs_driver_date ON jobs (driver, date, time)"),
+    QStringLiteral("CREATE INDEX IF NOT EXISTS jobs_driver_date ON jobs (driver, date, time)"),
 };
 
 struct Migration
