@@ -16,6 +16,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace velmora {
 
 namespace {
@@ -29,9 +31,11 @@ QToolButton* button(QWidget* parent, const QString& text, const QString& name)
     return result;
 }
 
-// One page at `zoom` pixels per point, with its footer.
+// One page at about `zoom` pixels per point, with its footer.
 QImage pageImage(const reports::PageSpool& spool, int index, int total, qreal zoom)
 {
+    // A whole number of dots per inch, as the painter's device reports its resolution.
+    zoom = std::max(1.0, std::round(zoom * 72)) / 72;
     const reports::RenderedReport look = spool.look();
     const QSizeF area = reports::pageLayout(look).paintRect(QPageLayout::Point).size();
     const QSizeF paper = reports::pageLayout(look).fullRect(QPageLayout::Point).size();
