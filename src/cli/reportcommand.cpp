@@ -2,63 +2,92 @@
 
 #include "commandoutput.h"
 #include "data/database.h"
-#include "reports/pagepainter.h"
-#include "reports/renderer.h"
 #include "reports/reportfolder.h"
+#include "reports/reportjob.h"
+#include "reports/reportoutputcheck.h"
 
 #include <QFileInfo>
 #include <QObject>
-#include <QSqlDatabase>
+#include <QThread>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 namespace velmora::cli {
 
 namespace {
-
-const char* const kConnection = "velmora-cli-report";
 
 struct ReportOptions
 {
     std::string file;
     std::string pdf;
     std::string database;
+    std::vector<std::string> parameters;
+    bool force = false;
 };
 
-// Opens the database, renders the report and writes the PDF; the connection is gone again
-// when it returns.
-bool writeReport(const QString& databaseFile, const QString& reportFile, const QString& pdf,
-                 QString* error)
+// Shows the pages and rows done so far on one line of standard error at a terminal, until
+// the run ends.
+void waitShowingProgress(reports::ReportThread& run)
 {
-    bool written = false;
-    {
-        QSqlDatabase db = openDatabase(databaseFile, QString::fromLatin1(kConnection), error);
-        if (!db.isValid())
-            return false;
-        reports::ReportError failure;
-        const auto report = reports::renderReportFile(reportFile, db, &failure);
-        written = report && reports::writePdf(*report, pdf, &failure);
-        if (!written)
-            *error = QObject::tr("Report Error %1 %2").arg(failure.number).arg(failure.text);
-        db.close();
+    const bool terminal = isatty(STDERR_FILENO);
+    bool shown = false;
+    while (!run.isFinished()) {
+        QThread::msleep(200);
+        if (!terminal)
+            continue;
+        const auto& counters = run.control().counters;
+        std::fprintf(stderr, "\r%s",
+                     qPrintable(QObject::tr("%1 pages, %2 rows read")
+                                    .arg(counters.pages.load())
+                                    .arg(counters.rows.load())));
+        std::fflush(stderr);
+        shown = true;
     }
-    QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
-    return written;
+    run.wait();
+    if (shown) {
+        std::fprintf(stderr, "\r\033[K");
+        std::fflush(stderr);
+    }
 }
 
 int runReport(const ReportOptions& options)
 {
     const QString file = QString::fromStdString(options.file);
-    const QString reportFile = QFileInfo::exists(file) ? file : reports::reportPath(file);
+    reports::ReportRequest request;
+    request.reportPath = QFileInfo::exists(file) ? file : reports::reportPath(file);
+    request.databasePath = databasePath(QString::fromStdString(options.database));
     const QString pdf = QString::fromStdString(options.pdf);
-    QString error;
-    if (!writeReport(databasePath(QString::fromStdString(options.database)), reportFile, pdf,
-                     &error))
-        return fail("report", error);
-    printLine(stdout, QObject::tr("Wrote %1 to %2").arg(QFileInfo(reportFile).fileName(), pdf));
+    for (const std::string& each : options.parameters) {
+        const QString parameter = QString::fromStdString(each);
+        const qsizetype equals = parameter.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            return fail("report",
+                        QObject::tr("--param takes NAME=VALUE, not '%1'.").arg(parameter));
+        request.parameters.insert(parameter.left(equals).trimmed(), parameter.mid(equals + 1));
+    }
+    reports::ReportError refused =
+        reports::checkOutputPath(pdf, request.databasePath, request.reportPath, options.force);
+    if (refused.number != 0)
+        return fail("report",
+                    QObject::tr("Report Error %1 %2").arg(refused.number).arg(refused.text));
+    if (!QFileInfo::exists(request.databasePath))
+        return fail("report", QObject::tr("Could not find file '%1'.").arg(request.databasePath));
+
+    reports::ReportThread run(request, std::make_unique<reports::PdfFileOutput>(pdf));
+    run.start();
+    waitShowingProgress(run);
+    const reports::ReportError error = run.error();
+    if (error.number != 0)
+        return fail("report", QObject::tr("Report Error %1 %2").arg(error.number).arg(error.text));
+    printLine(stdout, QObject::tr("Wrote %1 to %2 (%3 pages)")
+                          .arg(QFileInfo(request.reportPath).fileName(), pdf)
+                          .arg(run.control().counters.pages.load()));
     return 0;
 }
 
@@ -75,6 +104,12 @@ void addReportCommand(CLI::App& app, CommandAction& action)
                      "(database beside the program, or $VELMORA_REPORTS_DIR)")
         ->required();
     report->add_option("--pdf", options->pdf, "The PDF file to write")->required();
+    report->add_flag("--force", options->force,
+                     "Replace the PDF file when it exists already (never the database or the "
+                     "report file)");
+    report->add_option("--param", options->parameters,
+                       "A parameter of the report as NAME=VALUE (repeatable); the others take "
+                       "their defaults");
     report->add_option("--database", options->database,
                        "The database file (default: $VELMORA_DATABASE, else "
                        "database/taxi.mdb beside the program)");

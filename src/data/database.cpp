@@ -2,6 +2,7 @@
 
 #include "schema.h"
 #include "sql.h"
+#include "sqliteguard.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,8 +22,10 @@ QSqlDatabase connect(const QString& path, const QString& connectionName, QString
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-    if (!db.open()) {
-        *error = db.lastError().text();
+    // Every connection refuses fts3_tokenizer() before it runs a statement.
+    if (!db.open() || !disableFts3Tokenizer(db)) {
+        *error = db.isOpen() ? QObject::tr("The SQLite library refused a safety setting.")
+                             : db.lastError().text();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
     }

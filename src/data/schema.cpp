@@ -378,6 +378,12 @@ const QStringList kJobsByDayWithKey = {
     QStringLiteral("DROP INDEX IF EXISTS jobs_date"),
 };
 
+// Migration 10: a driver's jobs by date, for the reports that list or count them over a
+// period.
+const QStringList kDriverDateIndex = {
+    QStringLiteral("CREATE INDEX IF NOT EXISTS jobs_driver_date ON jobs (driver, date, time)"),
+};
+
 struct Migration
 {
     int version;
@@ -387,8 +393,9 @@ struct Migration
 const std::vector<Migration>& migrations()
 {
     static const std::vector<Migration> all = {
-        {1, &kInitialSchema},    {2, &kPlaceIndexes}, {3, &kWagesByJobKey}, {4, &kInvoicingIndexes},
-        {5, &kJobsByDayWithKey}, {6, &kPayrollKeys},  {8, &kJobTextIndex},  {9, &kVatRate},
+        {1, &kInitialSchema},    {2, &kPlaceIndexes},     {3, &kWagesByJobKey},
+        {4, &kInvoicingIndexes}, {5, &kJobsByDayWithKey}, {6, &kPayrollKeys},
+        {8, &kJobTextIndex},     {9, &kVatRate},          {10, &kDriverDateIndex},
     };
     return all;
 }

@@ -9,28 +9,30 @@
 namespace velmora {
 
 namespace reports {
-struct RenderedReport;
+struct ReportRequest;
 }
 
-// The program's report engine: runs the definition file on the database and shows the
-// report in a print preview window (zoom, page through, print from it) or prints it on
-// the default printer. With $VELMORA_PRINT_DIR set, printing writes each run as a new
-// numbered PDF file in that folder instead.
+// The program's report engine: runs the definition file in the background, on a
+// connection of its own to the same database, with a progress window that can cancel it,
+// and shows the report in a preview window (its first page as soon as it is laid out) or
+// prints it on the default printer. With $VELMORA_PRINT_DIR set, printing writes each run
+// as a new numbered PDF file in that folder instead.
 class QtReportEngine final : public ReportEngine
 {
 public:
-    // Reports read `db`; the preview window opens over `window`.
+    // Reports read the database of `db`; their windows open over `window`.
     explicit QtReportEngine(QSqlDatabase db, QWidget* window = nullptr);
 
 protected:
     reports::ReportError run(const QString& path, int destination) override;
 
 private:
-    reports::ReportError preview(const reports::RenderedReport& report);
-    reports::ReportError print(const reports::RenderedReport& report, const QString& path);
+    reports::ReportError preview(const reports::ReportRequest& request);
+    reports::ReportError print(const reports::ReportRequest& request);
 
     QSqlDatabase m_db;
     QPointer<QWidget> m_window;
+    QString m_title; // of the report being run
 };
 
 } // namespace velmora

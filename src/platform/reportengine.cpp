@@ -16,8 +16,12 @@ bool printReport(ReportEngine& engine, Dialogs& dialogs, QWidget* parent, const 
 {
     engine.setReportFile(reports::reportPath(fileName));
     engine.setDestination(destination);
-    if (engine.start() == 0)
+    const int result = engine.start();
+    if (result == 0)
         return true;
+    // The operator stopped it: nothing to report.
+    if (result == reports::ReportError::Cancelled)
+        return false;
     dialogs.exclamation(parent,
                         QString::number(engine.lastErrorNumber()) + QLatin1Char(' ') +
                             engine.lastErrorText(),

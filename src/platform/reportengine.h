@@ -43,7 +43,8 @@ private:
 
 // Prints the report `fileName` from the reports folder to `destination` (Preview or
 // Printer) through `engine`. On failure shows the engine's error number, one blank and
-// its text in an exclamation box titled "Report Error" over `parent`, and returns false.
+// its text in an exclamation box titled "Report Error" over `parent`, and returns false;
+// a report the operator cancelled returns false without a box.
 bool printReport(ReportEngine& engine, Dialogs& dialogs, QWidget* parent, const QString& fileName,
                  int destination);
 

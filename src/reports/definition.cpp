@@ -48,12 +48,22 @@ public:
                 readReport(table, definition);
             } else if (name == QLatin1String("data")) {
                 definition.data = readSections(table, QStringLiteral("data"));
+                for (DataSection& section : definition.data)
+                    section.isTopLevel = true;
             } else if (name == QLatin1String("layout")) {
                 readLayout(table, definition);
                 hasLayout = true;
+            } else if (name == QLatin1String("parameters")) {
+                for (auto&& [parameterKey, parameter] : table)
+                    definition.parameters.push_back(readParameter(
+                        fromUtf8(parameterKey.str()),
+                        tableOf(
+                            parameter,
+                            QStringLiteral("[parameters.%1]").arg(fromUtf8(parameterKey.str())))));
             } else {
                 throw Fault{lineOf(node), QStringLiteral("unknown section [%1]; the sections are "
-                                                         "[report], [data.<name>] and [layout]")
+                                                         "[report], [parameters.<name>], "
+                                                         "[data.<name>] and [layout]")
                                               .arg(name)};
             }
         }
@@ -83,6 +93,12 @@ private:
                 definition.pageNumbers = boolOf(node, name);
             } else if (name == QLatin1String("fit-to-page")) {
                 definition.fitToPage = boolOf(node, name);
+            } else if (name == QLatin1String("query-time-limit")) {
+                const auto seconds = node.value<std::int64_t>();
+                if (!node.is_integer() || !seconds || *seconds < 1 || *seconds > 3600)
+                    throw Fault{lineOf(node), QStringLiteral("query-time-limit must be a whole "
+                                                             "number of seconds from 1 to 3600")};
+                definition.queryTimeLimit = static_cast<int>(*seconds);
             } else {
                 throw unknown(node, name, QStringLiteral("[report]"));
             }
@@ -100,12 +116,60 @@ private:
                 definition.layout = stringOf(node, name);
                 definition.layoutLine = contentLine(node);
                 hasTemplate = true;
+            } else if (name == QLatin1String("partials")) {
+                for (auto&& [partialKey, partial] : tableOf(node, QStringLiteral("partials")))
+                    definition.partials[fromUtf8(partialKey.str())] = {stringOf(partial, name),
+                                                                       contentLine(partial)};
             } else {
                 throw unknown(node, name, QStringLiteral("[layout]"));
             }
         }
         if (!hasTemplate)
             throw Fault{lineOfTable(table), QStringLiteral("[layout] has no template")};
+    }
+
+    static ParameterDefinition readParameter(const QString& name, const toml::table& table)
+    {
+        ParameterDefinition parameter;
+        parameter.name = name;
+        parameter.label = name;
+        parameter.line = lineOfTable(table);
+        const QString where = QStringLiteral("[parameters.%1]").arg(name);
+        bool typed = false;
+        for (auto&& [key, node] : table) {
+            const QString setting = fromUtf8(key.str());
+            if (setting == QLatin1String("label")) {
+                parameter.label = stringOf(node, setting);
+            } else if (setting == QLatin1String("default")) {
+                parameter.defaultValue = stringOf(node, setting);
+            } else if (setting == QLatin1String("type")) {
+                const QString type = stringOf(node, setting);
+                typed = true;
+                if (type == QLatin1String("date"))
+                    parameter.type = ParameterDefinition::Type::Date;
+                else if (type == QLatin1String("date-range"))
+                    parameter.type = ParameterDefinition::Type::DateRange;
+                else if (type == QLatin1String("account-range"))
+                    parameter.type = ParameterDefinition::Type::AccountRange;
+                else
+                    throw Fault{lineOf(node), QStringLiteral("type must be \"date\", "
+                                                             "\"date-range\" or "
+                                                             "\"account-range\", not \"%1\"")
+                                                  .arg(type)};
+            } else {
+                throw unknown(node, setting, where);
+            }
+        }
+        if (!typed)
+            throw Fault{parameter.line, QStringLiteral("%1 has no type").arg(where)};
+        if (parameter.defaultValue.isEmpty())
+            parameter.defaultValue = parameter.type == ParameterDefinition::Type::Date
+                                         ? QStringLiteral("today")
+                                         : QStringLiteral("all");
+        QString reason;
+        if (!parseParameter(parameter, parameter.defaultValue, QDate::currentDate(), &reason))
+            throw Fault{parameter.line, QStringLiteral("the default of %1: %2").arg(where, reason)};
+        return parameter;
     }
 
     std::vector<DataSection> readSections(const toml::table& parent, const QString& parentPath)

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "layouttemplate.h"
+#include "parameters.h"
 #include "reporterror.h"
 
 #include <QPageLayout>
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -21,8 +24,12 @@ struct DataSection
     int line = 0;      // where the query text starts in the file
     QStringList money; // columns holding ten-thousandths, shown as 1,234.50
     QStringList dates; // columns holding stored dates, shown as dd/MM/yyyy
+    bool isTopLevel = false;
     std::vector<DataSection> children;
 };
+
+// How long each query may take in the database unless the file says otherwise.
+inline constexpr int kDefaultQueryTimeLimit = 60;
 
 // A report definition file, read and checked.
 struct ReportDefinition
@@ -32,10 +39,13 @@ struct ReportDefinition
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     bool pageNumbers = true; // a footer with the title and "Page n of N" on every page
     bool fitToPage = false;  // the whole content scaled to fill one page
+    int queryTimeLimit = kDefaultQueryTimeLimit; // seconds of database time per query
     std::vector<DataSection> data;
-    QString style;      // CSS added to the house style
-    QString layout;     // the mustache template that renders to rich text
-    int layoutLine = 0; // where the template text starts in the file
+    QString style;                               // CSS added to the house style
+    QString layout;                              // the mustache template that renders to rich text
+    int layoutLine = 0;                          // where the template text starts in the file
+    std::map<QString, PartialSource> partials;   // [layout.partials], by name
+    std::vector<ParameterDefinition> parameters; // [parameters.<name>], in file order
 };
 
 // Reads the definition file at `path`. Returns nullopt with FileMissing, FileUnreadable

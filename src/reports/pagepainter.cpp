@@ -1,6 +1,7 @@
 #include "pagepainter.h"
 
 #include "data/dates.h"
+#include "paginator.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
@@ -61,13 +62,21 @@ table.grid th.num, table.grid td.num { text-align: right; }
 constexpr qreal kLayoutDpi = 72;
 constexpr qreal kInchesPerMetre = 1 / 0.0254;
 
-QImage pointDevice()
+// A text document that lays out in points: its layout device is a 72 dpi image kept
+// with it.
+class PointDocument final : public QTextDocument
 {
-    QImage image(1, 1, QImage::Format_Mono);
-    image.setDotsPerMeterX(qRound(kLayoutDpi * kInchesPerMetre));
-    image.setDotsPerMeterY(qRound(kLayoutDpi * kInchesPerMetre));
-    return image;
-}
+public:
+    PointDocument() : m_device(1, 1, QImage::Format_Mono)
+    {
+        m_device.setDotsPerMeterX(qRound(kLayoutDpi * kInchesPerMetre));
+        m_device.setDotsPerMeterY(qRound(kLayoutDpi * kInchesPerMetre));
+        documentLayout()->setPaintDevice(&m_device);
+    }
+
+private:
+    QImage m_device;
+};
 
 // The device's pixels per point, across and down.
 QPointF pixelsPerPoint(const QPaintDevice& device)
@@ -75,12 +84,62 @@ QPointF pixelsPerPoint(const QPaintDevice& device)
     return {device.logicalDpiX() / kLayoutDpi, device.logicalDpiY() / kLayoutDpi};
 }
 
-// Draws the footer in device pixels along the bottom of `area`.
-void paintFooter(QPainter& painter, const RenderedReport& report, const QRectF& area, int page,
+ReportError outputFailed(const QString& name, const QString& reason)
+{
+    return {ReportError::OutputFailed,
+            QStringLiteral("The report could not be written to '%1': %2.").arg(name, reason)};
+}
+
+} // namespace
+
+std::unique_ptr<QTextDocument> newReportDocument(const QString& style)
+{
+    auto document = std::make_unique<PointDocument>();
+    document->setUseDesignMetrics(true);
+    document->setDocumentMargin(0);
+    document->setDefaultFont(houseFont(9));
+    document->setDefaultStyleSheet(kHouseStyle + style);
+    return document;
+}
+
+QPageLayout pageLayout(const RenderedReport& report)
+{
+    return QPageLayout(QPageSize(QPageSize::A4), report.orientation, QMarginsF(15, 14, 15, 10),
+                       QPageLayout::Millimeter);
+}
+
+void applyPageLayout(const RenderedReport& report, QPagedPaintDevice& device)
+{
+    device.setPageLayout(pageLayout(report));
+}
+
+QSizeF contentSize(const RenderedReport& report)
+{
+    const QSizeF area = pageLayout(report).paintRect(QPageLayout::Point).size();
+    return {area.width(), area.height() - (report.pageNumbers ? kFooterPoints : 0)};
+}
+
+void paintPage(QPainter& painter, QTextDocument& document, int index, QSizeF pageSize)
+{
+    painter.save();
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(QPointF(0, index * pageSize.height()), pageSize);
+    painter.translate(0, -index * pageSize.height());
+    painter.setClipRect(context.clip);
+    document.documentLayout()->draw(&painter, context);
+    painter.restore();
+}
+
+void paintFooter(QPainter& painter, const RenderedReport& report, QSizeF pageSize, int page,
                  int pages)
 {
-    const qreal point = pixelsPerPoint(*painter.device()).y();
+    // Drawn in device pixels, where the footer's font has its true size.
+    const QPointF scale = pixelsPerPoint(*painter.device());
+    const qreal point = scale.y();
+    const QRectF area(0, (pageSize.height() + 8) * point, pageSize.width() * scale.x(),
+                      (kFooterPoints - 8) * point);
     painter.save();
+    painter.scale(1 / scale.x(), 1 / scale.y());
     painter.setPen(QPen(QColor(0xb8, 0xc4, 0xcf), 0.6 * point));
     painter.drawLine(area.topLeft(), area.topRight());
     painter.setFont(houseFont(7.5));
@@ -93,39 +152,12 @@ void paintFooter(QPainter& painter, const RenderedReport& report, const QRectF& 
     painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop,
                      QStringLiteral("Printed %1").arg(ukDate(report.printed)));
     painter.drawText(text, Qt::AlignRight | Qt::AlignTop,
-                     QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+                     pages > 0 ? QStringLiteral("Page %1 of %2").arg(page).arg(pages)
+                               : QStringLiteral("Page %1").arg(page));
     painter.restore();
 }
 
-void paintPages(QPainter& painter, QTextDocument& document, QPagedPaintDevice& device,
-                const RenderedReport& report)
-{
-    const QPointF scale = pixelsPerPoint(device);
-    const qreal footer = report.pageNumbers ? 22 : 0;
-    const QSizeF page(device.width() / scale.x(), device.height() / scale.y() - footer);
-    document.setPageSize(page);
-    const int pages = document.pageCount();
-    for (int index = 0; index < pages; ++index) {
-        if (index > 0)
-            device.newPage();
-        painter.save();
-        painter.scale(scale.x(), scale.y());
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = QRectF(QPointF(0, index * page.height()), page);
-        painter.translate(0, -index * page.height());
-        painter.setClipRect(context.clip);
-        document.documentLayout()->draw(&painter, context);
-        painter.restore();
-        if (report.pageNumbers)
-            paintFooter(painter, report,
-                        QRectF(0, (page.height() + 8) * scale.y(), device.width(),
-                               (footer - 8) * scale.y()),
-                        index + 1, pages);
-    }
-}
-
-// Lays the content out unwrapped and scales it to fill the page, centred.
-void paintFitted(QPainter& painter, QTextDocument& document, const QPagedPaintDevice& device)
+void paintFitted(QPainter& painter, QTextDocument& document, QSizeF area)
 {
     document.setTextWidth(-1);
     // Laid out again as wide as its widest line, so that centred lines centre on it.
@@ -133,51 +165,85 @@ void paintFitted(QPainter& painter, QTextDocument& document, const QPagedPaintDe
     const QSizeF natural = document.size();
     if (natural.isEmpty())
         return;
-    const qreal scale =
-        std::min(device.width() / natural.width(), device.height() / natural.height());
-    painter.translate((device.width() - natural.width() * scale) / 2,
-                      (device.height() - natural.height() * scale) / 2);
+    const qreal scale = std::min(area.width() / natural.width(), area.height() / natural.height());
+    painter.save();
+    painter.translate((area.width() - natural.width() * scale) / 2,
+                      (area.height() - natural.height() * scale) / 2);
     painter.scale(scale, scale);
     document.drawContents(&painter);
+    painter.restore();
 }
 
-ReportError outputFailed(const QString& name, const QString& reason)
+DevicePages::DevicePages(const RenderedReport& look, QPagedPaintDevice& device)
+    : m_look(look), m_device(device)
 {
-    return {ReportError::OutputFailed,
-            QStringLiteral("The report could not be written to '%1': %2.").arg(name, reason)};
 }
 
-} // namespace
-
-void applyPageLayout(const RenderedReport& report, QPagedPaintDevice& device)
+DevicePages::~DevicePages()
 {
-    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), report.orientation,
-                                     QMarginsF(15, 14, 15, 10), QPageLayout::Millimeter));
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+bool DevicePages::begin()
+{
+    if (!m_painter.begin(&m_device))
+        return false;
+    m_painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF scale = pixelsPerPoint(m_device);
+    m_painter.scale(scale.x(), scale.y());
+    return true;
+}
+
+bool DevicePages::addPage(QTextDocument& document, int index, QSizeF pageSize, int total)
+{
+    if (!m_painter.isActive() && !begin())
+        return false;
+    if (m_pages > 0 && !m_device.newPage())
+        return false;
+    ++m_pages;
+    paintPage(m_painter, document, index, pageSize);
+    if (m_look.pageNumbers)
+        paintFooter(m_painter, m_look, pageSize, m_pages, total);
+    return true;
+}
+
+bool DevicePages::addFitted(QTextDocument& document)
+{
+    if (!m_painter.isActive() && !begin())
+        return false;
+    ++m_pages;
+    paintFitted(m_painter, document, pageLayout(m_look).paintRect(QPageLayout::Point).size());
+    return true;
+}
+
+bool DevicePages::end()
+{
+    if (!m_painter.isActive() && !begin())
+        return false;
+    return m_painter.end();
 }
 
 bool paintReport(const RenderedReport& report, QPagedPaintDevice& device, ReportError* error)
 {
-    QPainter painter;
-    if (!painter.begin(&device)) {
+    DevicePages pages(report, device);
+    bool painted = true;
+    if (report.fitToPage) {
+        auto document = newReportDocument(report.style);
+        document->setHtml(report.html);
+        painted = pages.addFitted(*document);
+    } else {
+        Paginator paginator(report.style, contentSize(report), pages);
+        paginator.write(report.html);
+        painted = paginator.finish();
+    }
+    if (!pages.end() || !painted) {
         *error = {ReportError::OutputFailed,
                   QStringLiteral("The report '%1' could not be started on the printer or file.")
                       .arg(report.title)};
         return false;
     }
-    painter.setRenderHint(QPainter::Antialiasing);
-    QImage layoutDevice = pointDevice();
-    QTextDocument document;
-    document.documentLayout()->setPaintDevice(&layoutDevice);
-    document.setUseDesignMetrics(true);
-    document.setDocumentMargin(0);
-    document.setDefaultFont(houseFont(9));
-    document.setDefaultStyleSheet(kHouseStyle + report.style);
-    document.setHtml(report.html);
-    if (report.fitToPage)
-        paintFitted(painter, document, device);
-    else
-        paintPages(painter, document, device, report);
-    return painter.end();
+    return true;
 }
 
 bool writePdf(const RenderedReport& report, QFile& out, ReportError* error)

@@ -1,17 +1,67 @@
 #pragma once
 
+#include "paginator.h"
 #include "renderer.h"
 #include "reporterror.h"
 
+#include <QPageLayout>
+#include <QPainter>
 #include <QString>
+
+#include <memory>
 
 class QFile;
 class QPagedPaintDevice;
+class QTextDocument;
 
 namespace velmora::reports {
 
-// Sets `device` to A4 in the report's orientation with the house margins.
+// The height of the footer below each page's content, in points.
+inline constexpr qreal kFooterPoints = 22;
+
+// A text document that lays out report rich text in points, with the house style and
+// `style` after it.
+std::unique_ptr<QTextDocument> newReportDocument(const QString& style);
+
+// A4 in the report's orientation with the house margins.
+QPageLayout pageLayout(const RenderedReport& report);
+// Sets `device` to pageLayout(report).
 void applyPageLayout(const RenderedReport& report, QPagedPaintDevice& device);
+// The area each page's content fills, in points (the footer's room taken off).
+QSizeF contentSize(const RenderedReport& report);
+
+// Paints page `index` of `document` (laid out in pages of `pageSize` points) at the
+// painter's origin, in points.
+void paintPage(QPainter& painter, QTextDocument& document, int index, QSizeF pageSize);
+// The footer below a page of `pageSize`: company and title, the day printed and "Page n of
+// N" (or "Page n" while `pages` is not known, -1).
+void paintFooter(QPainter& painter, const RenderedReport& report, QSizeF pageSize, int page,
+                 int pages);
+// Lays the content out unwrapped and scales it to fill `area`, centred.
+void paintFitted(QPainter& painter, QTextDocument& document, QSizeF area);
+
+// Pages painted one after the other on a PDF writer or printer whose page layout is set,
+// each with its footer when the report has page numbers.
+class DevicePages final : public PageSink
+{
+public:
+    DevicePages(const RenderedReport& look, QPagedPaintDevice& device);
+    ~DevicePages() override;
+
+    bool addPage(QTextDocument& document, int index, QSizeF pageSize, int total) override;
+    bool addFitted(QTextDocument& document) override;
+    // Finishes the output (an empty page when nothing was painted); false when it failed.
+    bool end();
+    int pages() const { return m_pages; }
+
+private:
+    bool begin();
+
+    const RenderedReport& m_look;
+    QPagedPaintDevice& m_device;
+    QPainter m_painter;
+    int m_pages = 0;
+};
 
 // Lays the report out on the pages of `device` (a PDF writer or a printer, its page
 // layout already set) and paints it: page after page with a footer naming the report and

@@ -28,8 +28,7 @@ QString reportPath(const QString& fileName) { return QDir(reportsFolder()).fileP
 
 QString printFolder() { return qEnvironmentVariable("VELMORA_PRINT_DIR"); }
 
-QString writeNumberedPdf(const RenderedReport& report, const QString& folder,
-                         const QString& reportName, ReportError* error)
+QString numberedPdfPath(const QString& folder, const QString& reportName, ReportError* error)
 {
     const QDir dir(folder);
     if (!dir.mkpath(QStringLiteral("."))) {
@@ -48,6 +47,15 @@ QString writeNumberedPdf(const RenderedReport& report, const QString& folder,
     const QString path = dir.filePath(QStringLiteral("%1-%2.pdf")
                                           .arg(highest + 1, 4, 10, QLatin1Char('0'))
                                           .arg(QFileInfo(reportName).completeBaseName()));
+    return path;
+}
+
+QString writeNumberedPdf(const RenderedReport& report, const QString& folder,
+                         const QString& reportName, ReportError* error)
+{
+    const QString path = numberedPdfPath(folder, reportName, error);
+    if (path.isEmpty())
+        return {};
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         *error = {ReportError::OutputFailed,

@@ -19,6 +19,11 @@ QString reportPath(const QString& fileName);
 // $VELMORA_PRINT_DIR, empty when it is not set.
 QString printFolder();
 
+// The path of the next numbered PDF file for `reportName` in `folder` (created when
+// missing): "<number>-<reportName>.pdf", one past the highest number there. Empty with
+// OutputFailed in *error when the folder cannot be made.
+QString numberedPdfPath(const QString& folder, const QString& reportName, ReportError* error);
+
 // Writes the report into `folder` (created when missing) as a new file
 // "<number>-<reportName>.pdf", numbered one past the highest number there, so that every
 // print is a file of its own. Returns the new file's path; empty with OutputFailed in

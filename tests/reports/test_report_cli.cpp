@@ -3,6 +3,7 @@
 
 #include "pdftext.h"
 
+#include <QDate>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -17,6 +18,8 @@ private slots:
     void writesEveryDeliveredReport_data();
     void writesEveryDeliveredReport();
     void brokenFileExitsWithTheReportError();
+    void pdfNeverOverwritesWhatItMustNot();
+    void parametersFromTheCommandLine();
 
 private:
     struct Result
@@ -100,6 +103,54 @@ void ReportCliTest::brokenFileExitsWithTheReportError()
                                        .arg(path)),
              qPrintable(result.err));
     QVERIFY(!QFile::exists(pdf));
+}
+
+void ReportCliTest::pdfNeverOverwritesWhatItMustNot()
+{
+    const QString report = m_dir.filePath(QStringLiteral("board.rpt"));
+    QVERIFY(QFile::copy(QStringLiteral(VELMORA_REPORT_SOURCES "/pageboard.rpt"), report));
+    const QString existing = m_dir.filePath(QStringLiteral("existing.pdf"));
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4);
+    file.close();
+    const QByteArray database = [&] {
+        QFile db(m_database);
+        return db.open(QIODevice::ReadOnly) ? db.readAll() : QByteArray();
+    }();
+    for (const QStringList& target : {QStringList{existing}, QStringList{m_database, "--force"},
+                                      QStringList{report, "--force"}}) {
+        const Result result =
+            run(QStringList{"report", report, "--database", m_database, "--pdf"} + target);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("Report Error 515")), qPrintable(result.err));
+    }
+    QFile kept(existing);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("keep"));
+    QFile db(m_database);
+    QVERIFY(db.open(QIODevice::ReadOnly));
+    QCOMPARE(db.readAll(), database);
+    const Result forced =
+        run({"report", report, "--database", m_database, "--pdf", existing, "--force"});
+    QVERIFY2(forced.exitCode == 0, qPrintable(forced.err));
+    QVERIFY(velmora::test::PdfText(existing).isValid());
+}
+
+void ReportCliTest::parametersFromTheCommandLine()
+{
+    const QString pdf = m_dir.filePath(QStringLiteral("period.pdf"));
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    const Result result = run({"report", "drivers.rpt", "--database", m_database, "--pdf", pdf,
+                               "--param", "period=" + today + ".." + today});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QVERIFY(velmora::test::PdfText(pdf).text().contains(
+        QStringLiteral("Jobs from %1 to %1").arg(QDate::currentDate().toString("dd/MM/yyyy"))));
+    const Result wrong =
+        run({"report", "drivers.rpt", "--database", m_database, "--pdf",
+             m_dir.filePath(QStringLiteral("wrong.pdf")), "--param", "period=soon"});
+    QCOMPARE(wrong.exitCode, 1);
+    QVERIFY2(wrong.err.contains(QStringLiteral("Report Error 514")), qPrintable(wrong.err));
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("wrong.pdf"))));
 }
 
 QTEST_MAIN(ReportCliTest)

@@ -221,7 +221,7 @@ void ReportDefinitionTest::connectionIsReadOnlyWhileReportRuns()
     const ReportError error =
         failure(QStringLiteral("[data.gone]\nsql = \"with x as (select 1) delete from jobboard\"\n"
                                "[layout]\ntemplate = \"x\"\n"));
-    QCOMPARE(error.number, int(ReportError::QueryFailed));
+    QCOMPARE(error.number, int(ReportError::QueryRefused));
     QCOMPARE(m_db->value(QStringLiteral("select count(*) from jobboard")).toInt(), 1);
     // Writable again once the report is done.
     m_db->exec(QStringLiteral("insert into invoice_temp (invoice_no) values (7)"));

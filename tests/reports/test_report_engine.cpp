@@ -8,9 +8,9 @@
 #include "reportfirm.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -149,8 +149,8 @@ void ReportEngineTest::fileBrokenByHandIsAReportErrorAndPrintingGoesOn()
 
 void ReportEngineTest::failingQueryIsAReportError()
 {
-    install(QStringLiteral("driverearn.rpt"), QStringLiteral("sum(i.income) as income"),
-            QStringLiteral("sum(i.incomes) as income"));
+    install(QStringLiteral("driverearn.rpt"), QStringLiteral("coalesce(i.income, 0) as income"),
+            QStringLiteral("coalesce(i.incomes, 0) as income"));
     velmora::QtReportEngine engine(m_db->db());
     ScriptedDialogs dialogs;
     QVERIFY(!velmora::printReport(engine, dialogs, nullptr, QStringLiteral("driverearn.rpt"),
@@ -208,8 +208,9 @@ void ReportEngineTest::previewShowsAPreviewWindow()
     QTimer closer;
     connect(&closer, &QTimer::timeout, this, [&] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* preview = qobject_cast<QPrintPreviewDialog*>(window);
-            if (preview && preview->isVisible()) {
+            auto* preview = qobject_cast<QDialog*>(window);
+            if (preview && preview->isVisible() &&
+                preview->objectName() == QLatin1String("frmreport_preview")) {
                 shownTitle = preview->windowTitle();
                 preview->reject();
             }

@@ -6,7 +6,9 @@
 #include "reportfirm.h"
 #include "reports/pagepainter.h"
 #include "reports/renderer.h"
+#include "reports/reportjob.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,7 +31,8 @@ private slots:
 
 private:
     // Renders the delivered report `name` to PDF and reads it back.
-    std::unique_ptr<PdfText> render(const QString& name);
+    std::unique_ptr<PdfText> render(const QString& name,
+                                    const QMap<QString, QString>& parameters = {});
     static QString day(int offset) { return velmora::ukDate(QDate::currentDate().addDays(offset)); }
 
     std::unique_ptr<velmora::test::TestDatabase> m_db;
@@ -43,13 +46,19 @@ void ReportFilesTest::initTestCase()
     velmora::test::addReportFirm(*m_db, QDate::currentDate());
 }
 
-std::unique_ptr<PdfText> ReportFilesTest::render(const QString& name)
+std::unique_ptr<PdfText> ReportFilesTest::render(const QString& name,
+                                                 const QMap<QString, QString>& parameters)
 {
-    velmora::reports::ReportError error;
-    const auto report = velmora::reports::renderReportFile(
-        QStringLiteral(VELMORA_REPORT_SOURCES "/") + name, m_db->db(), &error);
+    velmora::reports::ReportRequest request;
+    request.reportPath = QStringLiteral(VELMORA_REPORT_SOURCES "/") + name;
+    request.databasePath = m_db->path();
+    request.parameters = parameters;
     const QString pdf = m_out.filePath(name + QStringLiteral(".pdf"));
-    if (!report || !velmora::reports::writePdf(*report, pdf, &error))
+    QFile::remove(pdf);
+    velmora::reports::PdfFileOutput output(pdf);
+    velmora::reports::ReportControl control;
+    const auto error = velmora::reports::runReportJob(request, output, control);
+    if (error.number != 0)
         qWarning("%s: %d %s", qPrintable(name), error.number, qPrintable(error.text));
     auto text = std::make_unique<PdfText>(pdf);
     if (!text->isValid())
@@ -152,7 +161,10 @@ void ReportFilesTest::vehiclesMarkDatesAlreadyPast()
 
 void ReportFilesTest::driversJobsAreGroupedByDriver()
 {
-    const auto pdf = render(QStringLiteral("drivers.rpt"));
+    // A period around the seeded jobs, from yyyy-MM-dd and from dd/MM/yyyy.
+    const auto pdf =
+        render(QStringLiteral("drivers.rpt"),
+               {{"period", velmora::storedDate(QDate::currentDate().addDays(-7)) + ".." + day(7)}});
     QVERIFY(pdf->isValid());
     using Row = QMap<QString, QString>;
     QCOMPARE(pdf->row(QStringLiteral("A1"), QStringLiteral("Job")),
@@ -178,6 +190,9 @@ void ReportFilesTest::driversJobsAreGroupedByDriver()
         at = found;
     }
     QVERIFY(!text.contains(QStringLiteral("Tom Ellery")));
+    // The default period, last month, holds none of them.
+    const auto lastMonth = render(QStringLiteral("drivers.rpt"));
+    QVERIFY(lastMonth->text().contains(QStringLiteral("There are no jobs in this period.")));
 }
 
 void ReportFilesTest::incomeByDriverCountsReceiptLinesOnly()

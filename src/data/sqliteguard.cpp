@@ -1,0 +1,124 @@
+#include "sqliteguard.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlResult>
+#include <QVariant>
+
+#include <cstring>
+
+#include <sqlite3.h>
+
+namespace velmora {
+
+namespace {
+
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    if (!db.isValid() || !db.driver())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// SQLite calls the progress handler every this many virtual machine steps.
+constexpr int kProgressSteps = 2000;
+
+} // namespace
+
+bool disableFts3Tokenizer(const QSqlDatabase& db)
+{
+    sqlite3* handle = handleOf(db);
+    int enabled = 1;
+    return handle &&
+           sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, &enabled) ==
+               SQLITE_OK &&
+           enabled == 0;
+}
+
+QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connectionName,
+                                    QString* error)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+    if (!db.open() || !disableFts3Tokenizer(db)) {
+        *error = db.isOpen() ? QStringLiteral("the connection cannot be made safe")
+                             : db.lastError().text();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+    }
+    return db;
+}
+
+bool inTransaction(const QSqlDatabase& db)
+{
+    sqlite3* handle = handleOf(db);
+    return handle && sqlite3_get_autocommit(handle) == 0;
+}
+
+PreparedShape preparedShape(const QSqlQuery& query)
+{
+    PreparedShape shape;
+    const QSqlResult* result = query.result();
+    const QVariant handle = result ? result->handle() : QVariant();
+    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3_stmt*") != 0)
+        return shape;
+    sqlite3_stmt* statement = *static_cast<sqlite3_stmt* const*>(handle.constData());
+    if (!statement)
+        return shape;
+    shape.known = true;
+    shape.readOnly = sqlite3_stmt_readonly(statement) != 0;
+    for (int column = 0; column < sqlite3_column_count(statement); ++column)
+        shape.columns.append(QString::fromUtf8(sqlite3_column_name(statement, column)));
+    return shape;
+}
+
+QueryWatch::QueryWatch(const QSqlDatabase& db) : m_handle(handleOf(db))
+{
+    if (m_handle)
+        sqlite3_progress_handler(static_cast<sqlite3*>(m_handle), kProgressSteps,
+                                 &QueryWatch::onProgress, this);
+}
+
+QueryWatch::~QueryWatch()
+{
+    if (m_handle)
+        sqlite3_progress_handler(static_cast<sqlite3*>(m_handle), 0, nullptr, nullptr);
+}
+
+void QueryWatch::startStep(std::chrono::milliseconds usedSoFar)
+{
+    const auto now = std::chrono::steady_clock::now();
+    const auto deadline = m_limit.count() > 0 ? now + (m_limit - usedSoFar)
+                                              : std::chrono::steady_clock::time_point::max();
+    m_deadline.store(deadline.time_since_epoch().count());
+    m_stepping.store(true);
+}
+
+void QueryWatch::endStep() { m_stepping.store(false); }
+
+void QueryWatch::cancel()
+{
+    m_cancelled.store(true);
+    if (m_handle)
+        sqlite3_interrupt(static_cast<sqlite3*>(m_handle));
+}
+
+int QueryWatch::onProgress(void* watch)
+{
+    auto* self = static_cast<QueryWatch*>(watch);
+    if (self->m_cancelled.load())
+        return 1;
+    if (!self->m_stepping.load())
+        return 0;
+    if (std::chrono::steady_clock::now().time_since_epoch().count() > self->m_deadline.load()) {
+        self->m_timedOut.store(true);
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace velmora

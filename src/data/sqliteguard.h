@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <chrono>
+
+namespace velmora {
+
+// Turns off SQLite's two-argument fts3_tokenizer() on the connection under `db`, which
+// would let a query hand the engine a pointer of its choosing. False for a connection
+// that is not SQLite or refuses.
+bool disableFts3Tokenizer(const QSqlDatabase& db);
+
+// Opens `path` a second time, read-only, as `connectionName`: the connection a report
+// runs on in its own thread. Invalid with the reason in *error when it cannot be opened.
+QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connectionName,
+                                    QString* error);
+
+// True while `db` holds a transaction it has not committed: another connection would not
+// see what it wrote.
+bool inTransaction(const QSqlDatabase& db);
+
+// What SQLite knows of a prepared, not yet run, query: its column names and whether it
+// only reads. `known` is false when `query` is not a prepared SQLite statement.
+struct PreparedShape
+{
+    bool known = false;
+    bool readOnly = false;
+    QStringList columns;
+};
+PreparedShape preparedShape(const QSqlQuery& query);
+
+// Watches the statements of one SQLite connection while it lives: a step that runs past
+// the deadline set with startStep(), or one running when cancel() is called (from any
+// thread), is interrupted and fails.
+class QueryWatch
+{
+public:
+    explicit QueryWatch(const QSqlDatabase& db);
+    ~QueryWatch();
+    QueryWatch(const QueryWatch&) = delete;
+    QueryWatch& operator=(const QueryWatch&) = delete;
+
+    // The database time each query may take in all; none when zero.
+    void setLimit(std::chrono::milliseconds limit) { m_limit = limit; }
+    std::chrono::milliseconds limit() const { return m_limit; }
+
+    // Brackets the work of one query inside SQLite (running it, reading its next row):
+    // the query's time so far counts against the limit.
+    void startStep(std::chrono::milliseconds usedSoFar);
+    void endStep();
+
+    // Interrupts whatever runs on the connection now and every later step. Thread-safe.
+    void cancel();
+    bool isCancelled() const { return m_cancelled.load(); }
+    // True once a step was stopped by the limit.
+    bool timedOut() const { return m_timedOut.load(); }
+    bool isWatching() const { return m_handle != nullptr; }
+
+private:
+    static int onProgress(void* watch);
+
+    void* m_handle = nullptr; // sqlite3*
+    std::chrono::milliseconds m_limit{0};
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_timedOut{false};
+    std::atomic<bool> m_stepping{false};
+    std::atomic<std::chrono::steady_clock::rep> m_deadline{0};
+};
+
+} // namespace velmora

@@ -1,0 +1,196 @@
+#include "reportjob.h"
+
+#include "data/sqliteguard.h"
+#include "pagepainter.h"
+
+#include <QDir>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QThread>
+
+#include <chrono>
+
+namespace velmora::reports {
+
+namespace {
+
+std::atomic<int> g_connections{0};
+
+ReportError writeFailed(const QString& path, const QString& reason)
+{
+    return {ReportError::OutputFailed,
+            QStringLiteral("The report could not be written to '%1': %2.")
+                .arg(QDir::toNativeSeparators(path), reason)};
+}
+
+// Runs the prepared report on the request's connection or on one opened for this run
+// alone.
+ReportError runOnConnection(const PreparedReport& report, const ReportRequest& request,
+                            ReportOutput& output, ReportControl& control)
+{
+    const bool own = !request.connection.isValid();
+    const QString connection =
+        own ? QStringLiteral("velmora-report-%1").arg(g_connections.fetch_add(1) + 1) : QString();
+    ReportError error;
+    {
+        QString reason;
+        QSqlDatabase db = own ? openReadOnlyConnection(request.databasePath, connection, &reason)
+                              : request.connection;
+        if (!db.isValid()) {
+            error = {ReportError::NoDatabase,
+                     QStringLiteral("The report cannot be run: the database '%1' cannot be "
+                                    "opened: %2")
+                         .arg(QDir::toNativeSeparators(request.databasePath), reason)};
+        } else {
+            QueryWatch watch(db);
+            watch.setLimit(std::chrono::seconds(report.definition.queryTimeLimit));
+            control.attach(&watch);
+            RenderedReport look = describeReport(report.definition, request.today);
+            RunOptions options;
+            options.today = request.today;
+            options.watch = &watch;
+            options.counters = &control.counters;
+            if (control.isCancelled())
+                error = {ReportError::Cancelled, QStringLiteral("The report was cancelled.")};
+            else if (resolveParameters(report.definition.parameters, request.parameters,
+                                       request.today, report.definition.path, &options.values,
+                                       &options.templateValues, &error) &&
+                     output.open(look, &error)) {
+                const bool ran = runReport(report, db, options, &look, output.pages(), &error);
+                ReportError closing;
+                if (!output.close(ran, &closing) && ran)
+                    error = closing;
+            }
+            control.attach(nullptr);
+            if (own)
+                db.close();
+        }
+    }
+    if (own)
+        QSqlDatabase::removeDatabase(connection);
+    return error;
+}
+
+} // namespace
+
+PdfFileOutput::PdfFileOutput(const QString& path) : m_path(path) {}
+
+PdfFileOutput::~PdfFileOutput() = default;
+
+bool PdfFileOutput::open(const RenderedReport& look, ReportError* error)
+{
+    m_file = std::make_unique<QSaveFile>(m_path);
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        *error = writeFailed(m_path, m_file->errorString());
+        return false;
+    }
+    m_writer = std::make_unique<QPdfWriter>(m_file.get());
+    m_writer->setTitle(look.title);
+    m_writer->setCreator(QStringLiteral("Velmora"));
+    applyPageLayout(look, *m_writer);
+    m_pages = std::make_unique<DevicePages>(look, *m_writer);
+    return true;
+}
+
+PageSink& PdfFileOutput::pages() { return *m_pages; }
+
+bool PdfFileOutput::close(bool complete, ReportError* error)
+{
+    bool ended = m_pages->end();
+    m_pages.reset();
+    m_writer.reset();
+    if (!complete || !ended) {
+        m_file->cancelWriting();
+        m_file->commit();
+        if (complete)
+            *error = writeFailed(m_path, m_file->errorString());
+        return false;
+    }
+    if (!m_file->commit()) {
+        *error = writeFailed(m_path, m_file->errorString());
+        return false;
+    }
+    return true;
+}
+
+DeviceOutput::DeviceOutput(QPagedPaintDevice& device) : m_device(device) {}
+
+DeviceOutput::~DeviceOutput() = default;
+
+bool DeviceOutput::open(const RenderedReport& look, ReportError*)
+{
+    m_title = look.title;
+    applyPageLayout(look, m_device);
+    m_pages = std::make_unique<DevicePages>(look, m_device);
+    return true;
+}
+
+PageSink& DeviceOutput::pages() { return *m_pages; }
+
+bool DeviceOutput::close(bool complete, ReportError* error)
+{
+    const bool ended = m_pages->end();
+    if (complete && !ended)
+        *error = {ReportError::OutputFailed,
+                  QStringLiteral("The report '%1' could not be printed.").arg(m_title)};
+    return ended;
+}
+
+void ReportControl::cancel()
+{
+    QMutexLocker lock(&m_mutex);
+    m_cancelled.store(true);
+    if (m_watch)
+        m_watch->cancel();
+}
+
+void ReportControl::attach(QueryWatch* watch)
+{
+    QMutexLocker lock(&m_mutex);
+    m_watch = watch;
+    if (m_watch && m_cancelled.load())
+        m_watch->cancel();
+}
+
+ReportError runReportJob(const ReportRequest& request, ReportOutput& output, ReportControl& control)
+{
+    ReportError error;
+    auto definition = loadDefinition(request.reportPath, &error);
+    if (!definition)
+        return error;
+    const auto prepared = prepareReport(std::move(*definition), &error);
+    if (!prepared)
+        return error;
+    return runOnConnection(*prepared, request, output, control);
+}
+
+ReportThread::ReportThread(ReportRequest request, std::unique_ptr<ReportOutput> output)
+    : m_request(std::move(request)), m_output(std::move(output))
+{
+}
+
+ReportThread::~ReportThread()
+{
+    if (m_thread) {
+        m_control.cancel();
+        m_thread->wait();
+    }
+}
+
+void ReportThread::start()
+{
+    m_thread.reset(QThread::create([this] {
+        m_error = runReportJob(m_request, *m_output, m_control);
+        m_finished.store(true);
+    }));
+    m_thread->start();
+}
+
+void ReportThread::wait()
+{
+    if (m_thread)
+        m_thread->wait();
+}
+
+} // namespace velmora::reports

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "renderer.h"
+#include "reporterror.h"
+#include "reportstream.h"
+
+#include <QDate>
+#include <QMap>
+#include <QMutex>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QPagedPaintDevice;
+class QPdfWriter;
+class QSaveFile;
+class QThread;
+
+namespace velmora {
+class QueryWatch;
+}
+
+namespace velmora::reports {
+
+class DevicePages;
+class PageSink;
+
+// Where a report's pages go: opened once the look of the pages is known, given every page,
+// and closed whole (complete) or abandoned. `look` stays valid until close() and has the
+// firm's name filled in before the first page.
+class ReportOutput
+{
+public:
+    virtual ~ReportOutput() = default;
+    virtual bool open(const RenderedReport& look, ReportError* error) = 0;
+    virtual PageSink& pages() = 0;
+    // Completes the output when `complete`, else throws away what was written.
+    virtual bool close(bool complete, ReportError* error) = 0;
+};
+
+// A PDF file written page by page into a temporary file beside `path`, which takes its
+// place only when the report is complete: a failed or cancelled report leaves no file.
+class PdfFileOutput final : public ReportOutput
+{
+public:
+    explicit PdfFileOutput(const QString& path);
+    ~PdfFileOutput() override;
+    bool open(const RenderedReport& look, ReportError* error) override;
+    PageSink& pages() override;
+    bool close(bool complete, ReportError* error) override;
+
+private:
+    QString m_path;
+    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<QPdfWriter> m_writer;
+    std::unique_ptr<DevicePages> m_pages;
+};
+
+// A printer or other paged device whose pages are painted as they are laid out.
+class DeviceOutput final : public ReportOutput
+{
+public:
+    explicit DeviceOutput(QPagedPaintDevice& device);
+    ~DeviceOutput() override;
+    bool open(const RenderedReport& look, ReportError* error) override;
+    PageSink& pages() override;
+    bool close(bool complete, ReportError* error) override;
+
+private:
+    QPagedPaintDevice& m_device;
+    std::unique_ptr<DevicePages> m_pages;
+    QString m_title;
+};
+
+// Shared between a running report and whoever watches it: what has been done so far, and
+// the means to stop it, from any thread.
+class ReportControl
+{
+public:
+    StreamCounters counters;
+
+    void cancel();
+    bool isCancelled() const { return m_cancelled.load(); }
+
+    // Set by the run for the connection it works on; the watch then hears cancel().
+    void attach(QueryWatch* watch);
+
+private:
+    QMutex m_mutex;
+    QueryWatch* m_watch = nullptr;
+    std::atomic<bool> m_cancelled{false};
+};
+
+// One report to run: its file, the database file it reads (opened again, read-only, for
+// the run), the day it runs for and the parameter values by name (as text; those left out
+// take their defaults).
+struct ReportRequest
+{
+    QString reportPath;
+    QString databasePath;
+    // When valid, the run uses this connection instead of its own (and must then run in the
+    // connection's thread): for a caller that has written rows it has not committed yet.
+    QSqlDatabase connection;
+    QDate today = QDate::currentDate();
+    QMap<QString, QString> parameters;
+};
+
+// Runs `request` in the calling thread on a connection of its own, handing pages to
+// `output`; `output` is opened once the report's look is known and closed complete only
+// when every page is out. The error is numbered 0 on success.
+ReportError runReportJob(const ReportRequest& request, ReportOutput& output,
+                         ReportControl& control);
+
+// Runs a report job in a thread of its own. `done` is called in that thread when it ends.
+class ReportThread
+{
+public:
+    ReportThread(ReportRequest request, std::unique_ptr<ReportOutput> output);
+    ~ReportThread(); // cancels a run still going and waits for it
+
+    void start();
+    bool isFinished() const { return m_finished.load(); }
+    // Blocks until the run has ended.
+    void wait();
+    ReportControl& control() { return m_control; }
+    // The run's error once it is finished (numbered 0 on success).
+    ReportError error() const { return m_error; }
+    ReportOutput& output() { return *m_output; }
+    QThread* thread() const { return m_thread.get(); }
+
+private:
+    ReportRequest m_request;
+    std::unique_ptr<ReportOutput> m_output;
+    ReportControl m_control;
+    ReportError m_error;
+    std::unique_ptr<QThread> m_thread;
+    std::atomic<bool> m_finished{false};
+};
+
+} // namespace velmora::reports
