@@ -21,7 +21,8 @@ struct FirmOptions
 };
 
 // How far generation has come: the stage ("accounts", "drivers", "jobs", "indexes",
-// "invoices", "driver pay") and how many of its rows, indexes or months are done out of its total.
+// "invoices", "driver pay", "payments") and how many of its rows, indexes or months are done out of
+// its total.
 using FirmProgress = std::function<void(const char* stage, std::int64_t done, std::int64_t total)>;
 
 // The passenger of exactly three jobs of a generated firm of four jobs or more, a quarter,

@@ -104,7 +104,7 @@ private slots:
         QTest::newRow("operational costs") << "&Administration/&Reference Data/&Operational Costs"
                                            << "frmoperational_costs"
                                            << "Operational Costs";
-        QTest::newRow("profitability") << "&Accounts/Rep&ort On Profitability"
+        QTest::newRow("profitability") << "A&ccounts/Rep&ort On Profitability"
                                        << "frmprofit"
                                        << "Profitability Parameters";
     }
