@@ -102,7 +102,7 @@ void invoicefrm::buildLayout()
               &InvoicePrinting::printInvoices);
     addButton(tr("P&review Invoice Data"), "Command2", tr("Press to preview invoices"),
               &InvoicePrinting::previewInvoiceData);
-    addButton(tr("P&review Invoices"), "Command3", tr("Press to print invoices"),
+    addButton(tr("Pre&view Invoices"), "Command3", tr("Press to print invoices"),
               &InvoicePrinting::previewInvoices);
     column->addLayout(buttons);
 

@@ -30,7 +30,7 @@ public:
     void printInvoices();
     // "P&review Invoice Data": the three data previews of the invoices not yet printed.
     void previewInvoiceData();
-    // "P&review Invoices": the invoices, job sheets and summary of the invoices not yet
+    // "Pre&view Invoices": the invoices, job sheets and summary of the invoices not yet
     // printed, in preview.
     void previewInvoices();
     // "&View / Reprint Invoice": asks for an invoice number and previews that invoice and its

@@ -103,7 +103,7 @@ void InvoiceScreenTest::listsAccountsAndWording()
              QStringLiteral("Select end account from drop down list"));
     const QStringList buttons = {"Command1|&Print Invoices|Press to print invoices",
                                  "Command2|P&review Invoice Data|Press to preview invoices",
-                                 "Command3|P&review Invoices|Press to print invoices"};
+                                 "Command3|Pre&view Invoices|Press to print invoices"};
     for (const QString& expected : buttons) {
         const QStringList parts = expected.split(u'|');
         auto* button = child<QPushButton>(s.window, parts[0]);
