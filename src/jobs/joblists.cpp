@@ -1,6 +1,7 @@
 #include "joblists.h"
 
 #include "data/sql.h"
+#include "data/sqlitequery.h"
 
 #include <QSqlQuery>
 
@@ -18,55 +19,63 @@ QString JobAccount::shownText() const { return QStringLiteral("%1 : %2").arg(id)
 
 namespace {
 
+// Runs `sql` and hands each row to `take`, reading straight from SQLite (these lists are
+// read every time the job screen opens); nullopt with the reason in *error on a failure.
+template <typename Entry, typename Take>
+std::optional<QList<Entry>> readRows(const QSqlDatabase& db, const QString& sql, Take take,
+                                     QString* error)
+{
+    SqliteQuery query(db, sql);
+    if (!query.run({}, error))
+        return std::nullopt;
+    QList<Entry> entries;
+    QString stepError;
+    while (query.next(&stepError))
+        entries.append(take(query));
+    if (!stepError.isEmpty()) {
+        *error = stepError;
+        return std::nullopt;
+    }
+    return entries;
+}
+
 std::optional<QList<JobListEntry>> readNamed(const QSqlDatabase& db, const QString& sql,
                                              QString* error)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!run(query, sql, {}, error))
-        return std::nullopt;
-    QList<JobListEntry> entries;
-    while (query.next())
-        entries.append({query.value(0).toLongLong(), query.value(1).toString()});
-    return entries;
+    return readRows<JobListEntry>(
+        db, sql,
+        [](const SqliteQuery& row) {
+            return JobListEntry{row.integer(0), row.text(1)};
+        },
+        error);
 }
 
 } // namespace
 
 std::optional<QList<JobDriver>> readDrivers(const QSqlDatabase& db, QString* error)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!run(query,
-             QStringLiteral("select driver_id, driver_name, barred from drivers "
-                            "order by driver_name"),
-             {}, error))
-        return std::nullopt;
-    QList<JobDriver> drivers;
-    while (query.next())
-        drivers.append(
-            {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toBool()});
-    return drivers;
+    return readRows<JobDriver>(
+        db,
+        QStringLiteral("select driver_id, driver_name, barred from drivers order by driver_name"),
+        [](const SqliteQuery& row) {
+            return JobDriver{row.integer(0), row.text(1), row.integer(2) != 0};
+        },
+        error);
 }
 
 std::optional<QList<JobAccount>> readAccounts(const QSqlDatabase& db, QString* error)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!run(query,
-             QStringLiteral("select account_id, account_name, contact_name, nickname "
-                            "from accounts order by account_name"),
-             {}, error))
-        return std::nullopt;
-    QList<JobAccount> accounts;
-    while (query.next()) {
-        JobAccount account{query.value(0).toLongLong(), query.value(1).toString(),
-                           query.value(2).toString(), std::nullopt};
-        if (!query.isNull(3))
-            account.nickname = query.value(3).toString();
-        accounts.append(account);
-    }
-    return accounts;
+    return readRows<JobAccount>(
+        db,
+        QStringLiteral("select account_id, account_name, contact_name, nickname "
+                       "from accounts order by account_name"),
+        [](const SqliteQuery& row) {
+            JobAccount account{row.integer(0), row.text(1), row.text(2), std::nullopt};
+            if (!row.isNull(3))
+                account.nickname = row.text(3);
+            return account;
+        },
+        error);
 }
 
 std::optional<QList<JobListEntry>> readPaymentTypes(const QSqlDatabase& db, QString* error)
