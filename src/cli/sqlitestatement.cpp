@@ -9,17 +9,6 @@
 
 namespace velmora::cli {
 
-sqlite3* sqliteHandle(const QSqlDatabase& db)
-{
-    const QSqlDriver* driver = db.driver();
-    if (!driver || !db.isOpen())
-        return nullptr;
-    const QVariant handle = driver->handle();
-    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
 bool executeRaw(sqlite3* db, const char* sql, QString* error)
 {
     char* message = nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/sqlitequery.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -11,8 +13,7 @@ struct sqlite3_stmt;
 
 namespace velmora::cli {
 
-// The SQLite connection under an open Qt SQLite connection; null for any other driver.
-sqlite3* sqliteHandle(const QSqlDatabase& db);
+using velmora::sqliteHandle;
 
 // Runs `sql` (one or more statements without parameters) on `db`; false with SQLite's
 // text in *error.

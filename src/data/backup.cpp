@@ -1,5 +1,7 @@
 #include "backup.h"
 
+#include "sqlitequery.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,14 +15,6 @@ namespace velmora {
 namespace {
 
 const char* const kSafetyCopyInfix = ".backup";
-
-sqlite3* handleOf(const QSqlDatabase& db)
-{
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.data());
-}
 
 // Copies every page of `source` into the new file `path`.
 bool copyPages(sqlite3* source, const QString& path, QString* error)
@@ -49,7 +43,7 @@ bool copyPages(sqlite3* source, const QString& path, QString* error)
 
 bool backupDatabase(const QSqlDatabase& db, const QString& target, QString* error)
 {
-    sqlite3* source = handleOf(db);
+    sqlite3* source = sqliteHandle(db);
     if (!source) {
         *error = QObject::tr("The database connection cannot be copied.");
         return false;

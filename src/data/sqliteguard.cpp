@@ -1,5 +1,7 @@
 #include "sqliteguard.h"
 
+#include "sqlitequery.h"
+
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlResult>
@@ -13,16 +15,6 @@ namespace velmora {
 
 namespace {
 
-sqlite3* handleOf(const QSqlDatabase& db)
-{
-    if (!db.isValid() || !db.driver())
-        return nullptr;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
 // SQLite calls the progress handler every this many virtual machine steps.
 constexpr int kProgressSteps = 2000;
 
@@ -30,7 +22,7 @@ constexpr int kProgressSteps = 2000;
 
 bool disableFts3Tokenizer(const QSqlDatabase& db)
 {
-    sqlite3* handle = handleOf(db);
+    sqlite3* handle = sqliteHandle(db);
     int enabled = 1;
     return handle &&
            sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, &enabled) ==
@@ -55,7 +47,7 @@ QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connecti
 
 bool inTransaction(const QSqlDatabase& db)
 {
-    sqlite3* handle = handleOf(db);
+    sqlite3* handle = sqliteHandle(db);
     return handle && sqlite3_get_autocommit(handle) == 0;
 }
 
@@ -76,7 +68,7 @@ PreparedShape preparedShape(const QSqlQuery& query)
     return shape;
 }
 
-QueryWatch::QueryWatch(const QSqlDatabase& db) : m_handle(handleOf(db))
+QueryWatch::QueryWatch(const QSqlDatabase& db) : m_handle(sqliteHandle(db))
 {
     if (m_handle)
         sqlite3_progress_handler(static_cast<sqlite3*>(m_handle), kProgressSteps,

@@ -11,17 +11,6 @@ namespace velmora {
 
 namespace {
 
-sqlite3* handleOf(const QSqlDatabase& db)
-{
-    const QSqlDriver* driver = db.driver();
-    if (!driver || !db.isOpen())
-        return nullptr;
-    const QVariant handle = driver->handle();
-    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
 int digits(const char* text, int count)
 {
     int value = 0;
@@ -35,6 +24,17 @@ int digits(const char* text, int count)
 
 } // namespace
 
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QSqlDriver* driver = db.driver();
+    if (!driver || !db.isOpen())
+        return nullptr;
+    const QVariant handle = driver->handle();
+    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
 SqliteQuery::SqliteQuery(QSqlDatabase db, QString sql)
     : m_connection(std::move(db)), m_sql(std::move(sql))
 {
@@ -44,7 +44,7 @@ SqliteQuery::~SqliteQuery() { sqlite3_finalize(m_statement); }
 
 bool SqliteQuery::prepare(QString* error)
 {
-    sqlite3* db = handleOf(m_connection);
+    sqlite3* db = sqliteHandle(m_connection);
     if (!db) {
         *error = QObject::tr("The database is not open.");
         return false;

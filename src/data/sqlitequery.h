@@ -11,6 +11,10 @@ struct sqlite3_stmt;
 
 namespace velmora {
 
+// The SQLite connection beneath an open Qt SQLite connection; null for any other driver
+// or a closed connection. Engine-only work (bulk writes, backups, interrupts) starts here.
+sqlite3* sqliteHandle(const QSqlDatabase& db);
+
 // A statement prepared once on the SQLite connection beneath a Qt one and run many
 // times, its rows read straight from SQLite: no value passes through QVariant or UTF-16
 // unless the caller asks for a QString. For the hot reads of screens (the board, the job
