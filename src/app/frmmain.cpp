@@ -3,6 +3,7 @@
 #include "boardactions.h"
 #include "boardmodel.h"
 #include "boardview.h"
+#include "data/readonly.h"
 #include "data/schema.h"
 #include "exchange/frmbackup.h"
 #include "exchange/frmtransfer.h"
@@ -44,7 +45,7 @@ frmmain::frmmain(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
       m_view(new BoardView(this)), m_reports(std::make_unique<QtReportEngine>(m_db, this))
 {
     setObjectName(QStringLiteral("frmmain"));
-    setWindowTitle(tr("Current Jobs"));
+    setWindowTitle(isReadOnly(m_db) ? tr("Current Jobs (read-only)") : tr("Current Jobs"));
     m_view->setObjectName(QStringLiteral("board"));
     setCentralWidget(m_view);
     // Every screen says here what its last action did (showStatus()).
@@ -125,6 +126,12 @@ void frmmain::addUnavailable(QMenu* menu, const QString& caption)
     menu->addAction(caption)->setEnabled(false);
 }
 
+QAction* frmmain::writer(QAction* action) const
+{
+    action->setEnabled(!isReadOnly(m_db));
+    return action;
+}
+
 void frmmain::addReport(QMenu* menu, const QString& caption, const QString& fileName,
                         int destination)
 {
@@ -141,7 +148,7 @@ void frmmain::buildBookingsMenu()
                     this, frmjob_management::staticMetaObject.className(),
                     [this] { return jobScreen(); }, QStringLiteral("txtload"), QStringLiteral("F"));
             });
-    connect(menu->addAction(tr("&Load Transfer File")), &QAction::triggered, this,
+    connect(writer(menu->addAction(tr("&Load Transfer File"))), &QAction::triggered, this,
             [this] { openScreen(this, new frmtransfer(m_db, m_dialogs)); });
     connect(menu->addAction(tr("&Jobs Without Costs ")), &QAction::triggered, this, [this] {
         auto* screen = new frmnoncosted(m_db, m_dialogs);
@@ -180,7 +187,7 @@ void frmmain::buildAdministrationMenu()
     connect(reference->addAction(tr("&Operational Costs")), &QAction::triggered, this,
             [this] { openScreen(this, new frmoperational_costs(m_db, m_dialogs)); });
 
-    connect(menu->addAction(tr("&Backup And Archive")), &QAction::triggered, this,
+    connect(writer(menu->addAction(tr("&Backup And Archive"))), &QAction::triggered, this,
             [this] { openScreen(this, new frmbackup(m_db, m_dialogs)); });
 }
 
@@ -189,7 +196,7 @@ void frmmain::buildManagementMenu()
     QMenu* menu = menuBar()->addMenu(tr("&Management Functions"));
     connect(menu->addAction(tr("&Company Name")), &QAction::triggered, this,
             [this] { openScreen(this, new frmcompany(m_db, m_dialogs)); });
-    connect(menu->addAction(tr("&Produce Invoices")), &QAction::triggered, this, [this] {
+    connect(writer(menu->addAction(tr("&Produce Invoices"))), &QAction::triggered, this, [this] {
         openScreen(this, new invoicefrm(m_db, m_dialogs, *m_reports), QStringLiteral("txtfrm_load"),
                    QStringLiteral("N"));
     });

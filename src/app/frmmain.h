@@ -57,6 +57,8 @@ private:
     void buildAccountsMenu();
     void buildReportingMenu();
     void buildHelpMenu();
+    // Disables `action`, an entry that only writes, while the database is open read-only.
+    QAction* writer(QAction* action) const;
     // Adds an entry that is disabled because its screen is not part of this build.
     void addUnavailable(QMenu* menu, const QString& caption);
     // Adds an entry that prints the report `fileName` to `destination`.

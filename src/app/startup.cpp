@@ -12,10 +12,23 @@ namespace velmora {
 
 QString programConnectionName() { return QStringLiteral("velmora"); }
 
-QSqlDatabase open_database(const QString& path, Dialogs& dialogs)
+QSqlDatabase open_database(const QString& path, Dialogs& dialogs, const WritableCheck& writable)
 {
+    Access access = Access::ReadWrite;
+    if (const ReadOnlyCause cause = readOnlyCause(path, writable); cause != ReadOnlyCause::None) {
+        const QString reason = readOnlyReason(path, cause);
+        const QString offer = QObject::tr("Open '%1' read-only, just to view it? Nothing can be "
+                                          "saved while it is open this way.")
+                                  .arg(path);
+        if (dialogs.question(nullptr, reason + QStringLiteral("\n\n") + offer) !=
+            Dialogs::Answer::Yes) {
+            dialogs.information(nullptr, reason);
+            return {};
+        }
+        access = Access::ReadOnly;
+    }
     QString error;
-    QSqlDatabase db = openDatabase(path, programConnectionName(), &error);
+    QSqlDatabase db = openDatabase(path, programConnectionName(), &error, access);
     if (!db.isValid())
         dialogs.information(nullptr, error);
     return db;
@@ -36,11 +49,11 @@ int runWithDatabase(QSqlDatabase db, Dialogs& dialogs)
 
 } // namespace
 
-int runFromLogin(const QString& databasePath, Dialogs& dialogs)
+int runFromLogin(const QString& databasePath, Dialogs& dialogs, const WritableCheck& writable)
 {
     int code = 1;
     {
-        QSqlDatabase db = open_database(databasePath, dialogs);
+        QSqlDatabase db = open_database(databasePath, dialogs, writable);
         if (db.isValid())
             code = runWithDatabase(db, dialogs);
         else

@@ -28,8 +28,9 @@ int runBackup(const BackupOptions& options)
     QString error;
     std::optional<QString> copy;
     {
-        QSqlDatabase db = openDatabase(databasePath(QString::fromStdString(options.database)),
-                                       QString::fromLatin1(kConnection), &error);
+        // A copy only reads the database, so a read-only one can be copied too.
+        QSqlDatabase db = openDatabaseToRead(databasePath(QString::fromStdString(options.database)),
+                                             QString::fromLatin1(kConnection), &error);
         if (!db.isValid())
             return fail("backup", error);
         if (options.to.empty()) {

@@ -3,6 +3,7 @@
 #include "commandoutput.h"
 #include "data/database.h"
 #include "data/integrity.h"
+#include "data/readonly.h"
 
 #include <QObject>
 #include <QSqlDatabase>
@@ -26,10 +27,14 @@ int runCheck(const std::string& database)
     QStringList faults;
     bool checked = false;
     {
-        // Opened as the program opens it, so that what it refuses is reported alike.
-        QSqlDatabase db = openDatabase(path, QString::fromLatin1(kConnection), &error);
+        // Opened as the program opens it, so that what it refuses is reported alike; a
+        // read-only file is checked as it stands.
+        QSqlDatabase db = openDatabaseToRead(path, QString::fromLatin1(kConnection), &error);
         if (db.isValid())
             checked = checkIntegrity(db, &faults, &error);
+        if (checked && isReadOnly(db))
+            printLine(stdout, QObject::tr("The file is read-only, so the jobs' text index was "
+                                          "not compared with the jobs."));
     }
     closeDatabase(QString::fromLatin1(kConnection));
     if (!checked)

@@ -46,8 +46,12 @@ int runRoutine(const char* command, const TransferOptions& options, bool safetyC
     exchange::TransferOutcome outcome;
     std::optional<QString> copy = QString();
     {
-        QSqlDatabase db = openDatabase(databasePath(QString::fromStdString(options.database)),
-                                       QString::fromLatin1(kConnection), &error);
+        // A routine that writes to the database saves a copy of it first; one that does
+        // not also works on a read-only file.
+        const QString path = databasePath(QString::fromStdString(options.database));
+        const QString connection = QString::fromLatin1(kConnection);
+        QSqlDatabase db = safetyCopy ? openDatabase(path, connection, &error)
+                                     : openDatabaseToRead(path, connection, &error);
         if (!db.isValid())
             return fail(command, error);
         if (safetyCopy)

@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "readonly.h"
 #include "schema.h"
 #include "sql.h"
 #include "sqliteguard.h"
@@ -17,11 +18,14 @@ namespace velmora {
 
 namespace {
 
-QSqlDatabase connect(const QString& path, const QString& connectionName, QString* error)
+QSqlDatabase connect(const QString& path, const QString& connectionName, QString* error,
+                     Access access = Access::ReadWrite)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    db.setConnectOptions(access == Access::ReadOnly
+                             ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000")
+                             : QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
     // Every connection refuses fts3_tokenizer() before it runs a statement.
     if (!db.open() || !disableFts3Tokenizer(db)) {
         *error = db.isOpen() ? QObject::tr("The SQLite library refused a safety setting.")
@@ -70,9 +74,9 @@ std::optional<int> pragma(QSqlDatabase& db, const QString& path, const QString& 
     return std::nullopt;
 }
 
-// What keeps the file at `path` from being opened for reading and writing, worded for
-// the operator; empty when nothing does.
-QString fileProblem(const QString& path)
+// What keeps the file at `path` from being opened, worded for the operator; empty when
+// nothing does. With ReadWrite a read-only file or folder keeps it too.
+QString fileProblem(const QString& path, Access access)
 {
     const QFileInfo file(path);
     if (file.isDir())
@@ -84,18 +88,37 @@ QString fileProblem(const QString& path)
     if (!file.isReadable())
         return QObject::tr("The file '%1' cannot be read: you have no permission to read it.")
             .arg(path);
-    if (!file.isWritable())
-        return QObject::tr("The file '%1' is read-only. Velmora saves into its database, so "
-                           "it needs permission to write the file (or a copy of it in a "
-                           "folder of your own).")
-            .arg(path);
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.isWritable())
-        return QObject::tr("The folder '%1' that holds the database is read-only. Velmora "
-                           "writes a journal beside the database while it saves, so it needs "
-                           "permission to write in that folder.")
-            .arg(folder.absoluteFilePath());
-    return {};
+    if (access == Access::ReadOnly)
+        return {};
+    return readOnlyReason(path, readOnlyCause(path));
+}
+
+// The tables that printing empties and fills for a report to read.
+const char* const kWorkTables[] = {"invoice_temp", "account_print", "profitability", "jobboard"};
+
+// Gives each work table an empty temporary twin of the same columns. SQLite looks up a
+// table name without a schema in the temporary schema first, so printing fills the twins
+// and the reports, run on this connection, read them, while the file stays untouched.
+bool shadowWorkTables(QSqlDatabase& db, QString* error)
+{
+    QSqlQuery tables(db);
+    QStringList statements;
+    for (const char* name : kWorkTables) {
+        if (!run(tables,
+                 QStringLiteral("select sql from sqlite_master where type = 'table' and name = ?"),
+                 {QString::fromLatin1(name)}, error))
+            return false;
+        // SQLite keeps each table's text starting "CREATE TABLE ".
+        if (tables.next())
+            statements.append(tables.value(0).toString().replace(
+                0, int(qstrlen("CREATE TABLE")), QStringLiteral("CREATE TEMP TABLE")));
+    }
+    QSqlQuery create(db);
+    for (const QString& statement : std::as_const(statements)) {
+        if (!run(create, statement, {}, error))
+            return false;
+    }
+    return true;
 }
 
 QString quotedList(const QStringList& names)
@@ -106,7 +129,7 @@ QString quotedList(const QStringList& names)
 // Reads the file's header, checks its tables and takes the write lock once, so that a
 // foreign file, a damaged one or one another program holds is reported now rather than
 // mid-booking.
-bool checkUsable(QSqlDatabase& db, const QString& path, QString* error)
+bool checkUsable(QSqlDatabase& db, const QString& path, Access access, QString* error)
 {
     const std::optional<int> owner = pragma(db, path, QStringLiteral("application_id"), error);
     if (!owner)
@@ -139,6 +162,17 @@ bool checkUsable(QSqlDatabase& db, const QString& path, QString* error)
                      .arg(path, quotedList(missing));
         return false;
     }
+    if (access == Access::ReadOnly) {
+        if (*version == currentSchemaVersion())
+            return shadowWorkTables(db, error);
+        *error = QObject::tr("The database '%1' was written by an older version of Velmora "
+                             "(schema %2; this program needs %3) and, being read-only, cannot "
+                             "be upgraded. Open it once where it can be written.")
+                     .arg(path)
+                     .arg(*version)
+                     .arg(currentSchemaVersion());
+        return false;
+    }
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         const QSqlError failure = query.lastError();
@@ -168,23 +202,65 @@ QString databasePath(const QString& option)
         .filePath(QStringLiteral("velmora/taxi.mdb"));
 }
 
-QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QString* error)
+ReadOnlyCause readOnlyCause(const QString& path, const WritableCheck& writable)
 {
-    *error = fileProblem(path);
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable())
+        return ReadOnlyCause::None;
+    const auto canWrite = [&writable](const QFileInfo& info) {
+        return writable ? writable(info.absoluteFilePath()) : info.isWritable();
+    };
+    if (!canWrite(file))
+        return ReadOnlyCause::File;
+    if (!canWrite(QFileInfo(file.absolutePath())))
+        return ReadOnlyCause::Folder;
+    return ReadOnlyCause::None;
+}
+
+QString readOnlyReason(const QString& path, ReadOnlyCause cause)
+{
+    switch (cause) {
+    case ReadOnlyCause::None:
+        break;
+    case ReadOnlyCause::File:
+        return QObject::tr("The file '%1' is read-only. Velmora saves into its database, so "
+                           "it needs permission to write the file (or a copy of it in a "
+                           "folder of your own).")
+            .arg(path);
+    case ReadOnlyCause::Folder:
+        return QObject::tr("The folder '%1' that holds the database is read-only. Velmora "
+                           "writes a journal beside the database while it saves, so it needs "
+                           "permission to write in that folder.")
+            .arg(QFileInfo(path).absolutePath());
+    }
+    return {};
+}
+
+QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QString* error,
+                          Access access)
+{
+    *error = fileProblem(path, access);
     if (!error->isEmpty())
         return {};
-    QSqlDatabase db = connect(path, connectionName, error);
+    QSqlDatabase db = connect(path, connectionName, error, access);
     if (!db.isValid())
         return db;
-    if (!checkUsable(db, path, error)) {
+    if (!checkUsable(db, path, access, error)) {
         discard(db);
         return db;
     }
-    if (!migrateSchema(db, error)) {
+    if (access == Access::ReadWrite && !migrateSchema(db, error)) {
         *error = QObject::tr("The database '%1' could not be upgraded: %2").arg(path, *error);
         discard(db);
     }
     return db;
+}
+
+QSqlDatabase openDatabaseToRead(const QString& path, const QString& connectionName, QString* error)
+{
+    return openDatabase(path, connectionName, error,
+                        readOnlyCause(path) == ReadOnlyCause::None ? Access::ReadWrite
+                                                                   : Access::ReadOnly);
 }
 
 QSqlDatabase createDatabase(const QString& path, const QString& connectionName, QString* error)

@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
+
 namespace velmora {
 
 // The database file the program uses: `option` when given, else $VELMORA_DATABASE,
@@ -11,13 +13,36 @@ namespace velmora {
 // program: ~/.local/share/velmora/taxi.mdb).
 QString databasePath(const QString& option = {});
 
-// Opens the existing Velmora file at `path` as the connection `connectionName`, shared
-// and writable, upgrading an older schema. Never creates a file. Refuses, naming the file
-// and what is wrong, a folder, a missing, unreadable or read-only file or folder, a file
-// that is not ours, one of an unknown schema version, one missing one of our tables and
-// one that another program holds locked. On failure returns an invalid QSqlDatabase with
-// the reason, worded for the operator, in *error.
-QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QString* error);
+// Tells whether the file or folder at a path may be written. Empty means the file
+// system's own answer; tests pass their own, since the superuser may write anything.
+using WritableCheck = std::function<bool(const QString& path)>;
+
+// What keeps an existing, readable database file from being written: nothing, the file
+// itself, or the folder that holds it (SQLite writes its journal there while it saves).
+enum class ReadOnlyCause { None, File, Folder };
+ReadOnlyCause readOnlyCause(const QString& path, const WritableCheck& writable = {});
+// The operator's words for `cause` of the file at `path`; empty for None.
+QString readOnlyReason(const QString& path, ReadOnlyCause cause);
+
+// How a database is opened: to read and write it, or only to view it.
+enum class Access { ReadWrite, ReadOnly };
+
+// Opens the existing Velmora file at `path` as the connection `connectionName`, shared.
+// Never creates a file. Refuses, naming the file and what is wrong, a folder, a missing or
+// unreadable file, a file that is not ours, one of an unknown schema version, one missing
+// one of our tables and one that another program holds locked.
+// With ReadWrite it refuses a read-only file or folder too, and upgrades an older schema.
+// With ReadOnly the connection cannot write the file (isReadOnly()): an older schema,
+// which could not be upgraded, is refused, and the work tables that printing fills are
+// given empty temporary twins on the connection, so that reports keep working.
+// On failure returns an invalid QSqlDatabase with the reason, worded for the operator,
+// in *error.
+QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QString* error,
+                          Access access = Access::ReadWrite);
+
+// Opens `path` as openDatabase() does, read-only when the file or its folder is: for work
+// that only reads the database.
+QSqlDatabase openDatabaseToRead(const QString& path, const QString& connectionName, QString* error);
 
 // Creates a new file at `path` with the current schema and opens it as `connectionName`.
 // Refuses a path where a file already exists. Failure as openDatabase().

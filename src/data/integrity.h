@@ -6,7 +6,8 @@
 
 namespace velmora {
 
-// Runs SQLite's integrity check of the file and of the jobs' text index, then looks for
+// Runs SQLite's integrity check of the file and of the jobs' text index (not on a
+// connection open read-only: comparing the index needs a writable one), then looks for
 // what the file format allows but the firm's data must not hold: rows that name a job,
 // invoice, type, driver, account or address that does not exist, and number counters
 // behind the numbers their tables already use. Puts one line per fault found into

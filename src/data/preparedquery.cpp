@@ -1,5 +1,7 @@
 #include "preparedquery.h"
 
+#include "readonly.h"
+
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlResult>
@@ -95,7 +97,7 @@ bool PreparedQuery::run(const QVariantList& values, QString* error)
         m_query->bindValue(static_cast<int>(i), values.at(i));
     if (m_query->exec())
         return true;
-    *error = m_query->lastError().text();
+    *error = failureText(m_query->lastError());
     return false;
 }
 

@@ -1,5 +1,7 @@
 #include "sql.h"
 
+#include "readonly.h"
+
 #include <QSqlError>
 
 #include <utility>
@@ -15,7 +17,7 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QStri
         ok = query.exec();
     }
     if (!ok && error)
-        *error = query.lastError().text();
+        *error = failureText(query.lastError());
     return ok;
 }
 
@@ -43,14 +45,14 @@ bool Transaction::commit(QString* error)
 {
     if (!m_active) {
         if (error)
-            *error = m_db.lastError().text();
+            *error = failureText(m_db.lastError());
         return false;
     }
     m_active = false;
     if (m_db.commit())
         return true;
     if (error)
-        *error = m_db.lastError().text();
+        *error = failureText(m_db.lastError());
     m_db.rollback();
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include "data/costline.h"
 #include "data/dates.h"
+#include "data/readonly.h"
 #include "data/sql.h"
 
 #include <QObject>
@@ -92,7 +93,7 @@ private:
     }
     static bool fail(QString* error, const QSqlQuery& query)
     {
-        *error = query.lastError().text();
+        *error = failureText(query.lastError());
         return false;
     }
 

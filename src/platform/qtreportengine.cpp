@@ -1,5 +1,6 @@
 #include "qtreportengine.h"
 
+#include "data/readonly.h"
 #include "data/sqliteguard.h"
 #include "reportparameters.h"
 #include "reportpreview.h"
@@ -21,7 +22,8 @@ using reports::ReportError;
 namespace {
 
 // Runs `run` to its end with the progress window over `window`; a run on the caller's
-// own connection (rows written but not yet committed) runs here and now instead.
+// own connection (rows written but not yet committed, or work tables of a read-only one)
+// runs here and now instead.
 ReportError runWithProgress(reports::ReportThread& run, const reports::ReportRequest& request,
                             const QString& title, QWidget* window)
 {
@@ -65,7 +67,8 @@ ReportError QtReportEngine::run(const QString& path, int destination)
     }
     request.reportPath = path;
     request.databasePath = m_db.databaseName();
-    if (inTransaction(m_db))
+    // A read-only connection keeps the filled work tables to itself (openDatabase()).
+    if (inTransaction(m_db) || isReadOnly(m_db))
         request.connection = m_db;
     return destination == Preview ? preview(request) : print(request);
 }

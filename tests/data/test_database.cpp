@@ -1,4 +1,5 @@
 #include "data/database.h"
+#include "data/readonly.h"
 #include "data/schema.h"
 #include "data/sql.h"
 
@@ -38,6 +39,21 @@ void writeSqlite(const QString& path, int applicationId, int version)
         QSqlQuery query(db);
         QVERIFY(query.exec(QStringLiteral("create table other (x)")));
         QVERIFY(query.exec(QStringLiteral("PRAGMA application_id = %1").arg(applicationId)));
+        QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = %1").arg(version)));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+}
+
+// Sets the schema version stored in the file at `path`.
+void writeVersion(const QString& path, int version)
+{
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
         QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = %1").arg(version)));
         db.close();
     }
@@ -157,6 +173,34 @@ private Q_SLOTS:
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         QVERIFY(openError(path).contains(QLatin1String("that holds the database is read-only")));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void readOnlyOpenWritesNothingAndRefusesAnOlderSchema()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        QString error;
+        velmora::createDatabase(path, QStringLiteral("ro"), &error);
+        QSqlDatabase::removeDatabase(QStringLiteral("ro"));
+        {
+            QSqlDatabase db = velmora::openDatabase(path, QStringLiteral("ro"), &error,
+                                                    velmora::Access::ReadOnly);
+            QVERIFY2(db.isValid() && velmora::isReadOnly(db), qPrintable(error));
+            QSqlQuery query(db);
+            QVERIFY(!velmora::run(query, QStringLiteral("delete from jobs"), {}, &error));
+            QCOMPARE(error, velmora::readOnlyRefusal());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("ro"));
+
+        writeVersion(path, velmora::currentSchemaVersion() - 1);
+        {
+            QSqlDatabase db = velmora::openDatabase(path, QStringLiteral("ro"), &error,
+                                                    velmora::Access::ReadOnly);
+            QVERIFY(!db.isValid());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("ro"));
+        QVERIFY2(error.contains(QLatin1String("being read-only, cannot be upgraded")),
+                 qPrintable(error));
     }
 
     void openRefusesALockedFile()
