@@ -161,9 +161,12 @@ void BoardActions::passengerOnBoard()
     const auto job = currentJob();
     if (!job)
         return;
+    const QString before = m_window.board()->rows()[job->first].status;
     m_window.board()->setStatus(job->first, QStringLiteral("P"));
     if (writeStatus(job->second, QStringLiteral("P"), true))
         tellDone(tr("Job %1: passenger on board").arg(jobName(job->second)));
+    else // the board shows what the file holds
+        m_window.board()->setStatus(job->first, before);
     m_view->viewport()->update();
 }
 

@@ -1,3 +1,4 @@
+#include "app/boardmodel.h"
 #include "app/frmlogin.h"
 #include "app/frmmain.h"
 #include "app/jobstatus.h"
@@ -11,6 +12,7 @@
 #include "screenhelpers.h"
 #include "testdatabase.h"
 
+#include <QAbstractItemView>
 #include <QCryptographicHash>
 #include <QDialog>
 #include <QFile>
@@ -53,7 +55,9 @@ private slots:
         QVERIFY2(velmora::addOperator(database.db(), QStringLiteral("Ann"), QStringLiteral("pw"),
                                       QStringLiteral("1"), &error),
                  qPrintable(error));
-        database.addVehicleType(QStringLiteral("Saloon"));
+        database.addJob(QStringLiteral("A"), QDate::currentDate(), QStringLiteral("10:00"),
+                        QStringLiteral("Mr Test"), QStringLiteral("I"),
+                        database.addVehicleType(QStringLiteral("Saloon")));
         const QByteArray before = checksum(database.path());
 
         ScriptedDialogs dialogs;
@@ -79,6 +83,16 @@ private slots:
             QVERIFY(!velmora::test::menuEntry(bar, "&Management Functions/&Produce Invoices")
                          ->isEnabled());
             QVERIFY(velmora::test::menuEntry(bar, "&Management Functions/Jo&b Count")->isEnabled());
+
+            // A refused change of status leaves the board showing what the file holds.
+            main.start();
+            auto* board = main.findChild<QAbstractItemView*>(QStringLiteral("board"));
+            board->setCurrentIndex(board->model()->index(0, velmora::BoardModel::Job));
+            QAction* aboard = nullptr;
+            for (QAction* action : main.findChildren<QAction*>())
+                aboard = action->text() == "&Passenger On Board" ? action : aboard;
+            QVERIFY(velmora::test::shownBy(dialogs, aboard).contains(velmora::readOnlyRefusal()));
+            QCOMPARE(main.board()->rows().front().status, QStringLiteral("I"));
         }
 
         dialogs.clear();
