@@ -1,5 +1,6 @@
 #include "frmdriver_payment.h"
 
+#include "data/readonly.h"
 #include "driverpay.h"
 #include "platform/dialogs.h"
 #include "platform/reportengine.h"
@@ -128,6 +129,11 @@ void frmdriver_payment::create_payment_details()
 
 void frmdriver_payment::printPayments()
 {
+    // Printed slips are marked reported; slips that could not be marked would be paid twice.
+    if (isReadOnly(m_db)) {
+        m_dialogs.information(this, readOnlyRefusal());
+        return;
+    }
     if (!printReport(m_reports, m_dialogs, this, kSlips, ReportEngine::Printer))
         return;
     QString error;
