@@ -126,9 +126,9 @@ QString quotedList(const QStringList& names)
     return QLatin1Char('\'') + names.join(QLatin1String("', '")) + QLatin1Char('\'');
 }
 
-// Reads the file's header, checks its tables and takes the write lock once, so that a
-// foreign file, a damaged one or one another program holds is reported now rather than
-// mid-booking.
+// Reads the file's header, checks its tables and, for a file to be written, takes the write
+// lock once, so that a foreign file, a damaged one or one another program holds is
+// reported now rather than mid-booking. A file to be viewed gets its work-table twins.
 bool checkUsable(QSqlDatabase& db, const QString& path, Access access, QString* error)
 {
     const std::optional<int> owner = pragma(db, path, QStringLiteral("application_id"), error);
