@@ -9,7 +9,6 @@
 #include <QVariantMap>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <vector>
 

@@ -8,6 +8,7 @@
 #include "reports/reportjob.h"
 
 #include <QObject>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
@@ -36,8 +37,8 @@ struct ReportCase
 
 // The report `file` from the reports folder, run on the fixture's file for today with
 // `parameters`, and its baseline's queries prepared on the same file.
-std::shared_ptr<ReportCase> prepareReport(Fixture& fixture, const QString& file,
-                                          const QMap<QString, QString>& parameters, QString* error)
+std::shared_ptr<ReportCase> prepareCase(Fixture& fixture, const QString& file,
+                                        const QMap<QString, QString>& parameters, QString* error)
 {
     auto state = std::make_shared<ReportCase>();
     if (!state->folder.isValid()) {
@@ -64,7 +65,7 @@ std::shared_ptr<ReportCase> prepareReport(Fixture& fixture, const QString& file,
 std::optional<Timed> setUpPdf(Fixture& fixture, const QString& file,
                               const QMap<QString, QString>& parameters, QString* error)
 {
-    const std::shared_ptr<ReportCase> state = prepareReport(fixture, file, parameters, error);
+    const std::shared_ptr<ReportCase> state = prepareCase(fixture, file, parameters, error);
     if (!state)
         return std::nullopt;
     Timed timed;
@@ -133,6 +134,26 @@ bool firstPage(ReportCase& state, QString* error)
     return true;
 }
 
+// Puts the newest job's passenger on an empty paging board, as the board screen does
+// before it prints; the file keeps the name.
+bool fillBoard(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("select count(*) from jobboard")) || !query.next()) {
+        *error = query.lastError().text();
+        return false;
+    }
+    if (query.value(0).toLongLong() > 0)
+        return true;
+    if (!query.exec(QStringLiteral(
+            "select passenger_name from jobs order by date desc, job_id desc limit 1")) ||
+        !query.next()) {
+        *error = QObject::tr("The firm has no job whose passenger could go on the board.");
+        return false;
+    }
+    return setPagingName(db, query.value(0).toString(), error);
+}
+
 void startPreviewRun(ReportCase& state)
 {
     state.spool = std::make_shared<reports::PageSpool>();
@@ -145,17 +166,8 @@ void startPreviewRun(ReportCase& state)
 
 std::optional<Timed> setUpReportBoard(Fixture& fixture, QString* error)
 {
-    // The board screen puts the name on the board before it prints; the file keeps it.
-    QSqlQuery query(fixture.db);
-    if (!query.exec(QStringLiteral("select count(*) from jobboard")) || !query.next() ||
-        (query.value(0).toLongLong() == 0 &&
-         (!query.exec(QStringLiteral("select passenger_name from jobs order by date desc, "
-                                     "job_id desc limit 1")) ||
-          !query.next() || !setPagingName(fixture.db, query.value(0).toString(), error)))) {
-        if (error->isEmpty())
-            *error = QObject::tr("The paging board could not be filled.");
+    if (!fillBoard(fixture.db, error))
         return std::nullopt;
-    }
     return setUpPdf(fixture, QStringLiteral("pageboard.rpt"), {}, error);
 }
 
@@ -192,8 +204,8 @@ std::optional<Timed> setUpReportAgedDebt(Fixture& fixture, QString* error)
 std::optional<Timed> setUpReportFirstPage(Fixture& fixture, QString* error)
 {
     const std::shared_ptr<ReportCase> state =
-        prepareReport(fixture, QStringLiteral("drivers.rpt"),
-                      {{QStringLiteral("period"), QStringLiteral("all")}}, error);
+        prepareCase(fixture, QStringLiteral("drivers.rpt"),
+                    {{QStringLiteral("period"), QStringLiteral("all")}}, error);
     if (!state)
         return std::nullopt;
     Timed timed;
