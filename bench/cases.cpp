@@ -2,6 +2,11 @@
 
 namespace velmora::bench {
 
+namespace {
+// The preview may take this many milliseconds to show a report's first page.
+constexpr double kFirstPageTarget = 500.0;
+} // namespace
+
 const std::vector<Case>& cases()
 {
     static const std::vector<Case> all = {
@@ -32,6 +37,13 @@ const std::vector<Case>& cases()
         {"driver_pay_year", setUpDriverPayYear, Rows::GrowWithFile},
         {"profit_year", setUpProfitYear, Rows::GrowWithFile},
         {"profit_ten_years", setUpProfitTenYears, Rows::GrowWithFile},
+        {"report_board", setUpReportBoard, Rows::Same, 1},
+        {"report_vehicles", setUpReportVehicles, Rows::Same, 1},
+        {"report_drivers_month", setUpReportDriversMonth, Rows::Same, 1},
+        {"report_drivers_all", setUpReportDriversAll, Rows::GrowWithFile, 1, kWholeTarget, true},
+        {"report_driver_income", setUpReportDriverIncome, Rows::GrowWithFile, 1},
+        {"report_aged_debt", setUpReportAgedDebt, Rows::GrowWithFile, 1},
+        {"report_first_page", setUpReportFirstPage, Rows::GrowWithFile, 3, kFirstPageTarget},
     };
     return all;
 }

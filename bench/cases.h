@@ -57,5 +57,16 @@ std::optional<Timed> setUpDriverPayMonth(Fixture& fixture, QString* error);
 std::optional<Timed> setUpDriverPayYear(Fixture& fixture, QString* error);
 std::optional<Timed> setUpProfitYear(Fixture& fixture, QString* error);
 std::optional<Timed> setUpProfitTenYears(Fixture& fixture, QString* error);
+// report_*: reports written to PDF as `velmora-cli report` writes them: the paging board,
+// the vehicles, the drivers' jobs of the last whole month and of the whole file, income by
+// driver and aged debt; report_first_page: the whole file's drivers' jobs until the
+// preview's first page is painted (reportcases.cpp).
+std::optional<Timed> setUpReportBoard(Fixture& fixture, QString* error);
+std::optional<Timed> setUpReportVehicles(Fixture& fixture, QString* error);
+std::optional<Timed> setUpReportDriversMonth(Fixture& fixture, QString* error);
+std::optional<Timed> setUpReportDriversAll(Fixture& fixture, QString* error);
+std::optional<Timed> setUpReportDriverIncome(Fixture& fixture, QString* error);
+std::optional<Timed> setUpReportAgedDebt(Fixture& fixture, QString* error);
+std::optional<Timed> setUpReportFirstPage(Fixture& fixture, QString* error);
 
 } // namespace velmora::bench

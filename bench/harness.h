@@ -14,6 +14,10 @@ struct sqlite3;
 
 namespace velmora::bench {
 
+// The whole action the operator waits for may take this many milliseconds, unless its case
+// sets another target.
+inline constexpr double kWholeTarget = 50.0;
+
 // One run of a piece of work; false with the reason in *error when it fails.
 using Work = std::function<bool(QString* error)>;
 
@@ -58,14 +62,21 @@ struct Case
     // Timed runs after one warm-up, for batch work that takes seconds (0: the runs and
     // warm-ups of every case).
     int batchRuns = 0;
+    // The target of its whole action in milliseconds.
+    double wholeTarget = kWholeTarget;
+    // Run only when named with --case, for work that takes too long for every run.
+    bool onDemand = false;
 };
 
-// Medians in milliseconds; whole is negative when the case has no whole action.
+// Medians in milliseconds; whole is negative when the case has no whole action. peakMb is
+// the highest resident memory of the process while the case ran, in megabytes (negative
+// when the system does not tell).
 struct Figures
 {
     double ours = 0;
     double baseline = 0;
     double whole = -1;
+    double peakMb = -1;
 };
 
 // Runs each work of every `timed` `runs` times, after `warmUps` runs to warm the caches, and

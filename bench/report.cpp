@@ -34,6 +34,11 @@ QString milliseconds(double value)
     return value < 0 ? QStringLiteral("-") : QString::number(value, 'f', 3);
 }
 
+QString megabytes(double value)
+{
+    return value < 0 ? QStringLiteral("-") : QString::number(value, 'f', 1);
+}
+
 QString times(double value) { return QString::number(value, 'f', 2) + QLatin1Char('x'); }
 
 QJsonValue orNull(double value) { return value < 0 ? QJsonValue() : QJsonValue(value); }
@@ -84,27 +89,35 @@ QString Report::text() const
                       .arg(QThread::idealThreadCount())
                       .arg(QSysInfo::prettyProductName(), QString::fromLatin1(qVersion()),
                            QString::fromLatin1(sqlite3_libversion()));
-    out += QStringLiteral("Medians of %1 runs, in milliseconds. Data work: ours against "
-                          "the sqlite3 C API baseline reading C values (target: within %2x); "
-                          "whole action (target: under %3 ms).\n\n")
+    out += QStringLiteral(
+               "Medians of %1 runs, in milliseconds. Data work: ours against "
+               "the sqlite3 C API baseline reading C values (target: within %2x); "
+               "whole action (target: under %3 ms); peak resident memory while the case ran.\n\n")
                .arg(m_runs)
                .arg(kRatioTarget)
                .arg(kWholeTarget);
-    out += QStringLiteral("%1 %2 %3 %4 %5 %6\n")
+    out += QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
                .arg(QStringLiteral("case"), -24)
                .arg(QStringLiteral("jobs"), 9)
                .arg(QStringLiteral("ours"), 10)
                .arg(QStringLiteral("baseline"), 10)
                .arg(QStringLiteral("ratio"), 7)
-               .arg(QStringLiteral("whole"), 10);
+               .arg(QStringLiteral("whole"), 10)
+               .arg(QStringLiteral("peak MB"), 8);
     for (const Result& result : m_results) {
-        out += QStringLiteral("%1 %2 %3 %4 %5 %6%7\n")
+        const QString target =
+            result.wholeTarget == kWholeTarget
+                ? QString()
+                : QStringLiteral("  (whole: under %1 ms)").arg(result.wholeTarget);
+        out += QStringLiteral("%1 %2 %3 %4 %5 %6 %7%8%9\n")
                    .arg(result.name, -24)
                    .arg(numbers.toString(static_cast<qint64>(result.jobs)), 9)
                    .arg(milliseconds(result.figures.ours), 10)
                    .arg(milliseconds(result.figures.baseline), 10)
                    .arg(times(result.ratio()), 7)
                    .arg(milliseconds(result.figures.whole), 10)
+                   .arg(megabytes(result.figures.peakMb), 8)
+                   .arg(target)
                    .arg(result.missed() ? QStringLiteral("  MISSED") : QString());
     }
     if (!m_scalings.empty()) {
@@ -139,7 +152,9 @@ QByteArray Report::json() const
                                    {QStringLiteral("ours_ms"), result.figures.ours},
                                    {QStringLiteral("baseline_ms"), result.figures.baseline},
                                    {QStringLiteral("ratio"), result.ratio()},
-                                   {QStringLiteral("whole_ms"), orNull(result.figures.whole)}});
+                                   {QStringLiteral("whole_ms"), orNull(result.figures.whole)},
+                                   {QStringLiteral("whole_target_ms"), result.wholeTarget},
+                                   {QStringLiteral("peak_mb"), orNull(result.figures.peakMb)}});
     }
     QJsonArray scalings;
     for (const Scaling& scaling : m_scalings) {
