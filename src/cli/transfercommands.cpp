@@ -4,6 +4,7 @@
 #include "data/backup.h"
 #include "data/database.h"
 #include "exchange/transfer.h"
+#include "terminalprogress.h"
 
 #include <QObject>
 #include <QSqlDatabase>
@@ -26,6 +27,19 @@ struct TransferOptions
 };
 
 using Routine = std::function<exchange::TransferOutcome(const QSqlDatabase&, const QString&)>;
+
+// An import's progress on one line of standard error when that is a terminal.
+exchange::TransferProgress onTerminal(const char* what)
+{
+    FirmProgress line = terminalProgress();
+    if (!line)
+        return {};
+    return [line = std::move(line), what](qint64 done, qint64 total) {
+        if (total > 0)
+            line(what, done, total);
+        return true;
+    };
+}
 
 // A routine's message as terminal lines.
 QString asLines(const QString& message)
@@ -97,7 +111,7 @@ void addImportJobsCommand(CLI::App& app, CommandAction& action)
 {
     addRoutine(app, action, "import-jobs", "Import the jobs of another office's transfer file",
                "The jobs transfer file", true, [](const QSqlDatabase& db, const QString& file) {
-                   return exchange::import_job_transfer(db, file);
+                   return exchange::import_job_transfer(db, file, onTerminal("jobs"));
                });
 }
 
@@ -106,7 +120,7 @@ void addImportCostsCommand(CLI::App& app, CommandAction& action)
     addRoutine(app, action, "import-costs",
                "Import the cost lines of another office's transfer file", "The costs transfer file",
                true, [](const QSqlDatabase& db, const QString& file) {
-                   return exchange::import_cost_transfer(db, file);
+                   return exchange::import_cost_transfer(db, file, onTerminal("costs"));
                });
 }
 

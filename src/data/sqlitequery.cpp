@@ -71,6 +71,7 @@ bool SqliteQuery::run(const QVariantList& values, QString* error)
     if (!prepare(error))
         return false;
     sqlite3_clear_bindings(m_statement);
+    m_bindResult = SQLITE_OK;
     for (qsizetype i = 0; i < values.size(); ++i) {
         const QVariant& value = values.at(i);
         const int index = static_cast<int>(i + 1);
@@ -93,10 +94,43 @@ bool SqliteQuery::run(const QVariantList& values, QString* error)
     return true;
 }
 
+bool SqliteQuery::start(QString* error)
+{
+    finish();
+    if (!prepare(error))
+        return false;
+    m_bindResult = SQLITE_OK;
+    m_running = true;
+    return true;
+}
+
+void SqliteQuery::bind(int index, qint64 value)
+{
+    const int result = sqlite3_bind_int64(m_statement, index, value);
+    if (m_bindResult == SQLITE_OK)
+        m_bindResult = result;
+}
+
+void SqliteQuery::bind(int index, QByteArrayView utf8)
+{
+    // An empty view may have no data; SQLite would bind that as NULL, not as ''.
+    static const char kEmpty = '\0';
+    const int result = sqlite3_bind_text(m_statement, index, utf8.isEmpty() ? &kEmpty : utf8.data(),
+                                         static_cast<int>(utf8.size()), SQLITE_STATIC);
+    if (m_bindResult == SQLITE_OK)
+        m_bindResult = result;
+}
+
 bool SqliteQuery::next(QString* error)
 {
     if (!m_running)
         return false;
+    if (m_bindResult != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errstr(m_bindResult));
+        m_bindResult = SQLITE_OK;
+        finish();
+        return false;
+    }
     const int result = sqlite3_step(m_statement);
     if (result == SQLITE_ROW)
         return true;

@@ -31,6 +31,13 @@ public:
     // Ends any run before, binds `values` (texts, whole numbers, NULL) to the ? placeholders
     // in order and starts a run. False with SQLite's text in *error.
     bool run(const QVariantList& values, QString* error);
+    // For batch work, where even a QVariantList a row costs: ends any run before and starts
+    // one whose values are then given by bind(), each ? numbered from 1. A value stays bound
+    // from run to run until it is bound again. Bound text is not copied: it must stay as it
+    // is until next() has run. A failed bind makes the next next() fail with its reason.
+    bool start(QString* error);
+    void bind(int index, qint64 value);
+    void bind(int index, QByteArrayView utf8);
     // Steps to the next row: true on a row; false at the end of the run, or on a failure
     // with SQLite's text in *error (left untouched at the end). Either way the run ends.
     bool next(QString* error);
@@ -53,6 +60,7 @@ private:
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_statement = nullptr;
     bool m_running = false;
+    int m_bindResult = 0; // the first failing bind's result since start()
 };
 
 } // namespace velmora

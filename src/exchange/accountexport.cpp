@@ -1,13 +1,10 @@
-#include "data/money.h"
-#include "data/sql.h"
+#include "data/sqlitequery.h"
+#include "replacedfile.h"
 #include "transfer.h"
 #include "transferrecords.h"
 #include "transfertext.h"
 
 #include <QObject>
-#include <QSaveFile>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <limits>
 
@@ -25,26 +22,26 @@ bool fitsLong(qint64 value)
            value <= std::numeric_limits<std::int32_t>::max();
 }
 
-// The record of the account in the current row of `query`; nullopt with the reason in
-// *error when its numbers do not fit the record.
-std::optional<AccountTransferRecord> accountRecord(const QSqlQuery& query, QString* error)
+// The record of the account in the current row of `row`, its texts read as they are
+// held; nullopt with the reason in *error when its numbers do not fit the record.
+std::optional<AccountTransferView> accountRecord(const SqliteQuery& row, QString* error)
 {
-    const qint64 account = query.value(0).toLongLong();
-    const qint64 address = query.value(1).toLongLong();
+    const qint64 account = row.integer(0);
+    const qint64 address = row.integer(1);
     if (!fitsLong(account) || !fitsLong(address)) {
         *error = QObject::tr("account %1 has a number too large for the file").arg(account);
         return std::nullopt;
     }
-    AccountTransferRecord record;
+    AccountTransferView record;
     record.account = std::int32_t(account);
     record.address = std::int32_t(address);
-    record.name = query.value(2).toString();
-    record.nickname = query.value(3).toString();
-    record.balance = Money::fromVariant(query.value(4)).stored();
-    record.invoiceType = query.value(5).toString();
-    record.contact = query.value(6).toString();
-    record.reference = query.value(7).toString();
-    record.costCode = query.value(8).toString();
+    record.name = row.utf8(2);
+    record.nickname = row.utf8(3);
+    record.balance = row.integer(4); // ten-thousandths, as the file holds them; NULL is 0
+    record.invoiceType = row.utf8(5);
+    record.contact = row.utf8(6);
+    record.reference = row.utf8(7);
+    record.costCode = row.utf8(8);
     return record;
 }
 
@@ -68,31 +65,23 @@ TransferOutcome export_account_transfer(const QSqlDatabase& db, const QString& p
 {
     TransferOutcome outcome;
     QString error;
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!run(query, kAccounts, {}, &error)) {
+    SqliteQuery accounts(db, kAccounts);
+    if (!accounts.run({}, &error))
         return failedRun(path, error);
-    }
     // The file takes the place of the old one only once all of it is written.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return failedRun(path, file.errorString());
-    }
+    ReplacedFile file(path);
+    if (!file.open(&error))
+        return failedRun(path, error);
     qsizetype unmappable = 0;
-    while (query.next()) {
-        const std::optional<AccountTransferRecord> record = accountRecord(query, &error);
-        if (!record) {
+    while (accounts.next(&error)) {
+        const std::optional<AccountTransferView> record = accountRecord(accounts, &error);
+        if (!record)
             return failedRun(path, error);
-        }
-        if (file.write(writeAccountRecord(*record, &unmappable)) < 0)
-            break;
+        writeAccountRecord(*record, file.reserve(AccountTransferRecord::kSlotBytes), &unmappable);
         ++outcome.written;
     }
-    if (query.lastError().isValid() || !file.commit()) {
-        const QString reason =
-            query.lastError().isValid() ? query.lastError().text() : file.errorString();
-        return failedRun(path, reason);
-    }
+    if (!error.isEmpty() || !file.commit(&error))
+        return failedRun(path, error);
     outcome.completed = true;
     outcome.unmappable = unmappable;
     outcome.message = exportSummary(path, outcome);

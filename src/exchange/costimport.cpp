@@ -1,11 +1,9 @@
 #include "data/sql.h"
+#include "data/sqlitequery.h"
 #include "lookups.h"
 #include "transfer.h"
 #include "transferrecords.h"
 #include "transfertext.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <limits>
 
@@ -29,65 +27,64 @@ const QString kUpdateLine = QStringLiteral("update costs set ") +
                             assignments(kLineColumns.split(QStringLiteral(", "))) +
                             QStringLiteral(" where rowid = ?");
 
+bool isFlag(QByteArrayView text, char flag)
+{
+    return text.size() == 1 && (text[0] | 0x20) == (flag | 0x20);
+}
+
 class CostImport
 {
 public:
     CostImport(const QSqlDatabase& db, const QString& path, QSet<qint64> types)
-        : m_path(path), m_types(std::move(types)), m_job(db), m_find(db), m_insert(db), m_update(db)
+        : m_path(path), m_types(std::move(types)), m_job(db, kJobExists), m_find(db, kFindLine),
+          m_insert(db, kInsertLine), m_update(db, kUpdateLine)
     {
-        m_job.setForwardOnly(true);
-        m_find.setForwardOnly(true);
-    }
-
-    bool prepare(QString* error)
-    {
-        for (auto [query, sql] :
-             {std::pair{&m_job, &kJobExists}, std::pair{&m_find, &kFindLine},
-              std::pair{&m_insert, &kInsertLine}, std::pair{&m_update, &kUpdateLine}}) {
-            if (!query->prepare(*sql)) {
-                *error = query->lastError().text();
-                return false;
-            }
-        }
-        return true;
     }
 
     RecordResult apply(const QByteArray& slot)
     {
-        const CostTransferRecord record = readCostRecord(slot);
-        m_job.bindValue(0, record.prefix);
-        m_job.bindValue(1, record.number);
-        if (!m_job.exec())
-            return {RecordResult::Kind::Failed, m_job.lastError().text()};
-        const bool jobFound = m_job.next();
+        const CostTransferView record = readCostRecord(slot, m_texts);
+        QString error;
+        if (!m_job.start(&error))
+            return {RecordResult::Kind::Failed, error};
+        m_job.bind(1, record.prefix);
+        m_job.bind(2, record.number);
+        const bool jobFound = m_job.next(&error);
         m_job.finish();
+        if (!error.isEmpty())
+            return {RecordResult::Kind::Failed, error};
         if (const QString reason = check(record, jobFound); !reason.isEmpty())
             return {RecordResult::Kind::Rejected, reason};
 
-        m_find.bindValue(0, record.prefix);
-        m_find.bindValue(1, record.number);
-        m_find.bindValue(2, record.incomeExpense);
-        m_find.bindValue(3, record.costType);
-        if (!m_find.exec())
-            return {RecordResult::Kind::Failed, m_find.lastError().text()};
-        const qint64 row = m_find.next() ? m_find.value(0).toLongLong() : 0;
+        if (!m_find.start(&error))
+            return {RecordResult::Kind::Failed, error};
+        m_find.bind(1, record.prefix);
+        m_find.bind(2, record.number);
+        m_find.bind(3, record.incomeExpense);
+        m_find.bind(4, record.costType);
+        const qint64 row = m_find.next(&error) ? m_find.integer(0) : 0;
         m_find.finish();
-        QSqlQuery& write = row > 0 ? m_update : m_insert;
+        if (!error.isEmpty())
+            return {RecordResult::Kind::Failed, error};
+        SqliteQuery& write = row > 0 ? m_update : m_insert;
+        if (!write.start(&error))
+            return {RecordResult::Kind::Failed, error};
         bindLine(write, record);
         if (row > 0) {
-            write.bindValue(9, row);
+            write.bind(10, row);
         } else {
-            write.bindValue(9, record.prefix);
-            write.bindValue(10, record.number);
+            write.bind(10, record.prefix);
+            write.bind(11, record.number);
         }
-        if (!write.exec())
-            return {RecordResult::Kind::Failed, write.lastError().text()};
+        write.next(&error);
+        if (!error.isEmpty())
+            return {RecordResult::Kind::Failed, error};
         return {row > 0 ? RecordResult::Kind::Updated : RecordResult::Kind::Added, {}};
     }
 
 private:
     // The first fault of the record, as its rejection message; empty when there is none.
-    QString check(const CostTransferRecord& r, bool jobFound) const
+    QString check(const CostTransferView& r, bool jobFound) const
     {
         const auto message = [&](const QString& reason, const QString& value) {
             return rejection(QStringLiteral("Input file "), m_path, reason, value, r.number);
@@ -97,7 +94,7 @@ private:
                    QStringLiteral(" contains a job number not recorded in jobs table ") + kLineEnd +
                    QStringLiteral(" transaction rejected. Job Number = ") +
                    QString::number(r.number) + kLineEnd;
-        const bool income = r.incomeExpense.compare(QStringLiteral("I"), Qt::CaseInsensitive) == 0;
+        const bool income = isFlag(r.incomeExpense, 'I');
         if (!m_types.contains(r.costType))
             return message(income ? QStringLiteral(" contains a cost type not recorded in the "
                                                    "system ")
@@ -105,10 +102,10 @@ private:
                                                    "the system "),
                            QString::number(r.costType));
         // A line that is neither income nor expense would belong to neither side of the job.
-        if (!income && r.incomeExpense.compare(QStringLiteral("E"), Qt::CaseInsensitive) != 0)
+        if (!income && !isFlag(r.incomeExpense, 'E'))
             return message(QStringLiteral(" contains an income or expense flag that is neither "
                                           "I nor E "),
-                           QStringLiteral("'%1'").arg(r.incomeExpense));
+                           QStringLiteral("'%1'").arg(QString::fromUtf8(r.incomeExpense)));
         if (r.discount < 0 || r.discount > 100)
             return message(QStringLiteral(" contains a discount percentage outside 0 to 100 "),
                            QString::number(r.discount));
@@ -121,22 +118,26 @@ private:
         return {};
     }
 
-    static void bindLine(QSqlQuery& query, const CostTransferRecord& r)
+    static void bindLine(SqliteQuery& query, const CostTransferView& r)
     {
-        const QVariant values[] = {r.costType,         r.incomeExpense, r.description,
-                                   qlonglong(r.gross), r.discount,      qlonglong(r.discountValue),
-                                   qlonglong(r.net),   r.vat,           qlonglong(r.vatValue)};
-        int index = 0;
-        for (const QVariant& value : values)
-            query.bindValue(index++, value);
+        query.bind(1, r.costType);
+        query.bind(2, r.incomeExpense);
+        query.bind(3, r.description);
+        query.bind(4, r.gross);
+        query.bind(5, r.discount);
+        query.bind(6, r.discountValue);
+        query.bind(7, r.net);
+        query.bind(8, r.vat);
+        query.bind(9, r.vatValue);
     }
 
     QString m_path;
     QSet<qint64> m_types;
-    QSqlQuery m_job;
-    QSqlQuery m_find;
-    QSqlQuery m_insert;
-    QSqlQuery m_update;
+    RecordTexts m_texts{CostTransferRecord::kFieldBytes};
+    SqliteQuery m_job;
+    SqliteQuery m_find;
+    SqliteQuery m_insert;
+    SqliteQuery m_update;
 };
 
 QString costSummary(const QString& path, const TransferOutcome& o)
@@ -151,7 +152,8 @@ QString costSummary(const QString& path, const TransferOutcome& o)
 
 } // namespace
 
-TransferOutcome import_cost_transfer(const QSqlDatabase& db, QIODevice& file, const QString& path)
+TransferOutcome import_cost_transfer(const QSqlDatabase& db, QIODevice& file, const QString& path,
+                                     const TransferProgress& progress)
 {
     QString error;
     std::optional<QSet<qint64>> types =
@@ -159,17 +161,17 @@ TransferOutcome import_cost_transfer(const QSqlDatabase& db, QIODevice& file, co
     if (!types)
         return failedRun(path, error);
     CostImport import(db, path, std::move(*types));
-    if (!import.prepare(&error))
-        return failedRun(path, error);
     return importRecords(
         db, file, path, CostTransferRecord::kFieldBytes, CostTransferRecord::kSlotBytes,
         [&import](const QByteArray& slot) { return import.apply(slot); },
-        [&path](const TransferOutcome& outcome) { return costSummary(path, outcome); });
+        [&path](const TransferOutcome& outcome) { return costSummary(path, outcome); }, progress);
 }
 
-TransferOutcome import_cost_transfer(const QSqlDatabase& db, const QString& path)
+TransferOutcome import_cost_transfer(const QSqlDatabase& db, const QString& path,
+                                     const TransferProgress& progress)
 {
-    return withFile(path, [&](QIODevice& file) { return import_cost_transfer(db, file, path); });
+    return withFile(
+        path, [&](QIODevice& file) { return import_cost_transfer(db, file, path, progress); });
 }
 
 } // namespace velmora::exchange

@@ -1,6 +1,7 @@
 #include "cp1252.h"
 
 #include <array>
+#include <cstring>
 
 namespace velmora::exchange {
 
@@ -27,6 +28,28 @@ int byteOf(char16_t c)
             return int(0x80 + i);
     }
     return -1;
+}
+
+// The character that starts `text` at `*at`, as UTF-8 decodes it, moving `*at` past it;
+// -1 for a byte that starts no character (then `*at` moves past that byte alone).
+char32_t nextCharacter(QByteArrayView text, qsizetype* at)
+{
+    const auto lead = static_cast<unsigned char>(text[*at]);
+    ++*at;
+    if (lead < 0x80)
+        return lead;
+    const int trailing = lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
+    if (trailing < 0 || lead >= 0xF5 || *at + trailing > text.size())
+        return char32_t(-1);
+    char32_t c = lead & (0x3F >> trailing);
+    for (int k = 0; k < trailing; ++k) {
+        const auto next = static_cast<unsigned char>(text[*at + k]);
+        if ((next & 0xC0) != 0x80)
+            return char32_t(-1);
+        c = (c << 6) | (next & 0x3F);
+    }
+    *at += trailing;
+    return c;
 }
 
 } // namespace
@@ -57,6 +80,40 @@ QByteArray toCp1252Field(QStringView text, qsizetype width, qsizetype* unmappabl
         field[at++] = char(byte);
     }
     return field;
+}
+
+qsizetype cp1252ToUtf8(QByteArrayView bytes, char* out)
+{
+    char* at = out;
+    for (const char byte : bytes) {
+        const char16_t c = character(static_cast<unsigned char>(byte));
+        if (c < 0x80) {
+            *at++ = char(c);
+        } else if (c < 0x800) {
+            *at++ = char(0xC0 | (c >> 6));
+            *at++ = char(0x80 | (c & 0x3F));
+        } else {
+            *at++ = char(0xE0 | (c >> 12));
+            *at++ = char(0x80 | ((c >> 6) & 0x3F));
+            *at++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    return at - out;
+}
+
+void toCp1252Field(QByteArrayView utf8, char* out, qsizetype width, qsizetype* unmappable)
+{
+    qsizetype written = 0;
+    for (qsizetype at = 0; at < utf8.size() && written < width;) {
+        const char32_t c = nextCharacter(utf8, &at);
+        int byte = c <= 0xFFFF ? byteOf(char16_t(c)) : -1;
+        if (byte < 0) {
+            byte = '?';
+            ++*unmappable;
+        }
+        out[written++] = char(byte);
+    }
+    std::memset(out + written, ' ', std::size_t(width - written));
 }
 
 } // namespace velmora::exchange

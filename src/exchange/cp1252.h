@@ -17,4 +17,11 @@ QString fromCp1252(QByteArrayView bytes);
 // A character the code page cannot hold is written as "?" and counted in *unmappable.
 QByteArray toCp1252Field(QStringView text, qsizetype width, qsizetype* unmappable);
 
+// The same two ways for UTF-8, the database's own form of text, without a QString between.
+// cp1252ToUtf8() writes at most three bytes a byte to `out` and returns how many it wrote;
+// toCp1252Field() writes exactly `width` bytes to `out`, and a byte that is not UTF-8
+// counts as a character the code page cannot hold.
+qsizetype cp1252ToUtf8(QByteArrayView bytes, char* out);
+void toCp1252Field(QByteArrayView utf8, char* out, qsizetype width, qsizetype* unmappable);
+
 } // namespace velmora::exchange

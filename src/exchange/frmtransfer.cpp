@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/screenparts.h"
 #include "platform/statusline.h"
+#include "platform/workprogress.h"
 #include "transfer.h"
 
 #include <QAction>
@@ -90,7 +91,11 @@ void frmtransfer::importFile(const QString& title, const QString& proposed, Impo
             return;
         }
         copy = *written;
-        outcome = import(m_db, path);
+        const std::unique_ptr<WorkProgress> progress = m_dialogs.progress(
+            this, windowTitle(), tr("Importing %1").arg(QDir::toNativeSeparators(path)));
+        outcome = import(m_db, path, [&progress](qint64 done, qint64 total) {
+            return progress->advance(done, total);
+        });
     }
     report(outcome, copy);
     if (outcome.completed)

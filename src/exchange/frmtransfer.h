@@ -1,15 +1,13 @@
 #pragma once
 
+#include "transfer.h"
+
 #include <QMainWindow>
 #include <QSqlDatabase>
 
 namespace velmora {
 
 class Dialogs;
-
-namespace exchange {
-struct TransferOutcome;
-}
 
 // "Export And Clear Tables": imports the jobs and the cost lines of another installation's
 // transfer files and writes the accounts to a transfer file for it. Before an import the
@@ -22,7 +20,8 @@ public:
     frmtransfer(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
 
 private:
-    using Import = exchange::TransferOutcome (*)(const QSqlDatabase&, const QString&);
+    using Import = exchange::TransferOutcome (*)(const QSqlDatabase&, const QString&,
+                                                 const exchange::TransferProgress&);
 
     void importFile(const QString& title, const QString& proposed, Import import);
     void exportAccounts();

@@ -1,5 +1,6 @@
 #include "invoiceremoval.h"
 
+#include "data/batchcache.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -54,6 +55,7 @@ std::optional<RemovalCounts> countOldInvoices(const QSqlDatabase& db, qint64 fir
 std::optional<RemovalCounts> removeOldInvoices(const QSqlDatabase& db, qint64 firstKept,
                                                QString* error)
 {
+    const BatchCache cache(db);
     Transaction transaction(db);
     if (!transaction.isActive()) {
         *error = db.lastError().text();

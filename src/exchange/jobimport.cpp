@@ -1,13 +1,12 @@
 #include "data/dates.h"
 #include "data/sql.h"
+#include "data/sqlitequery.h"
 #include "lookups.h"
 #include "transfer.h"
 #include "transferrecords.h"
 #include "transfertext.h"
 
 #include <QObject>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace velmora::exchange {
 
@@ -37,44 +36,43 @@ class JobImport
 {
 public:
     JobImport(const QSqlDatabase& db, const QString& path, Lookups lookups)
-        : m_path(path), m_lookups(std::move(lookups)), m_find(db), m_insert(db), m_update(db)
+        : m_path(path), m_lookups(std::move(lookups)), m_find(db, kFindJob),
+          m_insert(db, kInsertJob), m_update(db, kUpdateJob)
     {
-        m_find.setForwardOnly(true);
-    }
-
-    bool prepare(QString* error)
-    {
-        for (auto [query, sql] : {std::pair{&m_find, &kFindJob}, std::pair{&m_insert, &kInsertJob},
-                                  std::pair{&m_update, &kUpdateJob}}) {
-            if (!query->prepare(*sql)) {
-                *error = query->lastError().text();
-                return false;
-            }
-        }
-        return true;
     }
 
     RecordResult apply(const QByteArray& slot)
     {
-        const JobTransferRecord record = readJobRecord(slot);
-        if (const QString reason = check(record); !reason.isEmpty())
+        const JobTransferView record = readJobRecord(slot, m_texts);
+        const std::optional<QDateTime> moment = fromOleDate(record.date);
+        if (const QString reason = check(record, moment.has_value()); !reason.isEmpty())
             return {RecordResult::Kind::Rejected, reason};
-        m_find.bindValue(0, record.prefix);
-        m_find.bindValue(1, record.number);
-        if (!m_find.exec())
-            return {RecordResult::Kind::Failed, m_find.lastError().text()};
-        const bool found = m_find.next();
-        const QString status = found ? m_find.value(0).toString() : QString();
-        m_find.finish();
+        QString error;
+        if (!m_find.start(&error))
+            return {RecordResult::Kind::Failed, error};
+        m_find.bind(1, record.prefix);
+        m_find.bind(2, record.number);
+        const bool found = m_find.next(&error);
+        const QByteArrayView status = found ? m_find.utf8(0) : QByteArrayView();
         // The key is unique over every job, so a job of another status cannot be added
         // beside it; only a completed job is replaced.
-        if (found && status.compare(QStringLiteral("C"), Qt::CaseInsensitive) != 0)
-            return reject(QStringLiteral(" contains a job already recorded with status "), status,
+        if (found && !(status.size() == 1 && (status[0] | 0x20) == 'c')) {
+            const QString text = QString::fromUtf8(status);
+            m_find.finish();
+            return reject(QStringLiteral(" contains a job already recorded with status "), text,
                           record.number);
-        QSqlQuery& write = found ? m_update : m_insert;
-        bindColumns(write, record);
-        if (!write.exec())
-            return {RecordResult::Kind::Failed, write.lastError().text()};
+        }
+        m_find.finish();
+        if (!error.isEmpty())
+            return {RecordResult::Kind::Failed, error};
+        SqliteQuery& write = found ? m_update : m_insert;
+        if (!write.start(&error))
+            return {RecordResult::Kind::Failed, error};
+        const QByteArray day = storedDate(moment->date()).toUtf8();
+        bindColumns(write, record, day);
+        write.next(&error);
+        if (!error.isEmpty())
+            return {RecordResult::Kind::Failed, error};
         return {found ? RecordResult::Kind::Updated : RecordResult::Kind::Added, {}};
     }
 
@@ -86,7 +84,7 @@ private:
     }
 
     // The first fault of the record, as its rejection message; empty when there is none.
-    QString check(const JobTransferRecord& r) const
+    QString check(const JobTransferView& r, bool realDate) const
     {
         const auto message = [&](const QString& reason, const QString& value) {
             return rejection(QStringLiteral("Input file "), m_path, reason, value, r.number);
@@ -94,7 +92,7 @@ private:
         if (r.number < 1)
             return message(QStringLiteral(" contains a job number below 1 "),
                            QString::number(r.number));
-        if (!fromOleDate(r.date))
+        if (!realDate)
             return message(QStringLiteral(" contains a date that is not a real date "),
                            QString::number(r.date, 'g', 17));
         const struct
@@ -116,41 +114,39 @@ private:
         return {};
     }
 
-    static void bindColumns(QSqlQuery& query, const JobTransferRecord& r)
+    // Binds the record in the order of kColumns, then its prefix and number; `day` must
+    // stay until the statement has run.
+    static void bindColumns(SqliteQuery& query, const JobTransferView& r, QByteArrayView day)
     {
-        const QDateTime moment = *fromOleDate(r.date);
-        const QVariant values[] = {storedDate(moment.date()),
-                                   r.time,
-                                   r.passenger,
-                                   r.from,
-                                   r.to,
-                                   r.account,
-                                   r.driver,
-                                   r.passengers,
-                                   r.paymentType,
-                                   r.invoiced,
-                                   r.vehicleType,
-                                   r.instructions,
-                                   r.status,
-                                   r.invoiceNo,
-                                   r.timeText,
-                                   r.accountRef,
-                                   r.costedCode,
-                                   r.standardJob,
-                                   r.driverPercentage,
-                                   r.calculated,
-                                   r.prefix,
-                                   r.number};
-        int index = 0;
-        for (const QVariant& value : values)
-            query.bindValue(index++, value);
+        const QByteArrayView texts[] = {day, r.time, r.passenger, r.from, r.to};
+        int index = 1;
+        for (const QByteArrayView text : texts)
+            query.bind(index++, text);
+        query.bind(index++, r.account);
+        query.bind(index++, r.driver);
+        query.bind(index++, r.passengers);
+        query.bind(index++, r.paymentType);
+        query.bind(index++, r.invoiced);
+        query.bind(index++, r.vehicleType);
+        query.bind(index++, r.instructions);
+        query.bind(index++, r.status);
+        query.bind(index++, r.invoiceNo);
+        query.bind(index++, r.timeText);
+        query.bind(index++, r.accountRef);
+        query.bind(index++, r.costedCode);
+        query.bind(index++, r.standardJob);
+        query.bind(index++, r.driverPercentage);
+        query.bind(index++, r.calculated);
+        query.bind(index++, r.prefix);
+        query.bind(index, r.number);
     }
 
     QString m_path;
     Lookups m_lookups;
-    QSqlQuery m_find;
-    QSqlQuery m_insert;
-    QSqlQuery m_update;
+    RecordTexts m_texts{JobTransferRecord::kFieldBytes};
+    SqliteQuery m_find;
+    SqliteQuery m_insert;
+    SqliteQuery m_update;
 };
 
 QString jobSummary(const QString& path, const TransferOutcome& o)
@@ -165,7 +161,8 @@ QString jobSummary(const QString& path, const TransferOutcome& o)
 
 } // namespace
 
-TransferOutcome import_job_transfer(const QSqlDatabase& db, QIODevice& file, const QString& path)
+TransferOutcome import_job_transfer(const QSqlDatabase& db, QIODevice& file, const QString& path,
+                                    const TransferProgress& progress)
 {
     QString error;
     Lookups lookups;
@@ -182,17 +179,17 @@ TransferOutcome import_job_transfer(const QSqlDatabase& db, QIODevice& file, con
         *set = std::move(*found);
     }
     JobImport import(db, path, std::move(lookups));
-    if (!import.prepare(&error))
-        return failedRun(path, error);
     return importRecords(
         db, file, path, JobTransferRecord::kFieldBytes, JobTransferRecord::kSlotBytes,
         [&import](const QByteArray& slot) { return import.apply(slot); },
-        [&path](const TransferOutcome& outcome) { return jobSummary(path, outcome); });
+        [&path](const TransferOutcome& outcome) { return jobSummary(path, outcome); }, progress);
 }
 
-TransferOutcome import_job_transfer(const QSqlDatabase& db, const QString& path)
+TransferOutcome import_job_transfer(const QSqlDatabase& db, const QString& path,
+                                    const TransferProgress& progress)
 {
-    return withFile(path, [&](QIODevice& file) { return import_job_transfer(db, file, path); });
+    return withFile(path,
+                    [&](QIODevice& file) { return import_job_transfer(db, file, path, progress); });
 }
 
 } // namespace velmora::exchange

@@ -3,21 +3,30 @@
 #include <QIODevice>
 #include <QObject>
 
+#include <cstring>
+
 namespace velmora::exchange {
 
 RecordFile::RecordFile(QIODevice& device, qsizetype fieldBytes, qsizetype slotBytes)
     : m_device(device), m_fieldBytes(fieldBytes), m_slotBytes(slotBytes)
 {
+    if (!device.isSequential()) {
+        const qint64 bytes = device.size() - device.pos();
+        m_total = bytes / slotBytes + (bytes % slotBytes >= fieldBytes ? 1 : 0);
+    }
 }
 
 std::optional<QByteArray> RecordFile::next()
 {
     if (m_ended)
         return std::nullopt;
-    QByteArray slot(m_slotBytes, '\0');
+    // The slot is read into the same bytes each time; a caller that keeps a record keeps
+    // a copy.
+    m_slot.resize(m_slotBytes);
+    char* slot = m_slot.data();
     qsizetype filled = 0;
     while (filled < m_slotBytes) {
-        const qint64 got = m_device.read(slot.data() + filled, m_slotBytes - filled);
+        const qint64 got = m_device.read(slot + filled, m_slotBytes - filled);
         if (got < 0) {
             m_error = QObject::tr("The file could not be read: %1").arg(m_device.errorString());
             m_ended = true;
@@ -28,10 +37,12 @@ std::optional<QByteArray> RecordFile::next()
         filled += qsizetype(got);
     }
     if (filled == m_slotBytes)
-        return slot;
+        return m_slot;
     m_ended = true;
-    if (filled >= m_fieldBytes)
-        return slot;
+    if (filled >= m_fieldBytes) {
+        std::memset(slot + filled, 0, std::size_t(m_slotBytes - filled));
+        return m_slot;
+    }
     m_stray = filled;
     return std::nullopt;
 }

@@ -17,12 +17,15 @@ class RecordFile
 public:
     RecordFile(QIODevice& device, qsizetype fieldBytes, qsizetype slotBytes);
 
-    // The next record's slot (at least the field bytes); nullopt at the end of the file
-    // or when reading fails (then error() says why).
+    // The next record's slot (at least the field bytes; missing bytes after them are
+    // zero); nullopt at the end of the file or when reading fails (then error() says why).
     std::optional<QByteArray> next();
 
     // The bytes at the end of the file that did not make a whole record.
     qsizetype strayBytes() const { return m_stray; }
+    // How many records the device holds from where reading began, counting a last slot
+    // that holds its fields; 0 when its size is not known.
+    qint64 total() const { return m_total; }
     // Why reading failed; empty when it did not.
     QString error() const { return m_error; }
 
@@ -30,7 +33,9 @@ private:
     QIODevice& m_device;
     qsizetype m_fieldBytes;
     qsizetype m_slotBytes;
+    QByteArray m_slot;
     qsizetype m_stray = 0;
+    qint64 m_total = 0;
     QString m_error;
     bool m_ended = false;
 };

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QIODevice;
 
 namespace velmora::exchange {
@@ -13,6 +15,7 @@ namespace velmora::exchange {
 struct TransferOutcome
 {
     bool completed = false;
+    bool cancelled = false; // the operator stopped the run; nothing of the file is kept
     // The summary of a completed run, or why the run failed and that nothing was kept.
     QString message;
     // The message of each rejected record, in the file's order.
@@ -25,16 +28,25 @@ struct TransferOutcome
     qint64 unmappable = 0; // characters an export wrote as "?"
 };
 
+// Told how far an import has come: `done` records read of the `total` the file holds (0
+// when its size is not known). It is told every few hundred records and after the last;
+// returning false stops the import, which then keeps nothing of the file.
+using TransferProgress = std::function<bool(qint64 done, qint64 total)>;
+
 // Imports a jobs transfer file: each record adds a job, or updates the completed job of
 // the same prefix and number, after its account, driver, payment type and vehicle type
 // are found. `path` names the file in the messages.
-TransferOutcome import_job_transfer(const QSqlDatabase& db, const QString& path);
-TransferOutcome import_job_transfer(const QSqlDatabase& db, QIODevice& file, const QString& path);
+TransferOutcome import_job_transfer(const QSqlDatabase& db, const QString& path,
+                                    const TransferProgress& progress = {});
+TransferOutcome import_job_transfer(const QSqlDatabase& db, QIODevice& file, const QString& path,
+                                    const TransferProgress& progress = {});
 
 // Imports a costs transfer file: each record adds the cost line of its job, or updates
 // the line of the same job, direction and type, after the job and the type are found.
-TransferOutcome import_cost_transfer(const QSqlDatabase& db, const QString& path);
-TransferOutcome import_cost_transfer(const QSqlDatabase& db, QIODevice& file, const QString& path);
+TransferOutcome import_cost_transfer(const QSqlDatabase& db, const QString& path,
+                                     const TransferProgress& progress = {});
+TransferOutcome import_cost_transfer(const QSqlDatabase& db, QIODevice& file, const QString& path,
+                                     const TransferProgress& progress = {});
 
 // Writes every account, in account number order, to a new accounts transfer file at
 // `path`, replacing the file there.

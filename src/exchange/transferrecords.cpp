@@ -16,15 +16,16 @@ constexpr double kFirstOleDay = -657434.0; // 1 January 100
 constexpr double kLastOleDay = 2958466.0;  // the day after 31 December 9999
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-// Reads the fields of a record one after the other from its first byte.
-class FieldReader
+// Reads the fields of a record one after the other from its first byte, each text through
+// `decode` (a QString or a UTF-8 view).
+template <typename Decode> class FieldReader
 {
 public:
-    explicit FieldReader(QByteArrayView bytes) : m_bytes(bytes) {}
+    FieldReader(QByteArrayView bytes, Decode decode) : m_bytes(bytes), m_decode(decode) {}
 
-    QString text(qsizetype width)
+    auto text(qsizetype width)
     {
-        const QString value = fromCp1252(m_bytes.sliced(m_at, width));
+        const auto value = m_decode(m_bytes.sliced(m_at, width));
         m_at += width;
         return value;
     }
@@ -45,27 +46,34 @@ public:
 
 private:
     QByteArrayView m_bytes;
+    Decode m_decode;
     qsizetype m_at = 0;
 };
 
-// Writes the fields of a record one after the other into a slot of zeros.
+// Writes the fields of a record one after the other into a slot of zeros at `slot`.
 class FieldWriter
 {
 public:
-    FieldWriter(qsizetype slot, qsizetype* unmappable)
-        : m_bytes(slot, '\0'), m_unmappable(unmappable)
+    FieldWriter(char* slot, qsizetype size, qsizetype* unmappable)
+        : m_slot(slot), m_unmappable(unmappable)
     {
+        std::memset(slot, 0, std::size_t(size));
     }
 
     void text(const QString& value, qsizetype width)
     {
         const QByteArray field = toCp1252Field(value, width, m_unmappable);
-        std::memcpy(m_bytes.data() + m_at, field.constData(), std::size_t(width));
+        std::memcpy(m_slot + m_at, field.constData(), std::size_t(width));
+        m_at += width;
+    }
+    void text(QByteArrayView utf8, qsizetype width)
+    {
+        toCp1252Field(utf8, m_slot + m_at, width, m_unmappable);
         m_at += width;
     }
     template <typename Number> void number(Number value)
     {
-        qToLittleEndian<Number>(value, m_bytes.data() + m_at);
+        qToLittleEndian<Number>(value, m_slot + m_at);
         m_at += sizeof(Number);
     }
     void date(double value)
@@ -75,48 +83,100 @@ public:
         number(bits);
     }
     void skip(qsizetype count) { m_at += count; }
-    QByteArray bytes() const { return m_bytes; }
 
 private:
-    QByteArray m_bytes;
+    char* m_slot;
     qsizetype* m_unmappable;
     qsizetype m_at = 0;
 };
 
-} // namespace
-
-JobTransferRecord readJobRecord(QByteArrayView bytes)
+template <typename Record, typename Decode> Record readJob(QByteArrayView bytes, Decode decode)
 {
-    FieldReader in(bytes);
-    JobTransferRecord r;
+    FieldReader in(bytes, decode);
+    Record r;
     r.prefix = in.text(1);
-    r.number = in.number<std::int32_t>();
+    r.number = in.template number<std::int32_t>();
     r.date = in.date();
     r.time = in.text(8);
     r.passenger = in.text(50);
     r.from = in.text(80);
     r.to = in.text(80);
-    r.account = in.number<std::int16_t>();
-    r.driver = in.number<std::int32_t>();
-    r.passengers = in.number<std::int32_t>();
-    r.paymentType = in.number<std::int32_t>();
+    r.account = in.template number<std::int16_t>();
+    r.driver = in.template number<std::int32_t>();
+    r.passengers = in.template number<std::int32_t>();
+    r.paymentType = in.template number<std::int32_t>();
     r.invoiced = in.text(3);
-    r.vehicleType = in.number<std::int32_t>();
+    r.vehicleType = in.template number<std::int32_t>();
     r.instructions = in.text(250);
     r.status = in.text(1);
-    r.invoiceNo = in.number<std::int32_t>();
+    r.invoiceNo = in.template number<std::int32_t>();
     r.timeText = in.text(10);
     r.accountRef = in.text(10);
     r.costedCode = in.text(10);
-    r.standardJob = in.number<std::int32_t>();
+    r.standardJob = in.template number<std::int32_t>();
     r.driverPercentage = in.text(1);
     r.calculated = in.text(1);
     return r;
 }
 
+template <typename Record, typename Decode> Record readCost(QByteArrayView bytes, Decode decode)
+{
+    FieldReader in(bytes, decode);
+    Record r;
+    r.prefix = in.text(1);
+    r.number = in.template number<std::int32_t>();
+    r.costType = in.template number<std::int32_t>();
+    r.incomeExpense = in.text(1);
+    r.description = in.text(40);
+    r.gross = in.template number<std::int64_t>();
+    r.discount = in.template number<std::int32_t>();
+    r.discountValue = in.template number<std::int64_t>();
+    r.net = in.template number<std::int64_t>();
+    r.vat = in.text(1);
+    r.vatValue = in.template number<std::int64_t>();
+    return r;
+}
+
+template <typename Record> void writeAccount(const Record& r, char* slot, qsizetype* unmappable)
+{
+    FieldWriter out(slot, AccountTransferRecord::kSlotBytes, unmappable);
+    out.number(r.account);
+    out.number(r.address);
+    out.text(r.name, 40);
+    out.text(r.nickname, 20);
+    out.number(r.balance);
+    out.text(r.invoiceType, 1);
+    out.text(r.contact, 50);
+    out.skip(8);
+    out.text(r.reference, 1);
+    out.text(r.costCode, 1);
+}
+
+} // namespace
+
+QByteArrayView RecordTexts::add(QByteArrayView cp1252)
+{
+    Q_ASSERT(m_used + 3 * cp1252.size() <= qsizetype(m_bytes.size()));
+    char* start = m_bytes.data() + m_used;
+    m_used += cp1252ToUtf8(cp1252, start);
+    return {start, m_bytes.data() + m_used};
+}
+
+JobTransferRecord readJobRecord(QByteArrayView bytes)
+{
+    return readJob<JobTransferRecord>(bytes, fromCp1252);
+}
+
+JobTransferView readJobRecord(QByteArrayView bytes, RecordTexts& texts)
+{
+    texts.clear();
+    return readJob<JobTransferView>(bytes, [&texts](QByteArrayView b) { return texts.add(b); });
+}
+
 QByteArray writeJobRecord(const JobTransferRecord& r, qsizetype* unmappable)
 {
-    FieldWriter out(JobTransferRecord::kSlotBytes, unmappable);
+    QByteArray slot(JobTransferRecord::kSlotBytes, Qt::Uninitialized);
+    FieldWriter out(slot.data(), slot.size(), unmappable);
     out.text(r.prefix, 1);
     out.number(r.number);
     out.date(r.date);
@@ -139,30 +199,24 @@ QByteArray writeJobRecord(const JobTransferRecord& r, qsizetype* unmappable)
     out.number(r.standardJob);
     out.text(r.driverPercentage, 1);
     out.text(r.calculated, 1);
-    return out.bytes();
+    return slot;
 }
 
 CostTransferRecord readCostRecord(QByteArrayView bytes)
 {
-    FieldReader in(bytes);
-    CostTransferRecord r;
-    r.prefix = in.text(1);
-    r.number = in.number<std::int32_t>();
-    r.costType = in.number<std::int32_t>();
-    r.incomeExpense = in.text(1);
-    r.description = in.text(40);
-    r.gross = in.number<std::int64_t>();
-    r.discount = in.number<std::int32_t>();
-    r.discountValue = in.number<std::int64_t>();
-    r.net = in.number<std::int64_t>();
-    r.vat = in.text(1);
-    r.vatValue = in.number<std::int64_t>();
-    return r;
+    return readCost<CostTransferRecord>(bytes, fromCp1252);
+}
+
+CostTransferView readCostRecord(QByteArrayView bytes, RecordTexts& texts)
+{
+    texts.clear();
+    return readCost<CostTransferView>(bytes, [&texts](QByteArrayView b) { return texts.add(b); });
 }
 
 QByteArray writeCostRecord(const CostTransferRecord& r, qsizetype* unmappable)
 {
-    FieldWriter out(CostTransferRecord::kSlotBytes, unmappable);
+    QByteArray slot(CostTransferRecord::kSlotBytes, Qt::Uninitialized);
+    FieldWriter out(slot.data(), slot.size(), unmappable);
     out.text(r.prefix, 1);
     out.number(r.number);
     out.number(r.costType);
@@ -174,12 +228,12 @@ QByteArray writeCostRecord(const CostTransferRecord& r, qsizetype* unmappable)
     out.number(r.net);
     out.text(r.vat, 1);
     out.number(r.vatValue);
-    return out.bytes();
+    return slot;
 }
 
 AccountTransferRecord readAccountRecord(QByteArrayView bytes)
 {
-    FieldReader in(bytes);
+    FieldReader in(bytes, fromCp1252);
     AccountTransferRecord r;
     r.account = in.number<std::int32_t>();
     r.address = in.number<std::int32_t>();
@@ -196,18 +250,14 @@ AccountTransferRecord readAccountRecord(QByteArrayView bytes)
 
 QByteArray writeAccountRecord(const AccountTransferRecord& r, qsizetype* unmappable)
 {
-    FieldWriter out(AccountTransferRecord::kSlotBytes, unmappable);
-    out.number(r.account);
-    out.number(r.address);
-    out.text(r.name, 40);
-    out.text(r.nickname, 20);
-    out.number(r.balance);
-    out.text(r.invoiceType, 1);
-    out.text(r.contact, 50);
-    out.skip(8);
-    out.text(r.reference, 1);
-    out.text(r.costCode, 1);
-    return out.bytes();
+    QByteArray slot(AccountTransferRecord::kSlotBytes, Qt::Uninitialized);
+    writeAccount(r, slot.data(), unmappable);
+    return slot;
+}
+
+void writeAccountRecord(const AccountTransferView& r, char* slot, qsizetype* unmappable)
+{
+    writeAccount(r, slot, unmappable);
 }
 
 std::optional<QDateTime> fromOleDate(double value)

@@ -1,12 +1,20 @@
 #include "transfertext.h"
 
+#include "data/batchcache.h"
 #include "data/sql.h"
 #include "recordfile.h"
 
 #include <QFile>
 #include <QObject>
 
+#include <algorithm>
+
 namespace velmora::exchange {
+
+namespace {
+// How many records an import reads between two words to its progress.
+constexpr qint64 kProgressEvery = 256;
+} // namespace
 
 QString rejection(const QString& opening, const QString& path, const QString& reason,
                   const QString& value, qint64 job)
@@ -36,6 +44,15 @@ QString strayNote(qint64 bytes)
            kLineEnd;
 }
 
+TransferOutcome cancelledRun(const QString& path)
+{
+    TransferOutcome outcome;
+    outcome.cancelled = true;
+    outcome.message = QObject::tr("The import of %1 was cancelled.").arg(path) + kLineEnd +
+                      QObject::tr("Nothing from it has been kept.") + kLineEnd;
+    return outcome;
+}
+
 TransferOutcome withFile(const QString& path,
                          const std::function<TransferOutcome(QIODevice&)>& import)
 {
@@ -48,13 +65,20 @@ TransferOutcome withFile(const QString& path,
 TransferOutcome importRecords(const QSqlDatabase& db, QIODevice& file, const QString& path,
                               qsizetype fieldBytes, qsizetype slotBytes,
                               const std::function<RecordResult(const QByteArray&)>& apply,
-                              const std::function<QString(const TransferOutcome&)>& summary)
+                              const std::function<QString(const TransferOutcome&)>& summary,
+                              const TransferProgress& progress)
 {
     TransferOutcome outcome;
+    const BatchCache cache(db);
     Transaction transaction(db);
     if (!transaction.isActive())
         return failedRun(path, QObject::tr("a transaction could not be begun"));
     RecordFile records(file, fieldBytes, slotBytes);
+    qint64 read = 0;
+    // A file that grew while it was read holds at least what was read.
+    const auto carryOn = [&] {
+        return progress(read, records.total() > 0 ? std::max(read, records.total()) : 0);
+    };
     while (const std::optional<QByteArray> slot = records.next()) {
         RecordResult result = apply(*slot);
         switch (result.kind) {
@@ -71,9 +95,17 @@ TransferOutcome importRecords(const QSqlDatabase& db, QIODevice& file, const QSt
         case RecordResult::Kind::Failed:
             return failedRun(path, result.text);
         }
+        ++read;
+        if (progress && read % kProgressEvery == 0 && !carryOn())
+            return cancelledRun(path);
     }
     QString error = records.error();
-    if (!error.isEmpty() || !transaction.commit(&error))
+    if (!error.isEmpty())
+        return failedRun(path, error);
+    // The last word is the whole file, before the commit that keeps it.
+    if (progress && read % kProgressEvery != 0 && !carryOn())
+        return cancelledRun(path);
+    if (!transaction.commit(&error))
         return failedRun(path, error);
     outcome.completed = true;
     outcome.strayBytes = records.strayBytes();

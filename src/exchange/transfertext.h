@@ -24,6 +24,8 @@ QString failure(const QString& path, const QString& reason);
 
 // The outcome of a run that failed for `reason`.
 TransferOutcome failedRun(const QString& path, const QString& reason);
+// The outcome of an import the operator stopped.
+TransferOutcome cancelledRun(const QString& path);
 
 // The line an import summary gains when the file ends in bytes that make no record.
 QString strayNote(qint64 bytes);
@@ -42,11 +44,13 @@ struct RecordResult
 };
 
 // Reads every record of `file` (slots of `slotBytes`, `fieldBytes` read) and hands it to
-// `apply` inside one transaction, counting the results; any failure rolls the whole file
-// back. `summary` words the summary of a completed run.
+// `apply` inside one transaction, counting the results and telling `progress`; any
+// failure, or `progress` asking to stop, rolls the whole file back. `summary` words the
+// summary of a completed run.
 TransferOutcome importRecords(const QSqlDatabase& db, QIODevice& file, const QString& path,
                               qsizetype fieldBytes, qsizetype slotBytes,
                               const std::function<RecordResult(const QByteArray&)>& apply,
-                              const std::function<QString(const TransferOutcome&)>& summary);
+                              const std::function<QString(const TransferOutcome&)>& summary,
+                              const TransferProgress& progress);
 
 } // namespace velmora::exchange

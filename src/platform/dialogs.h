@@ -3,11 +3,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QWidget;
 
 namespace velmora {
+
+class WorkProgress;
 
 // The title of the program's ordinary message boxes.
 QString applicationTitle();
@@ -49,6 +52,11 @@ public:
                                  const QString& proposed) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                                  const QString& defaultSuffix, const QString& proposed) = 0;
+    // Shows the progress of long work on the screen's thread over `parent`, `heading` above
+    // the counts, for the life of the object returned; the operator can ask to stop it.
+    // By default nothing is shown and nothing stops the work.
+    virtual std::unique_ptr<WorkProgress> progress(QWidget* parent, const QString& title,
+                                                   const QString& heading);
     // Shows or ends the busy pointer; calls nest.
     virtual void setBusy(bool busy) = 0;
     virtual void beep() = 0;

@@ -1,6 +1,7 @@
 #include "qtdialogs.h"
 
 #include "messagelistdialog.h"
+#include "progresswindow.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -105,6 +106,12 @@ QString QtDialogs::saveFileName(QWidget* parent, const QString& title, const QSt
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+std::unique_ptr<WorkProgress> QtDialogs::progress(QWidget* parent, const QString& title,
+                                                  const QString& heading)
+{
+    return std::make_unique<ProgressWindow>(parent, title, heading);
 }
 
 void QtDialogs::setBusy(bool busy)

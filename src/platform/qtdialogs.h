@@ -21,6 +21,8 @@ public:
                          const QString& proposed) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                          const QString& defaultSuffix, const QString& proposed) override;
+    std::unique_ptr<WorkProgress> progress(QWidget* parent, const QString& title,
+                                           const QString& heading) override;
     void setBusy(bool busy) override;
     void beep() override;
 };

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <algorithm>
 #include <limits>
 
 using namespace velmora::exchange;
@@ -220,6 +221,41 @@ private Q_SLOTS:
         const TransferOutcome missing =
             import_job_transfer(t.db(), t.folder() + QStringLiteral("/none.txt"));
         QVERIFY(!missing.completed);
+    }
+
+    void tellsProgressAndKeepsNothingWhenStopped()
+    {
+        TestDatabase t;
+        QByteArray bytes;
+        for (int number = 1; number <= 600; ++number) {
+            JobBytes job;
+            job.number = number;
+            bytes += jobSlot(job);
+        }
+        const QString path = write(t, QStringLiteral("Jobs.txt"), bytes);
+        QList<qint64> told;
+        const TransferOutcome whole =
+            import_job_transfer(t.db(), path, [&told](qint64 done, qint64 total) {
+                if (total != 600)
+                    qFatal("told a total of %lld", total);
+                told.append(done);
+                return true;
+            });
+        QVERIFY(whole.completed);
+        QVERIFY(told.size() > 1);
+        QVERIFY(std::is_sorted(told.begin(), told.end()) &&
+                std::adjacent_find(told.begin(), told.end()) == told.end());
+        QCOMPARE(told.last(), 600);
+
+        // Stopped part-way through a second run that would add and update: nothing changes.
+        t.exec(QStringLiteral("delete from jobs where job_id > 300"));
+        const QString before = t.dump();
+        int calls = 0;
+        const TransferOutcome stopped =
+            import_job_transfer(t.db(), path, [&calls](qint64, qint64) { return ++calls < 2; });
+        QVERIFY(stopped.cancelled && !stopped.completed);
+        QVERIFY(stopped.message.contains(QStringLiteral("cancelled")));
+        QCOMPARE(t.dump(), before);
     }
 
     void importsCostLinesThenUpdatesThem()
