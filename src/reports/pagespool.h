@@ -23,7 +23,7 @@ class PageSpool final : public PageSink
 public:
     PageSpool();
 
-    bool addPage(QTextDocument& document, int index, QSizeF pageSize, int total) override;
+    bool addPage(const PageContent& page, QSizeF pageSize, int total) override;
     bool addFitted(QTextDocument& document) override;
 
     // The look the pages are painted with; read again when the first page arrives, by
