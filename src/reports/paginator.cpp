@@ -323,7 +323,9 @@ void Paginator::endPage()
     m_headOnPage = false;
     m_rowsOnPage = false;
     m_lastRow.reset();
+    m_bodyRows = 0;
     m_startText = -1;
+    m_tableStarts = false;
     ++m_laid;
     if (m_counters)
         m_counters->pages.store(m_laid, std::memory_order_relaxed);
@@ -402,15 +404,21 @@ bool Paginator::tryFast(const Open& table, std::size_t depth)
     m_scanned = 0;
     m_cuts.clear();
     m_attemptAt = 0;
+    m_tableStarts = true;
     placeRows(*rows);
     return true;
 }
 
 qreal Paginator::nextTop(const LaidRow& row)
 {
-    if (m_lastRow)
-        return m_textTop + m_fast->pitch(*m_lastRow, row);
-    return m_startText >= 0 ? m_startText : m_fast->topOf(row);
+    if (m_startText >= 0 && !m_lastRow)
+        return m_startText;
+    const bool firstData = row.headRow() < 0 && m_bodyRows == 0;
+    if (firstData && !m_tableStarts)
+        return m_fast->continuedTop(row);
+    if (!m_lastRow)
+        return m_fast->topOf(row);
+    return m_textTop + m_fast->pitch(*m_lastRow, row, m_bodyRows == 1 && m_tableStarts);
 }
 
 // Where the table would end with `rows` (after the heading, when the page lacks it) below
@@ -420,9 +428,13 @@ qreal Paginator::bottomWith(const LaidRows& rows, bool fresh)
     const auto lastRow = m_lastRow;
     const qreal textTop = m_textTop;
     const qreal startText = m_startText;
+    const int bodyRows = m_bodyRows;
+    const bool tableStarts = m_tableStarts;
     if (fresh) {
         m_lastRow.reset();
         m_startText = -1;
+        m_bodyRows = 0;
+        m_tableStarts = false;
     }
     LaidRows all = fresh || !m_headOnPage ? m_head : LaidRows();
     all.insert(all.end(), rows.begin(), rows.end());
@@ -430,8 +442,11 @@ qreal Paginator::bottomWith(const LaidRows& rows, bool fresh)
     for (const auto& row : all) {
         m_textTop = nextTop(*row);
         m_lastRow = row;
+        m_bodyRows += row->headRow() < 0;
         bottom = m_textTop + m_fast->reach(*row);
     }
+    m_bodyRows = bodyRows;
+    m_tableStarts = tableStarts;
     m_lastRow = lastRow;
     m_textTop = textTop;
     m_startText = startText;
@@ -464,6 +479,7 @@ void Paginator::placeRow(const std::shared_ptr<const LaidRow>& row)
 {
     m_textTop = nextTop(*row);
     m_lastRow = row;
+    m_bodyRows += row->headRow() < 0;
     m_page.add([row, top = m_textTop](QPainter& painter) { row->paint(painter, top); });
     m_y = m_textTop + m_fast->reach(*row);
 }

@@ -128,6 +128,8 @@ private:
     bool m_rowsOnPage = false;
     std::shared_ptr<const LaidRow> m_lastRow; // the last row on the page being filled
     qreal m_textTop = 0;                      // where its text starts
+    int m_bodyRows = 0;                       // rows of data on the page
+    bool m_tableStarts = false;               // on the page being filled
     qreal m_startText = -1; // where the table's first row's text starts, when on this page
     bool m_refused = false; // the open table's rows are not plain
 };

@@ -41,11 +41,14 @@ struct RowLook
 {
     QString shape;
     std::vector<TablePainter::CellLook> cells;
-    qreal single = 0;                   // the height laid out for a row on one line
-    qreal top = -1;                     // where its text starts in a table at the top, once asked
-    qreal reach = 0;                    // from its text to the end of a table it ends
-    qreal afterHead = -1;               // from the heading's last text to its own, once asked
-    QHash<const RowLook*, qreal> below; // from the text of a row above it, by that row's look
+    qreal single = 0;     // the height laid out for a row on one line
+    qreal top = -1;       // where its text starts in a table at the top, once asked
+    qreal reach = 0;      // from its text to the end of a table it ends
+    qreal afterHead = -1; // from the heading's last text to its own, once asked
+    qreal continued = -1; // where its text starts first on a later page, once asked
+    // From the text of a row above it, by that row's look: when that is a page's first row
+    // of data (whose borders differ) and when it is any other.
+    QHash<const RowLook*, std::pair<qreal, qreal>> below;
 };
 
 namespace {
@@ -132,9 +135,33 @@ qreal TablePainter::topOf(const LaidRow& row)
     return look.top;
 }
 
+qreal TablePainter::continuedTop(const LaidRow& row)
+{
+    RowLook& look = const_cast<RowLook&>(row.look());
+    if (look.continued >= 0)
+        return look.continued;
+    look.continued = topOf(row);
+    const std::size_t heading = m_headTops.size();
+    const auto tops = sampleTops(look.shape + look.shape);
+    if (tops.size() != heading + 3)
+        return look.continued;
+    // Pages that end where the second row's text starts push that row onto the next.
+    const qreal page = tops[heading + 2];
+    auto document = newReportDocument(m_style);
+    document->setPageSize(QSizeF(m_width, page));
+    document->setHtml(m_tableTag + m_head + look.shape + look.shape + QLatin1String("</table>"));
+    QTextTable* table = firstTable(*document);
+    if (table && table->rows() == static_cast<int>(heading) + 2) {
+        const qreal top = textTop(*document, *table, static_cast<int>(heading) + 1) - page;
+        if (top >= 0 && top < page)
+            look.continued = top;
+    }
+    return look.continued;
+}
+
 qreal TablePainter::reach(const LaidRow& row) const { return row.look().reach + row.grow(); }
 
-qreal TablePainter::pitch(const LaidRow& above, const LaidRow& row)
+qreal TablePainter::pitch(const LaidRow& above, const LaidRow& row, bool aboveFirst)
 {
     // Looks are held by this painter, which alone changes them.
     RowLook& look = const_cast<RowLook&>(row.look());
@@ -154,13 +181,13 @@ qreal TablePainter::pitch(const LaidRow& above, const LaidRow& row)
         const RowLook* upper = &above.look();
         auto known = look.below.constFind(upper);
         if (known == look.below.constEnd()) {
-            // Away from the table's first row, whose borders differ.
             const auto tops = sampleTops(upper->shape + look.shape + upper->shape + look.shape);
             known = look.below.insert(upper, tops.size() == heading + 5
-                                                 ? tops[heading + 4] - tops[heading + 3]
-                                                 : upper->reach);
+                                                 ? std::pair(tops[heading + 2] - tops[heading + 1],
+                                                             tops[heading + 4] - tops[heading + 3])
+                                                 : std::pair(upper->reach, upper->reach));
         }
-        distance = *known;
+        distance = aboveFirst ? known->first : known->second;
     }
     return distance + above.grow();
 }
@@ -330,7 +357,7 @@ std::shared_ptr<RowLook> TablePainter::lookOf(const RowMarkup& row)
     if (!laid)
         return refuse();
     look->single = laid->grow();
-    look->below.insert(look.get(), steady);
+    look->below.insert(look.get(), {tops[first + 2] - tops[first + 1], steady});
     m_looks.insert(row.shape, look);
     return look;
 }
@@ -378,7 +405,7 @@ std::shared_ptr<const LaidRow> TablePainter::layRow(const RowMarkup& row,
     // The box reaches the next row of its look; what a row has beyond one line is its growth.
     const qreal lead = cells.empty() ? 0 : cells.front().textAt.y();
     const auto steady = look.below.constFind(&look);
-    const qreal gap = steady == look.below.constEnd() ? 0 : *steady - look.single;
+    const qreal gap = steady == look.below.constEnd() ? 0 : steady->second - look.single;
     return std::make_shared<LaidRow>(shared, std::move(cells), height + std::max<qreal>(0, gap),
                                      lead, height - look.single, headRow);
 }
