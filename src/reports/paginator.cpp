@@ -292,10 +292,25 @@ std::shared_ptr<QTextDocument> Paginator::layOut(const QString& html)
     document->setPageSize(m_pageSize);
     document->setHtml(html);
     if (m_y > 0) {
-        // Below what the page being filled already shows.
-        QTextFrameFormat format = document->rootFrame()->frameFormat();
-        format.setTopMargin(m_y / lengthScale());
-        document->rootFrame()->setFrameFormat(format);
+        // Below what the page being filled already shows: an empty frame as tall as that
+        // goes first (margins would be dropped at the top of the page, or, the root
+        // frame's, stand on every page).
+        QTextFrameFormat spacer;
+        spacer.setHeight(m_y);
+        spacer.setMargin(0);
+        spacer.setPadding(0);
+        spacer.setBorder(0);
+        QTextBlockFormat flat;
+        flat.setLineHeight(0, QTextBlockFormat::FixedHeight);
+        QTextCursor cursor(document.get());
+        const QTextBlockFormat first = cursor.blockFormat();
+        const QTextFrame* frame = cursor.insertFrame(spacer);
+        cursor.setBlockFormat(flat);
+        QTextCursor(document.get()).setBlockFormat(flat);
+        // The first block, a page break perhaps, goes on below the frame.
+        QTextCursor after = frame->lastCursorPosition();
+        after.movePosition(QTextCursor::NextBlock);
+        after.setBlockFormat(first);
     }
     return document;
 }
