@@ -338,7 +338,6 @@ void Paginator::endPage()
     m_headOnPage = false;
     m_rowsOnPage = false;
     m_lastRow.reset();
-    m_bodyRows = 0;
     m_startText = -1;
     m_tableStarts = false;
     ++m_laid;
@@ -392,9 +391,10 @@ bool Paginator::tryFast(const Open& table, std::size_t depth)
         return false;
     }
     // What comes before the table, laid out with its first row, to find where that starts.
-    QString before = m_pending.left(table.from) + table.startTag +
-                     (table.head.isEmpty() ? painter->sample(*rows->front()) : table.head) +
-                     QLatin1String("</table>");
+    QString before = m_pending.left(table.from) + table.startTag + table.head;
+    if (!rows->empty())
+        before += painter->sample(*rows->front());
+    before += QLatin1String("</table>");
     for (std::size_t i = depth; i-- > 0;)
         before += QStringLiteral("</%1>").arg(m_open[i].name);
     const auto document = layOut(before);
@@ -420,51 +420,48 @@ bool Paginator::tryFast(const Open& table, std::size_t depth)
     m_cuts.clear();
     m_attemptAt = 0;
     m_tableStarts = true;
+    m_tableLast.reset();
     placeRows(*rows);
     return true;
 }
 
-qreal Paginator::nextTop(const LaidRow& row)
+qreal Paginator::advance(const std::shared_ptr<const LaidRow>& row)
 {
+    const bool heading = row->headRow() >= 0;
     if (m_startText >= 0 && !m_lastRow)
-        return m_startText;
-    const bool firstData = row.headRow() < 0 && m_bodyRows == 0;
-    if (firstData && !m_tableStarts)
-        return m_fast->continuedTop(row);
-    if (!m_lastRow)
-        return m_fast->topOf(row);
-    return m_textTop + m_fast->pitch(*m_lastRow, row, m_bodyRows == 1 && m_tableStarts);
+        m_textTop = m_startText;
+    else if (!heading && (!m_lastRow || m_lastRow->headRow() >= 0) && !m_tableStarts)
+        m_textTop = m_fast->continuedTop(m_tableLast.get(), *row);
+    else if (!m_lastRow)
+        m_textTop = m_fast->topOf(*row);
+    else
+        m_textTop += m_fast->pitch(m_before.get(), *m_lastRow, *row);
+    m_before = heading ? nullptr : m_tableLast;
+    if (!heading)
+        m_tableLast = row;
+    m_lastRow = row;
+    return m_textTop + m_fast->reach(m_before.get(), *row);
 }
 
 // Where the table would end with `rows` (after the heading, when the page lacks it) below
 // what the page holds, or at the top of a new page when `fresh`.
 qreal Paginator::bottomWith(const LaidRows& rows, bool fresh)
 {
-    const auto lastRow = m_lastRow;
-    const qreal textTop = m_textTop;
-    const qreal startText = m_startText;
-    const int bodyRows = m_bodyRows;
-    const bool tableStarts = m_tableStarts;
+    const auto saved =
+        std::tuple(m_lastRow, m_before, m_tableLast, m_textTop, m_startText, m_tableStarts);
     if (fresh) {
         m_lastRow.reset();
         m_startText = -1;
-        m_bodyRows = 0;
         m_tableStarts = false;
     }
-    LaidRows all = fresh || !m_headOnPage ? m_head : LaidRows();
-    all.insert(all.end(), rows.begin(), rows.end());
     qreal bottom = m_y;
-    for (const auto& row : all) {
-        m_textTop = nextTop(*row);
-        m_lastRow = row;
-        m_bodyRows += row->headRow() < 0;
-        bottom = m_textTop + m_fast->reach(*row);
+    if (fresh || !m_headOnPage) {
+        for (const auto& row : m_head)
+            bottom = advance(row);
     }
-    m_bodyRows = bodyRows;
-    m_tableStarts = tableStarts;
-    m_lastRow = lastRow;
-    m_textTop = textTop;
-    m_startText = startText;
+    for (const auto& row : rows)
+        bottom = advance(row);
+    std::tie(m_lastRow, m_before, m_tableLast, m_textTop, m_startText, m_tableStarts) = saved;
     return bottom;
 }
 
@@ -492,11 +489,8 @@ void Paginator::placeRows(const LaidRows& rows)
 
 void Paginator::placeRow(const std::shared_ptr<const LaidRow>& row)
 {
-    m_textTop = nextTop(*row);
-    m_lastRow = row;
-    m_bodyRows += row->headRow() < 0;
+    m_y = advance(row);
     m_page.add([row, top = m_textTop](QPainter& painter) { row->paint(painter, top); });
-    m_y = m_textTop + m_fast->reach(*row);
 }
 
 void Paginator::endFast(qsizetype at, qsizetype after)

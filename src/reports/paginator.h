@@ -92,7 +92,7 @@ private:
     QString reopening(std::size_t depth) const;
     bool tryFast(const Open& table, std::size_t depth);
     void placeRows(const LaidRows& rows);
-    qreal nextTop(const LaidRow& row);
+    qreal advance(const std::shared_ptr<const LaidRow>& row);
     qreal bottomWith(const LaidRows& rows, bool fresh);
     void placeRow(const std::shared_ptr<const LaidRow>& row);
     void endFast(qsizetype at, qsizetype after);
@@ -126,12 +126,15 @@ private:
     qsizetype m_fastEnd = -1;
     bool m_headOnPage = false;
     bool m_rowsOnPage = false;
-    std::shared_ptr<const LaidRow> m_lastRow; // the last row on the page being filled
-    qreal m_textTop = 0;                      // where its text starts
-    int m_bodyRows = 0;                       // rows of data on the page
-    bool m_tableStarts = false;               // on the page being filled
-    qreal m_startText = -1; // where the table's first row's text starts, when on this page
-    bool m_refused = false; // the open table's rows are not plain
+    // The last row on the page being filled and where its text starts, the row of data
+    // before it and the table's last row of data, whichever page that is on.
+    std::shared_ptr<const LaidRow> m_lastRow;
+    qreal m_textTop = 0;
+    std::shared_ptr<const LaidRow> m_before;
+    std::shared_ptr<const LaidRow> m_tableLast;
+    bool m_tableStarts = false; // on the page being filled
+    qreal m_startText = -1;     // where the table's first row's text starts, when on this page
+    bool m_refused = false;     // the open table's rows are not plain
 };
 
 } // namespace velmora::reports

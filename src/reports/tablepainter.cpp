@@ -43,12 +43,14 @@ struct RowLook
     std::vector<TablePainter::CellLook> cells;
     qreal single = 0;     // the height laid out for a row on one line
     qreal top = -1;       // where its text starts in a table at the top, once asked
-    qreal reach = 0;      // from its text to the end of a table it ends
+    qreal steady = 0;     // from its text to the text of a row like it below
     qreal afterHead = -1; // from the heading's last text to its own, once asked
-    qreal continued = -1; // where its text starts first on a later page, once asked
-    // From the text of a row above it, by that row's look: when that is a page's first row
-    // of data (whose borders differ) and when it is any other.
-    QHash<const RowLook*, std::pair<qreal, qreal>> below;
+    // By the look of the row above it (none: the heading): where its text starts first on a
+    // later page, and from there to the end of a table it ends.
+    QHash<const RowLook*, qreal> continued;
+    QHash<const RowLook*, qreal> reach;
+    // From the text of the row above it, by the looks of the rows before and above it.
+    QHash<std::pair<const RowLook*, const RowLook*>, qreal> below;
 };
 
 namespace {
@@ -135,35 +137,50 @@ qreal TablePainter::topOf(const LaidRow& row)
     return look.top;
 }
 
-qreal TablePainter::continuedTop(const LaidRow& row)
+qreal TablePainter::continuedTop(const LaidRow* before, const LaidRow& row)
 {
     RowLook& look = const_cast<RowLook&>(row.look());
-    if (look.continued >= 0)
-        return look.continued;
-    look.continued = topOf(row);
-    const std::size_t heading = m_headTops.size();
-    const auto tops = sampleTops(look.shape + look.shape);
-    if (tops.size() != heading + 3)
-        return look.continued;
-    // Pages that end where the second row's text starts push that row onto the next.
-    const qreal page = tops[heading + 2];
-    auto document = newReportDocument(m_style);
-    document->setPageSize(QSizeF(m_width, page));
-    document->setHtml(m_tableTag + m_head + look.shape + look.shape + QLatin1String("</table>"));
-    QTextTable* table = firstTable(*document);
-    if (table && table->rows() == static_cast<int>(heading) + 2) {
-        const qreal top = textTop(*document, *table, static_cast<int>(heading) + 1) - page;
-        if (top >= 0 && top < page)
-            look.continued = top;
+    const RowLook* upper = before ? &before->look() : &look;
+    const auto known = look.continued.constFind(upper);
+    if (known != look.continued.constEnd())
+        return *known;
+    qreal top = topOf(row);
+    const int heading = static_cast<int>(m_headTops.size());
+    const QString rows = upper->shape + look.shape;
+    const auto tops = sampleTops(rows);
+    if (tops.size() == std::size_t(heading) + 3) {
+        // Pages that end where the second row's text starts push that row onto the next.
+        const qreal page = tops[heading + 2];
+        auto document = newReportDocument(m_style);
+        document->setPageSize(QSizeF(m_width, page));
+        document->setHtml(m_tableTag + m_head + rows + QLatin1String("</table>"));
+        QTextTable* table = firstTable(*document);
+        if (table && table->rows() == heading + 2) {
+            const qreal moved = textTop(*document, *table, heading + 1) - page;
+            if (moved >= 0 && moved < page)
+                top = moved;
+        }
     }
-    return look.continued;
+    look.continued.insert(upper, top);
+    return top;
 }
 
-qreal TablePainter::reach(const LaidRow& row) const { return row.look().reach + row.grow(); }
-
-qreal TablePainter::pitch(const LaidRow& above, const LaidRow& row, bool aboveFirst)
+qreal TablePainter::reach(const LaidRow* before, const LaidRow& row)
 {
-    // Looks are held by this painter, which alone changes them.
+    RowLook& look = const_cast<RowLook&>(row.look());
+    const RowLook* upper = before ? &before->look() : nullptr;
+    auto known = look.reach.constFind(upper);
+    if (known == look.reach.constEnd()) {
+        const auto tops = sampleTops(upper ? upper->shape + look.shape : look.shape);
+        known = look.reach.insert(upper, tops.size() > 1 ? tops.front() - tops.back() : 0);
+    }
+    return *known + row.grow();
+}
+
+qreal TablePainter::pitch(const LaidRow* before, const LaidRow& above, const LaidRow& row)
+{
+    // Looks are held by this painter, which alone changes them. The borders of the row
+    // before `above` move it too, so distances are learnt for each row before it.
     RowLook& look = const_cast<RowLook&>(row.look());
     const std::size_t heading = m_headTops.size();
     qreal distance = 0;
@@ -174,20 +191,21 @@ qreal TablePainter::pitch(const LaidRow& above, const LaidRow& row, bool aboveFi
             const auto tops = sampleTops(look.shape);
             look.afterHead = tops.size() == heading + 2 && heading > 0
                                  ? tops[heading + 1] - tops[heading]
-                                 : above.look().reach;
+                                 : reach(nullptr, above);
         }
         distance = look.afterHead;
     } else {
-        const RowLook* upper = &above.look();
-        auto known = look.below.constFind(upper);
+        const std::pair key(before ? &before->look() : nullptr, &above.look());
+        auto known = look.below.constFind(key);
         if (known == look.below.constEnd()) {
-            const auto tops = sampleTops(upper->shape + look.shape + upper->shape + look.shape);
-            known = look.below.insert(upper, tops.size() == heading + 5
-                                                 ? std::pair(tops[heading + 2] - tops[heading + 1],
-                                                             tops[heading + 4] - tops[heading + 3])
-                                                 : std::pair(upper->reach, upper->reach));
+            const QString rows =
+                (before ? before->look().shape : QString()) + above.look().shape + look.shape;
+            const auto tops = sampleTops(rows);
+            const std::size_t at = heading + (before ? 2 : 1);
+            known = look.below.insert(key, tops.size() == at + 2 ? tops[at + 1] - tops[at]
+                                                                 : reach(before, above));
         }
-        distance = aboveFirst ? known->first : known->second;
+        distance = *known;
     }
     return distance + above.grow();
 }
@@ -342,8 +360,7 @@ std::shared_ptr<RowLook> TablePainter::lookOf(const RowMarkup& row)
     }
     if (column != table->columns() || column + 1 != static_cast<int>(m_edges.size()))
         return refuse();
-    look->reach = tops[0] - tops[first + 3];
-    const qreal steady = tops[first + 3] - tops[first + 2];
+    look->steady = tops[first + 3] - tops[first + 2];
     RowMarkup sample = row;
     for (CellMarkup& cell : sample.cells) {
         cell.text.clear();
@@ -357,7 +374,6 @@ std::shared_ptr<RowLook> TablePainter::lookOf(const RowMarkup& row)
     if (!laid)
         return refuse();
     look->single = laid->grow();
-    look->below.insert(look.get(), {tops[first + 2] - tops[first + 1], steady});
     m_looks.insert(row.shape, look);
     return look;
 }
@@ -404,8 +420,7 @@ std::shared_ptr<const LaidRow> TablePainter::layRow(const RowMarkup& row,
     }
     // The box reaches the next row of its look; what a row has beyond one line is its growth.
     const qreal lead = cells.empty() ? 0 : cells.front().textAt.y();
-    const auto steady = look.below.constFind(&look);
-    const qreal gap = steady == look.below.constEnd() ? 0 : steady->second - look.single;
+    const qreal gap = look.steady - look.single;
     return std::make_shared<LaidRow>(shared, std::move(cells), height + std::max<qreal>(0, gap),
                                      lead, height - look.single, headRow);
 }

@@ -41,14 +41,13 @@ public:
     QString sample(const LaidRow& row) const;
 
     // Rows are placed by where their first cell's text starts: at the top of a table or
-    // page, or below the row `above` (`aboveFirst` when that is the table's first row of
-    // data); reach() is how far down from there a table ending with the row ends.
+    // page, first on a later page of the table, or below the row `above`; reach() is how
+    // far down from there a table ending with the row ends. `before` is the row before
+    // (above) it in the table, if any but the heading, whose borders move it too.
     qreal topOf(const LaidRow& row);
-    qreal pitch(const LaidRow& above, const LaidRow& row, bool aboveFirst);
-    // Where a row of data starts when it is the first on a later page of the table, the
-    // heading repeated above it.
-    qreal continuedTop(const LaidRow& row);
-    qreal reach(const LaidRow& row) const;
+    qreal continuedTop(const LaidRow* before, const LaidRow& row);
+    qreal pitch(const LaidRow* before, const LaidRow& above, const LaidRow& row);
+    qreal reach(const LaidRow* before, const LaidRow& row);
 
     struct CellLook; // how one cell of a shape looks
 
