@@ -26,6 +26,7 @@ public:
         QBrush topBrush;
         qreal bottomBorder = 0;
         QBrush bottomBrush;
+        QBrush ink;     // of text in one look; none: its formats' or the default
         QPointF textAt; // from the row's top left
         std::unique_ptr<QTextLayout> text;
     };

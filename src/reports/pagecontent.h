@@ -8,7 +8,8 @@
 namespace velmora::reports {
 
 // What one page of a report shows above its footer, in points from its top left: slices of
-// laid out text documents and rows of tables, painted in the order they were added.
+// laid out text documents and rows of tables, painted in the order they were added. A part
+// leaves the painter's transform and clip as it found them.
 class PageContent
 {
 public:
@@ -19,11 +20,8 @@ public:
 
     void paint(QPainter& painter) const
     {
-        for (const Part& part : m_parts) {
-            painter.save();
+        for (const Part& part : m_parts)
             part(painter);
-            painter.restore();
-        }
     }
 
 private:

@@ -78,7 +78,8 @@ std::unique_ptr<QTextLayout> layText(const QList<QTextLayout::FormatRange>& form
 {
     auto layout = std::make_unique<QTextLayout>(text, font, &layoutDevice());
     layout->setTextOption(option);
-    layout->setFormats(formats);
+    if (!formats.isEmpty())
+        layout->setFormats(formats);
     layout->beginLayout();
     qreal y = 0;
     for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
@@ -396,11 +397,20 @@ std::shared_ptr<const LaidRow> TablePainter::layRow(const RowMarkup& row,
         cell.left = m_edges[column];
         cell.right = m_edges[column + markup.span];
         column += markup.span;
+        // Text in one look needs only its font and colour, which is much quicker.
         QList<QTextLayout::FormatRange> formats;
-        formats.reserve(static_cast<qsizetype>(markup.runs.size()));
-        for (const TextRun& run : markup.runs)
-            formats.append({run.from, run.length, cellLook.marks.at(run.slot)});
-        cell.text = layText(formats, markup.text, cellLook.font, cellLook.option,
+        QFont font = cellLook.font;
+        if (markup.runs.size() == 1 && markup.runs.front().length == markup.text.size()) {
+            const QTextCharFormat& only = cellLook.marks.at(markup.runs.front().slot);
+            font = only.font();
+            if (only.hasProperty(QTextFormat::ForegroundBrush))
+                cell.ink = only.foreground();
+        } else {
+            formats.reserve(static_cast<qsizetype>(markup.runs.size()));
+            for (const TextRun& run : markup.runs)
+                formats.append({run.from, run.length, cellLook.marks.at(run.slot)});
+        }
+        cell.text = layText(formats, markup.text, font, cellLook.option,
                             cell.right - cell.left - cellLook.across(), &heights[i]);
         height = std::max(height, heights[i] + cellLook.down());
         cell.background = cellLook.background;
