@@ -25,6 +25,8 @@ public:
 
     bool addPage(const PageContent& page, QSizeF pageSize, int total) override;
     bool addFitted(QTextDocument& document) override;
+    // The preview shows each page at once and the total when the report is complete.
+    bool wantsTotal() const override { return false; }
 
     // The look the pages are painted with; read again when the first page arrives, by
     // which time it names the firm.

@@ -90,7 +90,7 @@ void collectTables(QTextFrame* frame, std::vector<QTextTable*>* tables)
 Paginator::Paginator(const QString& style, QSizeF pageSize, PageSink& sink,
                      StreamCounters* counters)
     : m_style(style), m_pageSize(pageSize), m_sink(sink), m_counters(counters),
-      m_threshold(kFirstBatch)
+      m_threshold(kFirstBatch), m_holding(sink.wantsTotal())
 {
 }
 

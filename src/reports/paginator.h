@@ -25,6 +25,8 @@ public:
     virtual bool addPage(const PageContent& page, QSizeF pageSize, int total) = 0;
     // Paints the whole of `document` scaled to fill one page.
     virtual bool addFitted(QTextDocument& document) = 0;
+    // Whether pages should wait, while the report is short, until their total is known.
+    virtual bool wantsTotal() const { return true; }
 };
 
 // Lays out a report's rich text as it arrives and hands finished pages to a PageSink, so
@@ -37,7 +39,7 @@ public:
 // inside another (see parsePlainRows) are laid out by a TablePainter, much faster than by
 // a text document; the rest of the report, and a table with anything else in its rows,
 // by a text document. A report of up to kHeldPages pages is handed over once it is
-// complete, so that its pages know their total.
+// complete, so that its pages know their total, unless the sink does without.
 class Paginator final : public HtmlSink
 {
 public:
