@@ -15,6 +15,14 @@
 using namespace velmora::reports;
 using velmora::test::PdfText;
 
+namespace {
+
+const QString kHead = QStringLiteral(
+    "<table class=\"grid\" width=\"100%\" cellspacing=\"0\"><thead><tr><th width=\"15%\">Code</th>"
+    "<th width=\"55%\">Name</th><th class=\"num\" width=\"30%\">Amount</th></tr></thead>\n");
+
+} // namespace
+
 class ReportTablesTest : public QObject
 {
     Q_OBJECT
@@ -26,21 +34,20 @@ private slots:
     void paintedRowsPrintAsATextDocument();
     void headingRepeatsOnEveryPage();
     void oddMarkupFallsBack();
+    void shortReportsKnowTheirTotal_data();
+    void shortReportsKnowTheirTotal();
     void longCellWraps();
 
 private:
     // Prints `rows` in a table between a heading and a closing line, each row handed to the
     // paginator as a record of its own (`streamed`) or the whole text at once.
-    PdfText print(const QStringList& rows, bool streamed, const QString& name);
+    PdfText print(const QStringList& rows, bool streamed, const QString& name,
+                  const QString& head = kHead);
 
     QTemporaryDir m_dir;
 };
 
 namespace {
-
-const QString kHead = QStringLiteral(
-    "<table class=\"grid\" width=\"100%\" cellspacing=\"0\"><thead><tr><th width=\"15%\">Code</th>"
-    "<th width=\"55%\">Name</th><th class=\"num\" width=\"30%\">Amount</th></tr></thead>\n");
 
 QStringList plainRows(int count, const QString& cell = QStringLiteral("Name %1"))
 {
@@ -65,7 +72,8 @@ QStringList words(const PdfText& text)
 
 } // namespace
 
-PdfText ReportTablesTest::print(const QStringList& rows, bool streamed, const QString& name)
+PdfText ReportTablesTest::print(const QStringList& rows, bool streamed, const QString& name,
+                                const QString& head)
 {
     RenderedReport look;
     look.title = QStringLiteral("Tables");
@@ -77,7 +85,7 @@ PdfText ReportTablesTest::print(const QStringList& rows, bool streamed, const QS
         applyPageLayout(look, writer);
         DevicePages pages(look, writer);
         Paginator paginator(look.style, contentSize(look), pages);
-        paginator.write(QStringLiteral("<h1>Heading</h1><p>Before the table</p>") + kHead);
+        paginator.write(QStringLiteral("<h1>Heading</h1><p>Before the table</p>") + head);
         if (streamed) {
             for (const QString& row : rows) {
                 paginator.write(row);
@@ -132,18 +140,23 @@ void ReportTablesTest::plainRowsAreRead()
 void ReportTablesTest::paintedRowsPrintAsATextDocument_data()
 {
     QTest::addColumn<QStringList>("rows");
-    QTest::newRow("short rows over pages") << plainRows(160);
+    QTest::addColumn<QString>("head");
+    QTest::newRow("short rows over pages") << plainRows(160) << kHead;
+    QTest::newRow("no heading") << plainRows(90)
+                                << QStringLiteral("<table class=\"grid\" width=\"100%\">");
     // Wrapped rows stay whole where the text document would split them between pages.
     QTest::newRow("wrapped rows on one page")
-        << plainRows(8, QStringLiteral("%1 ") + QStringLiteral(" and more words ").repeated(12));
+        << plainRows(8, QStringLiteral("%1 ") + QStringLiteral(" and more words ").repeated(12))
+        << kHead;
 }
 
 void ReportTablesTest::paintedRowsPrintAsATextDocument()
 {
     QFETCH(QStringList, rows);
+    QFETCH(QString, head);
     const QString name = QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-');
-    const PdfText painted = print(rows, true, name);
-    const PdfText document = print(rows, false, name + QStringLiteral("-document"));
+    const PdfText painted = print(rows, true, name, head);
+    const PdfText document = print(rows, false, name + QStringLiteral("-document"), head);
     QVERIFY2(painted.isValid(), qPrintable(painted.error()));
     QVERIFY2(document.isValid(), qPrintable(document.error()));
     QCOMPARE(painted.pageCount(), document.pageCount());
@@ -190,6 +203,60 @@ void ReportTablesTest::oddMarkupFallsBack()
     QVERIFY(all.indexOf(QStringLiteral("paragraph")) < all.indexOf(QStringLiteral("R55")));
     QCOMPARE(all.count(QStringLiteral("R120")), 1);
     QVERIFY(all.indexOf(QStringLiteral("R120")) < all.indexOf(QStringLiteral("After")));
+}
+
+namespace {
+
+// Counts the pages handed over and the totals they were given.
+class CountingSink final : public PageSink
+{
+public:
+    explicit CountingSink(bool wantsTotal) : m_wantsTotal(wantsTotal) {}
+    bool addPage(const PageContent&, QSizeF, int total) override
+    {
+        totals.append(total);
+        return true;
+    }
+    bool addFitted(QTextDocument&) override { return true; }
+    bool wantsTotal() const override { return m_wantsTotal; }
+
+    QList<int> totals;
+
+private:
+    bool m_wantsTotal;
+};
+
+} // namespace
+
+void ReportTablesTest::shortReportsKnowTheirTotal_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("wantsTotal");
+    QTest::addColumn<bool>("total"); // whether the pages are given their total
+    QTest::newRow("short, printed") << 60 << true << true;
+    QTest::newRow("short, previewed") << 60 << false << false;
+    QTest::newRow("long, printed") << 1500 << true << false;
+}
+
+void ReportTablesTest::shortReportsKnowTheirTotal()
+{
+    QFETCH(int, rows);
+    QFETCH(bool, wantsTotal);
+    QFETCH(bool, total);
+    CountingSink sink(wantsTotal);
+    RenderedReport look;
+    Paginator paginator(look.style, contentSize(look), sink);
+    paginator.write(kHead);
+    for (const QString& row : plainRows(rows)) {
+        paginator.write(row);
+        paginator.rowEnded();
+    }
+    // A page is handed over before the end unless it waits for the total.
+    QCOMPARE(sink.totals.isEmpty(), total);
+    paginator.write(QStringLiteral("</table>"));
+    QVERIFY(paginator.finish());
+    QVERIFY(sink.totals.size() > 1);
+    QCOMPARE(sink.totals.count(sink.totals.size()), total ? sink.totals.size() : 0);
 }
 
 void ReportTablesTest::longCellWraps()
