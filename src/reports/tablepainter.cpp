@@ -41,16 +41,18 @@ struct RowLook
 {
     QString shape;
     std::vector<TablePainter::CellLook> cells;
-    qreal single = 0;     // the height laid out for a row on one line
-    qreal top = -1;       // where its text starts in a table at the top, once asked
-    qreal steady = 0;     // from its text to the text of a row like it below
-    qreal afterHead = -1; // from the heading's last text to its own, once asked
+    qreal single = 0; // the height laid out for a row on one line
+    qreal steady = 0; // from its text to the text of a row like it below
+    // The rest is learnt when first asked for. Where its text starts in a table at the top,
+    // and from the heading's last text to its own:
+    mutable qreal top = -1;
+    mutable qreal afterHead = -1;
     // By the look of the row above it (none: the heading): where its text starts first on a
     // later page, and from there to the end of a table it ends.
-    QHash<const RowLook*, qreal> continued;
-    QHash<const RowLook*, qreal> reach;
+    mutable QHash<const RowLook*, qreal> continued;
+    mutable QHash<const RowLook*, qreal> reach;
     // From the text of the row above it, by the looks of the rows before and above it.
-    QHash<std::pair<const RowLook*, const RowLook*>, qreal> below;
+    mutable QHash<std::pair<const RowLook*, const RowLook*>, qreal> below;
 };
 
 namespace {
@@ -130,7 +132,7 @@ qreal TablePainter::topOf(const LaidRow& row)
 {
     if (row.headRow() >= 0)
         return m_headTops.at(row.headRow());
-    RowLook& look = const_cast<RowLook&>(row.look());
+    const RowLook& look = row.look();
     if (look.top < 0) {
         const auto tops = sampleTops(look.shape);
         look.top = tops.size() > m_headTops.size() + 1 ? tops[m_headTops.size() + 1] : 0;
@@ -140,7 +142,7 @@ qreal TablePainter::topOf(const LaidRow& row)
 
 qreal TablePainter::continuedTop(const LaidRow* before, const LaidRow& row)
 {
-    RowLook& look = const_cast<RowLook&>(row.look());
+    const RowLook& look = row.look();
     const RowLook* upper = before ? &before->look() : &look;
     const auto known = look.continued.constFind(upper);
     if (known != look.continued.constEnd())
@@ -168,7 +170,7 @@ qreal TablePainter::continuedTop(const LaidRow* before, const LaidRow& row)
 
 qreal TablePainter::reach(const LaidRow* before, const LaidRow& row)
 {
-    RowLook& look = const_cast<RowLook&>(row.look());
+    const RowLook& look = row.look();
     const RowLook* upper = before ? &before->look() : nullptr;
     auto known = look.reach.constFind(upper);
     if (known == look.reach.constEnd()) {
@@ -180,9 +182,9 @@ qreal TablePainter::reach(const LaidRow* before, const LaidRow& row)
 
 qreal TablePainter::pitch(const LaidRow* before, const LaidRow& above, const LaidRow& row)
 {
-    // Looks are held by this painter, which alone changes them. The borders of the row
-    // before `above` move it too, so distances are learnt for each row before it.
-    RowLook& look = const_cast<RowLook&>(row.look());
+    // The borders of the row before `above` move it too, so distances are learnt for each
+    // row before it.
+    const RowLook& look = row.look();
     const std::size_t heading = m_headTops.size();
     qreal distance = 0;
     if (row.headRow() > 0) {
