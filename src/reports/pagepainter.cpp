@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTextDocument>
+#include <QTextFrame>
 
 #include <algorithm>
 
@@ -62,17 +63,20 @@ table.grid th.num, table.grid td.num { text-align: right; }
 constexpr qreal kLayoutDpi = 72;
 constexpr qreal kInchesPerMetre = 1 / 0.0254;
 
+QImage pointImage()
+{
+    QImage image(1, 1, QImage::Format_Mono);
+    image.setDotsPerMeterX(qRound(kLayoutDpi * kInchesPerMetre));
+    image.setDotsPerMeterY(qRound(kLayoutDpi * kInchesPerMetre));
+    return image;
+}
+
 // A text document that lays out in points: its layout device is a 72 dpi image kept
 // with it.
 class PointDocument final : public QTextDocument
 {
 public:
-    PointDocument() : m_device(1, 1, QImage::Format_Mono)
-    {
-        m_device.setDotsPerMeterX(qRound(kLayoutDpi * kInchesPerMetre));
-        m_device.setDotsPerMeterY(qRound(kLayoutDpi * kInchesPerMetre));
-        documentLayout()->setPaintDevice(&m_device);
-    }
+    PointDocument() : m_device(pointImage()) { documentLayout()->setPaintDevice(&m_device); }
 
 private:
     QImage m_device;
@@ -92,6 +96,12 @@ ReportError outputFailed(const QString& name, const QString& reason)
 
 } // namespace
 
+QPaintDevice& layoutDevice()
+{
+    thread_local QImage device = pointImage();
+    return device;
+}
+
 std::unique_ptr<QTextDocument> newReportDocument(const QString& style)
 {
     auto document = std::make_unique<PointDocument>();
@@ -100,6 +110,21 @@ std::unique_ptr<QTextDocument> newReportDocument(const QString& style)
     document->setDefaultFont(houseFont(9));
     document->setDefaultStyleSheet(kHouseStyle + style);
     return document;
+}
+
+qreal lengthScale()
+{
+    static const qreal scale = [] {
+        auto document = newReportDocument(QString());
+        document->setHtml(QStringLiteral("<p>X</p>"));
+        QTextFrameFormat format = document->rootFrame()->frameFormat();
+        format.setTopMargin(1000);
+        document->rootFrame()->setFrameFormat(format);
+        const qreal top =
+            document->documentLayout()->blockBoundingRect(document->firstBlock()).top();
+        return top > 0 ? top / 1000 : 1.0;
+    }();
+    return scale;
 }
 
 QPageLayout pageLayout(const RenderedReport& report)
@@ -119,11 +144,12 @@ QSizeF contentSize(const RenderedReport& report)
     return {area.width(), area.height() - (report.pageNumbers ? kFooterPoints : 0)};
 }
 
-void paintPage(QPainter& painter, QTextDocument& document, int index, QSizeF pageSize)
+void paintPage(QPainter& painter, QTextDocument& document, int index, QSizeF pageSize, qreal height)
 {
     painter.save();
     QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = QRectF(QPointF(0, index * pageSize.height()), pageSize);
+    context.clip = QRectF(QPointF(0, index * pageSize.height()),
+                          QSizeF(pageSize.width(), height < 0 ? pageSize.height() : height));
     painter.translate(0, -index * pageSize.height());
     painter.setClipRect(context.clip);
     document.documentLayout()->draw(&painter, context);
@@ -195,14 +221,14 @@ bool DevicePages::begin()
     return true;
 }
 
-bool DevicePages::addPage(QTextDocument& document, int index, QSizeF pageSize, int total)
+bool DevicePages::addPage(const PageContent& page, QSizeF pageSize, int total)
 {
     if (!m_painter.isActive() && !begin())
         return false;
     if (m_pages > 0 && !m_device.newPage())
         return false;
     ++m_pages;
-    paintPage(m_painter, document, index, pageSize);
+    page.paint(m_painter);
     if (m_look.pageNumbers)
         paintFooter(m_painter, m_look, pageSize, m_pages, total);
     return true;

@@ -23,6 +23,13 @@ inline constexpr qreal kFooterPoints = 22;
 // `style` after it.
 std::unique_ptr<QTextDocument> newReportDocument(const QString& style);
 
+// The 72 dpi device text is laid out for, so that lengths are points (one per thread).
+QPaintDevice& layoutDevice();
+
+// How the text engine scales the lengths of a document's frames and cells (padding, borders,
+// margins) in its layout: it takes them for pixels of a screen.
+qreal lengthScale();
+
 // A4 in the report's orientation with the house margins.
 QPageLayout pageLayout(const RenderedReport& report);
 // Sets `device` to pageLayout(report).
@@ -31,8 +38,9 @@ void applyPageLayout(const RenderedReport& report, QPagedPaintDevice& device);
 QSizeF contentSize(const RenderedReport& report);
 
 // Paints page `index` of `document` (laid out in pages of `pageSize` points) at the
-// painter's origin, in points.
-void paintPage(QPainter& painter, QTextDocument& document, int index, QSizeF pageSize);
+// painter's origin, in points; only its top `height` points when that is not negative.
+void paintPage(QPainter& painter, QTextDocument& document, int index, QSizeF pageSize,
+               qreal height = -1);
 // The footer below a page of `pageSize`: company and title, the day printed and "Page n of
 // N" (or "Page n" while `pages` is not known, -1).
 void paintFooter(QPainter& painter, const RenderedReport& report, QSizeF pageSize, int page,
@@ -48,7 +56,7 @@ public:
     DevicePages(const RenderedReport& look, QPagedPaintDevice& device);
     ~DevicePages() override;
 
-    bool addPage(QTextDocument& document, int index, QSizeF pageSize, int total) override;
+    bool addPage(const PageContent& page, QSizeF pageSize, int total) override;
     bool addFitted(QTextDocument& document) override;
     // Finishes the output (an empty page when nothing was painted); false when it failed.
     bool end();

@@ -27,7 +27,7 @@ bool PageSpool::append(const QPicture& picture)
     return true;
 }
 
-bool PageSpool::addPage(QTextDocument& document, int index, QSizeF pageSize, int)
+bool PageSpool::addPage(const PageContent& page, QSizeF pageSize, int)
 {
     {
         QMutexLocker lock(&m_mutex);
@@ -35,7 +35,7 @@ bool PageSpool::addPage(QTextDocument& document, int index, QSizeF pageSize, int
     }
     QPicture picture;
     QPainter painter(&picture);
-    paintPage(painter, document, index, pageSize);
+    page.paint(painter);
     painter.end();
     return append(picture);
 }

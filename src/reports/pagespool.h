@@ -23,8 +23,10 @@ class PageSpool final : public PageSink
 public:
     PageSpool();
 
-    bool addPage(QTextDocument& document, int index, QSizeF pageSize, int total) override;
+    bool addPage(const PageContent& page, QSizeF pageSize, int total) override;
     bool addFitted(QTextDocument& document) override;
+    // The preview shows each page at once and the total when the report is complete.
+    bool wantsTotal() const override { return false; }
 
     // The look the pages are painted with; read again when the first page arrives, by
     // which time it names the firm.
