@@ -1,6 +1,7 @@
 #include "paginator.h"
 
 #include "pagepainter.h"
+#include "rowmarkup.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
@@ -122,21 +123,7 @@ void Paginator::scan()
             m_scanned = end + 3;
             continue;
         }
-        // The end of the tag, past quoted attribute values.
-        QChar quote;
-        qsizetype gt = -1;
-        for (qsizetype i = lt + 1; i < text.size(); ++i) {
-            const QChar c = text.at(i);
-            if (!quote.isNull()) {
-                if (c == quote)
-                    quote = QChar();
-            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-                quote = c;
-            } else if (c == QLatin1Char('>')) {
-                gt = i;
-                break;
-            }
-        }
+        const qsizetype gt = tagEnd(text, lt);
         if (gt < 0) {
             m_scanned = lt;
             return;

@@ -96,30 +96,11 @@ private:
     {
         if (m_at >= m_html.size() || m_html.at(m_at) != QLatin1Char('<'))
             return std::nullopt;
-        const qsizetype close = m_html.indexOf(QLatin1Char('>'), m_at);
+        const qsizetype close = tagEnd(m_html, m_at);
         if (close < 0)
             return std::nullopt;
         Tag tag;
         tag.whole = m_html.mid(m_at, close + 1 - m_at);
-        if (tag.whole.contains(QLatin1Char('"')) || tag.whole.contains(QLatin1Char('\''))) {
-            // A '>' inside a quoted value: find the real end.
-            QChar quote;
-            qsizetype i = m_at + 1;
-            for (; i < m_html.size(); ++i) {
-                const QChar c = m_html.at(i);
-                if (!quote.isNull()) {
-                    if (c == quote)
-                        quote = QChar();
-                } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-                    quote = c;
-                } else if (c == QLatin1Char('>')) {
-                    break;
-                }
-            }
-            if (i >= m_html.size())
-                return std::nullopt;
-            tag.whole = m_html.mid(m_at, i + 1 - m_at);
-        }
         m_at += tag.whole.size();
         qsizetype from = 1;
         if (tag.whole.size() > 1 && tag.whole.at(1) == QLatin1Char('/')) {
@@ -245,6 +226,23 @@ private:
 };
 
 } // namespace
+
+qsizetype tagEnd(QStringView html, qsizetype from)
+{
+    QChar quote;
+    for (qsizetype i = from + 1; i < html.size(); ++i) {
+        const QChar c = html.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+        } else if (c == QLatin1Char('>')) {
+            return i;
+        }
+    }
+    return -1;
+}
 
 std::optional<std::vector<RowMarkup>> parsePlainRows(QStringView html)
 {

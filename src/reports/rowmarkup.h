@@ -38,6 +38,10 @@ struct RowMarkup
 // small, big, font, sub, sup, br). nullopt when there is anything else.
 std::optional<std::vector<RowMarkup>> parsePlainRows(QStringView html);
 
+// The index of the '>' that ends the tag whose '<' is at `from`, past quoted attribute
+// values; -1 when the text ends first.
+qsizetype tagEnd(QStringView html, qsizetype from);
+
 // The mark that stands for a stretch of text in a row's shape.
 inline constexpr QChar kShapeMark = QLatin1Char('X');
 
