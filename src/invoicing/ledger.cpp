@@ -18,25 +18,6 @@ const QLatin1String kAccountColumns(
     "addresses.address_phone1, addresses.address_phone2, addresses.address_phone3 "
     "from addresses inner join accounts on addresses.address_id = accounts.address_id ");
 
-// The invoice's job numbers as its description: "Payment for jobs 12, 13"; empty without
-// lines.
-bool describe(const QSqlDatabase& db, qint64 invoice, QString* description, QString* error)
-{
-    PreparedQuery lines(db, ledgerLinesSql());
-    if (!lines.run({invoice}, error))
-        return false;
-    QStringList jobs;
-    while (lines.query().next())
-        jobs.append(lines.query().value(0).toString());
-    if (lines.query().lastError().isValid()) {
-        *error = lines.query().lastError().text();
-        return false;
-    }
-    if (!jobs.isEmpty())
-        *description = QStringLiteral("Payment for jobs ") + jobs.join(QStringLiteral(", "));
-    return true;
-}
-
 QStringList emptyRow()
 {
     QStringList row;
@@ -119,75 +100,92 @@ QString ledgerReceiptsSql()
                           "where invoice_number = ?");
 }
 
-LedgerHistory::LedgerHistory(const QSqlDatabase& db, qint64 account) : m_db(db), m_account(account)
+LedgerHistory::LedgerHistory(const QSqlDatabase& db, qint64 account)
+    : m_account(account), m_invoices(db, ledgerInvoicesSql()), m_lines(db, ledgerLinesSql()),
+      m_receipts(db, ledgerReceiptsSql())
 {
 }
 
 bool LedgerHistory::start(QString* error)
 {
-    m_invoices.emplace(m_db, ledgerInvoicesSql());
-    if (m_invoices->run({m_account}, error))
-        return true;
-    m_invoices.reset();
-    return false;
+    m_reading = m_invoices.run({m_account}, error);
+    return m_reading;
 }
 
 bool LedgerHistory::read(int count, QList<QStringList>* rows, QString* error)
 {
-    for (qsizetype first = rows->size(); m_invoices && rows->size() - first < count;) {
-        QSqlQuery& invoice = m_invoices->query();
-        if (!invoice.next()) {
-            const QSqlError failure = invoice.lastError();
-            m_invoices.reset();
-            if (failure.type() == QSqlError::NoError)
+    for (qsizetype first = rows->size(); m_reading && rows->size() - first < count;) {
+        QString failure;
+        if (!m_invoices.next(&failure)) {
+            m_reading = false;
+            if (failure.isEmpty())
                 return true;
-            *error = failure.text();
+            *error = failure;
             return false;
         }
-        if (!readInvoice(invoice, rows, error)) {
-            m_invoices.reset();
+        if (!readInvoice(rows, error)) {
+            m_invoices.finish();
+            m_reading = false;
             return false;
         }
     }
     return true;
 }
 
-bool LedgerHistory::readInvoice(const QSqlQuery& invoice, QList<QStringList>* rows, QString* error)
+// The invoice's job numbers as its description: "Payment for jobs 12, 13"; empty without
+// lines.
+bool LedgerHistory::describe(qint64 invoice, QString* description, QString* error)
 {
-    const qint64 number = invoice.value(4).toLongLong();
-    const Money payable = Money::fromVariant(invoice.value(3));
-    QStringList row = emptyRow();
-    if (!invoice.isNull(0))
-        row[Raised] = generalDate(invoice.value(0).toString());
-    if (!invoice.isNull(4))
-        row[InvoiceNo] = QString::number(number);
-    if (!describe(m_db, number, &row[Description], error))
+    if (!m_lines.run({invoice}, error))
         return false;
-    row[NetCost] = plainAmount(Money::fromVariant(invoice.value(1)));
-    row[Vat] = plainAmount(Money::fromVariant(invoice.value(2)));
+    QString failure;
+    QStringList jobs;
+    while (m_lines.next(&failure))
+        jobs.append(m_lines.text(0));
+    if (!failure.isEmpty()) {
+        *error = failure;
+        return false;
+    }
+    if (!jobs.isEmpty())
+        *description = QStringLiteral("Payment for jobs ") + jobs.join(QStringLiteral(", "));
+    return true;
+}
+
+bool LedgerHistory::readInvoice(QList<QStringList>* rows, QString* error)
+{
+    const qint64 number = m_invoices.integer(4);
+    const Money payable = Money::fromStored(m_invoices.integer(3));
+    QStringList row = emptyRow();
+    if (!m_invoices.isNull(0))
+        row[Raised] = generalDate(m_invoices.text(0));
+    if (!m_invoices.isNull(4))
+        row[InvoiceNo] = QString::number(number);
+    if (!describe(number, &row[Description], error))
+        return false;
+    row[NetCost] = plainAmount(Money::fromStored(m_invoices.integer(1)));
+    row[Vat] = plainAmount(Money::fromStored(m_invoices.integer(2)));
     row[TotalPayable] = plainAmount(payable);
     rows->append(row);
     const qsizetype invoiceRow = rows->size() - 1;
 
-    PreparedQuery receipts(m_db, ledgerReceiptsSql());
-    if (!receipts.run({number}, error))
+    if (!m_receipts.run({number}, error))
         return false;
+    QString failure;
     Money received;
     bool any = false;
-    while (receipts.query().next()) {
-        const QSqlQuery& receipt = receipts.query();
-        const Money amount = Money::fromVariant(receipt.value(0));
+    while (m_receipts.next(&failure)) {
+        const Money amount = Money::fromStored(m_receipts.integer(0));
         QStringList payment = emptyRow();
-        if (!receipt.isNull(1))
-            payment[Raised] = generalDate(receipt.value(1).toString());
+        if (!m_receipts.isNull(1))
+            payment[Raised] = generalDate(m_receipts.text(1));
         payment[Description] = QStringLiteral("Payment Received");
         payment[Received] = plainAmount(amount);
         rows->append(payment);
         received += amount;
         any = true;
     }
-    if (receipts.query().lastError().isValid()) {
-        *error = receipts.query().lastError().text();
+    if (!failure.isEmpty()) {
+        *error = failure;
         return false;
     }
     if (!any)

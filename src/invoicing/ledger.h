@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/money.h"
+#include "data/sqlitequery.h"
 #include "lazyrows.h"
 
 #include <QSqlDatabase>
@@ -50,6 +51,7 @@ QStringList ledgerHeadings();
 // it and an empty row. An invoice with no payment shows its total payable as its balance;
 // otherwise the last payment row shows the total payable less the payments when they add
 // up to more than zero. Amounts are shown in their plain form ("40.5", "0").
+// Its rows are read straight from SQLite: a ledger is opened at every account picked.
 class LedgerHistory final : public RowSource
 {
 public:
@@ -57,14 +59,17 @@ public:
     // Runs the invoices' statement; false with the driver's text in *error.
     bool start(QString* error);
     bool read(int count, QList<QStringList>* rows, QString* error) override;
-    bool atEnd() const override { return !m_invoices; }
+    bool atEnd() const override { return !m_reading; }
 
 private:
-    bool readInvoice(const QSqlQuery& invoice, QList<QStringList>* rows, QString* error);
+    bool readInvoice(QList<QStringList>* rows, QString* error);
+    bool describe(qint64 invoice, QString* description, QString* error);
 
-    QSqlDatabase m_db;
     qint64 m_account;
-    std::optional<PreparedQuery> m_invoices;
+    SqliteQuery m_invoices;
+    SqliteQuery m_lines;
+    SqliteQuery m_receipts;
+    bool m_reading = false;
 };
 
 // The history's statements: an account's invoices (bound: the account), an invoice's job
