@@ -3,6 +3,8 @@
 #include "pagepainter.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -43,6 +45,10 @@ struct RowLook
     std::vector<TablePainter::CellLook> cells;
     qreal single = 0; // the height laid out for a row on one line
     qreal steady = 0; // from its text to the text of a row like it below
+    // The first look learnt that a text document places as it places this one (the same
+    // paddings, borders, alignment and line metrics in each cell): the distances below are
+    // learnt on it, from its shape, for all the looks that share it.
+    const RowLook* placed = this;
     // The rest is learnt when first asked for. Where its text starts in a table at the top,
     // and from the heading's last text to its own:
     mutable qreal top = -1;
@@ -94,6 +100,30 @@ std::unique_ptr<QTextLayout> layText(const QList<QTextLayout::FormatRange>& form
     return layout;
 }
 
+// The properties of `format` that may move text up or down, as text: all but colours and
+// brushes, with a character format's font given by its line metrics.
+QString placingOf(const QTextFormat& format)
+{
+    QString out;
+    const auto properties = format.properties();
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        const int type = it.value().typeId();
+        if (type == QMetaType::QBrush || type == QMetaType::QColor || type == QMetaType::QPen ||
+            (format.isCharFormat() && it.key() >= QTextFormat::FirstFontProperty &&
+             it.key() <= QTextFormat::LastFontProperty))
+            continue;
+        out += QString::number(it.key()) + u'=' + it.value().toString() + u';';
+    }
+    if (format.isCharFormat()) {
+        const QFontMetricsF metrics(format.toCharFormat().font(), &layoutDevice());
+        out += QStringLiteral("%1,%2,%3")
+                   .arg(metrics.ascent())
+                   .arg(metrics.descent())
+                   .arg(metrics.leading());
+    }
+    return out;
+}
+
 } // namespace
 
 TablePainter::TablePainter(const QString& style, const QString& tableTag, qreal width)
@@ -110,21 +140,21 @@ qreal TablePainter::firstTextTop(QTextDocument& document, QTextTable& table)
 
 QString TablePainter::sample(const LaidRow& row) const { return row.look().shape; }
 
-std::vector<qreal> TablePainter::sampleTops(const QString& rows,
-                                            std::unique_ptr<QTextDocument>* keep) const
+std::vector<qreal> TablePainter::sampleTops(const QString& rows)
 {
-    auto document = newReportDocument(m_style);
-    document->setTextWidth(m_width);
-    document->setHtml(m_tableTag + m_head + rows + QLatin1String("</table><p>X</p>"));
-    std::vector<qreal> tops;
-    const auto layout = document->documentLayout();
-    tops.push_back(layout->blockBoundingRect(document->lastBlock()).top());
-    if (QTextTable* table = firstTable(*document)) {
-        for (int row = 0; row < table->rows(); ++row)
-            tops.push_back(textTop(*document, *table, row));
+    // One document takes every sample, its style read once.
+    if (!m_sample) {
+        m_sample = newReportDocument(m_style);
+        m_sample->setTextWidth(m_width);
     }
-    if (keep)
-        *keep = std::move(document);
+    m_sample->setHtml(m_tableTag + m_head + rows + QLatin1String("</table><p>X</p>"));
+    std::vector<qreal> tops;
+    const auto layout = m_sample->documentLayout();
+    tops.push_back(layout->blockBoundingRect(m_sample->lastBlock()).top());
+    if (QTextTable* table = firstTable(*m_sample)) {
+        for (int row = 0; row < table->rows(); ++row)
+            tops.push_back(textTop(*m_sample, *table, row));
+    }
     return tops;
 }
 
@@ -132,7 +162,7 @@ qreal TablePainter::topOf(const LaidRow& row)
 {
     if (row.headRow() >= 0)
         return m_headTops.at(row.headRow());
-    const RowLook& look = row.look();
+    const RowLook& look = *row.look().placed;
     if (look.top < 0) {
         const auto tops = sampleTops(look.shape);
         look.top = tops.size() > m_headTops.size() + 1 ? tops[m_headTops.size() + 1] : 0;
@@ -142,8 +172,8 @@ qreal TablePainter::topOf(const LaidRow& row)
 
 qreal TablePainter::continuedTop(const LaidRow* before, const LaidRow& row)
 {
-    const RowLook& look = row.look();
-    const RowLook* upper = before ? &before->look() : &look;
+    const RowLook& look = *row.look().placed;
+    const RowLook* upper = before ? before->look().placed : &look;
     const auto known = look.continued.constFind(upper);
     if (known != look.continued.constEnd())
         return *known;
@@ -170,21 +200,24 @@ qreal TablePainter::continuedTop(const LaidRow* before, const LaidRow& row)
 
 qreal TablePainter::reach(const LaidRow* before, const LaidRow& row)
 {
-    const RowLook& look = row.look();
-    const RowLook* upper = before ? &before->look() : nullptr;
+    return reachOf(before ? before->look().placed : nullptr, *row.look().placed) + row.grow();
+}
+
+qreal TablePainter::reachOf(const RowLook* upper, const RowLook& look)
+{
     auto known = look.reach.constFind(upper);
     if (known == look.reach.constEnd()) {
         const auto tops = sampleTops(upper ? upper->shape + look.shape : look.shape);
         known = look.reach.insert(upper, tops.size() > 1 ? tops.front() - tops.back() : 0);
     }
-    return *known + row.grow();
+    return *known;
 }
 
 qreal TablePainter::pitch(const LaidRow* before, const LaidRow& above, const LaidRow& row)
 {
     // The borders of the row before `above` move it too, so distances are learnt for each
     // row before it.
-    const RowLook& look = row.look();
+    const RowLook& look = *row.look().placed;
     const std::size_t heading = m_headTops.size();
     qreal distance = 0;
     if (row.headRow() > 0) {
@@ -194,19 +227,20 @@ qreal TablePainter::pitch(const LaidRow* before, const LaidRow& above, const Lai
             const auto tops = sampleTops(look.shape);
             look.afterHead = tops.size() == heading + 2 && heading > 0
                                  ? tops[heading + 1] - tops[heading]
-                                 : reach(nullptr, above);
+                                 : reachOf(nullptr, *above.look().placed);
         }
         distance = look.afterHead;
     } else {
-        const std::pair key(before ? &before->look() : nullptr, &above.look());
+        const RowLook* upper = before ? before->look().placed : nullptr;
+        const std::pair key(upper, above.look().placed);
         auto known = look.below.constFind(key);
         if (known == look.below.constEnd()) {
             const QString rows =
-                (before ? before->look().shape : QString()) + above.look().shape + look.shape;
+                (upper ? upper->shape : QString()) + key.second->shape + look.shape;
             const auto tops = sampleTops(rows);
             const std::size_t at = heading + (before ? 2 : 1);
             known = look.below.insert(key, tops.size() == at + 2 ? tops[at + 1] - tops[at]
-                                                                 : reach(before, above));
+                                                                 : reachOf(upper, *key.second));
         }
         distance = *known;
     }
@@ -216,21 +250,23 @@ qreal TablePainter::pitch(const LaidRow* before, const LaidRow& above, const Lai
 std::optional<LaidRows> TablePainter::layHead(const QString& html)
 {
     const auto rows = parsePlainRows(html);
-    if (!rows || !learnColumns(html))
+    if (!rows)
+        return std::nullopt;
+    const auto tops = sampleTops(html);
+    if (tops.size() != rows->size() + 1 || !learnColumns())
         return std::nullopt;
     LaidRows laid;
+    m_learningHead = true;
+    const bool learnt = learnLooks(*rows);
+    m_learningHead = false;
+    if (!learnt)
+        return std::nullopt;
     for (const RowMarkup& row : *rows) {
-        const auto look = lookOf(row);
-        if (!look)
-            return std::nullopt;
-        laid.push_back(layRow(row, look, static_cast<int>(laid.size())));
+        laid.push_back(layRow(row, m_looks.value(row.shape), static_cast<int>(laid.size())));
         if (!laid.back())
             return std::nullopt;
     }
     m_head = html;
-    const auto tops = sampleTops(QString());
-    if (tops.size() != rows->size() + 1)
-        return std::nullopt;
     m_headTops.assign(tops.begin() + 1, tops.end());
     return laid;
 }
@@ -238,15 +274,19 @@ std::optional<LaidRows> TablePainter::layHead(const QString& html)
 std::optional<LaidRows> TablePainter::layOut(QStringView html)
 {
     const auto rows = parsePlainRows(html);
-    if (!rows || (m_edges.empty() && !learnColumns(html)))
+    if (!rows)
+        return std::nullopt;
+    if (m_edges.empty()) {
+        sampleTops(html.toString());
+        if (!learnColumns())
+            return std::nullopt;
+    }
+    if (!learnLooks(*rows))
         return std::nullopt;
     LaidRows laid;
     laid.reserve(rows->size());
     for (const RowMarkup& row : *rows) {
-        const auto look = lookOf(row);
-        if (!look)
-            return std::nullopt;
-        auto one = layRow(row, look);
+        auto one = layRow(row, m_looks.value(row.shape));
         if (!one)
             return std::nullopt;
         laid.push_back(std::move(one));
@@ -254,15 +294,12 @@ std::optional<LaidRows> TablePainter::layOut(QStringView html)
     return laid;
 }
 
-bool TablePainter::learnColumns(QStringView rows)
+bool TablePainter::learnColumns()
 {
-    auto document = newReportDocument(m_style);
-    document->setTextWidth(m_width);
-    document->setHtml(m_tableTag + rows.toString() + QLatin1String("</table>"));
-    QTextTable* table = firstTable(*document);
+    QTextTable* table = firstTable(*m_sample);
     if (!table || table->format().border() > 0)
         return false;
-    const auto layout = document->documentLayout();
+    const auto layout = m_sample->documentLayout();
     const QTextTableFormat tableFormat = table->format();
     const qreal scale = lengthScale();
     for (int row = 0; row < table->rows(); ++row) {
@@ -295,36 +332,66 @@ bool TablePainter::learnColumns(QStringView rows)
     return false;
 }
 
-std::shared_ptr<RowLook> TablePainter::lookOf(const RowMarkup& row)
+bool TablePainter::learnLooks(const std::vector<RowMarkup>& rows)
 {
-    const auto known = m_looks.constFind(row.shape);
-    if (known != m_looks.constEnd())
-        return *known;
-    const auto refuse = [&]() -> std::shared_ptr<RowLook> {
-        m_looks.insert(row.shape, nullptr);
-        return nullptr;
-    };
-    // Three rows of the shape below the heading, each stretch of text one mark.
-    std::unique_ptr<QTextDocument> document;
-    const auto tops = sampleTops(row.shape + row.shape + row.shape, &document);
-    QTextTable* table = firstTable(*document);
-    const int first = static_cast<int>(m_headTops.size());
-    if (!table || table->rows() != first + 3 || tops.size() != std::size_t(first) + 4 ||
+    std::vector<const RowMarkup*> fresh;
+    QSet<QString> asked;
+    for (const RowMarkup& row : rows) {
+        if (!m_looks.contains(row.shape) && !asked.contains(row.shape)) {
+            asked.insert(row.shape);
+            fresh.push_back(&row);
+        }
+    }
+    // New shapes are learnt together, each as three rows below the heading, each stretch of
+    // text one mark; a shape refused there is tried again alone before it is refused.
+    if (fresh.size() > 1) {
+        QString html;
+        for (const RowMarkup* row : fresh)
+            html += row->shape + row->shape + row->shape;
+        const auto tops = sampleTops(html);
+        std::vector<const RowMarkup*> again;
+        for (std::size_t i = 0; i < fresh.size(); ++i) {
+            if (!readLook(*fresh[i], static_cast<int>(3 * i), fresh.size(), tops))
+                again.push_back(fresh[i]);
+        }
+        fresh = std::move(again);
+    }
+    bool all = true;
+    for (const RowMarkup* row : fresh) {
+        const auto tops = sampleTops(row->shape + row->shape + row->shape);
+        if (!readLook(*row, 0, 1, tops)) {
+            m_looks.insert(row->shape, nullptr);
+            all = false;
+        }
+    }
+    return all && std::all_of(rows.begin(), rows.end(), [this](const RowMarkup& row) {
+               return m_looks.value(row.shape) != nullptr;
+           });
+}
+
+bool TablePainter::readLook(const RowMarkup& row, int from, std::size_t shapes,
+                            const std::vector<qreal>& tops)
+{
+    QTextTable* table = firstTable(*m_sample);
+    const int first = static_cast<int>(m_headTops.size()) + from;
+    const int rows = static_cast<int>(m_headTops.size() + 3 * shapes);
+    if (!table || table->rows() != rows || tops.size() != std::size_t(rows) + 1 ||
         table->format().border() > 0)
-        return refuse();
+        return false;
     auto look = std::make_shared<RowLook>();
     look->shape = row.shape;
+    QString placing; // what places the row, for finding a look placed alike
     const qreal padding = table->format().cellPadding();
-    const QFont base = document->defaultFont();
+    const QFont base = m_sample->defaultFont();
     int column = 0;
     for (const CellMarkup& markup : row.cells) {
         const QTextTableCell cell = table->cellAt(first, column);
         if (cell.column() != column || cell.columnSpan() != markup.span || cell.rowSpan() != 1)
-            return refuse();
+            return false;
         column += markup.span;
         const QTextBlock block = cell.firstCursorPosition().block();
         if (cell.lastCursorPosition().block() != block)
-            return refuse();
+            return false;
         const auto format = cell.format().toTableCellFormat();
         CellLook cellLook;
         const qreal scale = lengthScale();
@@ -346,23 +413,27 @@ std::shared_ptr<RowLook> TablePainter::lookOf(const RowMarkup& row)
         cellLook.option.setAlignment(blockFormat.alignment());
         cellLook.option.setWrapMode(blockFormat.nonBreakableLines()
                                         ? QTextOption::NoWrap
-                                        : document->defaultTextOption().wrapMode());
+                                        : m_sample->defaultTextOption().wrapMode());
         cellLook.option.setUseDesignMetrics(true);
         cellLook.font = block.charFormat().font().resolve(base);
+        placing += QString::number(markup.span) + u'|' + placingOf(format) + u'|' +
+                   placingOf(blockFormat) + u'|';
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             QTextCharFormat each = it.fragment().charFormat();
             each.setFont(each.font().resolve(base));
+            placing += placingOf(each) + u'|';
             for (int i = 0; i < it.fragment().length(); ++i)
                 cellLook.marks.push_back(each);
         }
         if (static_cast<int>(cellLook.marks.size()) != markup.marks)
-            return refuse();
+            return false;
         if (!cellLook.marks.empty())
             cellLook.font = cellLook.marks.front().font();
         look->cells.push_back(std::move(cellLook));
+        placing += u'/';
     }
     if (column != table->columns() || column + 1 != static_cast<int>(m_edges.size()))
-        return refuse();
+        return false;
     look->steady = tops[first + 3] - tops[first + 2];
     RowMarkup sample = row;
     for (CellMarkup& cell : sample.cells) {
@@ -375,10 +446,30 @@ std::shared_ptr<RowLook> TablePainter::lookOf(const RowMarkup& row)
     }
     const auto laid = layRow(sample, look);
     if (!laid)
-        return refuse();
+        return false;
     look->single = laid->grow();
+    placing += QString::number(look->steady) + u'|' + QString::number(look->single);
+    const auto placed = m_placed.constFind(placing);
+    if (placed != m_placed.constEnd())
+        look->placed = *placed;
+    else
+        m_placed.insert(placing, look.get());
+    // Rows straight below the table's own heading give the distances that samples of one
+    // and two of them would.
+    if (from == 0 && !m_learningHead) {
+        const RowLook& on = *look->placed;
+        const int heading = static_cast<int>(m_headTops.size());
+        if (on.top < 0)
+            on.top = tops[heading + 1];
+        if (on.afterHead < 0 && heading > 0)
+            on.afterHead = tops[heading + 1] - tops[heading];
+        if (!on.below.contains({nullptr, &on}))
+            on.below.insert({nullptr, &on}, tops[heading + 2] - tops[heading + 1]);
+        if (!on.below.contains({&on, &on}))
+            on.below.insert({&on, &on}, look->steady);
+    }
     m_looks.insert(row.shape, look);
-    return look;
+    return true;
 }
 
 std::shared_ptr<const LaidRow> TablePainter::layRow(const RowMarkup& row,

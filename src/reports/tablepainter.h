@@ -52,12 +52,18 @@ public:
     struct CellLook; // how one cell of a shape looks
 
 private:
-    bool learnColumns(QStringView rows);
-    // The text tops of the first cells of the rows of a sample document: the table with the
-    // heading, then `rows`, then a line of text; the first is the line's.
-    std::vector<qreal> sampleTops(const QString& rows,
-                                  std::unique_ptr<QTextDocument>* keep = nullptr) const;
-    std::shared_ptr<RowLook> lookOf(const RowMarkup& row);
+    // The columns of the sample's table, from its first row of single cells.
+    bool learnColumns();
+    // The text tops of the first cells of the rows of the sample document: the table with
+    // the heading, then `rows`, then a line of text; the first is the line's.
+    std::vector<qreal> sampleTops(const QString& rows);
+    // Learns the looks of the shapes of `rows` not known yet; false when one is refused.
+    bool learnLooks(const std::vector<RowMarkup>& rows);
+    // The look of `row` from the sample, whose rows below the heading are three of each of
+    // `shapes` shapes, `row`'s from row `from`.
+    bool readLook(const RowMarkup& row, int from, std::size_t shapes,
+                  const std::vector<qreal>& tops);
+    qreal reachOf(const RowLook* upper, const RowLook& look);
     std::shared_ptr<const LaidRow> layRow(const RowMarkup& row,
                                           const std::shared_ptr<const RowLook>& look,
                                           int headRow = -1) const;
@@ -69,6 +75,9 @@ private:
     std::vector<qreal> m_headTops; // where the heading's rows' text starts
     std::vector<qreal> m_edges;    // the columns' left edges and the right edge of the last
     QHash<QString, std::shared_ptr<RowLook>> m_looks; // null: a shape refused
+    QHash<QString, const RowLook*> m_placed;          // the first look placed so, by what places it
+    std::unique_ptr<QTextDocument> m_sample;
+    bool m_learningHead = false; // the heading's looks are learnt without the heading above
 };
 
 } // namespace velmora::reports
