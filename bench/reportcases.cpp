@@ -27,6 +27,7 @@ struct ReportCase
     QString title;
     std::optional<PlainPages> plain;
     QTemporaryDir folder;
+    reports::ReportWorkers workers; // as the program's, kept from run to run
     int pages = 0;
     std::int64_t rows = -1;
     // The first page case's last run, cancelled once its first page was there; the reset
@@ -70,7 +71,7 @@ std::optional<Timed> setUpPdf(Fixture& fixture, const QString& file,
         return std::nullopt;
     Timed timed;
     timed.ours = [state](QString* reason) {
-        reports::ReportThread run(state->request,
+        reports::ReportThread run(state->workers, state->request,
                                   std::make_unique<reports::PdfFileOutput>(
                                       state->folder.filePath(QStringLiteral("report.pdf"))));
         run.start();
@@ -158,7 +159,7 @@ void startPreviewRun(ReportCase& state)
 {
     state.spool = std::make_shared<reports::PageSpool>();
     state.run = std::make_unique<reports::ReportThread>(
-        state.request, std::make_unique<reports::SpoolOutput>(state.spool));
+        state.workers, state.request, std::make_unique<reports::SpoolOutput>(state.spool));
     state.run->start();
 }
 

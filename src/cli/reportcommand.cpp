@@ -79,7 +79,8 @@ int runReport(const ReportOptions& options)
     if (!QFileInfo::exists(request.databasePath))
         return fail("report", QObject::tr("Could not find file '%1'.").arg(request.databasePath));
 
-    reports::ReportThread run(request, std::make_unique<reports::PdfFileOutput>(pdf));
+    reports::ReportWorkers workers;
+    reports::ReportThread run(workers, request, std::make_unique<reports::PdfFileOutput>(pdf));
     run.start();
     waitShowingProgress(run);
     const reports::ReportError error = run.error();

@@ -76,7 +76,7 @@ ReportError QtReportEngine::run(const QString& path, int destination)
 ReportError QtReportEngine::preview(const reports::ReportRequest& request)
 {
     auto spool = std::make_shared<reports::PageSpool>();
-    reports::ReportThread run(request, std::make_unique<reports::SpoolOutput>(spool));
+    reports::ReportThread run(m_workers, request, std::make_unique<reports::SpoolOutput>(spool));
     if (request.connection.isValid()) {
         const ReportError error = reports::runReportJob(request, run.output(), run.control());
         if (error.number != 0)
@@ -109,7 +109,8 @@ ReportError QtReportEngine::print(const reports::ReportRequest& request)
             reports::numberedPdfPath(folder, QFileInfo(request.reportPath).fileName(), &error);
         if (path.isEmpty())
             return error;
-        reports::ReportThread run(request, std::make_unique<reports::PdfFileOutput>(path));
+        reports::ReportThread run(m_workers, request,
+                                  std::make_unique<reports::PdfFileOutput>(path));
         return runWithProgress(run, request, m_title, m_window);
     }
     const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
@@ -120,7 +121,7 @@ ReportError QtReportEngine::print(const reports::ReportRequest& request)
                     .arg(m_title)};
     QPrinter printer(destination, QPrinter::HighResolution);
     printer.setDocName(m_title);
-    reports::ReportThread run(request, std::make_unique<reports::DeviceOutput>(printer));
+    reports::ReportThread run(m_workers, request, std::make_unique<reports::DeviceOutput>(printer));
     ReportError error = runWithProgress(run, request, m_title, m_window);
     if (error.number == 0 && printer.printerState() == QPrinter::Error)
         error = {ReportError::OutputFailed,

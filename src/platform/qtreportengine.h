@@ -1,16 +1,13 @@
 #pragma once
 
 #include "reportengine.h"
+#include "reports/reportjob.h"
 
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QWidget>
 
 namespace velmora {
-
-namespace reports {
-struct ReportRequest;
-}
 
 // The program's report engine: runs the definition file in the background, on a
 // connection of its own to the same database, with a progress window that can cancel it,
@@ -33,6 +30,7 @@ private:
     QSqlDatabase m_db;
     QPointer<QWidget> m_window;
     QString m_title; // of the report being run
+    reports::ReportWorkers m_workers;
 };
 
 } // namespace velmora

@@ -165,32 +165,42 @@ ReportError runReportJob(const ReportRequest& request, ReportOutput& output, Rep
     return runOnConnection(*prepared, request, output, control);
 }
 
-ReportThread::ReportThread(ReportRequest request, std::unique_ptr<ReportOutput> output)
-    : m_request(std::move(request)), m_output(std::move(output))
+ReportWorkers::ReportWorkers()
+{
+    m_pool.setExpiryTimeout(-1);
+    m_pool.setMaxThreadCount(std::max(8, QThread::idealThreadCount()));
+}
+
+ReportWorkers::~ReportWorkers() { m_pool.waitForDone(); }
+
+ReportThread::ReportThread(ReportWorkers& workers, ReportRequest request,
+                           std::unique_ptr<ReportOutput> output)
+    : m_workers(workers), m_request(std::move(request)), m_output(std::move(output))
 {
 }
 
 ReportThread::~ReportThread()
 {
-    if (m_thread) {
+    if (m_started) {
         m_control.cancel();
-        m_thread->wait();
+        wait();
     }
 }
 
 void ReportThread::start()
 {
-    m_thread.reset(QThread::create([this] {
-        m_error = runReportJob(m_request, *m_output, m_control);
-        m_finished.store(true);
-    }));
-    m_thread->start();
+    m_started = true;
+    m_workers.m_pool.start([this, ending = m_ending] {
+        ending->error = runReportJob(m_request, *m_output, m_control);
+        ending->finished.store(true);
+        ending->finished.notify_all();
+    });
 }
 
 void ReportThread::wait()
 {
-    if (m_thread)
-        m_thread->wait();
+    if (m_started)
+        m_ending->finished.wait(false);
 }
 
 } // namespace velmora::reports

@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QSqlDatabase>
 #include <QString>
+#include <QThreadPool>
 
 #include <atomic>
 #include <functional>
@@ -17,7 +18,6 @@
 class QPagedPaintDevice;
 class QPdfWriter;
 class QSaveFile;
-class QThread;
 
 namespace velmora {
 class QueryWatch;
@@ -114,30 +114,50 @@ struct ReportRequest
 ReportError runReportJob(const ReportRequest& request, ReportOutput& output,
                          ReportControl& control);
 
-// Runs a report job in a thread of its own. `done` is called in that thread when it ends.
+// The threads reports run on. A thread is kept for the next run once its run has ended, so
+// that the fonts a run loads and the glyphs it shapes are ready for the next; runs at the
+// same time each have a thread. Outlives the runs started on it.
+class ReportWorkers
+{
+public:
+    ReportWorkers();
+    ~ReportWorkers(); // waits for runs still going
+
+private:
+    friend class ReportThread;
+    QThreadPool m_pool;
+};
+
+// Runs a report job on one of `workers`' threads.
 class ReportThread
 {
 public:
-    ReportThread(ReportRequest request, std::unique_ptr<ReportOutput> output);
+    ReportThread(ReportWorkers& workers, ReportRequest request,
+                 std::unique_ptr<ReportOutput> output);
     ~ReportThread(); // cancels a run still going and waits for it
 
     void start();
-    bool isFinished() const { return m_finished.load(); }
+    bool isFinished() const { return m_ending->finished.load(); }
     // Blocks until the run has ended.
     void wait();
     ReportControl& control() { return m_control; }
     // The run's error once it is finished (numbered 0 on success).
-    ReportError error() const { return m_error; }
+    ReportError error() const { return m_ending->error; }
     ReportOutput& output() { return *m_output; }
-    QThread* thread() const { return m_thread.get(); }
 
 private:
+    ReportWorkers& m_workers;
     ReportRequest m_request;
     std::unique_ptr<ReportOutput> m_output;
     ReportControl m_control;
-    ReportError m_error;
-    std::unique_ptr<QThread> m_thread;
-    std::atomic<bool> m_finished{false};
+    // How the run ended, shared with the worker, which still signals it once this is gone.
+    struct Ending
+    {
+        ReportError error;
+        std::atomic<bool> finished{false};
+    };
+    std::shared_ptr<Ending> m_ending = std::make_shared<Ending>();
+    bool m_started = false;
 };
 
 } // namespace velmora::reports

@@ -133,7 +133,8 @@ void ReportLimitsTest::cancelStopsQueryAndLayout()
         {},
         QDate::currentDate(),
         {}};
-    velmora::reports::ReportThread run(request,
+    velmora::reports::ReportWorkers workers;
+    velmora::reports::ReportThread run(workers, request,
                                        std::make_unique<velmora::reports::PdfFileOutput>(pdf));
     run.start();
     if (afterFirstPage)
