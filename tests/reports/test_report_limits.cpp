@@ -146,6 +146,17 @@ void ReportLimitsTest::cancelStopsQueryAndLayout()
     QTRY_VERIFY_WITH_TIMEOUT(run.isFinished(), 5000);
     QCOMPARE(run.error().number, int(ReportError::Cancelled));
     QVERIFY(!QFile::exists(pdf));
+    // The thread the cancelled run leaves behind serves the next run as new.
+    const QString next = m_dir.filePath(QStringLiteral("next.pdf"));
+    request.reportPath =
+        write(QStringLiteral("[data.rows]\nsql = 'select 7 as c'\n[layout]\n"
+                             "template = '<p>{{#rows}}Value {{c}}{{/rows}}</p>'\n"));
+    velmora::reports::ReportThread again(workers, request,
+                                         std::make_unique<velmora::reports::PdfFileOutput>(next));
+    again.start();
+    again.wait();
+    QCOMPARE(again.error().number, 0);
+    QVERIFY(velmora::test::PdfText(next).text().contains(QStringLiteral("Value 7")));
 }
 
 void ReportLimitsTest::refusedFilesAndValues_data()
