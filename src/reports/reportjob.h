@@ -115,8 +115,9 @@ ReportError runReportJob(const ReportRequest& request, ReportOutput& output,
                          ReportControl& control);
 
 // The threads reports run on. A thread is kept for the next run once its run has ended, so
-// that the fonts a run loads and the glyphs it shapes are ready for the next; runs at the
-// same time each have a thread. Outlives the runs started on it.
+// that the fonts a run loads and the glyphs it shapes are ready for the next; up to eight
+// runs at the same time (more on a larger machine) each have a thread, and further ones
+// wait for one. Outlives the runs started on it.
 class ReportWorkers
 {
 public:
