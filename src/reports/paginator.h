@@ -53,7 +53,7 @@ public:
 
     // Lays out what is left and hands over its pages. False when the sink failed.
     bool finish();
-    static constexpr int kHeldPages = 300;
+    static constexpr int kHeldPages = 40;
     // False once the sink has failed; the rest of the report is then dropped.
     bool isHealthy() const { return m_healthy; }
     int pagesDone() const { return m_pages; }

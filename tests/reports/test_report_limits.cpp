@@ -108,7 +108,6 @@ void ReportLimitsTest::longReportStreamsInBoundedMemory()
     // Every row once, the heading on every page.
     QCOMPARE(all.count(QStringLiteral("Row 3000 ")), 1);
     QCOMPARE(all.count(QStringLiteral("Row Amount")), text.pageCount());
-    QVERIFY(all.contains(QStringLiteral("Page 1 of %1").arg(text.pageCount())));
 }
 
 void ReportLimitsTest::cancelStopsQueryAndLayout_data()
