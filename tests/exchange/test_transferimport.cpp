@@ -13,6 +13,7 @@ using velmora::test::CostBytes;
 using velmora::test::costSlot;
 using velmora::test::JobBytes;
 using velmora::test::jobSlot;
+using velmora::test::jobSlots;
 using velmora::test::TestDatabase;
 
 namespace {
@@ -203,13 +204,7 @@ private Q_SLOTS:
         TestDatabase t;
         t.exec(QStringLiteral("create trigger refuse before insert on jobs when new.job_id = 3 "
                               "begin select raise(abort, 'disk trouble'); end"));
-        QByteArray bytes;
-        for (int number = 1; number <= 4; ++number) {
-            JobBytes job;
-            job.number = number;
-            bytes += jobSlot(job);
-        }
-        const QString path = write(t, QStringLiteral("Jobs.txt"), bytes);
+        const QString path = write(t, QStringLiteral("Jobs.txt"), jobSlots(4));
         const QString before = t.dump();
         const TransferOutcome outcome = import_job_transfer(t.db(), path);
         QVERIFY(!outcome.completed);
@@ -226,13 +221,7 @@ private Q_SLOTS:
     void tellsProgressAndKeepsNothingWhenStopped()
     {
         TestDatabase t;
-        QByteArray bytes;
-        for (int number = 1; number <= 600; ++number) {
-            JobBytes job;
-            job.number = number;
-            bytes += jobSlot(job);
-        }
-        const QString path = write(t, QStringLiteral("Jobs.txt"), bytes);
+        const QString path = write(t, QStringLiteral("Jobs.txt"), jobSlots(600));
         QList<qint64> told;
         const TransferOutcome whole =
             import_job_transfer(t.db(), path, [&told](qint64 done, qint64 total) {

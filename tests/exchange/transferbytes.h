@@ -92,6 +92,18 @@ inline QByteArray jobSlot(const JobBytes& j)
         .bytes();
 }
 
+// `count` plain jobs numbered from 1, one slot each.
+inline QByteArray jobSlots(int count)
+{
+    QByteArray bytes;
+    for (int number = 1; number <= count; ++number) {
+        JobBytes job;
+        job.number = number;
+        bytes += jobSlot(job);
+    }
+    return bytes;
+}
+
 // The fields of a cost record that tests vary.
 struct CostBytes
 {
