@@ -68,7 +68,10 @@ bool readJob(sqlite3_stmt* statement, const JobKey& key, std::optional<LoadedJob
                          optionalText(statement, 12),
                          optionalText(statement, 13),
                          sqlite3_column_int64(statement, 14),
-                         sqlite3_column_int64(statement, 15)};
+                         sqlite3_column_int64(statement, 15),
+                         sqlite3_column_type(statement, 16) == SQLITE_NULL
+                             ? std::nullopt
+                             : std::optional<qint64>(sqlite3_column_int64(statement, 16))};
     return finish(statement, result == SQLITE_ROW ? SQLITE_DONE : result, error);
 }
 

@@ -2,6 +2,7 @@
 #include "cases.h"
 #include "data/costline.h"
 #include "data/dates.h"
+#include "data/driverwage.h"
 #include "payroll/driverpay.h"
 #include "payroll/profitability.h"
 
@@ -26,7 +27,7 @@ struct Paid
 
 struct PayStatements
 {
-    Statement candidates, removeWage, addWage, markCalculated, begin, rollback;
+    Statement candidates, updateWage, addWage, markCalculated, begin, rollback;
 };
 
 // The baseline of a payment run: the run's statements, prepared once, the same share,
@@ -53,18 +54,28 @@ bool payDirectly(const PayStatements& s, qint64 lastDriver, const std::string& l
             const Money income = Money::fromStored(sqlite3_column_int64(candidates, 4));
             const int percentage = sqlite3_column_int(candidates, 3);
             const Money share = driverShare(income, percentage);
-            sqlite3_bind_text(s.removeWage.get(), 1, reinterpret_cast<const char*>(prefix),
-                              prefixBytes, SQLITE_TRANSIENT);
-            sqlite3_bind_int64(s.removeWage.get(), 2, number);
-            sqlite3_stmt* add = s.addWage.get();
-            sqlite3_bind_int64(add, 1, sqlite3_column_int64(candidates, 2));
-            sqlite3_bind_text(add, 2, reinterpret_cast<const char*>(prefix), prefixBytes,
-                              SQLITE_TRANSIENT);
-            sqlite3_bind_int64(add, 3, number);
-            sqlite3_bind_int64(add, 4, income.stored());
-            sqlite3_bind_int(add, 5, percentage);
-            sqlite3_bind_int64(add, 6, share.stored());
-            ok = execute(s.removeWage.get(), error) && execute(add, error);
+            const qint64 driver = sqlite3_column_int64(candidates, 2);
+            const auto bindKey = [&](sqlite3_stmt* statement, int first) {
+                sqlite3_bind_int64(statement, first, driver);
+                sqlite3_bind_text(statement, first + 1, reinterpret_cast<const char*>(prefix),
+                                  prefixBytes, SQLITE_TRANSIENT);
+                sqlite3_bind_int64(statement, first + 2, number);
+            };
+            sqlite3_stmt* update = s.updateWage.get();
+            sqlite3_bind_int64(update, 1, income.stored());
+            sqlite3_bind_int(update, 2, percentage);
+            sqlite3_bind_int64(update, 3, share.stored());
+            bindKey(update, 4);
+            ok = execute(update, error);
+            if (ok && sqlite3_changes(sqlite3_db_handle(update)) == 0) {
+                sqlite3_stmt* add = s.addWage.get();
+                bindKey(add, 1);
+                sqlite3_bind_int64(add, 4, income.stored());
+                sqlite3_bind_int(add, 5, percentage);
+                sqlite3_bind_int64(add, 6, share.stored());
+                bindKey(add, 7);
+                ok = execute(add, error);
+            }
             ++paid->jobs;
             paid->income += income.stored();
             paid->shares += share.stored();
@@ -151,15 +162,16 @@ std::optional<Timed> setUpDriverPay(Fixture& fixture, QDate from, QString* error
     if (!leaveUnpaidFrom(fixture.db, from, &lastDriver, error))
         return std::nullopt;
     const DriverPayStatements& sql = driverPayStatements();
+    const DriverWageStatements& wages = driverWageStatements();
     sqlite3* db = fixture.handle;
     const PayStatements statements{prepare(db, sql.candidates.toUtf8().constData(), error),
-                                   prepare(db, sql.removeWage.toUtf8().constData(), error),
-                                   prepare(db, sql.addWage.toUtf8().constData(), error),
+                                   prepare(db, wages.update.toUtf8().constData(), error),
+                                   prepare(db, wages.insert.toUtf8().constData(), error),
                                    prepare(db, sql.markCalculated.toUtf8().constData(), error),
                                    prepare(db, "begin", error),
                                    prepare(db, "rollback", error)};
     for (const Statement* each :
-         {&statements.candidates, &statements.removeWage, &statements.addWage,
+         {&statements.candidates, &statements.updateWage, &statements.addWage,
           &statements.markCalculated, &statements.begin, &statements.rollback}) {
         if (!*each)
             return std::nullopt;

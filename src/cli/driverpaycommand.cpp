@@ -46,8 +46,7 @@ bool pay(const QSqlDatabase& db, const DriverPayOptions& options, QString* error
         printLine(stdout, QObject::tr("No non account jobs where driver gets a percentage "));
         return true;
     }
-    const QString unpaid = unpaidJobsMessage(*run, 100);
-    if (!unpaid.isEmpty())
+    for (const QString& unpaid : unpaidJobsMessages(*run))
         printLine(stdout, unpaid);
     printLine(stdout, QObject::tr("Calculated %1 jobs of drivers %2 to %3: income %4")
                           .arg(run->jobsPaid)

@@ -1,5 +1,6 @@
 #include "firmpayroll.h"
 
+#include "data/dates.h"
 #include "data/money.h"
 #include "data/sql.h"
 #include "firmrandom.h"
@@ -22,6 +23,19 @@ QDate firstMonth(const QSqlDatabase& db, QString* error)
     return first.isValid() ? QDate(first.year(), first.month(), 1) : QDate();
 }
 
+// The slips of the jobs before `day` have been printed (the invoice run pays the drivers of
+// account jobs at each month's end, so rows of later jobs are already there).
+bool markSlipsPrintedBefore(const QSqlDatabase& db, QDate day, QString* error)
+{
+    QSqlQuery query(db);
+    return run(query,
+               QStringLiteral("UPDATE driver_wages SET Reported = 'Y' WHERE Reported = 'N' "
+                              "AND EXISTS (SELECT 1 FROM jobs j WHERE j.job_prefix = "
+                              "driver_wages.job_prefix AND j.job_id = driver_wages.job_id "
+                              "AND j.date < ?)"),
+               {storedDate(day)}, error);
+}
+
 bool payMonths(const QSqlDatabase& db, QDate first, const FirmOptions& options,
                const FirmProgress& progress, QString* error)
 {
@@ -38,7 +52,7 @@ bool payMonths(const QSqlDatabase& db, QDate first, const FirmOptions& options,
     for (QDate month = first; month < thisMonth; month = month.addMonths(1)) {
         const QDate next = month.addMonths(1);
         // Every slip before last month's has been printed.
-        if ((next == thisMonth && !markWagesReported(db, error)) ||
+        if ((next == thisMonth && !markSlipsPrintedBefore(db, month, error)) ||
             !payDrivers(db, everyone, next.addDays(-1), error))
             return false;
         if (progress)

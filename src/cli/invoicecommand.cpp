@@ -63,6 +63,8 @@ void printResult(const InvoiceRunResult& result)
     printLine(stdout, QObject::tr("Vat Value: %1").arg(plainDecimal(totals.vat)));
     printLine(stdout, QObject::tr("Net Value: %1").arg(plainDecimal(totals.net)));
     printLine(stdout, QObject::tr("Credit Note Value: %1").arg(plainDecimal(totals.creditNote)));
+    if (result.counterBehind)
+        printLine(stderr, counterBehindMessage(*result.counterBehind, result.firstInvoice));
     if (!result.unpaidDrivers.isEmpty())
         printLine(stderr, unpaidDriverMessage(result.unpaidDrivers));
 }

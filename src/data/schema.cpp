@@ -384,6 +384,58 @@ const QStringList kDriverDateIndex = {
     QStringLiteral("CREATE INDEX IF NOT EXISTS jobs_driver_date ON jobs (driver, date, time)"),
 };
 
+// The statement that takes trailing blanks and NULs off `columns` of `table`, where there
+// are any. SQLite's text functions end a text at its first NUL, as every reader saw it.
+QString trimmed(const char* table, std::initializer_list<const char*> columns)
+{
+    QStringList sets;
+    QStringList differs;
+    for (const char* column : columns) {
+        const QString name = QString::fromLatin1(column);
+        const QString clean = QStringLiteral("rtrim(substr(%1, 1, length(%1)))").arg(name);
+        sets << QStringLiteral("%1 = %2").arg(name, clean);
+        differs << QStringLiteral("%1 <> %2").arg(name, clean);
+    }
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+        .arg(QString::fromLatin1(table), sets.join(u','), differs.join(QStringLiteral(" OR ")));
+}
+
+// Migration 11: what one part of the program writes, another reads alike.
+// - Text brought by transfer files loses the record layout's trailing blanks (an empty
+//   invoiced flag stays the one blank that marks a job of no account).
+// - A wage recorded by the invoice run counts as the job's calculation, so that the
+//   driver payment run never pays the job again.
+// - A job not yet calculated pays its driver a percentage exactly when its driver is paid
+//   one.
+// - A job brought with its own number moves the job number counter past it.
+// - An account keeps the value of its invoices that removal took away, so that its
+//   balance still equals its payments less its invoices.
+const QStringList kMonthReconciles = {
+    trimmed("jobs", {"time", "time_text", "passenger_name", "address_from", "address_to",
+                     "special_instructions", "acc_ref", "costed_code", "record_status",
+                     "driver_percentage", "calculated", "invoiced"}),
+    QStringLiteral("UPDATE jobs SET calculated = 'N' WHERE calculated = ''"),
+    QStringLiteral("UPDATE jobs SET invoiced = ' ' WHERE invoiced = ''"),
+    trimmed("Costs", {"description", "income_expence", "vat", "logical_delete"}),
+    QStringLiteral(R"(UPDATE jobs SET calculated = 'Y'
+        WHERE calculated = 'N' AND EXISTS (SELECT 1 FROM driver_wages w
+            WHERE w.driver_id = jobs.driver AND w.job_prefix = jobs.job_prefix
+              AND w.job_id = jobs.job_id))"),
+    QStringLiteral(R"(UPDATE jobs SET driver_percentage =
+            CASE WHEN EXISTS (SELECT 1 FROM drivers d
+                              WHERE d.driver_id = jobs.driver AND d.driver_percentage > 0)
+                 THEN 'Y' ELSE 'N' END
+        WHERE calculated = 'N')"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_number_given AFTER INSERT ON jobs
+        WHEN NEW.job_id IS NOT NULL
+        BEGIN
+            UPDATE job_counter SET last = NEW.job_id WHERE last < NEW.job_id;
+        END)"),
+    QStringLiteral(R"(UPDATE job_counter SET last = (SELECT max(job_id) FROM jobs)
+        WHERE last < (SELECT max(job_id) FROM jobs))"),
+    QStringLiteral("ALTER TABLE accounts ADD COLUMN removed_invoiced INTEGER NOT NULL DEFAULT 0"),
+};
+
 struct Migration
 {
     int version;
@@ -396,6 +448,7 @@ const std::vector<Migration>& migrations()
         {1, &kInitialSchema},    {2, &kPlaceIndexes},     {3, &kWagesByJobKey},
         {4, &kInvoicingIndexes}, {5, &kJobsByDayWithKey}, {6, &kPayrollKeys},
         {8, &kJobTextIndex},     {9, &kVatRate},          {10, &kDriverDateIndex},
+        {11, &kMonthReconciles},
     };
     return all;
 }

@@ -30,6 +30,7 @@ const QString kUpdateJob = QStringLiteral("update jobs set ") +
 struct Lookups
 {
     QSet<qint64> accounts, drivers, paymentTypes, vehicleTypes;
+    QSet<qint64> percentageDrivers; // drivers paid a percentage of their jobs
 };
 
 class JobImport
@@ -115,9 +116,16 @@ private:
     }
 
     // Binds the record in the order of kColumns, then its prefix and number; `day` must
-    // stay until the statement has run.
-    static void bindColumns(SqliteQuery& query, const JobTransferView& r, QByteArrayView day)
+    // stay until the statement has run. Empty flags take the values that mean "none": an
+    // invoiced flag of one blank, not calculated. The driver-percentage flag follows the
+    // job's driver, not the other office's flag.
+    void bindColumns(SqliteQuery& query, const JobTransferView& r, QByteArrayView day) const
     {
+        const QByteArrayView invoiced = r.invoiced.isEmpty() ? QByteArrayView(" ") : r.invoiced;
+        const QByteArrayView calculated =
+            r.calculated.isEmpty() ? QByteArrayView("N") : r.calculated;
+        const bool done = calculated.size() == 1 && (calculated[0] | 0x20) == 'y';
+        const bool percentage = !done && m_lookups.percentageDrivers.contains(r.driver);
         const QByteArrayView texts[] = {day, r.time, r.passenger, r.from, r.to};
         int index = 1;
         for (const QByteArrayView text : texts)
@@ -126,7 +134,7 @@ private:
         query.bind(index++, r.driver);
         query.bind(index++, r.passengers);
         query.bind(index++, r.paymentType);
-        query.bind(index++, r.invoiced);
+        query.bind(index++, invoiced);
         query.bind(index++, r.vehicleType);
         query.bind(index++, r.instructions);
         query.bind(index++, r.status);
@@ -135,8 +143,8 @@ private:
         query.bind(index++, r.accountRef);
         query.bind(index++, r.costedCode);
         query.bind(index++, r.standardJob);
-        query.bind(index++, r.driverPercentage);
-        query.bind(index++, r.calculated);
+        query.bind(index++, QByteArrayView(percentage ? "Y" : "N"));
+        query.bind(index++, calculated);
         query.bind(index++, r.prefix);
         query.bind(index, r.number);
     }
@@ -169,6 +177,7 @@ TransferOutcome import_job_transfer(const QSqlDatabase& db, QIODevice& file, con
     const std::pair<QSet<qint64>*, const char*> tables[] = {
         {&lookups.accounts, "Select account_id from accounts"},
         {&lookups.drivers, "select driver_id from drivers"},
+        {&lookups.percentageDrivers, "select driver_id from drivers where driver_percentage > 0"},
         {&lookups.paymentTypes, "select paymenttypeid from payment_types"},
         {&lookups.vehicleTypes, "select vehicletypeid from vehicle_types"},
     };

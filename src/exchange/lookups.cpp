@@ -1,7 +1,9 @@
 #include "lookups.h"
 
+#include "data/readonly.h"
 #include "data/sql.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace velmora::exchange {
@@ -15,6 +17,10 @@ std::optional<QSet<qint64>> numbers(const QSqlDatabase& db, const QString& sql, 
     QSet<qint64> found;
     while (query.next())
         found.insert(query.value(0).toLongLong());
+    if (query.lastError().isValid()) {
+        *error = failureText(query.lastError());
+        return std::nullopt;
+    }
     return found;
 }
 

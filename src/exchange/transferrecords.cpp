@@ -156,6 +156,8 @@ template <typename Record> void writeAccount(const Record& r, char* slot, qsizet
 
 QByteArrayView RecordTexts::add(QByteArrayView cp1252)
 {
+    while (!cp1252.isEmpty() && (cp1252.back() == ' ' || cp1252.back() == '\0'))
+        cp1252.chop(1);
     Q_ASSERT(m_used + 3 * cp1252.size() <= qsizetype(m_bytes.size()));
     char* start = m_bytes.data() + m_used;
     m_used += cp1252ToUtf8(cp1252, start);

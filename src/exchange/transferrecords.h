@@ -104,7 +104,8 @@ public:
     explicit RecordTexts(qsizetype fieldBytes) : m_bytes(std::size_t(3 * fieldBytes)) {}
 
     void clear() { m_used = 0; }
-    // The UTF-8 of `cp1252`, kept until clear().
+    // The UTF-8 of `cp1252` without the field's padding (trailing blanks and NULs), kept
+    // until clear().
     QByteArrayView add(QByteArrayView cp1252);
 
 private:

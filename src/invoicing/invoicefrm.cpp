@@ -226,6 +226,9 @@ void invoicefrm::createInvoices()
         result.invoices == 1
             ? tr("Invoice %1 created").arg(result.firstInvoice)
             : tr("Invoices %1 to %2 created").arg(result.firstInvoice).arg(result.lastInvoice));
+    if (result.counterBehind)
+        m_dialogs.information(this,
+                              counterBehindMessage(*result.counterBehind, result.firstInvoice));
     if (!result.unpaidDrivers.isEmpty())
         m_dialogs.plain(this, unpaidDriverMessage(result.unpaidDrivers));
 }

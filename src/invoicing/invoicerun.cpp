@@ -2,6 +2,7 @@
 
 #include "data/costline.h"
 #include "data/dates.h"
+#include "data/driverwage.h"
 #include "data/sql.h"
 
 #include <QObject>
@@ -22,7 +23,7 @@ struct WorkRow
 {
     QString prefix;
     std::int64_t number = 0;
-    bool percentageDriver = false;
+    bool percentageDriver = false; // flagged so, and not yet calculated
     QVariant driver;
     InvoiceCost cost;
 };
@@ -74,8 +75,8 @@ private:
     QSqlQuery m_line{m_db};
     QSqlQuery m_job{m_db};
     QSqlQuery m_balance{m_db};
-    QSqlQuery m_wageUpdate{m_db};
-    QSqlQuery m_wageInsert{m_db};
+    DriverWageWriter m_wages{m_db};
+    QSqlQuery m_calculated{m_db};
 };
 
 bool Run::fail(const QSqlQuery& query)
@@ -133,6 +134,15 @@ bool Run::readReferences()
         return fail(query);
     m_counterRow = query.next();
     m_invoice = m_counterRow ? query.value(0).toLongLong() + 1 : 0;
+    // A counter behind the numbers already issued would hand one out again.
+    if (!query.exec(QStringLiteral("select max(invoice_no) from invoice_header")) || !query.next())
+        return fail(query);
+    if (!query.isNull(0) && query.value(0).toLongLong() >= m_invoice) {
+        m_result->counterBehind =
+            CounterBehind{m_counterRow ? std::optional<std::int64_t>(m_invoice - 1) : std::nullopt,
+                          query.value(0).toLongLong()};
+        m_invoice = query.value(0).toLongLong() + 1;
+    }
     return true;
 }
 
@@ -169,15 +179,10 @@ bool Run::recordDriverWage(const WorkRow& job, Money gross)
         m_result->unpaidDrivers.append({job.prefix, job.number});
         return true;
     }
-    const int percent = percentage.toInt();
-    const QVariant payment = driverShare(gross, percent).toVariant();
-    if (!exec(m_wageUpdate, {job.driver, gross.toVariant(), percent, payment, job.driver,
-                             job.prefix, qint64(job.number)}))
+    if (!m_wages.write(job.driver.toLongLong(), job.prefix, job.number, gross, percentage.toInt(),
+                       &m_error))
         return false;
-    if (m_wageUpdate.numRowsAffected() > 0)
-        return true;
-    return exec(m_wageInsert,
-                {job.driver, job.prefix, qint64(job.number), gross.toVariant(), percent, payment});
+    return exec(m_calculated, {job.prefix, qint64(job.number)});
 }
 
 bool Run::completeJob(const WorkRow& job, const InvoiceTotals& totals)
@@ -249,7 +254,8 @@ bool Run::execute(const InvoiceRunProgress& progress, QString* error)
         if (accounts.empty())
             return true;
         if (!prepare(m_work,
-                     "select jobs.job_prefix, jobs.job_id, jobs.driver_percentage = 'Y', "
+                     "select jobs.job_prefix, jobs.job_id, "
+                     "jobs.driver_percentage = 'Y' and jobs.calculated = 'N', "
                      "jobs.driver, Costs.costtype, Costs.gross_cost, Costs.discount_value, "
                      "Costs.net_cost, Costs.vat_value "
                      "from jobs join Costs on Costs.jobnumber = jobs.job_id "
@@ -269,14 +275,9 @@ bool Run::execute(const InvoiceRunProgress& progress, QString* error)
                             "where job_prefix = ? and job_id = ?") ||
             !prepare(m_balance, "update accounts set account_balance = account_balance - ? "
                                 "where account_id = ?") ||
-            !prepare(m_wageUpdate,
-                     "update driver_wages set driver_id = ?, job_net_cost = ?, "
-                     "driver_percentage = ?, driver_payment = ? where rowid = (select rowid "
-                     "from driver_wages where driver_id = ? and job_prefix = ? and job_id = ? "
-                     "order by rowid limit 1)") ||
-            !prepare(m_wageInsert, "insert into driver_wages (driver_id, job_prefix, job_id, "
-                                   "job_net_cost, driver_percentage, driver_payment) "
-                                   "values (?, ?, ?, ?, ?, ?)"))
+            !m_wages.prepare(&m_error) ||
+            !prepare(m_calculated, "update jobs set calculated = 'Y' "
+                                   "where job_prefix = ? and job_id = ?"))
             return false;
         const auto total = static_cast<std::int64_t>(accounts.size());
         for (std::int64_t done = 0; done < total; ++done) {
@@ -355,6 +356,18 @@ QString unpaidDriverMessage(const QList<UnpaidDriverJob>& jobs)
                                     "not have a percentage figure recorded against them, please "
                                     "correct manually after processing ");
     return lines.join(u'\n');
+}
+
+QString counterBehindMessage(const CounterBehind& behind, std::int64_t firstInvoice)
+{
+    const QString counter =
+        behind.counter ? QObject::tr("The invoice counter stood at %1").arg(*behind.counter)
+                       : QObject::tr("The invoice counter was missing");
+    return QObject::tr("%1, behind invoice %2 already issued: the invoices were numbered on "
+                       "from %3.")
+        .arg(counter)
+        .arg(behind.highestIssued)
+        .arg(firstInvoice);
 }
 
 QString plainDecimal(Money amount)

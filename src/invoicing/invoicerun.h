@@ -55,6 +55,14 @@ struct UnpaidDriverJob
     std::int64_t number = 0;
 };
 
+// A counter found behind the invoice numbers already issued: the run numbered on from the
+// highest of them instead.
+struct CounterBehind
+{
+    std::optional<std::int64_t> counter; // the last number it said was issued; none: no row
+    std::int64_t highestIssued = 0;
+};
+
 // What a run did.
 struct InvoiceRunResult
 {
@@ -64,6 +72,7 @@ struct InvoiceRunResult
     std::int64_t invoices = 0; // 0: there was nothing to invoice and nothing was written
     std::int64_t lines = 0;
     QList<UnpaidDriverJob> unpaidDrivers;
+    std::optional<CounterBehind> counterBehind;
 };
 
 // The accounts a run covers (by account_id, both included) and the stamp its invoices bear.
@@ -80,10 +89,12 @@ using InvoiceRunProgress = std::function<void(std::int64_t done, std::int64_t to
 // The invoice run: every account job of the range not yet invoiced that has receipt lines
 // becomes a line of its account's invoice. Each account gets one invoice, numbered on from
 // the last number issued (the first ever is 0); each job is marked invoiced with its
-// invoice number; each account's balance falls by its invoice's net value; a job whose
-// driver is paid a percentage gets its driver's share recorded; the last number used is
-// stored. Runs in one transaction: on failure nothing is written and the reason is in
-// *error. A run that finds nothing writes nothing and returns true with no invoices.
+// invoice number; each account's balance falls by its invoice's net value; a job flagged
+// as paying its driver a percentage and not yet calculated gets its driver's share recorded
+// (a row already reported stays as it is) and is marked calculated, so that the driver
+// payment run does not pay it again; the last number used is stored. Runs in one transaction: on
+// failure nothing is written and the reason is in *error. A run that finds nothing writes nothing
+// and returns true with no invoices.
 bool runInvoices(const QSqlDatabase& db, const InvoiceRunRange& range, InvoiceRunResult* result,
                  QString* error, const InvoiceRunProgress& progress = {});
 
@@ -95,6 +106,9 @@ bool runInvoicesInTransaction(const QSqlDatabase& db, const InvoiceRunRange& ran
 
 // The message naming the jobs whose driver has no percentage, one line per job.
 QString unpaidDriverMessage(const QList<UnpaidDriverJob>& jobs);
+
+// Says that the counter was behind and where the run's numbers started.
+QString counterBehindMessage(const CounterBehind& behind, std::int64_t firstInvoice);
 
 // An amount in plain decimal form: no thousands separators and no trailing zeros
 // ("1234.5", "-3", "0.0125").

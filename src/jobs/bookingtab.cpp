@@ -62,8 +62,8 @@ BookingTab::BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dial
       m_update(button("cmdupd", tr("&Update"))),
       m_clear(button("cmdclearall", tr("&Clear"),
                      tr("When pressed clears this screen and the payment / receipt screens"))),
-      m_calendarFrame(new QFrame), m_calendar(new QCalendarWidget), m_fields(new QWidget),
-      m_search(search)
+      m_invoice(named(new QLabel, "lblinvoice")), m_calendarFrame(new QFrame),
+      m_calendar(new QCalendarWidget), m_fields(new QWidget), m_search(search)
 {
     setObjectName(QStringLiteral("Booking"));
     m_prefix->setValidator(
@@ -89,6 +89,7 @@ void BookingTab::build(SearchPanel* search)
     };
     add(tr("Job Prefix"), m_prefix);
     add(tr("Job Number"), m_number);
+    grid->addWidget(m_invoice, row - 1, 2);
     add(tr("Customer"), m_customer);
     add(tr("Pick Up Date"), m_date);
     auto* calendar = button("cmdcalendar", tr("Calendar"), tr("Press to bring up calendar"));

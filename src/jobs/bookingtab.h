@@ -102,6 +102,7 @@ private:
     QPushButton* m_add;
     QPushButton* m_update;
     QPushButton* m_clear;
+    QLabel* m_invoice; // "Invoice N" while an invoiced job is shown
     QFrame* m_calendarFrame;
     QCalendarWidget* m_calendar;
     QWidget* m_fields; // the booking fields, hidden while the search panel is open

@@ -4,6 +4,7 @@
 #include "platform/fieldevents.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -158,6 +159,7 @@ void BookingTab::showJob(const LoadedJob& job)
     }
     if (job.vehicleType)
         m_vehicleType->setCurrentText(*job.vehicleType);
+    m_invoice->setText(job.invoice ? tr("Invoice %1").arg(*job.invoice) : QString());
 }
 
 void BookingTab::clear()
@@ -165,6 +167,7 @@ void BookingTab::clear()
     for (QLineEdit* edit : {m_number, m_customer, m_prefix, m_date, m_time, m_pickup, m_drop,
                             m_instructions, m_account, m_reference, m_costCode})
         edit->clear();
+    m_invoice->clear();
     setEmptyText(m_driver);
     m_accountChooser->setCurrentIndex(0);
     m_vehicleType->setCurrentText(tr("Saloon Car"));

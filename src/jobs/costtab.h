@@ -50,6 +50,9 @@ private:
     void typeLeft(int index);
     void costLeft(int index);
     bool checkLines();
+    // Whether the operator agrees to change the receipt lines of an invoiced job; always
+    // true on the payments side and for a job not invoiced.
+    bool invoicedChangeAgreed(const JobKey& key);
     void save();
     void deleteLine(int index);
     void showLoaded(const QList<StoredCostLine>& lines);

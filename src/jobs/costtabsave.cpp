@@ -28,6 +28,17 @@ bool CostTab::checkLines()
     return true;
 }
 
+bool CostTab::invoicedChangeAgreed(const JobKey& key)
+{
+    // An invoiced job's receipts are on its invoice already: a change is not billed again.
+    if (m_side != CostSide::Receipt || !m_job.invoice)
+        return true;
+    return m_dialogs.question(this, tr("Job %1 is on invoice %2, which will not change: the "
+                                       "customer is not billed again. Change its receipt lines?")
+                                        .arg(key.prefix + QString::number(key.number))
+                                        .arg(*m_job.invoice)) == Dialogs::Answer::Yes;
+}
+
 void CostTab::save()
 {
     if (m_side == CostSide::Receipt)
@@ -40,6 +51,8 @@ void CostTab::save()
         return;
     }
     const JobKey key = *m_job.shown;
+    if (!invoicedChangeAgreed(key))
+        return;
     QList<CostLineEntry> entries;
     QList<int> lines;
     for (int index = 0; index < CostLinesGrid::kLines; ++index) {
@@ -94,6 +107,8 @@ void CostTab::deleteLine(int index)
         return;
     }
     const JobKey key = *m_job.shown;
+    if (!invoicedChangeAgreed(key))
+        return;
     QString error;
     switch (deleteCostLine(m_db, key, m_side, line.type, &error)) {
     case CostDeleteOutcome::UnknownType:

@@ -37,6 +37,7 @@ void frmjob_management::add_job()
         return;
     }
     m_job.key.number = *number;
+    m_job.invoice.reset();
     m_job.loadedAccount = check.account;
     m_job.shown = m_job.key;
     m_job.date = check.date;
@@ -98,6 +99,7 @@ bool frmjob_management::load_job(const JobKey& key)
 {
     m_receipts->clearLines();
     m_job.shown.reset();
+    m_job.invoice.reset();
     m_job.date = QDate();
     std::optional<LoadedJob> job;
     QString error;
@@ -118,6 +120,7 @@ bool frmjob_management::load_job(const JobKey& key)
     m_job.loadedAccount = job->account;
     m_job.shown = key;
     m_job.date = job->date;
+    m_job.invoice = job->invoice;
     m_booking->showJob(*job);
     m_receipts->load(key);
     m_payments->load(key);
@@ -131,6 +134,7 @@ void frmjob_management::clearAll()
     m_receipts->clearLines();
     m_payments->clearLines();
     m_job.shown.reset();
+    m_job.invoice.reset();
 }
 
 void frmjob_management::chooseFound(const JobKey& key)

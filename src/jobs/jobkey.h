@@ -24,7 +24,8 @@ struct CurrentJob
     // saved to it and to no other. None after Clear, after a job could not be found, and
     // once the prefix or number field is changed until the next Select.
     std::optional<JobKey> shown;
-    QDate date; // its pick-up day, which chooses the VAT rate of its lines
+    QDate date;                    // its pick-up day, which chooses the VAT rate of its lines
+    std::optional<qint64> invoice; // the invoice the shown job is on, once invoiced
 };
 
 inline bool operator==(const JobKey& a, const JobKey& b)

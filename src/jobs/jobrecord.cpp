@@ -29,6 +29,10 @@ QString invoicedFlag(const JobRecord& job)
     return job.onAccount ? QStringLiteral("N") : QStringLiteral(" ");
 }
 
+// "Y" when the bound driver is paid a percentage of the jobs they drive.
+const QLatin1String kPercentageDriver("exists (select 1 from drivers "
+                                      "where driver_id = ? and driver_percentage > 0)");
+
 // Whether the job's typed texts fit their columns; *error names the first that does not.
 bool fits(const QString& prefix, const JobRecord& job, QString* error)
 {
@@ -54,12 +58,14 @@ std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, cons
              QStringLiteral("insert into jobs (job_prefix, date, time, time_text, passenger_name, "
                             "address_from, address_to, account_no, driver, invoiced, "
                             "payment_type, vehicle_type, special_instructions, record_status, "
-                            "acc_ref, costed_code) "
-                            "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'I', ?, ?)"),
+                            "acc_ref, costed_code, driver_percentage) "
+                            "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'I', ?, ?, "
+                            "case when ") +
+                 kPercentageDriver + QStringLiteral(" then 'Y' else 'N' end)"),
              {prefix, storedDate(job.date), storedPickUpTime(job.time), job.time, job.passenger,
               job.from, job.to, job.account, job.driver, invoicedFlag(job), job.paymentType,
               job.vehicleType, job.instructions, textOrNull(job.accountReference),
-              textOrNull(job.costCode)},
+              textOrNull(job.costCode), job.driver},
              error))
         return std::nullopt;
     const QVariant row = query.lastInsertId();
@@ -82,12 +88,16 @@ std::optional<bool> updateJob(const QSqlDatabase& db, const JobKey& key, const J
              QStringLiteral("update jobs set date = ?, time = ?, time_text = ?, "
                             "passenger_name = ?, address_from = ?, address_to = ?, "
                             "account_no = ?, driver = ?, payment_type = ?, acc_ref = ?, "
-                            "costed_code = ?, invoiced = ?, vehicle_type = ?, "
-                            "special_instructions = ? where job_prefix = ? and job_id = ?"),
+                            "costed_code = ?, "
+                            "invoiced = case when invoiced = 'Y' then 'Y' else ? end, "
+                            "vehicle_type = ?, special_instructions = ?, "
+                            "driver_percentage = case when calculated = 'N' and ") +
+                 kPercentageDriver +
+                 QStringLiteral(" then 'Y' else 'N' end where job_prefix = ? and job_id = ?"),
              {storedDate(job.date), storedPickUpTime(job.time), job.time, job.passenger, job.from,
               job.to, job.account, job.driver, job.paymentType,
               textAsItStands(job.accountReference), textAsItStands(job.costCode), invoicedFlag(job),
-              job.vehicleType, job.instructions, key.prefix, key.number},
+              job.vehicleType, job.instructions, job.driver, key.prefix, key.number},
              error))
         return std::nullopt;
     return query.numRowsAffected() > 0;
@@ -101,7 +111,7 @@ const QString& loadJobStatement()
         "jobs.special_instructions, drivers.driver_name, "
         "payment_types.paymentdescription, vehicle_types.vehicledescription, "
         "accounts.account_name, jobs.acc_ref, jobs.costed_code, accounts.account_id, "
-        "jobs.account_no "
+        "jobs.account_no, case when jobs.invoiced = 'Y' then jobs.invoice_no end "
         "from jobs left join accounts on accounts.account_id = jobs.account_no "
         "left join drivers on drivers.driver_id = jobs.driver "
         "left join payment_types on payment_types.paymenttypeid = jobs.payment_type "
@@ -134,7 +144,9 @@ bool loadJob(const QSqlDatabase& db, const JobKey& key, std::optional<LoadedJob>
                      optionalText(query, 12),
                      optionalText(query, 13),
                      query.value(14).toLongLong(),
-                     query.value(15).toLongLong()};
+                     query.value(15).toLongLong(),
+                     query.isNull(16) ? std::nullopt
+                                      : std::optional<qint64>(query.value(16).toLongLong())};
     return true;
 }
 

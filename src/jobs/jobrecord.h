@@ -34,9 +34,12 @@ struct JobRecord
 std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, const JobRecord& job,
                              QString* error);
 
-// Rewrites the booking of the job `key` (the reference and cost code as they stand) and
-// marks it not yet invoiced again. Returns whether the job exists; nullopt with the
-// driver's text in *error when it could not be written.
+// Adds and updates set the job's driver-percentage flag from its driver: "Y" when the
+// driver is paid a percentage and the job is not yet calculated, else "N".
+
+// Rewrites the booking of the job `key` (the reference and cost code as they stand); a job
+// already invoiced stays invoiced with its invoice, any other is marked as `job` says. Returns
+// whether the job exists; nullopt with the driver's text in *error when it could not be written.
 std::optional<bool> updateJob(const QSqlDatabase& db, const JobKey& key, const JobRecord& job,
                               QString* error);
 
@@ -56,8 +59,9 @@ struct LoadedJob
     std::optional<QString> accountName;
     std::optional<QString> accountReference;
     std::optional<QString> costCode;
-    qint64 accountId = 0; // the account's own number, when it exists
-    qint64 account = 0;   // the job's account number
+    qint64 accountId = 0;          // the account's own number, when it exists
+    qint64 account = 0;            // the job's account number
+    std::optional<qint64> invoice; // the invoice it is on, once invoiced
 };
 
 // The statement loadJob() runs, bound with the prefix and number.

@@ -2,6 +2,7 @@
 
 #include "data/costline.h"
 #include "data/dates.h"
+#include "data/driverwage.h"
 #include "data/readonly.h"
 #include "data/sql.h"
 
@@ -45,60 +46,39 @@ bool readCandidates(const QSqlDatabase& db, const DriverRange& range, QDate last
     return true;
 }
 
-// The three statements of a run, prepared once.
+// The statements of a run, prepared once.
 class WageWriter
 {
 public:
-    explicit WageWriter(const QSqlDatabase& db) : m_remove(db), m_add(db), m_mark(db) {}
+    explicit WageWriter(const QSqlDatabase& db) : m_wages(db), m_mark(db) {}
 
     bool prepare(QString* error)
     {
-        const DriverPayStatements& sql = driverPayStatements();
-        const bool ok = m_remove.prepare(sql.removeWage) && m_add.prepare(sql.addWage) &&
-                        m_mark.prepare(sql.markCalculated);
-        return ok || fail(error);
+        if (!m_wages.prepare(error))
+            return false;
+        if (m_mark.prepare(driverPayStatements().markCalculated))
+            return true;
+        *error = failureText(m_mark.lastError());
+        return false;
     }
 
-    // Replaces the job's wage row (one per job, whoever wrote it before).
     bool writeWage(const PayJob& job, Money income, int percentage, QString* error)
     {
-        m_remove.bindValue(0, job.prefix);
-        m_remove.bindValue(1, job.number);
-        if (!m_remove.exec())
-            return fail(error, m_remove);
-        m_add.bindValue(0, job.driver);
-        m_add.bindValue(1, job.prefix);
-        m_add.bindValue(2, job.number);
-        m_add.bindValue(3, income.toVariant());
-        m_add.bindValue(4, percentage);
-        m_add.bindValue(5, driverShare(income, percentage).toVariant());
-        return m_add.exec() || fail(error, m_add);
+        return m_wages.write(job.driver, job.prefix, job.number, income, percentage, error);
     }
 
     bool markCalculated(const PayJob& job, QString* error)
     {
         m_mark.bindValue(0, job.prefix);
         m_mark.bindValue(1, job.number);
-        return m_mark.exec() || fail(error, m_mark);
+        if (m_mark.exec())
+            return true;
+        *error = failureText(m_mark.lastError());
+        return false;
     }
 
 private:
-    bool fail(QString* error)
-    {
-        for (const QSqlQuery* query : {&m_remove, &m_add, &m_mark}) {
-            if (query->lastError().isValid())
-                return fail(error, *query);
-        }
-        return false;
-    }
-    static bool fail(QString* error, const QSqlQuery& query)
-    {
-        *error = failureText(query.lastError());
-        return false;
-    }
-
-    QSqlQuery m_remove;
-    QSqlQuery m_add;
+    DriverWageWriter m_wages;
     QSqlQuery m_mark;
 };
 
@@ -118,10 +98,6 @@ const DriverPayStatements& driverPayStatements()
             WHERE j.calculated = 'N' AND j.record_status = 'C' AND j.driver_percentage = 'Y'
               AND j.driver >= ? AND j.driver <= ? AND j.date <= ?
             ORDER BY j.driver, j.job_id, j.job_prefix)"),
-        QStringLiteral("DELETE FROM driver_wages WHERE job_prefix = ? AND job_id = ?"),
-        QStringLiteral("INSERT INTO driver_wages (driver_id, job_prefix, job_id, job_net_cost, "
-                       "driver_percentage, driver_payment, Reported) "
-                       "VALUES (?, ?, ?, ?, ?, ?, 'N')"),
         QStringLiteral("UPDATE jobs SET calculated = 'Y' WHERE job_prefix = ? AND job_id = ?"),
     };
     return statements;
@@ -212,7 +188,7 @@ std::optional<DriverPayRun> calculateDriverPay(const QSqlDatabase& db, const Dri
     return result;
 }
 
-QString unpaidJobsMessage(const DriverPayRun& run, int limit)
+QStringList unpaidJobsMessages(const DriverPayRun& run)
 {
     QStringList lines;
     for (const PayJob& job : run.withoutIncome)
@@ -223,12 +199,7 @@ QString unpaidJobsMessage(const DriverPayRun& run, int limit)
                                  "please correct manually after processing ")
                          .arg(job.number));
     }
-    const qsizetype more = lines.size() - limit;
-    if (more > 0) {
-        lines.resize(limit);
-        lines.append(QObject::tr("... and %n more job(s)", nullptr, static_cast<int>(more)));
-    }
-    return lines.join(u'\n');
+    return lines;
 }
 
 std::optional<qint64> markWagesReported(const QSqlDatabase& db, QString* error)

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -60,10 +61,10 @@ struct DriverPayRun
 
 // Works out the share of every completed job flagged as paying its driver a percentage
 // that no run has taken in yet, for the drivers `range` covers (and, when `lastDay` is
-// valid, picked up on or before it). Each job gets one wage row, keyed by its prefix and
-// number and written or rewritten with the job's income (the gross of its income lines,
-// credit notes with their sign), the driver's percentage, the exact share (driverShare)
-// and Reported "N"; the job is marked calculated. Runs inside the caller's transaction.
+// valid, picked up on or before it). Each job gets its driver's wage row (DriverWageWriter:
+// rewritten while unreported, never once reported) with the job's income (the gross of its
+// income lines, credit notes with their sign), the driver's percentage and the exact share;
+// the job is marked calculated. Runs inside the caller's transaction.
 // nullopt with the driver's text in *error; the caller's rollback then undoes it all.
 std::optional<DriverPayRun> payDrivers(const QSqlDatabase& db, const DriverRange& range,
                                        QDate lastDay, QString* error);
@@ -72,18 +73,17 @@ std::optional<DriverPayRun> payDrivers(const QSqlDatabase& db, const DriverRange
 std::optional<DriverPayRun> calculateDriverPay(const QSqlDatabase& db, const DriverRange& range,
                                                QString* error);
 
-// The message that names the jobs a run could not pay, one line each (at most `limit`
-// lines, then how many more); empty when there are none.
-QString unpaidJobsMessage(const DriverPayRun& run, int limit = 25);
+// The messages that name the jobs a run could not pay, one for each job.
+QStringList unpaidJobsMessages(const DriverPayRun& run);
 
 // The statements of a payment run, in one home for the run and the benchmark's baseline.
 // candidates binds the first and last driver and the last day (yyyy-MM-dd) and returns
 // prefix, number, driver, percentage (null when the driver has none) and income (null
-// when the job has no income line); removeWage and markCalculated bind prefix and number;
-// addWage binds driver, prefix, number, income, percentage and share.
+// when the job has no income line); markCalculated binds prefix and number. The wage rows
+// are written by driverWageStatements().
 struct DriverPayStatements
 {
-    QString candidates, removeWage, addWage, markCalculated;
+    QString candidates, markCalculated;
 };
 const DriverPayStatements& driverPayStatements();
 

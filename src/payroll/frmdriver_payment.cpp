@@ -116,9 +116,10 @@ void frmdriver_payment::create_payment_details()
         m_dialogs.information(this, tr("No non account jobs where driver gets a percentage "));
         return;
     }
-    const QString unpaid = unpaidJobsMessage(*result);
+    const QStringList unpaid = unpaidJobsMessages(*result);
     if (!unpaid.isEmpty())
-        m_dialogs.information(this, unpaid);
+        m_dialogs.informationList(
+            this, tr("%n job(s) could not be paid:", nullptr, int(unpaid.size())), unpaid);
     m_gross->setText(result->total.toPlainString());
     m_gross->show();
     m_grossLabel->show();

@@ -242,6 +242,11 @@ private Q_SLOTS:
         t.exec(QStringLiteral("DROP TABLE jobs_text"));
         for (const char* column : {"vat_rate", "vat_rate_from", "previous_vat_rate"})
             t.exec(QStringLiteral("ALTER TABLE company DROP COLUMN %1").arg(QLatin1String(column)));
+        t.exec(QStringLiteral("DROP TRIGGER jobs_number_given"));
+        t.exec(QStringLiteral("ALTER TABLE accounts DROP COLUMN removed_invoiced"));
+        // As a transfer file's import stored it, padding and all.
+        t.exec(QStringLiteral("update jobs set passenger_name = 'Jones  ' || char(0), "
+                              "invoiced = 'N  ', calculated = ' '"));
         t.exec(QStringLiteral("PRAGMA user_version = 1"));
         {
             QString error;
@@ -260,6 +265,12 @@ private Q_SLOTS:
                                  {job}) &&
                     query.next());
             QCOMPARE(query.value(0).toString(), QStringLiteral("Jones"));
+            QVERIFY(velmora::run(query,
+                                 QStringLiteral("select invoiced || calculated from jobs "
+                                                "where job_id = ?"),
+                                 {job}) &&
+                    query.next());
+            QCOMPARE(query.value(0).toString(), QStringLiteral("NN"));
             // The text index is built for the jobs already there, and the planner has
             // statistics.
             QVERIFY(velmora::run(query, QStringLiteral("select count(*) from jobs_text where "

@@ -195,10 +195,22 @@ void InvoiceRunTest::carriesOnFromTheCounter()
     QCOMPARE(t.rows(QStringLiteral("select invoice_number from invoice_numbers")),
              QStringList{"40001"});
     QCOMPARE(t.count(QStringLiteral("select company_id is null from invoice_header")), 1);
+    QVERIFY(!result.counterBehind);
+
+    // A counter behind the numbers issued continues after the highest and says so.
+    t.exec(QStringLiteral("update invoice_numbers set invoice_number = 7"));
+    firm.addJob(QStringLiteral("A"), 70001, acme);
+    firm.addCost(QStringLiteral("A"), 70001, fare, QStringLiteral("I"), 10000, 0, 0, 10000);
+    QVERIFY2(velmora::runInvoices(t.db(), everyAccount(), &result, &error), qPrintable(error));
+    QCOMPARE(result.firstInvoice, 40002);
+    QVERIFY(result.counterBehind);
+    QCOMPARE(velmora::counterBehindMessage(*result.counterBehind, result.firstInvoice),
+             QStringLiteral("The invoice counter stood at 7, behind invoice 40001 already "
+                            "issued: the invoices were numbered on from 40002."));
 }
 
-// A job saved again after it was invoiced is invoiced again; its wage row is brought up to
-// date rather than doubled.
+// A job whose invoiced flag is set back is invoiced again, but its driver, paid by the first
+// run, is not paid again.
 void InvoiceRunTest::reinvoicesAJobSavedAgain()
 {
     TestDatabase t;
@@ -216,7 +228,8 @@ void InvoiceRunTest::reinvoicesAJobSavedAgain()
     QVERIFY(velmora::runInvoices(t.db(), everyAccount(), &result, &error));
     QCOMPARE(result.firstInvoice, 1);
     QCOMPARE(t.rows(QStringLiteral("select job_net_cost, driver_payment from driver_wages")),
-             QStringList{"30000|15000"});
+             QStringList{"10000|5000"});
+    QCOMPARE(t.rows(QStringLiteral("select calculated from jobs")), QStringList{"Y"});
     QCOMPARE(t.rows(QStringLiteral("select account_balance from accounts")), QStringList{"-40000"});
 }
 

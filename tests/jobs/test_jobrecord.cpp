@@ -89,7 +89,7 @@ private Q_SLOTS:
         QCOMPARE(job->key.number, 40001);
     }
 
-    void updateAddressesPrefixAndNumberAndResetsInvoiced()
+    void updateAddressesPrefixAndNumberAndKeepsInvoiced()
     {
         TestDatabase t;
         JobFixture f(t);
@@ -109,10 +109,12 @@ private Q_SLOTS:
         QCOMPARE(
             t.value(QStringLiteral("select passenger_name || invoiced || account_no || "
                                    "coalesce(acc_ref, 'null') from jobs where job_prefix = 'A'")),
-            QVariant(QStringLiteral("Mr Changed 0")));
+            QVariant(QStringLiteral("Mr ChangedY0")));
         QCOMPARE(t.value(QStringLiteral("select passenger_name || invoiced from jobs "
                                         "where job_prefix = 'T'")),
                  QVariant(QStringLiteral("TransferredY")));
+        // A job not yet invoiced takes the flag its payment type gives.
+        t.exec(QStringLiteral("update jobs set invoiced = ' ' where job_prefix = 'A'"));
         changed.onAccount = true;
         velmora::updateJob(t.db(), {QStringLiteral("A"), *number}, changed, &error);
         QCOMPARE(t.value(QStringLiteral("select invoiced from jobs where job_prefix = 'A'")),
@@ -120,6 +122,44 @@ private Q_SLOTS:
         const auto missing =
             velmora::updateJob(t.db(), {QStringLiteral("Z"), *number}, changed, &error);
         QVERIFY(missing && !*missing);
+    }
+
+    // The driver-percentage flag follows the job's driver on every write, while the job is
+    // not yet calculated.
+    void driverPercentageFollowsTheDriver_data()
+    {
+        QTest::addColumn<int>("percentage");
+        QTest::addColumn<QString>("calculated");
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<QString>("updated");
+        QTest::newRow("percentage driver") << 20 << "N"
+                                           << "Y"
+                                           << "Y";
+        QTest::newRow("driver on a wage") << 0 << "N"
+                                          << "N"
+                                          << "N";
+        QTest::newRow("already calculated") << 20 << "Y"
+                                            << "Y"
+                                            << "N";
+    }
+    void driverPercentageFollowsTheDriver()
+    {
+        QFETCH(int, percentage);
+        QFETCH(QString, calculated);
+        QFETCH(QString, added);
+        QFETCH(QString, updated);
+        TestDatabase t;
+        JobFixture f(t);
+        t.exec(QStringLiteral("update drivers set driver_percentage = ?"), {percentage});
+        QString error;
+        const auto number = velmora::addJob(t.db(), QStringLiteral("A"), booking(f, true), &error);
+        QVERIFY2(number, qPrintable(error));
+        const QString flag = QStringLiteral("select driver_percentage from jobs where job_id = ?");
+        QCOMPARE(t.value(flag, {*number}).toString(), added);
+        t.exec(QStringLiteral("update jobs set calculated = ?"), {calculated});
+        QVERIFY(
+            velmora::updateJob(t.db(), {QStringLiteral("A"), *number}, booking(f, true), &error));
+        QCOMPARE(t.value(flag, {*number}).toString(), updated);
     }
 
     void loadWithEverything()

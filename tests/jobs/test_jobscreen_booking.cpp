@@ -346,7 +346,7 @@ private Q_SLOTS:
         JobFixture f(t);
         const int number =
             t.addJob("A", QDate(2026, 7, 1), "14:05:00", "Before", "I", f.estate, f.driver);
-        t.exec(QStringLiteral("update jobs set invoiced = 'Y', payment_type = ?"), {f.cash});
+        t.exec(QStringLiteral("update jobs set invoiced = 'N', payment_type = ?"), {f.cash});
         // A transferred job with the same number under another prefix stays as it was.
         t.exec(QStringLiteral("insert into jobs (job_prefix, job_id, passenger_name, invoiced) "
                               "values ('T', ?, 'Other', 'Y')"),

@@ -77,7 +77,7 @@ private Q_SLOTS:
                               QStringLiteral("%1|A|%2|200000|10|20000|N").arg(ten).arg(c),
                               QStringLiteral("%1|A|%2|333300|15|49995|N").arg(fifteen).arg(d)}));
         QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where calculated = 'Y'")), 4);
-        QVERIFY(velmora::unpaidJobsMessage(run).isEmpty());
+        QVERIFY(velmora::unpaidJobsMessages(run).isEmpty());
 
         const DriverPayRun again = pay(t);
         QCOMPARE(again.jobsFound, 0);
@@ -108,10 +108,25 @@ private Q_SLOTS:
         QCOMPARE(calculated(t, others[1]), QStringLiteral("N"));
     }
 
-    // A job's wage row is rewritten, whoever wrote it, and goes back to unreported; the row
-    // of a job of another prefix with the same number stays.
-    void rewritesTheJobsWageRow()
+    // The driver's unreported row of a job is rewritten; a reported row, the driver's own
+    // or another driver's, is never touched, and the driver gets a row of their own beside
+    // another's; a row of another prefix with the same number stays.
+    void writesEachDriversRowOnce_data()
     {
+        QTest::addColumn<bool>("sameDriver");
+        QTest::addColumn<QString>("reported");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("own unreported row")
+            << true << "N" << QStringList{"D|A|J|400000|10|40000|N"};
+        QTest::newRow("own reported row") << true << "Y" << QStringList{"D|A|J|1|1|1|Y"};
+        QTest::newRow("another's reported row")
+            << false << "Y" << QStringList{"9|A|J|1|1|1|Y", "D|A|J|400000|10|40000|N"};
+    }
+    void writesEachDriversRowOnce()
+    {
+        QFETCH(bool, sameDriver);
+        QFETCH(QString, reported);
+        QFETCH(QStringList, expected);
         TestDatabase t;
         PayrollFirm f(t);
         const int driver = f.driver(QStringLiteral("Adams"), 10);
@@ -119,15 +134,21 @@ private Q_SLOTS:
         f.income(job, 4000);
         t.exec(QStringLiteral("insert into driver_wages (driver_id, job_prefix, job_id, "
                               "job_net_cost, driver_percentage, driver_payment, Reported) "
-                              "values (9, ?, ?, 1, 1, 1, 'Y')"),
-               {QStringLiteral("A"), job});
+                              "values (?, 'A', ?, 1, 1, 1, ?)"),
+               {sameDriver ? driver : 9, job, reported});
         t.exec(QStringLiteral("insert into driver_wages (driver_id, job_prefix, job_id, "
                               "job_net_cost, Reported) values (9, 'B', ?, 7, 'Y')"),
                {job});
         pay(t);
-        QCOMPARE(wages(t),
-                 (QStringList{QStringLiteral("%1|A|%2|400000|10|40000|N").arg(driver).arg(job),
-                              QStringLiteral("9|B|%1|7|0|0|Y").arg(job)}));
+        expected.append(QStringLiteral("9|B|J|7|0|0|Y"));
+        for (QString& row : expected)
+            row.replace(QStringLiteral("|J|"), QStringLiteral("|%1|").arg(job))
+                .replace(QStringLiteral("D|"), QStringLiteral("%1|").arg(driver));
+        QStringList found = wages(t);
+        found.sort();
+        expected.sort();
+        QCOMPARE(found, expected);
+        QCOMPARE(calculated(t, job), QStringLiteral("Y"));
     }
 
     // Income lines of another job with the same number do not count; a job without income
@@ -149,7 +170,7 @@ private Q_SLOTS:
         QCOMPARE(run.jobsFound, 2);
         QCOMPARE(run.jobsPaid, 0);
         QCOMPARE(run.total, Money());
-        QCOMPARE(velmora::unpaidJobsMessage(run).split(u'\n'),
+        QCOMPARE(velmora::unpaidJobsMessages(run),
                  (QStringList{QStringLiteral("Job %1 has no costs recorded against it").arg(bare),
                               QStringLiteral("Job %1 has the driver percentage set to yes but "
                                              "the driver does not have a percentage figure "
