@@ -213,14 +213,14 @@ std::optional<Timed> setUpStatementRun(Fixture& fixture, QString* error)
 {
     QSqlQuery range(fixture.db);
     if (!range.exec(
-            QStringLiteral("select min(account_id), max(account_id), max(date) "
+            QStringLiteral("select min(account_name), max(account_name), max(date) "
                            "from accounts, (select max(date) as date from invoice_header)")) ||
         !range.next() || range.isNull(2)) {
         *error = QObject::tr("The firm has no invoices.");
         return std::nullopt;
     }
     const StatementRange statements{
-        range.value(0).toLongLong(), range.value(1).toLongLong(),
+        range.value(0).toString(), range.value(1).toString(),
         QDate::fromString(range.value(2).toString().left(10), Qt::ISODate).addYears(-1)};
     const QStringList sql = statementRunSql();
     std::vector<Statement> direct;
@@ -240,16 +240,18 @@ std::optional<Timed> setUpStatementRun(Fixture& fixture, QString* error)
         const QString since = statements.since.toString(Qt::ISODate);
         sqlite3_stmt* invoices = direct[3].get();
         sqlite3_stmt* payments = direct[4].get();
-        sqlite3_stmt* count = direct[5].get();
-        sqlite3_bind_int64(invoices, 1, statements.startAccount);
-        sqlite3_bind_int64(invoices, 2, statements.endAccount);
-        bind(invoices, 3, since);
-        sqlite3_bind_int64(payments, 1, statements.startAccount);
-        sqlite3_bind_int64(payments, 2, statements.endAccount);
-        bind(payments, 3, since);
-        bind(payments, 4, since);
+        sqlite3_stmt* broughtForward = direct[5].get();
+        sqlite3_stmt* count = direct[6].get();
+        for (sqlite3_stmt* rows : {invoices, payments}) {
+            bind(rows, 1, statements.startName);
+            bind(rows, 2, statements.endName);
+            bind(rows, 3, since);
+        }
+        bind(broughtForward, 1, since);
+        bind(broughtForward, 2, since);
         if (!execute(direct[0].get(), reason) || !execute(direct[2].get(), reason) ||
-            !execute(invoices, reason) || !execute(payments, reason))
+            !execute(invoices, reason) || !execute(payments, reason) ||
+            !execute(broughtForward, reason))
             return false;
         const int result = sqlite3_step(count);
         return finish(count, result == SQLITE_ROW ? SQLITE_DONE : result, reason) &&

@@ -7,6 +7,7 @@
 #include "invoicecommand.h"
 #include "profitcommand.h"
 #include "reportcommand.h"
+#include "statementscommand.h"
 #include "transfercommands.h"
 
 namespace velmora::cli {
@@ -16,7 +17,7 @@ const std::vector<CommandRegistrar>& commands()
     static const std::vector<CommandRegistrar> all = {
         addInitCommand,           addGenerateCommand, addReportCommand,     addInvoiceCommand,
         addDriverPayCommand,      addProfitCommand,   addImportJobsCommand, addImportCostsCommand,
-        addExportAccountsCommand, addBackupCommand,   addCheckCommand,
+        addExportAccountsCommand, addBackupCommand,   addCheckCommand,      addStatementsCommand,
     };
     return all;
 }

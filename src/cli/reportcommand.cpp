@@ -71,13 +71,21 @@ int runReport(const ReportOptions& options)
                         QObject::tr("--param takes NAME=VALUE, not '%1'.").arg(parameter));
         request.parameters.insert(parameter.left(equals).trimmed(), parameter.mid(equals + 1));
     }
+    return writeReportPdf("report", request, pdf, options.force);
+}
+
+} // namespace
+
+int writeReportPdf(const char* command, const reports::ReportRequest& request, const QString& pdf,
+                   bool force)
+{
     reports::ReportError refused =
-        reports::checkOutputPath(pdf, request.databasePath, request.reportPath, options.force);
+        reports::checkOutputPath(pdf, request.databasePath, request.reportPath, force);
     if (refused.number != 0)
-        return fail("report",
+        return fail(command,
                     QObject::tr("Report Error %1 %2").arg(refused.number).arg(refused.text));
     if (!QFileInfo::exists(request.databasePath))
-        return fail("report", QObject::tr("Could not find file '%1'.").arg(request.databasePath));
+        return fail(command, QObject::tr("Could not find file '%1'.").arg(request.databasePath));
 
     reports::ReportWorkers workers;
     reports::ReportThread run(workers, request, std::make_unique<reports::PdfFileOutput>(pdf));
@@ -85,14 +93,12 @@ int runReport(const ReportOptions& options)
     waitShowingProgress(run);
     const reports::ReportError error = run.error();
     if (error.number != 0)
-        return fail("report", QObject::tr("Report Error %1 %2").arg(error.number).arg(error.text));
+        return fail(command, QObject::tr("Report Error %1 %2").arg(error.number).arg(error.text));
     printLine(stdout, QObject::tr("Wrote %1 to %2 (%3 pages)")
                           .arg(QFileInfo(request.reportPath).fileName(), pdf)
                           .arg(run.control().counters.pages.load()));
     return 0;
 }
-
-} // namespace
 
 void addReportCommand(CLI::App& app, CommandAction& action)
 {

@@ -410,6 +410,7 @@ QString trimmed(const char* table, std::initializer_list<const char*> columns)
 // - A job brought with its own number moves the job number counter past it.
 // - An account keeps the value of its invoices that removal took away, so that its
 //   balance still equals its payments less its invoices.
+// - A statement carries what each account owed on its first day.
 const QStringList kMonthReconciles = {
     trimmed("jobs", {"time", "time_text", "passenger_name", "address_from", "address_to",
                      "special_instructions", "acc_ref", "costed_code", "record_status",
@@ -434,6 +435,7 @@ const QStringList kMonthReconciles = {
     QStringLiteral(R"(UPDATE job_counter SET last = (SELECT max(job_id) FROM jobs)
         WHERE last < (SELECT max(job_id) FROM jobs))"),
     QStringLiteral("ALTER TABLE accounts ADD COLUMN removed_invoiced INTEGER NOT NULL DEFAULT 0"),
+    QStringLiteral("ALTER TABLE account_print ADD COLUMN brought_forward INTEGER"),
 };
 
 struct Migration

@@ -1,6 +1,7 @@
 #include "frmaccounts_print.h"
 
 #include "data/dates.h"
+#include "data/readonly.h"
 #include "data/sql.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace velmora {
@@ -84,6 +86,11 @@ void frmaccounts_print::opening()
     QStringList names;
     while (query.next())
         names.append(query.value(0).toString());
+    if (query.lastError().isValid()) {
+        tell(failureText(query.lastError()));
+        m_load->setText(QStringLiteral("F"));
+        return;
+    }
     if (names.isEmpty()) {
         tell(tr("You must input accounts before running this "));
         m_load->setText(QStringLiteral("F"));
@@ -138,16 +145,13 @@ void frmaccounts_print::go()
         m_events->returnFocus(m_since);
         return;
     }
-    const auto start = lookUp(m_start);
-    if (!start)
-        return;
-    const auto end = lookUp(m_end);
-    if (!end)
+    if (!lookUp(m_start) || !lookUp(m_end))
         return;
 
     BusyPointer busy(m_dialogs);
     QString error;
-    const auto accounts = buildStatements(m_db, {*start, *end, *since}, &error);
+    const auto accounts =
+        buildStatements(m_db, {m_start->currentText(), m_end->currentText(), *since}, &error);
     if (!accounts) {
         tell(tr("The statements could not be prepared: %1").arg(error));
         return;

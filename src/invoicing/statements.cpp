@@ -1,8 +1,10 @@
 #include "statements.h"
 
 #include "data/dates.h"
+#include "data/readonly.h"
 #include "data/sql.h"
 
+#include <QObject>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -12,20 +14,11 @@ namespace velmora {
 
 namespace {
 
-// The invoices of the range since the start day, with their account and its address;
-// `receipts` joins each invoice's payments.
-QString invoicesSince(bool receipts)
-{
-    return QStringLiteral(
-               "from accounts "
-               "join addresses on accounts.address_id = addresses.address_id "
-               "join invoice_header on invoice_header.account_no = accounts.account_id %1"
-               "where accounts.account_id >= ? and accounts.account_id <= ? "
-               "and invoice_header.date >= ?")
-        .arg(receipts ? QStringLiteral("join receipts on receipts.invoice_number = "
-                                       "invoice_header.invoice_no ")
-                      : QString());
-}
+// The accounts of the range by name, with their address.
+const QLatin1String
+    kAccountsInRange("from accounts "
+                     "join addresses on accounts.address_id = addresses.address_id ");
+const QLatin1String kNamesBetween("where accounts.account_name between ? and ? ");
 
 const QLatin1String kAccountColumns(
     "select accounts.account_id, accounts.account_name, addresses.address_line1, "
@@ -43,42 +36,59 @@ const QLatin1String
 
 QStringList statementRunSql()
 {
-    const QString invoices = kInsert + kAccountColumns +
-                             QStringLiteral("accounts.account_balance, invoice_header.invoice_no, "
-                                            "invoice_header.date, invoice_header.gross_value, "
-                                            "invoice_header.vat_value, invoice_header.net_value, "
-                                            "null, null ") +
-                             invoicesSince(false);
-    const QString payments = kInsert + kAccountColumns +
-                             QStringLiteral("null, invoice_header.invoice_no, "
-                                            "receipts.date_received, 0, 0, 0, "
-                                            "receipts.date_received, receipts.amount_received ") +
-                             invoicesSince(true) +
-                             QStringLiteral(" and receipts.date_received >= ?");
-    return {QStringLiteral("delete from account_print"), invoices, payments,
+    const QString invoices =
+        kInsert + kAccountColumns +
+        QStringLiteral("accounts.account_balance, invoice_header.invoice_no, invoice_header.date, "
+                       "invoice_header.gross_value, invoice_header.vat_value, "
+                       "invoice_header.net_value, null, null ") +
+        kAccountsInRange +
+        QStringLiteral("join invoice_header on invoice_header.account_no = accounts.account_id ") +
+        kNamesBetween + QStringLiteral("and invoice_header.date >= ?");
+    const QString payments =
+        kInsert + kAccountColumns +
+        QStringLiteral("null, receipts.invoice_number, receipts.date_received, 0, 0, 0, "
+                       "receipts.date_received, receipts.amount_received ") +
+        kAccountsInRange +
+        QStringLiteral("join receipts on receipts.account_no = accounts.account_id ") +
+        kNamesBetween + QStringLiteral("and receipts.date_received >= ?");
+    // Once for each account, on its first row.
+    const QString broughtForward = QStringLiteral(
+        "update account_print set brought_forward = "
+        "(select a.removed_invoiced from accounts a where a.account_id = account_print.account_id)"
+        " + coalesce((select sum(h.net_value) from invoice_header h "
+        "where h.account_no = account_print.account_id and h.date < ?), 0)"
+        " - coalesce((select sum(r.amount_received) from receipts r "
+        "where r.account_no = account_print.account_id and r.date_received < ?), 0) "
+        "where rowid in (select min(rowid) from account_print group by account_id)");
+    return {QStringLiteral("delete from account_print"), invoices, payments, broughtForward,
             QStringLiteral("select count(distinct account_id) from account_print")};
 }
 
 std::optional<qint64> buildStatements(const QSqlDatabase& db, const StatementRange& range,
                                       QString* error)
 {
-    qint64 first = range.startAccount;
-    qint64 last = range.endAccount;
-    if (last < first)
+    QString first = range.startName;
+    QString last = range.endName;
+    if (first.compare(last, Qt::CaseInsensitive) > 0)
         std::swap(first, last);
     const QString since = storedDate(range.since);
 
     Transaction transaction(db);
     if (!transaction.isActive()) {
-        *error = db.lastError().text();
+        *error = QObject::tr("The statements could not begin a transaction: %1")
+                     .arg(failureText(db.lastError()));
         return std::nullopt;
     }
     const QStringList sql = statementRunSql();
     QSqlQuery query(db);
     if (!run(query, sql[0], {}, error) || !run(query, sql[1], {first, last, since}, error) ||
-        !run(query, sql[2], {first, last, since, since}, error) || !run(query, sql[3], {}, error) ||
-        !query.next())
+        !run(query, sql[2], {first, last, since}, error) ||
+        !run(query, sql[3], {since, since}, error) || !run(query, sql[4], {}, error))
         return std::nullopt;
+    if (!query.next()) {
+        *error = failureText(query.lastError());
+        return std::nullopt;
+    }
     const qint64 accounts = query.value(0).toLongLong();
     query.finish();
     if (!transaction.commit(error))

@@ -244,6 +244,7 @@ private Q_SLOTS:
             t.exec(QStringLiteral("ALTER TABLE company DROP COLUMN %1").arg(QLatin1String(column)));
         t.exec(QStringLiteral("DROP TRIGGER jobs_number_given"));
         t.exec(QStringLiteral("ALTER TABLE accounts DROP COLUMN removed_invoiced"));
+        t.exec(QStringLiteral("ALTER TABLE account_print DROP COLUMN brought_forward"));
         // As a transfer file's import stored it, padding and all.
         t.exec(QStringLiteral("update jobs set passenger_name = 'Jones  ' || char(0), "
                               "invoiced = 'N  ', calculated = ' '"));

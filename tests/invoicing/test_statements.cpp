@@ -16,15 +16,15 @@ using namespace velmora::test;
 
 namespace {
 
-// Ashdown owes 90.00: invoice 1 (before the start day, 50.00) and invoice 2 (on it,
-// 100.00) with payments of 40.00 before the start day and 60.00 after it, and a payment
-// after the start day against invoice 1. Brightwater has invoice 3 (30.00) since the start
-// day; Crowther only an older invoice.
+// Ashdown owes 40.00: invoice 1 (before the start day, 50.00) and invoice 2 (on it,
+// 100.00) with payments of 40.00 before the start day and 60.00 after it, and 10.00 after
+// the start day against invoice 1. Brightwater has invoice 3 (30.00) since the start day;
+// Crowther only an older invoice.
 struct Firm
 {
     Firm()
     {
-        ashdown = addAccount(t, QStringLiteral("Ashdown"), -9000);
+        ashdown = addAccount(t, QStringLiteral("Ashdown"), -4000);
         brightwater = addAccount(t, QStringLiteral("Brightwater"), -3000);
         crowther = addAccount(t, QStringLiteral("Crowther"), -1000);
         addInvoice(t, 1, ashdown, QStringLiteral("2026-10-15 18:00:00"), 4000, 1000, 5000);
@@ -40,7 +40,8 @@ struct Firm
     {
         return t.rows(QStringLiteral("select account_id, invoice_no, date, net_cost / 100, "
                                      "vat_cost / 100, gross_cost / 100, account_balance / 100, "
-                                     "date_received, amount_received / 100 from account_print "
+                                     "date_received, amount_received / 100, "
+                                     "brought_forward / 100 from account_print "
                                      "order by account_id, invoice_no, date"),
                       {}, QStringLiteral("-"));
     }
@@ -49,10 +50,13 @@ struct Firm
     qint64 ashdown = 0, brightwater = 0, crowther = 0;
 };
 
+// Every payment since the start day, whichever invoice it pays; what each account owed on
+// the start day on its first row.
 const QStringList kSinceFirstNovember = {
-    "1|2|2026-11-01 09:00:00|8000|2000|10000|-9000|-|-",
-    "1|2|2026-11-05|0|0|0|-|2026-11-05|6000",
-    "2|3|2026-11-20 18:00:00|3000|0|3000|-3000|-|-",
+    "1|1|2026-11-03|0|0|0|-|2026-11-03|1000|-",
+    "1|2|2026-11-01 09:00:00|8000|2000|10000|-4000|-|-|1000",
+    "1|2|2026-11-05|0|0|0|-|2026-11-05|6000|-",
+    "2|3|2026-11-20 18:00:00|3000|0|3000|-3000|-|-|0",
 };
 
 } // namespace
@@ -66,23 +70,31 @@ private slots:
     {
         Firm f;
         f.t.exec(QStringLiteral("insert into account_print (account_id) values (77)"));
-        QCOMPARE(buildStatements(f.t.db(), {f.ashdown, f.crowther, {2026, 11, 1}}, nullptr),
+        QCOMPARE(buildStatements(f.t.db(), {"Ashdown", "crowther", {2026, 11, 1}}, nullptr),
                  std::optional<qint64>(2));
         QCOMPARE(f.printRows(), kSinceFirstNovember);
         // Reversed, and run again: the same rows, once.
-        QCOMPARE(buildStatements(f.t.db(), {f.crowther, f.ashdown, {2026, 11, 1}}, nullptr),
+        QCOMPARE(buildStatements(f.t.db(), {"Crowther", "Ashdown", {2026, 11, 1}}, nullptr),
                  std::optional<qint64>(2));
         QCOMPARE(f.printRows(), kSinceFirstNovember);
         QString error;
-        QCOMPARE(buildStatements(f.t.db(), {f.brightwater, f.brightwater, {2026, 11, 21}}, &error),
+        QCOMPARE(buildStatements(f.t.db(), {"Brightwater", "Brightwater", {2026, 11, 21}}, &error),
                  std::optional<qint64>(0));
         QCOMPARE(f.printRows(), QStringList());
+        // The range runs by name: an account added later whose name lies between is in it,
+        // whatever its number; one whose name lies outside is not.
+        const qint64 baker = addAccount(f.t, QStringLiteral("Baker"));
+        const qint64 zenith = addAccount(f.t, QStringLiteral("Zenith"));
+        addInvoice(f.t, 5, baker, QStringLiteral("2026-11-10 18:00:00"), 500, 0, 500);
+        addInvoice(f.t, 6, zenith, QStringLiteral("2026-11-10 18:00:00"), 500, 0, 500);
+        QCOMPARE(buildStatements(f.t.db(), {"Ashdown", "Brightwater", {2026, 11, 1}}, nullptr),
+                 std::optional<qint64>(3));
     }
 
     void theStatementEndsAtWhatEachAccountOwes()
     {
         Firm f;
-        QVERIFY(buildStatements(f.t.db(), {f.ashdown, f.crowther, {2026, 11, 1}}, nullptr));
+        QVERIFY(buildStatements(f.t.db(), {"Ashdown", "Crowther", {2026, 11, 1}}, nullptr));
         reports::ReportError error;
         const auto definition =
             reports::loadDefinition(QStringLiteral(VELMORA_REPORT_SOURCES "/accounts.rpt"), &error);
@@ -92,12 +104,13 @@ private slots:
         QString text = report->html;
         text.remove(QRegularExpression(QStringLiteral("<[^>]*>"))).replace(u'\n', u' ');
         text = text.simplified();
-        // Ashdown: 50.00 owed before (100.00 less the 40.00 paid before the start day and
-        // the 10.00 paid on invoice 1), invoice 2 of 100.00, 60.00 paid: 90.00 now.
-        QVERIFY2(text.contains(QStringLiteral("Balance brought forward 50.00")), qPrintable(text));
-        QVERIFY(text.contains(QStringLiteral("01/11/2026 2 Invoice 100.00 150.00")));
-        QVERIFY(text.contains(QStringLiteral("05/11/2026 2 Payment received 60.00 90.00")));
-        QVERIFY(text.contains(QStringLiteral("Balance now owed 100.00 60.00 90.00")));
+        // Ashdown: 10.00 owed before (invoice 1's 50.00 less the 40.00 paid before the start
+        // day), invoice 2 of 100.00, 10.00 and 60.00 paid: 40.00 now, its balance.
+        QVERIFY2(text.contains(QStringLiteral("Balance brought forward 10.00")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("01/11/2026 2 Invoice 100.00 110.00")));
+        QVERIFY(text.contains(QStringLiteral("03/11/2026 1 Payment received 10.00 100.00")));
+        QVERIFY(text.contains(QStringLiteral("05/11/2026 2 Payment received 60.00 40.00")));
+        QVERIFY(text.contains(QStringLiteral("Balance now owed 100.00 70.00 40.00")));
         QVERIFY(text.contains(QStringLiteral("Balance brought forward 0.00")));
         QVERIFY(text.contains(QStringLiteral("Balance now owed 30.00 0.00 30.00")));
         QVERIFY(!text.contains(QStringLiteral("Crowther")));
@@ -179,7 +192,7 @@ private slots:
         QCOMPARE(engine.started.size(), 0);
 
         since->setText(QStringLiteral("1/11/2026"));
-        QCOMPARE(pressGo(), QStringList());
+        QCOMPARE(pressGo().join(u'|'), QString());
         QCOMPARE(engine.fileNames(), QStringList{"accounts.rpt"});
         QCOMPARE(engine.started.first().destination, ReportEngine::Printer);
         QCOMPARE(f.printRows(), kSinceFirstNovember);

@@ -1,0 +1,125 @@
+#include "statementscommand.h"
+
+#include "commandoutput.h"
+#include "data/database.h"
+#include "data/dates.h"
+#include "data/sql.h"
+#include "invoicing/statements.h"
+#include "reportcommand.h"
+#include "reports/reportfolder.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace velmora::cli {
+
+namespace {
+
+const char* const kConnection = "velmora-cli-statements";
+
+struct StatementsOptions
+{
+    std::string date;
+    std::optional<std::int64_t> from; // none: the first name
+    std::optional<std::int64_t> to;   // none: the last name
+    std::string pdf;
+    std::string database;
+    bool force = false;
+};
+
+// The name of account `id`, or with no id the first or last name; nullopt with the reason
+// in *error.
+std::optional<QString> accountName(const QSqlDatabase& db, std::optional<std::int64_t> id,
+                                   bool last, QString* error)
+{
+    QSqlQuery query(db);
+    const bool read =
+        id ? run(query, QStringLiteral("select account_name from accounts where account_id = ?"),
+                 {qint64(*id)}, error)
+           : run(query,
+                 last ? QStringLiteral("select max(account_name) from accounts")
+                      : QStringLiteral("select min(account_name) from accounts"),
+                 {}, error);
+    if (!read)
+        return std::nullopt;
+    if (!query.next() || query.isNull(0)) {
+        *error = id ? QObject::tr("There is no account %1.").arg(*id)
+                    : QObject::tr("You must input accounts before running this ");
+        return std::nullopt;
+    }
+    return query.value(0).toString();
+}
+
+bool build(const QSqlDatabase& db, const StatementsOptions& options, QDate since, QString* error)
+{
+    const auto first = accountName(db, options.from, false, error);
+    if (!first)
+        return false;
+    const auto last = accountName(db, options.to, true, error);
+    if (!last)
+        return false;
+    const auto accounts = buildStatements(db, {*first, *last, since}, error);
+    if (!accounts)
+        return false;
+    printLine(stdout, QObject::tr("Statements of %n account(s) from %1 to %2 since %3", nullptr,
+                                  static_cast<int>(*accounts))
+                          .arg(*first, *last, ukDate(since)));
+    return true;
+}
+
+int runStatements(const StatementsOptions& options)
+{
+    const auto since = parseUkDate(QString::fromStdString(options.date));
+    if (!since)
+        return fail("statements", QObject::tr("The start date must be given as dd/mm/yyyy."));
+    const QString path = databasePath(QString::fromStdString(options.database));
+    QString error;
+    bool built = false;
+    {
+        QSqlDatabase db = openDatabase(path, QString::fromLatin1(kConnection), &error);
+        built = db.isValid() && build(db, options, *since, &error);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
+    if (!built)
+        return fail("statements", error);
+    reports::ReportRequest request;
+    request.reportPath = reports::reportPath(QStringLiteral("accounts.rpt"));
+    request.databasePath = path;
+    return writeReportPdf("statements", request, QString::fromStdString(options.pdf),
+                          options.force);
+}
+
+} // namespace
+
+void addStatementsCommand(CLI::App& app, CommandAction& action)
+{
+    auto options = std::make_shared<StatementsOptions>();
+    CLI::App* command = app.add_subcommand(
+        "statements", "Print the account statements since a date to PDF, as the statement "
+                      "screen does: invoices and payments since then, with what each account "
+                      "owed before");
+    command->add_option("--date", options->date, "The first day, DD/MM/YYYY")->required();
+    command->add_option("--from-account", options->from,
+                        "The account whose name starts the range (default: the first name)");
+    command->add_option("--to-account", options->to,
+                        "The account whose name ends the range (default: the last name)");
+    command->add_option("--pdf", options->pdf, "The PDF file to write")->required();
+    command->add_flag("--force", options->force,
+                      "Replace the PDF file when it exists already (never the database or the "
+                      "report file)");
+    command->add_option("--database", options->database,
+                        "The database file (default: $VELMORA_DATABASE, else "
+                        "database/taxi.mdb beside the program)");
+    command->callback(
+        [&action, options] { action = [options] { return runStatements(*options); }; });
+}
+
+} // namespace velmora::cli
