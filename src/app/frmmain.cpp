@@ -187,8 +187,11 @@ void frmmain::buildAdministrationMenu()
     connect(reference->addAction(tr("&Operational Costs")), &QAction::triggered, this,
             [this] { openScreen(this, new frmoperational_costs(m_db, m_dialogs)); });
 
-    connect(writer(menu->addAction(tr("&Backup And Archive"))), &QAction::triggered, this,
-            [this] { openScreen(this, new frmbackup(m_db, m_dialogs)); });
+    connect(writer(menu->addAction(tr("&Backup And Archive"))), &QAction::triggered, this, [this] {
+        auto* screen = new frmbackup(m_db, m_dialogs);
+        connect(screen, &frmbackup::jobsChanged, this, &frmmain::load_board);
+        openScreen(this, screen);
+    });
 }
 
 void frmmain::buildManagementMenu()

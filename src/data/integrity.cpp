@@ -1,10 +1,14 @@
 #include "integrity.h"
 
+#include "money.h"
 #include "readonly.h"
 #include "sql.h"
 
 #include <QObject>
+#include <QSqlError>
 #include <QSqlQuery>
+
+#include <iterator>
 
 namespace velmora {
 
@@ -50,6 +54,40 @@ constexpr Reference kReferences[] = {
      "(select 1 from accounts a where a.account_id = h.account_no)"},
 };
 
+// What one part of the program writes and another reads, counted where they disagree.
+constexpr Reference kAgreements[] = {
+    {"jobs marked invoiced that are on no invoice line",
+     "select count(*) from jobs j where j.invoiced = 'Y' and not exists (select 1 "
+     "from invoice_line l where l.job_prefix = j.job_prefix and l.job_id = j.job_id)"},
+    {"jobs on an invoice line that are not marked invoiced",
+     "select count(*) from jobs j where coalesce(j.invoiced, '') <> 'Y' and exists (select 1 "
+     "from invoice_line l where l.job_prefix = j.job_prefix and l.job_id = j.job_id)"},
+    {"jobs with more than one driver wage row",
+     "select count(*) from (select 1 from driver_wages group by job_prefix, job_id "
+     "having count(*) > 1)"},
+};
+
+// Amounts that must agree, one fault per row: the row's name, then the amount stored and
+// the amount its movements make.
+struct Reconciliation
+{
+    const char* fault; // %1 the row, %2 the amount stored, %3 what the movements make
+    const char* sql;
+};
+
+constexpr Reconciliation kReconciliations[] = {
+    {"Account %1: its balance is %2, but its payments less its invoices make %3",
+     "select a.account_id || ' (' || coalesce(a.account_name, '') || ')', a.account_balance, "
+     "coalesce((select sum(r.amount_received) from receipts r "
+     "where r.account_no = a.account_id), 0) - coalesce((select sum(h.net_value) "
+     "from invoice_header h where h.account_no = a.account_id), 0) - a.removed_invoiced "
+     "as made from accounts a where a.account_balance <> made order by a.account_id"},
+    {"Invoice %1: its amount paid is %2, but its payments add up to %3",
+     "select h.invoice_no, h.amount_paid, coalesce((select sum(r.amount_received) "
+     "from receipts r where r.invoice_number = h.invoice_no), 0) as made "
+     "from invoice_header h where h.amount_paid <> made order by h.invoice_no"},
+};
+
 // A counter that hands out numbers: faulty when it stands below the highest number its
 // table already holds (the next number would be taken twice).
 struct Counter
@@ -89,9 +127,30 @@ bool sqliteCheck(QSqlQuery& query, bool compareIndex, QStringList* faults, QStri
     return true;
 }
 
+bool reconcile(QSqlQuery& query, QStringList* faults, QString* error)
+{
+    for (const Reconciliation& reconciliation : kReconciliations) {
+        if (!run(query, QString::fromLatin1(reconciliation.sql), {}, error))
+            return false;
+        while (query.next()) {
+            faults->append(QObject::tr(reconciliation.fault)
+                               .arg(query.value(0).toString(),
+                                    Money::fromVariant(query.value(1)).toString(),
+                                    Money::fromVariant(query.value(2)).toString()));
+        }
+        if (query.lastError().isValid()) {
+            *error = failureText(query.lastError());
+            return false;
+        }
+    }
+    return true;
+}
+
 bool referenceChecks(QSqlQuery& query, QStringList* faults, QString* error)
 {
-    for (const Reference& reference : kReferences) {
+    QList<Reference> references(std::begin(kReferences), std::end(kReferences));
+    references.append(QList<Reference>(std::begin(kAgreements), std::end(kAgreements)));
+    for (const Reference& reference : std::as_const(references)) {
         if (!run(query, QString::fromLatin1(reference.sql), {}, error) || !query.next())
             return false;
         const qlonglong count = query.value(0).toLongLong();
@@ -122,7 +181,7 @@ bool checkIntegrity(const QSqlDatabase& db, QStringList* faults, QString* error)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     return sqliteCheck(query, !isReadOnly(db), faults, error) &&
-           referenceChecks(query, faults, error);
+           referenceChecks(query, faults, error) && reconcile(query, faults, error);
 }
 
 } // namespace velmora

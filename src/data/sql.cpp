@@ -2,6 +2,7 @@
 
 #include "readonly.h"
 
+#include <QObject>
 #include <QSqlError>
 
 #include <utility>
@@ -39,6 +40,14 @@ Transaction::~Transaction()
 {
     if (m_active)
         m_db.rollback();
+}
+
+bool Transaction::begun(QString* error) const
+{
+    if (!m_active && error)
+        *error =
+            QObject::tr("A transaction could not be begun: %1").arg(failureText(m_db.lastError()));
+    return m_active;
 }
 
 bool Transaction::commit(QString* error)

@@ -39,6 +39,8 @@ public:
 
     // False when the transaction could not be begun.
     bool isActive() const { return m_active; }
+    // isActive(), with the reason in *error when it could not be begun.
+    bool begun(QString* error) const;
     // Commits; false (with the reason in *error) when that fails or it was never begun.
     bool commit(QString* error = nullptr);
 

@@ -107,6 +107,7 @@ void frmbackup::remove()
         return;
     }
     showCounts(*removed, *copy);
+    Q_EMIT jobsChanged();
     showStatus(this, tr("%1 invoices below number %2 removed with their jobs and costs")
                          .arg(removed->headers)
                          .arg(*firstKept));
@@ -122,7 +123,8 @@ bool frmbackup::confirmed(qint64 firstKept, const exchange::RemovalCounts& count
                              .arg(counts.lines)
                              .arg(counts.jobs)
                              .arg(counts.costs);
-    return m_dialogs.question(this, text) == Dialogs::Answer::Yes;
+    return m_dialogs.question(this, text, applicationTitle(), Dialogs::Buttons::YesNoDefaultNo) ==
+           Dialogs::Answer::Yes;
 }
 
 void frmbackup::showCounts(const exchange::RemovalCounts& counts, const QString& copy)

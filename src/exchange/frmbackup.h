@@ -24,6 +24,11 @@ class frmbackup final : public QMainWindow
 public:
     frmbackup(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
 
+Q_SIGNALS:
+    // Old invoices were removed with their jobs, so the board of current jobs is out of
+    // date.
+    void jobsChanged();
+
 private:
     void remove();
     // Whether the operator agrees to remove `counts` below `firstKept`.

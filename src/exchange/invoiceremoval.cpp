@@ -1,8 +1,10 @@
 #include "invoiceremoval.h"
 
 #include "data/batchcache.h"
+#include "data/readonly.h"
 #include "data/sql.h"
 
+#include <QObject>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -10,14 +12,18 @@ namespace velmora::exchange {
 
 namespace {
 
-// The jobs on the lines of the invoices going, by prefix and number.
-const QString kOnOldLines =
-    QStringLiteral("in (select job_prefix, job_id from invoice_line where invoice_no < ?)");
+// The invoices going, and the jobs on their lines by prefix and number. A line whose
+// invoice does not exist is not an old invoice's line.
+const QString kOldInvoices =
+    QStringLiteral("in (select invoice_no from invoice_header where invoice_no < ?)");
+const QString kOnOldLines = QStringLiteral("in (select job_prefix, job_id from invoice_line "
+                                           "where invoice_no ") +
+                            kOldInvoices + u')';
 
 const QString kCostsGoing =
     QStringLiteral("from costs where (job_prefix, jobnumber) ") + kOnOldLines;
 const QString kJobsGoing = QStringLiteral("from jobs where (job_prefix, job_id) ") + kOnOldLines;
-const QString kLinesGoing = QStringLiteral("from invoice_line where invoice_no < ?");
+const QString kLinesGoing = QStringLiteral("from invoice_line where invoice_no ") + kOldInvoices;
 const QString kHeadersGoing = QStringLiteral("from invoice_header where invoice_no < ?");
 
 // The four sets in the order they are removed: cost lines and jobs before the lines that
@@ -58,11 +64,21 @@ std::optional<RemovalCounts> removeOldInvoices(const QSqlDatabase& db, qint64 fi
     const BatchCache cache(db);
     Transaction transaction(db);
     if (!transaction.isActive()) {
-        *error = db.lastError().text();
+        *error = QObject::tr("The removal could not begin a transaction: %1")
+                     .arg(failureText(db.lastError()));
         return std::nullopt;
     }
     RemovalCounts counts;
     QSqlQuery query(db);
+    // Each account keeps the value of its invoices going, which its payments still answer.
+    if (!run(query,
+             QStringLiteral("update accounts set removed_invoiced = removed_invoiced + "
+                            "(select sum(h.net_value) from invoice_header h "
+                            "where h.account_no = accounts.account_id and h.invoice_no < ?) "
+                            "where account_id in (select account_no from invoice_header "
+                            "where invoice_no < ?)"),
+             {firstKept, firstKept}, error))
+        return std::nullopt;
     for (const auto& [from, count] : kGoing) {
         if (!run(query, QStringLiteral("delete ") + *from, {firstKept}, error))
             return std::nullopt;

@@ -26,7 +26,10 @@ std::optional<RemovalCounts> countOldInvoices(const QSqlDatabase& db, qint64 fir
 
 // Removes every invoice numbered below `firstKept` with its lines, the jobs on those lines
 // and those jobs' cost lines, all in one transaction. A job is the one of the line's
-// prefix and number. Receipts, credit notes and driver wages stay. nullopt with the reason
+// prefix and number; a line whose invoice does not exist stays. Receipts, credit notes and
+// driver wages stay, and each account keeps the value of its removed invoices
+// (accounts.removed_invoiced), so that its balance still equals its payments less its
+// invoices. nullopt with the reason
 // in *error when it fails; then nothing has been removed.
 std::optional<RemovalCounts> removeOldInvoices(const QSqlDatabase& db, qint64 firstKept,
                                                QString* error);

@@ -298,6 +298,18 @@ void frmaccount_ledger::savePayment()
         m_date->setFocus();
         return;
     }
+    const Money outstanding = m_due.payable - m_due.received;
+    if (*amount > outstanding &&
+        m_dialogs.question(this,
+                           tr("%1 is more than the %2 outstanding on invoice %3. "
+                              "Record the payment all the same?")
+                               .arg(amount->toString(), outstanding.toString())
+                               .arg(m_due.number),
+                           applicationTitle(),
+                           Dialogs::Buttons::YesNoDefaultNo) != Dialogs::Answer::Yes) {
+        m_amount->setFocus();
+        return;
+    }
     QString error;
     const auto saved = velmora::savePayment(m_db, {m_accountId, m_due, *amount, *received}, &error);
     if (!saved) {

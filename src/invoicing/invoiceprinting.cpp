@@ -83,7 +83,8 @@ bool InvoicePrinting::closeFlags(QString* error)
 {
     Transaction transaction(m_db);
     QSqlQuery query(m_db);
-    return run(query, QStringLiteral("update invoice_header set printed = 'C' where printed = 'N'"),
+    return transaction.begun(error) &&
+           run(query, QStringLiteral("update invoice_header set printed = 'C' where printed = 'N'"),
                {}, error) &&
            run(query,
                QStringLiteral(
@@ -185,7 +186,8 @@ void InvoicePrinting::viewReprintInvoice()
     {
         Transaction transaction(m_db);
         QSqlQuery query(m_db);
-        if (!run(query, QStringLiteral("delete from invoice_temp"), {}, &error) ||
+        if (!transaction.begun(&error) ||
+            !run(query, QStringLiteral("delete from invoice_temp"), {}, &error) ||
             !run(query, QStringLiteral("insert into invoice_temp (invoice_no) values (?)"),
                  {qint64(*number)}, &error) ||
             !transaction.commit(&error)) {

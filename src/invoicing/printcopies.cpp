@@ -37,7 +37,8 @@ bool savePrintCopies(const QSqlDatabase& db, const PrintCopies& copies, QString*
 {
     Transaction transaction(db);
     QSqlQuery query(db);
-    if (!run(query,
+    if (!transaction.begun(error) ||
+        !run(query,
              QStringLiteral("update invoice_prints set invoice_copies = ?, driver_sheet_copies = ? "
                             "where rowid = (select min(rowid) from invoice_prints)"),
              {copies.invoices, copies.jobSheets}, error))

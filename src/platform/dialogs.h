@@ -21,7 +21,8 @@ QString applicationTitle();
 class Dialogs
 {
 public:
-    enum class Buttons { YesNo, YesNoCancel, OkCancel };
+    // YesNoDefaultNo: Yes and No with No the default, for work that cannot be undone.
+    enum class Buttons { YesNo, YesNoCancel, OkCancel, YesNoDefaultNo };
     enum class Answer { Yes, No, Ok, Cancel };
 
     virtual ~Dialogs() = default;

@@ -66,6 +66,8 @@ Dialogs::Answer QtDialogs::question(QWidget* parent, const QString& text, const 
     else if (buttons == Buttons::OkCancel)
         shown = QMessageBox::Ok | QMessageBox::Cancel;
     QMessageBox box(QMessageBox::Question, title, text, shown, parent);
+    if (buttons == Buttons::YesNoDefaultNo)
+        box.setDefaultButton(QMessageBox::No);
     fitTitle(box);
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -75,7 +77,8 @@ Dialogs::Answer QtDialogs::question(QWidget* parent, const QString& text, const 
     case QMessageBox::No:
         return Answer::No;
     default:
-        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+        return buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel ? Answer::Cancel
+                                                                               : Answer::No;
     }
 }
 

@@ -28,10 +28,12 @@ Dialogs::Answer ScriptedDialogs::question(QWidget*, const QString& text, const Q
                                           Buttons buttons)
 {
     shown.append({Kind::Question, title, text});
+    questionButtons.append(buttons);
     if (!answers.isEmpty())
         return answers.dequeue();
     ++unanswered;
-    return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    return buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel ? Answer::Cancel
+                                                                           : Answer::No;
 }
 
 std::optional<QString> ScriptedDialogs::input(QWidget*, const QString& prompt, const QString& title,
@@ -84,6 +86,7 @@ QStringList ScriptedDialogs::texts() const
 void ScriptedDialogs::clear()
 {
     shown.clear();
+    questionButtons.clear();
     lists.clear();
 }
 

@@ -53,7 +53,8 @@ public:
     void clear();
 
     QList<Shown> shown;
-    QList<QStringList> lists; // the items of each list shown, in order
+    QList<Buttons> questionButtons; // the buttons of each question asked, in order
+    QList<QStringList> lists;       // the items of each list shown, in order
     QQueue<Answer> answers;
     QQueue<std::optional<QString>> inputs;
     QQueue<QString> files;
