@@ -29,7 +29,7 @@ constexpr Reference kReferences[] = {
      "select count(*) from credit_notes c where not exists (select 1 from jobs j "
      "where j.job_prefix = c.job_prefix and j.job_id = c.job_no)"},
     {"jobs whose vehicle type does not exist",
-     "select count(*) from jobs j where j.vehicle_type is not null and not exists "
+     "select count(*) from jobs j where coalesce(j.vehicle_type, 0) <> 0 and not exists "
      "(select 1 from vehicle_types t where t.vehicletypeid = j.vehicle_type)"},
     {"jobs whose driver does not exist",
      "select count(*) from jobs j where coalesce(j.driver, 0) <> 0 and not exists "
