@@ -289,6 +289,52 @@ private Q_SLOTS:
                                         "w.job_id = j.job_id) > 1")),
                  0);
     }
+
+    // check names each disagreement between what the runs wrote.
+    void checkNamesEachDisagreement_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("a balance") << "update accounts set account_balance = account_balance - 1 "
+                                      "where account_id = (select min(account_no) from "
+                                      "invoice_header)"
+                                   << "its payments less its invoices make";
+        QTest::newRow("an amount paid")
+            << "update invoice_header set amount_paid = 10000 where invoice_no = "
+               "(select min(invoice_no) from invoice_header)"
+            << "its amount paid is 1.00, but its payments add up to 0.00";
+        QTest::newRow("a job invoiced on no line")
+            << "update jobs set invoiced = 'Y' where rowid = (select min(rowid) from jobs "
+               "where invoiced = 'N')"
+            << "1 jobs marked invoiced that are on no invoice line";
+        QTest::newRow("a job on a line, not invoiced")
+            << "update jobs set invoiced = 'N' where rowid = (select min(j.rowid) from jobs j "
+               "join invoice_line l on l.job_prefix = j.job_prefix and l.job_id = j.job_id)"
+            << "1 jobs on an invoice line that are not marked invoiced";
+        QTest::newRow("two wage rows")
+            << "insert into driver_wages (driver_id, job_prefix, job_id) select driver_id + 1, "
+               "job_prefix, job_id from driver_wages limit 1"
+            << "1 jobs with more than one driver wage row";
+        QTest::newRow("the invoice counter") << "update invoice_numbers set invoice_number = -1"
+                                             << "the invoice number counter";
+    }
+    void checkNamesEachDisagreement()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, found);
+        TestDatabase t;
+        QString error;
+        QVERIFY2(cli::addDemoFirm(t.db(), kToday, &error), qPrintable(error));
+        InvoiceRunRange everyAccount;
+        everyAccount.startAccount = 1;
+        everyAccount.endAccount = 1000000;
+        InvoiceRunResult result;
+        QVERIFY2(runInvoices(t.db(), everyAccount, &result, &error), qPrintable(error));
+        QCOMPARE(faultsAfter(t, "the run"), QString());
+        QVERIFY(t.count(QStringLiteral("select count(*) from driver_wages")) > 0);
+        t.exec(fault);
+        QVERIFY2(faultsAfter(t, "the fault").contains(found), qPrintable(faultsAfter(t, "")));
+    }
 };
 
 QTEST_MAIN(TestFirmMonth)

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -20,8 +21,10 @@ using Kind = ScriptedDialogs::Kind;
 
 namespace {
 
-// Invoices 1 to 4: 1 has job A1 on two lines, 2 has no lines, 3 has A3 and B3, 4 has A4.
-// Each job has two cost lines; A3 also a credit note and invoice 3 a receipt.
+// Invoices 1 to 4: 1 has job A1 on two lines, 2 has no lines, 3 has A3 and B3, 4 has A4;
+// a line of invoice 0, which does not exist, has B1. Invoices 1 and 3 (1.00 and 3.00) are
+// account 1's, 2 and 4 (2.00 and 4.00) account 2's. Each job has two cost lines; A3 also a
+// credit note and invoice 3 a receipt.
 void addInvoices(TestDatabase& t)
 {
     for (const char* prefix : {"A", "B"}) {
@@ -34,9 +37,12 @@ void addInvoices(TestDatabase& t)
                    {QString::fromLatin1(prefix), number, QString::fromLatin1(prefix), number});
         }
     }
-    t.exec(QStringLiteral("insert into invoice_header (invoice_no) values (1), (2), (3), (4)"));
+    t.exec(QStringLiteral("insert into accounts (account_name) values ('One'), ('Two')"));
+    t.exec(QStringLiteral("insert into invoice_header (invoice_no, account_no, net_value) values "
+                          "(1, 1, 10000), (2, 2, 20000), (3, 1, 30000), (4, 2, 40000)"));
     t.exec(QStringLiteral("insert into invoice_line (invoice_no, job_prefix, job_id) values "
-                          "(1, 'A', 1), (1, 'A', 1), (3, 'A', 3), (3, 'B', 3), (4, 'A', 4)"));
+                          "(1, 'A', 1), (1, 'A', 1), (3, 'A', 3), (3, 'B', 3), (4, 'A', 4), "
+                          "(0, 'B', 1)"));
     t.exec(QStringLiteral("insert into credit_notes (job_no, job_prefix) values (3, 'A')"));
     t.exec(QStringLiteral("insert into receipts (invoice_number) values (3)"));
 }
@@ -79,23 +85,26 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("firstKept");
         QTest::addColumn<QString>("removed");
         QTest::addColumn<QStringList>("jobsLeft");
+        QTest::addColumn<QString>("kept"); // each account's removed invoices, in pence
         const QStringList all{"A1", "A3", "A4", "B1", "B3", "B4"};
         QTest::newRow("invoice 1 removes nothing")
-            << qint64(1) << "0 jobs, 0 costs, 0 headers, 0 lines" << all;
+            << qint64(1) << "0 jobs, 0 costs, 0 headers, 0 lines" << all << "0|0";
         // A job on two lines goes once; jobs of another prefix with its number stay.
         QTest::newRow("a job on two lines") << qint64(2) << "1 jobs, 2 costs, 1 headers, 2 lines"
-                                            << QStringList{"A3", "A4", "B1", "B3", "B4"};
+                                            << QStringList{"A3", "A4", "B1", "B3", "B4"} << "100|0";
         QTest::newRow("an invoice without lines")
             << qint64(3) << "1 jobs, 2 costs, 2 headers, 2 lines"
-            << QStringList{"A3", "A4", "B1", "B3", "B4"};
+            << QStringList{"A3", "A4", "B1", "B3", "B4"} << "100|200";
         QTest::newRow("two prefixes sharing a number")
-            << qint64(4) << "3 jobs, 6 costs, 3 headers, 4 lines" << QStringList{"A4", "B1", "B4"};
+            << qint64(4) << "3 jobs, 6 costs, 3 headers, 4 lines" << QStringList{"A4", "B1", "B4"}
+            << "400|200";
     }
     void removesInvoicesBelowTheNumber()
     {
         QFETCH(qint64, firstKept);
         QFETCH(QString, removed);
         QFETCH(QStringList, jobsLeft);
+        QFETCH(QString, kept);
         TestDatabase t;
         addInvoices(t);
         QString error;
@@ -112,6 +121,13 @@ private Q_SLOTS:
         QCOMPARE(t.count(QStringLiteral("select min(invoice_no) from invoice_header")), firstKept);
         QCOMPARE(t.count(QStringLiteral("select count(*) from receipts")), 1);
         QCOMPARE(t.count(QStringLiteral("select count(*) from credit_notes")), 1);
+        // The line of a missing invoice stays, and each account keeps its share.
+        QCOMPARE(t.count(QStringLiteral("select count(*) from invoice_line where invoice_no = 0")),
+                 1);
+        QCOMPARE(t.rows(QStringLiteral("select group_concat(removed_invoiced / 100, '|') "
+                                       "from (select removed_invoiced from accounts "
+                                       "order by account_id)")),
+                 QStringList{kept});
     }
 
     void keepsTheNewestTenSafetyCopies()
@@ -174,9 +190,13 @@ private Q_SLOTS:
             QStringLiteral("3 invoices with 4 invoice lines,\n3 jobs and 6 cost lines")));
         QCOMPARE(t.count(QStringLiteral("select count(*) from jobs")), 6);
 
+        QCOMPARE(dialogs.questionButtons.last(), Dialogs::Buttons::YesNoDefaultNo);
+
+        QSignalSpy changed(&screen, &frmbackup::jobsChanged);
         dialogs.answers.enqueue(Dialogs::Answer::Yes);
         remove->click();
         QCOMPARE(t.count(QStringLiteral("select count(*) from jobs")), 3);
+        QCOMPARE(changed.size(), 1);
         QVERIFY(jobs->isVisibleTo(&screen));
         const QStringList shown{jobs->text(),
                                 child<QLineEdit>(screen, QStringLiteral("txtcosts"))->text(),

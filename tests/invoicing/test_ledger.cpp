@@ -184,6 +184,14 @@ private slots:
         QCOMPARE(l.tables(), before);
 
         l.type("txtdaterec", QStringLiteral("02/12/2026 09:30"));
+        // More than is outstanding asks first, with No the default.
+        l.type("txtamrec", QStringLiteral("95"));
+        l.dialogs.answers.enqueue(Dialogs::Answer::No);
+        QCOMPARE(l.save(), QStringList{"95.00 is more than the 90.00 outstanding on invoice 7. "
+                                       "Record the payment all the same?"});
+        QCOMPARE(l.dialogs.questionButtons, QList{Dialogs::Buttons::YesNoDefaultNo});
+        QCOMPARE(l.tables(), before);
+        l.type("txtamrec", QStringLiteral("40"));
         QCOMPARE(l.save(), QStringList());
         QCOMPARE(l.tables(), (QStringList{QString::number(l.account) + "|7|0||10|2026-12-01",
                                           QString::number(l.account) +

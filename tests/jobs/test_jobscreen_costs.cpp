@@ -1,6 +1,7 @@
 #include "jobfixture.h"
 #include "jobscreen.h"
 
+#include <QLabel>
 #include <QTabWidget>
 
 using velmora::test::items;
@@ -315,6 +316,43 @@ private Q_SLOTS:
         QTest::mouseDClick(s.edit("txtdescription2"), Qt::LeftButton);
         QCOMPARE(s.dialogs.texts(),
                  QStringList{"Payment Type not found, if problem persists contact program vendor"});
+    }
+
+    // The receipt lines of an invoiced job are on its invoice: changing them asks first,
+    // naming the invoice; payment lines do not ask.
+    void invoicedJobsReceiptsAskFirst()
+    {
+        FixtureDatabase d;
+        JobScreen s(d.t);
+        const int job = d.t.addJob("A", QDate(2026, 6, 1), "10:00:00", "Mr Billed", "C", d.f.saloon,
+                                   d.f.driver);
+        d.t.exec(QStringLiteral("update jobs set invoiced = 'Y', invoice_no = 41"));
+        s.screen.presetJob({QStringLiteral("A"), job});
+        QVERIFY(s.open());
+        QCOMPARE(s.find<QLabel>(QStringLiteral("lblinvoice"))->text(),
+                 QStringLiteral("Invoice 41"));
+        s.find<QTabWidget>(QString())->setCurrentIndex(1);
+        s.fill("txttype1", "Fare");
+        s.fill("txtcost1", "10");
+        const QString question = QStringLiteral("Job A%1 is on invoice 41, which will not change: "
+                                                "the customer is not billed again. Change its "
+                                                "receipt lines?")
+                                     .arg(job);
+        s.dialogs.clear();
+        s.dialogs.answers.enqueue(velmora::Dialogs::Answer::No);
+        s.press("cmdreceiptsave");
+        QCOMPARE(s.dialogs.texts(), QStringList{question});
+        QCOMPARE(costs(d.t), QStringList());
+        s.dialogs.answers.enqueue(velmora::Dialogs::Answer::Yes);
+        s.press("cmdreceiptsave");
+        QCOMPARE(costs(d.t), QStringList{"I|Fare|100000|0|0|N|0|100000"});
+        s.find<QTabWidget>(QString())->setCurrentIndex(2);
+        s.fill("txtpayment1", "Parking");
+        s.fill("txtpaycost1", "2");
+        s.dialogs.clear();
+        s.press("cmdpaysave");
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(costs(d.t).size(), 2);
     }
 
     void paymentsAndProfit()

@@ -20,6 +20,7 @@ private slots:
     void brokenFileExitsWithTheReportError();
     void pdfNeverOverwritesWhatItMustNot();
     void parametersFromTheCommandLine();
+    void statementsOfTheAccountsBetweenTwoNames();
 
 private:
     struct Result
@@ -151,6 +152,35 @@ void ReportCliTest::parametersFromTheCommandLine()
     QCOMPARE(wrong.exitCode, 1);
     QVERIFY2(wrong.err.contains(QStringLiteral("Report Error 514")), qPrintable(wrong.err));
     QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("wrong.pdf"))));
+}
+
+// The statements of the demo firm's accounts after an invoice run, to PDF; a reversed or
+// unknown account and an existing file are refused.
+void ReportCliTest::statementsOfTheAccountsBetweenTwoNames()
+{
+    QTemporaryDir dir;
+    const QString database = dir.filePath(QStringLiteral("taxi.mdb"));
+    QVERIFY(QFile::copy(m_database, database));
+    QCOMPARE(run({"invoice", "--database", database}).exitCode, 0);
+    const QString pdf = dir.filePath(QStringLiteral("statements.pdf"));
+    const QStringList statements{"statements", "--database", database, "--date",
+                                 "01/01/2000", "--pdf",      pdf};
+    const Result written = run(statements);
+    QVERIFY2(written.exitCode == 0, qPrintable(written.err));
+    QVERIFY2(written.out.contains(QStringLiteral("Statements of")), qPrintable(written.out));
+    const velmora::test::PdfText text(pdf);
+    QVERIFY2(text.isValid(), qPrintable(text.error()));
+    QVERIFY(text.text().contains(QStringLiteral("Balance brought forward")));
+    QCOMPARE(run(statements).exitCode, 1); // the PDF exists now
+    QCOMPARE(run(QStringList{"statements", "--database", database, "--date", "01/01/2000", "--pdf",
+                             dir.filePath(QStringLiteral("none.pdf")), "--from-account", "999"})
+                 .exitCode,
+             1);
+    QCOMPARE(run({"statements", "--database", database, "--date", "2000-01-01", "--pdf",
+                  dir.filePath(QStringLiteral("none.pdf"))})
+                 .exitCode,
+             1);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.pdf"))));
 }
 
 QTEST_MAIN(ReportCliTest)
