@@ -1,6 +1,7 @@
 #include "frmaccount_ledger.h"
 
 #include "data/dates.h"
+#include "data/fault.h"
 #include "lazyrows.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
@@ -26,6 +27,10 @@ namespace velmora {
 
 namespace {
 
+// Beside a cell's text: its padding and the grid line.
+constexpr int kCellRoom = 16;
+// Beside the grid's columns: the window's margins, the frame and a vertical scroll bar.
+constexpr int kWindowRoom = 80;
 // The widest amount or date the payment fields take.
 constexpr int kAmountLength = 20;
 constexpr int kDateLength = 19;
@@ -75,10 +80,26 @@ frmaccount_ledger::frmaccount_ledger(QSqlDatabase db, Dialogs& dialogs, QWidget*
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setColumnWidth(Blank, 12);
-    m_grid->setColumnWidth(Description, 260);
+    m_grid->setColumnWidth(Description, 240);
+    // Each other column as wide as its heading or its widest value, so that the window's
+    // width shows them all.
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    const QStringList headings = ledgerHeadings();
+    int width = 12 + 240;
+    for (int column = Raised; column <= InvoiceBalance; ++column) {
+        if (column == Description)
+            continue;
+        const QString widest =
+            column == Raised ? QStringLiteral("00/00/0000 00:00:00") : QStringLiteral("000,000.00");
+        m_grid->setColumnWidth(column, std::max(metrics.horizontalAdvance(headings.at(column)),
+                                                metrics.horizontalAdvance(widest)) +
+                                           kCellRoom);
+        width += m_grid->columnWidth(column);
+    }
     m_grid->viewport()->installEventFilter(this);
     m_grid->installEventFilter(this);
-    connect(m_history, &LazyTableModel::fetchFailed, this, &frmaccount_ledger::tell);
+    connect(m_history, &LazyTableModel::fetchFailed, this,
+            [this](const QString& error) { tell(databaseFault(m_db, error)); });
 
     connect(m_name, &QComboBox::activated, this, [this] { showAccount(true); });
     m_events->onLeave(m_name, [this] { showAccount(false); });
@@ -91,7 +112,7 @@ frmaccount_ledger::frmaccount_ledger(QSqlDatabase db, Dialogs& dialogs, QWidget*
     const QList<QWidget*> order = {m_name, m_grid, m_amount, m_date};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-    resize(900, 620);
+    resize(std::max(900, width + kWindowRoom), 620);
 }
 
 QWidget* frmaccount_ledger::buildAccountPart()
@@ -153,7 +174,7 @@ void frmaccount_ledger::buildPopup()
 {
     connect(addEntry(m_popup, tr("&Record Payment"), "mnuman"), &QAction::triggered, this,
             &frmaccount_ledger::recordPayment);
-    connect(addEntry(m_popup, tr("&Reprint Invoice"), "mnurep"), &QAction::triggered, this,
+    connect(addEntry(m_popup, tr("Re&print Invoice"), "mnurep"), &QAction::triggered, this,
             &frmaccount_ledger::reprintInvoice);
 }
 
@@ -223,7 +244,7 @@ bool frmaccount_ledger::showAccount(bool picked)
         if (account->address[part])
             m_address[part]->setText(*account->address[part]);
     }
-    m_balance->setText(plainAmount(account->balance));
+    m_balance->setText(account->balance.toString());
     // The history and the payment frame always belong to the account shown, so a payment
     // is never recorded against one account from another's grid.
     if (picked || changed) {
@@ -266,8 +287,8 @@ void frmaccount_ledger::recordPayment()
     m_due = *due;
     m_frame->show();
     m_invoiceNo->setText(QString::number(number));
-    m_invoiceValue->setText(plainAmount(due->payable));
-    m_outstanding->setText(plainAmount(due->payable - due->received));
+    m_invoiceValue->setText(due->payable.toString());
+    m_outstanding->setText((due->payable - due->received).toString());
     m_amount->clear();
     m_date->setText(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
     m_amount->setFocus();

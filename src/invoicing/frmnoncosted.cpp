@@ -1,5 +1,6 @@
 #include "frmnoncosted.h"
 
+#include "data/fault.h"
 #include "lazyrows.h"
 #include "platform/dialogs.h"
 #include "platform/screenparts.h"
@@ -38,8 +39,9 @@ frmnoncosted::frmnoncosted(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     m_grid->setColumnHidden(NoncostedNumber, true);
     m_grid->setToolTip(tr("Double-click a job, or press Enter, to open it for costing"));
     connect(m_grid, &QAbstractItemView::activated, this, &frmnoncosted::pick);
-    connect(m_model, &LazyTableModel::fetchFailed, this,
-            [this](const QString& error) { m_dialogs.information(this, error); });
+    connect(m_model, &LazyTableModel::fetchFailed, this, [this](const QString& error) {
+        m_dialogs.information(this, databaseFault(m_db, error));
+    });
     setCentralWidget(m_grid);
     resize(960, 520);
 }

@@ -96,8 +96,4 @@ bool runInvoicesInTransaction(const QSqlDatabase& db, const InvoiceRunRange& ran
 // The message naming the jobs whose driver has no percentage, one line per job.
 QString unpaidDriverMessage(const QList<UnpaidDriverJob>& jobs);
 
-// An amount in plain decimal form: no thousands separators and no trailing zeros
-// ("1234.5", "-3", "0.0125").
-QString plainDecimal(Money amount);
-
 } // namespace velmora

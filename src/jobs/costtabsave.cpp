@@ -28,16 +28,16 @@ bool CostTab::checkLines()
     return true;
 }
 
-void CostTab::save()
+bool CostTab::save()
 {
     if (m_side == CostSide::Receipt)
         setTotal(std::nullopt);
     if (!checkLines())
-        return;
+        return false;
     // Lines go only to the job the screen shows, never to one the operator cannot see.
     if (!m_job.shown) {
         m_dialogs.information(this, tr("You must supply a job before attempting to update"));
-        return;
+        return false;
     }
     const JobKey key = *m_job.shown;
     QList<CostLineEntry> entries;
@@ -50,7 +50,7 @@ void CostTab::save()
             m_dialogs.information(this,
                                   unreadableCostMessage(line, tr("A value must be supplied")));
             m_events.returnFocus(m_grid->field(index, CostLinesGrid::Cost));
-            return;
+            return false;
         }
         entries.append(entryOf(line, m_side, vatRate()));
         lines.append(index);
@@ -60,17 +60,17 @@ void CostTab::save()
     switch (result.outcome) {
     case CostSaveResult::Outcome::NoJob:
         m_dialogs.information(this, tr("You must supply a job before attempting to update"));
-        return;
+        return false;
     case CostSaveResult::Outcome::UnknownType:
         m_dialogs.information(this, words("Supplied receipt type not found, please supply from "
                                           "drop down list",
                                           "Supplied payment type not found, please supply from "
                                           "drop down list"));
         m_events.returnFocus(m_grid->field(lines.at(result.line), CostLinesGrid::Type));
-        return;
+        return false;
     case CostSaveResult::Outcome::Failed:
         m_dialogs.information(this, result.error);
-        return;
+        return false;
     case CostSaveResult::Outcome::Saved:
         break;
     }
@@ -80,8 +80,10 @@ void CostTab::save()
     setTotal(total);
     m_totalField->show();
     m_totalLabel->show();
+    keepLines();
     showStatus(this, words("Receipts saved for job %1", "Payments saved for job %1")
                          .arg(key.prefix + QString::number(key.number)));
+    return true;
 }
 
 void CostTab::deleteLine(int index)
@@ -120,7 +122,7 @@ void CostTab::deleteLine(int index)
 
 void CostTab::load(const JobKey& key)
 {
-    m_grid->clearLines();
+    clearLines();
     QString error;
     const auto lines = loadCostLines(m_db, key, m_side, &error);
     if (!lines) {
@@ -142,7 +144,7 @@ void CostTab::showLoaded(const QList<StoredCostLine>& lines)
         types.append(unusedType());
     for (const JobListEntry& type : m_lists.costTypes)
         types.append(type.name);
-    std::optional<Money> total;
+    Money total;
     for (int index = 0; index < CostLinesGrid::kLines; ++index) {
         if (index >= shown) {
             m_grid->setTypeList(index, types);
@@ -150,15 +152,29 @@ void CostTab::showLoaded(const QList<StoredCostLine>& lines)
         }
         const StoredCostLine& stored = lines.at(index);
         m_grid->setTypeList(index, {});
-        const bool showVatValue = m_side == CostSide::Payment && stored.vat;
         m_grid->setLine(index, {stored.type, stored.description, stored.gross.toString(),
                                 QString::number(stored.discountPercent), stored.discount.toString(),
-                                stored.vat.value_or(QString()),
-                                showVatValue ? stored.vatValue.toPlainString() : QString(),
+                                stored.vat.value_or(QString()), stored.vatValue.toString(),
                                 stored.net.toString()});
-        total = total.value_or(Money()) + stored.net;
+        total += stored.net;
     }
     setTotal(total);
+    keepLines();
+}
+
+void CostTab::keepLines()
+{
+    for (int index = 0; index < CostLinesGrid::kLines; ++index)
+        m_kept.at(index) = m_grid->line(index);
+}
+
+bool CostTab::hasUnsavedLines() const
+{
+    for (int index = 0; index < CostLinesGrid::kLines; ++index) {
+        if (m_grid->line(index) != m_kept.at(index))
+            return true;
+    }
+    return false;
 }
 
 } // namespace velmora

@@ -1,0 +1,14 @@
+#include "fault.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace velmora {
+
+QString databaseFault(const QSqlDatabase& db, const QString& fault)
+{
+    return QCoreApplication::translate("velmora", "The database %1 met a fault: %2")
+        .arg(QDir::toNativeSeparators(db.databaseName()), fault.trimmed());
+}
+
+} // namespace velmora
