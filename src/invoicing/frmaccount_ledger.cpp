@@ -79,23 +79,6 @@ frmaccount_ledger::frmaccount_ledger(QSqlDatabase db, Dialogs& dialogs, QWidget*
     m_grid->setWordWrap(false);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setColumnWidth(Blank, 12);
-    m_grid->setColumnWidth(Description, 240);
-    // Each other column as wide as its heading or its widest value, so that the window's
-    // width shows them all.
-    const QFontMetrics metrics = m_grid->fontMetrics();
-    const QStringList headings = ledgerHeadings();
-    int width = 12 + 240;
-    for (int column = Raised; column <= InvoiceBalance; ++column) {
-        if (column == Description)
-            continue;
-        const QString widest =
-            column == Raised ? QStringLiteral("00/00/0000 00:00:00") : QStringLiteral("000,000.00");
-        m_grid->setColumnWidth(column, std::max(metrics.horizontalAdvance(headings.at(column)),
-                                                metrics.horizontalAdvance(widest)) +
-                                           kCellRoom);
-        width += m_grid->columnWidth(column);
-    }
     m_grid->viewport()->installEventFilter(this);
     m_grid->installEventFilter(this);
     connect(m_history, &LazyTableModel::fetchFailed, this,
@@ -112,7 +95,28 @@ frmaccount_ledger::frmaccount_ledger(QSqlDatabase db, Dialogs& dialogs, QWidget*
     const QList<QWidget*> order = {m_name, m_grid, m_amount, m_date};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-    resize(std::max(900, width + kWindowRoom), 620);
+    resize(std::max(900, fitColumns() + kWindowRoom), 620);
+}
+
+int frmaccount_ledger::fitColumns()
+{
+    m_grid->setColumnWidth(Blank, 12);
+    m_grid->setColumnWidth(Description, 240);
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    const QStringList headings = ledgerHeadings();
+    // The last column takes what is left, but no less than its default width.
+    int width = 12 + 240 + m_grid->horizontalHeader()->defaultSectionSize();
+    for (int column = Raised; column <= InvoiceBalance; ++column) {
+        if (column == Description)
+            continue;
+        const QString widest =
+            column == Raised ? QStringLiteral("00/00/0000 00:00:00") : QStringLiteral("000,000.00");
+        m_grid->setColumnWidth(column, std::max(metrics.horizontalAdvance(headings.at(column)),
+                                                metrics.horizontalAdvance(widest)) +
+                                           kCellRoom);
+        width += m_grid->columnWidth(column);
+    }
+    return width;
 }
 
 QWidget* frmaccount_ledger::buildAccountPart()
@@ -262,7 +266,7 @@ void frmaccount_ledger::getjobhistory()
         tell(error);
         return;
     }
-    m_grid->setColumnWidth(Blank, 12);
+    fitColumns();
 }
 
 qint64 frmaccount_ledger::currentInvoice() const

@@ -30,7 +30,7 @@ frmnoncosted::frmnoncosted(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
     m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(false);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setColumnWidth(NoncostedBlank, 12);
     m_grid->setColumnWidth(NoncostedPassenger, 160);
     m_grid->setColumnWidth(NoncostedFrom, 200);
@@ -43,7 +43,7 @@ frmnoncosted::frmnoncosted(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
         m_dialogs.information(this, databaseFault(m_db, error));
     });
     setCentralWidget(m_grid);
-    resize(960, 520);
+    resize(1040, 520);
 }
 
 void frmnoncosted::refresh()

@@ -73,7 +73,6 @@ BookingTab::BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dial
     m_costCode->setToolTip(tr("If you have to quote a cost code enter it here."));
     m_reference->setToolTip(tr("If you have reference to quote enter it here."));
     m_account->hide();
-    setFocusProxy(m_customer);
     build(search);
     watchFields();
 }
@@ -172,6 +171,8 @@ void BookingTab::watchFields()
 void BookingTab::setUpdateVisible(bool visible) { m_update->setVisible(visible); }
 
 void BookingTab::focusPrefix() { m_events.returnFocus(m_prefix); }
+
+void BookingTab::focusCustomer() { m_customer->setFocus(); }
 
 void BookingTab::focusNumber() { m_events.returnFocus(m_number); }
 

@@ -129,7 +129,7 @@ void frmjob_management::opening()
         return;
     }
     m_tabs->setCurrentWidget(m_booking);
-    m_booking->setFocus();
+    m_booking->focusCustomer();
     m_booking->setUpdateVisible(false);
     m_receipts->offerAllTypes();
     m_payments->offerAllTypes();

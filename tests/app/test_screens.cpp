@@ -92,7 +92,8 @@ QStringList oddAmounts(const QWidget& window)
     static const QRegularExpression shown(QStringLiteral(R"(^-?\d{1,3}(,\d{3})*\.\d\d$)"));
     QStringList texts;
     for (const QLineEdit* field : window.findChildren<QLineEdit*>()) {
-        if (field->isVisible())
+        // A rate in per cent (the VAT rate's 17.5) is not an amount.
+        if (field->isVisible() && !field->objectName().contains(QStringLiteral("rate")))
             texts << field->text();
     }
     for (const QTableView* grid : window.findChildren<QTableView*>()) {
@@ -122,10 +123,18 @@ QStringList scrolledSideways(const QWidget& window)
     return scrolled;
 }
 
-// A demonstration firm whose account jobs have been invoiced, and its main window.
+// The two answers to a question, as test data.
+void yesAndNo()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+// A demonstration firm, its account jobs invoiced when `invoiced`, and its main window.
 struct Desk
 {
-    Desk()
+    explicit Desk(bool invoiced = true)
     {
         QString error;
         if (!velmora::cli::addDemoFirm(t.db(), QDate::currentDate(), &error))
@@ -133,7 +142,7 @@ struct Desk
         velmora::InvoiceRunRange range;
         range.endAccount = std::numeric_limits<qint32>::max();
         velmora::InvoiceRunResult result;
-        if (!velmora::runInvoices(t.db(), range, &result, &error))
+        if (invoiced && !velmora::runInvoices(t.db(), range, &result, &error))
             qFatal("%s", qPrintable(error));
         window.setReportEngine(std::make_unique<velmora::ScriptedReportEngine>());
         window.start();
@@ -151,9 +160,7 @@ struct Desk
             qFatal("no menu entry %s", qPrintable(path));
         action->trigger();
         QWidget* screen = newWindow(window, before);
-        if (screen)
-            QTest::qWaitForWindowExposed(screen);
-        return screen;
+        return screen && QTest::qWaitForWindowExposed(screen) ? screen : nullptr;
     }
 
     TestDatabase t;
@@ -230,81 +237,56 @@ private Q_SLOTS:
         }
     }
 
-    void invoiceRunAsksWithItsFigures_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
-    }
+    void invoiceRunAsksWithItsFigures_data() { yesAndNo(); }
     void invoiceRunAsksWithItsFigures()
     {
         QFETCH(bool, yes);
-        TestDatabase t;
-        QString error;
-        QVERIFY2(velmora::cli::addDemoFirm(t.db(), QDate::currentDate(), &error),
-                 qPrintable(error));
-        const qlonglong jobs = t.count(QStringLiteral(
-            "select count(*) from jobs where account_no > 0 and invoiced = 'N' and exists "
-            "(select 1 from Costs c where c.job_prefix = jobs.job_prefix and "
-            "c.jobnumber = jobs.job_id and c.income_expence = 'I')"));
-        const qlonglong accounts = t.count(QStringLiteral(
-            "select count(distinct account_no) from jobs where account_no > 0 and invoiced = "
-            "'N' and exists (select 1 from Costs c where c.job_prefix = jobs.job_prefix and "
-            "c.jobnumber = jobs.job_id and c.income_expence = 'I')"));
+        Desk desk(false);
+        const QString due = QStringLiteral(
+            "from jobs where account_no > 0 and invoiced = 'N' and exists (select 1 from Costs c "
+            "where c.job_prefix = jobs.job_prefix and c.jobnumber = jobs.job_id and "
+            "c.income_expence = 'I')");
+        const qlonglong jobs = desk.t.count(QStringLiteral("select count(*) ") + due);
+        const qlonglong accounts =
+            desk.t.count(QStringLiteral("select count(distinct account_no) ") + due);
         QVERIFY(jobs > 1 && accounts > 1);
-        ScriptedDialogs dialogs;
-        velmora::frmmain window(t.db(), dialogs);
-        window.setReportEngine(std::make_unique<velmora::ScriptedReportEngine>());
-        entry(window, QStringLiteral("&Management Functions/&Produce Invoices"))->trigger();
-        QWidget* screen = newWindow(window, {});
+        auto* screen = static_cast<QMainWindow*>(
+            desk.open(QStringLiteral("&Management Functions/&Produce Invoices")));
         QVERIFY(screen);
-        dialogs.clear();
-        dialogs.answers << (yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        entry(*static_cast<QMainWindow*>(screen), QStringLiteral("&Create Invoices"))->trigger();
-        QCOMPARE(dialogs.texts().value(0), QStringLiteral("Create invoices for %1 jobs of %2 "
-                                                          "accounts?")
-                                               .arg(jobs)
-                                               .arg(accounts));
-        QCOMPARE(t.count(QStringLiteral("select count(*) from invoice_header")),
+        desk.dialogs.clear();
+        desk.dialogs.answers << (yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        entry(*screen, QStringLiteral("&Create Invoices"))->trigger();
+        QCOMPARE(
+            desk.dialogs.texts().value(0),
+            QStringLiteral("Create invoices for %1 jobs of %2 accounts?").arg(jobs).arg(accounts));
+        QCOMPARE(desk.t.count(QStringLiteral("select count(*) from invoice_header")),
                  yes ? accounts : 0);
         if (yes) {
-            const QString gross = velmora::test::child<QLineEdit>(*screen, "txtgross")->text();
-            QVERIFY2(oddAmounts(*screen).isEmpty(), qPrintable(gross));
-            QCOMPARE(static_cast<QMainWindow*>(screen)->statusBar()->currentMessage().left(8),
-                     QStringLiteral("Invoices"));
+            QVERIFY2(oddAmounts(*screen).isEmpty(), qPrintable(oddAmounts(*screen).join(u',')));
+            QVERIFY(screen->statusBar()->currentMessage().startsWith(QStringLiteral("Invoices")));
         }
     }
 
-    void driverPayAsksWithItsFigures_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
-    }
+    void driverPayAsksWithItsFigures_data() { yesAndNo(); }
     void driverPayAsksWithItsFigures()
     {
         QFETCH(bool, yes);
-        TestDatabase t;
-        QString error;
-        QVERIFY2(velmora::cli::addDemoFirm(t.db(), QDate::currentDate(), &error),
-                 qPrintable(error));
+        Desk desk(false);
         const QString due = QStringLiteral("from jobs where calculated = 'N' and record_status = "
                                            "'C' and driver_percentage = 'Y'");
-        const qlonglong jobs = t.count(QStringLiteral("select count(*) ") + due);
-        const qlonglong drivers = t.count(QStringLiteral("select count(distinct driver) ") + due);
+        const qlonglong jobs = desk.t.count(QStringLiteral("select count(*) ") + due);
+        const qlonglong drivers =
+            desk.t.count(QStringLiteral("select count(distinct driver) ") + due);
         QVERIFY(jobs > 0);
-        ScriptedDialogs dialogs;
-        velmora::frmmain window(t.db(), dialogs);
-        entry(window, QStringLiteral("A&ccounts/Cr&eate Driver Payment Slips"))->trigger();
-        QWidget* screen = newWindow(window, {});
+        auto* screen = static_cast<QMainWindow*>(
+            desk.open(QStringLiteral("A&ccounts/Cr&eate Driver Payment Slips")));
         QVERIFY(screen);
-        dialogs.clear();
-        dialogs.answers << (yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        entry(*static_cast<QMainWindow*>(screen), QStringLiteral("&Create Payment Details"))
-            ->trigger();
-        QCOMPARE(dialogs.texts().value(0),
+        desk.dialogs.clear();
+        desk.dialogs.answers << (yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        entry(*screen, QStringLiteral("&Create Payment Details"))->trigger();
+        QCOMPARE(desk.dialogs.texts().value(0),
                  QStringLiteral("Calculate %1 jobs of %2 drivers?").arg(jobs).arg(drivers));
-        const qlonglong left = t.count(QStringLiteral("select count(*) ") + due);
+        const qlonglong left = desk.t.count(QStringLiteral("select count(*) ") + due);
         QVERIFY(yes ? left < jobs : left == jobs);
     }
 
@@ -362,6 +344,27 @@ private Q_SLOTS:
                                              "and jobnumber = ?"),
                               {key.at(0), key.at(1).toLongLong()}),
                  qlonglong(linesSaved));
+    }
+
+    // Tab goes round the booking fields from the first, and comes back to it.
+    void bookingTabGoesRoundEveryField()
+    {
+        Desk desk;
+        QWidget* screen = desk.open(QStringLiteral("&Bookings/&Input Jobs, Receipts And Paymnts "));
+        QVERIFY(screen);
+        QVERIFY(velmora::test::activate(*screen));
+        velmora::test::child<QLineEdit>(*screen, QStringLiteral("txtjob_prefix"))->setFocus();
+        QStringList visited;
+        for (int press = 0; press < 40; ++press) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (QApplication::focusWidget()->objectName() == QStringLiteral("txtjob_prefix"))
+                break;
+        }
+        QCOMPARE(visited.mid(0, 4),
+                 (QStringList{"txtjob_prefix", "txtjobno", "txtcustomer", "txtdate"}));
+        QVERIFY2(QApplication::focusWidget()->objectName() == QStringLiteral("txtjob_prefix"),
+                 qPrintable(visited.join(u' ')));
     }
 
     void leavingWithoutScreensAsksNothing()
