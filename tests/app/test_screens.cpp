@@ -163,6 +163,19 @@ struct Desk
         return screen && QTest::qWaitForWindowExposed(screen) ? screen : nullptr;
     }
 
+    // Opens the screen of `path` and runs its menu entry `run`, answering Yes or No to the
+    // question it asks; null when the screen did not open.
+    QMainWindow* runAnswering(const QString& path, const QString& run, bool yes)
+    {
+        auto* screen = static_cast<QMainWindow*>(open(path));
+        if (!screen)
+            return nullptr;
+        dialogs.clear();
+        dialogs.answers << (yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        entry(*screen, run)->trigger();
+        return screen;
+    }
+
     TestDatabase t;
     ScriptedDialogs dialogs;
     velmora::frmmain window{t.db(), dialogs};
@@ -250,12 +263,10 @@ private Q_SLOTS:
         const qlonglong accounts =
             desk.t.count(QStringLiteral("select count(distinct account_no) ") + due);
         QVERIFY(jobs > 1 && accounts > 1);
-        auto* screen = static_cast<QMainWindow*>(
-            desk.open(QStringLiteral("&Management Functions/&Produce Invoices")));
+        QMainWindow* screen =
+            desk.runAnswering(QStringLiteral("&Management Functions/&Produce Invoices"),
+                              QStringLiteral("&Create Invoices"), yes);
         QVERIFY(screen);
-        desk.dialogs.clear();
-        desk.dialogs.answers << (yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        entry(*screen, QStringLiteral("&Create Invoices"))->trigger();
         QCOMPARE(
             desk.dialogs.texts().value(0),
             QStringLiteral("Create invoices for %1 jobs of %2 accounts?").arg(jobs).arg(accounts));
@@ -278,12 +289,8 @@ private Q_SLOTS:
         const qlonglong drivers =
             desk.t.count(QStringLiteral("select count(distinct driver) ") + due);
         QVERIFY(jobs > 0);
-        auto* screen = static_cast<QMainWindow*>(
-            desk.open(QStringLiteral("A&ccounts/Cr&eate Driver Payment Slips")));
-        QVERIFY(screen);
-        desk.dialogs.clear();
-        desk.dialogs.answers << (yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        entry(*screen, QStringLiteral("&Create Payment Details"))->trigger();
+        QVERIFY(desk.runAnswering(QStringLiteral("A&ccounts/Cr&eate Driver Payment Slips"),
+                                  QStringLiteral("&Create Payment Details"), yes));
         QCOMPARE(desk.dialogs.texts().value(0),
                  QStringLiteral("Calculate %1 jobs of %2 drivers?").arg(jobs).arg(drivers));
         const qlonglong left = desk.t.count(QStringLiteral("select count(*) ") + due);
