@@ -170,8 +170,11 @@ void CostTab::keepLines()
 
 bool CostTab::hasUnsavedLines() const
 {
+    // A line not in use either way ("None" where it was empty) is no change.
     for (int index = 0; index < CostLinesGrid::kLines; ++index) {
-        if (m_grid->line(index) != m_kept.at(index))
+        const CostLineTexts shown = m_grid->line(index);
+        const CostLineTexts& kept = m_kept.at(index);
+        if ((lineInUse(shown) || lineInUse(kept)) && shown != kept)
             return true;
     }
     return false;

@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -351,6 +352,31 @@ private Q_SLOTS:
                                              "and jobnumber = ?"),
                               {key.at(0), key.at(1).toLongLong()}),
                  qlonglong(linesSaved));
+    }
+
+    // Passing through an empty line (its type becomes "None") changes nothing to ask about.
+    void closingAfterLookingAsksNothing()
+    {
+        Desk desk;
+        auto* screen = static_cast<velmora::frmjob_management*>(
+            desk.open(QStringLiteral("&Bookings/&Input Jobs, Receipts And Paymnts ")));
+        QVERIFY(screen);
+        QVERIFY(velmora::test::activate(*screen));
+        const QStringList key =
+            desk.t.rows(QStringLiteral("select job_prefix, job_id from jobs limit 1"))
+                .value(0)
+                .split(u'|');
+        screen->selectJob({key.at(0), key.at(1).toLongLong()});
+        screen->findChild<QTabWidget*>()->setCurrentIndex(1);
+        auto* type = velmora::test::child<QComboBox>(*screen, QStringLiteral("txttype7"));
+        velmora::test::focusOn(type);
+        type->setEditText(QString());
+        velmora::test::focusOn(
+            velmora::test::child<QLineEdit>(*screen, QStringLiteral("txtcost7")));
+        QCOMPARE(type->currentText(), QStringLiteral("None"));
+        desk.dialogs.clear();
+        QVERIFY(screen->close());
+        QVERIFY2(desk.dialogs.texts().isEmpty(), qPrintable(desk.dialogs.texts().join(u'\n')));
     }
 
     // Tab goes round the booking fields from the first, and comes back to it.
