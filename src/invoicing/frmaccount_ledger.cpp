@@ -326,7 +326,7 @@ void frmaccount_ledger::savePayment()
     QString error;
     const auto saved = velmora::savePayment(m_db, {m_accountId, m_due, *amount, *received}, &error);
     if (!saved) {
-        tell(error);
+        tell(databaseFault(m_db, error));
     } else {
         if (!saved->invoiceFound)
             tell(tr("Receipt recorded but invoice not found"));

@@ -1,5 +1,6 @@
 #include "invoicefrm.h"
 
+#include "data/fault.h"
 #include "invoicecount.h"
 #include "invoicerun.h"
 #include "platform/confirmwork.h"
@@ -222,7 +223,7 @@ void invoicefrm::createInvoices()
         done = runInvoices(m_db, range, &result, &error);
     }
     if (!done) {
-        m_dialogs.information(this, error);
+        m_dialogs.information(this, databaseFault(m_db, error));
         return;
     }
     if (result.invoices == 0) {

@@ -1,6 +1,7 @@
 // The work of a cost tab on the database: loading, saving and deleting its lines.
 #include "costlinesgrid.h"
 #include "costtab.h"
+#include "data/fault.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/statusline.h"
@@ -69,7 +70,7 @@ bool CostTab::save()
         m_events.returnFocus(m_grid->field(lines.at(result.line), CostLinesGrid::Type));
         return false;
     case CostSaveResult::Outcome::Failed:
-        m_dialogs.information(this, result.error);
+        m_dialogs.information(this, databaseFault(m_db, result.error));
         return false;
     case CostSaveResult::Outcome::Saved:
         break;

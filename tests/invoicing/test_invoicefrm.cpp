@@ -7,6 +7,7 @@
 #include "screenhelpers.h"
 #include "testdatabase.h"
 
+#include <QDir>
 #include <QPushButton>
 
 using velmora::invoicefrm;
@@ -185,6 +186,9 @@ void InvoiceScreenTest::showsAFailureAndStaysOpen()
     const QStringList shown = s.run();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown.first().contains(QStringLiteral("disk full")), qPrintable(shown.first()));
+    // The fault names the file it happened in.
+    QVERIFY2(shown.first().contains(QDir::toNativeSeparators(s.t.db().databaseName())),
+             qPrintable(shown.first()));
     QVERIFY(s.window.isVisible());
     QCOMPARE(s.t.dump(), before);
     QVERIFY(!s.field("txtgross")->isVisible());
