@@ -48,9 +48,9 @@ bool historyDirectly(const LedgerStatements& s, qint64 account, GridRows* rows, 
         if (!jobs.isEmpty())
             row[Description] =
                 QStringLiteral("Payment for jobs ") + jobs.join(QStringLiteral(", "));
-        row[NetCost] = plainAmount(Money::fromStored(sqlite3_column_int64(invoices, 1)));
-        row[Vat] = plainAmount(Money::fromStored(sqlite3_column_int64(invoices, 2)));
-        row[TotalPayable] = plainAmount(payable);
+        row[NetCost] = Money::fromStored(sqlite3_column_int64(invoices, 1)).toString();
+        row[Vat] = Money::fromStored(sqlite3_column_int64(invoices, 2)).toString();
+        row[TotalPayable] = payable.toString();
         rows->append(row);
         const qsizetype invoiceRow = rows->size() - 1;
         Money received;
@@ -61,7 +61,7 @@ bool historyDirectly(const LedgerStatements& s, qint64 account, GridRows* rows, 
             QStringList payment(LedgerColumnCount);
             payment[Raised] = generalDate(text(s.receipts.get(), 1));
             payment[Description] = QStringLiteral("Payment Received");
-            payment[Received] = plainAmount(amount);
+            payment[Received] = amount.toString();
             rows->append(payment);
             received += amount;
             any = true;
@@ -69,9 +69,9 @@ bool historyDirectly(const LedgerStatements& s, qint64 account, GridRows* rows, 
         if (!finish(s.receipts.get(), step, error))
             return finish(invoices, SQLITE_ERROR, error);
         if (!any)
-            (*rows)[invoiceRow][InvoiceBalance] = plainAmount(payable);
+            (*rows)[invoiceRow][InvoiceBalance] = payable.toString();
         else if (received > Money())
-            rows->last()[InvoiceBalance] = plainAmount(payable - received);
+            rows->last()[InvoiceBalance] = (payable - received).toString();
         rows->append(QStringList(LedgerColumnCount));
     }
     return finish(invoices, result == SQLITE_ROW ? SQLITE_DONE : result, error);

@@ -14,6 +14,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -152,8 +154,14 @@ void BoardActions::tellDone(const QString& text) { showStatus(&m_window, text); 
 
 void BoardActions::rebuild(const QString& failure)
 {
+    // The cursor stays on its row: after a job leaves the board, on the job that followed.
+    const QModelIndex current = m_view->currentIndex();
     if (!m_window.load_board())
-        m_dialogs.information(&m_window, failure);
+        m_dialogs.information(&m_window, failure + m_window.boardFault());
+    const int rows = m_view->model() ? m_view->model()->rowCount() : 0;
+    if (current.isValid() && rows > 0)
+        m_view->setCurrentIndex(
+            m_view->model()->index(std::min(current.row(), rows - 1), current.column()));
 }
 
 void BoardActions::passengerOnBoard()

@@ -3,6 +3,7 @@
 #include "boardactions.h"
 #include "boardmodel.h"
 #include "boardview.h"
+#include "data/fault.h"
 #include "data/readonly.h"
 #include "data/schema.h"
 #include "exchange/frmbackup.h"
@@ -59,7 +60,8 @@ void frmmain::start()
 {
     set_board_headings();
     if (!load_board())
-        m_dialogs.information(this, tr("An error has occurred, please contact system support"));
+        m_dialogs.information(this, tr("An error has occurred, please contact system support") +
+                                        boardFault());
 }
 
 bool frmmain::set_board_headings()
@@ -83,9 +85,13 @@ bool frmmain::load_board()
     if (complete && rows.empty())
         m_dialogs.information(this, tr("No currently outstanding jobs"));
     m_model->setRows(std::move(rows), QDate::currentDate());
-    if (!complete)
-        qWarning("The board could not be read: %s", qPrintable(error));
+    m_fault = complete ? QString() : databaseFault(m_db, error);
     return complete;
+}
+
+QString frmmain::boardFault() const
+{
+    return m_fault.isEmpty() ? QString() : QStringLiteral("\n\n") + m_fault;
 }
 
 frmmain::~frmmain() = default;
@@ -104,8 +110,37 @@ void frmmain::setReportEngine(std::unique_ptr<ReportEngine> engine)
 
 void frmmain::closeEvent(QCloseEvent* event)
 {
+    if (!closeScreens()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QApplication::quit();
+}
+
+bool frmmain::closeScreens()
+{
+    QList<QWidget*> open;
+    QStringList titles;
+    // Screens opened by other screens come after their openers: closed first.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child->isWindow() && child->isVisible()) {
+            open.prepend(child);
+            titles.append(child->windowTitle().trimmed());
+        }
+    }
+    if (open.isEmpty())
+        return true;
+    if (m_dialogs.question(this, tr("These screens are open:\n%1\n\nClose them and leave "
+                                    "Velmora?")
+                                     .arg(titles.join(u'\n'))) != Dialogs::Answer::Yes)
+        return false;
+    // Each screen asks about its own unsaved changes and may stay open.
+    for (QWidget* screen : std::as_const(open)) {
+        if (!screen->close())
+            return false;
+    }
+    return true;
 }
 
 void frmmain::buildMenus()
@@ -148,8 +183,11 @@ void frmmain::buildBookingsMenu()
                     this, frmjob_management::staticMetaObject.className(),
                     [this] { return jobScreen(); }, QStringLiteral("txtload"), QStringLiteral("F"));
             });
-    connect(writer(menu->addAction(tr("&Load Transfer File"))), &QAction::triggered, this,
-            [this] { openScreen(this, new frmtransfer(m_db, m_dialogs)); });
+    connect(writer(menu->addAction(tr("&Load Transfer File"))), &QAction::triggered, this, [this] {
+        auto* screen = new frmtransfer(m_db, m_dialogs);
+        connect(screen, &frmtransfer::jobsChanged, this, &frmmain::load_board);
+        openScreen(this, screen);
+    });
     connect(menu->addAction(tr("&Jobs Without Costs ")), &QAction::triggered, this, [this] {
         auto* screen = new frmnoncosted(m_db, m_dialogs);
         connect(screen, &frmnoncosted::jobChosen, this,

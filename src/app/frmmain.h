@@ -17,7 +17,7 @@ class frmjob_management;
 
 // The main window ("Current Jobs"): the board of outstanding jobs and the menus from
 // which every other screen is opened. It lives from login to the end of the program;
-// closing it ends the program.
+// closing it ends the program, after asking when screens are open.
 class frmmain final : public QMainWindow
 {
     Q_OBJECT
@@ -37,6 +37,10 @@ public:
     // there is one) when the grid or the jobs could not be read.
     bool load_board();
 
+    // The fault that stopped the last rebuild of the board, on lines of its own after the
+    // caller's message; empty when it was read whole.
+    QString boardFault() const;
+
     BoardModel* board() const { return m_model; }
 
     // A new job screen whose adds and updates rebuild this board; the caller opens it.
@@ -50,6 +54,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Asks before leaving with screens open, then closes them; false when the operator
+    // or a screen with unsaved changes keeps them open.
+    bool closeScreens();
     void buildMenus();
     void buildBookingsMenu();
     void buildAdministrationMenu();
@@ -71,6 +78,7 @@ private:
     BoardModel* m_model;
     BoardView* m_view;
     std::unique_ptr<ReportEngine> m_reports;
+    QString m_fault; // of the last rebuild of the board
 };
 
 } // namespace velmora

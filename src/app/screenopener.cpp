@@ -23,8 +23,7 @@ void centre(QWidget* screen, const QWidget* owner)
 {
     const QScreen* monitor = owner ? owner->screen() : QGuiApplication::primaryScreen();
     const QRect room = monitor ? monitor->availableGeometry() : QRect();
-    if (room.isValid())
-        screen->resize(screen->size().boundedTo(room.size() - QSize(16, 48)));
+    screen->resize(withinScreen(owner, screen->size()));
     QRect frame = screen->frameGeometry();
     frame.moveCenter(owner ? owner->frameGeometry().center() : room.center());
     if (room.isValid()) {
@@ -38,7 +37,7 @@ void centre(QWidget* screen, const QWidget* owner)
 
 bool show(QWidget* owner, QWidget* screen, const QString& flag, const QString& failure)
 {
-    screen->setParent(owner, Qt::Window);
+    ownWindow(screen, owner);
     screen->setAttribute(Qt::WA_DeleteOnClose);
     screen->setProperty(kScreenKey, screenKey(screen));
     centre(screen, owner);
@@ -73,14 +72,6 @@ QWidget* openWindowOf(QWidget* opener, const char* className, const QString& key
 }
 
 } // namespace detail
-
-void bringForward(QWidget* window)
-{
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
 
 bool openScreen(QWidget* opener, QWidget* screen, const QString& flag, const QString& failure)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/windowplace.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -7,7 +9,7 @@
 
 namespace velmora {
 
-// Shows `screen` as a window owned by the main window of `opener`, centred on it; the
+// Shows `screen` as a window owned by the window of `opener` (ownWindow()), centred on it; the
 // screen is deleted when closed. A screen is open once: when a window of the same screen
 // (same class, name and caption) is already open, that one is brought forward and
 // `screen` is discarded before it runs its opening steps.
@@ -25,9 +27,6 @@ bool openScreen(QWidget* opener, const char* className, const std::function<QWid
 
 // The open window of `opener`'s main window that shows a screen of class `Screen`.
 template <typename Screen> Screen* openCopy(QWidget* opener);
-
-// Raises `window`, restores it when minimised and gives it the keyboard.
-void bringForward(QWidget* window);
 
 namespace detail {
 QWidget* openWindowOf(QWidget* opener, const char* className, const QString& key = {});

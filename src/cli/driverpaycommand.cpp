@@ -52,7 +52,7 @@ bool pay(const QSqlDatabase& db, const DriverPayOptions& options, QString* error
                           .arg(run->jobsPaid)
                           .arg(range.from)
                           .arg(range.to)
-                          .arg(run->total.toPlainString()));
+                          .arg(run->total.toString()));
     return true;
 }
 

@@ -58,11 +58,11 @@ void printResult(const InvoiceRunResult& result)
                                                  .arg(result.lastInvoice)
                                                  .arg(result.lines));
     const InvoiceTotals& totals = result.totals;
-    printLine(stdout, QObject::tr("Gross Cost: %1").arg(plainDecimal(totals.gross)));
-    printLine(stdout, QObject::tr("Discount Value: %1").arg(plainDecimal(totals.discount)));
-    printLine(stdout, QObject::tr("Vat Value: %1").arg(plainDecimal(totals.vat)));
-    printLine(stdout, QObject::tr("Net Value: %1").arg(plainDecimal(totals.net)));
-    printLine(stdout, QObject::tr("Credit Note Value: %1").arg(plainDecimal(totals.creditNote)));
+    printLine(stdout, QObject::tr("Gross Cost: %1").arg(totals.gross.toString()));
+    printLine(stdout, QObject::tr("Discount Value: %1").arg(totals.discount.toString()));
+    printLine(stdout, QObject::tr("Vat Value: %1").arg(totals.vat.toString()));
+    printLine(stdout, QObject::tr("Net Value: %1").arg(totals.net.toString()));
+    printLine(stdout, QObject::tr("Credit Note Value: %1").arg(totals.creditNote.toString()));
     if (result.counterBehind)
         printLine(stderr, counterBehindMessage(*result.counterBehind, result.firstInvoice));
     if (!result.unpaidDrivers.isEmpty())

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -62,6 +63,9 @@ frmtransfer::frmtransfer(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     setTabOrder(jobs, costs);
     setTabOrder(costs, accounts);
     jobs->setFocus();
+    // As large as its three buttons and its status line need, not a window's default.
+    statusBar();
+    adjustSize();
 }
 
 void frmtransfer::cancelled()
@@ -98,12 +102,15 @@ void frmtransfer::importFile(const QString& title, const QString& proposed, Impo
         });
     }
     report(outcome, copy);
-    if (outcome.completed)
-        showStatus(this, tr("%1 added, %2 updated, %3 rejected from %4")
-                             .arg(outcome.added)
-                             .arg(outcome.updated)
-                             .arg(outcome.rejected)
-                             .arg(QDir::toNativeSeparators(path)));
+    if (!outcome.completed)
+        return;
+    showStatus(this, tr("%1 added, %2 updated, %3 rejected from %4")
+                         .arg(outcome.added)
+                         .arg(outcome.updated)
+                         .arg(outcome.rejected)
+                         .arg(QDir::toNativeSeparators(path)));
+    if (outcome.added + outcome.updated > 0)
+        Q_EMIT jobsChanged();
 }
 
 void frmtransfer::exportAccounts()

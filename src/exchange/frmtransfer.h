@@ -19,6 +19,10 @@ class frmtransfer final : public QMainWindow
 public:
     frmtransfer(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
 
+Q_SIGNALS:
+    // An import added or updated jobs, so the board of current jobs is out of date.
+    void jobsChanged();
+
 private:
     using Import = exchange::TransferOutcome (*)(const QSqlDatabase&, const QString&,
                                                  const exchange::TransferProgress&);

@@ -1,6 +1,7 @@
 #include "frmaccount_ledger.h"
 
 #include "data/dates.h"
+#include "data/fault.h"
 #include "lazyrows.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
@@ -26,6 +27,10 @@ namespace velmora {
 
 namespace {
 
+// Beside a cell's text: its padding and the grid line.
+constexpr int kCellRoom = 16;
+// Beside the grid's columns: the window's margins, the frame and a vertical scroll bar.
+constexpr int kWindowRoom = 80;
 // The widest amount or date the payment fields take.
 constexpr int kAmountLength = 20;
 constexpr int kDateLength = 19;
@@ -74,11 +79,10 @@ frmaccount_ledger::frmaccount_ledger(QSqlDatabase db, Dialogs& dialogs, QWidget*
     m_grid->setWordWrap(false);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setColumnWidth(Blank, 12);
-    m_grid->setColumnWidth(Description, 260);
     m_grid->viewport()->installEventFilter(this);
     m_grid->installEventFilter(this);
-    connect(m_history, &LazyTableModel::fetchFailed, this, &frmaccount_ledger::tell);
+    connect(m_history, &LazyTableModel::fetchFailed, this,
+            [this](const QString& error) { tell(databaseFault(m_db, error)); });
 
     connect(m_name, &QComboBox::activated, this, [this] { showAccount(true); });
     m_events->onLeave(m_name, [this] { showAccount(false); });
@@ -91,7 +95,28 @@ frmaccount_ledger::frmaccount_ledger(QSqlDatabase db, Dialogs& dialogs, QWidget*
     const QList<QWidget*> order = {m_name, m_grid, m_amount, m_date};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-    resize(900, 620);
+    resize(std::max(900, fitColumns() + kWindowRoom), 620);
+}
+
+int frmaccount_ledger::fitColumns()
+{
+    m_grid->setColumnWidth(Blank, 12);
+    m_grid->setColumnWidth(Description, 240);
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    const QStringList headings = ledgerHeadings();
+    // The last column takes what is left, but no less than its default width.
+    int width = 12 + 240 + m_grid->horizontalHeader()->defaultSectionSize();
+    for (int column = Raised; column <= InvoiceBalance; ++column) {
+        if (column == Description)
+            continue;
+        const QString widest =
+            column == Raised ? QStringLiteral("00/00/0000 00:00:00") : QStringLiteral("000,000.00");
+        m_grid->setColumnWidth(column, std::max(metrics.horizontalAdvance(headings.at(column)),
+                                                metrics.horizontalAdvance(widest)) +
+                                           kCellRoom);
+        width += m_grid->columnWidth(column);
+    }
+    return width;
 }
 
 QWidget* frmaccount_ledger::buildAccountPart()
@@ -153,7 +178,7 @@ void frmaccount_ledger::buildPopup()
 {
     connect(addEntry(m_popup, tr("&Record Payment"), "mnuman"), &QAction::triggered, this,
             &frmaccount_ledger::recordPayment);
-    connect(addEntry(m_popup, tr("&Reprint Invoice"), "mnurep"), &QAction::triggered, this,
+    connect(addEntry(m_popup, tr("Re&print Invoice"), "mnurep"), &QAction::triggered, this,
             &frmaccount_ledger::reprintInvoice);
 }
 
@@ -223,7 +248,7 @@ bool frmaccount_ledger::showAccount(bool picked)
         if (account->address[part])
             m_address[part]->setText(*account->address[part]);
     }
-    m_balance->setText(plainAmount(account->balance));
+    m_balance->setText(account->balance.toString());
     // The history and the payment frame always belong to the account shown, so a payment
     // is never recorded against one account from another's grid.
     if (picked || changed) {
@@ -241,7 +266,7 @@ void frmaccount_ledger::getjobhistory()
         tell(error);
         return;
     }
-    m_grid->setColumnWidth(Blank, 12);
+    fitColumns();
 }
 
 qint64 frmaccount_ledger::currentInvoice() const
@@ -266,8 +291,8 @@ void frmaccount_ledger::recordPayment()
     m_due = *due;
     m_frame->show();
     m_invoiceNo->setText(QString::number(number));
-    m_invoiceValue->setText(plainAmount(due->payable));
-    m_outstanding->setText(plainAmount(due->payable - due->received));
+    m_invoiceValue->setText(due->payable.toString());
+    m_outstanding->setText((due->payable - due->received).toString());
     m_amount->clear();
     m_date->setText(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
     m_amount->setFocus();
@@ -313,7 +338,7 @@ void frmaccount_ledger::savePayment()
     QString error;
     const auto saved = velmora::savePayment(m_db, {m_accountId, m_due, *amount, *received}, &error);
     if (!saved) {
-        tell(error);
+        tell(databaseFault(m_db, error));
     } else {
         if (!saved->invoiceFound)
             tell(tr("Receipt recorded but invoice not found"));

@@ -38,6 +38,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Makes each column as wide as its heading or its widest value (the history's columns
+    // go back to their default widths whenever it is read afresh); returns their sum.
+    int fitColumns();
     QWidget* buildAccountPart();
     QGroupBox* buildPaymentFrame();
     void buildPopup();

@@ -32,7 +32,7 @@ frmaccounts_print::frmaccounts_print(QSqlDatabase db, Dialogs& dialogs, ReportEn
                                      QWidget* parent)
     : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs), m_reports(reports),
       m_events(new FieldEvents(this)), m_start(dropDown("txtstart_account")),
-      m_end(dropDown("txtend_account")), m_since(lineEdit("txtstart_date")),
+      m_end(dropDown("txtend_account")), m_since(dateField(lineEdit("txtstart_date"))),
       m_load(lineEdit("frmload"))
 {
     setObjectName(QStringLiteral("frmaccounts_print"));

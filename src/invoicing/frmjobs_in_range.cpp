@@ -23,8 +23,9 @@ constexpr int kDateLength = 10;
 
 frmjobs_in_range::frmjobs_in_range(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs),
-      m_start(lineEdit("txtstart_date", tr("Enter date count to begin from"))),
-      m_end(lineEdit("txtend_date", tr("Enter date count to end"))), m_jobs(lineEdit("txtjobs"))
+      m_start(dateField(lineEdit("txtstart_date", tr("Enter date count to begin from")))),
+      m_end(dateField(lineEdit("txtend_date", tr("Enter date count to end")))),
+      m_jobs(lineEdit("txtjobs"))
 {
     setObjectName(QStringLiteral("frmjobs_in_range"));
     setWindowTitle(tr("No Of Jobs Within A Date Range"));

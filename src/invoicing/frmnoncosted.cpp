@@ -1,5 +1,6 @@
 #include "frmnoncosted.h"
 
+#include "data/fault.h"
 #include "lazyrows.h"
 #include "platform/dialogs.h"
 #include "platform/screenparts.h"
@@ -29,7 +30,7 @@ frmnoncosted::frmnoncosted(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
     m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(false);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setColumnWidth(NoncostedBlank, 12);
     m_grid->setColumnWidth(NoncostedPassenger, 160);
     m_grid->setColumnWidth(NoncostedFrom, 200);
@@ -38,10 +39,11 @@ frmnoncosted::frmnoncosted(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     m_grid->setColumnHidden(NoncostedNumber, true);
     m_grid->setToolTip(tr("Double-click a job, or press Enter, to open it for costing"));
     connect(m_grid, &QAbstractItemView::activated, this, &frmnoncosted::pick);
-    connect(m_model, &LazyTableModel::fetchFailed, this,
-            [this](const QString& error) { m_dialogs.information(this, error); });
+    connect(m_model, &LazyTableModel::fetchFailed, this, [this](const QString& error) {
+        m_dialogs.information(this, databaseFault(m_db, error));
+    });
     setCentralWidget(m_grid);
-    resize(960, 520);
+    resize(1040, 520);
 }
 
 void frmnoncosted::refresh()

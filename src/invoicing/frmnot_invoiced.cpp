@@ -1,5 +1,6 @@
 #include "frmnot_invoiced.h"
 
+#include "data/fault.h"
 #include "lazyrows.h"
 #include "platform/dialogs.h"
 #include "platform/screenparts.h"
@@ -26,8 +27,9 @@ frmnot_invoiced::frmnot_invoiced(QSqlDatabase db, Dialogs& dialogs, QWidget* par
     m_list->setColumnWidth(0, 70);
     m_list->setColumnWidth(1, 260);
     m_list->setColumnWidth(2, 200);
-    connect(m_model, &LazyTableModel::fetchFailed, this,
-            [this](const QString& error) { m_dialogs.information(this, error); });
+    connect(m_model, &LazyTableModel::fetchFailed, this, [this](const QString& error) {
+        m_dialogs.information(this, databaseFault(m_db, error));
+    });
     setCentralWidget(m_list);
     resize(680, 480);
 }

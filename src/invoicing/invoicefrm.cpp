@@ -1,6 +1,9 @@
 #include "invoicefrm.h"
 
+#include "data/fault.h"
+#include "invoicecount.h"
 #include "invoicerun.h"
+#include "platform/confirmwork.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
@@ -185,11 +188,11 @@ void invoicefrm::setTotalsVisible(bool visible)
 
 void invoicefrm::showTotals(const InvoiceRunResult& result)
 {
-    m_gross->setText(plainDecimal(result.totals.gross));
-    m_discount->setText(plainDecimal(result.totals.discount));
-    m_vat->setText(plainDecimal(result.totals.vat));
-    m_net->setText(plainDecimal(result.totals.net));
-    m_creditNote->setText(plainDecimal(result.totals.creditNote));
+    m_gross->setText(result.totals.gross.toString());
+    m_discount->setText(result.totals.discount.toString());
+    m_vat->setText(result.totals.vat.toString());
+    m_net->setText(result.totals.net.toString());
+    m_creditNote->setText(result.totals.creditNote.toString());
     setTotalsVisible(true);
 }
 
@@ -205,15 +208,22 @@ void invoicefrm::createInvoices()
     InvoiceRunRange range;
     range.startAccount = chosen.start.id;
     range.endAccount = chosen.end.id;
-    InvoiceRunResult result;
     QString error;
+    const auto count = countInvoiceRun(m_db, range, &error);
+    if (!count) {
+        m_dialogs.information(this, error);
+        return;
+    }
+    if (!confirmWork(m_dialogs, this, *count, tr("Create invoices for %1 jobs of %2 accounts?")))
+        return;
+    InvoiceRunResult result;
     bool done = false;
     {
         const BusyPointer busy(m_dialogs);
         done = runInvoices(m_db, range, &result, &error);
     }
     if (!done) {
-        m_dialogs.information(this, error);
+        m_dialogs.information(this, databaseFault(m_db, error));
         return;
     }
     if (result.invoices == 0) {

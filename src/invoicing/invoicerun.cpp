@@ -370,19 +370,4 @@ QString counterBehindMessage(const CounterBehind& behind, std::int64_t firstInvo
         .arg(firstInvoice);
 }
 
-QString plainDecimal(Money amount)
-{
-    const std::int64_t units = amount.stored();
-    const bool negative = units < 0;
-    const auto magnitude =
-        static_cast<std::uint64_t>(negative ? -(units + 1) : units) + (negative ? 1U : 0U);
-    QString text = QString::number(magnitude / 10000);
-    QString fraction = QStringLiteral("%1").arg(magnitude % 10000, 4, 10, QLatin1Char('0'));
-    while (fraction.endsWith(u'0'))
-        fraction.chop(1);
-    if (!fraction.isEmpty())
-        text += u'.' + fraction;
-    return negative ? u'-' + text : text;
-}
-
 } // namespace velmora

@@ -110,8 +110,4 @@ QString unpaidDriverMessage(const QList<UnpaidDriverJob>& jobs);
 // Says that the counter was behind and where the run's numbers started.
 QString counterBehindMessage(const CounterBehind& behind, std::int64_t firstInvoice);
 
-// An amount in plain decimal form: no thousands separators and no trailing zeros
-// ("1234.5", "-3", "0.0125").
-QString plainDecimal(Money amount);
-
 } // namespace velmora

@@ -162,9 +162,9 @@ bool LedgerHistory::readInvoice(QList<QStringList>* rows, QString* error)
         row[InvoiceNo] = QString::number(number);
     if (!describe(number, &row[Description], error))
         return false;
-    row[NetCost] = plainAmount(Money::fromStored(m_invoices.integer(1)));
-    row[Vat] = plainAmount(Money::fromStored(m_invoices.integer(2)));
-    row[TotalPayable] = plainAmount(payable);
+    row[NetCost] = Money::fromStored(m_invoices.integer(1)).toString();
+    row[Vat] = Money::fromStored(m_invoices.integer(2)).toString();
+    row[TotalPayable] = payable.toString();
     rows->append(row);
     const qsizetype invoiceRow = rows->size() - 1;
 
@@ -179,7 +179,7 @@ bool LedgerHistory::readInvoice(QList<QStringList>* rows, QString* error)
         if (!m_receipts.isNull(1))
             payment[Raised] = generalDate(m_receipts.text(1));
         payment[Description] = QStringLiteral("Payment Received");
-        payment[Received] = plainAmount(amount);
+        payment[Received] = amount.toString();
         rows->append(payment);
         received += amount;
         any = true;
@@ -189,9 +189,9 @@ bool LedgerHistory::readInvoice(QList<QStringList>* rows, QString* error)
         return false;
     }
     if (!any)
-        (*rows)[invoiceRow][InvoiceBalance] = plainAmount(payable);
+        (*rows)[invoiceRow][InvoiceBalance] = payable.toString();
     else if (received > Money())
-        rows->last()[InvoiceBalance] = plainAmount(payable - received);
+        rows->last()[InvoiceBalance] = (payable - received).toString();
     rows->append(emptyRow());
     return true;
 }
@@ -256,21 +256,6 @@ bool markForReprint(const QSqlDatabase& db, qint64 invoice, QString* error)
                QStringLiteral("update invoice_header set printed = 'N' where invoice_no = ?"),
                {invoice}, error) &&
            query.numRowsAffected() > 0;
-}
-
-QString plainAmount(Money amount)
-{
-    const std::int64_t units = amount.stored();
-    const std::uint64_t magnitude =
-        units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-    QString text = QString::number(magnitude / 10000);
-    if (const std::uint64_t fraction = magnitude % 10000) {
-        QString digits = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
-        while (digits.endsWith(QLatin1Char('0')))
-            digits.chop(1);
-        text += QLatin1Char('.') + digits;
-    }
-    return units < 0 ? QLatin1Char('-') + text : text;
 }
 
 QString generalDate(const QString& stored)

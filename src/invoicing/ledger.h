@@ -118,8 +118,6 @@ std::optional<PaymentSaved> savePayment(const QSqlDatabase& db, const Payment& p
 // the driver's text in *error.
 bool markForReprint(const QSqlDatabase& db, qint64 invoice, QString* error);
 
-// The plain decimal form of an amount, without grouping or trailing zeros: "1234.5", "0".
-QString plainAmount(Money amount);
 // A stored date or stamp as the operator reads it: "dd/MM/yyyy", with " HH:mm:ss" when it
 // holds a time of day other than midnight.
 QString generalDate(const QString& stored);

@@ -48,8 +48,8 @@ BookingTab::BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dial
                        FieldEvents& events, QWidget* parent)
     : QWidget(parent), m_lists(lists), m_dialogs(dialogs), m_events(events),
       m_prefix(jobField("txtjob_prefix", "job_prefix")), m_number(limited("txtjobno", 9)),
-      m_customer(jobField("txtcustomer", "passenger_name")), m_date(limited("txtdate", 10)),
-      m_time(limited("txttime", 8)),
+      m_customer(jobField("txtcustomer", "passenger_name")),
+      m_date(dateField(limited("txtdate", 10))), m_time(limited("txttime", 8)),
       m_driver(fitColumn(comboBox("txtdriver", true), u"drivers", u"driver_name")),
       m_pickup(jobField("txtpickup", "address_from")), m_drop(jobField("txtdrop", "address_to")),
       m_instructions(jobField("txtsi", "special_instructions")),
@@ -73,7 +73,6 @@ BookingTab::BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dial
     m_costCode->setToolTip(tr("If you have to quote a cost code enter it here."));
     m_reference->setToolTip(tr("If you have reference to quote enter it here."));
     m_account->hide();
-    setFocusProxy(m_customer);
     build(search);
     watchFields();
 }
@@ -173,6 +172,8 @@ void BookingTab::watchFields()
 void BookingTab::setUpdateVisible(bool visible) { m_update->setVisible(visible); }
 
 void BookingTab::focusPrefix() { m_events.returnFocus(m_prefix); }
+
+void BookingTab::focusCustomer() { m_customer->setFocus(); }
 
 void BookingTab::focusNumber() { m_events.returnFocus(m_number); }
 

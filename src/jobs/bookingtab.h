@@ -54,6 +54,8 @@ public:
     void clear();
     void setUpdateVisible(bool visible);
     void focusPrefix();
+    // Puts the cursor in the customer's field, where booking starts.
+    void focusCustomer();
     void focusNumber();
     // Hides the search panel and shows the Clear button again.
     void closeSearch();

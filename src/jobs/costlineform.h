@@ -17,6 +17,8 @@ struct CostLineTexts
     QString vat;
     QString vatValue;
     QString net;
+
+    bool operator==(const CostLineTexts&) const = default;
 };
 
 // The type entry that marks a line as not used.

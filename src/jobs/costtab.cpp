@@ -5,6 +5,7 @@
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,6 +63,12 @@ void CostTab::watchLine(int index)
         return m_grid->field(index, which);
     };
     m_events.onLeave(field(CostLinesGrid::Type), [this, index] { typeLeft(index); });
+    // "None" is selected on the way in, so that a type typed there replaces it.
+    m_events.onEnter(field(CostLinesGrid::Type), [type = field(CostLinesGrid::Type)] {
+        auto* box = static_cast<QComboBox*>(type);
+        if (box->currentText() == unusedType())
+            box->lineEdit()->selectAll();
+    });
     m_events.onLeave(field(CostLinesGrid::Description), [this, index] {
         edit(index, [](CostLineTexts& line) { leaveDescription(line); });
     });
@@ -121,7 +128,11 @@ void CostTab::costLeft(int index)
     m_grid->setLine(index, line);
 }
 
-void CostTab::clearLines() { m_grid->clearLines(); }
+void CostTab::clearLines()
+{
+    m_grid->clearLines();
+    keepLines();
+}
 
 void CostTab::offerAllTypes()
 {
@@ -130,7 +141,10 @@ void CostTab::offerAllTypes()
         types.append(type.name);
     for (int index = 0; index < CostLinesGrid::kLines; ++index)
         m_grid->setTypeList(index, types);
+    keepLines();
 }
+
+void CostTab::focusFirstLine() { m_grid->field(0, CostLinesGrid::Type)->setFocus(); }
 
 void CostTab::hideTotal()
 {

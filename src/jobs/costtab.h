@@ -1,11 +1,13 @@
 #pragma once
 
+#include "costlinesgrid.h"
 #include "costlinestore.h"
 #include "joblists.h"
 
 #include <QSqlDatabase>
 #include <QWidget>
 
+#include <array>
 #include <optional>
 
 class QLabel;
@@ -13,7 +15,6 @@ class QLineEdit;
 
 namespace velmora {
 
-class CostLinesGrid;
 class Dialogs;
 class FieldEvents;
 
@@ -34,7 +35,14 @@ public:
     void clearLines();
     // Shows the stored lines of the job `key` and their total, or why they cannot be read.
     void load(const JobKey& key);
-    // The sum of the nets shown, none before a load or save has found lines.
+    // Puts the cursor on the first line's type.
+    void focusFirstLine();
+    // Whether the lines differ from what was last loaded, saved or cleared.
+    bool hasUnsavedLines() const;
+    // Saves the lines as "&Save" does; false when a check or the save failed.
+    bool save();
+    // The sum of the nets shown (0.00 for a loaded job without lines), none before a job
+    // is loaded or saved.
     std::optional<Money> total() const { return m_total; }
     // Hides the total and its label until the next save.
     void hideTotal();
@@ -53,7 +61,8 @@ private:
     // Whether the operator agrees to change the receipt lines of an invoiced job; always
     // true on the payments side and for a job not invoiced.
     bool invoicedChangeAgreed(const JobKey& key);
-    void save();
+    // Takes the lines shown as the ones saved.
+    void keepLines();
     void deleteLine(int index);
     void showLoaded(const QList<StoredCostLine>& lines);
     void setTotal(std::optional<Money> total);
@@ -71,6 +80,7 @@ private:
     QLineEdit* m_totalField;
     QLabel* m_totalLabel;
     std::optional<Money> m_total;
+    std::array<CostLineTexts, CostLinesGrid::kLines> m_kept;
 };
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 // The work of a cost tab on the database: loading, saving and deleting its lines.
 #include "costlinesgrid.h"
 #include "costtab.h"
+#include "data/fault.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/statusline.h"
@@ -39,20 +40,20 @@ bool CostTab::invoicedChangeAgreed(const JobKey& key)
                                         .arg(*m_job.invoice)) == Dialogs::Answer::Yes;
 }
 
-void CostTab::save()
+bool CostTab::save()
 {
     if (m_side == CostSide::Receipt)
         setTotal(std::nullopt);
     if (!checkLines())
-        return;
+        return false;
     // Lines go only to the job the screen shows, never to one the operator cannot see.
     if (!m_job.shown) {
         m_dialogs.information(this, tr("You must supply a job before attempting to update"));
-        return;
+        return false;
     }
     const JobKey key = *m_job.shown;
     if (!invoicedChangeAgreed(key))
-        return;
+        return false;
     QList<CostLineEntry> entries;
     QList<int> lines;
     for (int index = 0; index < CostLinesGrid::kLines; ++index) {
@@ -63,7 +64,7 @@ void CostTab::save()
             m_dialogs.information(this,
                                   unreadableCostMessage(line, tr("A value must be supplied")));
             m_events.returnFocus(m_grid->field(index, CostLinesGrid::Cost));
-            return;
+            return false;
         }
         entries.append(entryOf(line, m_side, vatRate()));
         lines.append(index);
@@ -73,17 +74,17 @@ void CostTab::save()
     switch (result.outcome) {
     case CostSaveResult::Outcome::NoJob:
         m_dialogs.information(this, tr("You must supply a job before attempting to update"));
-        return;
+        return false;
     case CostSaveResult::Outcome::UnknownType:
         m_dialogs.information(this, words("Supplied receipt type not found, please supply from "
                                           "drop down list",
                                           "Supplied payment type not found, please supply from "
                                           "drop down list"));
         m_events.returnFocus(m_grid->field(lines.at(result.line), CostLinesGrid::Type));
-        return;
+        return false;
     case CostSaveResult::Outcome::Failed:
-        m_dialogs.information(this, result.error);
-        return;
+        m_dialogs.information(this, databaseFault(m_db, result.error));
+        return false;
     case CostSaveResult::Outcome::Saved:
         break;
     }
@@ -93,8 +94,10 @@ void CostTab::save()
     setTotal(total);
     m_totalField->show();
     m_totalLabel->show();
+    keepLines();
     showStatus(this, words("Receipts saved for job %1", "Payments saved for job %1")
                          .arg(key.prefix + QString::number(key.number)));
+    return true;
 }
 
 void CostTab::deleteLine(int index)
@@ -135,7 +138,7 @@ void CostTab::deleteLine(int index)
 
 void CostTab::load(const JobKey& key)
 {
-    m_grid->clearLines();
+    clearLines();
     QString error;
     const auto lines = loadCostLines(m_db, key, m_side, &error);
     if (!lines) {
@@ -157,7 +160,7 @@ void CostTab::showLoaded(const QList<StoredCostLine>& lines)
         types.append(unusedType());
     for (const JobListEntry& type : m_lists.costTypes)
         types.append(type.name);
-    std::optional<Money> total;
+    Money total;
     for (int index = 0; index < CostLinesGrid::kLines; ++index) {
         if (index >= shown) {
             m_grid->setTypeList(index, types);
@@ -165,15 +168,32 @@ void CostTab::showLoaded(const QList<StoredCostLine>& lines)
         }
         const StoredCostLine& stored = lines.at(index);
         m_grid->setTypeList(index, {});
-        const bool showVatValue = m_side == CostSide::Payment && stored.vat;
         m_grid->setLine(index, {stored.type, stored.description, stored.gross.toString(),
                                 QString::number(stored.discountPercent), stored.discount.toString(),
-                                stored.vat.value_or(QString()),
-                                showVatValue ? stored.vatValue.toPlainString() : QString(),
+                                stored.vat.value_or(QString()), stored.vatValue.toString(),
                                 stored.net.toString()});
-        total = total.value_or(Money()) + stored.net;
+        total += stored.net;
     }
     setTotal(total);
+    keepLines();
+}
+
+void CostTab::keepLines()
+{
+    for (int index = 0; index < CostLinesGrid::kLines; ++index)
+        m_kept.at(index) = m_grid->line(index);
+}
+
+bool CostTab::hasUnsavedLines() const
+{
+    // A line not in use either way ("None" where it was empty) is no change.
+    for (int index = 0; index < CostLinesGrid::kLines; ++index) {
+        const CostLineTexts shown = m_grid->line(index);
+        const CostLineTexts& kept = m_kept.at(index);
+        if ((lineInUse(shown) || lineInUse(kept)) && shown != kept)
+            return true;
+    }
+    return false;
 }
 
 } // namespace velmora

@@ -7,7 +7,10 @@
 #include "profittab.h"
 #include "searchpanel.h"
 
+#include <QCloseEvent>
 #include <QLineEdit>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -50,6 +53,11 @@ frmjob_management::frmjob_management(QSqlDatabase db, Dialogs& dialogs, QWidget*
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(m_load);
+    // What the last save did (showStatus()).
+    auto* line = new QStatusBar;
+    line->setObjectName(QStringLiteral("statusline"));
+    line->setSizeGripEnabled(false);
+    layout->addWidget(line);
     resize(960, 640);
 
     connect(m_booking, &BookingTab::addRequested, this, &frmjob_management::add_job);
@@ -61,12 +69,47 @@ frmjob_management::frmjob_management(QSqlDatabase db, Dialogs& dialogs, QWidget*
     connect(m_booking, &BookingTab::keyEdited, this, [this] { m_job.shown.reset(); });
     connect(m_search, &SearchPanel::jobChosen, this, &frmjob_management::chooseFound);
     connect(m_tabs, &QTabWidget::currentChanged, m_receipts, &CostTab::hideTotal);
+    // A cost tab opens on its first line, not where the cursor last was; from the tab bar
+    // the cursor stays there to go on along the tabs.
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
+        auto* tab = qobject_cast<CostTab*>(m_tabs->currentWidget());
+        if (tab && !m_tabs->tabBar()->hasFocus())
+            tab->focusFirstLine();
+    });
     for (CostTab* tab : {m_receipts, m_payments}) {
         connect(tab, &CostTab::totalChanged, this, &frmjob_management::showTotals);
         connect(tab, &CostTab::exitRequested, this, &QWidget::close);
     }
     connect(m_booking, &BookingTab::exitRequested, this, &QWidget::close);
     connect(m_profit, &ProfitTab::exitRequested, this, &QWidget::close);
+}
+
+void frmjob_management::closeEvent(QCloseEvent* event)
+{
+    if (m_job.shown) {
+        const QString job = m_job.shown->prefix + QString::number(m_job.shown->number);
+        if (!leaveLines(m_receipts, tr("Save the receipt lines of job %1?").arg(job)) ||
+            !leaveLines(m_payments, tr("Save the payment lines of job %1?").arg(job))) {
+            event->ignore();
+            return;
+        }
+    }
+    OpeningScreen::closeEvent(event);
+}
+
+bool frmjob_management::leaveLines(CostTab* tab, const QString& question)
+{
+    if (!tab->hasUnsavedLines())
+        return true;
+    switch (m_dialogs.question(this, question, applicationTitle(), Dialogs::Buttons::YesNoCancel)) {
+    case Dialogs::Answer::Yes:
+        m_tabs->setCurrentWidget(tab);
+        return tab->save();
+    case Dialogs::Answer::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void frmjob_management::presetJob(const JobKey& key) { m_booking->showKey(key); }
@@ -86,7 +129,7 @@ void frmjob_management::opening()
         return;
     }
     m_tabs->setCurrentWidget(m_booking);
-    m_booking->setFocus();
+    m_booking->focusCustomer();
     m_booking->setUpdateVisible(false);
     m_receipts->offerAllTypes();
     m_payments->offerAllTypes();

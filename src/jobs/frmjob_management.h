@@ -42,7 +42,13 @@ Q_SIGNALS:
     // A job was added or updated, so the board of current jobs is out of date.
     void jobsChanged();
 
+protected:
+    // Asks about receipt or payment lines not saved before the screen closes.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    // Whether the lines of `tab` may be left: saved on Yes, dropped on No.
+    bool leaveLines(CostTab* tab, const QString& question);
     // Opening steps.
     void opening() override;
     bool readCostTypes();

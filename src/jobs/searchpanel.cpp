@@ -1,5 +1,6 @@
 #include "searchpanel.h"
 
+#include "data/fault.h"
 #include "platform/dialogs.h"
 #include "searchmodel.h"
 
@@ -48,7 +49,7 @@ SearchPanel::SearchPanel(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : QGroupBox(tr("Search For Previous Jobs"), parent), m_dialogs(dialogs),
       m_customer(new QLineEdit), m_date(new QLineEdit), m_driver(new QLineEdit),
       m_account(new QLineEdit), m_pickup(new QLineEdit), m_drop(new QLineEdit),
-      m_found(new FoundJobsModel(std::move(db), this)), m_list(new QTableView)
+      m_found(new FoundJobsModel(db, this)), m_list(new QTableView)
 {
     setObjectName(QStringLiteral("searchpanel"));
     auto* grid = new QGridLayout;
@@ -101,8 +102,9 @@ SearchPanel::SearchPanel(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     connect(clear, &QPushButton::clicked, this, &SearchPanel::clearAll);
     connect(exit, &QPushButton::clicked, this, &SearchPanel::closed);
     connect(m_list, &QTableView::activated, this, &SearchPanel::choose);
-    connect(m_found, &FoundJobsModel::fetchFailed, this,
-            [this](const QString& error) { m_dialogs.information(this, error); });
+    connect(m_found, &FoundJobsModel::fetchFailed, this, [this, db](const QString& error) {
+        m_dialogs.information(this, databaseFault(db, error));
+    });
 }
 
 void SearchPanel::clearResults() { m_found->clear(); }

@@ -2,6 +2,8 @@
 
 #include "data/readonly.h"
 #include "driverpay.h"
+#include "driverpaycount.h"
+#include "platform/confirmwork.h"
 #include "platform/dialogs.h"
 #include "platform/reportengine.h"
 #include "platform/screenparts.h"
@@ -102,6 +104,13 @@ void frmdriver_payment::create_payment_details()
         return;
     }
     m_start->setEditText(range->fromName);
+    const auto count = countDriverPay(m_db, *range, &error);
+    if (!count) {
+        m_dialogs.information(this, tr("The driver payments were not calculated: %1").arg(error));
+        return;
+    }
+    if (!confirmWork(m_dialogs, this, *count, tr("Calculate %1 jobs of %2 drivers?")))
+        return;
 
     std::optional<DriverPayRun> result;
     {
@@ -120,7 +129,7 @@ void frmdriver_payment::create_payment_details()
     if (!unpaid.isEmpty())
         m_dialogs.informationList(
             this, tr("%n job(s) could not be paid:", nullptr, int(unpaid.size())), unpaid);
-    m_gross->setText(result->total.toPlainString());
+    m_gross->setText(result->total.toString());
     m_gross->show();
     m_grossLabel->show();
     showStatus(this, tr("Driver pay calculated for %n job(s), income %1", nullptr,

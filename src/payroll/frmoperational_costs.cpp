@@ -51,7 +51,7 @@ public:
 
 frmoperational_costs::frmoperational_costs(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
-      m_date(lineEdit("txtopcost_date", tr("The day of the cost, dd/mm/yyyy"))),
+      m_date(dateField(lineEdit("txtopcost_date", tr("The day of the cost, dd/mm/yyyy")))),
       m_amount(lineEdit("txtopcost_gross", tr("The amount of the cost"))),
       m_description(lineEdit("txtopcost_description", tr("What the cost was for"))),
       m_list(named(new QTableView, "grdopcosts", tr("Choose a cost to change or delete"))),

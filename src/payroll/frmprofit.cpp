@@ -16,8 +16,8 @@ namespace velmora {
 
 frmprofit::frmprofit(QSqlDatabase db, Dialogs& dialogs, ReportEngine& reports, QWidget* parent)
     : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_reports(reports),
-      m_start(lineEdit("txtstartdate", tr("The first day of the period, dd/mm/yyyy"))),
-      m_end(lineEdit("txtenddate", tr("The last day of the period, dd/mm/yyyy")))
+      m_start(dateField(lineEdit("txtstartdate", tr("The first day of the period, dd/mm/yyyy")))),
+      m_end(dateField(lineEdit("txtenddate", tr("The last day of the period, dd/mm/yyyy"))))
 {
     setObjectName(QStringLiteral("frmprofit"));
     setWindowTitle(tr("Profitability Parameters"));

@@ -40,6 +40,8 @@ ReportError runWithProgress(reports::ReportThread& run, const reports::ReportReq
 
 QtReportEngine::QtReportEngine(QSqlDatabase db, QWidget* window) : m_db(db), m_window(window) {}
 
+QWidget* QtReportEngine::window() const { return owner() ? owner() : m_window.data(); }
+
 ReportError QtReportEngine::run(const QString& path, int destination)
 {
     if (destination != Preview && destination != Printer)
@@ -60,7 +62,7 @@ ReportError QtReportEngine::run(const QString& path, int destination)
     m_title = reports::describeReport(*definition, QDate::currentDate()).title;
     reports::ReportRequest request;
     if (!definition->parameters.empty()) {
-        ReportParameters ask(m_title, definition->parameters, m_window);
+        ReportParameters ask(m_title, definition->parameters, window());
         if (ask.exec() != QDialog::Accepted)
             return {ReportError::Cancelled, QStringLiteral("The report was cancelled.")};
         request.parameters = ask.values();
@@ -83,13 +85,13 @@ ReportError QtReportEngine::preview(const reports::ReportRequest& request)
             return error;
     } else {
         run.start();
-        ReportProgress progress(run, m_title, m_window, true);
+        ReportProgress progress(run, m_title, window(), true);
         progress.waitForRun();
         if (run.isFinished() && run.error().number != 0)
             return run.error();
     }
-    ReportPreview window(spool, run, m_window);
-    window.exec();
+    ReportPreview shown(spool, run, window());
+    shown.exec();
     if (!run.isFinished()) {
         // Closed before the last page: the rest is not wanted.
         run.control().cancel();
@@ -111,7 +113,7 @@ ReportError QtReportEngine::print(const reports::ReportRequest& request)
             return error;
         reports::ReportThread run(m_workers, request,
                                   std::make_unique<reports::PdfFileOutput>(path));
-        return runWithProgress(run, request, m_title, m_window);
+        return runWithProgress(run, request, m_title, window());
     }
     const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
     if (destination.isNull())
@@ -122,7 +124,7 @@ ReportError QtReportEngine::print(const reports::ReportRequest& request)
     QPrinter printer(destination, QPrinter::HighResolution);
     printer.setDocName(m_title);
     reports::ReportThread run(m_workers, request, std::make_unique<reports::DeviceOutput>(printer));
-    ReportError error = runWithProgress(run, request, m_title, m_window);
+    ReportError error = runWithProgress(run, request, m_title, window());
     if (error.number == 0 && printer.printerState() == QPrinter::Error)
         error = {ReportError::OutputFailed,
                  QStringLiteral("The printer '%1' failed while printing the report.")

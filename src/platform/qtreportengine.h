@@ -17,13 +17,15 @@ namespace velmora {
 class QtReportEngine final : public ReportEngine
 {
 public:
-    // Reports read the database of `db`; their windows open over `window`.
+    // Reports read the database of `db`; their windows open over the owner a report is
+    // asked for with (ReportEngine::setOwner()), else over `window`.
     explicit QtReportEngine(QSqlDatabase db, QWidget* window = nullptr);
 
 protected:
     reports::ReportError run(const QString& path, int destination) override;
 
 private:
+    QWidget* window() const;
     reports::ReportError preview(const reports::ReportRequest& request);
     reports::ReportError print(const reports::ReportRequest& request);
 

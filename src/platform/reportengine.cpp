@@ -2,6 +2,9 @@
 
 #include "dialogs.h"
 #include "reports/reportfolder.h"
+#include "windowplace.h"
+
+#include <QWidget>
 
 namespace velmora {
 
@@ -16,7 +19,12 @@ bool printReport(ReportEngine& engine, Dialogs& dialogs, QWidget* parent, const 
 {
     engine.setReportFile(reports::reportPath(fileName));
     engine.setDestination(destination);
+    QWidget* window = parent ? parent->window() : nullptr;
+    engine.setOwner(window);
     const int result = engine.start();
+    engine.setOwner(nullptr);
+    if (window && window->isVisible())
+        bringForward(window);
     if (result == 0)
         return true;
     // The operator stopped it: nothing to report.

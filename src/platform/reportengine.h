@@ -24,6 +24,10 @@ public:
     QString reportFile() const { return m_file; }
     void setDestination(int destination) { m_destination = destination; }
     int destination() const { return m_destination; }
+    // The window that asks for the report: its preview and progress windows are owned by
+    // it. None: the engine's own window.
+    void setOwner(QWidget* window) { m_owner = window; }
+    QWidget* owner() const { return m_owner; }
 
     // Produces the report file to the destination. Returns 0 on success; otherwise the
     // error number, which lastErrorNumber() and lastErrorText() keep until the next start.
@@ -38,11 +42,13 @@ protected:
 private:
     QString m_file;
     int m_destination = Preview;
+    QWidget* m_owner = nullptr;
     reports::ReportError m_error;
 };
 
 // Prints the report `fileName` from the reports folder to `destination` (Preview or
-// Printer) through `engine`. On failure shows the engine's error number, one blank and
+// Printer) through `engine`, its windows owned by the window of `parent`, which is in
+// front again afterwards. On failure shows the engine's error number, one blank and
 // its text in an exclamation box titled "Report Error" over `parent`, and returns false;
 // a report the operator cancelled returns false without a box.
 bool printReport(ReportEngine& engine, Dialogs& dialogs, QWidget* parent, const QString& fileName,

@@ -3,6 +3,7 @@
 #include "reports/pagepainter.h"
 #include "reports/pagespool.h"
 #include "reports/reportjob.h"
+#include "windowplace.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -21,6 +22,9 @@
 namespace velmora {
 
 namespace {
+
+// What the scroll bar and the margins take beside the page, in pixels.
+constexpr int kPageRoom = 60;
 
 QToolButton* button(QWidget* parent, const QString& text, const QString& name)
 {
@@ -69,7 +73,10 @@ ReportPreview::ReportPreview(std::shared_ptr<reports::PageSpool> spool, reports:
 {
     setObjectName(QStringLiteral("frmreport_preview"));
     setWindowTitle(tr("%1 - Print Preview").arg(m_spool->look().title));
-    resize(1000, 820);
+    // The whole window on the screen, the page as wide as the window.
+    resize(withinScreen(parent, QSize(1000, 820)));
+    const qreal paper = reports::pageLayout(m_spool->look()).fullRect(QPageLayout::Point).width();
+    m_zoom = std::clamp((width() - kPageRoom) / paper, 0.4, 4.0);
     auto* first = button(this, tr("&First"), QStringLiteral("cmdfirst"));
     auto* previous = button(this, tr("P&revious"), QStringLiteral("cmdprevious"));
     auto* next = button(this, tr("&Next"), QStringLiteral("cmdnext"));

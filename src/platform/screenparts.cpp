@@ -1,5 +1,7 @@
 #include "screenparts.h"
 
+#include "data/dates.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
@@ -52,6 +54,15 @@ QComboBox* fitWidth(QComboBox* field, int width)
     if (width > 0 && field->lineEdit())
         field->lineEdit()->setMaxLength(width);
     fitToCharacters(field, width + 3); // room for the arrow
+    return field;
+}
+
+QLineEdit* dateField(QLineEdit* field)
+{
+    QObject::connect(field, &QLineEdit::editingFinished, field, [field] {
+        if (const auto date = parseUkDate(field->text()))
+            field->setText(ukDate(*date));
+    });
     return field;
 }
 

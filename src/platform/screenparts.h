@@ -27,6 +27,10 @@ QLineEdit* lineEdit(QAnyStringView name, const QString& tip = {});
 // An editable drop-down whose typed text is not added to its list.
 QComboBox* dropDown(QAnyStringView name, const QString& tip = {});
 
+// Makes `field` a date field: a date typed in any form parseUkDate() reads (9/12/26) is
+// shown whole (09/12/2026) once it is typed; other text stays for the screen's checks.
+QLineEdit* dateField(QLineEdit* field);
+
 // Adds the entry `name` to a menu or a menu bar.
 QAction* addEntry(QWidget* menu, const QString& caption, QAnyStringView name);
 // Adds "&Exit" (mnuexit) to a menu or a menu bar; it closes `screen`.

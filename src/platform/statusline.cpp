@@ -7,13 +7,12 @@ namespace velmora {
 
 void showStatus(QWidget* screen, const QString& text)
 {
-    for (QWidget* window = screen ? screen->window() : nullptr; window;
-         window = window->parentWidget() ? window->parentWidget()->window() : nullptr) {
-        if (auto* main = qobject_cast<QMainWindow*>(window)) {
-            main->statusBar()->showMessage(text, kStatusLineMs);
-            return;
-        }
-    }
+    QWidget* window = screen ? screen->window() : nullptr;
+    if (auto* main = qobject_cast<QMainWindow*>(window))
+        main->statusBar()->showMessage(text);
+    else if (auto* line =
+                 window ? window->findChild<QStatusBar*>(QStringLiteral("statusline")) : nullptr)
+        line->showMessage(text);
 }
 
 } // namespace velmora

@@ -6,13 +6,10 @@ class QWidget;
 
 namespace velmora {
 
-// Says on the main window's status bar what the last action of `screen` did ("Job A55
-// added"); the line clears itself after a few seconds. `screen` is any widget of a
-// window owned by the main window, or of the main window itself; elsewhere (a screen
-// shown on its own, as in tests) nothing is shown.
+// Says on the status line of the window `screen` belongs to what its last action did
+// ("Job A55 added"); the line keeps it until the next one. A window built on
+// QMainWindow uses its status bar; another (the job screen) its own QStatusBar
+// named "statusline". The main window's line is its own: a screen never writes there.
 void showStatus(QWidget* screen, const QString& text);
-
-// How long a status line stays, in milliseconds.
-constexpr int kStatusLineMs = 6000;
 
 } // namespace velmora

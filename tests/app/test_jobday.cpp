@@ -106,7 +106,8 @@ private Q_SLOTS:
         auto* view = window.findChild<velmora::BoardView*>(QStringLiteral("board"));
         auto* menu = window.findChild<QMenu*>(QStringLiteral("Mypopup2"));
         const QString job = QStringLiteral("A") + number->text();
-        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Job %1 added").arg(job));
+        auto* line = screen->findChild<QStatusBar*>(QStringLiteral("statusline"));
+        QCOMPARE(line->currentMessage(), QStringLiteral("Job %1 added").arg(job));
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         view->setFocus();
@@ -154,8 +155,7 @@ private Q_SLOTS:
         key(Qt::Key_S, Qt::AltModifier);
         auto* receipts = screen->findChild<QLineEdit*>(QStringLiteral("txtreceiptsnet"));
         QTRY_COMPARE(receipts->text(), QStringLiteral("105.75"));
-        QCOMPARE(window.statusBar()->currentMessage(),
-                 QStringLiteral("Receipts saved for job %1").arg(job));
+        QCOMPARE(line->currentMessage(), QStringLiteral("Receipts saved for job %1").arg(job));
         tabs->setCurrentIndex(2);
         screen->findChild<QWidget*>(QStringLiteral("txtpayment1"))->setFocus();
         type(QStringLiteral("Parking"));

@@ -7,6 +7,7 @@
 #include "screenhelpers.h"
 #include "testdatabase.h"
 
+#include <QDir>
 #include <QPushButton>
 
 using velmora::invoicefrm;
@@ -48,11 +49,18 @@ struct Screen
     {
         return child<QComboBox>(window, QString::fromLatin1(name));
     }
+    // Runs the invoices, answering Yes to the question before; what was shown after it.
     QStringList run()
     {
         dialogs.clear();
+        dialogs.answers.enqueue(velmora::Dialogs::Answer::Yes);
         child<QAction>(window, QStringLiteral("mnucrinv"))->trigger();
-        return dialogs.texts();
+        dialogs.answers.clear();
+        QStringList shown = dialogs.texts();
+        asked = !shown.isEmpty() && shown.first().startsWith(QStringLiteral("Create invoices"))
+                    ? shown.takeFirst()
+                    : QString();
+        return shown;
     }
     QStringList invoicedJobs()
     {
@@ -64,6 +72,7 @@ struct Screen
     ScriptedDialogs dialogs;
     ScriptedReportEngine reports;
     invoicefrm window{t.db(), dialogs, reports};
+    QString asked; // the question of the last run, if it asked one
 };
 
 } // namespace
@@ -141,15 +150,17 @@ void InvoiceScreenTest::runsOverTheChosenRange()
     s.field("txtstart_account")->setText(QStringLiteral("Brill"));
     s.field("txtend_account")->setText(QStringLiteral("brill"));
     QCOMPARE(s.run(), QStringList());
+    QCOMPARE(s.asked, QStringLiteral("Create invoices for 1 jobs of 1 accounts?"));
     QCOMPARE(s.invoicedJobs(), QStringList{"2"});
-    QCOMPARE(s.field("txtgross")->text(), QStringLiteral("10"));
+    QCOMPARE(s.field("txtgross")->text(), QStringLiteral("10.00"));
     QCOMPARE(s.field("txtvat")->text(), QStringLiteral("1.75"));
-    QCOMPARE(s.field("txtdisc")->text(), QStringLiteral("0"));
-    QCOMPARE(s.field("txtcred_note")->text(), QStringLiteral("-2.5"));
+    QCOMPARE(s.field("txtdisc")->text(), QStringLiteral("0.00"));
+    QCOMPARE(s.field("txtcred_note")->text(), QStringLiteral("-2.50"));
     QVERIFY(s.field("txtgross")->isVisible());
     QVERIFY(!s.field("txtnet")->isVisible());
 
     QCOMPARE(s.run(), QStringList{"No invoices to be created for the selection parameters input"});
+    QVERIFY(s.asked.isEmpty());
     QVERIFY(!s.field("txtgross")->isVisible());
 }
 
@@ -160,6 +171,7 @@ void InvoiceScreenTest::fallsBackToTheFirstAndLastAccount()
     QCOMPARE(s.run(), QStringList());
     QCOMPARE(s.field("txtstart_account")->text(), QStringLiteral("Acme"));
     QCOMPARE(s.field("txtend_account")->text(), QStringLiteral("Cole"));
+    QCOMPARE(s.asked, QStringLiteral("Create invoices for 3 jobs of 3 accounts?"));
     QCOMPARE(s.invoicedJobs(), (QStringList{"1", "2", "3"}));
     QCOMPARE(s.t.rows(QStringLiteral("select invoice_no, account_no from invoice_header")),
              (QStringList{"0|1", "1|2", "2|3"}));
@@ -174,6 +186,9 @@ void InvoiceScreenTest::showsAFailureAndStaysOpen()
     const QStringList shown = s.run();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown.first().contains(QStringLiteral("disk full")), qPrintable(shown.first()));
+    // The fault names the file it happened in.
+    QVERIFY2(shown.first().contains(QDir::toNativeSeparators(s.t.db().databaseName())),
+             qPrintable(shown.first()));
     QVERIFY(s.window.isVisible());
     QCOMPARE(s.t.dump(), before);
     QVERIFY(!s.field("txtgross")->isVisible());

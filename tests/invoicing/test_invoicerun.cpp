@@ -41,7 +41,6 @@ private slots:
     void reinvoicesAJobSavedAgain();
     void findsNothingOutsideTheRange();
     void failureLeavesTheFileAsItWas();
-    void formsPlainDecimals();
 };
 
 void InvoiceRunTest::classifiesEachCostRow_data()
@@ -284,15 +283,6 @@ void InvoiceRunTest::failureLeavesTheFileAsItWas()
     QVERIFY2(error.contains(QStringLiteral("line refused")), qPrintable(error));
     QCOMPARE(result.invoices, 0);
     QCOMPARE(t.dump(), before);
-}
-
-void InvoiceRunTest::formsPlainDecimals()
-{
-    QCOMPARE(velmora::plainDecimal(m(12345000)), QStringLiteral("1234.5"));
-    QCOMPARE(velmora::plainDecimal(m(-30000)), QStringLiteral("-3"));
-    QCOMPARE(velmora::plainDecimal(m(125)), QStringLiteral("0.0125"));
-    QCOMPARE(velmora::plainDecimal(m(-5)), QStringLiteral("-0.0005"));
-    QCOMPARE(velmora::plainDecimal(m(0)), QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(InvoiceRunTest)

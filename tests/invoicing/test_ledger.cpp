@@ -90,7 +90,7 @@ struct Ledger
 };
 
 const QString kInvoiceRow =
-    QStringLiteral("30/11/2026 18:05:00|7|Payment for jobs 12, 13|80|20|100|");
+    QStringLiteral("30/11/2026 18:05:00|7|Payment for jobs 12, 13|80.00|20.00|100.00|");
 const QString kEmptyRow = QStringLiteral("|||||||");
 
 } // namespace
@@ -105,17 +105,17 @@ private slots:
         QTest::addColumn<QList<qint64>>("receipts");
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("no payment")
-            << QList<qint64>{} << QStringList{kInvoiceRow + "|100", kEmptyRow};
+            << QList<qint64>{} << QStringList{kInvoiceRow + "|100.00", kEmptyRow};
         QTest::newRow("40 and 60 of 100")
             << QList<qint64>{4000, 6000}
-            << QStringList{kInvoiceRow + "|", "01/12/2026||Payment Received||||40|",
-                           "01/12/2026||Payment Received||||60|0", kEmptyRow};
+            << QStringList{kInvoiceRow + "|", "01/12/2026||Payment Received||||40.00|",
+                           "01/12/2026||Payment Received||||60.00|0.00", kEmptyRow};
         QTest::newRow("single receipt of 0")
             << QList<qint64>{0}
-            << QStringList{kInvoiceRow + "|", "01/12/2026||Payment Received||||0|", kEmptyRow};
+            << QStringList{kInvoiceRow + "|", "01/12/2026||Payment Received||||0.00|", kEmptyRow};
         QTest::newRow("part paid 40.50")
             << QList<qint64>{4050}
-            << QStringList{kInvoiceRow + "|", "01/12/2026||Payment Received||||40.5|59.5",
+            << QStringList{kInvoiceRow + "|", "01/12/2026||Payment Received||||40.50|59.50",
                            kEmptyRow};
     }
 
@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(l.popUp(0, QStringLiteral("mnuman")), QStringList());
         QVERIFY(child<QGroupBox>(*l.window, QStringLiteral("Frame3"))->isVisibleTo(l.window.get()));
         QCOMPARE(l.field("txtinvno") + "|" + l.field("txtinvvalue") + "|" + l.field("txtibalance"),
-                 QStringLiteral("7|100|90"));
+                 QStringLiteral("7|100.00|90.00"));
         // An emptied date becomes today's.
         l.type("txtdaterec", {});
         QCOMPARE(l.field("txtdaterec"),
@@ -199,9 +199,9 @@ private slots:
                                           "40", "-210"}));
         QVERIFY(
             !child<QGroupBox>(*l.window, QStringLiteral("Frame3"))->isVisibleTo(l.window.get()));
-        QCOMPARE(l.field("txtbalance"), QStringLiteral("-210"));
+        QCOMPARE(l.field("txtbalance"), QStringLiteral("-210.00"));
         QCOMPARE(l.grid().value(2),
-                 QStringLiteral("02/12/2026 09:30:00||Payment Received||||40|50"));
+                 QStringLiteral("02/12/2026 09:30:00||Payment Received||||40.00|50.00"));
     }
 
     void aFailedSaveWritesNothing()
@@ -282,8 +282,6 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, stored);
         QCOMPARE(parseDateTime(typed).value_or(QString()), stored);
-        QCOMPARE(plainAmount(Money::fromStored(-12345678)), QStringLiteral("-1234.5678"));
-        QCOMPARE(plainAmount(Money::fromStored(1000000)), QStringLiteral("100"));
         QCOMPARE(generalDate(QStringLiteral("2026-12-06 00:00:00")), QStringLiteral("06/12/2026"));
     }
 };

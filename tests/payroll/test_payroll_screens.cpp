@@ -54,7 +54,9 @@ private Q_SLOTS:
         QVERIFY(!gross->isVisible());
 
         auto* create = child<QAction>(screen, QStringLiteral("mnucpd"));
-        QVERIFY(shownBy(dialogs, create).isEmpty());
+        dialogs.answers.enqueue(velmora::Dialogs::Answer::Yes);
+        QCOMPARE(shownBy(dialogs, create),
+                 QStringList{QStringLiteral("Calculate 2 jobs of 2 drivers?")});
         QCOMPARE(start->currentText(), QStringLiteral("Adams"));
         QCOMPARE(gross->text(), QStringLiteral("80.00"));
         QVERIFY(gross->isVisible());

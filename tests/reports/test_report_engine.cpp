@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -205,6 +206,7 @@ void ReportEngineTest::previewShowsAPreviewWindow()
 {
     velmora::QtReportEngine engine(m_db->db());
     QString shownTitle;
+    QSize shownSize;
     QTimer closer;
     connect(&closer, &QTimer::timeout, this, [&] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -212,6 +214,7 @@ void ReportEngineTest::previewShowsAPreviewWindow()
             if (preview && preview->isVisible() &&
                 preview->objectName() == QLatin1String("frmreport_preview")) {
                 shownTitle = preview->windowTitle();
+                shownSize = preview->size();
                 preview->reject();
             }
         }
@@ -221,6 +224,9 @@ void ReportEngineTest::previewShowsAPreviewWindow()
     engine.setDestination(ReportEngine::Preview);
     QCOMPARE(engine.start(), 0);
     QCOMPARE(shownTitle, QStringLiteral("Paging Board - Print Preview"));
+    // The whole preview fits the desktop, the foot of its page too.
+    const QSize room = QGuiApplication::primaryScreen()->availableSize();
+    QVERIFY(shownSize.width() <= room.width() && shownSize.height() <= room.height());
 }
 
 QTEST_MAIN(ReportEngineTest)
