@@ -12,7 +12,9 @@ namespace velmora {
 // invoice, type, driver, account or address that does not exist, and number counters
 // behind the numbers their tables already use. Puts one line per fault found into
 // *faults (none when the file is sound). False with the reason in *error when the checks
-// could not run.
-bool checkIntegrity(const QSqlDatabase& db, QStringList* faults, QString* error);
+// could not run. What could not be checked (the index while another program holds the
+// write lock) is said in *notes.
+bool checkIntegrity(const QSqlDatabase& db, QStringList* faults, QString* error,
+                    QStringList* notes = nullptr);
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "frmdriver_payment.h"
 
+#include "data/idrange.h"
 #include "data/readonly.h"
 #include "driverpay.h"
 #include "platform/dialogs.h"
@@ -102,6 +103,11 @@ void frmdriver_payment::create_payment_details()
         return;
     }
     m_start->setEditText(range->fromName);
+    if (const QString problem = rangeProblem(tr("driver"), range->from, range->to);
+        !problem.isEmpty()) {
+        m_dialogs.information(this, problem);
+        return;
+    }
 
     std::optional<DriverPayRun> result;
     {
