@@ -61,12 +61,6 @@ int runRoutine(const char* command, const TransferOptions& options, bool safetyC
     QString error;
     exchange::TransferOutcome outcome;
     std::optional<QString> copy = QString();
-    // No copy is made for a file that cannot be imported.
-    if (safetyCopy) {
-        const QString problem = exchange::transferFileProblem(QString::fromStdString(options.file));
-        if (!problem.isEmpty())
-            return fail(command, asLines(problem));
-    }
     {
         // A routine that writes to the database saves a copy of it first; one that does
         // not also works on a read-only file.
@@ -76,9 +70,12 @@ int runRoutine(const char* command, const TransferOptions& options, bool safetyC
                                      : openDatabaseToRead(path, connection, &error);
         if (!db.isValid())
             return fail(command, error);
+        // No copy is made for a file that cannot be imported.
         if (safetyCopy)
+            outcome.message = exchange::transferFileProblem(QString::fromStdString(options.file));
+        if (safetyCopy && outcome.message.isEmpty())
             copy = writeSafetyCopy(db, &error);
-        if (copy)
+        if (copy && outcome.message.isEmpty())
             outcome = routine(db, options);
         db.close();
     }
