@@ -73,7 +73,8 @@ std::optional<Timed> setUpPdf(Fixture& fixture, const QString& file,
     timed.ours = [state](QString* reason) {
         reports::ReportThread run(state->workers, state->request,
                                   std::make_unique<reports::PdfFileOutput>(
-                                      state->folder.filePath(QStringLiteral("report.pdf"))));
+                                      state->folder.filePath(QStringLiteral("report.pdf")),
+                                      OutputRules{state->request.databasePath, {}, true}));
         run.start();
         run.wait();
         if (run.error().number != 0) {

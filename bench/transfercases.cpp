@@ -580,7 +580,7 @@ std::optional<Timed> setUpExportAccounts(Fixture& fixture, QString* error)
         return std::nullopt;
     Timed timed;
     timed.ours = [db = s->db, ours](QString* reason) {
-        const auto outcome = exchange::export_account_transfer(db, ours);
+        const auto outcome = exchange::export_account_transfer(db, ours, true);
         *reason = outcome.message;
         return outcome.completed;
     };

@@ -25,13 +25,14 @@ int runCheck(const std::string& database)
     const QString path = databasePath(QString::fromStdString(database));
     QString error;
     QStringList faults;
+    QStringList notes;
     bool checked = false;
     {
         // Opened as the program opens it, so that what it refuses is reported alike; a
         // read-only file is checked as it stands.
         QSqlDatabase db = openDatabaseToRead(path, QString::fromLatin1(kConnection), &error);
         if (db.isValid())
-            checked = checkIntegrity(db, &faults, &error);
+            checked = checkIntegrity(db, &faults, &error, &notes);
         if (checked && isReadOnly(db))
             printLine(stdout, QObject::tr("The file is read-only, so the jobs' text index was "
                                           "not compared with the jobs."));
@@ -39,8 +40,8 @@ int runCheck(const std::string& database)
     closeDatabase(QString::fromLatin1(kConnection));
     if (!checked)
         return fail("check", error);
-    for (const QString& fault : faults)
-        printLine(stdout, fault);
+    for (const QString& line : notes + faults)
+        printLine(stdout, line);
     if (faults.isEmpty()) {
         printLine(stdout, QObject::tr("No faults found in %1").arg(path));
         return 0;

@@ -2,6 +2,7 @@
 
 #include "commandoutput.h"
 #include "data/database.h"
+#include "data/idrange.h"
 #include "payroll/driverpay.h"
 
 #include <QObject>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace velmora::cli {
@@ -21,8 +23,8 @@ const char* const kConnection = "velmora-cli-driver-pay";
 
 struct DriverPayOptions
 {
-    std::int64_t from = 0; // 0: the first percentage driver
-    std::int64_t to = 0;   // 0: the last
+    std::optional<std::int64_t> from; // none: the first percentage driver
+    std::optional<std::int64_t> to;   // none: the last
     std::string database;
 };
 
@@ -36,9 +38,8 @@ bool pay(const QSqlDatabase& db, const DriverPayOptions& options, QString* error
         *error = QObject::tr("No drivers working on a percentage bassis ");
         return false;
     }
-    const DriverRange range{options.from > 0 ? options.from : drivers->front().id,
-                            options.to > 0 ? options.to : drivers->back().id,
-                            {}};
+    const DriverRange range{
+        options.from.value_or(drivers->front().id), options.to.value_or(drivers->back().id), {}};
     const auto run = calculateDriverPay(db, range, error);
     if (!run)
         return false;
@@ -58,7 +59,9 @@ bool pay(const QSqlDatabase& db, const DriverPayOptions& options, QString* error
 
 int runDriverPay(const DriverPayOptions& options)
 {
-    QString error;
+    QString error = rangeProblem(QObject::tr("driver"), options.from, options.to);
+    if (!error.isEmpty())
+        return fail("driver-pay", error);
     bool done = false;
     {
         QSqlDatabase db = openDatabase(databasePath(QString::fromStdString(options.database)),

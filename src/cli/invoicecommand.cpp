@@ -2,6 +2,7 @@
 
 #include "commandoutput.h"
 #include "data/database.h"
+#include "data/idrange.h"
 #include "invoicing/invoicerun.h"
 #include "terminalprogress.h"
 
@@ -71,7 +72,9 @@ void printResult(const InvoiceRunResult& result)
 
 int runInvoiceCommand(const InvoiceOptions& options)
 {
-    QString error;
+    QString error = rangeProblem(QObject::tr("account"), options.from, options.to);
+    if (!error.isEmpty())
+        return fail("invoice", error);
     bool done = false;
     InvoiceRunResult result;
     {

@@ -51,6 +51,16 @@ private:
 
 // The first line of standard input without its line end, read as UTF-8; at a terminal
 // it is asked for on standard error and not echoed. nullopt when the bytes are not UTF-8.
+// `bytes` read as UTF-8; nullopt when they are not UTF-8.
+std::optional<QString> fromStrictUtf8(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
 std::optional<QString> readPassword(const QString& operatorName)
 {
     HiddenTyping typing;
@@ -64,11 +74,7 @@ std::optional<QString> readPassword(const QString& operatorName)
         line.chop(1);
     if (typing.atTerminal())
         std::fputc('\n', stderr);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString password = utf8.decode(line);
-    if (utf8.hasError())
-        return std::nullopt;
-    return password;
+    return fromStrictUtf8(line);
 }
 
 } // namespace
@@ -88,7 +94,12 @@ std::optional<NewDatabase> askNewDatabase(const std::string& database,
 {
     NewDatabase target;
     target.path = QFileInfo(databasePath(QString::fromStdString(database))).absoluteFilePath();
-    target.operatorName = QString::fromStdString(operatorName);
+    const std::optional<QString> name = fromStrictUtf8(QByteArray::fromStdString(operatorName));
+    if (!name) {
+        *error = QObject::tr("The operator name is not UTF-8 text: give it in UTF-8.");
+        return std::nullopt;
+    }
+    target.operatorName = *name;
     if (QFileInfo::exists(target.path)) {
         *error = QObject::tr("The file '%1' already exists; it has been left untouched.")
                      .arg(target.path);

@@ -3,6 +3,7 @@
 #include "commandoutput.h"
 #include "data/database.h"
 #include "data/dates.h"
+#include "data/outputfile.h"
 #include "payroll/profitability.h"
 #include "reports/pagepainter.h"
 #include "reports/renderer.h"
@@ -28,6 +29,7 @@ struct ProfitOptions
     std::string to;
     std::string pdf;
     std::string database;
+    bool force = false;
 };
 
 void printLines(const QList<ProfitLine>& lines)
@@ -57,7 +59,7 @@ void printLines(const QList<ProfitLine>& lines)
         (receipts - profit).toString(), profit.toString());
 }
 
-bool profit(QSqlDatabase& db, QDate from, QDate to, const QString& pdf, QString* error)
+bool profit(QSqlDatabase& db, QDate from, QDate to, const QString& pdf, bool force, QString* error)
 {
     const auto lines = runProfitability(db, from, to, error);
     if (!lines)
@@ -66,9 +68,10 @@ bool profit(QSqlDatabase& db, QDate from, QDate to, const QString& pdf, QString*
     if (pdf.isEmpty())
         return true;
     reports::ReportError failure;
-    const auto report = reports::renderReportFile(
-        reports::reportPath(QStringLiteral("profitability.rpt")), db, &failure);
-    if (report && reports::writePdf(*report, pdf, &failure)) {
+    const QString reportFile = reports::reportPath(QStringLiteral("profitability.rpt"));
+    const auto report = reports::renderReportFile(reportFile, db, &failure);
+    if (report &&
+        reports::writePdf(*report, pdf, {db.databaseName(), {reportFile}, force}, &failure)) {
         printLine(stdout, QObject::tr("Wrote profitability.rpt to %1").arg(pdf));
         return true;
     }
@@ -86,10 +89,19 @@ int runProfit(const ProfitOptions& options)
         return fail("profit", QObject::tr("The end date is before the start date."));
     QString error;
     bool done = false;
+    const QString pdf = QString::fromStdString(options.pdf);
+    const QString database = databasePath(QString::fromStdString(options.database));
+    // A refused file is said before the period's lines are written.
+    if (!pdf.isEmpty()) {
+        const QString refused = outputRefusal(
+            pdf,
+            {database, {reports::reportPath(QStringLiteral("profitability.rpt"))}, options.force});
+        if (!refused.isEmpty())
+            return fail("profit", refused);
+    }
     {
-        QSqlDatabase db = openDatabase(databasePath(QString::fromStdString(options.database)),
-                                       QString::fromLatin1(kConnection), &error);
-        done = db.isValid() && profit(db, *from, *to, QString::fromStdString(options.pdf), &error);
+        QSqlDatabase db = openDatabase(database, QString::fromLatin1(kConnection), &error);
+        done = db.isValid() && profit(db, *from, *to, pdf, options.force, &error);
         db.close();
     }
     QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
@@ -107,6 +119,9 @@ void addProfitCommand(CLI::App& app, CommandAction& action)
     command->add_option("--from", options->from, "The first day, DD/MM/YYYY")->required();
     command->add_option("--to", options->to, "The last day, DD/MM/YYYY")->required();
     command->add_option("--pdf", options->pdf, "Also write profitability.rpt to this PDF file");
+    command->add_flag("--force", options->force,
+                      "Replace the PDF file when it exists already (never the database or a "
+                      "report file)");
     command->add_option("--database", options->database,
                         "The database file (default: $VELMORA_DATABASE, else "
                         "database/taxi.mdb beside the program)");

@@ -2,9 +2,9 @@
 
 #include "commandoutput.h"
 #include "data/database.h"
+#include "data/outputfile.h"
 #include "reports/reportfolder.h"
 #include "reports/reportjob.h"
-#include "reports/reportoutputcheck.h"
 
 #include <QFileInfo>
 #include <QObject>
@@ -69,7 +69,10 @@ int runReport(const ReportOptions& options)
         if (equals <= 0)
             return fail("report",
                         QObject::tr("--param takes NAME=VALUE, not '%1'.").arg(parameter));
-        request.parameters.insert(parameter.left(equals).trimmed(), parameter.mid(equals + 1));
+        const QString name = parameter.left(equals).trimmed();
+        if (request.parameters.contains(name))
+            return fail("report", QObject::tr("--param %1 is given twice.").arg(name));
+        request.parameters.insert(name, parameter.mid(equals + 1));
     }
     return writeReportPdf("report", request, pdf, options.force);
 }
@@ -79,16 +82,22 @@ int runReport(const ReportOptions& options)
 int writeReportPdf(const char* command, const reports::ReportRequest& request, const QString& pdf,
                    bool force)
 {
-    reports::ReportError refused =
-        reports::checkOutputPath(pdf, request.databasePath, request.reportPath, force);
-    if (refused.number != 0)
-        return fail(command,
-                    QObject::tr("Report Error %1 %2").arg(refused.number).arg(refused.text));
-    if (!QFileInfo::exists(request.databasePath))
-        return fail(command, QObject::tr("Could not find file '%1'.").arg(request.databasePath));
+    const QString refused = outputRefusal(pdf, {request.databasePath, {request.reportPath}, force});
+    if (!refused.isEmpty())
+        return fail(command, QObject::tr("Report Error %1 %2")
+                                 .arg(int(reports::ReportError::OutputRefused))
+                                 .arg(refused));
+    // The file is checked as every command checks it, and a journal a killed program left
+    // is rolled back, before the report reads it on a read-only connection.
+    QString problem;
+    if (!recoverForReading(request.databasePath, &problem))
+        return fail(command, problem);
 
     reports::ReportWorkers workers;
-    reports::ReportThread run(workers, request, std::make_unique<reports::PdfFileOutput>(pdf));
+    reports::ReportThread run(
+        workers, request,
+        std::make_unique<reports::PdfFileOutput>(
+            pdf, OutputRules{request.databasePath, {request.reportPath}, force}));
     run.start();
     waitShowingProgress(run);
     const reports::ReportError error = run.error();

@@ -3,6 +3,7 @@
 #include "commandoutput.h"
 #include "data/database.h"
 #include "data/dates.h"
+#include "data/outputfile.h"
 #include "data/sql.h"
 #include "invoicing/statements.h"
 #include "reportcommand.h"
@@ -80,6 +81,12 @@ int runStatements(const StatementsOptions& options)
     if (!since)
         return fail("statements", QObject::tr("The start date must be given as dd/mm/yyyy."));
     const QString path = databasePath(QString::fromStdString(options.database));
+    const QString pdf = QString::fromStdString(options.pdf);
+    const QString report = reports::reportPath(QStringLiteral("accounts.rpt"));
+    // Refused before the statements are built, as writeReportPdf would refuse it after.
+    if (const QString refused = outputRefusal(pdf, {path, {report}, options.force});
+        !refused.isEmpty())
+        return fail("statements", refused);
     QString error;
     bool built = false;
     {
@@ -91,10 +98,9 @@ int runStatements(const StatementsOptions& options)
     if (!built)
         return fail("statements", error);
     reports::ReportRequest request;
-    request.reportPath = reports::reportPath(QStringLiteral("accounts.rpt"));
+    request.reportPath = report;
     request.databasePath = path;
-    return writeReportPdf("statements", request, QString::fromStdString(options.pdf),
-                          options.force);
+    return writeReportPdf("statements", request, pdf, options.force);
 }
 
 } // namespace

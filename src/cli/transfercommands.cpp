@@ -24,9 +24,11 @@ struct TransferOptions
 {
     std::string file;
     std::string database;
+    bool force = false;
 };
 
-using Routine = std::function<exchange::TransferOutcome(const QSqlDatabase&, const QString&)>;
+using Routine =
+    std::function<exchange::TransferOutcome(const QSqlDatabase&, const TransferOptions&)>;
 
 // An import's progress on one line of standard error when that is a terminal.
 exchange::TransferProgress onTerminal(const char* what)
@@ -68,10 +70,13 @@ int runRoutine(const char* command, const TransferOptions& options, bool safetyC
                                      : openDatabaseToRead(path, connection, &error);
         if (!db.isValid())
             return fail(command, error);
+        // No copy is made for a file that cannot be imported.
         if (safetyCopy)
+            outcome.message = exchange::transferFileProblem(QString::fromStdString(options.file));
+        if (safetyCopy && outcome.message.isEmpty())
             copy = writeSafetyCopy(db, &error);
-        if (copy)
-            outcome = routine(db, QString::fromStdString(options.file));
+        if (copy && outcome.message.isEmpty())
+            outcome = routine(db, options);
         db.close();
     }
     QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
@@ -95,6 +100,9 @@ void addRoutine(CLI::App& app, CommandAction& action, const char* name, const ch
     auto options = std::make_shared<TransferOptions>();
     CLI::App* command = app.add_subcommand(name, help);
     command->add_option("file", options->file, fileHelp)->required();
+    if (!safetyCopy)
+        command->add_flag("--force", options->force,
+                          "Replace the file when it exists already (never the database)");
     command->add_option("--database", options->database,
                         "The database file (default: $VELMORA_DATABASE, else "
                         "database/taxi.mdb beside the program)");
@@ -110,8 +118,10 @@ void addRoutine(CLI::App& app, CommandAction& action, const char* name, const ch
 void addImportJobsCommand(CLI::App& app, CommandAction& action)
 {
     addRoutine(app, action, "import-jobs", "Import the jobs of another office's transfer file",
-               "The jobs transfer file", true, [](const QSqlDatabase& db, const QString& file) {
-                   return exchange::import_job_transfer(db, file, onTerminal("jobs"));
+               "The jobs transfer file", true,
+               [](const QSqlDatabase& db, const TransferOptions& o) {
+                   return exchange::import_job_transfer(db, QString::fromStdString(o.file),
+                                                        onTerminal("jobs"));
                });
 }
 
@@ -119,17 +129,19 @@ void addImportCostsCommand(CLI::App& app, CommandAction& action)
 {
     addRoutine(app, action, "import-costs",
                "Import the cost lines of another office's transfer file", "The costs transfer file",
-               true, [](const QSqlDatabase& db, const QString& file) {
-                   return exchange::import_cost_transfer(db, file, onTerminal("costs"));
+               true, [](const QSqlDatabase& db, const TransferOptions& o) {
+                   return exchange::import_cost_transfer(db, QString::fromStdString(o.file),
+                                                         onTerminal("costs"));
                });
 }
 
 void addExportAccountsCommand(CLI::App& app, CommandAction& action)
 {
     addRoutine(app, action, "export-accounts", "Write every account to a transfer file",
-               "The accounts transfer file to write (replaced when it exists)", false,
-               [](const QSqlDatabase& db, const QString& file) {
-                   return exchange::export_account_transfer(db, file);
+               "The accounts transfer file to write (replaced only with --force)", false,
+               [](const QSqlDatabase& db, const TransferOptions& o) {
+                   return exchange::export_account_transfer(db, QString::fromStdString(o.file),
+                                                            o.force);
                });
 }
 

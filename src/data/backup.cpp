@@ -1,20 +1,36 @@
 #include "backup.h"
 
+#include "outputfile.h"
 #include "sqlitequery.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QRegularExpression>
 #include <QSqlDriver>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <tuple>
+#include <vector>
+
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace velmora {
 
 namespace {
 
-const char* const kSafetyCopyInfix = ".backup";
+// ".backup.mdb" for "taxi.mdb": what the names of a database's safety copies end in.
+QString copySuffix(const QFileInfo& database)
+{
+    return database.suffix().isEmpty() ? QStringLiteral(".backup")
+                                       : QStringLiteral(".backup.") + database.suffix();
+}
 
 // Copies every page of `source` into the new file `path`.
 bool copyPages(sqlite3* source, const QString& path, QString* error)
@@ -39,32 +55,60 @@ bool copyPages(sqlite3* source, const QString& path, QString* error)
     return result == SQLITE_OK;
 }
 
-} // namespace
-
-bool backupDatabase(const QSqlDatabase& db, const QString& target, QString* error)
+// Copies `db` into `part` (a name of this process alone, a killed copy's leftovers removed
+// first) and gives the copy the first of `names(0)`, `names(1)`, ... that no file has, never
+// replacing one. The name given, or empty with the reason in *error.
+QString copyUnder(const QSqlDatabase& db, const QString& part,
+                  const std::function<QString(int)>& names, QString* error)
 {
     sqlite3* source = sqliteHandle(db);
     if (!source) {
         *error = QObject::tr("The database connection cannot be copied.");
-        return false;
+        return {};
     }
-    const QFileInfo info(target);
-    if (info.exists() || info.isSymLink()) {
-        *error =
-            QObject::tr("The file '%1' already exists; it has been left untouched.").arg(target);
-        return false;
-    }
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
+    const QFileInfo partInfo(part);
+    const QString partPrefix = partInfo.fileName().left(partInfo.fileName().lastIndexOf('-') + 1);
+    removeLeftovers(partInfo.absolutePath(), partPrefix);
+    QFile::remove(part);
     QString reason;
-    if (!copyPages(source, partial, &reason) || !QFile::rename(partial, target)) {
-        QFile::remove(partial);
-        *error = QObject::tr("The database could not be copied to '%1': %2")
-                     .arg(target,
-                          reason.isEmpty() ? QObject::tr("the copy could not be named") : reason);
-        return false;
+    QString placed;
+    if (copyPages(source, part, &reason)) {
+        for (int attempt = 0; placed.isEmpty() && reason.isEmpty(); ++attempt) {
+            const QString name = names(attempt);
+            if (::link(QFile::encodeName(part).constData(), QFile::encodeName(name).constData()) ==
+                0)
+                placed = name;
+            else if (errno != EEXIST || attempt > 1000)
+                reason = QString::fromLocal8Bit(std::strerror(errno));
+        }
     }
-    return true;
+    QFile::remove(part);
+    if (placed.isEmpty())
+        *error = QObject::tr("The database could not be copied to '%1': %2").arg(names(0), reason);
+    return placed;
+}
+
+// The name pattern of `database`'s safety copies: its stem, the moment (to the second, then
+// optionally milliseconds) and a count for copies made within the same millisecond.
+QRegularExpression copyPattern(const QFileInfo& database)
+{
+    return QRegularExpression(QStringLiteral("^%1-(\\d{8}-\\d{6})(?:-(\\d{3}))?(?:-(\\d+))?%2$")
+                                  .arg(QRegularExpression::escape(database.completeBaseName()),
+                                       QRegularExpression::escape(copySuffix(database))));
+}
+
+} // namespace
+
+bool backupDatabase(const QSqlDatabase& db, const QString& target, QString* error)
+{
+    *error = outputRefusal(target, {db.databaseName(), {}, false});
+    if (!error->isEmpty())
+        return false;
+    const QString part = OutputFile::partPathFor(target, QCoreApplication::applicationPid());
+    return !copyUnder(
+                db, part, [&target](int attempt) { return attempt == 0 ? target : QString(); },
+                error)
+                .isEmpty();
 }
 
 std::optional<QString> writeSafetyCopy(const QSqlDatabase& db, QString* error, const QDateTime& now)
@@ -73,23 +117,51 @@ std::optional<QString> writeSafetyCopy(const QSqlDatabase& db, QString* error, c
     if (name.isEmpty() || name == QLatin1String(":memory:"))
         return QString();
     const QFileInfo file(name);
-    QDir folder = file.absoluteDir();
-    const QString stem = file.completeBaseName() + QLatin1Char('-');
-    const QString suffix = QLatin1String(kSafetyCopyInfix) + QLatin1Char('.') + file.suffix();
-    QString target =
-        folder.filePath(stem + now.toString(QStringLiteral("yyyyMMdd-HHmmss")) + suffix);
-    // Two copies within a second are told apart by a count.
-    for (int extra = 2; QFileInfo::exists(target); ++extra)
-        target = folder.filePath(stem + now.toString(QStringLiteral("yyyyMMdd-HHmmss")) +
-                                 QStringLiteral("-%1").arg(extra) + suffix);
-    if (!backupDatabase(db, target, error))
+    const QDir folder = file.absoluteDir();
+    const QString stem = file.completeBaseName() + QLatin1Char('-') +
+                         now.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    const QString part =
+        folder.filePath(file.completeBaseName() +
+                        QStringLiteral(".backup.part-%1").arg(QCoreApplication::applicationPid()));
+    const QString copy = copyUnder(
+        db, part,
+        [&](int attempt) {
+            return folder.filePath(
+                stem + (attempt == 0 ? QString() : QStringLiteral("-%1").arg(attempt + 1)) +
+                copySuffix(file));
+        },
+        error);
+    if (copy.isEmpty())
         return std::nullopt;
-    // The stamp sorts by time, so the oldest copies come first by name.
-    const QStringList copies = folder.entryList({stem + QStringLiteral("*") + suffix}, QDir::Files,
-                                                QDir::Name | QDir::Reversed);
-    for (qsizetype i = kSafetyCopiesKept; i < copies.size(); ++i)
-        folder.remove(copies.at(i));
-    return target;
+    // The others of this database, newest first; the copy just made is kept whatever its
+    // moment.
+    const QRegularExpression pattern = copyPattern(file);
+    struct Found
+    {
+        QString name;
+        QString moment;
+        int milliseconds;
+        int count;
+    };
+    std::vector<Found> others;
+    for (const QString& each : folder.entryList(QDir::Files)) {
+        const QRegularExpressionMatch match = pattern.match(each);
+        if (match.hasMatch() && folder.filePath(each) != copy)
+            others.push_back({each, match.captured(1),
+                              match.captured(2).isEmpty() ? -1 : match.captured(2).toInt(),
+                              match.captured(3).isEmpty() ? 1 : match.captured(3).toInt()});
+    }
+    std::sort(others.begin(), others.end(), [](const Found& a, const Found& b) {
+        return std::tie(a.moment, a.milliseconds, a.count) >
+               std::tie(b.moment, b.milliseconds, b.count);
+    });
+    for (std::size_t i = kSafetyCopiesKept - 1; i < others.size(); ++i)
+        QFile::remove(folder.filePath(others[i].name));
+    if (!QFileInfo::exists(copy)) {
+        *error = QObject::tr("The copy '%1' was removed while it was made.").arg(copy);
+        return std::nullopt;
+    }
+    return copy;
 }
 
 } // namespace velmora

@@ -71,6 +71,11 @@ std::optional<int> pragma(QSqlDatabase& db, const QString& path, const QString& 
                  : QObject::tr("The file '%1' cannot be read as a database: %2")
                        .arg(path, failure.databaseText().isEmpty() ? failure.text()
                                                                    : failure.databaseText());
+    if (!isLocked(failure) && QFileInfo::exists(path + QStringLiteral("-journal")))
+        *error += QLatin1Char(' ') +
+                  QObject::tr("A journal left by a program that stopped while saving lies "
+                              "beside it; open the file once where it may be written, so that "
+                              "the journal is rolled back.");
     return std::nullopt;
 }
 
@@ -127,9 +132,11 @@ QString quotedList(const QStringList& names)
 }
 
 // Reads the file's header, checks its tables and, for a file to be written, takes the write
-// lock once, so that a foreign file, a damaged one or one another program holds is
-// reported now rather than mid-booking. A file to be viewed gets its work-table twins.
-bool checkUsable(QSqlDatabase& db, const QString& path, Access access, QString* error)
+// lock once when `tryWriteLock`, so that a foreign file, a damaged one or one another
+// program holds is reported now rather than mid-booking. A file to be viewed gets its
+// work-table twins.
+bool checkUsable(QSqlDatabase& db, const QString& path, Access access, bool tryWriteLock,
+                 QString* error)
 {
     const std::optional<int> owner = pragma(db, path, QStringLiteral("application_id"), error);
     if (!owner)
@@ -173,6 +180,8 @@ bool checkUsable(QSqlDatabase& db, const QString& path, Access access, QString* 
                      .arg(currentSchemaVersion());
         return false;
     }
+    if (!tryWriteLock)
+        return true;
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         const QSqlError failure = query.lastError();
@@ -236,8 +245,11 @@ QString readOnlyReason(const QString& path, ReadOnlyCause cause)
     return {};
 }
 
-QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QString* error,
-                          Access access)
+namespace {
+
+// openDatabase(), taking the write lock once to check it only when `tryWriteLock`.
+QSqlDatabase openChecked(const QString& path, const QString& connectionName, QString* error,
+                         Access access, bool tryWriteLock)
 {
     *error = fileProblem(path, access);
     if (!error->isEmpty())
@@ -245,7 +257,7 @@ QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QS
     QSqlDatabase db = connect(path, connectionName, error, access);
     if (!db.isValid())
         return db;
-    if (!checkUsable(db, path, access, error)) {
+    if (!checkUsable(db, path, access, tryWriteLock, error)) {
         discard(db);
         return db;
     }
@@ -256,11 +268,34 @@ QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QS
     return db;
 }
 
+} // namespace
+
+QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QString* error,
+                          Access access)
+{
+    return openChecked(path, connectionName, error, access, access == Access::ReadWrite);
+}
+
 QSqlDatabase openDatabaseToRead(const QString& path, const QString& connectionName, QString* error)
 {
-    return openDatabase(path, connectionName, error,
-                        readOnlyCause(path) == ReadOnlyCause::None ? Access::ReadWrite
-                                                                   : Access::ReadOnly);
+    // Opened to write when it may be, so that a journal a killed program left is rolled
+    // back on the first read; the write lock another program may hold is not wanted.
+    return openChecked(
+        path, connectionName, error,
+        readOnlyCause(path) == ReadOnlyCause::None ? Access::ReadWrite : Access::ReadOnly, false);
+}
+
+bool recoverForReading(const QString& path, QString* error)
+{
+    const QString connection = QStringLiteral("velmora-recover");
+    bool usable = false;
+    {
+        QSqlDatabase db = openDatabaseToRead(path, connection, error);
+        usable = db.isValid();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return usable;
 }
 
 QSqlDatabase createDatabase(const QString& path, const QString& connectionName, QString* error)

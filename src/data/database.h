@@ -41,8 +41,14 @@ QSqlDatabase openDatabase(const QString& path, const QString& connectionName, QS
                           Access access = Access::ReadWrite);
 
 // Opens `path` as openDatabase() does, read-only when the file or its folder is: for work
-// that only reads the database.
+// that only reads the database. It works while another program holds the write lock, and
+// rolls back a journal that a killed program left when the file may be written.
 QSqlDatabase openDatabaseToRead(const QString& path, const QString& connectionName, QString* error);
+
+// Opens `path` with openDatabaseToRead() and closes it again: the file is refused as every
+// command refuses it, and a journal a killed program left is rolled back, before work that
+// reads the file on a read-only connection of its own. False with the reason in *error.
+bool recoverForReading(const QString& path, QString* error);
 
 // Creates a new file at `path` with the current schema and opens it as `connectionName`.
 // Refuses a path where a file already exists. Failure as openDatabase().

@@ -56,6 +56,8 @@ QString passwordProblem(const QString& password)
         return QObject::tr("You must supply a password");
     if (password.trimmed().isEmpty())
         return QObject::tr("A password must hold at least one character that is not a space.");
+    if (password.contains(QChar(u'\0')))
+        return QObject::tr("A password may not hold a NUL character, which cannot be typed.");
     if (password.normalized(QString::NormalizationForm_C).size() > kPasswordMaxLength)
         return QObject::tr("A password may be at most %1 characters long.").arg(kPasswordMaxLength);
     return {};

@@ -70,27 +70,34 @@ PreparedShape preparedShape(const QSqlQuery& query)
 
 QueryWatch::QueryWatch(const QSqlDatabase& db) : m_handle(sqliteHandle(db))
 {
-    if (m_handle)
-        sqlite3_progress_handler(static_cast<sqlite3*>(m_handle), kProgressSteps,
-                                 &QueryWatch::onProgress, this);
+    if (!m_handle)
+        return;
+    auto* handle = static_cast<sqlite3*>(m_handle);
+    sqlite3_progress_handler(handle, kProgressSteps, &QueryWatch::onProgress, this);
+    m_lengthBefore = sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, kLargestValueBytes);
 }
 
 QueryWatch::~QueryWatch()
 {
-    if (m_handle)
-        sqlite3_progress_handler(static_cast<sqlite3*>(m_handle), 0, nullptr, nullptr);
+    if (!m_handle)
+        return;
+    auto* handle = static_cast<sqlite3*>(m_handle);
+    sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+    sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, m_lengthBefore);
 }
 
-void QueryWatch::startStep(std::chrono::milliseconds usedSoFar)
+void QueryWatch::setLimit(std::chrono::milliseconds limit)
 {
-    const auto now = std::chrono::steady_clock::now();
-    const auto deadline = m_limit.count() > 0 ? now + (m_limit - usedSoFar)
-                                              : std::chrono::steady_clock::time_point::max();
+    m_limit = limit;
+    const auto deadline = limit.count() > 0 ? std::chrono::steady_clock::now() + limit
+                                            : std::chrono::steady_clock::time_point::max();
     m_deadline.store(deadline.time_since_epoch().count());
-    m_stepping.store(true);
 }
 
-void QueryWatch::endStep() { m_stepping.store(false); }
+bool QueryWatch::pastLimit() const
+{
+    return std::chrono::steady_clock::now().time_since_epoch().count() > m_deadline.load();
+}
 
 void QueryWatch::cancel()
 {
@@ -104,9 +111,7 @@ int QueryWatch::onProgress(void* watch)
     auto* self = static_cast<QueryWatch*>(watch);
     if (self->m_cancelled.load())
         return 1;
-    if (!self->m_stepping.load())
-        return 0;
-    if (std::chrono::steady_clock::now().time_since_epoch().count() > self->m_deadline.load()) {
+    if (self->pastLimit()) {
         self->m_timedOut.store(true);
         return 1;
     }

@@ -34,25 +34,26 @@ struct PreparedShape
 };
 PreparedShape preparedShape(const QSqlQuery& query);
 
-// Watches the statements of one SQLite connection while it lives: a step that runs past
-// the deadline set with startStep(), or one running when cancel() is called (from any
-// thread), is interrupted and fails.
+// Watches the statements of one SQLite connection while it lives: once the run is past the
+// time limit set with setLimit(), or once cancel() is called (from any thread), whatever runs
+// on the connection is interrupted and fails. No text or blob value larger than
+// kLargestValueBytes can be made or read on the connection meanwhile, so that no query can
+// fill the memory with one value.
 class QueryWatch
 {
 public:
+    static constexpr int kLargestValueBytes = 1024 * 1024;
+
     explicit QueryWatch(const QSqlDatabase& db);
     ~QueryWatch();
     QueryWatch(const QueryWatch&) = delete;
     QueryWatch& operator=(const QueryWatch&) = delete;
 
-    // The database time each query may take in all; none when zero.
-    void setLimit(std::chrono::milliseconds limit) { m_limit = limit; }
+    // The time the whole run may take from now on; none when zero.
+    void setLimit(std::chrono::milliseconds limit);
     std::chrono::milliseconds limit() const { return m_limit; }
-
-    // Brackets the work of one query inside SQLite (running it, reading its next row):
-    // the query's time so far counts against the limit.
-    void startStep(std::chrono::milliseconds usedSoFar);
-    void endStep();
+    // True once the run is past its time limit (and then every later step fails too).
+    bool pastLimit() const;
 
     // Interrupts whatever runs on the connection now and every later step. Thread-safe.
     void cancel();
@@ -65,11 +66,12 @@ private:
     static int onProgress(void* watch);
 
     void* m_handle = nullptr; // sqlite3*
+    int m_lengthBefore = 0;
     std::chrono::milliseconds m_limit{0};
     std::atomic<bool> m_cancelled{false};
     std::atomic<bool> m_timedOut{false};
-    std::atomic<bool> m_stepping{false};
-    std::atomic<std::chrono::steady_clock::rep> m_deadline{0};
+    std::atomic<std::chrono::steady_clock::rep> m_deadline{
+        std::chrono::steady_clock::time_point::max().time_since_epoch().count()};
 };
 
 } // namespace velmora

@@ -61,7 +61,7 @@ QString exportSummary(const QString& path, const TransferOutcome& o)
 
 } // namespace
 
-TransferOutcome export_account_transfer(const QSqlDatabase& db, const QString& path)
+TransferOutcome export_account_transfer(const QSqlDatabase& db, const QString& path, bool replace)
 {
     TransferOutcome outcome;
     QString error;
@@ -69,7 +69,7 @@ TransferOutcome export_account_transfer(const QSqlDatabase& db, const QString& p
     if (!accounts.run({}, &error))
         return failedRun(path, error);
     // The file takes the place of the old one only once all of it is written.
-    ReplacedFile file(path);
+    ReplacedFile file(path, {db.databaseName(), {}, replace});
     if (!file.open(&error))
         return failedRun(path, error);
     qsizetype unmappable = 0;

@@ -94,6 +94,13 @@ private:
                    QStringLiteral(" contains a job number not recorded in jobs table ") + kLineEnd +
                    QStringLiteral(" transaction rejected. Job Number = ") +
                    QString::number(r.number) + kLineEnd;
+        if (const QString field = fieldWithNul({{"prefix", r.prefix},
+                                                {"income or expense", r.incomeExpense},
+                                                {"description", r.description},
+                                                {"VAT", r.vat}});
+            !field.isEmpty())
+            return message(QStringLiteral(" contains a NUL byte inside the text of the field "),
+                           field);
         const bool income = isFlag(r.incomeExpense, 'I');
         if (!m_types.contains(r.costType))
             return message(income ? QStringLiteral(" contains a cost type not recorded in the "

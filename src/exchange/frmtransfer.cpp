@@ -82,6 +82,11 @@ void frmtransfer::importFile(const QString& title, const QString& proposed, Impo
         cancelled();
         return;
     }
+    // No copy is made for a file that cannot be imported.
+    if (const QString problem = exchange::transferFileProblem(path); !problem.isEmpty()) {
+        m_dialogs.information(this, problem);
+        return;
+    }
     exchange::TransferOutcome outcome;
     QString copy;
     {
@@ -125,7 +130,8 @@ void frmtransfer::exportAccounts()
     exchange::TransferOutcome outcome;
     {
         BusyPointer busy(m_dialogs);
-        outcome = exchange::export_account_transfer(m_db, path);
+        // The save dialog asked before an existing file is replaced.
+        outcome = exchange::export_account_transfer(m_db, path, true);
     }
     report(outcome, {});
     if (outcome.completed)

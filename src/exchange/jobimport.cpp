@@ -93,6 +93,22 @@ private:
         if (r.number < 1)
             return message(QStringLiteral(" contains a job number below 1 "),
                            QString::number(r.number));
+        if (const QString field = fieldWithNul({{"prefix", r.prefix},
+                                                {"time", r.time},
+                                                {"passenger", r.passenger},
+                                                {"from", r.from},
+                                                {"to", r.to},
+                                                {"invoiced", r.invoiced},
+                                                {"instructions", r.instructions},
+                                                {"status", r.status},
+                                                {"time text", r.timeText},
+                                                {"account reference", r.accountRef},
+                                                {"costed code", r.costedCode},
+                                                {"driver percentage", r.driverPercentage},
+                                                {"calculated", r.calculated}});
+            !field.isEmpty())
+            return message(QStringLiteral(" contains a NUL byte inside the text of the field "),
+                           field);
         if (!realDate)
             return message(QStringLiteral(" contains a date that is not a real date "),
                            QString::number(r.date, 'g', 17));

@@ -2,40 +2,18 @@
 
 #include <QObject>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 namespace velmora::exchange {
 
 namespace {
 constexpr qsizetype kPieceBytes = 64 * 1024;
 }
 
-ReplacedFile::ReplacedFile(const QString& path)
-    : m_path(path), m_part(path + QStringLiteral(".part")), m_gathered(kPieceBytes)
+ReplacedFile::ReplacedFile(const QString& path, OutputRules rules)
+    : m_path(path), m_file(path, std::move(rules)), m_gathered(kPieceBytes)
 {
 }
 
-ReplacedFile::~ReplacedFile()
-{
-    if (!m_committed && m_part.isOpen()) {
-        m_part.close();
-        m_part.remove();
-    }
-}
-
-bool ReplacedFile::open(QString* error)
-{
-    if (!m_part.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        *error = m_part.errorString();
-        return false;
-    }
-    // A file put in the place of another keeps the other's permissions.
-    if (QFile::exists(m_path))
-        m_part.setPermissions(QFile::permissions(m_path));
-    return true;
-}
+bool ReplacedFile::open(QString* error) { return m_file.open(error); }
 
 char* ReplacedFile::reserve(qsizetype size)
 {
@@ -47,31 +25,23 @@ char* ReplacedFile::reserve(qsizetype size)
     return room;
 }
 
-bool ReplacedFile::flush()
+void ReplacedFile::flush()
 {
-    if (m_used > 0 && m_part.write(m_gathered.data(), m_used) != m_used)
+    // A piece written in part (a full disk) fails the file, which is then never committed.
+    if (m_used > 0 && m_file.file().write(m_gathered.data(), m_used) != m_used)
         m_failed = true;
     m_used = 0;
-    return !m_failed;
 }
 
 bool ReplacedFile::commit(QString* error)
 {
-    if (!flush() || !m_part.flush()) {
-        *error = m_part.errorString();
+    flush();
+    if (m_failed) {
+        *error = QObject::tr("The file '%1' could not be written: %2")
+                     .arg(m_path, m_file.file().errorString());
         return false;
     }
-    m_part.close();
-    // The rename replaces the old file in one step (POSIX).
-    if (std::rename(QFile::encodeName(m_part.fileName()).constData(),
-                    QFile::encodeName(m_path).constData()) != 0) {
-        *error = QObject::tr("The file could not be put in place: %1")
-                     .arg(QString::fromLocal8Bit(std::strerror(errno)));
-        m_part.remove();
-        return false;
-    }
-    m_committed = true;
-    return true;
+    return m_file.commit(error);
 }
 
 } // namespace velmora::exchange

@@ -35,7 +35,8 @@ using TransferProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // Imports a jobs transfer file: each record adds a job, or updates the completed job of
 // the same prefix and number, after its account, driver, payment type and vehicle type
-// are found. `path` names the file in the messages.
+// are found. `path` names the file in the messages; a file transferFileProblem() refuses
+// fails the run.
 TransferOutcome import_job_transfer(const QSqlDatabase& db, const QString& path,
                                     const TransferProgress& progress = {});
 TransferOutcome import_job_transfer(const QSqlDatabase& db, QIODevice& file, const QString& path,
@@ -49,7 +50,16 @@ TransferOutcome import_cost_transfer(const QSqlDatabase& db, QIODevice& file, co
                                      const TransferProgress& progress = {});
 
 // Writes every account, in account number order, to a new accounts transfer file at
-// `path`, replacing the file there.
-TransferOutcome export_account_transfer(const QSqlDatabase& db, const QString& path);
+// `path`, replacing a file there only when `replace`; never over the database or anything
+// else OutputFile refuses.
+TransferOutcome export_account_transfer(const QSqlDatabase& db, const QString& path, bool replace);
+
+// The largest transfer file an import reads: far more than any office sends.
+inline constexpr qint64 kLargestTransferFile = qint64(2) * 1024 * 1024 * 1024;
+
+// Why the file at `path` cannot be imported, naming it; empty when it can be read: it must
+// be an ordinary file (not a pipe or device, which could block or never end) that may be
+// read, of at most kLargestTransferFile bytes.
+QString transferFileProblem(const QString& path);
 
 } // namespace velmora::exchange

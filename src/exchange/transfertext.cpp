@@ -8,12 +8,44 @@
 #include <QObject>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmora::exchange {
 
 namespace {
 // How many records an import reads between two words to its progress.
 constexpr qint64 kProgressEvery = 256;
+
+// Opens `path` to read without waiting (a pipe with no writer cannot block) and checks,
+// on the opened file, that it may be imported: the descriptor, or -1 with the run's
+// message in *problem.
+int openTransferFile(const QString& path, QString* problem)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *problem = failure(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return -1;
+    }
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        *problem = failure(path, QObject::tr("it is not an ordinary file (a folder, pipe or "
+                                             "device cannot be imported)"));
+    else if (info.st_size > kLargestTransferFile)
+        *problem = failure(path, QObject::tr("it holds %1 bytes, more than the %2 bytes a "
+                                             "transfer file may hold")
+                                     .arg(qint64(info.st_size))
+                                     .arg(kLargestTransferFile));
+    if (problem->isEmpty())
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
 } // namespace
 
 QString rejection(const QString& opening, const QString& path, const QString& reason,
@@ -21,6 +53,20 @@ QString rejection(const QString& opening, const QString& path, const QString& re
 {
     return opening + path + kLineEnd + reason + value + kLineEnd +
            QStringLiteral(" transaction rejected. Job Number = ") + QString::number(job) + kLineEnd;
+}
+
+QString fieldWithNul(std::initializer_list<NamedField> fields)
+{
+    for (const NamedField& field : fields) {
+        const qsizetype nul = field.bytes.indexOf('\0');
+        if (nul < 0)
+            continue;
+        for (const char byte : field.bytes.sliced(nul)) {
+            if (byte != '\0' && byte != ' ')
+                return QString::fromLatin1(field.name);
+        }
+    }
+    return {};
 }
 
 QString failure(const QString& path, const QString& reason)
@@ -53,12 +99,27 @@ TransferOutcome cancelledRun(const QString& path)
     return outcome;
 }
 
+QString transferFileProblem(const QString& path)
+{
+    QString problem;
+    const int fd = openTransferFile(path, &problem);
+    if (fd >= 0)
+        ::close(fd);
+    return problem;
+}
+
 TransferOutcome withFile(const QString& path,
                          const std::function<TransferOutcome(QIODevice&)>& import)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    TransferOutcome refused;
+    const int fd = openTransferFile(path, &refused.message);
+    if (fd < 0)
+        return refused;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return failedRun(path, file.errorString());
+    }
     return import(file);
 }
 

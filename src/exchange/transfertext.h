@@ -2,9 +2,11 @@
 
 #include "transfer.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 
 class QIODevice;
@@ -18,6 +20,17 @@ inline const QString kLineEnd = QStringLiteral("\r\n");
 // of a rejected record.
 QString rejection(const QString& opening, const QString& path, const QString& reason,
                   const QString& value, qint64 job);
+
+// A text field of a record: its name in messages and its bytes.
+struct NamedField
+{
+    const char* name;
+    QByteArrayView bytes;
+};
+
+// The name of the first field that holds a NUL byte with text after it, which the field
+// could not keep (NULs and spaces at its end are padding); empty when none does.
+QString fieldWithNul(std::initializer_list<NamedField> fields);
 
 // Why a run failed, with the words that nothing of the file was kept.
 QString failure(const QString& path, const QString& reason);

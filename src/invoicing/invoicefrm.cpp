@@ -1,6 +1,7 @@
 #include "invoicefrm.h"
 
 #include "data/fault.h"
+#include "data/idrange.h"
 #include "invoicecount.h"
 #include "invoicerun.h"
 #include "platform/confirmwork.h"
@@ -204,6 +205,11 @@ void invoicefrm::createInvoices()
     const ChosenRange chosen = chooseRange(m_accounts, m_startName->text(), m_endName->text());
     m_startName->setText(chosen.start.name);
     m_endName->setText(chosen.end.name);
+    if (const QString problem = rangeProblem(tr("account"), chosen.start.id, chosen.end.id);
+        !problem.isEmpty()) {
+        m_dialogs.information(this, problem);
+        return;
+    }
 
     InvoiceRunRange range;
     range.startAccount = chosen.start.id;

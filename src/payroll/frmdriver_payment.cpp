@@ -1,5 +1,6 @@
 #include "frmdriver_payment.h"
 
+#include "data/idrange.h"
 #include "data/readonly.h"
 #include "driverpay.h"
 #include "driverpaycount.h"
@@ -104,6 +105,11 @@ void frmdriver_payment::create_payment_details()
         return;
     }
     m_start->setEditText(range->fromName);
+    if (const QString problem = rangeProblem(tr("driver"), range->from, range->to);
+        !problem.isEmpty()) {
+        m_dialogs.information(this, problem);
+        return;
+    }
     const auto count = countDriverPay(m_db, *range, &error);
     if (!count) {
         m_dialogs.information(this, tr("The driver payments were not calculated: %1").arg(error));

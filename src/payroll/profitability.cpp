@@ -11,13 +11,37 @@ namespace velmora {
 
 namespace {
 
+// Words an error of the period's sums: one that ran past 64 bits names the job of the
+// period with the largest cost line, whose amount is almost always the one at fault.
+QString sumError(const QSqlDatabase& db, const QString& from, const QString& until,
+                 const QString& error)
+{
+    if (!error.contains(QLatin1String("integer overflow")))
+        return error;
+    QSqlQuery query(db);
+    QString ignored;
+    if (!run(query,
+             QStringLiteral("SELECT c.job_prefix || c.jobnumber FROM costs c JOIN jobs j "
+                            "ON c.job_prefix = j.job_prefix AND c.jobnumber = j.job_id "
+                            "WHERE j.date >= ? AND j.date < ? ORDER BY CASE WHEN c.net_cost < 0 "
+                            "THEN -c.net_cost ELSE c.net_cost END DESC LIMIT 1"),
+             {from, until}, &ignored) ||
+        !query.next())
+        return error;
+    return QObject::tr("The cost lines of the period add up to more than can be held: the "
+                       "largest is on job %1. Correct its cost lines and run again.")
+        .arg(query.value(0).toString());
+}
+
 bool readLines(const QSqlDatabase& db, const QString& from, const QString& until,
                QList<ProfitLine>* lines, QString* error)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!run(query, profitStatements().lines, {from, until}, error))
+    if (!run(query, profitStatements().lines, {from, until}, error)) {
+        *error = sumError(db, from, until, *error);
         return false;
+    }
     std::optional<ProfitLine> others;
     while (query.next()) {
         ProfitLine line{query.value(1).toString(), query.value(2).toLongLong(),
@@ -32,7 +56,7 @@ bool readLines(const QSqlDatabase& db, const QString& from, const QString& until
         }
     }
     if (query.lastError().isValid()) {
-        *error = query.lastError().text();
+        *error = sumError(db, from, until, query.lastError().text());
         return false;
     }
     if (others)

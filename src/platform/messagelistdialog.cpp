@@ -1,12 +1,13 @@
 #include "messagelistdialog.h"
 
+#include "data/outputfile.h"
+
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -44,15 +45,17 @@ void MessageListDialog::save()
                                                       tr("Text Files (*.txt)"));
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        file.write(m_text.toUtf8());
+    // The save dialog asked before an existing file is replaced.
+    OutputFile file(path, {QString(), {}, true});
+    QString error;
+    if (file.open(&error)) {
+        file.file().write(m_text.toUtf8());
         for (const QString& item : m_items)
-            file.write(item.toUtf8());
+            file.file().write(item.toUtf8());
     }
-    if (!file.commit())
+    if (!error.isEmpty() || !file.commit(&error))
         QMessageBox::information(this, windowTitle(),
-                                 tr("The list could not be saved: %1").arg(file.errorString()));
+                                 tr("The list could not be saved: %1").arg(error));
 }
 
 } // namespace velmora

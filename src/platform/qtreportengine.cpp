@@ -111,8 +111,10 @@ ReportError QtReportEngine::print(const reports::ReportRequest& request)
             reports::numberedPdfPath(folder, QFileInfo(request.reportPath).fileName(), &error);
         if (path.isEmpty())
             return error;
-        reports::ReportThread run(m_workers, request,
-                                  std::make_unique<reports::PdfFileOutput>(path));
+        reports::ReportThread run(
+            m_workers, request,
+            std::make_unique<reports::PdfFileOutput>(
+                path, OutputRules{request.databasePath, {request.reportPath}, false}));
         return runWithProgress(run, request, m_title, window());
     }
     const QPrinterInfo destination = QPrinterInfo::defaultPrinter();

@@ -93,12 +93,13 @@ private:
                 definition.pageNumbers = boolOf(node, name);
             } else if (name == QLatin1String("fit-to-page")) {
                 definition.fitToPage = boolOf(node, name);
-            } else if (name == QLatin1String("query-time-limit")) {
-                const auto seconds = node.value<std::int64_t>();
-                if (!node.is_integer() || !seconds || *seconds < 1 || *seconds > 3600)
-                    throw Fault{lineOf(node), QStringLiteral("query-time-limit must be a whole "
-                                                             "number of seconds from 1 to 3600")};
-                definition.queryTimeLimit = static_cast<int>(*seconds);
+            } else if (name == QLatin1String("time-limit") ||
+                       name == QLatin1String("query-time-limit")) { // its older name
+                definition.timeLimit = int(wholeIn(node, name, 1, 3600));
+            } else if (name == QLatin1String("row-limit")) {
+                definition.rowLimit = wholeIn(node, name, 1, 1'000'000'000);
+            } else if (name == QLatin1String("page-limit")) {
+                definition.pageLimit = int(wholeIn(node, name, 1, 1'000'000));
             } else {
                 throw unknown(node, name, QStringLiteral("[report]"));
             }
@@ -221,6 +222,18 @@ private:
         if (!node.is_string())
             throw Fault{lineOf(node), QStringLiteral("%1 must be a text in quotes").arg(name)};
         return fromUtf8(node.as_string()->get());
+    }
+
+    static std::int64_t wholeIn(const toml::node& node, const QString& name, std::int64_t lowest,
+                                std::int64_t highest)
+    {
+        const auto number = node.value<std::int64_t>();
+        if (!node.is_integer() || !number || *number < lowest || *number > highest)
+            throw Fault{lineOf(node), QStringLiteral("%1 must be a whole number from %2 to %3")
+                                          .arg(name)
+                                          .arg(lowest)
+                                          .arg(highest)};
+        return *number;
     }
 
     static bool boolOf(const toml::node& node, const QString& name)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <vector>
@@ -28,8 +29,11 @@ struct DataSection
     std::vector<DataSection> children;
 };
 
-// How long each query may take in the database unless the file says otherwise.
-inline constexpr int kDefaultQueryTimeLimit = 60;
+// How long a whole run may take, how many rows it may read and how many pages it may lay
+// out, unless the file says otherwise.
+inline constexpr int kDefaultTimeLimit = 60;
+inline constexpr std::int64_t kDefaultRowLimit = 10'000'000;
+inline constexpr int kDefaultPageLimit = 100'000;
 
 // A report definition file, read and checked.
 struct ReportDefinition
@@ -37,9 +41,11 @@ struct ReportDefinition
     QString path;
     QString title;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
-    bool pageNumbers = true; // a footer with the title and "Page n of N" on every page
-    bool fitToPage = false;  // the whole content scaled to fill one page
-    int queryTimeLimit = kDefaultQueryTimeLimit; // seconds of database time per query
+    bool pageNumbers = true;           // a footer with the title and "Page n of N" on every page
+    bool fitToPage = false;            // the whole content scaled to fill one page
+    int timeLimit = kDefaultTimeLimit; // seconds the whole run may take
+    std::int64_t rowLimit = kDefaultRowLimit; // rows the run may read, all queries
+    int pageLimit = kDefaultPageLimit;        // pages the run may lay out
     std::vector<DataSection> data;
     QString style;                               // CSS added to the house style
     QString layout;                              // the mustache template that renders to rich text

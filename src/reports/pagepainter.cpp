@@ -290,14 +290,21 @@ bool writePdf(const RenderedReport& report, QFile& out, ReportError* error)
     return true;
 }
 
-bool writePdf(const RenderedReport& report, const QString& path, ReportError* error)
+bool writePdf(const RenderedReport& report, const QString& path, const OutputRules& rules,
+              ReportError* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *error = outputFailed(QDir::toNativeSeparators(path), file.errorString());
+    QString reason = outputRefusal(path, rules);
+    if (!reason.isEmpty()) {
+        *error = {ReportError::OutputRefused, reason};
         return false;
     }
-    return writePdf(report, file, error);
+    OutputFile file(path, rules);
+    if (!file.open(&reason) || !writePdf(report, file.file(), error) || !file.commit(&reason)) {
+        if (!reason.isEmpty())
+            *error = {ReportError::OutputFailed, reason};
+        return false;
+    }
+    return true;
 }
 
 } // namespace velmora::reports

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/outputfile.h"
 #include "paginator.h"
 #include "renderer.h"
 #include "reporterror.h"
@@ -80,7 +81,9 @@ bool paintReport(const RenderedReport& report, QPagedPaintDevice& device, Report
 // Writes the report as a PDF file into `out`, open for writing, and closes it.
 bool writePdf(const RenderedReport& report, QFile& out, ReportError* error);
 
-// Writes the report as a PDF file at `path`, replacing any file there.
-bool writePdf(const RenderedReport& report, const QString& path, ReportError* error);
+// Writes the report as a PDF file at `path` through an OutputFile under `rules`
+// (OutputRefused when they refuse the path).
+bool writePdf(const RenderedReport& report, const QString& path, const OutputRules& rules,
+              ReportError* error);
 
 } // namespace velmora::reports

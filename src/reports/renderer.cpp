@@ -183,8 +183,13 @@ bool runReport(const PreparedReport& report, QSqlDatabase db, const RunOptions& 
         document->setHtml(text.html());
         return pages.addFitted(*document) || outputFailed();
     }
-    Paginator paginator(look->style, contentSize(*look), pages, options.counters);
-    if (!streamInto(report, db, options, look, paginator, error))
+    // The pages are counted for the page limit even when nobody watches.
+    StreamCounters counted;
+    RunOptions run = options;
+    if (!run.counters)
+        run.counters = &counted;
+    Paginator paginator(look->style, contentSize(*look), pages, run.counters);
+    if (!streamInto(report, db, run, look, paginator, error))
         return false;
     return paginator.finish() || outputFailed();
 }

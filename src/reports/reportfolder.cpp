@@ -1,10 +1,7 @@
 #include "reportfolder.h"
 
-#include "pagepainter.h"
-
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -48,22 +45,6 @@ QString numberedPdfPath(const QString& folder, const QString& reportName, Report
                                           .arg(highest + 1, 4, 10, QLatin1Char('0'))
                                           .arg(QFileInfo(reportName).completeBaseName()));
     return path;
-}
-
-QString writeNumberedPdf(const RenderedReport& report, const QString& folder,
-                         const QString& reportName, ReportError* error)
-{
-    const QString path = numberedPdfPath(folder, reportName, error);
-    if (path.isEmpty())
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        *error = {ReportError::OutputFailed,
-                  QStringLiteral("The report could not be written to '%1': %2.")
-                      .arg(QDir::toNativeSeparators(path), file.errorString())};
-        return {};
-    }
-    return writePdf(report, file, error) ? path : QString();
 }
 
 } // namespace velmora::reports

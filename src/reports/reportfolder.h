@@ -24,11 +24,4 @@ QString printFolder();
 // OutputFailed in *error when the folder cannot be made.
 QString numberedPdfPath(const QString& folder, const QString& reportName, ReportError* error);
 
-// Writes the report into `folder` (created when missing) as a new file
-// "<number>-<reportName>.pdf", numbered one past the highest number there, so that every
-// print is a file of its own. Returns the new file's path; empty with OutputFailed in
-// *error when it cannot be written.
-QString writeNumberedPdf(const RenderedReport& report, const QString& folder,
-                         const QString& reportName, ReportError* error);
-
 } // namespace velmora::reports

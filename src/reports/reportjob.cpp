@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QThread>
 
@@ -44,7 +43,7 @@ ReportError runOnConnection(const PreparedReport& report, const ReportRequest& r
                          .arg(QDir::toNativeSeparators(request.databasePath), reason)};
         } else {
             QueryWatch watch(db);
-            watch.setLimit(std::chrono::seconds(report.definition.queryTimeLimit));
+            watch.setLimit(std::chrono::seconds(report.definition.timeLimit));
             control.attach(&watch);
             RenderedReport look = describeReport(report.definition, request.today);
             RunOptions options;
@@ -74,18 +73,26 @@ ReportError runOnConnection(const PreparedReport& report, const ReportRequest& r
 
 } // namespace
 
-PdfFileOutput::PdfFileOutput(const QString& path) : m_path(path) {}
+PdfFileOutput::PdfFileOutput(const QString& path, OutputRules rules)
+    : m_path(path), m_rules(std::move(rules))
+{
+}
 
 PdfFileOutput::~PdfFileOutput() = default;
 
 bool PdfFileOutput::open(const RenderedReport& look, ReportError* error)
 {
-    m_file = std::make_unique<QSaveFile>(m_path);
-    if (!m_file->open(QIODevice::WriteOnly)) {
-        *error = writeFailed(m_path, m_file->errorString());
+    QString reason = outputRefusal(m_path, m_rules);
+    if (!reason.isEmpty()) {
+        *error = {ReportError::OutputRefused, reason};
         return false;
     }
-    m_writer = std::make_unique<QPdfWriter>(m_file.get());
+    m_file = std::make_unique<OutputFile>(m_path, m_rules);
+    if (!m_file->open(&reason)) {
+        *error = {ReportError::OutputFailed, reason};
+        return false;
+    }
+    m_writer = std::make_unique<QPdfWriter>(&m_file->file());
     m_writer->setTitle(look.title);
     m_writer->setCreator(QStringLiteral("Velmora"));
     applyPageLayout(look, *m_writer);
@@ -97,21 +104,18 @@ PageSink& PdfFileOutput::pages() { return *m_pages; }
 
 bool PdfFileOutput::close(bool complete, ReportError* error)
 {
-    bool ended = m_pages->end();
+    const bool ended = m_pages->end();
     m_pages.reset();
     m_writer.reset();
-    if (!complete || !ended) {
-        m_file->cancelWriting();
-        m_file->commit();
-        if (complete)
-            *error = writeFailed(m_path, m_file->errorString());
-        return false;
-    }
-    if (!m_file->commit()) {
-        *error = writeFailed(m_path, m_file->errorString());
-        return false;
-    }
-    return true;
+    QString reason;
+    if (complete && ended && m_file->commit(&reason))
+        return true;
+    if (complete)
+        *error = ended ? ReportError{ReportError::OutputFailed, reason}
+                       : writeFailed(m_path, m_file->file().errorString());
+    // Uncommitted, the temporary file goes with the object.
+    m_file.reset();
+    return false;
 }
 
 DeviceOutput::DeviceOutput(QPagedPaintDevice& device) : m_device(device) {}

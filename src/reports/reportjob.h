@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/outputfile.h"
 #include "renderer.h"
 #include "reporterror.h"
 #include "reportstream.h"
@@ -17,7 +18,6 @@
 
 class QPagedPaintDevice;
 class QPdfWriter;
-class QSaveFile;
 
 namespace velmora {
 class QueryWatch;
@@ -43,10 +43,11 @@ public:
 
 // A PDF file written page by page into a temporary file beside `path`, which takes its
 // place only when the report is complete: a failed or cancelled report leaves no file.
+// `rules` say what the file may not replace (OutputRefused).
 class PdfFileOutput final : public ReportOutput
 {
 public:
-    explicit PdfFileOutput(const QString& path);
+    PdfFileOutput(const QString& path, OutputRules rules);
     ~PdfFileOutput() override;
     bool open(const RenderedReport& look, ReportError* error) override;
     PageSink& pages() override;
@@ -54,7 +55,8 @@ public:
 
 private:
     QString m_path;
-    std::unique_ptr<QSaveFile> m_file;
+    OutputRules m_rules;
+    std::unique_ptr<OutputFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<DevicePages> m_pages;
 };

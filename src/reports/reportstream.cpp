@@ -12,7 +12,6 @@
 #include <QSqlRecord>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -139,7 +138,6 @@ private:
         QStringList parameters;
         bool prepared = false;
         bool busy = false;
-        std::chrono::nanoseconds used{0};
         std::shared_ptr<const Columns> columns; // of the current run
     };
 
@@ -205,7 +203,7 @@ private:
         if (section.isTopLevel)
             m_hasRows[&section] = have;
         while (have) {
-            checkCancelled();
+            checkLimits(section);
             Row next;
             const bool more = fetch(section, *statement, &next, current.number + 1);
             current.last = !more;
@@ -256,10 +254,8 @@ private:
             statement->query.bindValue(static_cast<int>(i),
                                        parameter(section, statement->parameters.at(i)));
         statement->busy = true;
-        statement->used = {};
         statement->columns.reset();
-        const bool ran = timed(*statement, [statement] { return statement->query.exec(); });
-        if (!ran)
+        if (!statement->query.exec())
             throw queryFailure(section, statement->query);
         return statement;
     }
@@ -312,24 +308,11 @@ private:
                         .arg(section.name, name));
     }
 
-    template <typename Step> bool timed(Statement& statement, Step step)
-    {
-        using namespace std::chrono;
-        QueryWatch* watch = m_input.watch;
-        const auto begun = steady_clock::now();
-        if (watch)
-            watch->startStep(duration_cast<milliseconds>(statement.used));
-        const bool result = step();
-        if (watch)
-            watch->endStep();
-        statement.used += steady_clock::now() - begun;
-        return result;
-    }
-
     // Reads the next row into *row; false at the end.
     bool fetch(const DataSection& section, Statement& statement, Row* row, std::int64_t number)
     {
-        if (!timed(statement, [&statement] { return statement.query.next(); })) {
+        checkLimits(section);
+        if (!statement.query.next()) {
             if (statement.query.lastError().isValid())
                 throw queryFailure(section, statement.query);
             return false;
@@ -347,6 +330,7 @@ private:
             row->cells[i] = cell(section, columns, i, value);
             row->raw[i] = std::move(value);
         }
+        ++m_rows;
         if (m_input.counters)
             m_input.counters->rows.fetch_add(1, std::memory_order_relaxed);
         return true;
@@ -453,18 +437,49 @@ private:
             throw Failure{{ReportError::Cancelled, QStringLiteral("The report was cancelled.")}};
     }
 
+    // Stops the run, while `section` is read, once it is cancelled or past one of its limits.
+    void checkLimits(const DataSection& section) const
+    {
+        checkCancelled();
+        if (m_input.watch && m_input.watch->pastLimit())
+            throw timedOut(section);
+        if (m_rows >= m_definition.rowLimit)
+            throw fail(ReportError::TooManyRows, section.line,
+                       QStringLiteral("the report read %1 rows, its limit, while reading '%2', "
+                                      "and was stopped (row-limit)")
+                           .arg(m_rows)
+                           .arg(section.name));
+        if (m_input.counters && m_input.counters->pages.load() >= m_definition.pageLimit)
+            throw fail(ReportError::TooManyPages, section.line,
+                       QStringLiteral("the report reached %1 pages, its limit, while reading "
+                                      "'%2', and was stopped (page-limit)")
+                           .arg(m_definition.pageLimit)
+                           .arg(section.name));
+    }
+
+    Failure timedOut(const DataSection& section) const
+    {
+        return fail(ReportError::TimedOut, section.line,
+                    QStringLiteral("the report ran longer than its time limit of %1 s while "
+                                   "reading '%2', and was stopped")
+                        .arg(m_definition.timeLimit)
+                        .arg(section.name));
+    }
+
     Failure queryFailure(const DataSection& section, const QSqlQuery& query) const
     {
         checkCancelled();
         if (m_input.watch && m_input.watch->timedOut())
-            return fail(ReportError::TimedOut, section.line,
-                        QStringLiteral("the query of '%1' ran longer than its time limit of %2 s "
-                                       "and was stopped")
-                            .arg(section.name)
-                            .arg(m_input.watch->limit().count() / 1000.0));
+            return timedOut(section);
+        const QSqlError error = query.lastError();
+        QString reason = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+        if (error.nativeErrorCode() == QLatin1String("18")) // SQLITE_TOOBIG
+            reason = QStringLiteral("a value is larger than the %1 bytes a report may read")
+                         .arg(QueryWatch::kLargestValueBytes);
+        else if (reason.trimmed().isEmpty())
+            reason = QStringLiteral("the database gave no reason");
         return fail(ReportError::QueryFailed, section.line,
-                    QStringLiteral("the query of '%1' failed: %2")
-                        .arg(section.name, query.lastError().databaseText()));
+                    QStringLiteral("the query of '%1' failed: %2").arg(section.name, reason));
     }
 
     Failure fail(int number, int line, const QString& what) const
@@ -482,6 +497,7 @@ private:
     std::map<const DataSection*, std::unique_ptr<Statement>> m_statements;
     std::vector<std::unique_ptr<Statement>> m_spares;
     std::map<const DataSection*, bool> m_hasRows;
+    std::int64_t m_rows = 0;
 };
 
 } // namespace

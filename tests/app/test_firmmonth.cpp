@@ -275,8 +275,9 @@ private Q_SLOTS:
 
         // Profit and the accounts' export read what the month wrote.
         QVERIFY2(runProfitability(t.db(), kMonthStart, kToday, &error), qPrintable(error));
-        QVERIFY(exchange::export_account_transfer(t.db(), dir.filePath(QStringLiteral("A.txt")))
-                    .completed);
+        QVERIFY(
+            exchange::export_account_transfer(t.db(), dir.filePath(QStringLiteral("A.txt")), false)
+                .completed);
         CHECKED("profit and export");
 
         // Every job billed once, every percentage job paid once.

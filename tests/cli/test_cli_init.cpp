@@ -159,6 +159,7 @@ private Q_SLOTS:
         QTest::newRow("not UTF-8") << QByteArray("caf\xe9\n") << "not UTF-8";
         QTest::newRow("spaces") << QByteArray("    \n") << "not a space";
         QTest::newRow("too long") << QByteArray(1025, 'x') << "at most 1024 characters";
+        QTest::newRow("NUL") << QByteArray("sec\0ret\n", 8) << "NUL";
         QTest::newRow("decomposed") << QByteArray("Cafe\xcc\x81\n") << QString();
     }
 
@@ -239,6 +240,24 @@ private Q_SLOTS:
             init(QStringList{QStringLiteral("--database"), path} + operatorArguments, "secret\n");
         QVERIFY(outcome.exitCode > 0);
         QVERIFY(!outcome.err.isEmpty());
+        QVERIFY(!QFile::exists(path));
+    }
+
+    // The bytes a password may not hold, an operator name may not hold either.
+    void refusesAnOperatorNameThatIsNotUtf8()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        const Outcome outcome = velmora::test::runProgram(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral(
+                 "exec \"$0\" init --database \"$1\" --operator \"$(printf 'Caf\\351')\""),
+             QStringLiteral(VELMORA_CLI), path},
+            "secret\n");
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains(QLatin1String("operator name is not UTF-8")),
+                 qPrintable(outcome.err));
         QVERIFY(!QFile::exists(path));
     }
 

@@ -1,10 +1,13 @@
 #include "cliprocess.h"
+#include "exchange/transfer.h"
 #include "testdatabase.h"
 #include "transferbytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using velmora::test::Outcome;
 using velmora::test::TestDatabase;
@@ -61,6 +64,52 @@ private Q_SLOTS:
         QCOMPARE(cli(t, {QStringLiteral("backup"), QStringLiteral("--to"), copy}).exitCode, 0);
         QVERIFY(QFile::exists(copy));
         QCOMPARE(cli(t, {QStringLiteral("backup"), QStringLiteral("--to"), copy}).exitCode, 1);
+    }
+
+    void refusesFilesThatCannotBeImported_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("says");
+        for (const char* command : {"import-jobs", "import-costs"}) {
+            const QString name = QString::fromLatin1(command);
+            QTest::addRow("%s of /dev/zero", command)
+                << name << QStringLiteral("zero") << QStringLiteral("not an ordinary file");
+            QTest::addRow("%s of a pipe", command)
+                << name << QStringLiteral("pipe") << QStringLiteral("not an ordinary file");
+            QTest::addRow("%s of a folder", command)
+                << name << QStringLiteral("folder") << QStringLiteral("not an ordinary file");
+            QTest::addRow("%s of an oversized file", command)
+                << name << QStringLiteral("oversized") << QStringLiteral("more than the");
+            QTest::addRow("%s of a missing file", command)
+                << name << QStringLiteral("missing") << QStringLiteral("No such file");
+        }
+    }
+
+    // Refused before any copy is made, and never waiting on a pipe without a writer.
+    void refusesFilesThatCannotBeImported()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, kind);
+        QFETCH(QString, says);
+        TestDatabase t;
+        QString path = QDir(t.folder()).filePath(QStringLiteral("transfer.txt"));
+        if (kind == QLatin1String("zero")) {
+            path = QStringLiteral("/dev/zero");
+        } else if (kind == QLatin1String("pipe")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkdir(path));
+        } else if (kind == QLatin1String("oversized")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) &&
+                    file.resize(velmora::exchange::kLargestTransferFile + 1));
+        }
+        const Outcome outcome = cli(t, {command, path});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains(says), qPrintable(outcome.err));
+        QVERIFY(outcome.err.contains(path));
+        QCOMPARE(QDir(t.folder()).entryList({QStringLiteral("*.backup*")}), QStringList());
     }
 };
 

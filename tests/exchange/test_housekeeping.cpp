@@ -130,35 +130,61 @@ private Q_SLOTS:
                  QStringList{kept});
     }
 
-    void keepsTheNewestTenSafetyCopies()
+    void prunesOnlyThisDatabasesOwnCopies()
     {
         TestDatabase t;
         t.addVehicleType(QStringLiteral("Saloon Car"));
-        QString error;
-        QString first;
-        for (int minute = 0; minute < 12; ++minute) {
-            const auto copy =
-                writeSafetyCopy(t.db(), &error, QDateTime(QDate(2026, 12, 6), QTime(10, minute)));
-            QVERIFY2(copy, qPrintable(error));
-            if (minute == 0)
-                first = *copy;
+        const QDir folder(t.folder());
+        // Each planted file and whether it is there after the copy.
+        QList<std::pair<QString, bool>> planted;
+        // Twelve copies of this database, of the old and the new pattern: the newest nine
+        // stay beside the new copy.
+        for (int minute = 0; minute < 12; ++minute)
+            planted.append({QStringLiteral("taxi-20261206-10%1%2.backup.mdb")
+                                .arg(minute, 2, 10, QLatin1Char('0'))
+                                .arg(minute < 6 ? QStringLiteral("00") : QStringLiteral("00-000")),
+                            minute >= 3});
+        // Other databases' copies and other files are never counted or removed.
+        for (const char* neighbour :
+             {"taxi-x-20261206-090000.backup.mdb", "taxi-1-20261206-090000-000.backup.mdb",
+              "taxi2-20261206-090000.backup.mdb", "taxi-20261206-090000.backup.mdb.txt",
+              "Taxi-20261206-090000.backup.mdb", "taxi.backup.part-1"})
+            planted.append({QString::fromLatin1(neighbour), true});
+        // What a killed copy left (a process that no longer runs) goes.
+        planted.append({QStringLiteral("taxi.backup.part-999999999"), false});
+        planted.append({QStringLiteral("taxi.backup.part-999999999-journal"), false});
+        for (const auto& [name, kept] : std::as_const(planted)) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("planted") == 7);
         }
-        QCOMPARE(QFileInfo(first).fileName(), QStringLiteral("taxi-20261206-100000.backup.mdb"));
-        const QStringList kept = QDir(t.folder()).entryList({QStringLiteral("*.backup.mdb")});
-        QCOMPARE(kept.size(), kSafetyCopiesKept);
-        QCOMPARE(kept.first(), QStringLiteral("taxi-20261206-100200.backup.mdb"));
+        // The new copy is kept although the clock puts it before every other.
+        const QDateTime early(QDate(2026, 12, 6), QTime(8, 0));
+        QString error;
+        const auto copy = writeSafetyCopy(t.db(), &error, early);
+        QVERIFY2(copy, qPrintable(error));
+        QCOMPARE(QFileInfo(*copy).fileName(),
+                 QStringLiteral("taxi-20261206-080000-000.backup.mdb"));
+        for (const auto& [name, kept] : std::as_const(planted))
+            QVERIFY2(QFileInfo::exists(folder.filePath(name)) == kept, qPrintable(name));
+        // A second copy of the same moment gets a name of its own (and the first, now the
+        // oldest of ten, goes).
+        const auto second = writeSafetyCopy(t.db(), &error, early);
+        QVERIFY2(second, qPrintable(error));
+        QCOMPARE(QFileInfo(*second).fileName(),
+                 QStringLiteral("taxi-20261206-080000-000-2.backup.mdb"));
         // A copy is a whole database, and an existing file is never overwritten.
         {
-            QSqlDatabase copy =
+            QSqlDatabase opened =
                 QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));
-            copy.setDatabaseName(QDir(t.folder()).filePath(kept.last()));
-            QVERIFY(copy.open());
-            QSqlQuery query(QStringLiteral("select vehicledescription from vehicle_types"), copy);
+            opened.setDatabaseName(*second);
+            QVERIFY(opened.open());
+            QSqlQuery query(QStringLiteral("select vehicledescription from vehicle_types"), opened);
             QVERIFY(query.next());
             QCOMPARE(query.value(0).toString(), QStringLiteral("Saloon Car"));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("copy"));
-        QVERIFY(!backupDatabase(t.db(), QDir(t.folder()).filePath(kept.last()), &error));
+        QVERIFY(!backupDatabase(t.db(), *second, &error));
+        QVERIFY(error.contains(QStringLiteral("exists already")));
     }
 
     void removalScreenAsksBacksUpAndShowsCounts()

@@ -128,7 +128,7 @@ private Q_SLOTS:
         const int booked =
             t.addJob(QStringLiteral("A"), QDate(2026, 1, 2), QStringLiteral("09:00:00"),
                      QStringLiteral("Booked"), QStringLiteral("I"), 1);
-        QList<JobBytes> jobs(8);
+        QList<JobBytes> jobs(10);
         for (int i = 0; i < jobs.size(); ++i)
             jobs[i].number = 100 + i;
         jobs[0].account = 9;
@@ -140,6 +140,9 @@ private Q_SLOTS:
         jobs[5].date = std::numeric_limits<double>::quiet_NaN();
         jobs[6].number = booked;
         jobs[7].account = -3; // below 1: not looked up
+        // A NUL inside a text would cut it short; NULs at its end are padding.
+        jobs[8].passenger = QByteArray("Mr Before\0After", 15);
+        jobs[9].passenger = QByteArray("Mr Padded\0\0\0", 12);
         QByteArray bytes;
         for (const JobBytes& job : jobs)
             bytes += jobSlot(job);
@@ -147,8 +150,8 @@ private Q_SLOTS:
 
         const TransferOutcome outcome = import_job_transfer(t.db(), path);
         QVERIFY(outcome.completed);
-        QCOMPARE(outcome.added, 1);
-        QCOMPARE(outcome.rejected, 7);
+        QCOMPARE(outcome.added, 2);
+        QCOMPARE(outcome.rejected, 8);
         QCOMPARE(
             outcome.rejections,
             (QStringList{
@@ -160,8 +163,12 @@ private Q_SLOTS:
                 jobRejection(path, QStringLiteral(" contains a date that is not a real date nan"),
                              105),
                 jobRejection(path, QStringLiteral(" contains a job already recorded with status I"),
-                             booked)}));
-        QVERIFY(outcome.message.endsWith(QStringLiteral("7 records rejected. \r\n")));
+                             booked),
+                jobRejection(path,
+                             QStringLiteral(" contains a NUL byte inside the text of the field "
+                                            "passenger"),
+                             108)}));
+        QVERIFY(outcome.message.endsWith(QStringLiteral("8 records rejected. \r\n")));
         QCOMPARE(
             t.value(QStringLiteral("select passenger_name from jobs where job_id = ?"), {booked})
                 .toString(),
@@ -287,7 +294,7 @@ private Q_SLOTS:
         addReferences(t);
         t.exec(QStringLiteral("insert into jobs (job_prefix, job_id, record_status) values "
                               "('A', 1, 'C')"));
-        QList<CostBytes> lines(6);
+        QList<CostBytes> lines(7);
         lines[0].number = 2;   // no such job, though the type is valid
         lines[1].costType = 9; // income line of an unknown type
         lines[2].costType = 9; // expense line of an unknown type
@@ -295,13 +302,14 @@ private Q_SLOTS:
         lines[3].side = "X";
         lines[4].discount = 101;
         lines[5].gross = std::numeric_limits<std::int64_t>::min();
+        lines[6].description = QByteArray("Fa\0re", 5);
         QByteArray bytes;
         for (const CostBytes& line : lines)
             bytes += costSlot(line);
         const QString path = write(t, QStringLiteral("Costs.txt"), bytes);
 
         const TransferOutcome outcome = import_cost_transfer(t.db(), path);
-        QCOMPARE(outcome.rejected, 6);
+        QCOMPARE(outcome.rejected, 7);
         const QString opening = QStringLiteral("Input file ") + path + QStringLiteral("\r\n");
         QCOMPARE(outcome.rejections.at(0),
                  opening +
@@ -321,6 +329,7 @@ private Q_SLOTS:
         QVERIFY(outcome.rejections.at(3).contains(QStringLiteral("neither I nor E 'X'")));
         QVERIFY(outcome.rejections.at(4).contains(QStringLiteral("outside 0 to 100 101")));
         QVERIFY(outcome.rejections.at(5).contains(QStringLiteral("beyond what can be held")));
+        QVERIFY(outcome.rejections.at(6).contains(QStringLiteral("field description")));
         QCOMPARE(t.count(QStringLiteral("select count(*) from costs")), 0);
     }
 
@@ -334,7 +343,7 @@ private Q_SLOTS:
             "'REF1', 'CC'), (5, 'Łódź Cabs', null, null, 0, 'F', null, 'X'), "
             "(null, 'Third', 'T', 'C', 10000, 'S', 'R', null)"));
         const QString path = t.folder() + QStringLiteral("/Accounts.txt");
-        const TransferOutcome outcome = export_account_transfer(t.db(), path);
+        const TransferOutcome outcome = export_account_transfer(t.db(), path, false);
         QVERIFY(outcome.completed);
         QCOMPARE(outcome.written, 3);
         QCOMPARE(outcome.unmappable, 2); // Ł and ź

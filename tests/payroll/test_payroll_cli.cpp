@@ -47,6 +47,46 @@ private Q_SLOTS:
         QVERIFY2(init.exitCode == 0, qPrintable(init.err));
     }
 
+    // A range that is reversed or holds a number below 1 does nothing and says so.
+    void emptyRangesDoNothing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("negative drivers")
+            << QStringList{"driver-pay", "--from-driver", "-5", "--to-driver", "-1"}
+            << QStringLiteral("driver numbers start at 1, and -5 was given");
+        QTest::newRow("driver zero")
+            << QStringList{"driver-pay", "--from-driver", "0"} << QStringLiteral("and 0 was given");
+        QTest::newRow("reversed drivers")
+            << QStringList{"driver-pay", "--from-driver", "5", "--to-driver", "2"}
+            << QStringLiteral("the first driver (5) comes after the last (2)");
+        QTest::newRow("negative accounts")
+            << QStringList{"invoice", "--to-account", "-1"}
+            << QStringLiteral("account numbers start at 1, and -1 was given");
+        QTest::newRow("reversed accounts")
+            << QStringList{"invoice", "--from-account", "9", "--to-account", "3"}
+            << QStringLiteral("the first account (9) comes after the last (3)");
+    }
+
+    void emptyRangesDoNothing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, says);
+        const auto state = [this] {
+            OpenedDatabase opened(m_database);
+            return opened
+                .value(QStringLiteral("select (select count(*) from driver_wages) || '/' || "
+                                      "(select count(*) from invoice_header) || '/' || "
+                                      "(select count(*) from jobs where calculated = 'Y')"))
+                .toString();
+        };
+        const QString before = state();
+        const Outcome outcome = cli(arguments);
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains(says), qPrintable(outcome.err));
+        QCOMPARE(state(), before);
+    }
+
     // The slips print each share and the driver's total as the wage rows hold them.
     void driverPayPrintsOnSlips()
     {

@@ -108,6 +108,22 @@ private Q_SLOTS:
         f.income(f.job(1, QDate(2026, 3, 5), 42), 1000);
         QVERIFY(profit(t).isEmpty());
     }
+
+    // Sums that run past 64 bits stop the run naming the job at fault.
+    void sumsTooLargeNameTheJob()
+    {
+        TestDatabase t;
+        PayrollFirm f(t);
+        const int acme = f.account(QStringLiteral("Acme"));
+        f.income(f.job(1, QDate(2026, 3, 4), acme), 100);
+        const int huge = f.job(1, QDate(2026, 3, 5), acme);
+        f.income(huge, 46116860184273879);
+        f.income(huge, 46116860184273879);
+        QString error;
+        QVERIFY(!velmora::runProfitability(t.db(), kStart, kEnd, &error));
+        QVERIFY2(error.contains(QStringLiteral("job A%1").arg(huge)), qPrintable(error));
+        QCOMPARE(t.count(QStringLiteral("select count(*) from profitability")), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProfitability)

@@ -152,6 +152,13 @@ void ReportCliTest::parametersFromTheCommandLine()
     QCOMPARE(wrong.exitCode, 1);
     QVERIFY2(wrong.err.contains(QStringLiteral("Report Error 514")), qPrintable(wrong.err));
     QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("wrong.pdf"))));
+    const Result twice = run({"report", "drivers.rpt", "--database", m_database, "--pdf",
+                              m_dir.filePath(QStringLiteral("twice.pdf")), "--param",
+                              "period=" + today + ".." + today, "--param", "period=last-month"});
+    QCOMPARE(twice.exitCode, 1);
+    QVERIFY2(twice.err.contains(QStringLiteral("--param period is given twice")),
+             qPrintable(twice.err));
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("twice.pdf"))));
 }
 
 // The statements of the demo firm's accounts after an invoice run, to PDF; a reversed or

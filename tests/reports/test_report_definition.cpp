@@ -97,7 +97,7 @@ QString ReportDefinitionTest::pdf(const QString& text)
     const QString path = write(text);
     const auto report = velmora::reports::renderReportFile(path, m_db->db(), &error);
     const QString out = path + QStringLiteral(".pdf");
-    if (!report || !velmora::reports::writePdf(*report, out, &error))
+    if (!report || !velmora::reports::writePdf(*report, out, {m_db->path(), {path}, true}, &error))
         qWarning("%d %s", error.number, qPrintable(error.text));
     return out;
 }

@@ -55,7 +55,7 @@ std::unique_ptr<PdfText> ReportFilesTest::render(const QString& name,
     request.parameters = parameters;
     const QString pdf = m_out.filePath(name + QStringLiteral(".pdf"));
     QFile::remove(pdf);
-    velmora::reports::PdfFileOutput output(pdf);
+    velmora::reports::PdfFileOutput output(pdf, {QString(), {}, true});
     velmora::reports::ReportControl control;
     const auto error = velmora::reports::runReportJob(request, output, control);
     if (error.number != 0)

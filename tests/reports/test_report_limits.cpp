@@ -76,7 +76,7 @@ ReportError ReportLimitsTest::run(const QString& report, const QString& pdf,
 {
     velmora::reports::ReportRequest request{
         write(report), m_db->path(), {}, QDate::currentDate(), parameters};
-    velmora::reports::PdfFileOutput output(pdf);
+    velmora::reports::PdfFileOutput output(pdf, {QString(), {}, true});
     velmora::reports::ReportControl control;
     return velmora::reports::runReportJob(request, output, control);
 }
@@ -135,7 +135,8 @@ void ReportLimitsTest::cancelStopsQueryAndLayout()
         {}};
     velmora::reports::ReportWorkers workers;
     velmora::reports::ReportThread run(workers, request,
-                                       std::make_unique<velmora::reports::PdfFileOutput>(pdf));
+                                       std::make_unique<velmora::reports::PdfFileOutput>(
+                                           pdf, velmora::OutputRules{QString(), {}, true}));
     run.start();
     if (afterFirstPage)
         QTRY_VERIFY_WITH_TIMEOUT(run.control().counters.pages.load() > 0, 20000);
@@ -152,7 +153,8 @@ void ReportLimitsTest::cancelStopsQueryAndLayout()
         write(QStringLiteral("[data.rows]\nsql = 'select 7 as c'\n[layout]\n"
                              "template = '<p>{{#rows}}Value {{c}}{{/rows}}</p>'\n"));
     velmora::reports::ReportThread again(workers, request,
-                                         std::make_unique<velmora::reports::PdfFileOutput>(next));
+                                         std::make_unique<velmora::reports::PdfFileOutput>(
+                                             next, velmora::OutputRules{QString(), {}, true}));
     again.start();
     again.wait();
     QCOMPARE(again.error().number, 0);
@@ -171,6 +173,34 @@ void ReportLimitsTest::refusedFilesAndValues_data()
                    .arg(QLatin1String(kRunaway)) +
                layout.arg(QStringLiteral("{{#rows}}{{c}}{{/rows}}"))
         << QString() << int(ReportError::TimedOut) << "ran longer than its time limit of 1 s";
+    // Hostile shapes: every one is stopped within its limit, in bounded memory.
+    const QString endless = QStringLiteral(
+        "[data.rows]\nsql = '''with recursive n(x) as (select 1 union all select x + 1 from n) "
+        "select x, %1 from n'''\n");
+    const QString table =
+        layout.arg(QStringLiteral("<table>{{#rows}}<tr><td>Row {{x}}</td></tr>{{/rows}}</table>"));
+    QTest::newRow("endless rows past the row limit")
+        << QStringLiteral("[report]\nrow-limit = 2000\n") + endless.arg(QStringLiteral("1")) + table
+        << QString() << int(ReportError::TooManyRows) << "read 2000 rows, its limit";
+    QTest::newRow("endless rows past the page limit")
+        << QStringLiteral("[report]\npage-limit = 2\n") + endless.arg(QStringLiteral("1")) + table
+        << QString() << int(ReportError::TooManyPages) << "reached 2 pages, its limit";
+    QTest::newRow("endless rows past the time limit")
+        << QStringLiteral("[report]\ntime-limit = 1\n") + endless.arg(QStringLiteral("1")) +
+               layout.arg(QStringLiteral("{{#rows}}{{/rows}}"))
+        << QString() << int(ReportError::TimedOut) << "ran longer than its time limit of 1 s";
+    QTest::newRow("endless zero-blobs")
+        << QStringLiteral("[report]\nrow-limit = 300\n") +
+               endless.arg(QStringLiteral("zeroblob(900000) as b")) + table
+        << QString() << int(ReportError::TooManyRows) << "read 300 rows";
+    QTest::newRow("a huge zero-blob")
+        << QStringLiteral("[data.rows]\nsql = 'select zeroblob(500000000) as b'\n") +
+               layout.arg(QStringLiteral("{{#rows}}{{b}}{{/rows}}"))
+        << QString() << int(ReportError::QueryFailed) << "larger than the 1048576 bytes";
+    QTest::newRow("a huge string")
+        << QStringLiteral("[data.rows]\nsql = 'select hex(zeroblob(600000)) as s'\n") +
+               layout.arg(QStringLiteral("{{#rows}}{{s}}{{/rows}}"))
+        << QString() << int(ReportError::QueryFailed) << "larger than the 1048576 bytes";
     QTest::newRow("partial includes itself")
         << layout.arg(QStringLiteral("{{>row}}")) +
                QStringLiteral("[layout.partials]\nrow = '''<p>{{>again}}</p>'''\nagain = "
@@ -218,6 +248,7 @@ void ReportLimitsTest::refusedFilesAndValues()
     QCOMPARE(error.number, number);
     QVERIFY2(error.text.contains(says), qPrintable(error.text));
     QVERIFY(!QFile::exists(pdf));
+    QVERIFY2(peakKilobytes() < 150 * 1024, qPrintable(QString::number(peakKilobytes())));
 }
 
 QTEST_MAIN(ReportLimitsTest)
