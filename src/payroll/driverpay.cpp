@@ -25,14 +25,40 @@ struct Candidate
     QVariant income;
 };
 
+// Words an error of reading the jobs to pay: a sum past 64 bits names the first job whose
+// income lines run past it.
+QString candidatesError(const QSqlDatabase& db, const QVariantList& bound, const QString& error)
+{
+    if (!error.contains(QLatin1String("integer overflow")))
+        return error;
+    QSqlQuery query(db);
+    QString ignored;
+    if (!run(query,
+             QStringLiteral("SELECT j.job_prefix || j.job_id FROM jobs j "
+                            "WHERE j.calculated = 'N' AND j.record_status = 'C' "
+                            "AND j.driver_percentage = 'Y' AND j.driver >= ? AND j.driver <= ? "
+                            "AND j.date <= ? AND abs((SELECT total(c.gross_cost) FROM Costs c "
+                            "WHERE c.job_prefix = j.job_prefix AND c.jobnumber = j.job_id "
+                            "AND c.income_expence = 'I')) >= 9.2e18 LIMIT 1"),
+             bound, &ignored) ||
+        !query.next())
+        return error;
+    return QObject::tr("The income lines of job %1 add up to more than can be held. Correct "
+                       "its receipt lines and run again.")
+        .arg(query.value(0).toString());
+}
+
 bool readCandidates(const QSqlDatabase& db, const DriverRange& range, QDate lastDay,
                     std::vector<Candidate>* candidates, QString* error)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     const QString last = lastDay.isValid() ? storedDate(lastDay) : QStringLiteral("9999-12-31");
-    if (!run(query, driverPayStatements().candidates, {range.from, range.to, last}, error))
+    const QVariantList bound{range.from, range.to, last};
+    if (!run(query, driverPayStatements().candidates, bound, error)) {
+        *error = candidatesError(db, bound, *error);
         return false;
+    }
     while (query.next()) {
         candidates->push_back(
             {{query.value(0).toString(), query.value(1).toLongLong(), query.value(2).toLongLong()},
@@ -40,7 +66,7 @@ bool readCandidates(const QSqlDatabase& db, const DriverRange& range, QDate last
              query.value(4)});
     }
     if (query.lastError().isValid()) {
-        *error = query.lastError().text();
+        *error = candidatesError(db, bound, failureText(query.lastError()));
         return false;
     }
     return true;

@@ -207,6 +207,23 @@ private Q_SLOTS:
         QCOMPARE(t.count(QStringLiteral("select count(*) from jobs where calculated = 'Y'")), 0);
     }
 
+    // Income lines that add up past 64 bits stop the run, naming their job.
+    void sumsTooLargeNameTheJob()
+    {
+        TestDatabase t;
+        PayrollFirm f(t);
+        const int driver = f.driver(QStringLiteral("Adams"), 10);
+        f.income(f.job(driver), 100);
+        const int huge = f.job(driver);
+        f.income(huge, 46116860184273879);
+        f.income(huge, 46116860184273879);
+        f.income(huge, 1);
+        QString error;
+        QVERIFY(!velmora::calculateDriverPay(t.db(), {driver, driver, {}}, &error));
+        QVERIFY2(error.contains(QStringLiteral("job A%1 ").arg(huge)), qPrintable(error));
+        QVERIFY(wages(t).isEmpty());
+    }
+
     // Printing marks every unreported row, the invoice run's included.
     void printingMarksEveryUnreportedRow()
     {
