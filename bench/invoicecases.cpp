@@ -4,6 +4,7 @@
 #include "data/costline.h"
 #include "data/database.h"
 #include "data/dates.h"
+#include "data/driverwage.h"
 #include "invoicing/invoicerun.h"
 
 #include <QDateTime>
@@ -34,7 +35,8 @@ constexpr const char* kCompany = "select company_id from company order by rowid 
 constexpr const char* kCounter =
     "select invoice_number from invoice_numbers order by rowid limit 1";
 constexpr const char* kWork =
-    "select jobs.job_prefix, jobs.job_id, jobs.driver_percentage = 'Y', jobs.driver, "
+    "select jobs.job_prefix, jobs.job_id, "
+    "jobs.driver_percentage = 'Y' and jobs.calculated = 'N', jobs.driver, "
     "Costs.costtype, Costs.gross_cost, Costs.discount_value, Costs.net_cost, Costs.vat_value "
     "from jobs join Costs on Costs.jobnumber = jobs.job_id "
     "and Costs.job_prefix = jobs.job_prefix "
@@ -52,19 +54,18 @@ constexpr const char* kJob =
     "update jobs set invoice_no = ?, invoiced = 'Y' where job_prefix = ? and job_id = ?";
 constexpr const char* kBalance =
     "update accounts set account_balance = account_balance - ? where account_id = ?";
-constexpr const char* kWageUpdate =
-    "update driver_wages set driver_id = ?, job_net_cost = ?, driver_percentage = ?, "
-    "driver_payment = ? where rowid = (select rowid from driver_wages where driver_id = ? "
-    "and job_prefix = ? and job_id = ? order by rowid limit 1)";
-constexpr const char* kWageInsert =
-    "insert into driver_wages (driver_id, job_prefix, job_id, job_net_cost, "
-    "driver_percentage, driver_payment) values (?, ?, ?, ?, ?, ?)";
+constexpr const char* kCalculated =
+    "update jobs set calculated = 'Y' where job_prefix = ? and job_id = ?";
 constexpr const char* kCounterUpdate = "update invoice_numbers set invoice_number = ? "
                                        "where rowid = (select min(rowid) from invoice_numbers)";
 constexpr const char* kCounterInsert = "insert into invoice_numbers (invoice_number) values (?)";
 
 // Undoes the invoices dated from `since` on, as if the runs that made them had not run.
 constexpr const char* kUninvoice[] = {
+    "update jobs set calculated = 'N' where exists (select 1 from driver_wages w "
+    "join invoice_line l on l.job_prefix = w.job_prefix and l.job_id = w.job_id "
+    "join invoice_header h on h.invoice_no = l.invoice_no where h.date >= :since "
+    "and w.job_prefix = jobs.job_prefix and w.job_id = jobs.job_id)",
     "update accounts set account_balance = account_balance + coalesce((select sum(net_value) "
     "from invoice_header h where h.account_no = accounts.account_id and h.date >= :since), 0)",
     "delete from driver_wages where exists (select 1 from invoice_line l join invoice_header h "
@@ -134,23 +135,32 @@ std::shared_ptr<RunFile> copyForRuns(const Fixture& fixture, const QString& sinc
 struct Statements
 {
     Statement accounts, types, drivers, company, counter, work, header, line, job, balance,
-        wageUpdate, wageInsert, counterUpdate, counterInsert, begin, rollback;
+        wageUpdate, wageInsert, calculated, counterUpdate, counterInsert, begin, rollback;
 };
 
 std::optional<Statements> prepareAll(sqlite3* db, QString* error)
 {
-    Statements s{prepare(db, kAccounts, error),      prepare(db, kTypes, error),
-                 prepare(db, kDrivers, error),       prepare(db, kCompany, error),
-                 prepare(db, kCounter, error),       prepare(db, kWork, error),
-                 prepare(db, kHeader, error),        prepare(db, kLine, error),
-                 prepare(db, kJob, error),           prepare(db, kBalance, error),
-                 prepare(db, kWageUpdate, error),    prepare(db, kWageInsert, error),
-                 prepare(db, kCounterUpdate, error), prepare(db, kCounterInsert, error),
-                 prepare(db, "begin", error),        prepare(db, "rollback", error)};
+    Statements s{prepare(db, kAccounts, error),
+                 prepare(db, kTypes, error),
+                 prepare(db, kDrivers, error),
+                 prepare(db, kCompany, error),
+                 prepare(db, kCounter, error),
+                 prepare(db, kWork, error),
+                 prepare(db, kHeader, error),
+                 prepare(db, kLine, error),
+                 prepare(db, kJob, error),
+                 prepare(db, kBalance, error),
+                 prepare(db, driverWageStatements().update.toUtf8().constData(), error),
+                 prepare(db, driverWageStatements().insert.toUtf8().constData(), error),
+                 prepare(db, kCalculated, error),
+                 prepare(db, kCounterUpdate, error),
+                 prepare(db, kCounterInsert, error),
+                 prepare(db, "begin", error),
+                 prepare(db, "rollback", error)};
     for (const Statement* each :
          {&s.accounts, &s.types, &s.drivers, &s.company, &s.counter, &s.work, &s.header, &s.line,
-          &s.job, &s.balance, &s.wageUpdate, &s.wageInsert, &s.counterUpdate, &s.counterInsert,
-          &s.begin, &s.rollback}) {
+          &s.job, &s.balance, &s.wageUpdate, &s.wageInsert, &s.calculated, &s.counterUpdate,
+          &s.counterInsert, &s.begin, &s.rollback}) {
         if (!*each)
             return std::nullopt;
     }
@@ -298,26 +308,32 @@ private:
             return true;
         const std::int64_t payment =
             driverShare(Money::fromStored(job.cost.gross), found->second).stored();
+        const auto bindKey = [&job](sqlite3_stmt* statement, int first) {
+            sqlite3_bind_int64(statement, first, job.driver);
+            sqlite3_bind_text(statement, first + 1, job.prefix.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_int64(statement, first + 2, job.number);
+        };
         sqlite3_stmt* update = m_s.wageUpdate.get();
-        sqlite3_bind_int64(update, 1, job.driver);
-        sqlite3_bind_int64(update, 2, job.cost.gross);
-        sqlite3_bind_int(update, 3, found->second);
-        sqlite3_bind_int64(update, 4, payment);
-        sqlite3_bind_int64(update, 5, job.driver);
-        sqlite3_bind_text(update, 6, job.prefix.c_str(), -1, SQLITE_STATIC);
-        sqlite3_bind_int64(update, 7, job.number);
+        sqlite3_bind_int64(update, 1, job.cost.gross);
+        sqlite3_bind_int(update, 2, found->second);
+        sqlite3_bind_int64(update, 3, payment);
+        bindKey(update, 4);
         if (!execute(update, error))
             return false;
-        if (sqlite3_changes(sqlite3_db_handle(update)) > 0)
-            return true;
-        sqlite3_stmt* insert = m_s.wageInsert.get();
-        sqlite3_bind_int64(insert, 1, job.driver);
-        sqlite3_bind_text(insert, 2, job.prefix.c_str(), -1, SQLITE_STATIC);
-        sqlite3_bind_int64(insert, 3, job.number);
-        sqlite3_bind_int64(insert, 4, job.cost.gross);
-        sqlite3_bind_int(insert, 5, found->second);
-        sqlite3_bind_int64(insert, 6, payment);
-        return execute(insert, error);
+        if (sqlite3_changes(sqlite3_db_handle(update)) == 0) {
+            sqlite3_stmt* insert = m_s.wageInsert.get();
+            bindKey(insert, 1);
+            sqlite3_bind_int64(insert, 4, job.cost.gross);
+            sqlite3_bind_int(insert, 5, found->second);
+            sqlite3_bind_int64(insert, 6, payment);
+            bindKey(insert, 7);
+            if (!execute(insert, error))
+                return false;
+        }
+        sqlite3_stmt* calculated = m_s.calculated.get();
+        sqlite3_bind_text(calculated, 1, job.prefix.c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_int64(calculated, 2, job.number);
+        return execute(calculated, error);
     }
 
     bool invoiceAccount(std::int64_t account, const std::string& stamp, QString* error)

@@ -135,7 +135,7 @@ bool sharesOfOurs(const QSqlDatabase& db, qint64 lastDriver, QDate lastDay, Paid
 }
 
 // Puts the file in the state the case measures: the completed percentage jobs picked up
-// from `from` on not yet calculated, those before calculated.
+// from `from` on not yet calculated and without wage rows, those before calculated.
 bool leaveUnpaidFrom(const QSqlDatabase& db, QDate from, qint64* lastDriver, QString* error)
 {
     QSqlQuery query(db);
@@ -150,7 +150,10 @@ bool leaveUnpaidFrom(const QSqlDatabase& db, QDate from, qint64* lastDriver, QSt
                                      "ELSE 'Y' END WHERE record_status = 'C' "
                                      "AND driver_percentage = 'Y'")) &&
         (query.addBindValue(stored), query.exec()) &&
-        query.exec(QStringLiteral("UPDATE driver_wages SET Reported = 'Y'"));
+        query.prepare(QStringLiteral("DELETE FROM driver_wages WHERE EXISTS (SELECT 1 FROM jobs j "
+                                     "WHERE j.job_prefix = driver_wages.job_prefix AND "
+                                     "j.job_id = driver_wages.job_id AND j.calculated = 'N')")) &&
+        query.exec() && query.exec(QStringLiteral("UPDATE driver_wages SET Reported = 'Y'"));
     if (!ok)
         *error = QObject::tr("The jobs could not be made ready to pay.");
     return ok;

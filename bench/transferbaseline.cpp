@@ -16,6 +16,8 @@ constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 
 
 std::string utf8(const char* bytes, int size)
 {
+    while (size > 0 && (bytes[size - 1] == ' ' || bytes[size - 1] == '\0'))
+        --size;
     std::string out;
     out.reserve(std::size_t(size));
     for (int i = 0; i < size; ++i) {

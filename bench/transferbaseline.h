@@ -15,7 +15,7 @@ template <typename Number> Number number(const char* bytes)
     return value;
 }
 
-// `size` Windows-1252 bytes as UTF-8.
+// `size` Windows-1252 bytes as UTF-8, without the trailing blanks and NULs of a field.
 std::string utf8(const char* bytes, int size);
 
 // Writes the UTF-8 text `text` into `width` bytes at `out` in Windows-1252, padded with

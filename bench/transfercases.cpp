@@ -248,6 +248,8 @@ bool importJobsDirectly(const JobStatements& s, sqlite3* db, const QString& path
     using namespace plain;
     const auto accounts = idSet(db, "Select account_id from accounts", error);
     const auto drivers = idSet(db, "select driver_id from drivers", error);
+    const auto paidByPercentage =
+        idSet(db, "select driver_id from drivers where driver_percentage > 0", error);
     const auto payments = idSet(db, "select paymenttypeid from payment_types", error);
     const auto vehicles = idSet(db, "select vehicletypeid from vehicle_types", error);
     if (!execute(s.begin.get(), error))
@@ -292,7 +294,8 @@ bool importJobsDirectly(const JobStatements& s, sqlite3* db, const QString& path
             sqlite3_bind_int64(write, 7, refs[1]);
             sqlite3_bind_int(write, 8, plain::number<std::int32_t>(r + 237));
             sqlite3_bind_int64(write, 9, refs[2]);
-            bindText(write, 10, texts[4]);
+            const std::string invoiced = texts[4].empty() ? std::string(" ") : texts[4];
+            bindText(write, 10, invoiced);
             sqlite3_bind_int64(write, 11, refs[3]);
             bindText(write, 12, texts[5]);
             bindText(write, 13, texts[6]);
@@ -301,8 +304,11 @@ bool importJobsDirectly(const JobStatements& s, sqlite3* db, const QString& path
             bindText(write, 16, texts[8]);
             bindText(write, 17, texts[9]);
             sqlite3_bind_int(write, 18, plain::number<std::int32_t>(r + 537));
-            bindText(write, 19, texts[10]);
-            bindText(write, 20, texts[11]);
+            const std::string calculated = texts[11].empty() ? std::string("N") : texts[11];
+            const bool done = calculated.size() == 1 && (calculated[0] | 0x20) == 'y';
+            const std::string percentage = !done && paidByPercentage.count(refs[1]) ? "Y" : "N";
+            bindText(write, 19, percentage);
+            bindText(write, 20, calculated);
             bindText(write, 21, prefix);
             sqlite3_bind_int(write, 22, number);
             ++added;
