@@ -1,6 +1,7 @@
 #include "costline.h"
 
 #include <QRegularExpression>
+#include <QSqlQuery>
 
 namespace velmora {
 
@@ -83,6 +84,18 @@ CostFigures costFigures(Money gross, int discountPercent, bool bearsVat, VatRate
         figures.vat = vatOn(figures.netOfDiscount(), vatRate);
     figures.net = figures.netOfDiscount() + figures.vat;
     return figures;
+}
+
+QString jobOfLargestCostLine(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    const bool found =
+        query.exec(QStringLiteral(
+            "SELECT job_prefix || jobnumber FROM Costs ORDER BY max(CASE WHEN gross_cost < 0 "
+            "THEN -(gross_cost + 1) ELSE gross_cost END, CASE WHEN net_cost < 0 "
+            "THEN -(net_cost + 1) ELSE net_cost END) DESC LIMIT 1")) &&
+        query.next();
+    return found ? query.value(0).toString() : QString();
 }
 
 } // namespace velmora

@@ -57,4 +57,8 @@ struct CostFigures
 CostFigures costFigures(Money gross, int discountPercent, bool bearsVat,
                         VatRate vatRate = kStandardVatRate);
 
+// The job ("A12") of the cost line with the largest amount, the one almost always at fault
+// when sums of cost lines run past 64 bits; empty when there is none or it cannot be read.
+QString jobOfLargestCostLine(const QSqlDatabase& db);
+
 } // namespace velmora

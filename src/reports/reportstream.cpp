@@ -1,5 +1,6 @@
 #include "reportstream.h"
 
+#include "data/costline.h"
 #include "data/dates.h"
 #include "data/money.h"
 #include "data/sql.h"
@@ -466,6 +467,16 @@ private:
                         .arg(section.name));
     }
 
+    // Why a query whose sums ran past 64 bits failed, naming the likeliest job.
+    static QString sumsTooLarge(const QString& job)
+    {
+        const QString sums = QStringLiteral("its sums ran past what can be held");
+        return job.isEmpty() ? sums + QStringLiteral(" (integer overflow)")
+                             : sums + QStringLiteral("; the largest amount is on a cost line "
+                                                     "of job %1")
+                                          .arg(job);
+    }
+
     Failure queryFailure(const DataSection& section, const QSqlQuery& query) const
     {
         checkCancelled();
@@ -478,6 +489,8 @@ private:
                          .arg(QueryWatch::kLargestValueBytes);
         else if (reason.trimmed().isEmpty())
             reason = QStringLiteral("the database gave no reason");
+        else if (reason.contains(QLatin1String("integer overflow")))
+            reason = sumsTooLarge(jobOfLargestCostLine(m_input.db));
         return fail(ReportError::QueryFailed, section.line,
                     QStringLiteral("the query of '%1' failed: %2").arg(section.name, reason));
     }

@@ -60,6 +60,10 @@ void ReportLimitsTest::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     m_db = std::make_unique<velmora::test::TestDatabase>();
+    // The cost line a report whose sums run past 64 bits names.
+    m_db->exec(QStringLiteral("insert into Costs (job_prefix, jobnumber, costtype, "
+                              "income_expence, gross_cost, net_cost) "
+                              "values ('A', 7, 1, 'I', 90000000, 90000000)"));
 }
 
 QString ReportLimitsTest::write(const QString& text)
@@ -201,6 +205,12 @@ void ReportLimitsTest::refusedFilesAndValues_data()
         << QStringLiteral("[data.rows]\nsql = 'select hex(zeroblob(600000)) as s'\n") +
                layout.arg(QStringLiteral("{{#rows}}{{s}}{{/rows}}"))
         << QString() << int(ReportError::QueryFailed) << "larger than the 1048576 bytes";
+    QTest::newRow("sums past 64 bits")
+        << QStringLiteral("[data.rows]\nsql = 'select sum(x) as s from (select "
+                          "9223372036854775807 as x union all select 1)'\n") +
+               layout.arg(QStringLiteral("{{#rows}}{{s}}{{/rows}}"))
+        << QString() << int(ReportError::QueryFailed)
+        << "its sums ran past what can be held; the largest amount is on a cost line of job A7";
     QTest::newRow("partial includes itself")
         << layout.arg(QStringLiteral("{{>row}}")) +
                QStringLiteral("[layout.partials]\nrow = '''<p>{{>again}}</p>'''\nagain = "
