@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     options.addOption(database);
     options.process(application);
 
-    velmora::QtDialogs dialogs;
-    return velmora::runProgram(velmora::databasePath(options.value(database)), dialogs);
+    const QString path = velmora::databasePath(options.value(database));
+    velmora::QtDialogs dialogs(path);
+    return velmora::runProgram(path, dialogs);
 }

@@ -13,8 +13,8 @@
 namespace velmora {
 
 MessageListDialog::MessageListDialog(const QString& text, const QStringList& items,
-                                     const QString& title, QWidget* parent)
-    : QDialog(parent), m_text(text), m_items(items)
+                                     const QString& title, const QString& database, QWidget* parent)
+    : QDialog(parent), m_text(text), m_items(items), m_database(database)
 {
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
@@ -46,7 +46,7 @@ void MessageListDialog::save()
     if (path.isEmpty())
         return;
     // The save dialog asked before an existing file is replaced.
-    OutputFile file(path, {QString(), {}, true});
+    OutputFile file(path, {m_database, {}, true});
     QString error;
     if (file.open(&error)) {
         file.file().write(m_text.toUtf8());

@@ -12,14 +12,16 @@ class MessageListDialog final : public QDialog
     Q_OBJECT
 
 public:
+    // `database`: the open database's file, which the saved list may not replace.
     MessageListDialog(const QString& text, const QStringList& items, const QString& title,
-                      QWidget* parent = nullptr);
+                      const QString& database, QWidget* parent = nullptr);
 
 private:
     void save();
 
     QString m_text;
     QStringList m_items;
+    QString m_database;
 };
 
 } // namespace velmora

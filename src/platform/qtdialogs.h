@@ -2,12 +2,17 @@
 
 #include "dialogs.h"
 
+#include <utility>
+
 namespace velmora {
 
 // Dialogs as real modal windows of the desktop program.
 class QtDialogs final : public Dialogs
 {
 public:
+    // `database`: the open database's file, which no list the operator saves may replace.
+    explicit QtDialogs(QString database = {}) : m_database(std::move(database)) {}
+
     void information(QWidget* parent, const QString& text, const QString& title) override;
     void exclamation(QWidget* parent, const QString& text, const QString& title) override;
     void informationList(QWidget* parent, const QString& text, const QStringList& items,
@@ -25,6 +30,9 @@ public:
                                            const QString& heading) override;
     void setBusy(bool busy) override;
     void beep() override;
+
+private:
+    QString m_database;
 };
 
 } // namespace velmora
