@@ -3,10 +3,12 @@
 #include "data/operators.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
+#include "platform/fieldsnapshot.h"
 #include "platform/screenparts.h"
 #include "platform/statusline.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -18,7 +20,7 @@ frmsecurity::frmsecurity(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_events(new FieldEvents(this)),
       m_userName(fitColumn(lineEdit("txtuser_name"), u"passwords", u"user_name")),
       m_password(lineEdit("txtpassword")),
-      m_level(fitColumn(dropDown("txtlevel"), u"passwords", u"security_level"))
+      m_level(fitColumn(dropDown("txtlevel"), u"passwords", u"security_level")), m_shown(this)
 {
     setObjectName(QStringLiteral("frmsecurity"));
     setWindowTitle(tr("Maintain Users"));
@@ -49,6 +51,17 @@ frmsecurity::frmsecurity(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
         present(m_level, m_level->currentText(), tr("You must supply an access level"));
     });
     m_userName->setFocus();
+    m_shown.take();
+}
+
+void frmsecurity::closeEvent(QCloseEvent* event)
+{
+    if (!mayLeave(m_dialogs, this, m_shown.differs(),
+                  tr("Save the user %1?").arg(m_userName->text()), [this] { return save(); })) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void frmsecurity::userNameLeft()
@@ -62,9 +75,10 @@ void frmsecurity::userNameLeft()
         return;
     }
     m_password->clear();
-    if (found)
+    if (found) {
         m_level->setEditText(found->securityLevel);
-    else
+        m_shown.take();
+    } else
         m_dialogs.information(this, tr("New user"));
     m_events->returnFocus(m_password);
 }
@@ -78,22 +92,22 @@ bool frmsecurity::present(QWidget* field, const QString& text, const QString& me
     return false;
 }
 
-void frmsecurity::save()
+bool frmsecurity::save()
 {
     if (!present(m_userName, m_userName->text(), tr("You must supply a user name")) ||
         !present(m_password, m_password->text(), tr("You must supply a password")) ||
         !present(m_level, m_level->currentText(), tr("You must supply an access level")))
-        return;
+        return false;
     if (const QString problem = passwordProblem(m_password->text()); !problem.isEmpty()) {
         m_dialogs.information(this, problem);
         m_events->returnFocus(m_password);
-        return;
+        return false;
     }
     QString error;
     if (!saveOperator(m_db, m_userName->text(), m_password->text(), m_level->currentText(),
                       &error)) {
         m_dialogs.information(this, error);
-        return;
+        return false;
     }
     showStatus(this, tr("User %1 saved").arg(m_userName->text()));
     m_userName->clear();
@@ -101,6 +115,8 @@ void frmsecurity::save()
     m_level->setCurrentIndex(-1);
     m_level->clearEditText();
     m_events->returnFocus(m_userName);
+    m_shown.take();
+    return true;
 }
 
 } // namespace velmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/fieldsnapshot.h"
+
 #include <QMainWindow>
 #include <QSqlDatabase>
 
@@ -28,7 +30,8 @@ private:
     // True when `text` is not empty; otherwise shows `message` and puts the focus into
     // `field`.
     bool present(QWidget* field, const QString& text, const QString& message);
-    void save();
+    bool save();
+    void closeEvent(QCloseEvent* event) override;
 
     QSqlDatabase m_db;
     Dialogs& m_dialogs;
@@ -36,6 +39,7 @@ private:
     QLineEdit* m_userName;
     QLineEdit* m_password;
     QComboBox* m_level;
+    FieldSnapshot m_shown; // the fields as stored or emptied
 };
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "jobstatus.h"
 
+#include "data/fault.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -14,7 +15,7 @@ std::optional<bool> setJobStatus(const QSqlDatabase& db, const JobKey& key, cons
     if (inTransaction) {
         transaction.emplace(db);
         if (!transaction->isActive()) {
-            *error = db.lastError().text();
+            *error = connectionFault(db);
             return std::nullopt;
         }
     }
@@ -47,7 +48,7 @@ bool setPagingName(const QSqlDatabase& db, const QString& name, QString* error)
 {
     Transaction transaction(db);
     if (!transaction.isActive()) {
-        *error = db.lastError().text();
+        *error = connectionFault(db);
         return false;
     }
     QSqlQuery query(db);

@@ -1,6 +1,7 @@
 #include "driverwage.h"
 
 #include "costline.h"
+#include "fault.h"
 #include "readonly.h"
 
 #include <QSqlError>
@@ -11,7 +12,7 @@ namespace {
 
 bool failed(const QSqlQuery& query, QString* error)
 {
-    *error = failureText(query.lastError());
+    *error = queryFault(query);
     return false;
 }
 

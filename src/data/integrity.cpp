@@ -1,5 +1,6 @@
 #include "integrity.h"
 
+#include "fault.h"
 #include "money.h"
 #include "readonly.h"
 #include "sql.h"
@@ -145,7 +146,7 @@ bool reconcile(QSqlQuery& query, QStringList* faults, QString* error)
                                     Money::fromVariant(query.value(2)).toString()));
         }
         if (query.lastError().isValid()) {
-            *error = failureText(query.lastError());
+            *error = queryFault(query);
             return false;
         }
     }

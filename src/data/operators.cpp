@@ -1,6 +1,7 @@
 #include "operators.h"
 
 #include "columnwidths.h"
+#include "fault.h"
 #include "sql.h"
 
 #include <QSqlError>
@@ -144,7 +145,7 @@ bool saveOperator(const QSqlDatabase& db, const QString& userName, const QString
         return false;
     Transaction transaction(db);
     if (!transaction.isActive()) {
-        *error = db.lastError().text();
+        *error = connectionFault(db);
         return false;
     }
     QSqlQuery query(db);

@@ -1,5 +1,6 @@
 #include "preparedquery.h"
 
+#include "fault.h"
 #include "readonly.h"
 
 #include <QSqlDriver>
@@ -40,7 +41,7 @@ bool prepare(QSqlQuery& query, const QString& sql, QString* error)
     query.setForwardOnly(true);
     if (query.prepare(sql))
         return true;
-    *error = query.lastError().text();
+    *error = queryFault(query);
     return false;
 }
 
@@ -97,7 +98,7 @@ bool PreparedQuery::run(const QVariantList& values, QString* error)
         m_query->bindValue(static_cast<int>(i), values.at(i));
     if (m_query->exec())
         return true;
-    *error = failureText(m_query->lastError());
+    *error = queryFault(*m_query);
     return false;
 }
 

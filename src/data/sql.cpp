@@ -1,5 +1,6 @@
 #include "sql.h"
 
+#include "fault.h"
 #include "readonly.h"
 
 #include <QObject>
@@ -18,7 +19,7 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QStri
         ok = query.exec();
     }
     if (!ok && error)
-        *error = failureText(query.lastError());
+        *error = queryFault(query);
     return ok;
 }
 
@@ -45,8 +46,7 @@ Transaction::~Transaction()
 bool Transaction::begun(QString* error) const
 {
     if (!m_active && error)
-        *error =
-            QObject::tr("A transaction could not be begun: %1").arg(failureText(m_db.lastError()));
+        *error = QObject::tr("A transaction could not be begun: %1").arg(connectionFault(m_db));
     return m_active;
 }
 
@@ -54,14 +54,14 @@ bool Transaction::commit(QString* error)
 {
     if (!m_active) {
         if (error)
-            *error = failureText(m_db.lastError());
+            *error = connectionFault(m_db);
         return false;
     }
     m_active = false;
     if (m_db.commit())
         return true;
     if (error)
-        *error = failureText(m_db.lastError());
+        *error = connectionFault(m_db);
     m_db.rollback();
     return false;
 }

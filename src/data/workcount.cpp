@@ -1,5 +1,6 @@
 #include "workcount.h"
 
+#include "fault.h"
 #include "sql.h"
 
 #include <QSqlError>
@@ -14,7 +15,7 @@ std::optional<WorkCount> countWork(const QSqlDatabase& db, const QString& sql,
     if (!run(query, sql, values, error))
         return std::nullopt;
     if (!query.next()) {
-        *error = query.lastError().text();
+        *error = queryFault(query);
         return std::nullopt;
     }
     return WorkCount{query.value(0).toLongLong(), query.value(1).toLongLong()};

@@ -1,6 +1,7 @@
 #include "invoiceremoval.h"
 
 #include "data/batchcache.h"
+#include "data/fault.h"
 #include "data/readonly.h"
 #include "data/sql.h"
 
@@ -64,8 +65,8 @@ std::optional<RemovalCounts> removeOldInvoices(const QSqlDatabase& db, qint64 fi
     const BatchCache cache(db);
     Transaction transaction(db);
     if (!transaction.isActive()) {
-        *error = QObject::tr("The removal could not begin a transaction: %1")
-                     .arg(failureText(db.lastError()));
+        *error =
+            QObject::tr("The removal could not begin a transaction: %1").arg(connectionFault(db));
         return std::nullopt;
     }
     RemovalCounts counts;

@@ -1,5 +1,6 @@
 #include "lookups.h"
 
+#include "data/fault.h"
 #include "data/readonly.h"
 #include "data/sql.h"
 
@@ -18,7 +19,7 @@ std::optional<QSet<qint64>> numbers(const QSqlDatabase& db, const QString& sql, 
     while (query.next())
         found.insert(query.value(0).toLongLong());
     if (query.lastError().isValid()) {
-        *error = failureText(query.lastError());
+        *error = queryFault(query);
         return std::nullopt;
     }
     return found;

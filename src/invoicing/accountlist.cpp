@@ -1,5 +1,6 @@
 #include "accountlist.h"
 
+#include "data/fault.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -22,7 +23,7 @@ bool readAccountList(const QSqlDatabase& db, QList<AccountEntry>* accounts, QStr
             {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString()});
     if (query.lastError().type() == QSqlError::NoError)
         return true;
-    *error = query.lastError().text();
+    *error = queryFault(query);
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "frmaccounts_print.h"
 
 #include "data/dates.h"
+#include "data/fault.h"
 #include "data/readonly.h"
 #include "data/sql.h"
 #include "platform/dialogs.h"
@@ -87,7 +88,7 @@ void frmaccounts_print::opening()
     while (query.next())
         names.append(query.value(0).toString());
     if (query.lastError().isValid()) {
-        tell(failureText(query.lastError()));
+        tell(queryFault(query));
         m_load->setText(QStringLiteral("F"));
         return;
     }

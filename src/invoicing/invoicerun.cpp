@@ -3,6 +3,7 @@
 #include "data/costline.h"
 #include "data/dates.h"
 #include "data/driverwage.h"
+#include "data/fault.h"
 #include "data/sql.h"
 
 #include <QObject>
@@ -81,7 +82,7 @@ private:
 
 bool Run::fail(const QSqlQuery& query)
 {
-    m_error = query.lastError().text();
+    m_error = queryFault(query);
     if (m_error.trimmed().isEmpty())
         m_error = QObject::tr("The database refused a statement of the invoice run.");
     return false;

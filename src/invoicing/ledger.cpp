@@ -1,6 +1,7 @@
 #include "ledger.h"
 
 #include "data/dates.h"
+#include "data/fault.h"
 #include "data/sql.h"
 
 #include <QDateTime>
@@ -41,7 +42,7 @@ std::optional<QStringList> ledgerAccountNames(const QSqlDatabase& db, QString* e
     while (query.next())
         names.append(query.value(0).toString());
     if (query.lastError().isValid()) {
-        *error = query.lastError().text();
+        *error = queryFault(query);
         return std::nullopt;
     }
     return names;
@@ -218,7 +219,7 @@ std::optional<PaymentSaved> savePayment(const QSqlDatabase& db, const Payment& p
 {
     Transaction transaction(db);
     if (!transaction.isActive()) {
-        *error = db.lastError().text();
+        *error = connectionFault(db);
         return std::nullopt;
     }
     QSqlQuery query(db);

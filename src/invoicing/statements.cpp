@@ -1,6 +1,7 @@
 #include "statements.h"
 
 #include "data/dates.h"
+#include "data/fault.h"
 #include "data/readonly.h"
 #include "data/sql.h"
 
@@ -76,7 +77,7 @@ std::optional<qint64> buildStatements(const QSqlDatabase& db, const StatementRan
     Transaction transaction(db);
     if (!transaction.isActive()) {
         *error = QObject::tr("The statements could not begin a transaction: %1")
-                     .arg(failureText(db.lastError()));
+                     .arg(connectionFault(db));
         return std::nullopt;
     }
     const QStringList sql = statementRunSql();
@@ -86,7 +87,7 @@ std::optional<qint64> buildStatements(const QSqlDatabase& db, const StatementRan
         !run(query, sql[3], {since, since}, error) || !run(query, sql[4], {}, error))
         return std::nullopt;
     if (!query.next()) {
-        *error = failureText(query.lastError());
+        *error = queryFault(query);
         return std::nullopt;
     }
     const qint64 accounts = query.value(0).toLongLong();

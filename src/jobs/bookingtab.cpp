@@ -63,7 +63,8 @@ BookingTab::BookingTab(const JobLists& lists, SearchPanel* search, Dialogs& dial
       m_clear(button("cmdclearall", tr("&Clear"),
                      tr("When pressed clears this screen and the payment / receipt screens"))),
       m_invoice(named(new QLabel, "lblinvoice")), m_calendarFrame(new QFrame),
-      m_calendar(new QCalendarWidget), m_fields(new QWidget), m_search(search)
+      m_calendar(new QCalendarWidget), m_fields(new QWidget), m_search(search),
+      m_saved(m_fields, {m_prefix, m_number})
 {
     setObjectName(QStringLiteral("Booking"));
     m_prefix->setValidator(

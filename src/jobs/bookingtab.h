@@ -2,6 +2,7 @@
 
 #include "bookingcheck.h"
 #include "jobrecord.h"
+#include "platform/fieldsnapshot.h"
 
 #include <QWidget>
 
@@ -59,6 +60,10 @@ public:
     void focusNumber();
     // Hides the search panel and shows the Clear button again.
     void closeSearch();
+    // Remembers the booking as stored (or as emptied); edited() tells whether any field
+    // but the job prefix and number was changed since.
+    void markSaved();
+    bool edited() const;
 
 Q_SIGNALS:
     void addRequested();
@@ -109,6 +114,7 @@ private:
     QCalendarWidget* m_calendar;
     QWidget* m_fields; // the booking fields, hidden while the search panel is open
     SearchPanel* m_search;
+    FieldSnapshot m_saved;
 };
 
 } // namespace velmora

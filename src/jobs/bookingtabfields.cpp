@@ -162,6 +162,10 @@ void BookingTab::showJob(const LoadedJob& job)
     m_invoice->setText(job.invoice ? tr("Invoice %1").arg(*job.invoice) : QString());
 }
 
+void BookingTab::markSaved() { m_saved.take(); }
+
+bool BookingTab::edited() const { return m_saved.differs(); }
+
 void BookingTab::clear()
 {
     for (QLineEdit* edit : {m_number, m_customer, m_prefix, m_date, m_time, m_pickup, m_drop,

@@ -2,6 +2,7 @@
 
 #include "data/columnwidths.h"
 #include "data/dates.h"
+#include "data/fault.h"
 #include "data/preparedquery.h"
 #include "data/sql.h"
 
@@ -179,7 +180,7 @@ CostSaveResult saveCostLines(const QSqlDatabase& db, const JobKey& key, CostSide
     }
     Transaction transaction(db);
     if (!transaction.isActive())
-        return {Outcome::Failed, -1, db.lastError().text()};
+        return {Outcome::Failed, -1, connectionFault(db)};
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const auto row = storedLine(query, key, side, types.at(i), &result.error);
         if (!row || !writeLine(query, key, side, types.at(i), *row, lines.at(i), &result.error))

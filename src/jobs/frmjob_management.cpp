@@ -4,6 +4,7 @@
 #include "costtab.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
+#include "platform/fieldsnapshot.h"
 #include "profittab.h"
 #include "searchpanel.h"
 
@@ -86,30 +87,28 @@ frmjob_management::frmjob_management(QSqlDatabase db, Dialogs& dialogs, QWidget*
 
 void frmjob_management::closeEvent(QCloseEvent* event)
 {
-    if (m_job.shown) {
-        const QString job = m_job.shown->prefix + QString::number(m_job.shown->number);
-        if (!leaveLines(m_receipts, tr("Save the receipt lines of job %1?").arg(job)) ||
-            !leaveLines(m_payments, tr("Save the payment lines of job %1?").arg(job))) {
-            event->ignore();
-            return;
-        }
+    const QString job =
+        m_job.shown ? m_job.shown->prefix + QString::number(m_job.shown->number) : QString();
+    const auto showing = [this](QWidget* tab) {
+        m_tabs->setCurrentWidget(tab);
+        return true;
+    };
+    const bool leave =
+        mayLeave(m_dialogs, this, m_booking->edited(),
+                 m_job.shown ? tr("Save the changes to job %1?").arg(job)
+                             : tr("Add the job you have entered?"),
+                 [&] { return showing(m_booking) && (m_job.shown ? update_job() : add_job()); }) &&
+        (!m_job.shown || (mayLeave(m_dialogs, this, m_receipts->hasUnsavedLines(),
+                                   tr("Save the receipt lines of job %1?").arg(job),
+                                   [&] { return showing(m_receipts) && m_receipts->save(); }) &&
+                          mayLeave(m_dialogs, this, m_payments->hasUnsavedLines(),
+                                   tr("Save the payment lines of job %1?").arg(job),
+                                   [&] { return showing(m_payments) && m_payments->save(); })));
+    if (!leave) {
+        event->ignore();
+        return;
     }
     OpeningScreen::closeEvent(event);
-}
-
-bool frmjob_management::leaveLines(CostTab* tab, const QString& question)
-{
-    if (!tab->hasUnsavedLines())
-        return true;
-    switch (m_dialogs.question(this, question, applicationTitle(), Dialogs::Buttons::YesNoCancel)) {
-    case Dialogs::Answer::Yes:
-        m_tabs->setCurrentWidget(tab);
-        return tab->save();
-    case Dialogs::Answer::No:
-        return true;
-    default:
-        return false;
-    }
 }
 
 void frmjob_management::presetJob(const JobKey& key) { m_booking->showKey(key); }
@@ -126,6 +125,7 @@ void frmjob_management::opening()
     if (!readCostTypes() || !get_vatdetails() || !get_drivers() || !get_accounts() ||
         !get_paymenttypes() || !get_vehicles()) {
         m_load->setText(QStringLiteral("F"));
+        m_booking->markSaved(); // closed again at once: nothing was typed
         return;
     }
     m_tabs->setCurrentWidget(m_booking);
@@ -135,6 +135,7 @@ void frmjob_management::opening()
     m_payments->offerAllTypes();
     if (!m_booking->prefixText().isEmpty() && !m_booking->numberText().isEmpty())
         load_job({m_booking->prefixText(), m_booking->numberText().toLongLong()});
+    m_booking->markSaved();
 }
 
 bool frmjob_management::readCostTypes()

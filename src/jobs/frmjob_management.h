@@ -48,7 +48,6 @@ protected:
 
 private:
     // Whether the lines of `tab` may be left: saved on Yes, dropped on No.
-    bool leaveLines(CostTab* tab, const QString& question);
     // Opening steps.
     void opening() override;
     bool readCostTypes();
@@ -59,8 +58,8 @@ private:
     bool get_vehicles();
     // Booking work.
     bool validaterecord(BookingCheck* check);
-    void add_job();
-    void update_job();
+    bool add_job();
+    bool update_job();
     void select();
     // Loads the job `key` into the whole screen; it becomes the current job when found.
     bool load_job(const JobKey& key);

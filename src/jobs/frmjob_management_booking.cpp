@@ -23,18 +23,18 @@ bool frmjob_management::validaterecord(BookingCheck* check)
     return check->valid;
 }
 
-void frmjob_management::add_job()
+bool frmjob_management::add_job()
 {
     if (m_job.key.prefix.isEmpty())
         m_job.key.prefix = QStringLiteral("A");
     BookingCheck check;
     if (!validaterecord(&check))
-        return;
+        return false;
     QString error;
     const auto number = addJob(m_db, m_job.key.prefix, m_booking->record(check), &error);
     if (!number) {
         m_dialogs.information(this, error);
-        return;
+        return false;
     }
     m_job.key.number = *number;
     m_job.invoice.reset();
@@ -43,17 +43,19 @@ void frmjob_management::add_job()
     m_job.date = check.date;
     m_booking->showKey(m_job.key);
     Q_EMIT jobsChanged();
+    m_booking->markSaved();
     showStatus(this, tr("Job %1%2 added").arg(m_job.key.prefix).arg(m_job.key.number));
+    return true;
 }
 
-void frmjob_management::update_job()
+bool frmjob_management::update_job()
 {
     BookingCheck check;
     if (!validaterecord(&check))
-        return;
+        return false;
     if (m_booking->numberText().isEmpty()) {
         m_dialogs.information(this, tr("You must supply a job before attempting to update"));
-        return;
+        return false;
     }
     const QString prefix = m_booking->prefixText().toUpper();
     const JobKey key{prefix.isEmpty() ? m_job.key.prefix : prefix,
@@ -62,18 +64,20 @@ void frmjob_management::update_job()
     const auto found = updateJob(m_db, key, m_booking->record(check), &error);
     if (!found) {
         m_dialogs.information(this, error);
-        return;
+        return false;
     }
     if (!*found) {
         m_dialogs.information(this, tr("No matching records found"));
-        return;
+        return false;
     }
     if (key == m_job.key) {
         m_job.loadedAccount = check.account;
         m_job.date = check.date;
     }
+    m_booking->markSaved();
     Q_EMIT jobsChanged();
     showStatus(this, tr("Job %1%2 updated").arg(key.prefix).arg(key.number));
+    return true;
 }
 
 void frmjob_management::select()
@@ -114,6 +118,7 @@ bool frmjob_management::load_job(const JobKey& key)
         m_booking->setUpdateVisible(false);
         m_receipts->load(key);
         m_payments->load(key);
+        m_booking->markSaved();
         return false;
     }
     m_job.key = key;
@@ -125,6 +130,7 @@ bool frmjob_management::load_job(const JobKey& key)
     m_receipts->load(key);
     m_payments->load(key);
     m_booking->setUpdateVisible(true);
+    m_booking->markSaved();
     return true;
 }
 
@@ -135,6 +141,7 @@ void frmjob_management::clearAll()
     m_payments->clearLines();
     m_job.shown.reset();
     m_job.invoice.reset();
+    m_booking->markSaved();
 }
 
 void frmjob_management::chooseFound(const JobKey& key)

@@ -3,6 +3,7 @@
 #include "data/costline.h"
 #include "data/dates.h"
 #include "data/driverwage.h"
+#include "data/fault.h"
 #include "data/readonly.h"
 #include "data/sql.h"
 
@@ -66,7 +67,7 @@ bool readCandidates(const QSqlDatabase& db, const DriverRange& range, QDate last
              query.value(4)});
     }
     if (query.lastError().isValid()) {
-        *error = candidatesError(db, bound, failureText(query.lastError()));
+        *error = candidatesError(db, bound, queryFault(query));
         return false;
     }
     return true;
@@ -84,7 +85,7 @@ public:
             return false;
         if (m_mark.prepare(driverPayStatements().markCalculated))
             return true;
-        *error = failureText(m_mark.lastError());
+        *error = queryFault(m_mark);
         return false;
     }
 
@@ -99,7 +100,7 @@ public:
         m_mark.bindValue(1, job.number);
         if (m_mark.exec())
             return true;
-        *error = failureText(m_mark.lastError());
+        *error = queryFault(m_mark);
         return false;
     }
 
@@ -144,7 +145,7 @@ std::optional<QList<PercentageDriver>> percentageDrivers(const QSqlDatabase& db,
             {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toInt()});
     }
     if (query.lastError().isValid()) {
-        *error = query.lastError().text();
+        *error = queryFault(query);
         return std::nullopt;
     }
     return drivers;

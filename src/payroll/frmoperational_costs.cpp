@@ -2,11 +2,14 @@
 
 #include "data/costline.h"
 #include "data/dates.h"
+#include "data/fault.h"
+#include "data/readonly.h"
 #include "platform/dialogs.h"
 #include "platform/screenparts.h"
 #include "platform/statusline.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -55,7 +58,7 @@ frmoperational_costs::frmoperational_costs(QSqlDatabase db, Dialogs& dialogs, QW
       m_amount(lineEdit("txtopcost_gross", tr("The amount of the cost"))),
       m_description(lineEdit("txtopcost_description", tr("What the cost was for"))),
       m_list(named(new QTableView, "grdopcosts", tr("Choose a cost to change or delete"))),
-      m_model(new CostsModel(this))
+      m_shown(this), m_model(new CostsModel(this))
 {
     setObjectName(QStringLiteral("frmoperational_costs"));
     setWindowTitle(tr("Operational Costs"));
@@ -104,13 +107,24 @@ void frmoperational_costs::opening()
     refresh();
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &frmoperational_costs::rowChosen);
+    m_shown.take();
+}
+
+void frmoperational_costs::closeEvent(QCloseEvent* event)
+{
+    if (!mayLeave(m_dialogs, this, m_shown.differs(), tr("Save the operational cost?"),
+                  [this] { return m_chosen == 0 ? addCost() : updateCost(); })) {
+        event->ignore();
+        return;
+    }
+    OpeningScreen::closeEvent(event);
 }
 
 void frmoperational_costs::refresh()
 {
     m_model->setQuery(operationalCostsQuery(), m_db);
     if (m_model->lastError().isValid()) {
-        m_dialogs.information(this, m_model->lastError().text());
+        m_dialogs.information(this, databaseFault(m_db, failureText(m_model->lastError())));
         return;
     }
     m_model->setHeaderData(Date, Qt::Horizontal, tr("Date"));
@@ -135,6 +149,7 @@ void frmoperational_costs::rowChosen()
     m_date->setText(ukDate(cost->date));
     m_amount->setText(cost->amount.toPlainString());
     m_description->setText(cost->description);
+    m_shown.take();
 }
 
 std::optional<OperationalCost> frmoperational_costs::fields(qint64 id)
@@ -214,6 +229,7 @@ void frmoperational_costs::clear()
     m_description->clear();
     m_list->clearSelection();
     m_date->setFocus();
+    m_shown.take();
 }
 
 } // namespace velmora

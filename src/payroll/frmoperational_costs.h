@@ -1,6 +1,7 @@
 #pragma once
 
 #include "operationalcosts.h"
+#include "platform/fieldsnapshot.h"
 #include "platform/openingscreen.h"
 
 #include <QMainWindow>
@@ -34,6 +35,7 @@ public:
 
 private:
     void opening() override;
+    void closeEvent(QCloseEvent* event) override;
     void refresh();
     void rowChosen();
     // The cost the fields describe, with `id`; nullopt after the message of the first
@@ -47,6 +49,7 @@ private:
     QLineEdit* m_amount;
     QLineEdit* m_description;
     QTableView* m_list;
+    FieldSnapshot m_shown; // the fields as chosen or emptied
     QSqlQueryModel* m_model;
     qint64 m_chosen = 0;
 };

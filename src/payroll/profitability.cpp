@@ -1,6 +1,7 @@
 #include "profitability.h"
 
 #include "data/dates.h"
+#include "data/fault.h"
 #include "data/sql.h"
 
 #include <QObject>
@@ -56,7 +57,7 @@ bool readLines(const QSqlDatabase& db, const QString& from, const QString& until
         }
     }
     if (query.lastError().isValid()) {
-        *error = sumError(db, from, until, query.lastError().text());
+        *error = sumError(db, from, until, queryFault(query));
         return false;
     }
     if (others)
@@ -81,7 +82,7 @@ bool writeLines(const QSqlDatabase& db, const QList<ProfitLine>& lines, QDate st
     if (!run(query, profitStatements().clear, {}, error))
         return false;
     if (!query.prepare(profitStatements().addLine)) {
-        *error = query.lastError().text();
+        *error = queryFault(query);
         return false;
     }
     for (const ProfitLine& line : lines) {
@@ -93,7 +94,7 @@ bool writeLines(const QSqlDatabase& db, const QList<ProfitLine>& lines, QDate st
         query.bindValue(5, line.costs.toVariant());
         query.bindValue(6, line.profit.toVariant());
         if (!query.exec()) {
-            *error = query.lastError().text();
+            *error = queryFault(query);
             return false;
         }
     }

@@ -1,5 +1,6 @@
 #include "accounts.h"
 
+#include "data/fault.h"
 #include "data/sql.h"
 #include "leadingnumber.h"
 
@@ -56,7 +57,7 @@ std::optional<QList<AccountRecord>> listAccounts(const QSqlDatabase& db, QString
     while (query.next())
         accounts.append(readAccount(query));
     if (query.lastError().isValid()) {
-        *error = query.lastError().text();
+        *error = queryFault(query);
         return std::nullopt;
     }
     return accounts;

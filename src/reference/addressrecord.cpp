@@ -1,6 +1,7 @@
 #include "addressrecord.h"
 
 #include "data/columnwidths.h"
+#include "data/fault.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -146,7 +147,7 @@ std::optional<qint64> saveWithAddress(const QSqlDatabase& db, const RecordWithAd
         return std::nullopt;
     Transaction transaction(db);
     if (!transaction.isActive()) {
-        *error = db.lastError().text();
+        *error = connectionFault(db);
         return std::nullopt;
     }
     bool failed = false;

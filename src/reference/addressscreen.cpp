@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -39,7 +40,7 @@ AddressScreen::AddressScreen(Role role, QSqlDatabase db, Dialogs& dialogs, QWidg
       m_county(lineEdit("txtaddr4")), m_postcode1(lineEdit("txtpostcode1")),
       m_postcode2(lineEdit("txtpostcode2")), m_phone1(lineEdit("txtphone1")),
       m_phone2(lineEdit("txtphone2")), m_phone3(lineEdit("txtphone3")),
-      m_events(new FieldEvents(this)), m_role(role)
+      m_events(new FieldEvents(this)), m_role(role), m_shown(this, {m_list})
 {
     setWindowTitle(tr("Address Details"));
     connect(addEntry(menuBar(), tr("&Save"), "mnusave"), &QAction::triggered, this,
@@ -99,7 +100,10 @@ void AddressScreen::buildLayout(Role role)
     buttons->addStretch();
     buttons->addWidget(clear);
     grid->addLayout(buttons, row, 0, 1, 4);
-    connect(clear, &QPushButton::clicked, this, [this] { clearScreen(); });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        clearScreen();
+        shown();
+    });
     setCentralWidget(central);
 
     const QList<QWidget*> order = {m_list,         m_name,   m_contact,    m_nickname,  m_licence,
@@ -143,19 +147,46 @@ void AddressScreen::addGuards()
     guard(m_postcode1, m_county, tr("A county must be specified"));
 }
 
-void AddressScreen::save()
+bool AddressScreen::save()
 {
     if (!validate())
-        return;
+        return false;
     QString error;
     const auto id = write(&error);
     if (!id) {
         tell(error);
-        return;
+        return false;
     }
     afterSave();
+    shown();
     showStatus(this,
                (m_role == Role::Driver ? tr("Driver %1 saved") : tr("Account %1 saved")).arg(*id));
+    return true;
+}
+
+void AddressScreen::shown() { m_shown.take(); }
+
+void AddressScreen::showEvent(QShowEvent* event)
+{
+    OpeningScreen::showEvent(event);
+    // The first showing ran the opening steps: what they left is the empty screen.
+    if (!m_watching) {
+        m_watching = true;
+        shown();
+    }
+}
+
+void AddressScreen::closeEvent(QCloseEvent* event)
+{
+    const QString name = m_name->text().isEmpty() ? m_list->currentText() : m_name->text();
+    const QString question = m_role == Role::Driver
+                                 ? tr("Save the changes to driver %1?").arg(name)
+                                 : tr("Save the changes to account %1?").arg(name);
+    if (!mayLeave(m_dialogs, this, m_shown.differs(), question, [this] { return save(); })) {
+        event->ignore();
+        return;
+    }
+    OpeningScreen::closeEvent(event);
 }
 
 void AddressScreen::tell(const QString& text) { m_dialogs.information(this, text); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressrecord.h"
+#include "platform/fieldsnapshot.h"
 #include "platform/openingscreen.h"
 
 #include <QMainWindow>
@@ -49,6 +50,11 @@ protected:
     // Returns the screen to a new record after a save, and on "&Clear Address".
     virtual void afterSave() = 0;
     virtual void clearScreen() = 0;
+
+    // The screen shows a stored record (or is empty): what closing compares against.
+    void shown();
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
     // An information box titled as the program.
     void tell(const QString& text);
@@ -99,12 +105,14 @@ private:
     // Limits every field to its column's width.
     void fitColumns(Role role);
     void addGuards();
-    void save();
+    bool save();
     // Each address field with the part of Address it holds.
     QList<std::pair<QLineEdit*, Text Address::*>> addressFields() const;
 
     FieldEvents* m_events;
     Role m_role;
+    FieldSnapshot m_shown;
+    bool m_watching = false;
 };
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "company.h"
 
 #include "data/columnwidths.h"
+#include "data/fault.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -44,7 +45,7 @@ bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, QString*
         return false;
     Transaction transaction(db);
     if (!transaction.isActive()) {
-        *error = db.lastError().text();
+        *error = connectionFault(db);
         return false;
     }
     QSqlQuery query(db);

@@ -1,5 +1,6 @@
 #include "drivers.h"
 
+#include "data/fault.h"
 #include "data/sql.h"
 #include "leadingnumber.h"
 
@@ -46,7 +47,7 @@ std::optional<QList<DriverRecord>> listDrivers(const QSqlDatabase& db, QString* 
     while (query.next())
         drivers.append(readDriver(query));
     if (query.lastError().isValid()) {
-        *error = query.lastError().text();
+        *error = queryFault(query);
         return std::nullopt;
     }
     return drivers;
@@ -80,7 +81,7 @@ std::optional<QList<Text>> driverContacts(const QSqlDatabase& db, const QString&
     while (query.next())
         contacts.append(readText(query.value(0)));
     if (query.lastError().isValid()) {
-        *error = query.lastError().text();
+        *error = queryFault(query);
         return std::nullopt;
     }
     return contacts;

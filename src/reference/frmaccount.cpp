@@ -110,6 +110,7 @@ void frmaccount::showAccount(const AccountRecord& account)
     copyText(m_nickname, account.nickname);
     copyText(m_contact, account.contact);
     showAddress(account.address);
+    shown();
 }
 
 std::optional<qint64> frmaccount::write(QString* error)

@@ -7,6 +7,7 @@
 #include "platform/statusline.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -16,7 +17,7 @@ namespace velmora {
 
 frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
-      m_events(new FieldEvents(this)),
+      m_events(new FieldEvents(this)), m_shown(this),
       m_company(lineEdit("txtcompany", tr("Enter the name of the company."))),
       m_heading(lineEdit("txtco_heading", tr("E.g Chauffeur Service"))),
       m_addr1(lineEdit("txtaddr1", tr("Enter first line of address."))),
@@ -143,10 +144,21 @@ void frmcompany::opening()
     m_vatRates = rates.value_or(VatRates{});
     m_vatRate->setText(vatRateText(m_vatRates.rate));
     m_vatFrom->setText(m_vatRates.from.isValid() ? ukDate(m_vatRates.from) : QString());
-    if (!details)
+    if (details) {
+        for (const auto& [edit, member] : fields())
+            edit->setText((*details).*member);
+    }
+    m_shown.take();
+}
+
+void frmcompany::closeEvent(QCloseEvent* event)
+{
+    if (!mayLeave(m_dialogs, this, m_shown.differs(), tr("Save the company details?"),
+                  [this] { return save(); })) {
+        event->ignore();
         return;
-    for (const auto& [edit, member] : fields())
-        edit->setText((*details).*member);
+    }
+    OpeningScreen::closeEvent(event);
 }
 
 std::optional<VatRates> frmcompany::typedVatRates()
@@ -180,21 +192,23 @@ void frmcompany::checkOnLeave(QLineEdit* edit, const QString& message, bool keep
     });
 }
 
-void frmcompany::save()
+bool frmcompany::save()
 {
     const auto rates = typedVatRates();
     if (!rates)
-        return;
+        return false;
     CompanyDetails details;
     for (const auto& [edit, member] : fields())
         details.*member = edit->text();
     QString error;
     if (!saveCompany(m_db, details, &error) || !saveVatRates(m_db, *rates, &error)) {
         m_dialogs.information(this, error);
-        return;
+        return false;
     }
+    m_shown.take();
     showStatus(this, tr("Company details saved"));
     close();
+    return true;
 }
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "company.h"
 #include "data/vatrate.h"
+#include "platform/fieldsnapshot.h"
 #include "platform/openingscreen.h"
 
 #include <QMainWindow>
@@ -30,7 +31,8 @@ public:
 private:
     void buildLayout();
     void opening() override;
-    void save();
+    bool save();
+    void closeEvent(QCloseEvent* event) override;
     // The VAT rates the two rate fields ask for; nullopt after saying what is wrong.
     std::optional<VatRates> typedVatRates();
     // Shows `message` when `field` is left empty; `keep` puts the focus back into it.
@@ -41,6 +43,7 @@ private:
     QSqlDatabase m_db;
     Dialogs& m_dialogs;
     FieldEvents* m_events;
+    FieldSnapshot m_shown; // the fields as stored
     QLineEdit* m_company;
     QLineEdit* m_heading;
     QLineEdit* m_addr1;

@@ -99,6 +99,7 @@ void frmdriver::lookUp()
     m_percentage->setText(QString::number(driver->percentage));
     m_selfEmployed->setChecked(driver->selfEmployed);
     m_barred->setChecked(driver->barred);
+    shown();
 }
 
 bool frmdriver::percentageChecked()

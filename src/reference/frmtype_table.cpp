@@ -1,10 +1,12 @@
 #include "frmtype_table.h"
 
 #include "platform/dialogs.h"
+#include "platform/fieldsnapshot.h"
 #include "platform/screenparts.h"
 #include "platform/statusline.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,23 +73,35 @@ bool frmtype_table::fill_list()
 
 void frmtype_table::opening() { fill_list(); }
 
-void frmtype_table::save()
+void frmtype_table::closeEvent(QCloseEvent* event)
+{
+    const QString typed = m_field->text();
+    if (!mayLeave(m_dialogs, this, !typed.isEmpty(), tr("Add %1 to %2?").arg(typed, windowTitle()),
+                  [this] { return save(); })) {
+        event->ignore();
+        return;
+    }
+    OpeningScreen::closeEvent(event);
+}
+
+bool frmtype_table::save()
 {
     if (m_field->text().isEmpty()) {
         m_dialogs.information(this, m_table.emptyInputMessage);
         m_field->setFocus();
-        return;
+        return false;
     }
     QString error;
     if (!appendType(m_db, m_table, m_field->text(), &error)) {
         m_dialogs.information(this, error);
         m_field->setFocus();
-        return;
+        return false;
     }
     showStatus(this, tr("%1 added to %2").arg(m_field->text(), windowTitle()));
     fill_list();
     m_field->clear();
     m_field->setFocus();
+    return true;
 }
 
 } // namespace velmora

@@ -31,7 +31,8 @@ public:
 
 private:
     void opening() override;
-    void save();
+    bool save();
+    void closeEvent(QCloseEvent* event) override;
 
     const TypeTable m_table;
     QSqlDatabase m_db;

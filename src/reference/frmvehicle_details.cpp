@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,7 +23,7 @@ namespace velmora {
 
 frmvehicle_details::frmvehicle_details(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
-      m_events(new FieldEvents(this)),
+      m_events(new FieldEvents(this)), m_shown(this),
       m_regNo(fitColumn(lineEdit("txtreg_no", tr("Enter vehicle registraion number")), u"vehicles",
                         u"reg_no")),
       m_types(fitColumn(dropDown("vehicles", tr("Select vehicle type from drop down list")),
@@ -48,8 +49,7 @@ frmvehicle_details::frmvehicle_details(QSqlDatabase db, Dialogs& dialogs, QWidge
     setWindowTitle(tr("Maintain Vehicle Details"));
 
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    const auto entry = [this, file](const QString& caption, const char* name,
-                                    void (frmvehicle_details::*action)()) {
+    const auto entry = [this, file](const QString& caption, const char* name, auto action) {
         connect(addEntry(file, caption, name), &QAction::triggered, this, action);
     };
     entry(tr("&Add "), "mnuadd", &frmvehicle_details::addOrUpdate);
@@ -118,6 +118,18 @@ void frmvehicle_details::opening()
 {
     fillList(m_drivers, VehicleChoice::Drivers, tr("You have no drivers recorded in the system"));
     fillList(m_types, VehicleChoice::VehicleTypes, tr("No vehicle types recorded"));
+    m_shown.take();
+}
+
+void frmvehicle_details::closeEvent(QCloseEvent* event)
+{
+    if (!mayLeave(m_dialogs, this, m_shown.differs(),
+                  tr("Save the changes to vehicle %1?").arg(m_regNo->text()),
+                  [this] { return addOrUpdate(); })) {
+        event->ignore();
+        return;
+    }
+    OpeningScreen::closeEvent(event);
 }
 
 void frmvehicle_details::fillList(QComboBox* list, VehicleChoice choice,
@@ -179,6 +191,7 @@ void frmvehicle_details::showVehicle(const VehicleRecord& vehicle)
     m_insurance->setText(vehicle.insurance);
     m_policy->setText(vehicle.policy);
     m_capacity->setText(vehicle.capacity);
+    m_shown.take();
 }
 
 bool frmvehicle_details::validate_vehicle_type()
@@ -217,30 +230,29 @@ void frmvehicle_details::yearEntered()
                              : error);
 }
 
-void frmvehicle_details::addOrUpdate()
+bool frmvehicle_details::addOrUpdate()
 {
     m_valid = true;
     if (m_regNo->text().isEmpty()) {
         tell(tr("You have not supplied a registration number"));
         moveFocus(m_regNo);
-        return;
+        return false;
     }
     QString error;
     const auto driver = choiceId(m_db, VehicleChoice::Drivers, m_drivers->currentText(), &error);
     if (!driver) {
         tell(error.isEmpty() ? tr("Driver not found, please select from drop down list") : error);
-        return;
+        return false;
     }
     m_driverId = *driver;
     const auto type = choiceId(m_db, VehicleChoice::VehicleTypes, m_types->currentText(), &error);
     if (!type) {
         tell(error.isEmpty() ? tr("Vehicle Type not found, please select from drop down list")
                              : error);
-        return;
+        return false;
     }
     m_vehicleTypeId = *type;
-    if (check_vehicle())
-        save_vehicle();
+    return check_vehicle() && save_vehicle();
 }
 
 bool frmvehicle_details::check_vehicle()
@@ -299,8 +311,10 @@ void frmvehicle_details::deleteVehicle()
         tell(error);
     else if (!*deleted)
         tell(tr("Record no longer exists"));
-    else
+    else {
+        m_shown.take();
         showStatus(this, tr("Vehicle %1 deleted").arg(m_regNo->text()));
+    }
 }
 
 void frmvehicle_details::clear()
@@ -313,6 +327,7 @@ void frmvehicle_details::clear()
     m_drivers->setCurrentIndex(-1);
     m_drivers->clearEditText();
     moveFocus(m_regNo);
+    m_shown.take();
 }
 
 void frmvehicle_details::openCalendar(QLineEdit* target)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/fieldsnapshot.h"
 #include "platform/openingscreen.h"
 #include "vehicles.h"
 
@@ -38,11 +39,12 @@ public:
 private:
     void buildLayout();
     void opening() override;
+    void closeEvent(QCloseEvent* event) override;
     void fillList(QComboBox* list, VehicleChoice choice, const QString& emptyMessage);
     void registrationLeft();
     void showVehicle(const VehicleRecord& vehicle);
     void yearEntered();
-    void addOrUpdate();
+    bool addOrUpdate();
     void deleteVehicle();
     void clear();
     void openCalendar(QLineEdit* target);
@@ -54,6 +56,7 @@ private:
     QSqlDatabase m_db;
     Dialogs& m_dialogs;
     FieldEvents* m_events;
+    FieldSnapshot m_shown; // the fields as last stored, found or emptied
     QLineEdit* m_regNo;
     QComboBox* m_types;   // vehicles
     QComboBox* m_drivers; // drivernames

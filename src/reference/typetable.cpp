@@ -1,6 +1,7 @@
 #include "typetable.h"
 
 #include "data/columnwidths.h"
+#include "data/fault.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -90,7 +91,7 @@ std::optional<QList<TypeEntry>> listTypes(const QSqlDatabase& db, const TypeTabl
         entries.append({query.value(0).toLongLong(), query.value(1).toString()});
     if (query.lastError().isValid()) {
         if (error)
-            *error = query.lastError().text();
+            *error = queryFault(query);
         return std::nullopt;
     }
     return entries;

@@ -2,6 +2,7 @@
 
 #include "data/columnwidths.h"
 #include "data/dates.h"
+#include "data/fault.h"
 #include "data/sql.h"
 #include "leadingnumber.h"
 
@@ -103,7 +104,7 @@ std::optional<QList<Choice>> listChoices(const QSqlDatabase& db, VehicleChoice l
     while (query.next())
         choices.append({query.value(0).toLongLong(), query.value(1).toString()});
     if (query.lastError().isValid()) {
-        *error = query.lastError().text();
+        *error = queryFault(query);
         return std::nullopt;
     }
     return choices;
@@ -211,7 +212,7 @@ bool saveVehicle(const QSqlDatabase& db, const VehicleRecord& vehicle, QDate tod
         return false;
     Transaction transaction(db);
     if (!transaction.isActive()) {
-        *error = db.lastError().text();
+        *error = connectionFault(db);
         return false;
     }
     QSqlQuery query(db);

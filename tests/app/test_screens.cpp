@@ -354,6 +354,60 @@ private Q_SLOTS:
                  qlonglong(linesSaved));
     }
 
+    // Every screen that holds typed changes asks before it closes, naming what would be
+    // lost; one that holds none closes without a word.
+    void closingAScreenWithTypedChangesAsks_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("question");
+        const auto row = [](const char* name, const char* path, const char* field,
+                            const char* question) {
+            QTest::newRow(name) << QString::fromLatin1(path) << QString::fromLatin1(field)
+                                << QString::fromLatin1(question);
+        };
+        row("booking", "&Bookings/&Input Jobs, Receipts And Paymnts ", "txtcustomer",
+            "Add the job you have entered?");
+        row("account", "&Administration/&Operational Data/&Account Address Maintenance",
+            "txtacc_name", "Save the changes to account Typed?");
+        row("driver", "&Administration/&Operational Data/&Driver Address Maintenance",
+            "txtacc_name", "Save the changes to driver Typed?");
+        row("vehicle", "&Administration/&Operational Data/&Vehicles", "txtreg_no",
+            "Save the changes to vehicle Typed?");
+        row("payment type", "&Administration/&Reference Data/&Payment Type", "txtpay_type",
+            "Add Typed to Payment Types?");
+        row("operational cost", "&Administration/&Reference Data/&Operational Costs",
+            "txtopcost_description", "Save the operational cost?");
+        row("company", "&Management Functions/&Company Name", "txtcompany",
+            "Save the company details?");
+        row("operator", "&Management Functions/&Maintain Users", "txtuser_name",
+            "Save the user Typed?");
+    }
+    void closingAScreenWithTypedChangesAsks()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, field);
+        QFETCH(QString, question);
+        Desk desk;
+        QWidget* screen = desk.open(path);
+        QVERIFY(screen);
+        desk.dialogs.clear();
+        QVERIFY(screen->close());
+        QVERIFY2(desk.dialogs.texts().isEmpty(), qPrintable(desk.dialogs.texts().join(u'\n')));
+
+        screen = desk.open(path);
+        QVERIFY(screen);
+        velmora::test::child<QLineEdit>(*screen, field)->setText(QStringLiteral("Typed"));
+        desk.dialogs.answers << Dialogs::Answer::Cancel;
+        QVERIFY(!screen->close());
+        QCOMPARE(desk.dialogs.texts(), QStringList{question});
+        QVERIFY(screen->isVisible());
+        desk.dialogs.clear();
+        desk.dialogs.answers << Dialogs::Answer::No;
+        QVERIFY(screen->close());
+        QCOMPARE(desk.dialogs.texts(), QStringList{question});
+    }
+
     // Passing through an empty line (its type becomes "None") changes nothing to ask about.
     void closingAfterLookingAsksNothing()
     {

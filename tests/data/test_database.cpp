@@ -1,4 +1,5 @@
 #include "data/database.h"
+#include "data/fault.h"
 #include "data/readonly.h"
 #include "data/schema.h"
 #include "data/sql.h"
@@ -221,6 +222,34 @@ private Q_SLOTS:
             QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    }
+
+    // A fault met while the program runs names the file and the fault once, however many
+    // layers pass it on; a read-only refusal stays as it is.
+    void faultsNameTheFileOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("taxi.mdb"));
+        QString error;
+        {
+            QSqlDatabase holder = velmora::createDatabase(path, QStringLiteral("holder"), &error);
+            QSqlDatabase db = velmora::openDatabase(path, QStringLiteral("desk"), &error);
+            QVERIFY2(db.isValid(), qPrintable(error));
+            QSqlQuery lock(holder);
+            QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QSqlQuery query(db);
+            QVERIFY(!velmora::run(query, QStringLiteral("select count(*) from jobs"), {}, &error));
+            const QString told =
+                QStringLiteral("The database %1 met a fault: ").arg(QDir::toNativeSeparators(path));
+            QVERIFY2(error.startsWith(told) && error.contains(QLatin1String("locked")),
+                     qPrintable(error));
+            QCOMPARE(velmora::databaseFault(db, error), error);
+            QCOMPARE(velmora::databaseFault(db, velmora::readOnlyRefusal()),
+                     velmora::readOnlyRefusal());
+            QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        QSqlDatabase::removeDatabase(QStringLiteral("desk"));
     }
 
     void transactionRollsBackUnlessCommitted()

@@ -158,6 +158,7 @@ private slots:
         QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 1);
     }
 
+    // Exit with typed details asks first; No leaves without saving.
     void exitSavesNothing()
     {
         TestDatabase t;
@@ -165,9 +166,10 @@ private slots:
         frmcompany window(t.db(), dialogs);
         QVERIFY(velmora::test::activate(window));
         fillAll(window);
+        dialogs.answers << velmora::Dialogs::Answer::No;
         child<QAction>(window, QStringLiteral("mnuexit"))->trigger();
         QVERIFY(!window.isVisible());
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Save the company details?")});
         QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 0);
     }
 
