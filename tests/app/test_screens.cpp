@@ -2,7 +2,7 @@
 // whole on the screen, with unique access keys and money shown one way; and the questions
 // asked before work that cannot be undone or changes that would be lost.
 #include "app/frmmain.h"
-#include "cli/demofirm.h"
+#include "firm/demofirm.h"
 #include "invoicing/invoicerun.h"
 #include "jobs/frmjob_management.h"
 #include "platform/scripteddialogs.h"
@@ -138,7 +138,7 @@ struct Desk
     explicit Desk(bool invoiced = true)
     {
         QString error;
-        if (!velmora::cli::addDemoFirm(t.db(), QDate::currentDate(), &error))
+        if (!velmora::firm::addDemoFirm(t.db(), QDate::currentDate(), &error))
             qFatal("%s", qPrintable(error));
         velmora::InvoiceRunRange range;
         range.endAccount = std::numeric_limits<qint32>::max();

@@ -1,0 +1,184 @@
+// The manual in the program: F1 on every screen opens it at the section about that screen,
+// from the pages copied beside the program; every section the screens name is in the
+// manual, and every picture it shows is there.
+#include "app/frmmain.h"
+#include "app/helpsections.h"
+#include "firm/demofirm.h"
+#include "platform/helpwindow.h"
+#include "platform/manualfiles.h"
+#include "platform/scripteddialogs.h"
+#include "platform/scriptedreportengine.h"
+#include "screenhelpers.h"
+#include "testdatabase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+
+using velmora::HelpWindow;
+using velmora::test::TestDatabase;
+
+namespace {
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return QString::fromUtf8(file.readAll());
+}
+
+bool touch(const QString& path)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly);
+}
+
+} // namespace
+
+class TestHelp : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The test program is not beside the copied pages: name them.
+        qputenv("VELMORA_DOCS_DIR", VELMORA_BUILT_DOCS);
+    }
+
+    void everyScreensKeyOpensItsSection_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("section");
+        const QList<std::pair<const char*, const char*>> rows = {
+            {"", "The board of current jobs"},
+            {"&Bookings/&Input Jobs, Receipts And Paymnts ", "Booking and dispatching a job"},
+            {"&Bookings/&Load Transfer File", "Transfer files"},
+            {"&Bookings/&Jobs Without Costs ", "Work lists"},
+            {"&Administration/&Operational Data/&Account Address Maintenance", "Reference data"},
+            {"&Administration/&Operational Data/&Driver Address Maintenance", "Reference data"},
+            {"&Administration/&Operational Data/&Vehicles", "Reference data"},
+            {"&Administration/&Reference Data/&Payment Type", "Reference data"},
+            {"&Administration/&Reference Data/&Set Invoice And Job Sheet Parameters",
+             "Invoicing accounts"},
+            {"&Administration/&Reference Data/&Operational Costs",
+             "Profitability and running costs"},
+            {"&Administration/&Backup And Archive", "Backups and removing old invoices"},
+            {"&Management Functions/&Company Name", "Reference data"},
+            {"&Management Functions/&Produce Invoices", "Invoicing accounts"},
+            {"&Management Functions/&Jobs Not Invoiced", "Work lists"},
+            {"&Management Functions/&Maintain Users", "Operators"},
+            {"&Management Functions/Jo&b Count", "Work lists"},
+            {"A&ccounts/&Record Payments", "Taking a payment"},
+            {"A&ccounts/Rep&ort On Profitability", "Profitability and running costs"},
+            {"A&ccounts/Cr&eate Driver Payment Slips", "Paying drivers"},
+            {"&Reporting/&Accounts List", "Statements and aged debt"},
+        };
+        for (const auto& [path, section] : rows)
+            QTest::newRow(*path ? path : "board") << QString::fromUtf8(path) << section;
+    }
+
+    void everyScreensKeyOpensItsSection()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, section);
+        TestDatabase t;
+        QString error;
+        QVERIFY2(velmora::firm::addDemoFirm(t.db(), QDate::currentDate(), &error),
+                 qPrintable(error));
+        velmora::ScriptedDialogs dialogs;
+        velmora::frmmain window(t.db(), dialogs);
+        window.setReportEngine(std::make_unique<velmora::ScriptedReportEngine>());
+        window.start();
+        QVERIFY(velmora::test::activate(window));
+        QWidget* screen = &window;
+        if (!path.isEmpty()) {
+            QAction* entry = velmora::test::menuEntry(window.menuBar(), path);
+            QVERIFY2(entry, qPrintable(path));
+            const QList<QWidget*> before = window.findChildren<QWidget*>();
+            entry->trigger();
+            screen = nullptr;
+            for (QWidget* child : window.findChildren<QWidget*>()) {
+                if (child->isWindow() && child->isVisible() && !before.contains(child))
+                    screen = child;
+            }
+            QVERIFY2(screen, qPrintable(path));
+            // A screen counts as active while its owner is: wait for it to be the one.
+            screen->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), screen);
+        }
+        QTest::keyClick(screen->focusWidget() ? screen->focusWidget() : screen, Qt::Key_F1);
+        auto* help = window.findChild<HelpWindow*>();
+        QVERIFY2(help && help->isVisible(), qPrintable(path));
+        QCOMPARE(help->currentSection(), section);
+        QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Taking a payment")));
+
+        // Once open, the manual is reused and moves to the next screen's section.
+        window.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        QTest::keyClick(&window, Qt::Key_F1);
+        QCOMPARE(window.findChildren<HelpWindow*>().size(), 1);
+        QCOMPARE(help->currentSection(), QStringLiteral("The board of current jobs"));
+        // Leaving with only the manual open asks nothing.
+        for (QWidget* child : window.findChildren<QWidget*>()) {
+            if (child->isWindow() && child != help)
+                child->close();
+        }
+        dialogs.clear();
+        QVERIFY(window.close());
+        QVERIFY(dialogs.texts().isEmpty());
+    }
+
+    void everyNamedSectionAndPictureIsInTheManual()
+    {
+        const QString folder = QStringLiteral(VELMORA_DOCS_SOURCE);
+        const QString manual = readText(velmora::manualPage(folder));
+        const QStringList headings = velmora::markdownHeadings(manual);
+        for (const velmora::HelpSection& section : velmora::helpSections())
+            QVERIFY2(headings.contains(section.heading), section.screen);
+        static const QRegularExpression picture(QStringLiteral(R"(!\[[^\]]*\]\(([^)]+)\))"));
+        int pictures = 0;
+        for (const QRegularExpressionMatch& match : picture.globalMatch(manual)) {
+            ++pictures;
+            QVERIFY2(QFileInfo(QDir(folder).filePath(match.captured(1))).isFile(),
+                     qPrintable(match.captured(1)));
+        }
+        QVERIFY(pictures >= 14);
+    }
+
+    void headingsAreReadAsShown()
+    {
+        QCOMPARE(velmora::markdownHeadings(QStringLiteral(
+                     "# Top\ntext\n## Two words ##\n```\n# not a heading\n```\n#no\n### Three")),
+                 (QStringList{"Top", "Two words", "Three"}));
+    }
+
+    void theManualIsFoundBesideABuildAndAnInstalledProgram()
+    {
+        qunsetenv("VELMORA_DOCS_DIR");
+        QTemporaryDir root;
+        const QString build = root.filePath(QStringLiteral("build/bin"));
+        const QString installed = root.filePath(QStringLiteral("usr/bin"));
+        QVERIFY(QDir().mkpath(build) && QDir().mkpath(installed));
+        QCOMPARE(velmora::manualFolder(build), QString());
+        QVERIFY(touch(root.filePath(QStringLiteral("build/bin/docs/manual.md"))));
+        QVERIFY(touch(root.filePath(QStringLiteral("usr/share/velmora/docs/manual.md"))));
+        QCOMPARE(velmora::manualFolder(build), QDir(build).filePath(QStringLiteral("docs")));
+        QCOMPARE(velmora::manualFolder(installed),
+                 root.filePath(QStringLiteral("usr/share/velmora/docs")));
+        qputenv("VELMORA_DOCS_DIR", VELMORA_BUILT_DOCS);
+        QCOMPARE(velmora::manualFolder(installed), QStringLiteral(VELMORA_BUILT_DOCS));
+
+        // A missing manual is said in the window, not left blank.
+        HelpWindow help(root.filePath(QStringLiteral("nowhere")));
+        QVERIFY(!help.showSection(QStringLiteral("Taking a payment")));
+        QVERIFY(help.browser()->toPlainText().contains(QStringLiteral("manual.md is missing")));
+    }
+};
+
+QTEST_MAIN(TestHelp)
+#include "test_help.moc"
