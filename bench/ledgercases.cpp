@@ -1,7 +1,7 @@
 #include "baseline.h"
 #include "cases.h"
 #include "invoicing/frmaccount_ledger.h"
-#include "invoicing/lazyrows.h"
+#include "platform/lazyrows.h"
 #include "invoicing/ledger.h"
 #include "invoicing/statements.h"
 #include "screens.h"

@@ -4,7 +4,7 @@
 #include "invoicing/frmjobs_in_range.h"
 #include "invoicing/frmnoncosted.h"
 #include "invoicing/frmnot_invoiced.h"
-#include "invoicing/lazyrows.h"
+#include "platform/lazyrows.h"
 #include "invoicing/worklists.h"
 #include "screens.h"
 

@@ -2,7 +2,7 @@
 
 #include "data/dates.h"
 #include "data/fault.h"
-#include "lazyrows.h"
+#include "platform/lazyrows.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"

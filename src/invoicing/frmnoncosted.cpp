@@ -1,7 +1,7 @@
 #include "frmnoncosted.h"
 
 #include "data/fault.h"
-#include "lazyrows.h"
+#include "platform/lazyrows.h"
 #include "platform/dialogs.h"
 #include "platform/screenparts.h"
 #include "worklists.h"

@@ -34,6 +34,34 @@ bool StatementRows::read(int count, QList<QStringList>* rows, QString* error)
     return true;
 }
 
+namespace {
+
+// The rows of a RowSource, each kept as its cells' texts.
+class SourcedRows final : public LazyRows
+{
+public:
+    explicit SourcedRows(std::unique_ptr<RowSource> source) : m_source(std::move(source)) {}
+
+    bool readMore(int count, QString* error) override
+    {
+        return !m_source || m_source->read(count, &m_rows, error);
+    }
+    bool atEnd() const override { return !m_source || m_source->atEnd(); }
+    qsizetype size() const override { return m_rows.size(); }
+    QString text(qsizetype row, int column) const override { return m_rows.at(row).value(column); }
+    void clear() override
+    {
+        m_source.reset();
+        m_rows.clear();
+    }
+
+private:
+    std::unique_ptr<RowSource> m_source;
+    QList<QStringList> m_rows;
+};
+
+} // namespace
+
 LazyTableModel::LazyTableModel(QStringList headings, QObject* parent)
     : QAbstractTableModel(parent), m_headings(std::move(headings))
 {
@@ -43,10 +71,23 @@ LazyTableModel::~LazyTableModel() = default;
 
 bool LazyTableModel::start(std::unique_ptr<RowSource> source, QString* error)
 {
+    auto rows = std::make_unique<SourcedRows>(std::move(source));
+    LazyRows* shown = rows.get();
+    // The rows shown before are let go only once the views have forgotten them.
+    const bool read = restart(shown, {}, error);
+    m_owned = std::move(rows);
+    return read;
+}
+
+bool LazyTableModel::restart(LazyRows* rows, const std::function<bool(QString* error)>& begin,
+                             QString* error)
+{
     beginResetModel();
-    m_rows.clear();
-    m_source = std::move(source);
-    const bool read = m_source->read(kBatch, &m_rows, error);
+    if (m_rows && m_rows != rows)
+        m_rows->clear();
+    m_rows = rows;
+    const bool read = (!begin || begin(error)) && m_rows->readMore(kBatch, error);
+    m_shown = static_cast<int>(m_rows->size());
     endResetModel();
     return read;
 }
@@ -54,21 +95,22 @@ bool LazyTableModel::start(std::unique_ptr<RowSource> source, QString* error)
 void LazyTableModel::clear()
 {
     beginResetModel();
-    m_source.reset();
-    m_rows.clear();
+    if (m_rows)
+        m_rows->clear();
+    m_shown = 0;
     endResetModel();
 }
 
 QString LazyTableModel::text(int row, int column) const
 {
-    if (row < 0 || row >= m_rows.size())
+    if (row < 0 || row >= m_shown)
         return {};
-    return m_rows.at(row).value(column);
+    return m_rows->text(row, column);
 }
 
 int LazyTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : m_shown;
 }
 
 int LazyTableModel::columnCount(const QModelIndex& parent) const
@@ -92,20 +134,19 @@ QVariant LazyTableModel::headerData(int section, Qt::Orientation orientation, in
 
 bool LazyTableModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && m_source && !m_source->atEnd();
+    return !parent.isValid() && m_rows && !m_rows->atEnd();
 }
 
 void LazyTableModel::fetchMore(const QModelIndex& parent)
 {
     if (!canFetchMore(parent))
         return;
-    QList<QStringList> more;
     QString error;
-    const bool read = m_source->read(kBatch, &more, &error);
-    if (!more.isEmpty()) {
-        const int first = static_cast<int>(m_rows.size());
-        beginInsertRows({}, first, first + static_cast<int>(more.size()) - 1);
-        m_rows.append(more);
+    const bool read = m_rows->readMore(kBatch, &error);
+    const int last = static_cast<int>(m_rows->size()) - 1;
+    if (last >= m_shown) {
+        beginInsertRows({}, m_shown, last);
+        m_shown = last + 1;
         endInsertRows();
     }
     if (!read)
