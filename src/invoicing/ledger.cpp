@@ -217,10 +217,8 @@ std::optional<PaymentSaved> savePayment(const QSqlDatabase& db, const Payment& p
                                         QString* error)
 {
     Transaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = db.lastError().text();
+    if (!transaction.begun(error))
         return std::nullopt;
-    }
     QSqlQuery query(db);
     const QVariant amount = payment.amount.toVariant();
     if (!run(query,

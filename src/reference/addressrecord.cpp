@@ -3,8 +3,6 @@
 #include "data/columnwidths.h"
 #include "data/sql.h"
 
-#include <QSqlError>
-
 namespace velmora {
 
 namespace {
@@ -145,10 +143,8 @@ std::optional<qint64> saveWithAddress(const QSqlDatabase& db, const RecordWithAd
     if (!fits(record, error))
         return std::nullopt;
     Transaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = db.lastError().text();
+    if (!transaction.begun(error))
         return std::nullopt;
-    }
     bool failed = false;
     const std::optional<qint64> addressId = ownedAddress(db, record, error, &failed);
     if (failed)

@@ -3,7 +3,6 @@
 #include "data/columnwidths.h"
 #include "data/sql.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariantList>
@@ -43,10 +42,8 @@ bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, QString*
     if (!fitsColumns(u"company", columns, values, error))
         return false;
     Transaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = db.lastError().text();
+    if (!transaction.begun(error))
         return false;
-    }
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("update company set %1 where %2")
