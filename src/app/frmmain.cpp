@@ -25,7 +25,6 @@
 #include "payroll/frmprofit.h"
 #include "platform/dialogs.h"
 #include "platform/helpwindow.h"
-#include "platform/manualfiles.h"
 #include "platform/qtreportengine.h"
 #include "platform/reportengine.h"
 #include "reference/frmaccount.h"
@@ -297,18 +296,11 @@ HelpWindow* frmmain::showHelp(const QWidget* about)
         m_help->raise();
         return m_help;
     }
-    QString section = helpSectionOf(about && about->window() ? about->window() : this);
+    const QWidget* window = about ? about->window() : this;
+    QString section = helpSectionOf(window->focusWidget() ? window->focusWidget() : window);
     if (section.isEmpty())
         section = helpSectionOf(this);
-    if (!m_help) {
-        m_help = new HelpWindow(manualFolder(), this);
-        m_help->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_help->show();
-    m_help->raise();
-    m_help->activateWindow();
-    m_help->showSection(section);
-    return m_help;
+    return openHelp(m_help, this, section);
 }
 
 void frmmain::showAbout()

@@ -52,8 +52,8 @@ public:
     ReportEngine& reports() const { return *m_reports; }
     void setReportEngine(std::unique_ptr<ReportEngine> engine);
 
-    // Opens the manual (once) at the section of the window `about`, or of this window when
-    // it has none, and brings it forward.
+    // Opens the manual (once) at the section of the window `about` (of the part of it that
+    // has the focus), or of this window when it has none, and brings it forward.
     HelpWindow* showHelp(const QWidget* about);
 
 protected:

@@ -10,6 +10,9 @@ const QList<HelpSection>& helpSections()
         {"frmLogin", QStringLiteral("Logging in")},
         {"frmmain", QStringLiteral("The board of current jobs")},
         {"frmjob_management", QStringLiteral("Booking and dispatching a job")},
+        {"CostTab", QStringLiteral("Costing a job")},
+        {"ProfitTab", QStringLiteral("Costing a job")},
+        {"SearchPanel", QStringLiteral("Finding earlier jobs")},
         {"invoicefrm", QStringLiteral("Invoicing accounts")},
         {"frmaccount_ledger", QStringLiteral("Taking a payment")},
         {"frmaccounts_print", QStringLiteral("Statements and aged debt")},
@@ -32,10 +35,11 @@ const QList<HelpSection>& helpSections()
     return sections;
 }
 
-QString helpSectionOf(const QWidget* window)
+QString helpSectionOf(const QWidget* widget)
 {
-    for (const QWidget* at = window; at;
-         at = at->parentWidget() ? at->parentWidget()->window() : nullptr) {
+    // A part of a screen with a section of its own (the job screen's cost tabs) comes
+    // before its screen, a screen before the window that owns it.
+    for (const QWidget* at = widget; at; at = at->parentWidget()) {
         const QString name =
             QString::fromLatin1(at->metaObject()->className()).section(QStringLiteral("::"), -1);
         for (const HelpSection& section : helpSections()) {

@@ -7,19 +7,19 @@ class QWidget;
 
 namespace velmora {
 
-// A screen (by its class, without the namespace) and the heading of the manual's section
-// that tells how to use it.
+// A screen or a part of one (by its class, without the namespace) and the heading of the
+// manual's section that tells how to use it.
 struct HelpSection
 {
     const char* screen;
     QString heading;
 };
 
-// Every screen that has a section of its own in the manual.
+// Every screen and part of a screen that has a section of its own in the manual.
 const QList<HelpSection>& helpSections();
 
-// The heading of the section about `window`: its own, else that of the window that owns
-// it, up to the main window's; empty when none of them has one.
-QString helpSectionOf(const QWidget* window);
+// The heading of the section about `widget`: that of the nearest of it, the widgets that
+// hold it, its window and the windows that own that one; empty when none has one.
+QString helpSectionOf(const QWidget* widget);
 
 } // namespace velmora

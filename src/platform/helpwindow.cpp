@@ -25,7 +25,7 @@ HelpWindow::HelpWindow(const QString& folder, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
-    resize(820, 640);
+    resize(1040, 680); // the widest picture, within a 1366x768 desktop
     connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this,
             &QWidget::close);
 }
@@ -62,6 +62,19 @@ QString HelpWindow::currentSection() const
             return block.text();
     }
     return {};
+}
+
+HelpWindow* openHelp(QPointer<HelpWindow>& help, QWidget* owner, const QString& section)
+{
+    if (!help) {
+        help = new HelpWindow(manualFolder(), owner);
+        help->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help->show();
+    help->raise();
+    help->activateWindow();
+    help->showSection(section);
+    return help;
 }
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -29,5 +30,9 @@ private:
     QString m_folder;
     QTextBrowser* m_browser;
 };
+
+// Opens the manual in `help` (a window owned by `owner`, made when there is none yet) at
+// the heading `section` and brings it forward.
+HelpWindow* openHelp(QPointer<HelpWindow>& help, QWidget* owner, const QString& section);
 
 } // namespace velmora

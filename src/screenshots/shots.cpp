@@ -5,6 +5,7 @@
 #include "data/outputfile.h"
 #include "firm/demofirm.h"
 #include "invoicing/invoicerun.h"
+#include "platform/helpwindow.h"
 #include "platform/menupath.h"
 #include "platform/scripteddialogs.h"
 #include "platform/scriptedreportengine.h"
@@ -160,7 +161,10 @@ bool takeShots(QSqlDatabase& db, const QString& folder, QString* error,
         if (screen != &window)
             screen->close();
     }
-    return true;
+    // The manual itself, as F1 on the ledger opens it.
+    HelpWindow* help = window.showHelp(&window);
+    help->showSection(QStringLiteral("Taking a payment"));
+    return saved(help, QStringLiteral("frmhelp.png"));
 }
 
 } // namespace velmora::screenshots

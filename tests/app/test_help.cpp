@@ -1,6 +1,7 @@
 // The manual in the program: F1 on every screen opens it at the section about that screen,
 // from the pages copied beside the program; every section the screens name is in the
 // manual, and every picture it shows is there.
+#include "app/frmlogin.h"
 #include "app/frmmain.h"
 #include "app/helpsections.h"
 #include "firm/demofirm.h"
@@ -14,7 +15,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 
@@ -35,6 +39,28 @@ bool touch(const QString& path)
 {
     QFile file(path);
     return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly);
+}
+
+// Opens the screen of the menu entry `path` of `window`; null when none opened.
+QWidget* openFromMenu(QMainWindow& window, const QString& path)
+{
+    QAction* entry = velmora::test::menuEntry(window.menuBar(), path);
+    if (!entry)
+        return nullptr;
+    const QList<QWidget*> before = window.findChildren<QWidget*>();
+    entry->trigger();
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        if (child->isWindow() && child->isVisible() && !before.contains(child))
+            return child;
+    }
+    return nullptr;
+}
+
+// Makes `window` the active window, as the operator's click would.
+bool bringForward(QWidget* window)
+{
+    window->activateWindow();
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
 }
 
 } // namespace
@@ -97,19 +123,10 @@ private Q_SLOTS:
         QVERIFY(velmora::test::activate(window));
         QWidget* screen = &window;
         if (!path.isEmpty()) {
-            QAction* entry = velmora::test::menuEntry(window.menuBar(), path);
-            QVERIFY2(entry, qPrintable(path));
-            const QList<QWidget*> before = window.findChildren<QWidget*>();
-            entry->trigger();
-            screen = nullptr;
-            for (QWidget* child : window.findChildren<QWidget*>()) {
-                if (child->isWindow() && child->isVisible() && !before.contains(child))
-                    screen = child;
-            }
+            screen = openFromMenu(window, path);
             QVERIFY2(screen, qPrintable(path));
             // A screen counts as active while its owner is: wait for it to be the one.
-            screen->activateWindow();
-            QTRY_COMPARE(QApplication::activeWindow(), screen);
+            QVERIFY(bringForward(screen));
         }
         QTest::keyClick(screen->focusWidget() ? screen->focusWidget() : screen, Qt::Key_F1);
         auto* help = window.findChild<HelpWindow*>();
@@ -118,8 +135,7 @@ private Q_SLOTS:
         QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Taking a payment")));
 
         // Once open, the manual is reused and moves to the next screen's section.
-        window.activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        QVERIFY(bringForward(&window));
         QTest::keyClick(&window, Qt::Key_F1);
         QCOMPARE(window.findChildren<HelpWindow*>().size(), 1);
         QCOMPARE(help->currentSection(), QStringLiteral("The board of current jobs"));
@@ -131,6 +147,58 @@ private Q_SLOTS:
         dialogs.clear();
         QVERIFY(window.close());
         QVERIFY(dialogs.texts().isEmpty());
+    }
+
+    void thePartOfTheJobScreenInUseHasItsSection()
+    {
+        TestDatabase t;
+        QString error;
+        QVERIFY2(velmora::firm::addDemoFirm(t.db(), QDate::currentDate(), &error),
+                 qPrintable(error));
+        velmora::ScriptedDialogs dialogs;
+        velmora::frmmain window(t.db(), dialogs);
+        window.start();
+        QVERIFY(velmora::test::activate(window));
+        QWidget* screen =
+            openFromMenu(window, QStringLiteral("&Bookings/&Input Jobs, Receipts And Paymnts "));
+        QVERIFY(screen && bringForward(screen));
+        auto* tabs = screen->findChild<QTabWidget*>();
+        QVERIFY(tabs);
+        const QList<std::pair<QString, QString>> parts = {
+            {QStringLiteral("Receipts"), QStringLiteral("Costing a job")},
+            {QStringLiteral("Payments Made"), QStringLiteral("Costing a job")},
+            {QStringLiteral("Profitability"), QStringLiteral("Costing a job")},
+            {QStringLiteral("Booking"), QStringLiteral("Booking and dispatching a job")},
+        };
+        for (const auto& [tab, section] : parts) {
+            int index = 0;
+            while (index < tabs->count() && tabs->tabText(index).remove(u'&') != tab)
+                ++index;
+            QVERIFY2(index < tabs->count(), qPrintable(tab));
+            tabs->setCurrentIndex(index);
+            QWidget* field = tabs->currentWidget()->findChild<QLineEdit*>();
+            QVERIFY2(field, qPrintable(tab));
+            field->setFocus();
+            // A tab may move the focus on to its first line: anywhere in the tab will do.
+            QTRY_VERIFY(tabs->currentWidget()->isAncestorOf(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+            auto* help = window.findChild<HelpWindow*>();
+            QVERIFY(help);
+            QCOMPARE(help->currentSection(), section);
+            QVERIFY(bringForward(screen));
+        }
+    }
+
+    void theLoginWindowsKeyOpensItsSection()
+    {
+        TestDatabase t;
+        velmora::ScriptedDialogs dialogs;
+        velmora::frmLogin login(t.db(), dialogs);
+        QVERIFY(velmora::test::activate(login));
+        QTest::keyClick(login.focusWidget() ? login.focusWidget() : &login, Qt::Key_F1);
+        auto* help = login.findChild<HelpWindow*>();
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->currentSection(), QStringLiteral("Logging in"));
     }
 
     void everyNamedSectionAndPictureIsInTheManual()
