@@ -63,6 +63,23 @@ bool bringForward(QWidget* window)
     return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
 }
 
+// The demonstration firm on a main window, its reports scripted.
+struct Desk
+{
+    Desk()
+    {
+        QString error;
+        if (!velmora::firm::addDemoFirm(t.db(), QDate::currentDate(), &error))
+            qFatal("%s", qPrintable(error));
+        window.setReportEngine(std::make_unique<velmora::ScriptedReportEngine>());
+        window.start();
+    }
+
+    TestDatabase t;
+    velmora::ScriptedDialogs dialogs;
+    velmora::frmmain window{t.db(), dialogs};
+};
+
 } // namespace
 
 class TestHelp : public QObject
@@ -112,14 +129,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, path);
         QFETCH(QString, section);
-        TestDatabase t;
-        QString error;
-        QVERIFY2(velmora::firm::addDemoFirm(t.db(), QDate::currentDate(), &error),
-                 qPrintable(error));
-        velmora::ScriptedDialogs dialogs;
-        velmora::frmmain window(t.db(), dialogs);
-        window.setReportEngine(std::make_unique<velmora::ScriptedReportEngine>());
-        window.start();
+        Desk desk;
+        velmora::frmmain& window = desk.window;
         QVERIFY(velmora::test::activate(window));
         QWidget* screen = &window;
         if (!path.isEmpty()) {
@@ -144,20 +155,15 @@ private Q_SLOTS:
             if (child->isWindow() && child != help)
                 child->close();
         }
-        dialogs.clear();
+        desk.dialogs.clear();
         QVERIFY(window.close());
-        QVERIFY(dialogs.texts().isEmpty());
+        QVERIFY(desk.dialogs.texts().isEmpty());
     }
 
     void thePartOfTheJobScreenInUseHasItsSection()
     {
-        TestDatabase t;
-        QString error;
-        QVERIFY2(velmora::firm::addDemoFirm(t.db(), QDate::currentDate(), &error),
-                 qPrintable(error));
-        velmora::ScriptedDialogs dialogs;
-        velmora::frmmain window(t.db(), dialogs);
-        window.start();
+        Desk desk;
+        velmora::frmmain& window = desk.window;
         QVERIFY(velmora::test::activate(window));
         QWidget* screen =
             openFromMenu(window, QStringLiteral("&Bookings/&Input Jobs, Receipts And Paymnts "));

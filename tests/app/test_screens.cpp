@@ -28,24 +28,6 @@ using velmora::test::TestDatabase;
 
 namespace {
 
-// The entry at `path` ("Menu/Submenu/Entry") of the menu bar of `window`.
-QAction* entry(QMainWindow& window, const QString& path)
-{
-    QList<QAction*> actions = window.menuBar()->actions();
-    QAction* found = nullptr;
-    for (const QString& part : path.split(u'/')) {
-        found = nullptr;
-        for (QAction* action : std::as_const(actions)) {
-            if (action->text() == part)
-                found = action;
-        }
-        if (!found)
-            return nullptr;
-        actions = found->menu() ? found->menu()->actions() : QList<QAction*>();
-    }
-    return found;
-}
-
 // The window that `window` owns and shows, other than any in `before`.
 QWidget* newWindow(QWidget& window, const QList<QWidget*>& before)
 {
@@ -156,7 +138,7 @@ struct Desk
     QWidget* open(const QString& path)
     {
         const QList<QWidget*> before = window.findChildren<QWidget*>();
-        QAction* action = entry(window, path);
+        QAction* action = velmora::menuEntry(window.menuBar(), path);
         if (!action)
             qFatal("no menu entry %s", qPrintable(path));
         action->trigger();
@@ -173,7 +155,7 @@ struct Desk
             return nullptr;
         dialogs.clear();
         dialogs.answers << (yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        entry(*screen, run)->trigger();
+        velmora::menuEntry(screen->menuBar(), run)->trigger();
         return screen;
     }
 
