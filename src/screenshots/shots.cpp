@@ -5,6 +5,7 @@
 #include "data/outputfile.h"
 #include "firm/demofirm.h"
 #include "invoicing/invoicerun.h"
+#include "jobs/frmjob_management.h"
 #include "platform/helpwindow.h"
 #include "platform/menupath.h"
 #include "platform/scripteddialogs.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QMenuBar>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTest>
 
 #include <limits>
@@ -39,6 +41,24 @@ void pickInvoicedAccount(QSqlDatabase& db, QWidget* screen)
         return;
     list->setCurrentIndex(index);
     emit list->activated(index);
+}
+
+// Loads the first job with receipt lines into the job screen and shows its receipts.
+void showReceipts(QSqlDatabase& db, QWidget* screen)
+{
+    auto* jobs = qobject_cast<frmjob_management*>(screen);
+    QSqlQuery query(db);
+    if (!jobs ||
+        !query.exec(QStringLiteral("select job_prefix, jobnumber from Costs where "
+                                   "income_expence = 'I' order by rowid limit 1")) ||
+        !query.next())
+        return;
+    jobs->selectJob({query.value(0).toString(), query.value(1).toLongLong()});
+    auto* tabs = screen->findChild<QTabWidget*>();
+    for (int index = 0; tabs && index < tabs->count(); ++index) {
+        if (tabs->tabText(index).remove(u'&') == QStringLiteral("Receipts"))
+            tabs->setCurrentIndex(index);
+    }
 }
 
 // Lets the window lay itself out and paint, then saves its picture as `path`.
@@ -86,6 +106,7 @@ const QList<Shot>& manualShots()
     static const QList<Shot> shots = {
         {"frmmain.png", {}, {}},
         {"frmjob_management.png", "&Bookings/&Input Jobs, Receipts And Paymnts ", {}},
+        {"costtab.png", "&Bookings/&Input Jobs, Receipts And Paymnts ", showReceipts},
         {"invoicefrm.png", "&Management Functions/&Produce Invoices", {}},
         {"frmaccount_ledger.png", "A&ccounts/&Record Payments", pickInvoicedAccount},
         {"frmaccounts_print.png", "&Reporting/&Accounts List", {}},
