@@ -18,7 +18,7 @@ namespace {
 const char* const kConnection = "velmora-bench-generate";
 
 // Generates into `path`, which must not exist; false with the reason in *error.
-bool generate(const QString& path, const cli::FirmOptions& options, QString* error)
+bool generate(const QString& path, const firm::FirmOptions& options, QString* error)
 {
     bool done = false;
     {
@@ -26,7 +26,7 @@ bool generate(const QString& path, const cli::FirmOptions& options, QString* err
         if (!db.isValid())
             return false;
         // With the statistics that velmora-cli generate gathers too.
-        done = cli::generateFirm(db, options, cli::terminalProgress(), error) &&
+        done = firm::generateFirm(db, options, cli::terminalProgress(), error) &&
                gatherStatistics(db, error);
     }
     closeDatabase(QString::fromLatin1(kConnection));
@@ -35,11 +35,11 @@ bool generate(const QString& path, const cli::FirmOptions& options, QString* err
 
 } // namespace
 
-std::optional<QString> generatedFirm(const QString& folder, cli::FirmOptions options,
+std::optional<QString> generatedFirm(const QString& folder, firm::FirmOptions options,
                                      QString* error)
 {
     const QString name = QStringLiteral("firm-v%1-schema%6-a%2-d%3-j%4-s%5.db")
-                             .arg(cli::firmGeneratorVersion())
+                             .arg(firm::firmGeneratorVersion())
                              .arg(options.accounts)
                              .arg(options.drivers)
                              .arg(options.jobs)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/firmgenerator.h"
+#include "firm/firmgenerator.h"
 
 #include <QString>
 
@@ -12,7 +12,7 @@ namespace velmora::bench {
 // generated with the same generator version, size and seed is used as it is; otherwise
 // the firm is generated first, its work up to today (progress on standard error at a
 // terminal). nullopt with the reason in *error.
-std::optional<QString> generatedFirm(const QString& folder, cli::FirmOptions options,
+std::optional<QString> generatedFirm(const QString& folder, firm::FirmOptions options,
                                      QString* error);
 
 } // namespace velmora::bench

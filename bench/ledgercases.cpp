@@ -1,9 +1,9 @@
 #include "baseline.h"
 #include "cases.h"
 #include "invoicing/frmaccount_ledger.h"
-#include "invoicing/lazyrows.h"
 #include "invoicing/ledger.h"
 #include "invoicing/statements.h"
+#include "platform/lazyrows.h"
 #include "screens.h"
 
 #include <QComboBox>

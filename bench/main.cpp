@@ -64,7 +64,7 @@ public:
     // Generates the firm of `jobs` jobs unless it is kept already, and opens it.
     bool open(const Options& options, std::int64_t jobs, QString* error)
     {
-        cli::FirmOptions firm;
+        firm::FirmOptions firm;
         firm.accounts = options.accounts;
         firm.drivers = options.drivers;
         firm.jobs = jobs;

@@ -1,7 +1,7 @@
 #include "baseline.h"
 #include "cases.h"
-#include "cli/firmgenerator.h"
 #include "data/dates.h"
+#include "firm/firmgenerator.h"
 #include "jobs/frmjob_management.h"
 #include "jobs/jobsearch.h"
 #include "jobs/searchmodel.h"
@@ -176,20 +176,20 @@ QString firstText(const QSqlDatabase& db, const QString& sql, QString* error)
 
 std::optional<Timed> setUpSearchCustomer(Fixture& fixture, QString* error)
 {
-    return setUpSearch(fixture, {cli::rarePassenger(), {}, {}, {}, {}, {}}, error);
+    return setUpSearch(fixture, {firm::rarePassenger(), {}, {}, {}, {}, {}}, error);
 }
 
 std::optional<Timed> setUpSearchPattern(Fixture& fixture, QString* error)
 {
     // "Mrs Q*": the title and initial of the rare passenger, whom no one else shares.
-    const QString pattern = cli::rarePassenger().section(QLatin1Char(' '), 0, 1);
+    const QString pattern = firm::rarePassenger().section(QLatin1Char(' '), 0, 1);
     return setUpSearch(fixture, {pattern + QLatin1Char('*'), {}, {}, {}, {}, {}}, error);
 }
 
 std::optional<Timed> setUpSearchContains(Fixture& fixture, QString* error)
 {
     // "*Zan*": a part of the rare passenger's surname, which the trigram index finds.
-    const QString surname = cli::rarePassenger().section(QLatin1Char(' '), -1);
+    const QString surname = firm::rarePassenger().section(QLatin1Char(' '), -1);
     return setUpSearch(fixture,
                        {QLatin1Char('*') + surname.left(3) + QLatin1Char('*'), {}, {}, {}, {}, {}},
                        error);

@@ -4,8 +4,8 @@
 #include "invoicing/frmjobs_in_range.h"
 #include "invoicing/frmnoncosted.h"
 #include "invoicing/frmnot_invoiced.h"
-#include "invoicing/lazyrows.h"
 #include "invoicing/worklists.h"
+#include "platform/lazyrows.h"
 #include "screens.h"
 
 #include <QAbstractItemView>

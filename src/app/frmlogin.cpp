@@ -1,13 +1,16 @@
 #include "frmlogin.h"
 
 #include "data/operators.h"
+#include "helpsections.h"
 #include "platform/dialogs.h"
+#include "platform/helpwindow.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -28,6 +31,8 @@ frmLogin::frmLogin(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     m_level->setObjectName(QStringLiteral("slevel"));
     m_level->hide();
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [this] { openHelp(m_help, this, helpSectionOf(this)); });
 
     auto* userLabel = new QLabel(tr("&User Name:"), this);
     userLabel->setBuddy(m_userName);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QSqlDatabase>
 
 class QLineEdit;
@@ -9,6 +10,7 @@ class QPushButton;
 namespace velmora {
 
 class Dialogs;
+class HelpWindow;
 
 // The login window: checks an operator's name and password against `passwords`.
 // Accepted on a successful login, with the operator's level in the hidden `slevel`;
@@ -30,6 +32,7 @@ private:
     QLineEdit* m_userName;
     QLineEdit* m_password;
     QLineEdit* m_level;
+    QPointer<HelpWindow> m_help;
 };
 
 } // namespace velmora

@@ -10,6 +10,7 @@
 #include "exchange/frmtransfer.h"
 #include "frmabout.h"
 #include "frmsecurity.h"
+#include "helpsections.h"
 #include "invoicing/frmaccount_ledger.h"
 #include "invoicing/frmaccounts_print.h"
 #include "invoicing/frminvoice_prints.h"
@@ -23,6 +24,7 @@
 #include "payroll/frmoperational_costs.h"
 #include "payroll/frmprofit.h"
 #include "platform/dialogs.h"
+#include "platform/helpwindow.h"
 #include "platform/qtreportengine.h"
 #include "platform/reportengine.h"
 #include "reference/frmaccount.h"
@@ -126,12 +128,13 @@ bool frmmain::closeScreens()
     for (QWidget* child : findChildren<QWidget*>()) {
         if (child->isWindow() && child->isVisible()) {
             open.prepend(child);
-            titles.append(child->windowTitle().trimmed());
+            // The manual is no screen of the firm's work: it closes without a word.
+            if (child != m_help)
+                titles.append(child->windowTitle().trimmed());
         }
     }
-    if (open.isEmpty())
-        return true;
-    if (m_dialogs.question(this, tr("These screens are open:\n%1\n\nClose them and leave "
+    if (!titles.isEmpty() &&
+        m_dialogs.question(this, tr("These screens are open:\n%1\n\nClose them and leave "
                                     "Velmora?")
                                      .arg(titles.join(u'\n'))) != Dialogs::Answer::Yes)
         return false;
@@ -154,11 +157,6 @@ void frmmain::buildMenus()
     QAction* exit = menuBar()->addAction(tr("&Exit"));
     exit->setObjectName(QStringLiteral("mnuexit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
-}
-
-void frmmain::addUnavailable(QMenu* menu, const QString& caption)
-{
-    menu->addAction(caption)->setEnabled(false);
 }
 
 QAction* frmmain::writer(QAction* action) const
@@ -283,8 +281,26 @@ void frmmain::buildHelpMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("Help"));
     connect(menu->addAction(tr("&About")), &QAction::triggered, this, &frmmain::showAbout);
-    // No help file ships with the program yet.
-    addUnavailable(menu, tr("&Contents"));
+    // F1 in any window of the program opens the manual at the section of that window.
+    QAction* manual = menu->addAction(tr("&Contents"));
+    manual->setObjectName(QStringLiteral("mnumanual"));
+    manual->setShortcut(QKeySequence::HelpContents);
+    manual->setShortcutContext(Qt::ApplicationShortcut);
+    connect(manual, &QAction::triggered, this, [this] { showHelp(QApplication::activeWindow()); });
+}
+
+HelpWindow* frmmain::showHelp(const QWidget* about)
+{
+    // From the manual itself, F1 stays where it is.
+    if (m_help && about == m_help) {
+        m_help->raise();
+        return m_help;
+    }
+    const QWidget* window = about ? about->window() : this;
+    QString section = helpSectionOf(window->focusWidget() ? window->focusWidget() : window);
+    if (section.isEmpty())
+        section = helpSectionOf(this);
+    return openHelp(m_help, this, section);
 }
 
 void frmmain::showAbout()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QSqlDatabase>
 
 #include <memory>
@@ -12,6 +13,7 @@ namespace velmora {
 class BoardModel;
 class BoardView;
 class Dialogs;
+class HelpWindow;
 class ReportEngine;
 class frmjob_management;
 
@@ -50,6 +52,10 @@ public:
     ReportEngine& reports() const { return *m_reports; }
     void setReportEngine(std::unique_ptr<ReportEngine> engine);
 
+    // Opens the manual (once) at the section of the window `about` (of the part of it that
+    // has the focus), or of this window when it has none, and brings it forward.
+    HelpWindow* showHelp(const QWidget* about);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -66,8 +72,6 @@ private:
     void buildHelpMenu();
     // Disables `action`, an entry that only writes, while the database is open read-only.
     QAction* writer(QAction* action) const;
-    // Adds an entry that is disabled because its screen is not part of this build.
-    void addUnavailable(QMenu* menu, const QString& caption);
     // Adds an entry that prints the report `fileName` to `destination`.
     void addReport(QMenu* menu, const QString& caption, const QString& fileName, int destination);
     void showAbout();
@@ -79,6 +83,7 @@ private:
     BoardView* m_view;
     std::unique_ptr<ReportEngine> m_reports;
     QString m_fault; // of the last rebuild of the board
+    QPointer<HelpWindow> m_help;
 };
 
 } // namespace velmora

@@ -47,10 +47,8 @@ std::optional<QStringList> prefixesOfJob(const QSqlDatabase& db, qint64 number, 
 bool setPagingName(const QSqlDatabase& db, const QString& name, QString* error)
 {
     Transaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = connectionFault(db);
+    if (!transaction.begun(error))
         return false;
-    }
     QSqlQuery query(db);
     return run(query, QStringLiteral("delete from jobboard"), {}, error) &&
            run(query, QStringLiteral("insert into jobboard (\"Customer Name\") values (?)"), {name},

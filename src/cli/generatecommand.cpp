@@ -1,7 +1,7 @@
 #include "generatecommand.h"
 
 #include "commandoutput.h"
-#include "firmgenerator.h"
+#include "firm/firmgenerator.h"
 #include "newdatabase.h"
 #include "terminalprogress.h"
 
@@ -23,7 +23,7 @@ struct GenerateOptions
 {
     std::string database;
     std::string operatorName;
-    FirmOptions firm;
+    firm::FirmOptions firm;
 };
 
 int runGenerate(GenerateOptions options)
@@ -35,11 +35,11 @@ int runGenerate(GenerateOptions options)
         return fail("generate", error);
 
     options.firm.today = QDate::currentDate();
-    const FirmProgress progress = terminalProgress();
+    const firm::FirmProgress progress = terminalProgress();
     QElapsedTimer timer;
     timer.start();
     const auto fill = [&options, &progress](QSqlDatabase& db, QString* reason) {
-        return generateFirm(db, options.firm, progress, reason);
+        return firm::generateFirm(db, options.firm, progress, reason);
     };
     if (!createNewDatabase(*target, fill, &error))
         return fail("generate", error);

@@ -2,7 +2,7 @@
 
 #include "commandoutput.h"
 #include "data/dates.h"
-#include "demofirm.h"
+#include "firm/demofirm.h"
 #include "newdatabase.h"
 
 #include <QDate>
@@ -38,7 +38,7 @@ int runInit(const InitOptions& options)
     DatabaseFiller fill;
     if (demoDay.isValid())
         fill = [demoDay](QSqlDatabase& db, QString* reason) {
-            return addDemoFirm(db, demoDay, reason);
+            return firm::addDemoFirm(db, demoDay, reason);
         };
     if (!createNewDatabase(*target, fill, &error))
         return fail("init", error);

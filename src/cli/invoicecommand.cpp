@@ -86,7 +86,7 @@ int runInvoiceCommand(const InvoiceOptions& options)
                 InvoiceRunRange range;
                 range.startAccount = options.from.value_or(bounds->first);
                 range.endAccount = options.to.value_or(bounds->second);
-                const FirmProgress progress = terminalProgress();
+                const firm::FirmProgress progress = terminalProgress();
                 InvoiceRunProgress shown;
                 if (progress)
                     shown = [&progress](std::int64_t accounts, std::int64_t total) {

@@ -33,7 +33,7 @@ private:
 
 } // namespace
 
-FirmProgress terminalProgress()
+firm::FirmProgress terminalProgress()
 {
     if (!isatty(STDERR_FILENO))
         return {};

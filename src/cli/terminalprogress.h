@@ -1,11 +1,11 @@
 #pragma once
 
-#include "firmgenerator.h"
+#include "firm/firmgenerator.h"
 
 namespace velmora::cli {
 
 // Shows a generation's progress on one line of standard error, in whole per cent of each
 // stage, when standard error is a terminal; shows nothing (an empty function) otherwise.
-FirmProgress terminalProgress();
+firm::FirmProgress terminalProgress();
 
 } // namespace velmora::cli

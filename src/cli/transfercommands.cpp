@@ -33,7 +33,7 @@ using Routine =
 // An import's progress on one line of standard error when that is a terminal.
 exchange::TransferProgress onTerminal(const char* what)
 {
-    FirmProgress line = terminalProgress();
+    firm::FirmProgress line = terminalProgress();
     if (!line)
         return {};
     return [line = std::move(line), what](qint64 done, qint64 total) {

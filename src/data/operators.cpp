@@ -4,7 +4,6 @@
 #include "fault.h"
 #include "sql.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 #include <sodium.h>
@@ -19,13 +18,6 @@ bool sodiumReady()
     return ready;
 }
 
-bool fitsOperator(const QString& userName, const QString& securityLevel, QString* error)
-{
-    return fitsColumns(u"passwords",
-                       {QStringLiteral("user_name"), QStringLiteral("security_level")},
-                       {userName, securityLevel}, error);
-}
-
 QByteArray composedUtf8(const QString& password)
 {
     return password.normalized(QString::NormalizationForm_C).toUtf8();
@@ -37,9 +29,14 @@ bool verify(const QByteArray& stored, const QByteArray& utf8)
                                     static_cast<unsigned long long>(utf8.size())) == 0;
 }
 
-// The hash of a password that passwordProblem() accepts; empty with the reason in *error.
-QString checkedHash(const QString& password, QString* error)
+// The hash of the password of an operator whose name and level fit their columns and whose
+// password passwordProblem() accepts; empty with the reason in *error.
+QString checkedHash(const QString& userName, const QString& password, const QString& securityLevel,
+                    QString* error)
 {
+    if (!fitsColumns(u"passwords", {QStringLiteral("user_name"), QStringLiteral("security_level")},
+                     {userName, securityLevel}, error))
+        return {};
     *error = passwordProblem(password);
     if (!error->isEmpty())
         return {};
@@ -111,9 +108,7 @@ LoginCheck checkLogin(const QSqlDatabase& db, const QString& userName, const QSt
 bool addOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
                  const QString& securityLevel, QString* error)
 {
-    if (!fitsOperator(userName, securityLevel, error))
-        return false;
-    const QString hash = checkedHash(password, error);
+    const QString hash = checkedHash(userName, password, securityLevel, error);
     if (hash.isEmpty())
         return false;
     QSqlQuery query(db);
@@ -138,16 +133,12 @@ std::optional<OperatorRecord> findOperator(const QSqlDatabase& db, const QString
 bool saveOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
                   const QString& securityLevel, QString* error)
 {
-    if (!fitsOperator(userName, securityLevel, error))
-        return false;
-    const QString hash = checkedHash(password, error);
+    const QString hash = checkedHash(userName, password, securityLevel, error);
     if (hash.isEmpty())
         return false;
     Transaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = connectionFault(db);
+    if (!transaction.begun(error))
         return false;
-    }
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("update passwords set Password = ?, security_level = ? "

@@ -149,12 +149,8 @@ private:
 
 QString costSummary(const QString& path, const TransferOutcome& o)
 {
-    return QStringLiteral("Costs import file ") + path + kLineEnd +
-           QStringLiteral(" successfully processed. ") + kLineEnd + QString::number(o.added) +
-           QStringLiteral(" cost records added to costs table. ") + kLineEnd +
-           QString::number(o.updated) + QStringLiteral(" cost records updated on costs table. ") +
-           kLineEnd + QString::number(o.rejected) + QStringLiteral(" cost records rejected. ") +
-           kLineEnd;
+    return importSummary(QStringLiteral("Costs import file"), QStringLiteral("cost records"),
+                         QStringLiteral("costs"), path, o);
 }
 
 } // namespace

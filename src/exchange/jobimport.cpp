@@ -175,12 +175,8 @@ private:
 
 QString jobSummary(const QString& path, const TransferOutcome& o)
 {
-    return QStringLiteral("Input file ") + path + kLineEnd +
-           QStringLiteral(" successfully processed. ") + kLineEnd + QString::number(o.added) +
-           QStringLiteral(" records added to jobs table. ") + kLineEnd +
-           QString::number(o.updated) + QStringLiteral(" records updated on jobs table. ") +
-           kLineEnd + QString::number(o.rejected) + QStringLiteral(" records rejected. ") +
-           kLineEnd;
+    return importSummary(QStringLiteral("Input file"), QStringLiteral("records"),
+                         QStringLiteral("jobs"), path, o);
 }
 
 } // namespace

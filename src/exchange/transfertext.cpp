@@ -82,6 +82,18 @@ TransferOutcome failedRun(const QString& path, const QString& reason)
     return outcome;
 }
 
+QString importSummary(const QString& opening, const QString& records, const QString& table,
+                      const QString& path, const TransferOutcome& outcome)
+{
+    return opening + u' ' + path + kLineEnd + QStringLiteral(" successfully processed. ") +
+           kLineEnd + QString::number(outcome.added) + u' ' + records +
+           QStringLiteral(" added to %1 table. ").arg(table) + kLineEnd +
+           QString::number(outcome.updated) + u' ' + records +
+           QStringLiteral(" updated on %1 table. ").arg(table) + kLineEnd +
+           QString::number(outcome.rejected) + u' ' + records + QStringLiteral(" rejected. ") +
+           kLineEnd;
+}
+
 QString strayNote(qint64 bytes)
 {
     return QObject::tr("The last %1 bytes of the file do not make a whole record and were not "

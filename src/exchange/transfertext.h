@@ -40,6 +40,11 @@ TransferOutcome failedRun(const QString& path, const QString& reason);
 // The outcome of an import the operator stopped.
 TransferOutcome cancelledRun(const QString& path);
 
+// The summary of a completed import: `opening` and the file, then how many `records` it
+// added to, updated on and rejected from the `table` table, a line each.
+QString importSummary(const QString& opening, const QString& records, const QString& table,
+                      const QString& path, const TransferOutcome& outcome);
+
 // The line an import summary gains when the file ends in bytes that make no record.
 QString strayNote(qint64 bytes);
 

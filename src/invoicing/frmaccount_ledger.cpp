@@ -2,9 +2,9 @@
 
 #include "data/dates.h"
 #include "data/fault.h"
-#include "lazyrows.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
+#include "platform/lazyrows.h"
 #include "platform/screenparts.h"
 #include "platform/statusline.h"
 
@@ -72,13 +72,8 @@ frmaccount_ledger::frmaccount_ledger(QSqlDatabase db, Dialogs& dialogs, QWidget*
     setCentralWidget(central);
     buildPopup();
 
-    m_grid->setModel(m_history);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    readOnlyGrid(m_grid, m_history);
     m_grid->setWordWrap(false);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->viewport()->installEventFilter(this);
     m_grid->installEventFilter(this);
     connect(m_history, &LazyTableModel::fetchFailed, this,

@@ -1,13 +1,12 @@
 #include "frmnoncosted.h"
 
 #include "data/fault.h"
-#include "lazyrows.h"
 #include "platform/dialogs.h"
+#include "platform/lazyrows.h"
 #include "platform/screenparts.h"
 #include "worklists.h"
 
 #include <QAction>
-#include <QHeaderView>
 #include <QMenuBar>
 #include <QTableView>
 
@@ -24,13 +23,8 @@ frmnoncosted::frmnoncosted(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
             &frmnoncosted::refresh);
     addExit(menuBar(), this);
 
-    m_grid->setModel(m_model);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    readOnlyGrid(m_grid, m_model);
     m_grid->setWordWrap(false);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setColumnWidth(NoncostedBlank, 12);
     m_grid->setColumnWidth(NoncostedPassenger, 160);
     m_grid->setColumnWidth(NoncostedFrom, 200);

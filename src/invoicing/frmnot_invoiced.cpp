@@ -1,8 +1,8 @@
 #include "frmnot_invoiced.h"
 
 #include "data/fault.h"
-#include "lazyrows.h"
 #include "platform/dialogs.h"
+#include "platform/lazyrows.h"
 #include "platform/screenparts.h"
 #include "worklists.h"
 

@@ -218,10 +218,8 @@ std::optional<PaymentSaved> savePayment(const QSqlDatabase& db, const Payment& p
                                         QString* error)
 {
     Transaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = connectionFault(db);
+    if (!transaction.begun(error))
         return std::nullopt;
-    }
     QSqlQuery query(db);
     const QVariant amount = payment.amount.toVariant();
     if (!run(query,

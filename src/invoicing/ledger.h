@@ -2,7 +2,7 @@
 
 #include "data/money.h"
 #include "data/sqlitequery.h"
-#include "lazyrows.h"
+#include "platform/lazyrows.h"
 
 #include <QSqlDatabase>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lazyrows.h"
+#include "platform/lazyrows.h"
 
 #include <QDate>
 #include <QSqlDatabase>

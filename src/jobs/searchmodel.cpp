@@ -4,50 +4,15 @@
 
 namespace velmora {
 
-FoundJobsModel::FoundJobsModel(QSqlDatabase db, QObject* parent)
-    : QAbstractTableModel(parent), m_finder(std::move(db))
+bool FoundJobsModel::Jobs::readMore(int count, QString* error)
 {
+    return finder.read(count, &rows, error);
 }
 
-bool FoundJobsModel::search(const SearchStatement& statement, QString* error)
+QString FoundJobsModel::Jobs::text(qsizetype row, int column) const
 {
-    beginResetModel();
-    m_rows.clear();
-    const bool found = m_finder.start(statement, error) && m_finder.read(kBatch, &m_rows, error);
-    if (!found)
-        m_rows.clear();
-    m_shown = static_cast<int>(m_rows.size());
-    endResetModel();
-    return found;
-}
-
-void FoundJobsModel::clear()
-{
-    beginResetModel();
-    m_finder.finish();
-    m_rows.clear();
-    m_shown = 0;
-    endResetModel();
-}
-
-FoundJob FoundJobsModel::job(int row) const { return m_rows.at(row); }
-
-int FoundJobsModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : m_shown;
-}
-
-int FoundJobsModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
-QVariant FoundJobsModel::data(const QModelIndex& index, int role) const
-{
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_shown)
-        return {};
-    const FoundJob job = m_rows.at(index.row());
-    switch (index.column()) {
+    const FoundJob job = rows.at(row);
+    switch (column) {
     case Prefix:
         return job.key.prefix;
     case JobId:
@@ -69,51 +34,34 @@ QVariant FoundJobsModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QVariant FoundJobsModel::headerData(int section, Qt::Orientation orientation, int role) const
+void FoundJobsModel::Jobs::clear()
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (section) {
-    case Prefix:
-        return tr("Prefix");
-    case JobId:
-        return tr("Job Id");
-    case Time:
-        return tr("Time");
-    case Date:
-        return tr("Date");
-    case Passenger:
-        return tr("Passenger Name");
-    case JobType:
-        return tr("Job Type");
-    case Pickup:
-        return tr("Pickup");
-    case SetDown:
-        return tr("Set Down");
-    default:
-        return {};
-    }
+    finder.finish();
+    rows.clear();
 }
 
-bool FoundJobsModel::canFetchMore(const QModelIndex& parent) const
+FoundJobsModel::FoundJobsModel(QSqlDatabase db, QObject* parent)
+    : LazyTableModel({tr("Prefix"), tr("Job Id"), tr("Time"), tr("Date"), tr("Passenger Name"),
+                      tr("Job Type"), tr("Pickup"), tr("Set Down")},
+                     parent),
+      m_jobs(std::move(db))
 {
-    return !parent.isValid() && !m_finder.atEnd();
 }
 
-void FoundJobsModel::fetchMore(const QModelIndex& parent)
+bool FoundJobsModel::search(const SearchStatement& statement, QString* error)
 {
-    if (!canFetchMore(parent))
-        return;
-    QString error;
-    const bool read = m_finder.read(kBatch, &m_rows, &error);
-    const int last = static_cast<int>(m_rows.size()) - 1;
-    if (last >= m_shown) {
-        beginInsertRows({}, m_shown, last);
-        m_shown = last + 1;
-        endInsertRows();
-    }
-    if (!read)
-        Q_EMIT fetchFailed(error);
+    const bool found = restart(
+        &m_jobs,
+        [this, &statement](QString* reason) {
+            m_jobs.clear();
+            return m_jobs.finder.start(statement, reason);
+        },
+        error);
+    if (!found)
+        clear();
+    return found;
 }
+
+FoundJob FoundJobsModel::job(int row) const { return m_jobs.rows.at(row); }
 
 } // namespace velmora

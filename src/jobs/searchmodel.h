@@ -2,8 +2,7 @@
 
 #include "foundrows.h"
 #include "jobsearch.h"
-
-#include <QAbstractTableModel>
+#include "platform/lazyrows.h"
 
 namespace velmora {
 
@@ -11,41 +10,39 @@ namespace velmora {
 // "Date", "Passenger Name", "Job Type", "Pickup", "Set Down". Rows are read from the
 // search's statement as the list needs them, a batch at a time, so that a search finding
 // every job in the file shows its first rows at once.
-class FoundJobsModel final : public QAbstractTableModel
+class FoundJobsModel final : public LazyTableModel
 {
     Q_OBJECT
 
 public:
     enum Column { Prefix, JobId, Time, Date, Passenger, JobType, Pickup, SetDown, ColumnCount };
 
-    // Rows read at a time.
-    static constexpr int kBatch = 256;
-
     explicit FoundJobsModel(QSqlDatabase db, QObject* parent = nullptr);
 
     // Shows the jobs `statement` finds, reading the first batch; false with the driver's
     // text in *error, leaving the model empty.
     bool search(const SearchStatement& statement, QString* error);
-    // Empties the model and ends its search.
-    void clear();
     // The job of row `row`.
     FoundJob job(int row) const;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    bool canFetchMore(const QModelIndex& parent) const override;
-    void fetchMore(const QModelIndex& parent) override;
-
-Q_SIGNALS:
-    // Reading more rows failed with the driver's text `error`; the rows read stay.
-    void fetchFailed(const QString& error);
-
 private:
-    JobFinder m_finder;
-    FoundRows m_rows;
-    int m_shown = 0; // the rows the views know of: a batch is read before it is announced
+    // The jobs of the running search, kept compactly; its statements are kept from one
+    // search to the next.
+    class Jobs final : public LazyRows
+    {
+    public:
+        explicit Jobs(QSqlDatabase db) : finder(std::move(db)) {}
+        bool readMore(int count, QString* error) override;
+        bool atEnd() const override { return finder.atEnd(); }
+        qsizetype size() const override { return rows.size(); }
+        QString text(qsizetype row, int column) const override;
+        void clear() override;
+
+        JobFinder finder;
+        FoundRows rows;
+    };
+
+    Jobs m_jobs;
 };
 
 } // namespace velmora

@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -77,12 +76,7 @@ frmoperational_costs::frmoperational_costs(QSqlDatabase db, Dialogs& dialogs, QW
     m_date->setPlaceholderText(QStringLiteral("dd/mm/yyyy"));
     m_amount->setMaxLength(15);
     m_description->setMaxLength(kOpCostDescriptionWidth);
-    m_list->setModel(m_model);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->verticalHeader()->hide();
-    m_list->horizontalHeader()->setStretchLastSection(true);
+    readOnlyGrid(m_list, m_model);
 
     auto* central = new QWidget;
     auto* grid = new QGridLayout(central);

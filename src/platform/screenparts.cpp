@@ -5,8 +5,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 
 namespace velmora {
 
@@ -89,6 +91,16 @@ QLabel* addCaptioned(QGridLayout* grid, int row, const QString& caption, QWidget
     grid->addWidget(field, row, 1, 1, columns,
                     field->maximumWidth() < QWIDGETSIZE_MAX ? Qt::AlignLeft : Qt::Alignment());
     return label;
+}
+
+void readOnlyGrid(QTableView* grid, QAbstractItemModel* model)
+{
+    grid->setModel(model);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
 }
 
 } // namespace velmora

@@ -4,11 +4,13 @@
 #include <QString>
 #include <QStringView>
 
+class QAbstractItemModel;
 class QAction;
 class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QTableView;
 class QWidget;
 
 namespace velmora {
@@ -30,6 +32,10 @@ QComboBox* dropDown(QAnyStringView name, const QString& tip = {});
 // Makes `field` a date field: a date typed in any form parseUkDate() reads (9/12/26) is
 // shown whole (09/12/2026) once it is typed; other text stays for the screen's checks.
 QLineEdit* dateField(QLineEdit* field);
+
+// Shows `model` in `grid` as a list of whole rows, one chosen at a time, not edited in
+// place, without row numbers, its last column taking the width left.
+void readOnlyGrid(QTableView* grid, QAbstractItemModel* model);
 
 // Adds the entry `name` to a menu or a menu bar.
 QAction* addEntry(QWidget* menu, const QString& caption, QAnyStringView name);

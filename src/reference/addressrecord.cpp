@@ -4,8 +4,6 @@
 #include "data/fault.h"
 #include "data/sql.h"
 
-#include <QSqlError>
-
 namespace velmora {
 
 namespace {
@@ -146,10 +144,8 @@ std::optional<qint64> saveWithAddress(const QSqlDatabase& db, const RecordWithAd
     if (!fits(record, error))
         return std::nullopt;
     Transaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = connectionFault(db);
+    if (!transaction.begun(error))
         return std::nullopt;
-    }
     bool failed = false;
     const std::optional<qint64> addressId = ownedAddress(db, record, error, &failed);
     if (failed)

@@ -4,7 +4,6 @@
 #include "data/fault.h"
 #include "data/sql.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariantList>
@@ -44,10 +43,8 @@ bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, QString*
     if (!fitsColumns(u"company", columns, values, error))
         return false;
     Transaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = connectionFault(db);
+    if (!transaction.begun(error))
         return false;
-    }
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("update company set %1 where %2")

@@ -211,10 +211,8 @@ bool saveVehicle(const QSqlDatabase& db, const VehicleRecord& vehicle, QDate tod
             {values.at(2), values.at(6), vehicle.regNo}, error))
         return false;
     Transaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = connectionFault(db);
+    if (!transaction.begun(error))
         return false;
-    }
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("update vehicles set vehicle_type = ?, driver_id = ?, first_reg = ?, "

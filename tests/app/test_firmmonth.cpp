@@ -4,11 +4,11 @@
 // must be billed once, every percentage job paid once, every statement must add up, and the
 // file must pass its checks after every step.
 #include "app/jobstatus.h"
-#include "cli/demofirm.h"
 #include "data/dates.h"
 #include "data/integrity.h"
 #include "exchange/transfer.h"
 #include "exchange/transferrecords.h"
+#include "firm/demofirm.h"
 #include "invoicing/invoiceprinting.h"
 #include "invoicing/invoicerun.h"
 #include "invoicing/ledger.h"
@@ -125,7 +125,7 @@ private Q_SLOTS:
     {
         TestDatabase t;
         QString error;
-        QVERIFY2(cli::addDemoFirm(t.db(), kToday, &error), qPrintable(error));
+        QVERIFY2(firm::addDemoFirm(t.db(), kToday, &error), qPrintable(error));
         CHECKED("the demo firm");
         InvoiceRunRange everyAccount;
         everyAccount.startAccount = 1;
@@ -325,7 +325,7 @@ private Q_SLOTS:
         QFETCH(QString, found);
         TestDatabase t;
         QString error;
-        QVERIFY2(cli::addDemoFirm(t.db(), kToday, &error), qPrintable(error));
+        QVERIFY2(firm::addDemoFirm(t.db(), kToday, &error), qPrintable(error));
         InvoiceRunRange everyAccount;
         everyAccount.startAccount = 1;
         everyAccount.endAccount = 1000000;

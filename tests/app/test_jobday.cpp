@@ -2,7 +2,7 @@
 #include "app/boardmodel.h"
 #include "app/boardview.h"
 #include "app/frmmain.h"
-#include "cli/demofirm.h"
+#include "firm/demofirm.h"
 #include "jobs/frmjob_management.h"
 #include "platform/scripteddialogs.h"
 #include "platform/scriptedreportengine.h"
@@ -47,7 +47,7 @@ private Q_SLOTS:
     {
         TestDatabase t;
         QString error;
-        QVERIFY2(velmora::cli::addDemoFirm(t.db(), QDate::currentDate(), &error),
+        QVERIFY2(velmora::firm::addDemoFirm(t.db(), QDate::currentDate(), &error),
                  qPrintable(error));
         const QString driver = t.value(QStringLiteral("select driver_name from drivers "
                                                       "where barred = 0 order by driver_name"))

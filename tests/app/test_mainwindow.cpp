@@ -95,7 +95,7 @@ private Q_SLOTS:
             "&Reporting/&Vehicles",
             "&Reporting/&Drivers Jobs",
             "Help/&About",
-            "Help/&Contents -",
+            "Help/&Contents",
             "&Exit",
         };
         QCOMPARE(menuEntries(window.menuBar()->actions()), expected);

@@ -2,7 +2,7 @@
 // whole on the screen, with unique access keys and money shown one way; and the questions
 // asked before work that cannot be undone or changes that would be lost.
 #include "app/frmmain.h"
-#include "cli/demofirm.h"
+#include "firm/demofirm.h"
 #include "invoicing/invoicerun.h"
 #include "jobs/frmjob_management.h"
 #include "platform/scripteddialogs.h"
@@ -27,24 +27,6 @@ using velmora::ScriptedDialogs;
 using velmora::test::TestDatabase;
 
 namespace {
-
-// The entry at `path` ("Menu/Submenu/Entry") of the menu bar of `window`.
-QAction* entry(QMainWindow& window, const QString& path)
-{
-    QList<QAction*> actions = window.menuBar()->actions();
-    QAction* found = nullptr;
-    for (const QString& part : path.split(u'/')) {
-        found = nullptr;
-        for (QAction* action : std::as_const(actions)) {
-            if (action->text() == part)
-                found = action;
-        }
-        if (!found)
-            return nullptr;
-        actions = found->menu() ? found->menu()->actions() : QList<QAction*>();
-    }
-    return found;
-}
 
 // The window that `window` owns and shows, other than any in `before`.
 QWidget* newWindow(QWidget& window, const QList<QWidget*>& before)
@@ -138,7 +120,7 @@ struct Desk
     explicit Desk(bool invoiced = true)
     {
         QString error;
-        if (!velmora::cli::addDemoFirm(t.db(), QDate::currentDate(), &error))
+        if (!velmora::firm::addDemoFirm(t.db(), QDate::currentDate(), &error))
             qFatal("%s", qPrintable(error));
         velmora::InvoiceRunRange range;
         range.endAccount = std::numeric_limits<qint32>::max();
@@ -156,7 +138,7 @@ struct Desk
     QWidget* open(const QString& path)
     {
         const QList<QWidget*> before = window.findChildren<QWidget*>();
-        QAction* action = entry(window, path);
+        QAction* action = velmora::menuEntry(window.menuBar(), path);
         if (!action)
             qFatal("no menu entry %s", qPrintable(path));
         action->trigger();
@@ -173,7 +155,7 @@ struct Desk
             return nullptr;
         dialogs.clear();
         dialogs.answers << (yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        entry(*screen, run)->trigger();
+        velmora::menuEntry(screen->menuBar(), run)->trigger();
         return screen;
     }
 

@@ -1,6 +1,6 @@
-#include "cli/firmgenerator.h"
 #include "data/dates.h"
 #include "data/sql.h"
+#include "firm/firmgenerator.h"
 #include "jobs/foundrows.h"
 #include "jobs/searchmodel.h"
 #include "jobscreen.h"
@@ -25,14 +25,14 @@ namespace {
 // A firm of a few thousand jobs, many batches of the list's rows.
 void generate(TestDatabase& t)
 {
-    velmora::cli::FirmOptions options;
+    velmora::firm::FirmOptions options;
     options.accounts = 40;
     options.drivers = 25;
     options.jobs = 3000;
     options.seed = 7;
     options.today = QDate(2025, 3, 14);
     QString error;
-    if (!velmora::cli::generateFirm(t.db(), options, {}, &error))
+    if (!velmora::firm::generateFirm(t.db(), options, {}, &error))
         qFatal("generate: %s", qPrintable(error));
 }
 

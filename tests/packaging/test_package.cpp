@@ -35,6 +35,8 @@ private Q_SLOTS:
         for (const char* file :
              {"./usr/bin/velmora", "./usr/bin/velmora-cli",
               "./usr/share/velmora/reports/pageboard.rpt", "./usr/share/velmora/reports/README.md",
+              "./usr/share/velmora/docs/manual.md",
+              "./usr/share/velmora/docs/pictures/frmaccount_ledger.png",
               "./usr/share/applications/velmora.desktop",
               "./usr/share/icons/hicolor/scalable/apps/velmora.svg"})
             QVERIFY2(listed.out.contains(QLatin1String(file)), file);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/menupath.h"
 #include "platform/scripteddialogs.h"
 
 #include <QAction>
@@ -113,23 +114,6 @@ inline QLabel* captionOf(const QWidget& window, const QWidget* field)
     return found;
 }
 
-// The entry at `path` ("Menu/Submenu/Entry", by caption) of a menu bar, or null.
-inline QAction* menuEntry(const QMenuBar* bar, const QString& path)
-{
-    QList<QAction*> actions = bar->actions();
-    QAction* found = nullptr;
-    for (const QString& step : path.split(u'/')) {
-        found = nullptr;
-        for (QAction* action : actions) {
-            if (action->text() == step)
-                found = action;
-        }
-        if (!found)
-            return nullptr;
-        if (found->menu())
-            actions = found->menu()->actions();
-    }
-    return found;
-}
+using velmora::menuEntry;
 
 } // namespace velmora::test
