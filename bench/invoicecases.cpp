@@ -1,10 +1,11 @@
 #include "baseline.h"
 #include "cases.h"
-#include "cli/sqlitestatement.h"
 #include "data/costline.h"
 #include "data/database.h"
 #include "data/dates.h"
 #include "data/driverwage.h"
+#include "data/sqlitequery.h"
+#include "data/sqlitestatement.h"
 #include "invoicing/invoicerun.h"
 
 #include <QDateTime>
@@ -112,7 +113,7 @@ std::shared_ptr<RunFile> copyForRuns(const Fixture& fixture, const QString& sinc
     file->db = openDatabase(path, file->connection, error);
     if (!file->db.isValid())
         return nullptr;
-    file->handle = cli::sqliteHandle(file->db);
+    file->handle = sqliteHandle(file->db);
     QSqlQuery query(file->db);
     for (const char* sql : kUninvoice) {
         query.prepare(QString::fromLatin1(sql));
@@ -421,13 +422,13 @@ QString digest(const QSqlDatabase& db)
 bool rolledBack(sqlite3* handle, const std::function<bool(QString*)>& run, QString* error,
                 QString* written = nullptr, const QSqlDatabase& db = {})
 {
-    if (!cli::executeRaw(handle, "begin", error))
+    if (!executeRaw(handle, "begin", error))
         return false;
     const bool done = run(error);
     if (done && written)
         *written = digest(db);
     QString ignored;
-    return cli::executeRaw(handle, "rollback", done ? error : &ignored) && done;
+    return executeRaw(handle, "rollback", done ? error : &ignored) && done;
 }
 
 std::optional<Timed> setUpRun(Fixture& fixture, const QString& since, QString* error)

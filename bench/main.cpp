@@ -2,8 +2,9 @@
 // beside a baseline doing the same work through the sqlite3 C API.
 #include "benchdatabase.h"
 #include "cases.h"
-#include "cli/sqlitestatement.h"
 #include "data/database.h"
+#include "data/sqlitequery.h"
+#include "data/sqlitestatement.h"
 #include "peakmemory.h"
 #include "platform/scripteddialogs.h"
 #include "report.h"
@@ -76,7 +77,7 @@ public:
         QSqlDatabase db = openDatabase(*path, QStringLiteral("velmora-bench-%1").arg(jobs), error);
         if (!db.isValid())
             return false;
-        sqlite3* handle = cli::sqliteHandle(db);
+        sqlite3* handle = sqliteHandle(db);
         m_fixtures.push_back({db, handle, jobs, m_dialogs});
         if (!handle) {
             *error = QStringLiteral("The SQLite driver gives no handle for the baseline.");

@@ -3,9 +3,10 @@
 // back before every run what the run before changed.
 #include "baseline.h"
 #include "cases.h"
-#include "cli/sqlitestatement.h"
 #include "data/backup.h"
 #include "data/database.h"
+#include "data/sqlitequery.h"
+#include "data/sqlitestatement.h"
 #include "exchange/invoiceremoval.h"
 #include "exchange/transfer.h"
 #include "exchange/transferrecords.h"
@@ -79,13 +80,13 @@ Scratch* scratchOf(const Fixture& fixture, QString* error)
                               QStringLiteral("velmora-bench-scratch-%1").arg(fixture.jobs), error);
     if (!scratch.db.isValid())
         return nullptr;
-    scratch.handle = cli::sqliteHandle(scratch.db);
+    scratch.handle = sqliteHandle(scratch.db);
     return &scratches().emplace(fixture.jobs, scratch).first->second;
 }
 
 bool exec(sqlite3* db, const QString& sql, QString* error)
 {
-    return cli::executeRaw(db, sql.toUtf8().constData(), error);
+    return executeRaw(db, sql.toUtf8().constData(), error);
 }
 
 // The first number of `sql`'s first row.

@@ -1,5 +1,7 @@
 #include "sqlitequery.h"
 
+#include "sqlitestatement.h"
+
 #include <QSqlDriver>
 #include <QVariant>
 
@@ -40,7 +42,7 @@ SqliteQuery::SqliteQuery(QSqlDatabase db, QString sql)
 {
 }
 
-SqliteQuery::~SqliteQuery() { sqlite3_finalize(m_statement); }
+SqliteQuery::~SqliteQuery() = default;
 
 bool SqliteQuery::prepare(QString* error)
 {
@@ -52,16 +54,14 @@ bool SqliteQuery::prepare(QString* error)
     if (db == m_db && m_statement)
         return true;
     // First use, or the connection was opened again: prepare on the one open now.
-    sqlite3_finalize(m_statement);
-    m_statement = nullptr;
     m_db = db;
     const QByteArray sql = m_sql.toUtf8();
-    if (sqlite3_prepare_v3(db, sql.constData(), static_cast<int>(sql.size()),
-                           SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr) == SQLITE_OK)
+    m_statement = std::make_unique<SqliteStatement>(
+        db, std::string_view(sql.constData(), static_cast<std::size_t>(sql.size())));
+    if (m_statement->isValid())
         return true;
-    *error = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(m_statement);
-    m_statement = nullptr;
+    *error = m_statement->error();
+    m_statement.reset();
     return false;
 }
 
@@ -70,23 +70,26 @@ bool SqliteQuery::run(const QVariantList& values, QString* error)
     finish();
     if (!prepare(error))
         return false;
-    sqlite3_clear_bindings(m_statement);
-    m_bindResult = SQLITE_OK;
+    m_statement->clearBindings();
+    m_bindError.clear();
+    // Texts are bound without a copy: keep them until the run ends.
+    m_texts.clear();
+    m_texts.reserve(static_cast<std::size_t>(values.size()));
     for (qsizetype i = 0; i < values.size(); ++i) {
         const QVariant& value = values.at(i);
         const int index = static_cast<int>(i + 1);
-        int result = SQLITE_OK;
+        bool bound = false;
         if (value.isNull()) {
-            result = sqlite3_bind_null(m_statement, index);
+            bound = m_statement->bindNull(index);
         } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
-            result = sqlite3_bind_int64(m_statement, index, value.toLongLong());
+            bound = m_statement->bind(index, std::int64_t{value.toLongLong()});
         } else {
-            const QByteArray text = value.toString().toUtf8();
-            result = sqlite3_bind_text(m_statement, index, text.constData(),
-                                       static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            const QByteArray& text = m_texts.emplace_back(value.toString().toUtf8());
+            bound = m_statement->bind(
+                index, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
         }
-        if (result != SQLITE_OK) {
-            *error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        if (!bound) {
+            *error = m_statement->error();
             return false;
         }
     }
@@ -99,43 +102,39 @@ bool SqliteQuery::start(QString* error)
     finish();
     if (!prepare(error))
         return false;
-    m_bindResult = SQLITE_OK;
+    m_bindError.clear();
     m_running = true;
     return true;
 }
 
 void SqliteQuery::bind(int index, qint64 value)
 {
-    const int result = sqlite3_bind_int64(m_statement, index, value);
-    if (m_bindResult == SQLITE_OK)
-        m_bindResult = result;
+    if (!m_statement->bind(index, std::int64_t{value}) && m_bindError.isEmpty())
+        m_bindError = m_statement->error();
 }
 
 void SqliteQuery::bind(int index, QByteArrayView utf8)
 {
-    // An empty view may have no data; SQLite would bind that as NULL, not as ''.
-    static const char kEmpty = '\0';
-    const int result = sqlite3_bind_text(m_statement, index, utf8.isEmpty() ? &kEmpty : utf8.data(),
-                                         static_cast<int>(utf8.size()), SQLITE_STATIC);
-    if (m_bindResult == SQLITE_OK)
-        m_bindResult = result;
+    if (!m_statement->bind(index,
+                           std::string_view(utf8.data(), static_cast<std::size_t>(utf8.size()))) &&
+        m_bindError.isEmpty())
+        m_bindError = m_statement->error();
 }
 
 bool SqliteQuery::next(QString* error)
 {
     if (!m_running)
         return false;
-    if (m_bindResult != SQLITE_OK) {
-        *error = QString::fromUtf8(sqlite3_errstr(m_bindResult));
-        m_bindResult = SQLITE_OK;
+    if (!m_bindError.isEmpty()) {
+        *error = m_bindError;
+        m_bindError.clear();
         finish();
         return false;
     }
-    const int result = sqlite3_step(m_statement);
-    if (result == SQLITE_ROW)
+    if (m_statement->next())
         return true;
-    if (result != SQLITE_DONE)
-        *error = QString::fromUtf8(sqlite3_errmsg(m_db));
+    if (!m_statement->error().isEmpty())
+        *error = m_statement->error();
     finish();
     return false;
 }
@@ -143,21 +142,18 @@ bool SqliteQuery::next(QString* error)
 void SqliteQuery::finish()
 {
     if (m_statement && m_running)
-        sqlite3_reset(m_statement);
+        m_statement->reset();
     m_running = false;
 }
 
-bool SqliteQuery::isNull(int column) const
-{
-    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
-}
+bool SqliteQuery::isNull(int column) const { return m_statement->isNull(column); }
 
-qint64 SqliteQuery::integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+qint64 SqliteQuery::integer(int column) const { return m_statement->integer(column); }
 
 QByteArrayView SqliteQuery::utf8(int column) const
 {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
-    return {text, sqlite3_column_bytes(m_statement, column)};
+    const std::string_view text = m_statement->text(column);
+    return {text.data(), static_cast<qsizetype>(text.size())};
 }
 
 QDate SqliteQuery::date(int column) const

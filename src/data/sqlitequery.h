@@ -6,10 +6,14 @@
 #include <QString>
 #include <QVariantList>
 
+#include <memory>
+#include <vector>
+
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace velmora {
+
+class SqliteStatement;
 
 // The SQLite connection beneath an open Qt SQLite connection; null for any other driver
 // or a closed connection. Engine-only work (bulk writes, backups, interrupts) starts here.
@@ -58,9 +62,10 @@ private:
     QSqlDatabase m_connection;
     QString m_sql;
     sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_statement = nullptr;
+    std::unique_ptr<SqliteStatement> m_statement;
     bool m_running = false;
-    int m_bindResult = 0; // the first failing bind's result since start()
+    QString m_bindError;             // the first failing bind's reason since start()
+    std::vector<QByteArray> m_texts; // the texts run() bound, kept until the next run
 };
 
 } // namespace velmora

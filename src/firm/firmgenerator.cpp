@@ -1,6 +1,7 @@
 #include "firmgenerator.h"
 
 #include "data/sql.h"
+#include "data/sqlitequery.h"
 #include "firmbilling.h"
 #include "firmjobs.h"
 #include "firmpayments.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/sqlitestatement.h"
+#include "data/sqlitestatement.h"
 #include "firmgenerator.h"
 
 #include <QString>
@@ -11,9 +11,6 @@
 struct sqlite3;
 
 namespace velmora::firm {
-
-using cli::executeRaw;
-using cli::SqliteStatement;
 
 // What the writers of a generated firm's rows share: their options and progress, running
 // their statements, and the first error, after which a writer stops.

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "data/sqlitequery.h"
-
-#include <QSqlDatabase>
 #include <QString>
 
 #include <cstdint>
@@ -11,16 +8,15 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace velmora::cli {
-
-using velmora::sqliteHandle;
+namespace velmora {
 
 // Runs `sql` (one or more statements without parameters) on `db`; false with SQLite's
 // text in *error.
 bool executeRaw(sqlite3* db, const char* sql, QString* error);
 
 // One statement prepared once on a raw SQLite connection and run many times, for bulk
-// work where Qt's per-row cost matters. Finalized with the object.
+// work and hot reads where Qt's per-value cost matters. Finalized with the object; its
+// owner must let it go before the connection is closed.
 class SqliteStatement
 {
 public:
@@ -32,17 +28,25 @@ public:
     // False when the statement could not be prepared; error() says why.
     bool isValid() const { return m_statement != nullptr; }
 
-    // Bind the ? placeholder numbered `index` from 1. Bound text is not copied: it must
-    // stay as it is until the next execute() or next().
-    void bind(int index, std::int64_t value);
-    void bind(int index, std::string_view text);
-    void bindNull(int index);
+    // Bind the ? placeholder numbered `index` from 1; false (error() says why) when SQLite
+    // refuses. Bound text is not copied: it must stay as it is until the next execute() or
+    // next(). Empty text is bound as '' (never as NULL). A value stays bound until bound
+    // again or cleared.
+    bool bind(int index, std::int64_t value);
+    bool bind(int index, std::string_view text);
+    bool bindNull(int index);
+    void clearBindings();
 
     // Runs a statement that returns no rows and makes it ready to run again.
     bool execute();
     // Steps a query: true on a row, false at the end or on an error (then error() is set).
     bool next();
+    // Ends a run part-way, releasing its read of the file; the bindings stay.
+    void reset();
+
+    bool isNull(int column) const;
     std::int64_t integer(int column) const;
+    // The column's text as UTF-8, valid until the next step; empty for NULL.
     std::string_view text(int column) const;
 
     QString error() const { return m_error; }
@@ -55,4 +59,4 @@ private:
     QString m_error;
 };
 
-} // namespace velmora::cli
+} // namespace velmora

@@ -1,13 +1,8 @@
 #include "sqlitestatement.h"
 
-#include <QSqlDriver>
-#include <QVariant>
-
-#include <cstring>
-
 #include <sqlite3.h>
 
-namespace velmora::cli {
+namespace velmora {
 
 bool executeRaw(sqlite3* db, const char* sql, QString* error)
 {
@@ -23,7 +18,7 @@ SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) : m_db(db)
 {
     if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
                            &m_statement, nullptr) != SQLITE_OK) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(db));
+        fail();
         sqlite3_finalize(m_statement);
         m_statement = nullptr;
     }
@@ -31,21 +26,30 @@ SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) : m_db(db)
 
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(m_statement); }
 
-void SqliteStatement::bind(int index, std::int64_t value)
+bool SqliteStatement::bind(int index, std::int64_t value)
 {
-    sqlite3_bind_int64(m_statement, index, value);
+    return sqlite3_bind_int64(m_statement, index, value) == SQLITE_OK || fail();
 }
 
-void SqliteStatement::bind(int index, std::string_view text)
+bool SqliteStatement::bind(int index, std::string_view text)
 {
-    sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()),
-                      SQLITE_STATIC);
+    // An empty view may have no data; SQLite would bind that as NULL, not as ''.
+    static const char kEmpty = '\0';
+    return sqlite3_bind_text(m_statement, index, text.empty() ? &kEmpty : text.data(),
+                             static_cast<int>(text.size()), SQLITE_STATIC) == SQLITE_OK ||
+           fail();
 }
 
-void SqliteStatement::bindNull(int index) { sqlite3_bind_null(m_statement, index); }
+bool SqliteStatement::bindNull(int index)
+{
+    return sqlite3_bind_null(m_statement, index) == SQLITE_OK || fail();
+}
+
+void SqliteStatement::clearBindings() { sqlite3_clear_bindings(m_statement); }
 
 bool SqliteStatement::execute()
 {
+    m_error.clear();
     const bool done = sqlite3_step(m_statement) == SQLITE_DONE || fail();
     sqlite3_reset(m_statement);
     return done;
@@ -53,12 +57,20 @@ bool SqliteStatement::execute()
 
 bool SqliteStatement::next()
 {
+    m_error.clear();
     const int result = sqlite3_step(m_statement);
     if (result == SQLITE_ROW)
         return true;
     if (result != SQLITE_DONE)
         fail();
     return false;
+}
+
+void SqliteStatement::reset() { sqlite3_reset(m_statement); }
+
+bool SqliteStatement::isNull(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
 }
 
 std::int64_t SqliteStatement::integer(int column) const
@@ -80,4 +92,4 @@ bool SqliteStatement::fail()
     return false;
 }
 
-} // namespace velmora::cli
+} // namespace velmora
