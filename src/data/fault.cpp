@@ -1,14 +1,11 @@
 #include "fault.h"
 
 #include "readonly.h"
+#include "sqlitequery.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSqlDriver>
 #include <QSqlError>
-#include <QVariant>
-
-#include <cstring>
 
 #include <sqlite3.h>
 
@@ -34,12 +31,7 @@ QString faultInFile(const QString& file, const QString& fault)
 // The file of the connection a statement ran on, when the engine can say.
 QString fileOf(const QSqlDriver* driver)
 {
-    if (!driver)
-        return {};
-    const QVariant handle = driver->handle();
-    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
-        return {};
-    sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+    sqlite3* db = sqliteHandle(driver);
     const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
     return file ? QString::fromUtf8(file) : QString();
 }

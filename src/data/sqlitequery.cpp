@@ -28,8 +28,12 @@ int digits(const char* text, int count)
 
 sqlite3* sqliteHandle(const QSqlDatabase& db)
 {
-    const QSqlDriver* driver = db.driver();
-    if (!driver || !db.isOpen())
+    return db.isOpen() ? sqliteHandle(db.driver()) : nullptr;
+}
+
+sqlite3* sqliteHandle(const QSqlDriver* driver)
+{
+    if (!driver)
         return nullptr;
     const QVariant handle = driver->handle();
     if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)

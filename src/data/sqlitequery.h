@@ -10,6 +10,7 @@
 #include <vector>
 
 struct sqlite3;
+class QSqlDriver;
 
 namespace velmora {
 
@@ -18,6 +19,8 @@ class SqliteStatement;
 // The SQLite connection beneath an open Qt SQLite connection; null for any other driver
 // or a closed connection. Engine-only work (bulk writes, backups, interrupts) starts here.
 sqlite3* sqliteHandle(const QSqlDatabase& db);
+// The same beneath a driver (a statement's); null for any other driver.
+sqlite3* sqliteHandle(const QSqlDriver* driver);
 
 // A statement prepared once on the SQLite connection beneath a Qt one and run many
 // times, its rows read straight from SQLite: no value passes through QVariant or UTF-16
