@@ -37,6 +37,8 @@ const std::vector<Case>& cases()
         {"driver_pay_year", setUpDriverPayYear, Rows::GrowWithFile},
         {"profit_year", setUpProfitYear, Rows::GrowWithFile},
         {"profit_ten_years", setUpProfitTenYears, Rows::GrowWithFile},
+        {"profit_and_loss", setUpProfitAndLoss, Rows::GrowWithFile},
+        {"vat_return", setUpVatReturn, Rows::GrowWithFile},
         {"report_board", setUpReportBoard, Rows::Same, 1},
         {"report_vehicles", setUpReportVehicles, Rows::Same, 1},
         {"report_drivers_month", setUpReportDriversMonth, Rows::Same, 1},

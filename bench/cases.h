@@ -57,6 +57,10 @@ std::optional<Timed> setUpDriverPayMonth(Fixture& fixture, QString* error);
 std::optional<Timed> setUpDriverPayYear(Fixture& fixture, QString* error);
 std::optional<Timed> setUpProfitYear(Fixture& fixture, QString* error);
 std::optional<Timed> setUpProfitTenYears(Fixture& fixture, QString* error);
+// profit_and_loss, vat_return: the profit and loss and the VAT return over the last ten
+// years (accountantcases.cpp).
+std::optional<Timed> setUpProfitAndLoss(Fixture& fixture, QString* error);
+std::optional<Timed> setUpVatReturn(Fixture& fixture, QString* error);
 // report_*: reports written to PDF as `velmora-cli report` writes them: the paging board,
 // the vehicles, the drivers' jobs of the last whole month and of the whole file, income by
 // driver and aged debt; report_first_page: the whole file's drivers' jobs until the

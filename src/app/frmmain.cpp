@@ -23,6 +23,7 @@
 #include "payroll/frmdriver_payment.h"
 #include "payroll/frmoperational_costs.h"
 #include "payroll/frmprofit.h"
+#include "payroll/periodreportscreen.h"
 #include "platform/dialogs.h"
 #include "platform/helpwindow.h"
 #include "platform/qtreportengine.h"
@@ -259,6 +260,10 @@ void frmmain::buildAccountsMenu()
     });
     connect(menu->addAction(tr("Rep&ort On Profitability")), &QAction::triggered, this,
             [this] { openScreen(this, new frmprofit(m_db, m_dialogs, *m_reports)); });
+    connect(menu->addAction(tr("Profit And &Loss")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmprofit_and_loss(m_db, m_dialogs, *m_reports)); });
+    connect(menu->addAction(tr("VA&T Return")), &QAction::triggered, this,
+            [this] { openScreen(this, new frmvat_return(m_db, m_dialogs, *m_reports)); });
     connect(menu->addAction(tr("Cr&eate Driver Payment Slips")), &QAction::triggered, this,
             [this] { openScreen(this, new frmdriver_payment(m_db, m_dialogs, *m_reports)); });
     addReport(menu, tr("&Income By Driver"), QStringLiteral("driverearn.rpt"),

@@ -22,6 +22,8 @@ const QList<HelpSection>& helpSections()
         {"frmdriver_payment", QStringLiteral("Paying drivers")},
         {"frmprofit", QStringLiteral("Profitability and running costs")},
         {"frmoperational_costs", QStringLiteral("Profitability and running costs")},
+        {"frmprofit_and_loss", QStringLiteral("Profit and loss and the VAT return")},
+        {"frmvat_return", QStringLiteral("Profit and loss and the VAT return")},
         {"frmtransfer", QStringLiteral("Transfer files")},
         {"frmbackup", QStringLiteral("Backups and removing old invoices")},
         {"frmsecurity", QStringLiteral("Operators")},

@@ -1,3 +1,4 @@
+#include "accountantcommands.h"
 #include "backupcommand.h"
 #include "checkcommand.h"
 #include "command.h"
@@ -15,9 +16,10 @@ namespace velmora::cli {
 const std::vector<CommandRegistrar>& commands()
 {
     static const std::vector<CommandRegistrar> all = {
-        addInitCommand,           addGenerateCommand, addReportCommand,     addInvoiceCommand,
-        addDriverPayCommand,      addProfitCommand,   addImportJobsCommand, addImportCostsCommand,
-        addExportAccountsCommand, addBackupCommand,   addCheckCommand,      addStatementsCommand,
+        addInitCommand,           addGenerateCommand,  addReportCommand,     addInvoiceCommand,
+        addDriverPayCommand,      addProfitCommand,    addImportJobsCommand, addImportCostsCommand,
+        addExportAccountsCommand, addBackupCommand,    addCheckCommand,      addStatementsCommand,
+        addProfitAndLossCommand,  addVatReturnCommand,
     };
     return all;
 }

@@ -66,6 +66,11 @@ const QList<ColumnWidth>& columnWidths()
         {"receipt_types", "paymenttype", 30},
 
         {"company", "company_name", 50},
+        {"company", "bank_name", 40},
+        {"company", "bank_account_name", 40},
+        {"company", "bank_sort_code", 8},
+        {"company", "bank_account_number", 8},
+        {"company", "invoice_footer", 200},
         {"company", "company_heading", 50},
         {"company", "company_addr1", 50},
         {"company", "company_addr2", 50},

@@ -438,6 +438,35 @@ const QStringList kMonthReconciles = {
     QStringLiteral("ALTER TABLE account_print ADD COLUMN brought_forward INTEGER"),
 };
 
+// Migration 12: what a UK invoice carries besides the company's details: the days the
+// customer has to pay, the bank account to pay into and a line of text at the foot; and
+// the work tables the profit and loss and the VAT return print from.
+const QStringList kInvoiceTerms = {
+    QStringLiteral("ALTER TABLE company ADD COLUMN payment_terms INTEGER NOT NULL DEFAULT 30"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN bank_name TEXT COLLATE NOCASE"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN bank_account_name TEXT COLLATE NOCASE"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN bank_sort_code TEXT COLLATE NOCASE"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN bank_account_number TEXT COLLATE NOCASE"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN invoice_footer TEXT COLLATE NOCASE"),
+    QStringLiteral(R"(CREATE TABLE profit_and_loss (
+        month TEXT COLLATE NOCASE,
+        start_date TEXT COLLATE NOCASE,
+        end_date TEXT COLLATE NOCASE,
+        income INTEGER NOT NULL DEFAULT 0,
+        payments INTEGER NOT NULL DEFAULT 0,
+        wages INTEGER NOT NULL DEFAULT 0,
+        operational INTEGER NOT NULL DEFAULT 0,
+        profit INTEGER NOT NULL DEFAULT 0))"),
+    QStringLiteral(R"(CREATE TABLE vat_return (
+        line INTEGER,
+        box TEXT COLLATE NOCASE,
+        description TEXT COLLATE NOCASE,
+        amount INTEGER NOT NULL DEFAULT 0,
+        vat INTEGER,
+        start_date TEXT COLLATE NOCASE,
+        end_date TEXT COLLATE NOCASE))"),
+};
+
 struct Migration
 {
     int version;
@@ -450,7 +479,7 @@ const std::vector<Migration>& migrations()
         {1, &kInitialSchema},    {2, &kPlaceIndexes},     {3, &kWagesByJobKey},
         {4, &kInvoicingIndexes}, {5, &kJobsByDayWithKey}, {6, &kPayrollKeys},
         {8, &kJobTextIndex},     {9, &kVatRate},          {10, &kDriverDateIndex},
-        {11, &kMonthReconciles},
+        {11, &kMonthReconciles}, {12, &kInvoiceTerms},
     };
     return all;
 }

@@ -1,5 +1,6 @@
 #include "frminvoice_prints.h"
 
+#include "nextinvoice.h"
 #include "platform/dialogs.h"
 #include "platform/screenparts.h"
 #include "platform/statusline.h"
@@ -15,7 +16,9 @@ namespace velmora {
 frminvoice_prints::frminvoice_prints(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
       m_invoices(lineEdit("txtinvoice", tr("Enter number ofinvoice copies required"))),
-      m_jobSheets(lineEdit("txtdriver", tr("Enter number of driver sheet copies required.")))
+      m_jobSheets(lineEdit("txtdriver", tr("Enter number of driver sheet copies required."))),
+      m_nextInvoice(lineEdit("txtnext_invoice",
+                             tr("The number the next invoice run gives its first invoice")))
 {
     setObjectName(QStringLiteral("frminvoice_prints"));
     setWindowTitle(tr("Set Invoice Print Parameters"));
@@ -31,10 +34,14 @@ frminvoice_prints::frminvoice_prints(QSqlDatabase db, Dialogs& dialogs, QWidget*
     }
     addCaptioned(grid, 0, tr("&Invoice Copies"), m_invoices);
     addCaptioned(grid, 1, tr("&Work Sheet Copies"), m_jobSheets);
+    m_nextInvoice->setMaxLength(18);
+    fitWidth(m_nextInvoice, 12);
+    addCaptioned(grid, 2, tr("&Next Invoice Number"), m_nextInvoice);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(2, 1);
+    grid->setRowStretch(3, 1);
     setCentralWidget(central);
     setTabOrder(m_invoices, m_jobSheets);
+    setTabOrder(m_jobSheets, m_nextInvoice);
     m_invoices->setFocus();
 }
 
@@ -48,6 +55,13 @@ void frminvoice_prints::opening()
     }
     m_invoices->setText(QString::number(copies->invoices));
     m_jobSheets->setText(QString::number(copies->jobSheets));
+    const std::optional<InvoiceNumbering> numbering = readInvoiceNumbering(m_db, &error);
+    if (!numbering) {
+        m_dialogs.information(this, error);
+        return;
+    }
+    m_shownNext = QString::number(numbering->next);
+    m_nextInvoice->setText(m_shownNext);
 }
 
 void frminvoice_prints::save()
@@ -64,14 +78,33 @@ void frminvoice_prints::save()
         }
         *target = *typed;
     }
+    bool isNumber = false;
+    const qint64 next = m_nextInvoice->text().trimmed().toLongLong(&isNumber);
+    const bool nextChanged = m_nextInvoice->text().trimmed() != m_shownNext;
+    if (nextChanged && !isNumber) {
+        m_dialogs.information(this, tr("The next invoice number must be a whole number"));
+        m_nextInvoice->setFocus();
+        m_nextInvoice->selectAll();
+        return;
+    }
     QString error;
     if (!savePrintCopies(m_db, copies, &error)) {
         m_dialogs.information(this, error);
         return;
     }
-    showStatus(this, tr("Print settings saved: %1 invoice copies, %2 job sheet copies")
+    if (nextChanged && !setNextInvoiceNumber(m_db, next, &error)) {
+        m_dialogs.information(this, error);
+        m_nextInvoice->setFocus();
+        m_nextInvoice->selectAll();
+        return;
+    }
+    if (nextChanged)
+        m_shownNext = QString::number(next);
+    showStatus(this, tr("Print settings saved: %1 invoice copies, %2 job sheet copies; the "
+                        "next invoice is number %3")
                          .arg(copies.invoices)
-                         .arg(copies.jobSheets));
+                         .arg(copies.jobSheets)
+                         .arg(m_shownNext));
 }
 
 } // namespace velmora

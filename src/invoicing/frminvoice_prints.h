@@ -12,7 +12,9 @@ namespace velmora {
 class Dialogs;
 
 // "Set Invoice Print Parameters": how many copies of the invoices and of the job (work)
-// sheets each print run makes. "&Save" stores both and keeps the screen open.
+// sheets each print run makes, and the number the next invoice run starts at (which may
+// be set while no invoice exists, or above the highest issued). "&Save" stores them and
+// keeps the screen open.
 class frminvoice_prints final : public OpeningScreen<QMainWindow>
 {
     Q_OBJECT
@@ -28,6 +30,8 @@ private:
     Dialogs& m_dialogs;
     QLineEdit* m_invoices;
     QLineEdit* m_jobSheets;
+    QLineEdit* m_nextInvoice;
+    QString m_shownNext; // the next number as shown at opening or after a save
 };
 
 } // namespace velmora

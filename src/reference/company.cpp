@@ -32,7 +32,8 @@ std::optional<CompanyDetails> loadCompany(const QSqlDatabase& db, QString* error
     return details;
 }
 
-bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, QString* error)
+bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, const VatRates& rates,
+                 const CompanyTerms& terms, QString* error)
 {
     QVariantList values;
     for (const auto& [column, member] : kCompanyColumns) {
@@ -59,7 +60,8 @@ bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, QString*
                  values, error))
             return false;
     }
-    return transaction.commit(error);
+    return saveVatRates(db, rates, error) && saveCompanyTerms(db, terms, error) &&
+           transaction.commit(error);
 }
 
 } // namespace velmora

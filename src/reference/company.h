@@ -1,5 +1,8 @@
 #pragma once
 
+#include "companyterms.h"
+#include "data/vatrate.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -47,7 +50,9 @@ inline constexpr std::array<std::pair<const char*, QString CompanyDetails::*>, 1
 std::optional<CompanyDetails> loadCompany(const QSqlDatabase& db, QString* error);
 
 // Writes the fifteen details as given into the company row, adding the row (with
-// company_id 1) when the table has none. False with the reason in *error.
-bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, QString* error);
+// company_id 1) when the table has none, and the VAT rates and invoice terms with them, in
+// one transaction. False with the reason in *error, nothing then written.
+bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, const VatRates& rates,
+                 const CompanyTerms& terms, QString* error);
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "frmcompany.h"
 
+#include "companytermsgroup.h"
 #include "data/dates.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
@@ -37,7 +38,8 @@ frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
                            tr("Enter the companys vat registration number if applicable."))),
       m_vatRate(lineEdit("txtvat_rate", tr("The VAT rate in per cent, e.g. 17.5"))),
       m_vatFrom(lineEdit("txtvat_from", tr("The day the VAT rate applies from (dd/mm/yyyy); "
-                                           "jobs before it keep the rate it replaces")))
+                                           "jobs before it keep the rate it replaces"))),
+      m_terms(new CompanyTermsGroup)
 {
     setObjectName(QStringLiteral("frmcompany"));
     setWindowTitle(tr("Record Company Details"));
@@ -101,6 +103,7 @@ void frmcompany::buildLayout()
     auto* font = named(new QPushButton(tr("C&hange Font")), "Command1");
     font->setEnabled(false);
     grid->addWidget(font, row, 2);
+    grid->addWidget(m_terms, 0, 3, row + 1, 1);
     setCentralWidget(central);
 
     QWidget* previous = nullptr;
@@ -111,6 +114,7 @@ void frmcompany::buildLayout()
     }
     setTabOrder(previous, m_vatRate);
     setTabOrder(m_vatRate, m_vatFrom);
+    setTabOrder(m_vatFrom, m_terms->first());
 }
 
 QList<std::pair<QLineEdit*, QString CompanyDetails::*>> frmcompany::fields() const
@@ -142,6 +146,10 @@ void frmcompany::opening()
     if (!rates)
         m_dialogs.information(this, error);
     m_vatRates = rates.value_or(VatRates{});
+    const auto terms = loadCompanyTerms(m_db, &error);
+    if (!terms)
+        m_dialogs.information(this, error);
+    m_terms->setTerms(terms.value_or(CompanyTerms{}));
     m_vatRate->setText(vatRateText(m_vatRates.rate));
     m_vatFrom->setText(m_vatRates.from.isValid() ? ukDate(m_vatRates.from) : QString());
     if (details) {
@@ -197,11 +205,16 @@ bool frmcompany::save()
     const auto rates = typedVatRates();
     if (!rates)
         return false;
+    QString error;
+    const auto terms = m_terms->typed(&error);
+    if (!terms) {
+        m_dialogs.information(this, error);
+        return false;
+    }
     CompanyDetails details;
     for (const auto& [edit, member] : fields())
         details.*member = edit->text();
-    QString error;
-    if (!saveCompany(m_db, details, &error) || !saveVatRates(m_db, *rates, &error)) {
+    if (!saveCompany(m_db, details, *rates, *terms, &error)) {
         m_dialogs.information(this, error);
         return false;
     }

@@ -12,6 +12,7 @@ class QLineEdit;
 
 namespace velmora {
 
+class CompanyTermsGroup;
 class Dialogs;
 class FieldEvents;
 
@@ -20,7 +21,8 @@ class FieldEvents;
 // one company row (adding it when there is none) and closes the screen; "&Exit" closes
 // without saving. Leaving the name, address, town, county or postcode fields empty says so.
 // The VAT rate and the day it applies from are kept with the details: jobs picked up
-// before that day keep the rate it replaced.
+// before that day keep the rate it replaced, and beside them what invoices carry: payment
+// terms, bank details and a footer.
 class frmcompany final : public OpeningScreen<QMainWindow>
 {
     Q_OBJECT
@@ -61,6 +63,7 @@ private:
     QLineEdit* m_vatNumber;
     QLineEdit* m_vatRate;
     QLineEdit* m_vatFrom;
+    CompanyTermsGroup* m_terms;
     VatRates m_vatRates; // as stored when the screen opened
 };
 

@@ -1,6 +1,7 @@
 #include "pagepainter.h"
 
 #include "data/dates.h"
+#include "pagespool.h"
 #include "paginator.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -223,14 +224,39 @@ bool DevicePages::begin()
 
 bool DevicePages::addPage(const PageContent& page, QSizeF pageSize, int total)
 {
+    if (total < 0 && m_look.pageNumbers) {
+        if (!m_spool)
+            m_spool = std::make_unique<PageSpool>();
+        m_spooledSize = pageSize;
+        return m_spool->addPage(page, pageSize, total);
+    }
+    return paint([&page](QPainter& painter) { page.paint(painter); }, pageSize, total);
+}
+
+bool DevicePages::paint(const std::function<void(QPainter&)>& content, QSizeF pageSize, int total)
+{
     if (!m_painter.isActive() && !begin())
         return false;
     if (m_pages > 0 && !m_device.newPage())
         return false;
     ++m_pages;
-    page.paint(m_painter);
+    content(m_painter);
     if (m_look.pageNumbers)
         paintFooter(m_painter, m_look, pageSize, m_pages, total);
+    return true;
+}
+
+bool DevicePages::paintSpooled()
+{
+    const int total = m_pages + m_spool->pageCount();
+    for (int index = 0; index < m_spool->pageCount(); ++index) {
+        const std::optional<QPicture> picture = m_spool->page(index);
+        if (!picture ||
+            !paint([&picture](QPainter& painter) { painter.drawPicture(0, 0, *picture); },
+                   m_spooledSize, total))
+            return false;
+    }
+    m_spool.reset();
     return true;
 }
 
@@ -243,8 +269,12 @@ bool DevicePages::addFitted(QTextDocument& document)
     return true;
 }
 
-bool DevicePages::end()
+bool DevicePages::end(bool complete)
 {
+    if (!complete)
+        m_spool.reset();
+    if (m_spool && !paintSpooled())
+        return false;
     if (!m_painter.isActive() && !begin())
         return false;
     return m_painter.end();

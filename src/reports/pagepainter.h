@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QFile;
@@ -16,6 +17,8 @@ class QPagedPaintDevice;
 class QTextDocument;
 
 namespace velmora::reports {
+
+class PageSpool;
 
 // The height of the footer below each page's content, in points.
 inline constexpr qreal kFooterPoints = 22;
@@ -50,7 +53,9 @@ void paintFooter(QPainter& painter, const RenderedReport& report, QSizeF pageSiz
 void paintFitted(QPainter& painter, QTextDocument& document, QSizeF area);
 
 // Pages painted one after the other on a PDF writer or printer whose page layout is set,
-// each with its footer when the report has page numbers.
+// each with its footer when the report has page numbers. Pages that come before their
+// total is known wait in a PageSpool on disk and are painted by end(), so that every
+// footer says "Page n of N" however long the report.
 class DevicePages final : public PageSink
 {
 public:
@@ -59,17 +64,22 @@ public:
 
     bool addPage(const PageContent& page, QSizeF pageSize, int total) override;
     bool addFitted(QTextDocument& document) override;
-    // Finishes the output (an empty page when nothing was painted); false when it failed.
-    bool end();
+    // Finishes the output (an empty page when nothing was painted), the waiting pages
+    // painted when the report is `complete` and dropped otherwise; false when it failed.
+    bool end(bool complete = true);
     int pages() const { return m_pages; }
 
 private:
     bool begin();
+    bool paint(const std::function<void(QPainter&)>& content, QSizeF pageSize, int total);
+    bool paintSpooled();
 
     const RenderedReport& m_look;
     QPagedPaintDevice& m_device;
     QPainter m_painter;
     int m_pages = 0;
+    std::unique_ptr<PageSpool> m_spool; // the pages waiting for their total
+    QSizeF m_spooledSize;
 };
 
 // Lays the report out on the pages of `device` (a PDF writer or a printer, its page

@@ -104,7 +104,7 @@ PageSink& PdfFileOutput::pages() { return *m_pages; }
 
 bool PdfFileOutput::close(bool complete, ReportError* error)
 {
-    const bool ended = m_pages->end();
+    const bool ended = m_pages->end(complete);
     m_pages.reset();
     m_writer.reset();
     QString reason;
@@ -134,7 +134,7 @@ PageSink& DeviceOutput::pages() { return *m_pages; }
 
 bool DeviceOutput::close(bool complete, ReportError* error)
 {
-    const bool ended = m_pages->end();
+    const bool ended = m_pages->end(complete);
     if (complete && !ended)
         *error = {ReportError::OutputFailed,
                   QStringLiteral("The report '%1' could not be printed.").arg(m_title)};

@@ -240,8 +240,12 @@ private Q_SLOTS:
         for (const char* trigger : {"jobs_text_insert", "jobs_text_delete", "jobs_text_update"})
             t.exec(QStringLiteral("DROP TRIGGER %1").arg(QLatin1String(trigger)));
         t.exec(QStringLiteral("DROP TABLE jobs_text"));
-        for (const char* column : {"vat_rate", "vat_rate_from", "previous_vat_rate"})
+        for (const char* column :
+             {"vat_rate", "vat_rate_from", "previous_vat_rate", "payment_terms", "bank_name",
+              "bank_account_name", "bank_sort_code", "bank_account_number", "invoice_footer"})
             t.exec(QStringLiteral("ALTER TABLE company DROP COLUMN %1").arg(QLatin1String(column)));
+        t.exec(QStringLiteral("DROP TABLE profit_and_loss"));
+        t.exec(QStringLiteral("DROP TABLE vat_return"));
         t.exec(QStringLiteral("DROP TRIGGER jobs_number_given"));
         t.exec(QStringLiteral("ALTER TABLE accounts DROP COLUMN removed_invoiced"));
         t.exec(QStringLiteral("ALTER TABLE account_print DROP COLUMN brought_forward"));

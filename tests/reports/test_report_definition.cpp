@@ -40,6 +40,7 @@ private slots:
     void companyDetailsReachEveryTemplate();
     void recordsCanStartNewPages();
     void orientationAndPageNumbers();
+    void longReportsKnowTheirLastPage();
     void placeholdersBecomePositional();
 
 private:
@@ -321,6 +322,27 @@ void ReportDefinitionTest::recordsCanStartNewPages()
     QCOMPARE(text.pageCount(), 3);
     QVERIFY(text.text().contains(QStringLiteral("Record 2")));
     QVERIFY(text.text().contains(QStringLiteral("Page 3 of 3")));
+}
+
+void ReportDefinitionTest::longReportsKnowTheirLastPage()
+{
+    // Past the pages held until the end, the footers still name the total.
+    const velmora::test::PdfText text(pdf(QStringLiteral(
+        "[data.records]\n"
+        "sql = \"with recursive n(i) as (select 1 union all select i + 1 from n where i < 57) "
+        "select i from n\"\n"
+        "[layout]\n"
+        "template = '''\n"
+        "{{#records}}<p class=\"{{^_first}}page-break{{/_first}}\">Record {{i}}</p>{{/records}}\n"
+        "'''\n")));
+    QVERIFY2(text.isValid(), qPrintable(text.error()));
+    QCOMPARE(text.pageCount(), 57);
+    const QString all = text.text();
+    for (const int page : {1, 41, 57})
+        QVERIFY2(all.contains(QStringLiteral("Page %1 of 57").arg(page)),
+                 qPrintable(all.right(400)));
+    QCOMPARE(all.count(QStringLiteral(" of 57")), 57);
+    QVERIFY(all.indexOf(QStringLiteral("Record 41")) < all.indexOf(QStringLiteral("Record 42")));
 }
 
 void ReportDefinitionTest::orientationAndPageNumbers()
