@@ -45,10 +45,10 @@ void printMonths(const std::vector<ProfitMonth>& months)
 void printReturn(const VatReturn& vat)
 {
     for (std::size_t box = 0; box < vat.boxes.size(); ++box) {
-        printLine(stdout, QStringLiteral("Box %1 %2 %3")
+        printLine(stdout, QStringLiteral("Box %1 %2  %3")
                               .arg(box + 1)
-                              .arg(vatBoxNames()[box].left(60), -60)
-                              .arg(vat.boxes[box].toString(), 15));
+                              .arg(vat.boxes[box].toString(), 15)
+                              .arg(vatBoxNames()[box]));
     }
     printLine(stdout, QObject::tr("Sales before VAT %1, purchases before VAT %2")
                           .arg(vat.salesBeforeVat.toString(), vat.purchasesBeforeVat.toString()));

@@ -6,6 +6,7 @@
 #include "reportpreview.h"
 #include "reportprogress.h"
 #include "reports/definition.h"
+#include "reports/pagepainter.h"
 #include "reports/pagespool.h"
 #include "reports/renderer.h"
 #include "reports/reportfolder.h"
@@ -124,6 +125,7 @@ ReportError QtReportEngine::print(const reports::ReportRequest& request)
                                "Install a printer and make it the default, then print again.")
                     .arg(m_title)};
     QPrinter printer(destination, QPrinter::HighResolution);
+    printer.setResolution(reports::kDeviceDpi);
     printer.setDocName(m_title);
     reports::ReportThread run(m_workers, request, std::make_unique<reports::DeviceOutput>(printer));
     ReportError error = runWithProgress(run, request, m_title, window());

@@ -182,6 +182,8 @@ void ReportPreview::print()
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // The pages are pictures, which play back at their size only in points.
+    printer.setResolution(reports::kDeviceDpi);
     QPainter painter;
     if (!painter.begin(&printer))
         return;

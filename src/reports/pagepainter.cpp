@@ -306,6 +306,7 @@ bool writePdf(const RenderedReport& report, QFile& out, ReportError* error)
 {
     {
         QPdfWriter writer(&out);
+        writer.setResolution(kDeviceDpi);
         writer.setTitle(report.title);
         writer.setCreator(QStringLiteral("Velmora"));
         applyPageLayout(report, writer);

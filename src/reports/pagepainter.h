@@ -20,6 +20,12 @@ namespace velmora::reports {
 
 class PageSpool;
 
+// The resolution every printer and PDF writer is given: pages are laid out in points, and
+// a page kept on disk as a picture until its total is known (see DevicePages) is played
+// back at its size only on a device whose units are points. The output stays vector text
+// and lines, so nothing is lost.
+inline constexpr int kDeviceDpi = 72;
+
 // The height of the footer below each page's content, in points.
 inline constexpr qreal kFooterPoints = 22;
 

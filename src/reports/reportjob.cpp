@@ -93,6 +93,7 @@ bool PdfFileOutput::open(const RenderedReport& look, ReportError* error)
         return false;
     }
     m_writer = std::make_unique<QPdfWriter>(&m_file->file());
+    m_writer->setResolution(kDeviceDpi);
     m_writer->setTitle(look.title);
     m_writer->setCreator(QStringLiteral("Velmora"));
     applyPageLayout(look, *m_writer);

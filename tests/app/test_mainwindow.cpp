@@ -88,6 +88,8 @@ private Q_SLOTS:
             "&Management Functions/Jo&b Count",
             "A&ccounts/&Record Payments",
             "A&ccounts/Rep&ort On Profitability",
+            "A&ccounts/Profit And &Loss",
+            "A&ccounts/VA&T Return",
             "A&ccounts/Cr&eate Driver Payment Slips",
             "A&ccounts/&Income By Driver",
             "&Reporting/&Accounts List",

@@ -158,6 +158,33 @@ private slots:
         QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 1);
     }
 
+    // The invoice terms are checked before anything is saved, then saved with the details.
+    void invoiceTermsSaveWithTheDetails()
+    {
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        frmcompany window(t.db(), dialogs);
+        QVERIFY(velmora::test::activate(window));
+        fillAll(window);
+        QCOMPARE(field(window, "txtpayment_terms")->text(), QStringLiteral("30"));
+        field(window, "txtsort_code")->setText(QStringLiteral("12-34"));
+        field(window, "txtaccount_number")->setText(QStringLiteral("12345678"));
+        child<QAction>(window, QStringLiteral("mnusave"))->trigger();
+        QCOMPARE(dialogs.texts(),
+                 QStringList{QStringLiteral("The sort code must be six digits, e.g. 12-34-56")});
+        QVERIFY(window.isVisible());
+        QCOMPARE(QApplication::focusWidget(), field(window, "txtsort_code"));
+        QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 0);
+
+        field(window, "txtpayment_terms")->setText(QStringLiteral("14"));
+        field(window, "txtsort_code")->setText(QStringLiteral("123456"));
+        field(window, "txtbank_name")->setText(QStringLiteral("Northern Bank"));
+        child<QAction>(window, QStringLiteral("mnusave"))->trigger();
+        QCOMPARE(t.rows(QStringLiteral("select payment_terms, bank_name, bank_sort_code, "
+                                       "bank_account_number, company_Name from company")),
+                 QStringList{QStringLiteral("14|Northern Bank|12-34-56|12345678|v-txtcompany")});
+    }
+
     // Exit with typed details asks first; No leaves without saving.
     void exitSavesNothing()
     {
