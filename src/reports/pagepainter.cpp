@@ -2,6 +2,7 @@
 
 #include "data/dates.h"
 #include "pagespool.h"
+#include "pagetotals.h"
 #include "paginator.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -158,7 +159,7 @@ void paintPage(QPainter& painter, QTextDocument& document, int index, QSizeF pag
 }
 
 void paintFooter(QPainter& painter, const RenderedReport& report, QSizeF pageSize, int page,
-                 int pages)
+                 int pages, FooterPart part)
 {
     // Drawn in device pixels, where the footer's font has its true size.
     const QPointF scale = pixelsPerPoint(*painter.device());
@@ -167,20 +168,26 @@ void paintFooter(QPainter& painter, const RenderedReport& report, QSizeF pageSiz
                       (kFooterPoints - 8) * point);
     painter.save();
     painter.scale(1 / scale.x(), 1 / scale.y());
-    painter.setPen(QPen(QColor(0xb8, 0xc4, 0xcf), 0.6 * point));
-    painter.drawLine(area.topLeft(), area.topRight());
     painter.setFont(houseFont(7.5));
-    painter.setPen(QColor(0x66, 0x72, 0x7f));
-    const QString name = report.company.isEmpty()
-                             ? report.title
-                             : QStringLiteral("%1  \u00b7  %2").arg(report.company, report.title);
     const QRectF text = area.adjusted(0, 4 * point, 0, 0);
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, name);
-    painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop,
-                     QStringLiteral("Printed %1").arg(ukDate(report.printed)));
-    painter.drawText(text, Qt::AlignRight | Qt::AlignTop,
-                     pages > 0 ? QStringLiteral("Page %1 of %2").arg(page).arg(pages)
-                               : QStringLiteral("Page %1").arg(page));
+    if (part != FooterPart::Number) {
+        painter.setPen(QPen(QColor(0xb8, 0xc4, 0xcf), 0.6 * point));
+        painter.drawLine(area.topLeft(), area.topRight());
+        painter.setPen(QColor(0x66, 0x72, 0x7f));
+        const QString name =
+            report.company.isEmpty()
+                ? report.title
+                : QStringLiteral("%1  \u00b7  %2").arg(report.company, report.title);
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, name);
+        painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop,
+                         QStringLiteral("Printed %1").arg(ukDate(report.printed)));
+    }
+    if (part != FooterPart::Words) {
+        painter.setPen(QColor(0x66, 0x72, 0x7f));
+        painter.drawText(text, Qt::AlignRight | Qt::AlignTop,
+                         pages > 0 ? QStringLiteral("Page %1 of %2").arg(page).arg(pages)
+                                   : QStringLiteral("Page %1").arg(page));
+    }
     painter.restore();
 }
 
@@ -201,8 +208,8 @@ void paintFitted(QPainter& painter, QTextDocument& document, QSizeF area)
     painter.restore();
 }
 
-DevicePages::DevicePages(const RenderedReport& look, QPagedPaintDevice& device)
-    : m_look(look), m_device(device)
+DevicePages::DevicePages(const RenderedReport& look, QPagedPaintDevice& device, bool numberLater)
+    : m_look(look), m_device(device), m_numberLater(numberLater)
 {
 }
 
@@ -224,6 +231,11 @@ bool DevicePages::begin()
 
 bool DevicePages::addPage(const PageContent& page, QSizeF pageSize, int total)
 {
+    if (total < 0 && m_look.pageNumbers && m_numberLater) {
+        ++m_unnumbered;
+        return paint([&page](QPainter& painter) { page.paint(painter); }, pageSize, total,
+                     FooterPart::Words);
+    }
     if (total < 0 && m_look.pageNumbers) {
         if (!m_spool)
             m_spool = std::make_unique<PageSpool>();
@@ -233,7 +245,8 @@ bool DevicePages::addPage(const PageContent& page, QSizeF pageSize, int total)
     return paint([&page](QPainter& painter) { page.paint(painter); }, pageSize, total);
 }
 
-bool DevicePages::paint(const std::function<void(QPainter&)>& content, QSizeF pageSize, int total)
+bool DevicePages::paint(const std::function<void(QPainter&)>& content, QSizeF pageSize, int total,
+                        FooterPart footer)
 {
     if (!m_painter.isActive() && !begin())
         return false;
@@ -242,7 +255,7 @@ bool DevicePages::paint(const std::function<void(QPainter&)>& content, QSizeF pa
     ++m_pages;
     content(m_painter);
     if (m_look.pageNumbers)
-        paintFooter(m_painter, m_look, pageSize, m_pages, total);
+        paintFooter(m_painter, m_look, pageSize, m_pages, total, footer);
     return true;
 }
 
@@ -280,9 +293,10 @@ bool DevicePages::end(bool complete)
     return m_painter.end();
 }
 
-bool paintReport(const RenderedReport& report, QPagedPaintDevice& device, ReportError* error)
+bool paintReport(const RenderedReport& report, QPagedPaintDevice& device, ReportError* error,
+                 int* numbersToStamp)
 {
-    DevicePages pages(report, device);
+    DevicePages pages(report, device, numbersToStamp != nullptr);
     bool painted = true;
     if (report.fitToPage) {
         auto document = newReportDocument(report.style);
@@ -299,22 +313,28 @@ bool paintReport(const RenderedReport& report, QPagedPaintDevice& device, Report
                       .arg(report.title)};
         return false;
     }
+    if (numbersToStamp)
+        *numbersToStamp = pages.numbersToStamp();
     return true;
 }
 
 bool writePdf(const RenderedReport& report, QFile& out, ReportError* error)
 {
+    int unnumbered = 0;
     {
         QPdfWriter writer(&out);
         writer.setResolution(kDeviceDpi);
         writer.setTitle(report.title);
         writer.setCreator(QStringLiteral("Velmora"));
         applyPageLayout(report, writer);
-        if (!paintReport(report, writer, error))
+        if (!paintReport(report, writer, error, &unnumbered))
             return false;
     }
-    if (!out.flush() || out.error() != QFileDevice::NoError) {
-        *error = outputFailed(QDir::toNativeSeparators(out.fileName()), out.errorString());
+    QString reason;
+    if (!out.flush() || out.error() != QFileDevice::NoError ||
+        (unnumbered > 0 && !stampPageTotals(out, report, unnumbered, &reason))) {
+        *error = outputFailed(QDir::toNativeSeparators(out.fileName()),
+                              reason.isEmpty() ? out.errorString() : reason);
         return false;
     }
     out.close();

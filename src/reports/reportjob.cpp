@@ -2,6 +2,7 @@
 
 #include "data/sqliteguard.h"
 #include "pagepainter.h"
+#include "pagetotals.h"
 
 #include <QDir>
 #include <QPdfWriter>
@@ -97,7 +98,8 @@ bool PdfFileOutput::open(const RenderedReport& look, ReportError* error)
     m_writer->setTitle(look.title);
     m_writer->setCreator(QStringLiteral("Velmora"));
     applyPageLayout(look, *m_writer);
-    m_pages = std::make_unique<DevicePages>(look, *m_writer);
+    m_look = look;
+    m_pages = std::make_unique<DevicePages>(m_look, *m_writer, true);
     return true;
 }
 
@@ -105,10 +107,14 @@ PageSink& PdfFileOutput::pages() { return *m_pages; }
 
 bool PdfFileOutput::close(bool complete, ReportError* error)
 {
-    const bool ended = m_pages->end(complete);
+    bool ended = m_pages->end(complete);
+    const int unnumbered = m_pages->numbersToStamp();
     m_pages.reset();
     m_writer.reset();
     QString reason;
+    if (complete && ended && unnumbered > 0)
+        ended =
+            m_file->file().flush() && stampPageTotals(m_file->file(), m_look, unnumbered, &reason);
     if (complete && ended && m_file->commit(&reason))
         return true;
     if (complete)

@@ -59,6 +59,7 @@ private:
     std::unique_ptr<OutputFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<DevicePages> m_pages;
+    RenderedReport m_look;
 };
 
 // A printer or other paged device whose pages are painted as they are laid out.
