@@ -1,6 +1,7 @@
 // Every screen as the operator meets it at 1366x768: owned by the window that opened it,
 // whole on the screen, with unique access keys and money shown one way; and the questions
-// asked before work that cannot be undone or changes that would be lost.
+// asked before work that cannot be undone or changes that would be lost; every grid can be
+// saved as CSV.
 #include "app/frmmain.h"
 #include "firm/demofirm.h"
 #include "invoicing/invoicerun.h"
@@ -94,6 +95,19 @@ QStringList oddAmounts(const QWidget& window)
     return odd;
 }
 
+// The lists and grids of `window` (not a drop-down's list) beyond the number of "Save as
+// CSV..." entries on its pop-up menus, by name.
+QStringList gridsWithoutCsv(const QWidget& window)
+{
+    QStringList grids;
+    for (const QAbstractItemView* view : window.findChildren<QAbstractItemView*>()) {
+        if (view->window() == &window)
+            grids << view->objectName();
+    }
+    const qsizetype entries = window.findChildren<QAction*>(QStringLiteral("mnucsv")).size();
+    return grids.size() > entries ? grids : QStringList();
+}
+
 // The scroll areas of `window` that need a sideways scroll to show what they hold.
 QStringList scrolledSideways(const QWidget& window)
 {
@@ -176,6 +190,8 @@ private Q_SLOTS:
         Desk desk;
         QVERIFY2(repeatedKeysOf(desk.window).isEmpty(),
                  qPrintable(repeatedKeysOf(desk.window).join(u'\n')));
+        QVERIFY2(gridsWithoutCsv(desk.window).isEmpty(),
+                 qPrintable(gridsWithoutCsv(desk.window).join(u',')));
         const QString ledgerAccount =
             desk.t
                 .value(QStringLiteral("select account_name from accounts where account_id = "
@@ -227,6 +243,8 @@ private Q_SLOTS:
                      qPrintable(path + u' ' + scrolledSideways(*screen).join(u',')));
             QVERIFY2(repeatedKeysOf(*screen).isEmpty(),
                      qPrintable(path + u' ' + repeatedKeysOf(*screen).join(u',')));
+            QVERIFY2(gridsWithoutCsv(*screen).isEmpty(),
+                     qPrintable(path + u' ' + gridsWithoutCsv(*screen).join(u',')));
             QVERIFY2(oddAmounts(*screen).isEmpty(),
                      qPrintable(path + u' ' + oddAmounts(*screen).join(u',')));
             screen->close();
