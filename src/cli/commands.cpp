@@ -5,6 +5,7 @@
 #include "generatecommand.h"
 #include "initcommand.h"
 #include "invoicecommand.h"
+#include "mailcommands.h"
 #include "profitcommand.h"
 #include "reportcommand.h"
 #include "statementscommand.h"
@@ -18,6 +19,7 @@ const std::vector<CommandRegistrar>& commands()
         addInitCommand,           addGenerateCommand, addReportCommand,     addInvoiceCommand,
         addDriverPayCommand,      addProfitCommand,   addImportJobsCommand, addImportCostsCommand,
         addExportAccountsCommand, addBackupCommand,   addCheckCommand,      addStatementsCommand,
+        addMailSettingsCommand,   addEmailInvoicesCommand,
     };
     return all;
 }
