@@ -452,7 +452,7 @@ const QStringList kMail = {
     QStringLiteral("ALTER TABLE company ADD COLUMN smtp_user TEXT"),
     QStringLiteral("ALTER TABLE company ADD COLUMN mail_from_address TEXT"),
     QStringLiteral("ALTER TABLE company ADD COLUMN mail_from_name TEXT"),
-    QStringLiteral("ALTER TABLE accounts ADD COLUMN invoice_email TEXT"),
+    QStringLiteral("ALTER TABLE accounts ADD COLUMN invoice_email TEXT COLLATE NOCASE"),
     QStringLiteral("ALTER TABLE invoice_header ADD COLUMN emailed_at TEXT"),
     QStringLiteral("ALTER TABLE invoice_header ADD COLUMN emailed_to TEXT"),
     QStringLiteral("ALTER TABLE invoice_header ADD COLUMN email_begun_at TEXT"),

@@ -14,6 +14,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QMainWindow>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -101,8 +102,10 @@ QStringList gridsWithoutCsv(const QWidget& window)
 {
     QStringList grids;
     for (const QAbstractItemView* view : window.findChildren<QAbstractItemView*>()) {
-        if (view->window() == &window)
-            grids << view->objectName();
+        // Not the parts of Qt's own widgets (a calendar's days, a table's headings).
+        if (view->window() == &window && !qobject_cast<const QHeaderView*>(view) &&
+            !view->objectName().startsWith(QLatin1String("qt_")))
+            grids << QLatin1String(view->metaObject()->className()) + u' ' + view->objectName();
     }
     const qsizetype entries = window.findChildren<QAction*>(QStringLiteral("mnucsv")).size();
     return grids.size() > entries ? grids : QStringList();
