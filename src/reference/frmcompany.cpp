@@ -1,6 +1,8 @@
 #include "frmcompany.h"
 
 #include "data/dates.h"
+#include "mail/keystore.h"
+#include "mailsettingsgroup.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
@@ -15,8 +17,8 @@
 
 namespace velmora {
 
-frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
-    : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
+frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, KeyStore& keys, QWidget* parent)
+    : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs), m_keys(keys),
       m_events(new FieldEvents(this)), m_shown(this),
       m_company(lineEdit("txtcompany", tr("Enter the name of the company."))),
       m_heading(lineEdit("txtco_heading", tr("E.g Chauffeur Service"))),
@@ -37,7 +39,8 @@ frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
                            tr("Enter the companys vat registration number if applicable."))),
       m_vatRate(lineEdit("txtvat_rate", tr("The VAT rate in per cent, e.g. 17.5"))),
       m_vatFrom(lineEdit("txtvat_from", tr("The day the VAT rate applies from (dd/mm/yyyy); "
-                                           "jobs before it keep the rate it replaces")))
+                                           "jobs before it keep the rate it replaces"))),
+      m_mail(new MailSettingsGroup)
 {
     setObjectName(QStringLiteral("frmcompany"));
     setWindowTitle(tr("Record Company Details"));
@@ -97,6 +100,8 @@ void frmcompany::buildLayout()
     m_vatRate->setMaxLength(8);
     m_vatFrom->setMaxLength(10);
 
+    grid->addWidget(m_mail, 0, 3, row, 1, Qt::AlignTop);
+
     // The font of the screen cannot be changed; the button is kept where operators know it.
     auto* font = named(new QPushButton(tr("C&hange Font")), "Command1");
     font->setEnabled(false);
@@ -111,6 +116,11 @@ void frmcompany::buildLayout()
     }
     setTabOrder(previous, m_vatRate);
     setTabOrder(m_vatRate, m_vatFrom);
+    previous = m_vatFrom;
+    for (QWidget* field : m_mail->fields()) {
+        setTabOrder(previous, field);
+        previous = field;
+    }
 }
 
 QList<std::pair<QLineEdit*, QString CompanyDetails::*>> frmcompany::fields() const
@@ -148,6 +158,8 @@ void frmcompany::opening()
         for (const auto& [edit, member] : fields())
             edit->setText((*details).*member);
     }
+    if (const auto mail = readMailSettings(m_db, &error))
+        m_mail->display(*mail);
     m_shown.take();
 }
 
@@ -192,19 +204,42 @@ void frmcompany::checkOnLeave(QLineEdit* edit, const QString& message, bool keep
     });
 }
 
+bool frmcompany::typedMail(std::optional<MailSettings>* settings)
+{
+    if (m_mail->isEmpty())
+        return true;
+    *settings = m_mail->typed();
+    const QString fault = mailSettingsFault(**settings);
+    if (fault.isEmpty())
+        return true;
+    m_dialogs.information(this, fault);
+    m_mail->fields().constFirst()->setFocus();
+    return false;
+}
+
 bool frmcompany::save()
 {
     const auto rates = typedVatRates();
-    if (!rates)
+    std::optional<MailSettings> mail;
+    if (!rates || !typedMail(&mail))
         return false;
     CompanyDetails details;
     for (const auto& [edit, member] : fields())
         details.*member = edit->text();
     QString error;
-    if (!saveCompany(m_db, details, &error) || !saveVatRates(m_db, *rates, &error)) {
+    if (!saveCompany(m_db, details, &error) || !saveVatRates(m_db, *rates, &error) ||
+        (mail && !saveMailSettings(m_db, *mail, &error))) {
         m_dialogs.information(this, error);
         return false;
     }
+    if (mail && !m_mail->password().isEmpty() &&
+        !m_keys.write(mail->keyName(), m_mail->password(), &error)) {
+        m_dialogs.information(this, tr("The details were saved, but not the mail server's "
+                                       "password: %1")
+                                        .arg(error));
+        return false;
+    }
+    m_mail->clearPassword();
     m_shown.take();
     showStatus(this, tr("Company details saved"));
     close();
