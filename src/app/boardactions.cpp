@@ -5,6 +5,7 @@
 #include "frmmain.h"
 #include "jobs/frmjob_management.h"
 #include "jobstatus.h"
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/reportengine.h"
 #include "platform/statusline.h"
@@ -60,6 +61,7 @@ void BoardActions::buildMenu()
     add(status, tr("&Job Completed"), &BoardActions::jobCompleted);
     // "&Reset Passenger On Board" keeps R; this entry takes the free C.
     add(status, tr("Re-set Job &Complete"), &BoardActions::resetJobComplete);
+    addSaveAsCsv(m_menu, m_view, m_dialogs, m_db.databaseName());
 }
 
 bool BoardActions::eventFilter(QObject* watched, QEvent* event)

@@ -20,6 +20,7 @@
 #include "invoicing/invoicefrm.h"
 #include "invoicing/invoiceprinting.h"
 #include "jobs/frmjob_management.h"
+#include "mail/desktopkeystore.h"
 #include "payroll/frmdriver_payment.h"
 #include "payroll/frmoperational_costs.h"
 #include "payroll/frmprofit.h"
@@ -46,7 +47,8 @@ namespace velmora {
 
 frmmain::frmmain(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_model(new BoardModel(this)),
-      m_view(new BoardView(this)), m_reports(std::make_unique<QtReportEngine>(m_db, this))
+      m_view(new BoardView(this)), m_reports(std::make_unique<QtReportEngine>(m_db, this)),
+      m_keys(std::make_unique<DesktopKeyStore>())
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(isReadOnly(m_db) ? tr("Current Jobs (read-only)") : tr("Current Jobs"));
@@ -235,7 +237,7 @@ void frmmain::buildManagementMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Management Functions"));
     connect(menu->addAction(tr("&Company Name")), &QAction::triggered, this,
-            [this] { openScreen(this, new frmcompany(m_db, m_dialogs)); });
+            [this] { openScreen(this, new frmcompany(m_db, m_dialogs, *m_keys)); });
     connect(writer(menu->addAction(tr("&Produce Invoices"))), &QAction::triggered, this, [this] {
         openScreen(this, new invoicefrm(m_db, m_dialogs, *m_reports), QStringLiteral("txtfrm_load"),
                    QStringLiteral("N"));

@@ -14,6 +14,7 @@ class BoardModel;
 class BoardView;
 class Dialogs;
 class HelpWindow;
+class KeyStore;
 class ReportEngine;
 class frmjob_management;
 
@@ -82,7 +83,8 @@ private:
     BoardModel* m_model;
     BoardView* m_view;
     std::unique_ptr<ReportEngine> m_reports;
-    QString m_fault; // of the last rebuild of the board
+    std::unique_ptr<KeyStore> m_keys; // the desktop's, for the mail server's password
+    QString m_fault;                  // of the last rebuild of the board
     QPointer<HelpWindow> m_help;
 };
 

@@ -6,6 +6,7 @@
 #include "generatecommand.h"
 #include "initcommand.h"
 #include "invoicecommand.h"
+#include "mailcommands.h"
 #include "profitcommand.h"
 #include "reportcommand.h"
 #include "statementscommand.h"
@@ -19,7 +20,7 @@ const std::vector<CommandRegistrar>& commands()
         addInitCommand,           addGenerateCommand,  addReportCommand,     addInvoiceCommand,
         addDriverPayCommand,      addProfitCommand,    addImportJobsCommand, addImportCostsCommand,
         addExportAccountsCommand, addBackupCommand,    addCheckCommand,      addStatementsCommand,
-        addProfitAndLossCommand,  addVatReturnCommand,
+        addProfitAndLossCommand,  addVatReturnCommand,  addMailSettingsCommand, addEmailInvoicesCommand,
     };
     return all;
 }

@@ -26,6 +26,7 @@ struct ReportOptions
 {
     std::string file;
     std::string pdf;
+    std::string csv;
     std::string database;
     std::vector<std::string> parameters;
     bool force = false;
@@ -56,13 +57,30 @@ void waitShowingProgress(reports::ReportThread& run)
     }
 }
 
+// Writes the rows of `request` to the CSV file `csv`; the command's exit code.
+int writeCsv(const reports::ReportRequest& request, const QString& csv, bool force)
+{
+    QString problem;
+    if (!recoverForReading(request.databasePath, &problem))
+        return fail("report", problem);
+    reports::ReportControl control;
+    std::int64_t rows = 0;
+    const reports::ReportError error = reports::writeReportCsv(
+        request, csv, {request.databasePath, {request.reportPath}, force}, control, &rows);
+    if (error.number != 0)
+        return fail("report", QObject::tr("Report Error %1 %2").arg(error.number).arg(error.text));
+    printLine(stdout, QObject::tr("Wrote %1 rows of %2 to %3")
+                          .arg(rows)
+                          .arg(QFileInfo(request.reportPath).fileName(), csv));
+    return 0;
+}
+
 int runReport(const ReportOptions& options)
 {
     const QString file = QString::fromStdString(options.file);
     reports::ReportRequest request;
     request.reportPath = QFileInfo::exists(file) ? file : reports::reportPath(file);
     request.databasePath = databasePath(QString::fromStdString(options.database));
-    const QString pdf = QString::fromStdString(options.pdf);
     for (const std::string& each : options.parameters) {
         const QString parameter = QString::fromStdString(each);
         const qsizetype equals = parameter.indexOf(QLatin1Char('='));
@@ -74,7 +92,11 @@ int runReport(const ReportOptions& options)
             return fail("report", QObject::tr("--param %1 is given twice.").arg(name));
         request.parameters.insert(name, parameter.mid(equals + 1));
     }
-    return writeReportPdf("report", request, pdf, options.force);
+    if (options.pdf.empty() == options.csv.empty())
+        return fail("report", QObject::tr("Give one of --pdf and --csv."));
+    if (!options.csv.empty())
+        return writeCsv(request, QString::fromStdString(options.csv), options.force);
+    return writeReportPdf("report", request, QString::fromStdString(options.pdf), options.force);
 }
 
 } // namespace
@@ -113,16 +135,20 @@ void addReportCommand(CLI::App& app, CommandAction& action)
 {
     auto options = std::make_shared<ReportOptions>();
     CLI::App* report =
-        app.add_subcommand("report", "Render a report definition file from the database to PDF");
+        app.add_subcommand("report", "Render a report definition file from the database to PDF, "
+                                     "or write its rows as CSV");
     report
         ->add_option("file", options->file,
                      "The report definition file: a path, or a name in the reports folder "
                      "(database beside the program, or $VELMORA_REPORTS_DIR)")
         ->required();
-    report->add_option("--pdf", options->pdf, "The PDF file to write")->required();
-    report->add_flag("--force", options->force,
-                     "Replace the PDF file when it exists already (never the database or the "
-                     "report file)");
+    report->add_option("--pdf", options->pdf, "The PDF file to write");
+    report->add_option("--csv", options->csv,
+                       "The CSV file to write the report's rows to, instead of a PDF");
+    report->add_flag(
+        "--force", options->force,
+        "Replace the PDF or CSV file when it exists already (never the database or the "
+        "report file)");
     report->add_option("--param", options->parameters,
                        "A parameter of the report as NAME=VALUE (repeatable); the others take "
                        "their defaults");

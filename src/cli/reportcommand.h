@@ -8,8 +8,9 @@
 namespace velmora::cli {
 
 // `report FILE --pdf OUT [--database PATH]`: renders the report definition FILE (a path,
-// else a name in the reports folder) from the database to the PDF file OUT. On failure
-// exits 1 with the report's error number and text on standard error.
+// else a name in the reports folder) from the database to the PDF file OUT; with --csv OUT
+// instead, writes the report's rows to the CSV file OUT. On failure exits 1 with the report's error
+// number and text on standard error.
 void addReportCommand(CLI::App& app, CommandAction& action);
 
 // Renders `request` to the PDF file `pdf` (an existing one only when `force`; never the

@@ -33,6 +33,7 @@ const QList<ColumnWidth>& columnWidths()
 
         {"accounts", "account_name", 40},
         {"accounts", "nickname", 20},
+        {"accounts", "invoice_email", 254},
         {"accounts", "contact_name", 50},
         {"accounts", "invoice_type", 1},
         {"accounts", "account_ref", 10},

@@ -467,6 +467,26 @@ const QStringList kInvoiceTerms = {
         end_date TEXT COLLATE NOCASE))"),
 };
 
+// Migration 14: documents sent by e-mail.
+// - The company's mail server: host, port, security ('starttls', 'tls', or 'none', which
+//   only a server on this computer may use), user name and the sender's address and name.
+//   The password is never stored here.
+// - An account's address for its invoices.
+// - An invoice records when and to whom it was sent, and when a send of it began: a send
+//   begun and never ended (a killed run) is not sent again without the operator.
+const QStringList kMail = {
+    QStringLiteral("ALTER TABLE company ADD COLUMN smtp_host TEXT"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN smtp_port INTEGER"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN smtp_security TEXT NOT NULL DEFAULT 'starttls'"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN smtp_user TEXT"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN mail_from_address TEXT"),
+    QStringLiteral("ALTER TABLE company ADD COLUMN mail_from_name TEXT"),
+    QStringLiteral("ALTER TABLE accounts ADD COLUMN invoice_email TEXT COLLATE NOCASE"),
+    QStringLiteral("ALTER TABLE invoice_header ADD COLUMN emailed_at TEXT"),
+    QStringLiteral("ALTER TABLE invoice_header ADD COLUMN emailed_to TEXT"),
+    QStringLiteral("ALTER TABLE invoice_header ADD COLUMN email_begun_at TEXT"),
+};
+
 struct Migration
 {
     int version;
@@ -479,7 +499,7 @@ const std::vector<Migration>& migrations()
         {1, &kInitialSchema},    {2, &kPlaceIndexes},     {3, &kWagesByJobKey},
         {4, &kInvoicingIndexes}, {5, &kJobsByDayWithKey}, {6, &kPayrollKeys},
         {8, &kJobTextIndex},     {9, &kVatRate},          {10, &kDriverDateIndex},
-        {11, &kMonthReconciles}, {12, &kInvoiceTerms},
+        {11, &kMonthReconciles}, {12, &kInvoiceTerms}, {14, &kMail},
     };
     return all;
 }

@@ -2,6 +2,7 @@
 
 #include "data/dates.h"
 #include "data/fault.h"
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/lazyrows.h"
@@ -175,6 +176,7 @@ void frmaccount_ledger::buildPopup()
             &frmaccount_ledger::recordPayment);
     connect(addEntry(m_popup, tr("Re&print Invoice"), "mnurep"), &QAction::triggered, this,
             &frmaccount_ledger::reprintInvoice);
+    addSaveAsCsv(m_popup, m_grid, m_dialogs, m_db.databaseName());
 }
 
 bool frmaccount_ledger::eventFilter(QObject* watched, QEvent* event)

@@ -1,6 +1,7 @@
 #include "frmnoncosted.h"
 
 #include "data/fault.h"
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/lazyrows.h"
 #include "platform/screenparts.h"
@@ -33,6 +34,7 @@ frmnoncosted::frmnoncosted(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     m_grid->setColumnHidden(NoncostedNumber, true);
     m_grid->setToolTip(tr("Double-click a job, or press Enter, to open it for costing"));
     connect(m_grid, &QAbstractItemView::activated, this, &frmnoncosted::pick);
+    addCsvPopup(m_grid, m_dialogs, m_db.databaseName());
     connect(m_model, &LazyTableModel::fetchFailed, this, [this](const QString& error) {
         m_dialogs.information(this, databaseFault(m_db, error));
     });

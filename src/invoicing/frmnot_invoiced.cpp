@@ -1,6 +1,7 @@
 #include "frmnot_invoiced.h"
 
 #include "data/fault.h"
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/lazyrows.h"
 #include "platform/screenparts.h"
@@ -24,6 +25,7 @@ frmnot_invoiced::frmnot_invoiced(QSqlDatabase db, Dialogs& dialogs, QWidget* par
     m_list->setUniformRowHeights(true);
     m_list->setAlternatingRowColors(true);
     m_list->setModel(m_model);
+    addCsvPopup(m_list, m_dialogs, m_db.databaseName());
     m_list->setColumnWidth(0, 70);
     m_list->setColumnWidth(1, 260);
     m_list->setColumnWidth(2, 200);

@@ -1,6 +1,7 @@
 #include "searchpanel.h"
 
 #include "data/fault.h"
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "searchmodel.h"
 
@@ -102,6 +103,7 @@ SearchPanel::SearchPanel(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     connect(clear, &QPushButton::clicked, this, &SearchPanel::clearAll);
     connect(exit, &QPushButton::clicked, this, &SearchPanel::closed);
     connect(m_list, &QTableView::activated, this, &SearchPanel::choose);
+    addCsvPopup(m_list, m_dialogs, db.databaseName());
     connect(m_found, &FoundJobsModel::fetchFailed, this, [this, db](const QString& error) {
         m_dialogs.information(this, databaseFault(db, error));
     });

@@ -4,6 +4,7 @@
 #include "data/dates.h"
 #include "data/fault.h"
 #include "data/readonly.h"
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/screenparts.h"
 #include "platform/statusline.h"
@@ -77,6 +78,7 @@ frmoperational_costs::frmoperational_costs(QSqlDatabase db, Dialogs& dialogs, QW
     m_amount->setMaxLength(15);
     m_description->setMaxLength(kOpCostDescriptionWidth);
     readOnlyGrid(m_list, m_model);
+    addCsvPopup(m_list, m_dialogs, m_db.databaseName());
 
     auto* central = new QWidget;
     auto* grid = new QGridLayout(central);

@@ -1,19 +1,22 @@
 #include "messagelistdialog.h"
 
+#include "csvsave.h"
 #include "data/outputfile.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 namespace velmora {
 
 MessageListDialog::MessageListDialog(const QString& text, const QStringList& items,
-                                     const QString& title, const QString& database, QWidget* parent)
+                                     const QString& title, const QString& database,
+                                     Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), m_text(text), m_items(items), m_database(database)
 {
     setWindowTitle(title);
@@ -22,12 +25,18 @@ MessageListDialog::MessageListDialog(const QString& text, const QStringList& ite
     heading->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(heading);
 
-    auto* list = new QListWidget;
+    auto* messages = new QStandardItemModel(0, 1, this);
+    messages->setHorizontalHeaderLabels({tr("Message")});
+    for (const QString& item : items)
+        messages->appendRow(
+            new QStandardItem(item.trimmed().replace(QLatin1String("\r\n"), QLatin1String("\n"))));
+    auto* list = new QListView;
     list->setObjectName(QStringLiteral("lstmessages"));
     list->setAlternatingRowColors(true);
     list->setUniformItemSizes(true);
-    for (const QString& item : items)
-        list->addItem(item.trimmed().replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setModel(messages);
+    addCsvPopup(list, dialogs, database);
     layout->addWidget(list, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);

@@ -5,8 +5,11 @@
 
 namespace velmora {
 
+class Dialogs;
+
 // A message heading a scrollable list of many messages (the rejected records of a
-// transfer file, say), with a button that saves the heading and the list to a text file.
+// transfer file, say), with a button that saves the heading and the list to a text file,
+// and "Save as CSV..." on the list's pop-up menu.
 class MessageListDialog final : public QDialog
 {
     Q_OBJECT
@@ -14,7 +17,7 @@ class MessageListDialog final : public QDialog
 public:
     // `database`: the open database's file, which the saved list may not replace.
     MessageListDialog(const QString& text, const QStringList& items, const QString& title,
-                      const QString& database, QWidget* parent = nullptr);
+                      const QString& database, Dialogs& dialogs, QWidget* parent = nullptr);
 
 private:
     void save();

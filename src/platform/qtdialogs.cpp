@@ -48,7 +48,7 @@ void QtDialogs::exclamation(QWidget* parent, const QString& text, const QString&
 void QtDialogs::informationList(QWidget* parent, const QString& text, const QStringList& items,
                                 const QString& title)
 {
-    MessageListDialog dialog(text, items, title, m_database, parent);
+    MessageListDialog dialog(text, items, title, m_database, *this, parent);
     dialog.exec();
 }
 

@@ -3,7 +3,9 @@
 #include "data/fault.h"
 #include "data/sql.h"
 #include "leadingnumber.h"
+#include "mail/mailsettings.h"
 
+#include <QObject>
 #include <QSqlError>
 
 namespace velmora {
@@ -12,7 +14,8 @@ namespace {
 
 QString selectAccounts(const QString& condition)
 {
-    return QStringLiteral("select c.account_id, c.account_name, c.contact_name, c.nickname, %1 "
+    return QStringLiteral("select c.account_id, c.account_name, c.contact_name, c.nickname, "
+                          "c.invoice_email, %1 "
                           "from accounts c join addresses a on c.address_id = a.address_id "
                           "%2 order by c.account_name, c.account_id")
         .arg(addressColumnList(QStringLiteral("a")), condition);
@@ -25,7 +28,8 @@ AccountRecord readAccount(const QSqlQuery& query)
         .name = readText(query.value(1)),
         .contact = readText(query.value(2)),
         .nickname = readText(query.value(3)),
-        .address = readAddress(query, 4),
+        .address = readAddress(query, 5),
+        .invoiceEmail = readText(query.value(4)),
     };
 }
 
@@ -93,6 +97,13 @@ std::optional<qint64> saveAccount(const QSqlDatabase& db, const AccountRecord& a
                                   QString* error)
 {
     const QVariant nickname = spaceWhenEmpty(account.nickname);
+    const QString email = account.invoiceEmail.value_or(QString()).trimmed();
+    if (!email.isEmpty() && !isMailAddress(email)) {
+        *error =
+            QObject::tr("The e-mail address for invoices '%1' is not an e-mail address").arg(email);
+        return std::nullopt;
+    }
+    const QVariant invoiceEmail = email.isEmpty() ? QVariant() : QVariant(email);
     const RecordWithAddress record{
         .table = QStringLiteral("accounts"),
         .idColumn = QStringLiteral("account_id"),
@@ -100,9 +111,11 @@ std::optional<qint64> saveAccount(const QSqlDatabase& db, const AccountRecord& a
         .addressType = kAccountAddress,
         .address = account.address,
         .columns = {QStringLiteral("account_name"), QStringLiteral("contact_name"),
-                    QStringLiteral("nickname")},
-        .newValues = {storedText(account.name), storedText(account.contact), nickname},
-        .oldValues = {spaceWhenEmpty(account.name), spaceWhenEmpty(account.contact), nickname},
+                    QStringLiteral("nickname"), QStringLiteral("invoice_email")},
+        .newValues = {storedText(account.name), storedText(account.contact), nickname,
+                      invoiceEmail},
+        .oldValues = {spaceWhenEmpty(account.name), spaceWhenEmpty(account.contact), nickname,
+                      invoiceEmail},
     };
     return saveWithAddress(db, record, error);
 }

@@ -14,6 +14,7 @@ struct AccountRecord
     qint64 id = 0;
     Text name, contact, nickname;
     Address address;
+    Text invoiceEmail; // where its invoices are e-mailed; none: printed
 };
 
 // Every account whose address row exists, by name: the account screen's list.
@@ -40,7 +41,8 @@ std::optional<AccountRecord> findAccount(const QSqlDatabase& db, const QString& 
 // account, that account (name, contact, nickname) and its address row are updated in
 // place; otherwise a new address row and a new account that owns it are added. An empty
 // nickname is stored as a single space, and so are an empty name and contact of an
-// existing account; a new account keeps its name and contact as typed. Returns the
+// existing account; a new account keeps its name and contact as typed. An empty invoice
+// address is stored as none; one that is not an e-mail address is refused. Returns the
 // account's id, or nullopt with the reason in *error and nothing written.
 std::optional<qint64> saveAccount(const QSqlDatabase& db, const AccountRecord& account,
                                   QString* error);

@@ -32,7 +32,10 @@ AddressScreen::AddressScreen(Role role, QSqlDatabase db, Dialogs& dialogs, QWidg
     : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
       m_list(dropDown("txtacc_name1", tr("Select name or enter new name"))),
       m_name(lineEdit("txtacc_name")), m_contact(dropDown("txtcompany_name")),
-      m_nickname(lineEdit("txtnickname")), m_licence(lineEdit("txtlicence")),
+      m_nickname(lineEdit("txtnickname")),
+      m_invoiceEmail(lineEdit("txtinvoice_email", tr("Where the account's invoices are "
+                                                     "e-mailed; empty to print them"))),
+      m_licence(lineEdit("txtlicence")),
       m_selfEmployed(tickBox("Check1", tr("Self E&mployed"), tr("Click if self-employed"))),
       m_barred(tickBox("Check2", tr("&Barred"), tr("Click if driver barred"))),
       m_percentage(lineEdit("txtpercentage")), m_addr1(lineEdit("txtaddr1")),
@@ -75,6 +78,7 @@ void AddressScreen::buildLayout(Role role)
     addRow(driver ? tr("Driver &Name") : tr("Company &Name"), m_name);
     addRow(tr("C&ontact Name"), m_contact);
     addRow(tr("Nic&k Name"), m_nickname, !driver);
+    addRow(tr("&E-mail for Invoices"), m_invoiceEmail, !driver);
     addRow(tr("&Licence Number"), m_licence, driver);
     grid->addWidget(m_selfEmployed, row, 1);
     grid->addWidget(m_barred, row++, 2);
@@ -106,10 +110,10 @@ void AddressScreen::buildLayout(Role role)
     });
     setCentralWidget(central);
 
-    const QList<QWidget*> order = {m_list,         m_name,   m_contact,    m_nickname,  m_licence,
-                                   m_selfEmployed, m_barred, m_percentage, m_addr1,     m_addr5,
-                                   m_addr2,        m_town,   m_county,     m_postcode1, m_postcode2,
-                                   m_phone1,       m_phone2, m_phone3,     clear};
+    const QList<QWidget*> order = {
+        m_list,      m_name,       m_contact, m_nickname, m_invoiceEmail, m_licence, m_selfEmployed,
+        m_barred,    m_percentage, m_addr1,   m_addr5,    m_addr2,        m_town,    m_county,
+        m_postcode1, m_postcode2,  m_phone1,  m_phone2,   m_phone3,       clear};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(560, 520);
@@ -121,6 +125,7 @@ void AddressScreen::fitColumns(Role role)
     fitColumn(m_name, table, role == Role::Driver ? u"driver_name" : u"account_name");
     fitColumn(m_contact, table, u"contact_name");
     fitColumn(m_nickname, u"accounts", u"nickname");
+    fitColumn(m_invoiceEmail, u"accounts", u"invoice_email");
     fitColumn(m_licence, u"drivers", u"licence_number");
     fitWidth(m_percentage, 3);
     const QStringList columns = columnNames(kAddressColumns);

@@ -85,6 +85,7 @@ protected:
     QLineEdit* m_name;    // txtacc_name
     QComboBox* m_contact; // txtcompany_name
     QLineEdit* m_nickname;
+    QLineEdit* m_invoiceEmail; // accounts only
     QLineEdit* m_licence;
     QCheckBox* m_selfEmployed; // Check1
     QCheckBox* m_barred;       // Check2

@@ -33,7 +33,8 @@ std::optional<CompanyDetails> loadCompany(const QSqlDatabase& db, QString* error
 }
 
 bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, const VatRates& rates,
-                 const CompanyTerms& terms, QString* error)
+                 const CompanyTerms& terms, QString* error,
+                 const std::function<bool(QString*)>& alsoWrite)
 {
     QVariantList values;
     for (const auto& [column, member] : kCompanyColumns) {
@@ -61,7 +62,7 @@ bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, const Va
             return false;
     }
     return saveVatRates(db, rates, error) && saveCompanyTerms(db, terms, error) &&
-           transaction.commit(error);
+           (!alsoWrite || alsoWrite(error)) && transaction.commit(error);
 }
 
 } // namespace velmora

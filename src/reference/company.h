@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -52,7 +53,9 @@ std::optional<CompanyDetails> loadCompany(const QSqlDatabase& db, QString* error
 // Writes the fifteen details as given into the company row, adding the row (with
 // company_id 1) when the table has none, and the VAT rates and invoice terms with them, in
 // one transaction. False with the reason in *error, nothing then written.
+// `alsoWrite`, when given, writes more of the row in the same transaction.
 bool saveCompany(const QSqlDatabase& db, const CompanyDetails& details, const VatRates& rates,
-                 const CompanyTerms& terms, QString* error);
+                 const CompanyTerms& terms, QString* error,
+                 const std::function<bool(QString*)>& alsoWrite = {});
 
 } // namespace velmora

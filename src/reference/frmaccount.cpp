@@ -1,6 +1,7 @@
 #include "frmaccount.h"
 
 #include "accounts.h"
+#include "mail/mailsettings.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -48,6 +49,7 @@ void frmaccount::clear_address_fields()
 {
     m_name->clear();
     m_nickname->clear();
+    m_invoiceEmail->clear();
     clearAddress();
 }
 
@@ -55,6 +57,12 @@ bool frmaccount::validate_address()
 {
     if (m_name->text().isEmpty() && m_list->currentText().isEmpty())
         m_name->setText(QStringLiteral(" "));
+    const QString email = m_invoiceEmail->text().trimmed();
+    if (!email.isEmpty() && !isMailAddress(email)) {
+        tell(tr("The e-mail address for invoices is not an e-mail address"));
+        moveFocus(m_invoiceEmail);
+        return false;
+    }
     return filled(m_addr1, tr("First line of address must be supplied")) &&
            filled(m_town, tr("A town must be supplied")) &&
            filled(m_county, tr("A county must be supplied"));
@@ -108,6 +116,7 @@ void frmaccount::contactLeft()
 void frmaccount::showAccount(const AccountRecord& account)
 {
     copyText(m_nickname, account.nickname);
+    copyText(m_invoiceEmail, account.invoiceEmail);
     copyText(m_contact, account.contact);
     showAddress(account.address);
     shown();
@@ -120,7 +129,8 @@ std::optional<qint64> frmaccount::write(QString* error)
                         .name = m_name->text(),
                         .contact = m_contact->currentText(),
                         .nickname = m_nickname->text(),
-                        .address = address()},
+                        .address = address(),
+                        .invoiceEmail = m_invoiceEmail->text()},
                        error);
 }
 

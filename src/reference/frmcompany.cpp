@@ -2,6 +2,8 @@
 
 #include "companytermsgroup.h"
 #include "data/dates.h"
+#include "mail/keystore.h"
+#include "mailsettingsgroup.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
@@ -13,11 +15,12 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace velmora {
 
-frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
-    : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs),
+frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, KeyStore& keys, QWidget* parent)
+    : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs), m_keys(keys),
       m_events(new FieldEvents(this)), m_shown(this),
       m_company(lineEdit("txtcompany", tr("Enter the name of the company."))),
       m_heading(lineEdit("txtco_heading", tr("E.g Chauffeur Service"))),
@@ -39,7 +42,7 @@ frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
       m_vatRate(lineEdit("txtvat_rate", tr("The VAT rate in per cent, e.g. 17.5"))),
       m_vatFrom(lineEdit("txtvat_from", tr("The day the VAT rate applies from (dd/mm/yyyy); "
                                            "jobs before it keep the rate it replaces"))),
-      m_terms(new CompanyTermsGroup)
+      m_terms(new CompanyTermsGroup), m_mail(new MailSettingsGroup)
 {
     setObjectName(QStringLiteral("frmcompany"));
     setWindowTitle(tr("Record Company Details"));
@@ -99,11 +102,16 @@ void frmcompany::buildLayout()
     m_vatRate->setMaxLength(8);
     m_vatFrom->setMaxLength(10);
 
+
     // The font of the screen cannot be changed; the button is kept where operators know it.
     auto* font = named(new QPushButton(tr("C&hange Font")), "Command1");
     font->setEnabled(false);
     grid->addWidget(font, row, 2);
-    grid->addWidget(m_terms, 0, 3, row + 1, 1);
+    auto* beside = new QVBoxLayout;
+    beside->addWidget(m_terms);
+    beside->addWidget(m_mail);
+    beside->addStretch(1);
+    grid->addLayout(beside, 0, 3, row + 1, 1);
     setCentralWidget(central);
 
     QWidget* previous = nullptr;
@@ -115,6 +123,11 @@ void frmcompany::buildLayout()
     setTabOrder(previous, m_vatRate);
     setTabOrder(m_vatRate, m_vatFrom);
     setTabOrder(m_vatFrom, m_terms->first());
+    previous = m_terms->last();
+    for (QWidget* field : m_mail->fields()) {
+        setTabOrder(previous, field);
+        previous = field;
+    }
 }
 
 QList<std::pair<QLineEdit*, QString CompanyDetails::*>> frmcompany::fields() const
@@ -156,6 +169,8 @@ void frmcompany::opening()
         for (const auto& [edit, member] : fields())
             edit->setText((*details).*member);
     }
+    if (const auto mail = readMailSettings(m_db, &error))
+        m_mail->display(*mail);
     m_shown.take();
 }
 
@@ -200,10 +215,24 @@ void frmcompany::checkOnLeave(QLineEdit* edit, const QString& message, bool keep
     });
 }
 
+bool frmcompany::typedMail(std::optional<MailSettings>* settings)
+{
+    if (m_mail->isEmpty())
+        return true;
+    *settings = m_mail->typed();
+    const QString fault = mailSettingsFault(**settings);
+    if (fault.isEmpty())
+        return true;
+    m_dialogs.information(this, fault);
+    m_mail->fields().constFirst()->setFocus();
+    return false;
+}
+
 bool frmcompany::save()
 {
     const auto rates = typedVatRates();
-    if (!rates)
+    std::optional<MailSettings> mail;
+    if (!rates || !typedMail(&mail))
         return false;
     QString error;
     const auto terms = m_terms->typed(&error);
@@ -214,10 +243,20 @@ bool frmcompany::save()
     CompanyDetails details;
     for (const auto& [edit, member] : fields())
         details.*member = edit->text();
-    if (!saveCompany(m_db, details, *rates, *terms, &error)) {
+    if (!saveCompany(m_db, details, *rates, *terms, &error, [this, &mail](QString* reason) {
+            return !mail || writeMailSettings(m_db, *mail, reason);
+        })) {
         m_dialogs.information(this, error);
         return false;
     }
+    if (mail && !m_mail->password().isEmpty() &&
+        !m_keys.write(mail->keyName(), m_mail->password(), &error)) {
+        m_dialogs.information(this, tr("The details were saved, but not the mail server's "
+                                       "password: %1")
+                                        .arg(error));
+        return false;
+    }
+    m_mail->clearPassword();
     m_shown.take();
     showStatus(this, tr("Company details saved"));
     close();

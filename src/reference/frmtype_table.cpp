@@ -1,5 +1,6 @@
 #include "frmtype_table.h"
 
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/fieldsnapshot.h"
 #include "platform/screenparts.h"
@@ -38,6 +39,7 @@ frmtype_table::frmtype_table(const TypeTable& table, QSqlDatabase db, Dialogs& d
     m_list->setHeaderLabels({QStringLiteral("ID"), m_table.heading});
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    addCsvPopup(m_list, m_dialogs, m_db.databaseName());
 
     auto* central = new QWidget;
     auto* layout = new QGridLayout(central);

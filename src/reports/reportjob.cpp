@@ -1,5 +1,6 @@
 #include "reportjob.h"
 
+#include "data/csvfile.h"
 #include "data/sqliteguard.h"
 #include "pagepainter.h"
 #include "pagetotals.h"
@@ -10,6 +11,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <functional>
 
 namespace velmora::reports {
 
@@ -24,10 +26,11 @@ ReportError writeFailed(const QString& path, const QString& reason)
                 .arg(QDir::toNativeSeparators(path), reason)};
 }
 
-// Runs the prepared report on the request's connection or on one opened for this run
-// alone.
-ReportError runOnConnection(const PreparedReport& report, const ReportRequest& request,
-                            ReportOutput& output, ReportControl& control)
+// Runs `work` on the request's connection or on one opened for this run alone, watched
+// by `control` and held to `definition`'s time limit.
+ReportError onConnection(const ReportDefinition& definition, const ReportRequest& request,
+                         ReportControl& control,
+                         const std::function<ReportError(QSqlDatabase db, QueryWatch& watch)>& work)
 {
     const bool own = !request.connection.isValid();
     const QString connection =
@@ -44,24 +47,12 @@ ReportError runOnConnection(const PreparedReport& report, const ReportRequest& r
                          .arg(QDir::toNativeSeparators(request.databasePath), reason)};
         } else {
             QueryWatch watch(db);
-            watch.setLimit(std::chrono::seconds(report.definition.timeLimit));
+            watch.setLimit(std::chrono::seconds(definition.timeLimit));
             control.attach(&watch);
-            RenderedReport look = describeReport(report.definition, request.today);
-            RunOptions options;
-            options.today = request.today;
-            options.watch = &watch;
-            options.counters = &control.counters;
             if (control.isCancelled())
                 error = {ReportError::Cancelled, QStringLiteral("The report was cancelled.")};
-            else if (resolveParameters(report.definition.parameters, request.parameters,
-                                       request.today, report.definition.path, &options.values,
-                                       &options.templateValues, &error) &&
-                     output.open(look, &error)) {
-                const bool ran = runReport(report, db, options, &look, output.pages(), &error);
-                ReportError closing;
-                if (!output.close(ran, &closing) && ran)
-                    error = closing;
-            }
+            else
+                error = work(db, watch);
             control.attach(nullptr);
             if (own)
                 db.close();
@@ -71,6 +62,47 @@ ReportError runOnConnection(const PreparedReport& report, const ReportRequest& r
         QSqlDatabase::removeDatabase(connection);
     return error;
 }
+
+// Runs the prepared report, handing its pages to `output`.
+ReportError runOnConnection(const PreparedReport& report, const ReportRequest& request,
+                            ReportOutput& output, ReportControl& control)
+{
+    return onConnection(
+        report.definition, request, control, [&](QSqlDatabase db, QueryWatch& watch) {
+            ReportError error;
+            RenderedReport look = describeReport(report.definition, request.today);
+            RunOptions options;
+            options.today = request.today;
+            options.watch = &watch;
+            options.counters = &control.counters;
+            if (resolveParameters(report.definition.parameters, request.parameters, request.today,
+                                  report.definition.path, &options.values, &options.templateValues,
+                                  &error) &&
+                output.open(look, &error)) {
+                const bool ran = runReport(report, db, options, &look, output.pages(), &error);
+                ReportError closing;
+                if (!output.close(ran, &closing) && ran)
+                    error = closing;
+            }
+            return error;
+        });
+}
+
+// Rows written as CSV to a file.
+class CsvRows final : public RowSink
+{
+public:
+    explicit CsvRows(QIODevice& out) : m_writer(out) {}
+    bool write(const QStringList& cells) override
+    {
+        ++rows;
+        return m_writer.writeRow(cells);
+    }
+    std::int64_t rows = -1; // the row of column names is not counted
+
+private:
+    CsvWriter m_writer;
+};
 
 } // namespace
 
@@ -174,6 +206,39 @@ ReportError runReportJob(const ReportRequest& request, ReportOutput& output, Rep
     if (!prepared)
         return error;
     return runOnConnection(*prepared, request, output, control);
+}
+
+ReportError writeReportCsv(const ReportRequest& request, const QString& path,
+                           const OutputRules& rules, ReportControl& control, std::int64_t* rows)
+{
+    ReportError error;
+    const auto definition = loadDefinition(request.reportPath, &error);
+    if (!definition)
+        return error;
+    return onConnection(*definition, request, control, [&](QSqlDatabase db, QueryWatch& watch) {
+        ReportError failure;
+        StreamInput input;
+        input.db = db;
+        input.today = request.today;
+        input.watch = &watch;
+        input.counters = &control.counters;
+        if (!resolveParameters(definition->parameters, request.parameters, request.today,
+                               definition->path, &input.values, &input.templateValues, &failure))
+            return failure;
+        OutputFile file(path, rules);
+        QString reason;
+        if (!file.open(&reason))
+            return ReportError{ReportError::OutputRefused, reason};
+        CsvRows csv(file.file());
+        if (!streamRows(*definition, input, csv, &failure))
+            return failure.number == ReportError::OutputFailed
+                       ? writeFailed(path, file.file().errorString())
+                       : failure;
+        if (!file.commit(&reason))
+            return writeFailed(path, reason);
+        *rows = csv.rows;
+        return failure;
+    });
 }
 
 ReportWorkers::ReportWorkers()

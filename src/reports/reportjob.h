@@ -117,6 +117,12 @@ struct ReportRequest
 ReportError runReportJob(const ReportRequest& request, ReportOutput& output,
                          ReportControl& control);
 
+// Runs `request` in the calling thread on a connection of its own, writing the report's
+// rows (see streamRows) as CSV to the file `path` under `rules`, which is there only once
+// complete; *rows gets the rows written. The error is numbered 0 on success.
+ReportError writeReportCsv(const ReportRequest& request, const QString& path,
+                           const OutputRules& rules, ReportControl& control, std::int64_t* rows);
+
 // The threads reports run on. A thread is kept for the next run once its run has ended, so
 // that the fonts a run loads and the glyphs it shapes are ready for the next; up to eight
 // runs at the same time (more on a larger machine) each have a thread, and further ones

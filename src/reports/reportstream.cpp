@@ -119,6 +119,7 @@ public:
                 if (!known)
                     throw unknownParameter(section, name);
             }
+            m_columns[&section] = shape.columns;
             std::vector<QStringList> inner = outer;
             inner.push_back(shape.columns);
             check(section.children, inner);
@@ -131,7 +132,73 @@ public:
             renderNode(node);
     }
 
+    // Writes the rows of the first section, each beside those of its first nested section.
+    void writeRows(RowSink& sink)
+    {
+        m_plain = true;
+        std::vector<const DataSection*> chain;
+        for (const DataSection* section = firstInFile(m_definition.data); section;
+             section = firstInFile(section->children))
+            chain.push_back(section);
+        QStringList headings;
+        // A nested column named as an outer one is told apart by its section's name.
+        for (const DataSection* section : chain) {
+            for (const QString& name : m_columns[section])
+                headings.append(headings.contains(name, Qt::CaseInsensitive)
+                                    ? section->name + QLatin1Char('.') + name
+                                    : name);
+        }
+        m_width = headings.size();
+        emitRow(sink, headings);
+        if (!chain.empty())
+            writeLevel(chain, 0, {}, sink);
+    }
+
 private:
+    void writeLevel(const std::vector<const DataSection*>& chain, std::size_t level,
+                    const QStringList& outer, RowSink& sink)
+    {
+        const DataSection& section = *chain[level];
+        Statement* statement = start(section);
+        Row row;
+        bool any = false;
+        for (std::int64_t number = 1; fetch(section, *statement, &row, number); ++number) {
+            any = true;
+            QStringList cells = outer;
+            for (const QString& cell : row.cells)
+                cells.append(cell);
+            if (level + 1 == chain.size()) {
+                emitRow(sink, cells);
+                continue;
+            }
+            m_frames.push_back({&row, &section, nullptr});
+            writeLevel(chain, level + 1, cells, sink);
+            m_frames.pop_back();
+        }
+        statement->busy = false;
+        statement->query.finish();
+        if (!any && level > 0)
+            emitRow(sink, outer);
+    }
+
+    // The section the file lists first; null when there is none.
+    static const DataSection* firstInFile(const std::vector<DataSection>& sections)
+    {
+        const auto first = std::min_element(
+            sections.begin(), sections.end(),
+            [](const DataSection& a, const DataSection& b) { return a.line < b.line; });
+        return first == sections.end() ? nullptr : &*first;
+    }
+
+    void emitRow(RowSink& sink, QStringList cells)
+    {
+        while (cells.size() < m_width)
+            cells.append(QString());
+        if (!sink.write(cells))
+            throw fail(ReportError::OutputFailed, 0,
+                       QStringLiteral("its rows could not be written"));
+    }
+
     // A query of a section, prepared once and run again for each parent row.
     struct Statement
     {
@@ -355,8 +422,10 @@ private:
     {
         if (value.isNull())
             return {};
-        if (columns.money[column])
-            return money(section, columns.names.at(column), value).toString();
+        if (columns.money[column]) {
+            const Money amount = money(section, columns.names.at(column), value);
+            return m_plain ? amount.toPlainString() : amount.toString();
+        }
         if (columns.dates[column]) {
             const QString text = value.toString();
             const QDate date = dateFromStored(text);
@@ -510,7 +579,18 @@ private:
     std::map<const DataSection*, std::unique_ptr<Statement>> m_statements;
     std::vector<std::unique_ptr<Statement>> m_spares;
     std::map<const DataSection*, bool> m_hasRows;
+    std::map<const DataSection*, QStringList> m_columns;
     std::int64_t m_rows = 0;
+    qsizetype m_width = 0; // the columns of a row taken out as data
+    bool m_plain = false;  // amounts as data (1234.50), not as shown
+};
+
+// Where the text of a report taken out as data would go: nowhere.
+class NoText final : public HtmlSink
+{
+public:
+    void write(QStringView) override {}
+    void rowEnded() override {}
 };
 
 } // namespace
@@ -554,6 +634,21 @@ bool streamReport(const ReportDefinition& definition, const std::vector<Template
         Streamer streamer(definition, input, sink);
         streamer.check(definition.data, {});
         streamer.render(layout);
+        return true;
+    } catch (const Failure& failure) {
+        *error = failure.error;
+        return false;
+    }
+}
+
+bool streamRows(const ReportDefinition& definition, const StreamInput& input, RowSink& sink,
+                ReportError* error)
+{
+    try {
+        NoText none;
+        Streamer streamer(definition, input, none);
+        streamer.check(definition.data, {});
+        streamer.writeRows(sink);
         return true;
     } catch (const Failure& failure) {
         *error = failure.error;

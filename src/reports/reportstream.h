@@ -54,6 +54,23 @@ struct StreamInput
 bool streamReport(const ReportDefinition& definition, const std::vector<TemplateNode>& layout,
                   const StreamInput& input, HtmlSink& sink, ReportError* error);
 
+// Where the rows of a report taken out as data go, one row at a time.
+class RowSink
+{
+public:
+    virtual ~RowSink() = default;
+    // False when the row could not be written; the run then fails with OutputFailed.
+    virtual bool write(const QStringList& cells) = 0;
+};
+
+// Writes the rows of the data section the definition lists first to `sink`, each beside
+// the rows of the first section nested in it and that one's (a row whose nested section has none
+// stands alone), after a row of the column names; amounts plain (1234.50), dates dd/MM/yyyy. The
+// template is not used. False with the error (as streamReport's, or OutputFailed) in
+// *error.
+bool streamRows(const ReportDefinition& definition, const StreamInput& input, RowSink& sink,
+                ReportError* error);
+
 // Reads the company's details as the template's company_* values; `name` gets the firm's
 // name. False with the reason in *reason.
 bool readCompany(const QSqlDatabase& db, QVariantMap* values, QString* name, QString* reason);

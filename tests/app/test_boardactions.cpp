@@ -119,7 +119,7 @@ private Q_SLOTS:
         QCOMPARE(captions, (QStringList{"&Maintain Job Details", "&Create Paging Board",
                                         "&Update Booking Status", "  &Passenger On Board",
                                         "  &Reset Passenger On Board", "  &Job Completed",
-                                        "  Re-set Job &Complete"}));
+                                        "  Re-set Job &Complete", "&Save as CSV..."}));
     }
 
     void rightClickChoosesTheRowAndOpensTheMenu()

@@ -187,9 +187,9 @@ private slots:
         auto* accounts = open<velmora::frmaccount>(
             main, QStringLiteral("&Administration/&Operational Data/&Account Address Maintenance"));
         const QList<QStringList> newAccounts = {
-            {"Acme Travel", "Jo Smith", "ACME", "Unit 4", "Canal Wharf", "Holbeck", "Leeds",
-             "West Yorkshire", "LS11", "5PS", "0113 111", "", ""},
-            {"O'Brien's Coaches", "Pat O'Brien", "", "2 Mill Lane", "", "", "Bradford",
+            {"Acme Travel", "Jo Smith", "ACME", "accounts@acme.example", "Unit 4", "Canal Wharf",
+             "Holbeck", "Leeds", "West Yorkshire", "LS11", "5PS", "0113 111", "", ""},
+            {"O'Brien's Coaches", "Pat O'Brien", "", "", "2 Mill Lane", "", "", "Bradford",
              "West Yorkshire", "BD1", "1AA", "01274 222", "", ""},
         };
         for (const QStringList& account : newAccounts) {

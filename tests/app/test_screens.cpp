@@ -1,6 +1,7 @@
 // Every screen as the operator meets it at 1366x768: owned by the window that opened it,
 // whole on the screen, with unique access keys and money shown one way; and the questions
-// asked before work that cannot be undone or changes that would be lost.
+// asked before work that cannot be undone or changes that would be lost; every grid can be
+// saved as CSV.
 #include "app/frmmain.h"
 #include "firm/demofirm.h"
 #include "invoicing/invoicerun.h"
@@ -13,6 +14,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QMainWindow>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -92,6 +94,21 @@ QStringList oddAmounts(const QWidget& window)
             odd << text;
     }
     return odd;
+}
+
+// The lists and grids of `window` (not a drop-down's list) beyond the number of "Save as
+// CSV..." entries on its pop-up menus, by name.
+QStringList gridsWithoutCsv(const QWidget& window)
+{
+    QStringList grids;
+    for (const QAbstractItemView* view : window.findChildren<QAbstractItemView*>()) {
+        // Not the parts of Qt's own widgets (a calendar's days, a table's headings).
+        if (view->window() == &window && !qobject_cast<const QHeaderView*>(view) &&
+            !view->objectName().startsWith(QLatin1String("qt_")))
+            grids << QLatin1String(view->metaObject()->className()) + u' ' + view->objectName();
+    }
+    const qsizetype entries = window.findChildren<QAction*>(QStringLiteral("mnucsv")).size();
+    return grids.size() > entries ? grids : QStringList();
 }
 
 // The scroll areas of `window` that need a sideways scroll to show what they hold.
@@ -176,6 +193,8 @@ private Q_SLOTS:
         Desk desk;
         QVERIFY2(repeatedKeysOf(desk.window).isEmpty(),
                  qPrintable(repeatedKeysOf(desk.window).join(u'\n')));
+        QVERIFY2(gridsWithoutCsv(desk.window).isEmpty(),
+                 qPrintable(gridsWithoutCsv(desk.window).join(u',')));
         const QString ledgerAccount =
             desk.t
                 .value(QStringLiteral("select account_name from accounts where account_id = "
@@ -227,6 +246,8 @@ private Q_SLOTS:
                      qPrintable(path + u' ' + scrolledSideways(*screen).join(u',')));
             QVERIFY2(repeatedKeysOf(*screen).isEmpty(),
                      qPrintable(path + u' ' + repeatedKeysOf(*screen).join(u',')));
+            QVERIFY2(gridsWithoutCsv(*screen).isEmpty(),
+                     qPrintable(path + u' ' + gridsWithoutCsv(*screen).join(u',')));
             QVERIFY2(oddAmounts(*screen).isEmpty(),
                      qPrintable(path + u' ' + oddAmounts(*screen).join(u',')));
             screen->close();

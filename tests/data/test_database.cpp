@@ -193,7 +193,11 @@ private Q_SLOTS:
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ro"));
 
-        writeVersion(path, velmora::currentSchemaVersion() - 1);
+        // The newest schema before this build's (the numbers may leave gaps).
+        int older = velmora::currentSchemaVersion() - 1;
+        while (!velmora::isKnownSchemaVersion(older))
+            --older;
+        writeVersion(path, older);
         {
             QSqlDatabase db = velmora::openDatabase(path, QStringLiteral("ro"), &error,
                                                     velmora::Access::ReadOnly);

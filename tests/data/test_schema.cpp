@@ -249,6 +249,13 @@ private Q_SLOTS:
         t.exec(QStringLiteral("DROP TRIGGER jobs_number_given"));
         t.exec(QStringLiteral("ALTER TABLE accounts DROP COLUMN removed_invoiced"));
         t.exec(QStringLiteral("ALTER TABLE account_print DROP COLUMN brought_forward"));
+        for (const char* column : {"smtp_host", "smtp_port", "smtp_security", "smtp_user",
+                                   "mail_from_address", "mail_from_name"})
+            t.exec(QStringLiteral("ALTER TABLE company DROP COLUMN %1").arg(QLatin1String(column)));
+        t.exec(QStringLiteral("ALTER TABLE accounts DROP COLUMN invoice_email"));
+        for (const char* column : {"emailed_at", "emailed_to", "email_begun_at"})
+            t.exec(QStringLiteral("ALTER TABLE invoice_header DROP COLUMN %1")
+                       .arg(QLatin1String(column)));
         // As a transfer file's import stored it, padding and all.
         t.exec(QStringLiteral("update jobs set passenger_name = 'Jones  ' || char(0), "
                               "invoiced = 'N  ', calculated = ' '"));

@@ -173,6 +173,38 @@ private slots:
         QCOMPARE(items(s.list), QStringList{"1 : Acme Travel Ltd : Jo Smith : ACME"});
     }
 
+    void invoiceEmailIsCheckedAndKept()
+    {
+        Screen s;
+        addAccount(s.t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
+                   QStringLiteral("ACME"));
+        QVERIFY(s.open());
+        auto* email = child<QLineEdit>(s.window, QStringLiteral("txtinvoice_email"));
+        const QString stored =
+            QStringLiteral("select coalesce(invoice_email, '<null>') from accounts");
+        for (const QString& address : {QStringLiteral("accounts at acme"), QStringLiteral("a@b"),
+                                       QStringLiteral("a b@acme.example")}) {
+            QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
+            s.fillAddress();
+            email->setText(address);
+            s.dialogs.clear();
+            s.save->trigger();
+            QCOMPARE(s.dialogs.texts(),
+                     QStringList{"The e-mail address for invoices is not an e-mail address"});
+            QCOMPARE(s.t.value(stored).toString(), QStringLiteral("<null>"));
+        }
+        email->setText(QStringLiteral(" accounts@acme.example "));
+        s.dialogs.clear();
+        s.save->trigger();
+        QCOMPARE(s.dialogs.texts(), QStringList());
+        QCOMPARE(s.t.value(stored).toString(), QStringLiteral("accounts@acme.example"));
+        QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
+        QCOMPARE(email->text(), QStringLiteral("accounts@acme.example"));
+        email->clear();
+        s.save->trigger();
+        QCOMPARE(s.t.value(stored).toString(), QStringLiteral("<null>"));
+    }
+
     void existingAccountEmptyTextsBecomeSpaces()
     {
         Screen s;
@@ -478,14 +510,15 @@ private slots:
         s.fillAddress();
         focusOn(s.list);
         QStringList visited;
-        for (int i = 0; i < 15; ++i) {
+        for (int i = 0; i < 16; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(visited, (QStringList{"txtacc_name", "txtcompany_name", "txtnickname", "txtaddr1",
-                                       "txtaddr5", "txtaddr2", "txtaddr3", "txtaddr4",
-                                       "txtpostcode1", "txtpostcode2", "txtphone1", "txtphone2",
-                                       "txtphone3", "Command1", "txtacc_name1"}));
+        QCOMPARE(visited,
+                 (QStringList{"txtacc_name", "txtcompany_name", "txtnickname", "txtinvoice_email",
+                              "txtaddr1", "txtaddr5", "txtaddr2", "txtaddr3", "txtaddr4",
+                              "txtpostcode1", "txtpostcode2", "txtphone1", "txtphone2", "txtphone3",
+                              "Command1", "txtacc_name1"}));
     }
 
     void exitCloses()

@@ -1,4 +1,5 @@
 #include "data/columnwidths.h"
+#include "mail/keystore.h"
 #include "platform/scripteddialogs.h"
 #include "reference/company.h"
 #include "reference/frmcompany.h"
@@ -7,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -82,7 +84,8 @@ private slots:
     {
         TestDatabase t;
         ScriptedDialogs dialogs;
-        frmcompany window(t.db(), dialogs);
+        velmora::ScriptedKeyStore keys;
+        frmcompany window(t.db(), dialogs, keys);
         QCOMPARE(window.windowTitle(), QStringLiteral("Record Company Details"));
         for (const Mapping& m : kFields) {
             QLineEdit* edit = field(window, m.field);
@@ -107,7 +110,8 @@ private slots:
         TestDatabase t;
         {
             ScriptedDialogs dialogs;
-            frmcompany window(t.db(), dialogs);
+            velmora::ScriptedKeyStore keys;
+            frmcompany window(t.db(), dialogs, keys);
             QVERIFY(velmora::test::activate(window));
             for (const Mapping& m : kFields)
                 QCOMPARE(field(window, m.field)->text(), QString());
@@ -125,7 +129,8 @@ private slots:
         t.exec(QStringLiteral("update company set company_tel3 = 'kept', company_id = 7"));
         {
             ScriptedDialogs dialogs;
-            frmcompany window(t.db(), dialogs);
+            velmora::ScriptedKeyStore keys;
+            frmcompany window(t.db(), dialogs, keys);
             QVERIFY(velmora::test::activate(window));
             for (const Mapping& m : kFields)
                 QCOMPARE(field(window, m.field)->text(), filled(m));
@@ -148,7 +153,8 @@ private slots:
         TestDatabase t;
         t.exec(QStringLiteral("insert into company (company_id, company_Name) values (1, NULL)"));
         ScriptedDialogs dialogs;
-        frmcompany window(t.db(), dialogs);
+        velmora::ScriptedKeyStore keys;
+        frmcompany window(t.db(), dialogs, keys);
         QVERIFY(velmora::test::activate(window));
         for (const Mapping& m : kFields)
             QCOMPARE(field(window, m.field)->text(), QString());
@@ -163,7 +169,8 @@ private slots:
     {
         TestDatabase t;
         ScriptedDialogs dialogs;
-        frmcompany window(t.db(), dialogs);
+        velmora::ScriptedKeyStore keys;
+        frmcompany window(t.db(), dialogs, keys);
         QVERIFY(velmora::test::activate(window));
         fillAll(window);
         QCOMPARE(field(window, "txtpayment_terms")->text(), QStringLiteral("30"));
@@ -185,12 +192,66 @@ private slots:
                  QStringList{QStringLiteral("14|Northern Bank|12-34-56|12345678|v-txtcompany")});
     }
 
+    // The mail server's settings are kept with the details, its password only in the key
+    // store; security "none" only for a server on this computer.
+    void mailSettingsAndPassword_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("security");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("starttls") << "smtp.example.com" << 0 << "office@cabs.example"
+                                  << "";
+        QTest::newRow("none on loopback") << "127.0.0.1" << 2 << "office@cabs.example"
+                                          << "";
+        QTest::newRow("none elsewhere")
+            << "smtp.example.com" << 2 << "office@cabs.example"
+            << "Mail may only be sent without encryption to a server on this computer; choose "
+               "STARTTLS or TLS for 'smtp.example.com'";
+        QTest::newRow("bad sender") << "smtp.example.com" << 1 << "office"
+                                    << "The sender's address 'office' is not an e-mail address";
+    }
+    void mailSettingsAndPassword()
+    {
+        QFETCH(QString, host);
+        QFETCH(int, security);
+        QFETCH(QString, from);
+        QFETCH(QString, refusal);
+        TestDatabase t;
+        ScriptedDialogs dialogs;
+        velmora::ScriptedKeyStore keys;
+        frmcompany window(t.db(), dialogs, keys);
+        QVERIFY(velmora::test::activate(window));
+        fillAll(window);
+        field(window, "txtsmtp_host")->setText(host);
+        child<QComboBox>(window, QStringLiteral("cbosmtp_security"))->setCurrentIndex(security);
+        field(window, "txtsmtp_user")->setText(QStringLiteral("office"));
+        field(window, "txtsmtp_password")->setText(QStringLiteral("s3cret-pass"));
+        field(window, "txtmail_from_address")->setText(from);
+        child<QAction>(window, QStringLiteral("mnusave"))->trigger();
+        if (!refusal.isEmpty()) {
+            QCOMPARE(dialogs.texts(), QStringList{refusal});
+            QCOMPARE(t.value(QStringLiteral("select count(*) from company")).toInt(), 0);
+            QVERIFY(keys.passwords.isEmpty());
+            return;
+        }
+        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(t.rows(QStringLiteral("select smtp_host, smtp_port, smtp_security, smtp_user, "
+                                       "mail_from_address from company")),
+                 QStringList{QStringLiteral("%1|587|%2|office|%3")
+                                 .arg(host, security == 0 ? "starttls" : "none", from)});
+        QCOMPARE(keys.passwords,
+                 (QMap<QString, QString>{{QStringLiteral("office@") + host, "s3cret-pass"}}));
+        QVERIFY(!t.dump().contains(QStringLiteral("s3cret-pass")));
+    }
+
     // Exit with typed details asks first; No leaves without saving.
     void exitSavesNothing()
     {
         TestDatabase t;
         ScriptedDialogs dialogs;
-        frmcompany window(t.db(), dialogs);
+        velmora::ScriptedKeyStore keys;
+        frmcompany window(t.db(), dialogs, keys);
         QVERIFY(velmora::test::activate(window));
         fillAll(window);
         dialogs.answers << velmora::Dialogs::Answer::No;
@@ -225,7 +286,8 @@ private slots:
         QFETCH(bool, keeps);
         TestDatabase t;
         ScriptedDialogs dialogs;
-        frmcompany window(t.db(), dialogs);
+        velmora::ScriptedKeyStore keys;
+        frmcompany window(t.db(), dialogs, keys);
         QVERIFY(velmora::test::activate(window));
         fillAll(window);
         auto* edit = child<QLineEdit>(window, left);
@@ -242,7 +304,8 @@ private slots:
     {
         TestDatabase t;
         ScriptedDialogs dialogs;
-        frmcompany window(t.db(), dialogs);
+        velmora::ScriptedKeyStore keys;
+        frmcompany window(t.db(), dialogs, keys);
         QVERIFY(velmora::test::activate(window));
         fillAll(window);
         for (const char* name : {"txtco_heading", "txtaddr2", "txttel1", "txtemail"}) {

@@ -1,6 +1,7 @@
 // `velmora-cli report`: every delivered report rendered to PDF from the demo firm, and the
 // report error and exit code of a broken file.
 
+#include "csvread.h"
 #include "pdftext.h"
 
 #include <QDate>
@@ -21,6 +22,7 @@ private slots:
     void pdfNeverOverwritesWhatItMustNot();
     void parametersFromTheCommandLine();
     void statementsOfTheAccountsBetweenTwoNames();
+    void rowsAsCsv();
 
 private:
     struct Result
@@ -188,6 +190,60 @@ void ReportCliTest::statementsOfTheAccountsBetweenTwoNames()
                  .exitCode,
              1);
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.pdf"))));
+}
+
+void ReportCliTest::rowsAsCsv()
+{
+    const QString path = m_dir.filePath(QStringLiteral("rows.rpt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"([report]
+title = "Rows"
+
+[data.rows]
+money = ["amount"]
+dates = ["day"]
+sql = '''
+select 1 as n, 'Smith, "J"' as name, 123456789 as amount, '2026-12-09' as day, '=1+2' as note
+union all
+select 2, 'Line' || char(10) || 'break', -50000, '2026-01-31', '-x'
+'''
+
+[data.rows.parts]
+money = ["amount"]
+sql = '''
+select :n * 10 as part, 25000 as amount where :n = 1
+union all
+select :n * 10 + 1, 10000 where :n = 1
+'''
+
+[layout]
+template = "{{#rows}}{{name}}{{/rows}}"
+)");
+    file.close();
+    const QString csv = m_dir.filePath(QStringLiteral("rows.csv"));
+    const Result result = run({"report", path, "--csv", csv, "--database", m_database});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QCOMPARE(result.out.trimmed(), QStringLiteral("Wrote 3 rows of rows.rpt to %1").arg(csv));
+    QString error;
+    const QList<QStringList> rows = velmora::test::readCsvWithPython(csv, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const QList<QStringList> expected = {
+        {"n", "name", "amount", "day", "note", "part", "parts.amount"},
+        {"1", "Smith, \"J\"", "12345.68", "09/12/2026", "'=1+2", "10", "2.50"},
+        {"1", "Smith, \"J\"", "12345.68", "09/12/2026", "'=1+2", "11", "1.00"},
+        {"2", "Line\nbreak", "-5.00", "31/01/2026", "'-x", "", ""},
+    };
+    QCOMPARE(rows, expected);
+
+    const Result again = run({"report", path, "--csv", csv, "--database", m_database});
+    QCOMPARE(again.exitCode, 1);
+    QVERIFY2(again.err.contains(QStringLiteral("Report Error 515")), qPrintable(again.err));
+    const Result both =
+        run({"report", path, "--csv", csv, "--pdf", csv + ".pdf", "--database", m_database});
+    QCOMPARE(both.exitCode, 1);
+    QVERIFY2(both.err.contains(QStringLiteral("Give one of --pdf and --csv.")),
+             qPrintable(both.err));
 }
 
 QTEST_MAIN(ReportCliTest)

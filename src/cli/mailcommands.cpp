@@ -1,0 +1,186 @@
+#include "mailcommands.h"
+
+#include "commandoutput.h"
+#include "data/database.h"
+#include "data/money.h"
+#include "mail/invoicemail.h"
+#include "mail/keystore.h"
+#include "mail/mailsettings.h"
+#include "mail/mailtransport.h"
+#include "platform/workprogress.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace velmora::cli {
+
+namespace {
+
+struct SettingsOptions
+{
+    std::optional<std::string> host;
+    std::optional<int> port;
+    std::optional<std::string> security;
+    std::optional<std::string> user;
+    std::optional<std::string> fromAddress;
+    std::optional<std::string> fromName;
+    std::string database;
+};
+
+struct InvoicesOptions
+{
+    std::optional<std::int64_t> from;
+    std::optional<std::int64_t> to;
+    std::string database;
+};
+
+// Runs `work` on the database of `database`; the command's exit code.
+int onDatabase(const char* command, const std::string& database,
+               const std::function<int(QSqlDatabase& db)>& work)
+{
+    const QString connection = QStringLiteral("velmora-cli-%1").arg(QLatin1String(command));
+    int code = 1;
+    {
+        QString error;
+        QSqlDatabase db =
+            openDatabase(databasePath(QString::fromStdString(database)), connection, &error);
+        code = db.isValid() ? work(db) : fail(command, error);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return code;
+}
+
+int runSettings(const SettingsOptions& options)
+{
+    return onDatabase("mail-settings", options.database, [&options](QSqlDatabase& db) {
+        QString error;
+        MailSettings settings = readMailSettings(db, &error).value_or(MailSettings{});
+        const auto text = [](const std::optional<std::string>& given, QString* field) {
+            if (given)
+                *field = QString::fromStdString(*given);
+        };
+        text(options.host, &settings.host);
+        text(options.user, &settings.user);
+        text(options.fromAddress, &settings.fromAddress);
+        text(options.fromName, &settings.fromName);
+        if (options.port)
+            settings.port = *options.port;
+        if (options.security) {
+            const auto security = securityFromWord(QString::fromStdString(*options.security));
+            if (!security)
+                return fail("mail-settings",
+                            QObject::tr("--security takes starttls, tls or none."));
+            settings.security = *security;
+        }
+        const bool changing = options.host || options.port || options.security || options.user ||
+                              options.fromAddress || options.fromName;
+        if (changing && !saveMailSettings(db, settings, &error))
+            return fail("mail-settings", error);
+        if (!changing && settings.host.isEmpty())
+            return fail("mail-settings", error);
+        printLine(stdout, QObject::tr("Mail server: %1 port %2, %3")
+                              .arg(settings.host)
+                              .arg(settings.port)
+                              .arg(securityWord(settings.security)));
+        printLine(stdout, QObject::tr("User: %1").arg(settings.user));
+        printLine(stdout,
+                  QObject::tr("Sender: %1 <%2>").arg(settings.fromName, settings.fromAddress));
+        return 0;
+    });
+}
+
+QString described(const MailedInvoice& invoice)
+{
+    return QObject::tr("invoice %1 (%2, %3)")
+        .arg(invoice.invoice)
+        .arg(invoice.account, Money::fromStored(invoice.amount).toString());
+}
+
+int runInvoices(const InvoicesOptions& options)
+{
+    return onDatabase("email-invoices", options.database, [&options](QSqlDatabase& db) {
+        QString error;
+        const auto settings = readMailSettings(db, &error);
+        if (!settings)
+            return fail("email-invoices", error);
+        if (const QString fault = mailSettingsFault(*settings); !fault.isEmpty())
+            return fail("email-invoices", fault);
+        QString password;
+        if (!settings->user.isEmpty()) {
+            InputKeyStore input;
+            const auto read = input.read(settings->keyName(), &error);
+            if (!read)
+                return fail("email-invoices", error);
+            password = *read;
+        }
+        SmtpTransport transport(*settings, password);
+        NoProgress progress;
+        const auto result =
+            emailInvoices(db, {options.from, options.to}, *settings, transport, progress, &error);
+        if (!result)
+            return fail("email-invoices", error);
+        for (const MailedInvoice& sent : result->sent)
+            printLine(stdout, QObject::tr("Sent %1 to %2").arg(described(sent), sent.address));
+        for (const MailFailure& failure : result->failures)
+            printLine(stderr, QObject::tr("Not sent: %1 to %2: %3")
+                                  .arg(described(failure.invoice), failure.invoice.address,
+                                       failure.answer));
+        for (const MailedInvoice& unsure : result->unsure)
+            printLine(stderr, QObject::tr("Not sent again: %1 to %2 was being sent when a run "
+                                          "stopped; check whether it arrived")
+                                  .arg(described(unsure), unsure.address));
+        for (const MailedInvoice& print : result->withoutAddress)
+            printLine(stdout,
+                      QObject::tr("To print (no e-mail address): %1").arg(described(print)));
+        printLine(stdout, QObject::tr("%1 sent, %2 not sent, %3 to print")
+                              .arg(result->sent.size())
+                              .arg(result->failures.size())
+                              .arg(result->withoutAddress.size()));
+        return result->failures.isEmpty() ? 0 : 1;
+    });
+}
+
+} // namespace
+
+void addMailSettingsCommand(CLI::App& app, CommandAction& action)
+{
+    auto options = std::make_shared<SettingsOptions>();
+    CLI::App* command = app.add_subcommand(
+        "mail-settings", "Show the company's mail server settings, changing those given");
+    command->add_option("--host", options->host, "The mail server's name");
+    command->add_option("--port", options->port, "The mail server's port (587, 465, 25)");
+    command->add_option("--security", options->security,
+                        "starttls, tls, or none (only for a server on this computer)");
+    command->add_option("--user", options->user, "The user name to log in with (empty: none)");
+    command->add_option("--from-address", options->fromAddress, "The sender's e-mail address");
+    command->add_option("--from-name", options->fromName, "The sender's name");
+    command->add_option("--database", options->database,
+                        "The database file (default: $VELMORA_DATABASE, else "
+                        "database/taxi.mdb beside the program)");
+    command->callback([&action, options] { action = [options] { return runSettings(*options); }; });
+}
+
+void addEmailInvoicesCommand(CLI::App& app, CommandAction& action)
+{
+    auto options = std::make_shared<InvoicesOptions>();
+    CLI::App* command = app.add_subcommand(
+        "email-invoices", "E-mail the invoices not yet sent to their accounts as PDF; the "
+                          "server's password is read from standard input");
+    command->add_option("--from-invoice", options->from,
+                        "The first invoice number (default: the invoices not yet printed)");
+    command->add_option("--to-invoice", options->to, "The last invoice number");
+    command->add_option("--database", options->database,
+                        "The database file (default: $VELMORA_DATABASE, else "
+                        "database/taxi.mdb beside the program)");
+    command->callback([&action, options] { action = [options] { return runInvoices(*options); }; });
+}
+
+} // namespace velmora::cli

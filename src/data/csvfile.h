@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace velmora {
+
+// One field of a CSV file (RFC 4180) in UTF-8: quoted when it holds a comma, a quote, a
+// line break or leading or trailing spaces, quotes doubled. A field a spreadsheet would
+// run as a formula (beginning with =, +, -, @, a tab or a carriage return) is written
+// with an apostrophe before it, unless it is a plain number such as -12.50.
+QByteArray csvField(QStringView text);
+
+// An amount as the program shows it (1,234.50 or -1,234.50) written plain (1234.50) so
+// that a spreadsheet reads it as a number; any other text unchanged.
+QString plainShownAmount(const QString& text);
+
+// Writes CSV rows to a device: UTF-8 with a byte order mark (so that spreadsheets read
+// the accents), fields separated by commas, rows ended by CR LF.
+class CsvWriter
+{
+public:
+    explicit CsvWriter(QIODevice& out) : m_out(out) {}
+    // False when the device refused the write (a full disk); the device says why.
+    bool writeRow(const QStringList& cells);
+
+private:
+    QIODevice& m_out;
+    bool m_started = false;
+    QByteArray m_line;
+};
+
+} // namespace velmora
