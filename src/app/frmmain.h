@@ -43,6 +43,12 @@ public:
     // caller's message; empty when it was read whole.
     QString boardFault() const;
 
+    // Opens "Expiring Documents" when a vehicle or driver document has run out or runs out
+    // within the firm's warning horizon: once, after login.
+    void showExpiringDue();
+    // The logged-in operator's level: "Audit Trail" is open to the highest level only.
+    void setOperatorLevel(const QString& level);
+
     BoardModel* board() const { return m_model; }
 
     // A new job screen whose adds and updates rebuild this board; the caller opens it.
@@ -64,6 +70,7 @@ private:
     // or a screen with unsaved changes keeps them open.
     bool closeScreens();
     void buildMenus();
+    void openExpiringDocuments();
     void buildBookingsMenu();
     void buildAdministrationMenu();
     void buildManagementMenu();
@@ -84,6 +91,7 @@ private:
     std::unique_ptr<ReportEngine> m_reports;
     QString m_fault; // of the last rebuild of the board
     QPointer<HelpWindow> m_help;
+    QAction* m_auditTrail = nullptr;
 };
 
 } // namespace velmora

@@ -1,7 +1,9 @@
+#include "auditcommand.h"
 #include "backupcommand.h"
 #include "checkcommand.h"
 #include "command.h"
 #include "driverpaycommand.h"
+#include "expiringcommand.h"
 #include "generatecommand.h"
 #include "initcommand.h"
 #include "invoicecommand.h"
@@ -18,6 +20,7 @@ const std::vector<CommandRegistrar>& commands()
         addInitCommand,           addGenerateCommand, addReportCommand,     addInvoiceCommand,
         addDriverPayCommand,      addProfitCommand,   addImportJobsCommand, addImportCostsCommand,
         addExportAccountsCommand, addBackupCommand,   addCheckCommand,      addStatementsCommand,
+        addAuditCommand,          addExpiringCommand,
     };
     return all;
 }

@@ -193,7 +193,10 @@ private Q_SLOTS:
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ro"));
 
-        writeVersion(path, velmora::currentSchemaVersion() - 1);
+        int older = velmora::currentSchemaVersion() - 1;
+        while (!velmora::isKnownSchemaVersion(older))
+            --older;
+        writeVersion(path, older);
         {
             QSqlDatabase db = velmora::openDatabase(path, QStringLiteral("ro"), &error,
                                                     velmora::Access::ReadOnly);
