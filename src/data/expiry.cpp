@@ -85,6 +85,20 @@ std::optional<int> expiryHorizon(const QSqlDatabase& db, QString* error)
     return query.next() ? std::max(0, query.value(0).toInt()) : kDefaultHorizon;
 }
 
+bool saveExpiryHorizon(const QSqlDatabase& db, int days, QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query,
+             QStringLiteral("update company set expiry_warning_days = ? "
+                            "where rowid = (select min(rowid) from company)"),
+             {std::clamp(days, 0, kLongestHorizon)}, error))
+        return false;
+    if (query.numRowsAffected() == 1)
+        return true;
+    *error = QObject::tr("The company's details must be saved before its warning days.");
+    return false;
+}
+
 std::optional<QList<ExpiringDocument>> expiringDocuments(const QSqlDatabase& db, QDate today,
                                                          int horizonDays, QString* error)
 {

@@ -37,6 +37,11 @@ struct ExpiringDocument
 // company row). nullopt with the reason in *error when it cannot be read.
 std::optional<int> expiryHorizon(const QSqlDatabase& db, QString* error);
 
+// Keeps `days` (0 to kLongestHorizon) as the firm's warning horizon; the company's details
+// must be saved first. False with the reason in *error.
+constexpr int kLongestHorizon = 365;
+bool saveExpiryHorizon(const QSqlDatabase& db, int days, QString* error);
+
 // Every vehicle and driver document that has run out or runs out within `horizonDays` of
 // `today`, soonest first. nullopt with the reason in *error when it cannot be read.
 std::optional<QList<ExpiringDocument>> expiringDocuments(const QSqlDatabase& db, QDate today,

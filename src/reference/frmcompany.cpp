@@ -1,6 +1,7 @@
 #include "frmcompany.h"
 
 #include "data/dates.h"
+#include "data/expiry.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/screenparts.h"
@@ -37,7 +38,9 @@ frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
                            tr("Enter the companys vat registration number if applicable."))),
       m_vatRate(lineEdit("txtvat_rate", tr("The VAT rate in per cent, e.g. 17.5"))),
       m_vatFrom(lineEdit("txtvat_from", tr("The day the VAT rate applies from (dd/mm/yyyy); "
-                                           "jobs before it keep the rate it replaces")))
+                                           "jobs before it keep the rate it replaces"))),
+      m_warningDays(lineEdit("txtwarning_days",
+                             tr("How many days ahead Expiring Documents shows a document")))
 {
     setObjectName(QStringLiteral("frmcompany"));
     setWindowTitle(tr("Record Company Details"));
@@ -94,8 +97,10 @@ void frmcompany::buildLayout()
     addRow(tr("&VAT Registration Number"), m_vatNumber);
     addRow(tr("VAT &Rate %"), m_vatRate);
     addRow(tr("VAT Rate From &Day"), m_vatFrom);
+    addRow(tr("Expiry &Warning Days"), m_warningDays);
     m_vatRate->setMaxLength(8);
     m_vatFrom->setMaxLength(10);
+    fitWidth(m_warningDays, 3);
 
     // The font of the screen cannot be changed; the button is kept where operators know it.
     auto* font = named(new QPushButton(tr("C&hange Font")), "Command1");
@@ -111,6 +116,7 @@ void frmcompany::buildLayout()
     }
     setTabOrder(previous, m_vatRate);
     setTabOrder(m_vatRate, m_vatFrom);
+    setTabOrder(m_vatFrom, m_warningDays);
 }
 
 QList<std::pair<QLineEdit*, QString CompanyDetails::*>> frmcompany::fields() const
@@ -144,6 +150,10 @@ void frmcompany::opening()
     m_vatRates = rates.value_or(VatRates{});
     m_vatRate->setText(vatRateText(m_vatRates.rate));
     m_vatFrom->setText(m_vatRates.from.isValid() ? ukDate(m_vatRates.from) : QString());
+    const auto horizon = expiryHorizon(m_db, &error);
+    if (!horizon)
+        m_dialogs.information(this, error);
+    m_warningDays->setText(QString::number(horizon.value_or(30)));
     if (details) {
         for (const auto& [edit, member] : fields())
             edit->setText((*details).*member);
@@ -197,11 +207,20 @@ bool frmcompany::save()
     const auto rates = typedVatRates();
     if (!rates)
         return false;
+    bool whole = false;
+    const int days = m_warningDays->text().trimmed().toInt(&whole);
+    if (!whole || days < 0 || days > kLongestHorizon) {
+        m_dialogs.information(
+            this, tr("The warning days must be a whole number from 0 to %1").arg(kLongestHorizon));
+        m_warningDays->setFocus();
+        return false;
+    }
     CompanyDetails details;
     for (const auto& [edit, member] : fields())
         details.*member = edit->text();
     QString error;
-    if (!saveCompany(m_db, details, &error) || !saveVatRates(m_db, *rates, &error)) {
+    if (!saveCompany(m_db, details, &error) || !saveVatRates(m_db, *rates, &error) ||
+        !saveExpiryHorizon(m_db, days, &error)) {
         m_dialogs.information(this, error);
         return false;
     }

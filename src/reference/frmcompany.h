@@ -61,7 +61,8 @@ private:
     QLineEdit* m_vatNumber;
     QLineEdit* m_vatRate;
     QLineEdit* m_vatFrom;
-    VatRates m_vatRates; // as stored when the screen opened
+    QLineEdit* m_warningDays; // days ahead that expiring documents are shown
+    VatRates m_vatRates;      // as stored when the screen opened
 };
 
 } // namespace velmora

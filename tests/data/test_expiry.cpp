@@ -73,6 +73,17 @@ private Q_SLOTS:
                                      QStringLiteral("Ann Badge Within 30 days")}));
     }
 
+    void theHorizonIsTheCompanys()
+    {
+        TestDatabase t;
+        QString error;
+        QVERIFY(!velmora::saveExpiryHorizon(t.db(), 10, &error));
+        QCOMPARE(velmora::expiryHorizon(t.db(), &error), 30);
+        t.exec(QStringLiteral("insert into company (company_id, company_Name) values (1, 'Cabs')"));
+        QVERIFY2(velmora::saveExpiryHorizon(t.db(), 10, &error), qPrintable(error));
+        QCOMPARE(velmora::expiryHorizon(t.db(), &error), 10);
+    }
+
     void dispatchAsksForEachDocument_data()
     {
         QTest::addColumn<QString>("change");
