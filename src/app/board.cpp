@@ -1,5 +1,6 @@
 #include "board.h"
 
+#include "data/expiry.h"
 #include "data/sqlitequery.h"
 
 namespace velmora {
@@ -20,7 +21,10 @@ const QString& boardStatement()
     static const QString statement =
         QStringLiteral("SELECT jobs.job_prefix, jobs.job_id, jobs.time, jobs.date, "
                        "jobs.passenger_name, jobs.address_from, jobs.address_to, "
-                       "vehicle_types.vehicledescription, drivers.driver_name, jobs.record_status "
+                       "vehicle_types.vehicledescription, drivers.driver_name, jobs.record_status, "
+                       "CASE WHEN ") +
+        unfitDriverCondition() +
+        QStringLiteral(" THEN 1 ELSE 0 END "
                        "FROM (vehicle_types INNER JOIN jobs "
                        "ON vehicle_types.vehicletypeid = jobs.vehicle_type) "
                        "LEFT JOIN drivers ON jobs.driver = drivers.driver_id "
@@ -40,7 +44,7 @@ bool readBoard(const QSqlDatabase& db, std::vector<BoardRow>* rows, QString* err
     while (query.next(&failure)) {
         rows->push_back({query.text(0), query.integer(1), query.date(3), query.text(9),
                          query.text(2).left(5), query.text(4), query.text(5), query.text(6),
-                         query.text(7), query.text(8)});
+                         query.text(7), query.text(8), query.integer(10) != 0});
     }
     if (failure.isEmpty())
         return true;

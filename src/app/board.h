@@ -22,6 +22,8 @@ struct BoardRow
     QString to;
     QString vehicle;
     QString driver; // empty when the job's driver no longer exists
+    // The driver is barred, or the driver's or vehicle's documents run out before the day.
+    bool unfitDriver = false;
 };
 
 // The colour of a job's status cell: orange on board, blue just completed, otherwise

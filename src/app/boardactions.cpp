@@ -2,6 +2,7 @@
 
 #include "boardmodel.h"
 #include "boardview.h"
+#include "data/expiry.h"
 #include "frmmain.h"
 #include "jobs/frmjob_management.h"
 #include "jobstatus.h"
@@ -169,7 +170,7 @@ void BoardActions::rebuild(const QString& failure)
 void BoardActions::passengerOnBoard()
 {
     const auto job = currentJob();
-    if (!job)
+    if (!job || !dispatchAgreed(job->second))
         return;
     const QString before = m_window.board()->rows()[job->first].status;
     m_window.board()->setStatus(job->first, QStringLiteral("P"));
@@ -178,6 +179,21 @@ void BoardActions::passengerOnBoard()
     else // the board shows what the file holds
         m_window.board()->setStatus(job->first, before);
     m_view->viewport()->update();
+}
+
+bool BoardActions::dispatchAgreed(const JobKey& key)
+{
+    QString error;
+    const auto concerns = jobConcerns(m_db, key.prefix, key.number, &error);
+    if (!concerns) {
+        m_dialogs.information(m_view, error);
+        return false;
+    }
+    return concerns->isEmpty() ||
+           m_dialogs.question(m_view,
+                              concerns->join(u'\n') +
+                                  tr("\n\nDispatch job %1 all the same?").arg(jobName(key))) ==
+               Dialogs::Answer::Yes;
 }
 
 void BoardActions::resetPassengerOnBoard()

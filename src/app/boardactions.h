@@ -53,6 +53,8 @@ private:
     std::optional<std::pair<int, JobKey>> currentJob() const;
     // Writes the status; shows the reason when it cannot. True when the job was marked.
     bool writeStatus(const JobKey& key, const QString& status, bool inTransaction);
+    // Asks first when the job's driver is barred or a document has run out; true to go on.
+    bool dispatchAgreed(const JobKey& key);
     void tellDone(const QString& text);
     void rebuild(const QString& failure);
 

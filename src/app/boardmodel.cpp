@@ -73,6 +73,13 @@ QVariant BoardModel::data(const QModelIndex& index, int role) const
     const BoardRow& row = m_rows[static_cast<std::size_t>(index.row())];
     if (role == Qt::BackgroundRole && index.column() == StatusColour)
         return QBrush(statusColour(row.status, row.date, m_today));
+    if (row.unfitDriver && index.column() == Driver) {
+        if (role == Qt::BackgroundRole)
+            return QBrush(QColor(255, 190, 190));
+        if (role == Qt::ToolTipRole)
+            return tr("The driver is barred, or a badge, licence, plate or insurance runs out "
+                      "before the job's day");
+    }
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {

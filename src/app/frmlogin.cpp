@@ -1,5 +1,6 @@
 #include "frmlogin.h"
 
+#include "data/audit.h"
 #include "data/operators.h"
 #include "helpsections.h"
 #include "platform/dialogs.h"
@@ -82,6 +83,11 @@ void frmLogin::login()
         m_dialogs.information(this, tr("Login Failed, try again!"));
         m_password->setFocus();
         m_password->selectAll();
+        return;
+    }
+    QString error;
+    if (!setAuditOperator(m_db, m_userName->text(), &error)) {
+        m_dialogs.information(this, error);
         return;
     }
     m_level->setText(check.securityLevel);

@@ -3,12 +3,15 @@
 #include "boardactions.h"
 #include "boardmodel.h"
 #include "boardview.h"
+#include "data/expiry.h"
 #include "data/fault.h"
+#include "data/operators.h"
 #include "data/readonly.h"
 #include "data/schema.h"
 #include "exchange/frmbackup.h"
 #include "exchange/frmtransfer.h"
 #include "frmabout.h"
+#include "frmaudit_trail.h"
 #include "frmsecurity.h"
 #include "helpsections.h"
 #include "invoicing/frmaccount_ledger.h"
@@ -32,6 +35,7 @@
 #include "reference/frmaccount.h"
 #include "reference/frmcompany.h"
 #include "reference/frmdriver.h"
+#include "reference/frmexpiring_documents.h"
 #include "reference/frmtype_table.h"
 #include "reference/frmvehicle_details.h"
 #include "reference/typetable.h"
@@ -225,12 +229,23 @@ void frmmain::buildAdministrationMenu()
             this, [this] { openScreen(this, new frminvoice_prints(m_db, m_dialogs)); });
     connect(reference->addAction(tr("&Operational Costs")), &QAction::triggered, this,
             [this] { openScreen(this, new frmoperational_costs(m_db, m_dialogs)); });
+    connect(reference->addAction(tr("&Expiring Documents")), &QAction::triggered, this,
+            &frmmain::openExpiringDocuments);
 
     connect(writer(menu->addAction(tr("&Backup And Archive"))), &QAction::triggered, this, [this] {
         auto* screen = new frmbackup(m_db, m_dialogs);
         connect(screen, &frmbackup::jobsChanged, this, &frmmain::load_board);
         openScreen(this, screen);
     });
+    m_auditTrail = menu->addAction(tr("A&udit Trail"));
+    m_auditTrail->setEnabled(false);
+    connect(m_auditTrail, &QAction::triggered, this,
+            [this] { openScreen(this, new frmaudit_trail(m_db, m_dialogs)); });
+}
+
+void frmmain::setOperatorLevel(const QString& level)
+{
+    m_auditTrail->setEnabled(level.compare(highestOperatorLevel(), Qt::CaseInsensitive) == 0);
 }
 
 void frmmain::buildManagementMenu()
@@ -294,6 +309,32 @@ void frmmain::buildHelpMenu()
     manual->setShortcut(QKeySequence::HelpContents);
     manual->setShortcutContext(Qt::ApplicationShortcut);
     connect(manual, &QAction::triggered, this, [this] { showHelp(QApplication::activeWindow()); });
+}
+
+void frmmain::openExpiringDocuments()
+{
+    auto* screen = new frmexpiring_documents(m_db, m_dialogs);
+    connect(screen, &frmexpiring_documents::vehicleChosen, this, [this](const QString& reg) {
+        auto* vehicle = new frmvehicle_details(m_db, m_dialogs);
+        vehicle->presetRegistration(reg);
+        openScreen(this, vehicle);
+    });
+    connect(screen, &frmexpiring_documents::driverChosen, this, [this](qint64 id) {
+        auto* driver = new frmdriver(m_db, m_dialogs);
+        driver->presetDriver(id);
+        openScreen(this, driver);
+    });
+    openScreen(this, screen);
+}
+
+void frmmain::showExpiringDue()
+{
+    QString error;
+    const auto horizon = expiryHorizon(m_db, &error);
+    const auto due =
+        horizon ? expiringDocuments(m_db, QDate::currentDate(), *horizon, &error) : std::nullopt;
+    if (due && !due->isEmpty())
+        openExpiringDocuments();
 }
 
 HelpWindow* frmmain::showHelp(const QWidget* about)

@@ -44,6 +44,12 @@ public:
     // caller's message; empty when it was read whole.
     QString boardFault() const;
 
+    // Opens "Expiring Documents" when a vehicle or driver document has run out or runs out
+    // within the firm's warning horizon: once, after login.
+    void showExpiringDue();
+    // The logged-in operator's level: "Audit Trail" is open to the highest level only.
+    void setOperatorLevel(const QString& level);
+
     BoardModel* board() const { return m_model; }
 
     // A new job screen whose adds and updates rebuild this board; the caller opens it.
@@ -65,6 +71,7 @@ private:
     // or a screen with unsaved changes keeps them open.
     bool closeScreens();
     void buildMenus();
+    void openExpiringDocuments();
     void buildBookingsMenu();
     void buildAdministrationMenu();
     void buildManagementMenu();
@@ -86,6 +93,7 @@ private:
     std::unique_ptr<KeyStore> m_keys; // the desktop's, for the mail server's password
     QString m_fault;                  // of the last rebuild of the board
     QPointer<HelpWindow> m_help;
+    QAction* m_auditTrail = nullptr;
 };
 
 } // namespace velmora

@@ -42,8 +42,10 @@ int runWithDatabase(QSqlDatabase db, Dialogs& dialogs)
     if (login.exec() != QDialog::Accepted)
         return 0;
     frmmain main(db, dialogs);
+    main.setOperatorLevel(login.securityLevel());
     main.show();
     main.start();
+    main.showExpiringDue();
     return QApplication::exec();
 }
 

@@ -1,8 +1,10 @@
 #include "accountantcommands.h"
+#include "auditcommand.h"
 #include "backupcommand.h"
 #include "checkcommand.h"
 #include "command.h"
 #include "driverpaycommand.h"
+#include "expiringcommand.h"
 #include "generatecommand.h"
 #include "initcommand.h"
 #include "invoicecommand.h"
@@ -20,7 +22,7 @@ const std::vector<CommandRegistrar>& commands()
         addInitCommand,           addGenerateCommand,  addReportCommand,     addInvoiceCommand,
         addDriverPayCommand,      addProfitCommand,    addImportJobsCommand, addImportCostsCommand,
         addExportAccountsCommand, addBackupCommand,    addCheckCommand,      addStatementsCommand,
-        addProfitAndLossCommand,  addVatReturnCommand,  addMailSettingsCommand, addEmailInvoicesCommand,
+        addProfitAndLossCommand,  addVatReturnCommand,  addMailSettingsCommand, addEmailInvoicesCommand, addAuditCommand, addExpiringCommand,
     };
     return all;
 }

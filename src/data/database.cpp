@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "audit.h"
 #include "readonly.h"
 #include "schema.h"
 #include "sql.h"
@@ -264,6 +265,8 @@ QSqlDatabase openChecked(const QString& path, const QString& connectionName, QSt
     if (access == Access::ReadWrite && !migrateSchema(db, error)) {
         *error = QObject::tr("The database '%1' could not be upgraded: %2").arg(path, *error);
         discard(db);
+    } else if (access == Access::ReadWrite && !startAuditTrail(db, error)) {
+        discard(db);
     }
     return db;
 }
@@ -313,7 +316,7 @@ QSqlDatabase createDatabase(const QString& path, const QString& connectionName, 
     QSqlDatabase db = connect(path, connectionName, error);
     if (!db.isValid())
         return db;
-    if (!migrateSchema(db, error)) {
+    if (!migrateSchema(db, error) || !startAuditTrail(db, error)) {
         discard(db);
         QFile::remove(path);
     }

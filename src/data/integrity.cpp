@@ -1,5 +1,6 @@
 #include "integrity.h"
 
+#include "audit.h"
 #include "fault.h"
 #include "money.h"
 #include "readonly.h"
@@ -188,8 +189,15 @@ bool checkIntegrity(const QSqlDatabase& db, QStringList* faults, QString* error,
     QSqlQuery query(db);
     query.setForwardOnly(true);
     QStringList unseen;
-    return sqliteCheck(query, !isReadOnly(db), faults, notes ? notes : &unseen, error) &&
-           referenceChecks(query, faults, error) && reconcile(query, faults, error);
+    if (!sqliteCheck(query, !isReadOnly(db), faults, notes ? notes : &unseen, error) ||
+        !referenceChecks(query, faults, error) || !reconcile(query, faults, error))
+        return false;
+    QString trailFault;
+    if (!checkAuditTrail(db, &trailFault, error))
+        return false;
+    if (!trailFault.isEmpty())
+        faults->append(trailFault);
+    return true;
 }
 
 } // namespace velmora

@@ -105,6 +105,8 @@ LoginCheck checkLogin(const QSqlDatabase& db, const QString& userName, const QSt
     return check;
 }
 
+QString highestOperatorLevel() { return QStringLiteral("Boss"); }
+
 bool addOperator(const QSqlDatabase& db, const QString& userName, const QString& password,
                  const QString& securityLevel, QString* error)
 {

@@ -24,6 +24,9 @@ QString hashPassword(const QString& password);
 // True when `password` is the one `hash` was made from.
 bool passwordMatches(const QString& hash, const QString& password);
 
+// The highest of the operator levels ("Boss"): the level that may read the audit trail.
+QString highestOperatorLevel();
+
 // The outcome of checking a name and password against `passwords`.
 struct LoginCheck
 {

@@ -487,6 +487,30 @@ const QStringList kMail = {
     QStringLiteral("ALTER TABLE invoice_header ADD COLUMN email_begun_at TEXT"),
 };
 
+// Migration 13: the audit trail of every change, each entry chained to the one before by
+// its hash; the dates a driver's badge, licence and DBS check run out; how many days ahead
+// the firm is warned of documents running out.
+const QStringList kAuditTrail = {
+    QStringLiteral(R"(CREATE TABLE audit_trail (
+        seq INTEGER PRIMARY KEY,
+        changed_at TEXT NOT NULL,
+        operator_name TEXT COLLATE NOCASE,
+        table_name TEXT COLLATE NOCASE NOT NULL,
+        row_key TEXT COLLATE NOCASE,
+        job TEXT COLLATE NOCASE,
+        before_value TEXT,
+        after_value TEXT,
+        hash TEXT NOT NULL))"),
+    QStringLiteral("CREATE INDEX audit_trail_job ON audit_trail (job) WHERE job IS NOT NULL"),
+    QStringLiteral("CREATE INDEX audit_trail_row ON audit_trail (table_name, row_key)"),
+    QStringLiteral("CREATE INDEX audit_trail_when ON audit_trail (changed_at)"),
+    QStringLiteral("ALTER TABLE drivers ADD COLUMN badge_expiry TEXT COLLATE NOCASE"),
+    QStringLiteral("ALTER TABLE drivers ADD COLUMN licence_expiry TEXT COLLATE NOCASE"),
+    QStringLiteral("ALTER TABLE drivers ADD COLUMN dbs_expiry TEXT COLLATE NOCASE"),
+    QStringLiteral(
+        "ALTER TABLE company ADD COLUMN expiry_warning_days INTEGER NOT NULL DEFAULT 30"),
+};
+
 struct Migration
 {
     int version;
@@ -496,10 +520,19 @@ struct Migration
 const std::vector<Migration>& migrations()
 {
     static const std::vector<Migration> all = {
-        {1, &kInitialSchema},    {2, &kPlaceIndexes},     {3, &kWagesByJobKey},
-        {4, &kInvoicingIndexes}, {5, &kJobsByDayWithKey}, {6, &kPayrollKeys},
-        {8, &kJobTextIndex},     {9, &kVatRate},          {10, &kDriverDateIndex},
-        {11, &kMonthReconciles}, {12, &kInvoiceTerms}, {14, &kMail},
+        {1, &kInitialSchema},
+        {2, &kPlaceIndexes},
+        {3, &kWagesByJobKey},
+        {4, &kInvoicingIndexes},
+        {5, &kJobsByDayWithKey},
+        {6, &kPayrollKeys},
+        {8, &kJobTextIndex},
+        {9, &kVatRate},
+        {10, &kDriverDateIndex},
+        {11, &kMonthReconciles},
+        {12, &kInvoiceTerms},
+        {13, &kAuditTrail},
+        {14, &kMail},
     };
     return all;
 }

@@ -1,5 +1,6 @@
 #include "invoiceremoval.h"
 
+#include "data/audit.h"
 #include "data/batchcache.h"
 #include "data/fault.h"
 #include "data/readonly.h"
@@ -69,6 +70,7 @@ std::optional<RemovalCounts> removeOldInvoices(const QSqlDatabase& db, qint64 fi
             QObject::tr("The removal could not begin a transaction: %1").arg(connectionFault(db));
         return std::nullopt;
     }
+    const AuditPause pause(db);
     RemovalCounts counts;
     QSqlQuery query(db);
     // Each account keeps the value of its invoices going, which its payments still answer.
@@ -85,7 +87,14 @@ std::optional<RemovalCounts> removeOldInvoices(const QSqlDatabase& db, qint64 fi
             return std::nullopt;
         counts.*count = query.numRowsAffected();
     }
-    if (!transaction.commit(error))
+    if (!writeRunEntry(db, QStringLiteral("removal"),
+                       QStringLiteral("before invoice %1").arg(firstKept),
+                       {{QStringLiteral("invoices"), counts.headers},
+                        {QStringLiteral("invoice lines"), counts.lines},
+                        {QStringLiteral("jobs"), counts.jobs},
+                        {QStringLiteral("cost lines"), counts.costs}},
+                       error) ||
+        !transaction.commit(error))
         return std::nullopt;
     return counts;
 }

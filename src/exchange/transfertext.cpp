@@ -1,10 +1,12 @@
 #include "transfertext.h"
 
+#include "data/audit.h"
 #include "data/batchcache.h"
 #include "data/sql.h"
 #include "recordfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QObject>
 
 #include <algorithm>
@@ -146,6 +148,7 @@ TransferOutcome importRecords(const QSqlDatabase& db, QIODevice& file, const QSt
     Transaction transaction(db);
     if (!transaction.isActive())
         return failedRun(path, QObject::tr("a transaction could not be begun"));
+    const AuditPause pause(db);
     RecordFile records(file, fieldBytes, slotBytes);
     qint64 read = 0;
     // A file that grew while it was read holds at least what was read.
@@ -178,7 +181,12 @@ TransferOutcome importRecords(const QSqlDatabase& db, QIODevice& file, const QSt
     // The last word is the whole file, before the commit that keeps it.
     if (progress && read % kProgressEvery != 0 && !carryOn())
         return cancelledRun(path);
-    if (!transaction.commit(&error))
+    if (!writeRunEntry(db, QStringLiteral("import"), QFileInfo(path).fileName(),
+                       {{QStringLiteral("added"), outcome.added},
+                        {QStringLiteral("updated"), outcome.updated},
+                        {QStringLiteral("rejected"), outcome.rejected}},
+                       &error) ||
+        !transaction.commit(&error))
         return failedRun(path, error);
     outcome.completed = true;
     outcome.strayBytes = records.strayBytes();

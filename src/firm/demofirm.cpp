@@ -1,5 +1,6 @@
 #include "demofirm.h"
 
+#include "data/audit.h"
 #include "data/costline.h"
 #include "data/dates.h"
 #include "data/sql.h"
@@ -31,8 +32,12 @@ public:
         Transaction transaction(m_db);
         if (!transaction.isActive())
             return fail(m_db.lastError().text());
+        const AuditPause pause(m_db);
         return isEmpty() && addTypes() && addCompany() && addAccounts() && addDrivers() &&
-               addVehicles() && addJobs() && transaction.commit(&m_error);
+               addVehicles() && addJobs() &&
+               writeRunEntry(m_db, QStringLiteral("generation"), QStringLiteral("demo firm"), {},
+                             &m_error) &&
+               transaction.commit(&m_error);
     }
 
     QString error() const { return m_error; }

@@ -1,5 +1,6 @@
 #include "firmbilling.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "firmwriter.h"
 #include "invoicing/invoicerun.h"
@@ -70,6 +71,7 @@ bool billFirm(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& option
             return false;
         // The firm runs its invoices on the evening of the month's last day.
         range.stamp = QDateTime(month.addMonths(1).addDays(-1), QTime(18, 0));
+        const AuditTime at(db, range.stamp);
         InvoiceRunResult result;
         if (!runInvoicesInTransaction(db, range, &result, error) || !run(handle, kPrinted, error) ||
             !run(handle, kLinesPrinted, error))

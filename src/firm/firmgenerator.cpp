@@ -1,5 +1,6 @@
 #include "firmgenerator.h"
 
+#include "data/audit.h"
 #include "data/sql.h"
 #include "data/sqlitequery.h"
 #include "firmbilling.h"
@@ -107,6 +108,8 @@ bool fill(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& options,
         *error = QObject::tr("The generation could not begin a transaction.");
         return false;
     }
+    const AuditPause pause(db);
+    const AuditTime at(db, QDateTime(options.today, QTime(18, 0)));
     std::vector<Index> indexes;
     if (!isEmpty(handle, error) || !readIndexes(handle, &indexes, error) ||
         !dropIndexes(handle, indexes, error))
@@ -125,7 +128,10 @@ bool fill(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& options,
            billFirm(db, handle, options, progress, error) &&
            writeFirmPayroll(db, options, progress, error) &&
            // Customers pay the invoices billed.
-           writeFirmPayments(handle, options, progress, error) && transaction.commit(error);
+           writeFirmPayments(handle, options, progress, error) &&
+           writeRunEntry(db, QStringLiteral("generation"), QStringLiteral("firm"),
+                         {{QStringLiteral("jobs"), qint64(options.jobs)}}, error) &&
+           transaction.commit(error);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "firmpayroll.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "data/money.h"
 #include "data/sql.h"
@@ -51,6 +52,7 @@ bool payMonths(const QSqlDatabase& db, QDate first, const FirmOptions& options,
     std::int64_t done = 0;
     for (QDate month = first; month < thisMonth; month = month.addMonths(1)) {
         const QDate next = month.addMonths(1);
+        const AuditTime at(db, QDateTime(next.addDays(-1), QTime(18, 0)));
         // Every slip before last month's has been printed.
         if ((next == thisMonth && !markSlipsPrintedBefore(db, month, error)) ||
             !payDrivers(db, everyone, next.addDays(-1), error))

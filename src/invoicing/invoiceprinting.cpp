@@ -1,5 +1,6 @@
 #include "invoiceprinting.h"
 
+#include "data/audit.h"
 #include "data/sql.h"
 #include "platform/dialogs.h"
 #include "platform/reportengine.h"
@@ -82,10 +83,16 @@ bool InvoicePrinting::selectUnprinted()
 bool InvoicePrinting::closeFlags(QString* error)
 {
     Transaction transaction(m_db);
+    const AuditPause pause(m_db);
     QSqlQuery query(m_db);
-    return transaction.begun(error) &&
-           run(query, QStringLiteral("update invoice_header set printed = 'C' where printed = 'N'"),
-               {}, error) &&
+    if (!transaction.begun(error) ||
+        !run(query, QStringLiteral("update invoice_header set printed = 'C' where printed = 'N'"),
+             {}, error))
+        return false;
+    const qint64 printed = query.numRowsAffected();
+    return (printed == 0 ||
+            writeRunEntry(m_db, QStringLiteral("invoice printing"), QStringLiteral("printed"),
+                          {{QStringLiteral("invoices"), printed}}, error)) &&
            run(query,
                QStringLiteral(
                    "update invoice_line set invoice_printed = 'C' where invoice_printed = 'N'"),

@@ -1,5 +1,6 @@
 #include "invoicerun.h"
 
+#include "data/audit.h"
 #include "data/costline.h"
 #include "data/dates.h"
 #include "data/driverwage.h"
@@ -328,8 +329,20 @@ bool runInvoicesInTransaction(const QSqlDatabase& db, const InvoiceRunRange& ran
                               InvoiceRunResult* result, QString* error,
                               const InvoiceRunProgress& progress)
 {
+    const AuditPause pause(db);
     Run run(db, range, result);
-    return run.execute(progress, error);
+    if (!run.execute(progress, error))
+        return false;
+    if (result->invoices == 0)
+        return true;
+    return writeRunEntry(db, QStringLiteral("invoice run"),
+                         QStringLiteral("%1-%2").arg(range.startAccount).arg(range.endAccount),
+                         {{QStringLiteral("invoices"), qint64(result->invoices)},
+                          {QStringLiteral("first"), qint64(result->firstInvoice)},
+                          {QStringLiteral("last"), qint64(result->lastInvoice)},
+                          {QStringLiteral("lines"), qint64(result->lines)},
+                          {QStringLiteral("net"), result->totals.net.toPlainString()}},
+                         error);
 }
 
 bool runInvoices(const QSqlDatabase& db, const InvoiceRunRange& range, InvoiceRunResult* result,

@@ -58,6 +58,9 @@ private:
     bool get_vehicles();
     // Booking work.
     bool validaterecord(BookingCheck* check);
+    // Asks first when the checked booking's driver or the driver's vehicle has a document
+    // that runs out before the job's day; true to go on.
+    bool documentsAgreed(const BookingCheck& check);
     bool add_job();
     bool update_job();
     void select();

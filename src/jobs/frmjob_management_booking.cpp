@@ -2,6 +2,7 @@
 // and clearing a job.
 #include "bookingtab.h"
 #include "costtab.h"
+#include "data/expiry.h"
 #include "frmjob_management.h"
 #include "jobrecord.h"
 #include "platform/dialogs.h"
@@ -20,7 +21,26 @@ bool frmjob_management::validaterecord(BookingCheck* check)
     for (const QString& message : std::as_const(check->messages))
         m_dialogs.information(this, message);
     m_booking->showCheck(*check);
-    return check->valid;
+    return check->valid && documentsAgreed(*check);
+}
+
+bool frmjob_management::documentsAgreed(const BookingCheck& check)
+{
+    QString error;
+    const auto concerns = dispatchConcerns(m_db, check.driver, check.date, false, &error);
+    if (!concerns) {
+        m_dialogs.information(this, error);
+        return false;
+    }
+    if (concerns->isEmpty() ||
+        m_dialogs.question(this, concerns->join(u'\n') +
+                                     tr("\n\nGive the job to this driver all the same?")) ==
+            Dialogs::Answer::Yes)
+        return true;
+    BookingCheck refocus;
+    refocus.focus = BookingField::Driver;
+    m_booking->showCheck(refocus);
+    return false;
 }
 
 bool frmjob_management::add_job()

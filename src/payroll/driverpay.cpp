@@ -1,5 +1,6 @@
 #include "driverpay.h"
 
+#include "data/audit.h"
 #include "data/costline.h"
 #include "data/dates.h"
 #include "data/driverwage.h"
@@ -178,6 +179,7 @@ std::optional<DriverPayRun> payDrivers(const QSqlDatabase& db, const DriverRange
     result.jobsFound = static_cast<qint64>(candidates.size());
     if (candidates.empty())
         return result;
+    const AuditPause pause(db);
     WageWriter writer(db);
     if (!writer.prepare(error))
         return std::nullopt;
@@ -198,6 +200,13 @@ std::optional<DriverPayRun> payDrivers(const QSqlDatabase& db, const DriverRange
         if (!writer.markCalculated(candidate.job, error))
             return std::nullopt;
     }
+    if (!writeRunEntry(db, QStringLiteral("driver pay"),
+                       QStringLiteral("%1-%2").arg(range.from).arg(range.to),
+                       {{QStringLiteral("jobs found"), result.jobsFound},
+                        {QStringLiteral("jobs paid"), result.jobsPaid},
+                        {QStringLiteral("income"), result.total.toPlainString()}},
+                       error))
+        return std::nullopt;
     return result;
 }
 
@@ -231,11 +240,20 @@ QStringList unpaidJobsMessages(const DriverPayRun& run)
 
 std::optional<qint64> markWagesReported(const QSqlDatabase& db, QString* error)
 {
+    Transaction transaction(db);
+    const AuditPause pause(db);
     QSqlQuery query(db);
-    if (!run(query, QStringLiteral("UPDATE driver_wages SET Reported = 'Y' WHERE Reported = 'N'"),
+    if (!transaction.begun(error) ||
+        !run(query, QStringLiteral("UPDATE driver_wages SET Reported = 'Y' WHERE Reported = 'N'"),
              {}, error))
         return std::nullopt;
-    return query.numRowsAffected();
+    const qint64 marked = query.numRowsAffected();
+    if (marked > 0 && !writeRunEntry(db, QStringLiteral("driver pay"), QStringLiteral("reported"),
+                                     {{QStringLiteral("wages reported"), marked}}, error))
+        return std::nullopt;
+    if (!transaction.commit(error))
+        return std::nullopt;
+    return marked;
 }
 
 } // namespace velmora

@@ -38,7 +38,10 @@ AddressScreen::AddressScreen(Role role, QSqlDatabase db, Dialogs& dialogs, QWidg
       m_licence(lineEdit("txtlicence")),
       m_selfEmployed(tickBox("Check1", tr("Self E&mployed"), tr("Click if self-employed"))),
       m_barred(tickBox("Check2", tr("&Barred"), tr("Click if driver barred"))),
-      m_percentage(lineEdit("txtpercentage")), m_addr1(lineEdit("txtaddr1")),
+      m_percentage(lineEdit("txtpercentage")),
+      m_badgeExpiry(dateField(lineEdit("txtbadge_expiry"))),
+      m_licenceExpiry(dateField(lineEdit("txtlicence_expiry"))),
+      m_dbsExpiry(dateField(lineEdit("txtdbs_expiry"))), m_addr1(lineEdit("txtaddr1")),
       m_addr5(lineEdit("txtaddr5")), m_addr2(lineEdit("txtaddr2")), m_town(lineEdit("txtaddr3")),
       m_county(lineEdit("txtaddr4")), m_postcode1(lineEdit("txtpostcode1")),
       m_postcode2(lineEdit("txtpostcode2")), m_phone1(lineEdit("txtphone1")),
@@ -87,6 +90,9 @@ void AddressScreen::buildLayout(Role role)
         m_barred->hide();
     }
     addRow(tr("&Percentage"), m_percentage, driver);
+    addRow(tr("Bad&ge Expires"), m_badgeExpiry, driver);
+    addRow(tr("D&riving Licence Expires"), m_licenceExpiry, driver);
+    addRow(tr("DBS C&heck Expires"), m_dbsExpiry, driver);
     addRow(tr("Correspondence &Address"), m_addr1);
     addLine(m_addr5);
     addLine(m_addr2);
@@ -111,9 +117,11 @@ void AddressScreen::buildLayout(Role role)
     setCentralWidget(central);
 
     const QList<QWidget*> order = {
-        m_list,      m_name,       m_contact, m_nickname, m_invoiceEmail, m_licence, m_selfEmployed,
-        m_barred,    m_percentage, m_addr1,   m_addr5,    m_addr2,        m_town,    m_county,
-        m_postcode1, m_postcode2,  m_phone1,  m_phone2,   m_phone3,       clear};
+        m_list,         m_name,      m_contact,    m_nickname,    m_invoiceEmail,
+        m_licence,      m_selfEmployed, m_barred,  m_percentage,  m_badgeExpiry,
+        m_licenceExpiry, m_dbsExpiry, m_addr1,     m_addr5,       m_addr2,
+        m_town,         m_county,    m_postcode1,  m_postcode2,   m_phone1,
+        m_phone2,       m_phone3,    clear};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(560, 520);
@@ -128,6 +136,8 @@ void AddressScreen::fitColumns(Role role)
     fitColumn(m_invoiceEmail, u"accounts", u"invoice_email");
     fitColumn(m_licence, u"drivers", u"licence_number");
     fitWidth(m_percentage, 3);
+    for (QLineEdit* date : {m_badgeExpiry, m_licenceExpiry, m_dbsExpiry})
+        fitWidth(date, 10);
     const QStringList columns = columnNames(kAddressColumns);
     qsizetype at = 0;
     for (QLineEdit* field : {m_addr1, m_addr2, m_addr5, m_town, m_county, m_postcode1, m_postcode2,

@@ -90,6 +90,9 @@ protected:
     QCheckBox* m_selfEmployed; // Check1
     QCheckBox* m_barred;       // Check2
     QLineEdit* m_percentage;
+    QLineEdit* m_badgeExpiry; // dates, dd/mm/yyyy; drivers only
+    QLineEdit* m_licenceExpiry;
+    QLineEdit* m_dbsExpiry;
     QLineEdit* m_addr1;
     QLineEdit* m_addr5;  // second line, stored in address_line3
     QLineEdit* m_addr2;  // third line, stored in address_line2

@@ -27,9 +27,9 @@ CompanyTermsGroup::CompanyTermsGroup(QWidget* parent)
     m_footer->setMinimumWidth(m_footer->fontMetrics().averageCharWidth() * 40);
 
     auto* grid = new QGridLayout(this);
-    addCaptioned(grid, 0, tr("Pay &Within (Days)"), m_days);
+    addCaptioned(grid, 0, tr("Days To Pay"), m_days);
     addCaptioned(grid, 1, tr("&Bank Name"), m_bank);
-    addCaptioned(grid, 2, tr("Acco&unt Name"), m_accountName);
+    addCaptioned(grid, 2, tr("Account Name"), m_accountName);
     addCaptioned(grid, 3, tr("Sort Code"), m_sortCode);
     addCaptioned(grid, 4, tr("Account Number"), m_accountNumber);
     addCaptioned(grid, 5, tr("Invoice Footer"), m_footer);

@@ -1,5 +1,6 @@
 #include "drivers.h"
 
+#include "data/dates.h"
 #include "data/fault.h"
 #include "data/sql.h"
 #include "leadingnumber.h"
@@ -15,7 +16,8 @@ namespace {
 QString selectDrivers(const QString& condition)
 {
     return QStringLiteral("select d.driver_id, d.driver_name, d.contact_name, d.licence_number, "
-                          "d.self_employed, d.barred, d.driver_percentage, %1 "
+                          "d.self_employed, d.barred, d.driver_percentage, d.badge_expiry, "
+                          "d.licence_expiry, d.dbs_expiry, %1 "
                           "from drivers d join addresses a on d.address_id = a.address_id "
                           "%2 order by d.driver_id")
         .arg(addressColumnList(QStringLiteral("a")), condition);
@@ -31,7 +33,10 @@ DriverRecord readDriver(const QSqlQuery& query)
         .selfEmployed = query.value(4).toBool(),
         .barred = query.value(5).toBool(),
         .percentage = query.value(6).toInt(),
-        .address = readAddress(query, 7),
+        .address = readAddress(query, 10),
+        .badgeExpiry = dateFromStored(query.value(7).toString()),
+        .licenceExpiry = dateFromStored(query.value(8).toString()),
+        .dbsExpiry = dateFromStored(query.value(9).toString()),
     };
 }
 
@@ -103,15 +108,28 @@ std::optional<DriverRecord> findDriver(const QSqlDatabase& db, const QString& na
     return readDriver(query);
 }
 
+std::optional<DriverRecord> driverById(const QSqlDatabase& db, qint64 id, QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query, selectDrivers(QStringLiteral("where d.driver_id = ?")), {id}, error) ||
+        !query.next())
+        return std::nullopt;
+    return readDriver(query);
+}
+
 bool percentageFits(QStringView text) { return text.size() <= 2; }
 
 int storedPercentage(QStringView text) { return std::max(0, leadingNumber(text)); }
 
 std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& driver, QString* error)
 {
-    const QVariantList values = {storedText(driver.name),     storedText(driver.licence),
-                                 driver.selfEmployed ? 1 : 0, driver.barred ? 1 : 0,
-                                 storedText(driver.contact),  driver.percentage};
+    const auto date = [](QDate day) {
+        return day.isValid() ? QVariant(storedDate(day)) : QVariant(QMetaType(QMetaType::QString));
+    };
+    const QVariantList values = {
+        storedText(driver.name),  storedText(driver.licence), driver.selfEmployed ? 1 : 0,
+        driver.barred ? 1 : 0,    storedText(driver.contact), driver.percentage,
+        date(driver.badgeExpiry), date(driver.licenceExpiry), date(driver.dbsExpiry)};
     const RecordWithAddress record{
         .table = QStringLiteral("drivers"),
         .idColumn = QStringLiteral("driver_id"),
@@ -120,7 +138,9 @@ std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& dri
         .address = driver.address,
         .columns = {QStringLiteral("driver_name"), QStringLiteral("licence_number"),
                     QStringLiteral("self_employed"), QStringLiteral("barred"),
-                    QStringLiteral("contact_name"), QStringLiteral("driver_percentage")},
+                    QStringLiteral("contact_name"), QStringLiteral("driver_percentage"),
+                    QStringLiteral("badge_expiry"), QStringLiteral("licence_expiry"),
+                    QStringLiteral("dbs_expiry")},
         .newValues = values,
         .oldValues = values,
     };

@@ -2,6 +2,7 @@
 
 #include "addressrecord.h"
 
+#include <QDate>
 #include <QList>
 #include <QSqlDatabase>
 #include <QStringView>
@@ -17,6 +18,9 @@ struct DriverRecord
     bool barred = false;
     int percentage = 0; // share of a job's income, 0 when not paid by percentage
     Address address;
+    // When the private-hire badge, the driving licence and the DBS check run out; invalid
+    // when not recorded.
+    QDate badgeExpiry, licenceExpiry, dbsExpiry;
 };
 
 // Every driver whose address row exists, in the order drivers were added: the driver
@@ -47,6 +51,10 @@ std::optional<QList<Text>> driverContacts(const QSqlDatabase& db, const QString&
 // otherwise).
 std::optional<DriverRecord> findDriver(const QSqlDatabase& db, const QString& name,
                                        const QString& contact, QString* error);
+
+// The driver with this id. nullopt when there is none, or on failure with the reason in
+// *error (left untouched otherwise).
+std::optional<DriverRecord> driverById(const QSqlDatabase& db, qint64 id, QString* error);
 
 // Whether a typed percentage passes the field's check: at most two characters.
 bool percentageFits(QStringView text);

@@ -2,6 +2,7 @@
 
 #include "companytermsgroup.h"
 #include "data/dates.h"
+#include "data/expiry.h"
 #include "mail/keystore.h"
 #include "mailsettingsgroup.h"
 #include "platform/dialogs.h"
@@ -42,6 +43,8 @@ frmcompany::frmcompany(QSqlDatabase db, Dialogs& dialogs, KeyStore& keys, QWidge
       m_vatRate(lineEdit("txtvat_rate", tr("The VAT rate in per cent, e.g. 17.5"))),
       m_vatFrom(lineEdit("txtvat_from", tr("The day the VAT rate applies from (dd/mm/yyyy); "
                                            "jobs before it keep the rate it replaces"))),
+      m_warningDays(lineEdit("txtwarning_days",
+                             tr("How many days ahead Expiring Documents shows a document"))),
       m_terms(new CompanyTermsGroup), m_mail(new MailSettingsGroup)
 {
     setObjectName(QStringLiteral("frmcompany"));
@@ -99,9 +102,10 @@ void frmcompany::buildLayout()
     addRow(tr("&VAT Registration Number"), m_vatNumber);
     addRow(tr("VAT &Rate %"), m_vatRate);
     addRow(tr("VAT Rate From &Day"), m_vatFrom);
+    addRow(tr("E&xpiry Warning Days"), m_warningDays);
     m_vatRate->setMaxLength(8);
     m_vatFrom->setMaxLength(10);
-
+    fitWidth(m_warningDays, 3);
 
     // The font of the screen cannot be changed; the button is kept where operators know it.
     auto* font = named(new QPushButton(tr("C&hange Font")), "Command1");
@@ -122,7 +126,8 @@ void frmcompany::buildLayout()
     }
     setTabOrder(previous, m_vatRate);
     setTabOrder(m_vatRate, m_vatFrom);
-    setTabOrder(m_vatFrom, m_terms->first());
+    setTabOrder(m_vatFrom, m_warningDays);
+    setTabOrder(m_warningDays, m_terms->first());
     previous = m_terms->last();
     for (QWidget* field : m_mail->fields()) {
         setTabOrder(previous, field);
@@ -165,6 +170,10 @@ void frmcompany::opening()
     m_terms->setTerms(terms.value_or(CompanyTerms{}));
     m_vatRate->setText(vatRateText(m_vatRates.rate));
     m_vatFrom->setText(m_vatRates.from.isValid() ? ukDate(m_vatRates.from) : QString());
+    const auto horizon = expiryHorizon(m_db, &error);
+    if (!horizon)
+        m_dialogs.information(this, error);
+    m_warningDays->setText(QString::number(horizon.value_or(30)));
     if (details) {
         for (const auto& [edit, member] : fields())
             edit->setText((*details).*member);
@@ -234,6 +243,14 @@ bool frmcompany::save()
     std::optional<MailSettings> mail;
     if (!rates || !typedMail(&mail))
         return false;
+    bool whole = false;
+    const int days = m_warningDays->text().trimmed().toInt(&whole);
+    if (!whole || days < 0 || days > kLongestHorizon) {
+        m_dialogs.information(
+            this, tr("The warning days must be a whole number from 0 to %1").arg(kLongestHorizon));
+        m_warningDays->setFocus();
+        return false;
+    }
     QString error;
     const auto terms = m_terms->typed(&error);
     if (!terms) {
@@ -243,8 +260,9 @@ bool frmcompany::save()
     CompanyDetails details;
     for (const auto& [edit, member] : fields())
         details.*member = edit->text();
-    if (!saveCompany(m_db, details, *rates, *terms, &error, [this, &mail](QString* reason) {
-            return !mail || writeMailSettings(m_db, *mail, reason);
+    if (!saveCompany(m_db, details, *rates, *terms, &error, [this, &mail, days](QString* reason) {
+            return (!mail || writeMailSettings(m_db, *mail, reason)) &&
+                   saveExpiryHorizon(m_db, days, reason);
         })) {
         m_dialogs.information(this, error);
         return false;

@@ -71,6 +71,7 @@ private:
     QLineEdit* m_vatNumber;
     QLineEdit* m_vatRate;
     QLineEdit* m_vatFrom;
+    QLineEdit* m_warningDays; // days ahead that expiring documents are shown
     CompanyTermsGroup* m_terms;
     MailSettingsGroup* m_mail;
     VatRates m_vatRates; // as stored when the screen opened

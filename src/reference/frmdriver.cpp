@@ -1,10 +1,20 @@
 #include "frmdriver.h"
 
+#include "data/dates.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
 namespace velmora {
+
+namespace {
+
+QString shownDate(QDate date) { return date.isValid() ? ukDate(date) : QString(); }
+
+QDate typedDate(const QLineEdit* field) { return parseUkDate(field->text()).value_or(QDate()); }
+
+} // namespace
 
 frmdriver::frmdriver(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : AddressScreen(Role::Driver, std::move(db), dialogs, parent)
@@ -17,6 +27,17 @@ void frmdriver::opening()
 {
     load_driver_list();
     m_currentId = 0;
+    if (m_preset == 0)
+        return;
+    QString error;
+    const auto driver = driverById(m_db, m_preset, &error);
+    if (!driver) {
+        if (!error.isEmpty())
+            tell(error);
+        return;
+    }
+    m_name->setText(driver->name.value_or(QString()));
+    showDriver(*driver);
 }
 
 bool frmdriver::load_driver_list()
@@ -92,13 +113,21 @@ void frmdriver::lookUp()
         tell(error.isEmpty() ? tr("New Driver Details") : error);
         return;
     }
-    m_currentId = driver->id;
-    showAddress(driver->address);
-    copyText(m_licence, driver->licence);
-    copyText(m_contact, driver->contact);
-    m_percentage->setText(QString::number(driver->percentage));
-    m_selfEmployed->setChecked(driver->selfEmployed);
-    m_barred->setChecked(driver->barred);
+    showDriver(*driver);
+}
+
+void frmdriver::showDriver(const DriverRecord& driver)
+{
+    m_currentId = driver.id;
+    showAddress(driver.address);
+    copyText(m_licence, driver.licence);
+    copyText(m_contact, driver.contact);
+    m_percentage->setText(QString::number(driver.percentage));
+    m_selfEmployed->setChecked(driver.selfEmployed);
+    m_barred->setChecked(driver.barred);
+    m_badgeExpiry->setText(shownDate(driver.badgeExpiry));
+    m_licenceExpiry->setText(shownDate(driver.licenceExpiry));
+    m_dbsExpiry->setText(shownDate(driver.dbsExpiry));
     shown();
 }
 
@@ -108,6 +137,15 @@ bool frmdriver::percentageChecked()
         return true;
     tell(tr("Invalid percentage value, valid values are 0 through 99"));
     moveFocus(m_percentage);
+    return false;
+}
+
+bool frmdriver::dateChecked(QLineEdit* field, const QString& caption)
+{
+    if (field->text().trimmed().isEmpty() || parseUkDate(field->text()))
+        return true;
+    tell(tr("%1 is not a date: enter it as dd/mm/yyyy").arg(caption));
+    moveFocus(field);
     return false;
 }
 
@@ -122,7 +160,9 @@ bool frmdriver::validate()
            filled(m_town, tr("A town must be supplied")) &&
            filled(m_county, tr("A county must be supplied")) &&
            filled(m_licence, tr("You have not input a licenece / badge number")) &&
-           percentageChecked();
+           percentageChecked() && dateChecked(m_badgeExpiry, tr("The badge expiry")) &&
+           dateChecked(m_licenceExpiry, tr("The driving licence expiry")) &&
+           dateChecked(m_dbsExpiry, tr("The DBS check expiry"));
 }
 
 std::optional<qint64> frmdriver::write(QString* error)
@@ -135,7 +175,10 @@ std::optional<qint64> frmdriver::write(QString* error)
                        .selfEmployed = m_selfEmployed->isChecked(),
                        .barred = m_barred->isChecked(),
                        .percentage = storedPercentage(m_percentage->text()),
-                       .address = address()},
+                       .address = address(),
+                       .badgeExpiry = typedDate(m_badgeExpiry),
+                       .licenceExpiry = typedDate(m_licenceExpiry),
+                       .dbsExpiry = typedDate(m_dbsExpiry)},
                       error);
 }
 
@@ -147,6 +190,8 @@ void frmdriver::clearDriverFields()
     clearAddress();
     m_selfEmployed->setChecked(false);
     m_barred->setChecked(false);
+    for (QLineEdit* date : {m_badgeExpiry, m_licenceExpiry, m_dbsExpiry})
+        date->clear();
 }
 
 void frmdriver::afterSave()

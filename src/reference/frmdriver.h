@@ -18,6 +18,8 @@ public:
 
     // Fills the list with "name : contact" of every driver; no message when there is none.
     bool load_driver_list();
+    // The driver the screen shows once it opens.
+    void presetDriver(qint64 id) { m_preset = id; }
 
 protected:
     void opening() override;
@@ -32,9 +34,14 @@ protected:
 private:
     // Finds the driver by name and contact and fills the screen from it.
     void lookUp();
+    void showDriver(const DriverRecord& driver);
     bool percentageChecked();
+    // True when `field` is empty or holds a date; otherwise says so naming `caption`.
+    bool dateChecked(QLineEdit* field, const QString& caption);
     // Empties the name, contact, licence and address fields and unticks both boxes.
     void clearDriverFields();
+
+    qint64 m_preset = 0;
 };
 
 } // namespace velmora

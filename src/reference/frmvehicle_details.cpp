@@ -118,6 +118,11 @@ void frmvehicle_details::opening()
 {
     fillList(m_drivers, VehicleChoice::Drivers, tr("You have no drivers recorded in the system"));
     fillList(m_types, VehicleChoice::VehicleTypes, tr("No vehicle types recorded"));
+    if (!m_preset.isEmpty()) {
+        m_regNo->setText(m_preset);
+        registrationLeft();
+        m_year->setFocus();
+    }
     m_shown.take();
 }
 

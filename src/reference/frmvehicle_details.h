@@ -28,6 +28,9 @@ class frmvehicle_details final : public OpeningScreen<QMainWindow>
 public:
     frmvehicle_details(QSqlDatabase db, Dialogs& dialogs, QWidget* parent = nullptr);
 
+    // The vehicle the screen shows once it opens.
+    void presetRegistration(const QString& registration) { m_preset = registration; }
+
     // Checks the vehicle type field and resolves its id; false after its message.
     bool validate_vehicle_type();
     // The checks before saving, in screen order; false when the save must not happen.
@@ -70,6 +73,7 @@ private:
     QGroupBox* m_calendarFrame;  // Frame1
     QCalendarWidget* m_calendar; // Calendar4
     QLineEdit* m_calendarTarget = nullptr;
+    QString m_preset;
     qint64 m_driverId = 0;
     qint64 m_vehicleTypeId = 0;
     bool m_valid = false;

@@ -18,7 +18,7 @@ const MailSecurity kSecurities[] = {MailSecurity::StartTls, MailSecurity::Tls, M
 } // namespace
 
 MailSettingsGroup::MailSettingsGroup(QWidget* parent)
-    : QGroupBox(tr("E-mail Settings"), parent),
+    : QGroupBox(tr("E-mail Settin&gs"), parent),
       m_host(lineEdit("txtsmtp_host", tr("The name of the mail server, e.g. smtp.example.com"))),
       m_port(lineEdit("txtsmtp_port", tr("The mail server's port: 587 for STARTTLS, 465 for "
                                          "TLS"))),
@@ -40,12 +40,13 @@ MailSettingsGroup::MailSettingsGroup(QWidget* parent)
     for (QLineEdit* field : {m_host, m_user, m_password, m_fromAddress, m_fromName})
         field->setMaxLength(254);
     auto* grid = new QGridLayout(this);
-    addCaptioned(grid, 0, tr("Mail &Server"), m_host);
+    addCaptioned(grid, 0, tr("Mail Server"), m_host);
+    setFocusProxy(m_host);
     addCaptioned(grid, 1, tr("Server Port"), m_port);
     addCaptioned(grid, 2, tr("Sec&urity"), m_security);
-    addCaptioned(grid, 3, tr("Lo&g In As"), m_user);
+    addCaptioned(grid, 3, tr("Log In As"), m_user);
     addCaptioned(grid, 4, tr("Pass&word"), m_password);
-    addCaptioned(grid, 5, tr("&E-mail Sent From"), m_fromAddress);
+    addCaptioned(grid, 5, tr("E-mail Sent From"), m_fromAddress);
     addCaptioned(grid, 6, tr("Sender's Name"), m_fromName);
     display(MailSettings{});
 }

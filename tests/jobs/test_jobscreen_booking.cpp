@@ -222,6 +222,26 @@ private Q_SLOTS:
         QCOMPARE(t.value(QStringLiteral("select driver from jobs")).toInt(), f.barred);
     }
 
+    void lapsedBadgeIsAskedNamingItsDate()
+    {
+        TestDatabase t;
+        JobFixture f(t);
+        t.exec(QStringLiteral("update drivers set badge_expiry = '2026-12-24' where driver_id = ?"),
+               {f.driver});
+        JobScreen s(t);
+        QVERIFY(s.open());
+        fillCashBooking(s);
+        s.dialogs.answers.enqueue(Dialogs::Answer::No);
+        s.press("Command1");
+        QCOMPARE(s.dialogs.texts(), QStringList{"The badge of Pete Walsh ran out on 24/12/2026."
+                                                "\n\nGive the job to this driver all the same?"});
+        QCOMPARE(s.focused(), QStringLiteral("txtdriver"));
+        QCOMPARE(t.value(QStringLiteral("select count(*) from jobs")).toInt(), 0);
+        s.dialogs.answers.enqueue(Dialogs::Answer::Yes);
+        s.press("Command1");
+        QCOMPARE(t.value(QStringLiteral("select driver from jobs")).toInt(), f.driver);
+    }
+
     void prefixOfTheLastJobChosen()
     {
         TestDatabase t;

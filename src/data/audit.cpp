@@ -1,0 +1,334 @@
+#include "audit.h"
+
+#include "dates.h"
+#include "readonly.h"
+#include "sql.h"
+#include "sqlitequery.h"
+#include "sqlitestatement.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QSqlQuery>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include <sodium.h>
+#include <sqlite3.h>
+
+namespace velmora {
+
+namespace {
+
+// A table whose changes are recorded: how its key and its job read from a row R.
+struct Audited
+{
+    const char* table;
+    const char* key;
+    const char* job = nullptr;
+    // A column the table's own trigger fills just after an insert: the insert is recorded
+    // when it is filled.
+    const char* numbered = nullptr;
+    // A column recorded only as changed, never by value (a password's hash).
+    const char* secret = nullptr;
+};
+
+constexpr Audited kAudited[] = {
+    {"jobs", "R.job_prefix || R.job_id", "R.job_prefix || R.job_id", "job_id"},
+    {"Costs", "R.rowid", "R.job_prefix || R.jobnumber"},
+    {"credit_notes", "R.credit_note_no", "R.job_prefix || R.job_no"},
+    {"receipts", "R.rowid"},
+    {"invoice_header", "R.invoice_no"},
+    {"invoice_line", "R.seq", "R.job_prefix || R.job_id"},
+    {"driver_wages", "R.rowid", "R.job_prefix || R.job_id"},
+    {"accounts", "R.account_id"},
+    {"addresses", "R.address_id"},
+    {"drivers", "R.driver_id"},
+    {"vehicles", "R.reg_no"},
+    {"company", "R.rowid"},
+    {"passwords", "R.user_name", nullptr, nullptr, "Password"},
+    {"invoice_prints", "R.rowid"},
+    {"invoice_numbers", "R.rowid"},
+    {"operational_cost", "R.opcost_id"},
+    {"vehicle_types", "R.vehicletypeid"},
+    {"payment_types", "R.paymenttypeid"},
+    {"receipt_types", "R.receipttypeid"},
+};
+
+constexpr int kFields =
+    8; // seq, changed_at, operator_name, table_name, row_key, job, before, after
+
+// Adds one field to the hash: NULL as "N", text as "T", its length in bytes, ":" and the
+// bytes, so that no two lists of fields hash alike.
+void hashField(crypto_hash_sha256_state* state, std::optional<std::string_view> field)
+{
+    if (!field) {
+        crypto_hash_sha256_update(state, reinterpret_cast<const unsigned char*>("N"), 1);
+        return;
+    }
+    const std::string head = "T" + std::to_string(field->size()) + ":";
+    crypto_hash_sha256_update(state, reinterpret_cast<const unsigned char*>(head.data()),
+                              head.size());
+    crypto_hash_sha256_update(state, reinterpret_cast<const unsigned char*>(field->data()),
+                              field->size());
+}
+
+// The hexadecimal SHA-256 of the entry's fields followed by the previous entry's hash.
+std::string entryHash(const std::array<std::optional<std::string_view>, kFields + 1>& fields)
+{
+    crypto_hash_sha256_state state;
+    crypto_hash_sha256_init(&state);
+    for (const auto& field : fields)
+        hashField(&state, field);
+    std::array<unsigned char, crypto_hash_sha256_BYTES> digest{};
+    crypto_hash_sha256_final(&state, digest.data());
+    std::string hex(digest.size() * 2 + 1, '\0');
+    sodium_bin2hex(hex.data(), hex.size(), digest.data(), digest.size());
+    hex.pop_back();
+    return hex;
+}
+
+std::optional<std::string_view> valueText(sqlite3_value* value)
+{
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return std::nullopt;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return std::string_view(text ? text : "", size_t(sqlite3_value_bytes(value)));
+}
+
+// velmora_audit_hash(seq, at, operator, table_name, row_key, job, before, after, previous)
+void hashFunction(sqlite3_context* context, int count, sqlite3_value** values)
+{
+    std::array<std::optional<std::string_view>, kFields + 1> fields;
+    for (int i = 0; i < count && i <= kFields; ++i)
+        fields[size_t(i)] = valueText(values[i]);
+    const std::string hash = entryHash(fields);
+    sqlite3_result_text(context, hash.data(), int(hash.size()), SQLITE_TRANSIENT);
+}
+
+// The statement that appends an entry; each argument is an SQL expression.
+QString appendEntry(const QString& table, const QString& key, const QString& job,
+                    const QString& before, const QString& after)
+{
+    return QStringLiteral(
+               "INSERT INTO audit_trail (seq, changed_at, operator_name, table_name, row_key, "
+               "job, before_value, after_value, hash) SELECT s, a, o, t, k, j, b, f, "
+               "velmora_audit_hash(s, a, o, t, k, j, b, f, p) FROM (SELECT "
+               "coalesce((SELECT max(seq) FROM audit_trail), 0) + 1 AS s, "
+               "coalesce((SELECT stamp FROM audit_session), "
+               "strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')) AS a, "
+               "(SELECT operator FROM audit_session) AS o, %1 AS t, CAST(%2 AS TEXT) AS k, "
+               "%3 AS j, %4 AS b, %5 AS f, "
+               "(SELECT hash FROM audit_trail ORDER BY seq DESC LIMIT 1) AS p)")
+        .arg(table, key, job, before, after);
+}
+
+QStringList columnsOf(const QSqlDatabase& db, const QString& table, QString* error)
+{
+    QSqlQuery query(db);
+    QStringList columns;
+    if (!run(query, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table}, error))
+        return {};
+    while (query.next())
+        columns.append(query.value(0).toString());
+    if (columns.isEmpty())
+        *error = QObject::tr("The table %1 is missing.").arg(table);
+    return columns;
+}
+
+// The temporary triggers that record inserts, updates and deletes of one table.
+QStringList triggersFor(const Audited& audited, const QStringList& columns)
+{
+    const QString table = QString::fromLatin1(audited.table);
+    const QString secret = QString::fromLatin1(audited.secret);
+    QStringList pairs;
+    for (const QString& column : columns) {
+        if (column != secret)
+            pairs << QStringLiteral("'%1', R.\"%1\"").arg(column);
+    }
+    const QString row = QStringLiteral("json_object(%1)").arg(pairs.join(QStringLiteral(", ")));
+    const auto of = [](QString expression, const char* alias) {
+        return expression.replace(QStringLiteral("R."), QString::fromLatin1(alias) + u'.');
+    };
+    const QString key = QString::fromLatin1(audited.key);
+    const QString job = audited.job ? QString::fromLatin1(audited.job) : QStringLiteral("NULL");
+    const QString literal = u'\'' + table + u'\'';
+    const QString active = QStringLiteral("(SELECT paused FROM audit_session) = 0");
+    const QString numbered = QString::fromLatin1(audited.numbered);
+
+    QString insertWhen = active;
+    QString before = of(row, "OLD");
+    if (!numbered.isEmpty()) {
+        insertWhen += QStringLiteral(" AND NEW.\"%1\" IS NOT NULL").arg(numbered);
+        before = QStringLiteral("CASE WHEN OLD.\"%1\" IS NULL THEN NULL ELSE %2 END")
+                     .arg(numbered, before);
+    }
+    QString changed = QStringLiteral("%1 IS NOT %2").arg(of(row, "OLD"), of(row, "NEW"));
+    if (!secret.isEmpty())
+        changed += QStringLiteral(" OR OLD.\"%1\" IS NOT NEW.\"%1\"").arg(secret);
+
+    const QString head =
+        QStringLiteral("CREATE TEMP TRIGGER \"audit_%1_%2\" AFTER %3 ON main.\"%1\" "
+                       "WHEN %4 BEGIN %5; END");
+    return {
+        head.arg(table, QStringLiteral("insert"), QStringLiteral("INSERT"), insertWhen,
+                 appendEntry(literal, of(key, "NEW"), of(job, "NEW"), QStringLiteral("NULL"),
+                             of(row, "NEW"))),
+        head.arg(table, QStringLiteral("update"), QStringLiteral("UPDATE"),
+                 active + QStringLiteral(" AND (") + changed + u')',
+                 appendEntry(literal, of(key, "NEW"), of(job, "NEW"), before, of(row, "NEW"))),
+        head.arg(table, QStringLiteral("delete"), QStringLiteral("DELETE"), active,
+                 appendEntry(literal, of(key, "OLD"), of(job, "OLD"), of(row, "OLD"),
+                             QStringLiteral("NULL"))),
+    };
+}
+
+bool setPaused(const QSqlDatabase& db, bool paused)
+{
+    QSqlQuery query(db);
+    return run(query, paused
+                          ? QStringLiteral("UPDATE audit_session SET paused = paused + 1")
+                          : QStringLiteral("UPDATE audit_session SET paused = max(paused - 1, 0)"));
+}
+
+} // namespace
+
+bool startAuditTrail(const QSqlDatabase& db, QString* error)
+{
+    sqlite3* handle = sqliteHandle(db);
+    if (!handle ||
+        sqlite3_create_function_v2(handle, "velmora_audit_hash", kFields + 1,
+                                   SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &hashFunction,
+                                   nullptr, nullptr, nullptr) != SQLITE_OK) {
+        *error = QObject::tr("The audit trail could not be started.");
+        return false;
+    }
+    QStringList statements = {
+        QStringLiteral("CREATE TEMP TABLE audit_session (operator TEXT, paused INTEGER NOT NULL, "
+                       "stamp TEXT)"),
+    };
+    for (const Audited& audited : kAudited) {
+        const QStringList columns = columnsOf(db, QString::fromLatin1(audited.table), error);
+        if (columns.isEmpty())
+            return false;
+        statements += triggersFor(audited, columns);
+    }
+    QSqlQuery query(db);
+    for (const QString& statement : std::as_const(statements)) {
+        if (!run(query, statement, {}, error))
+            return false;
+    }
+    return run(query, QStringLiteral("INSERT INTO audit_session (operator, paused) VALUES (?, 0)"),
+               {QCoreApplication::applicationName()}, error);
+}
+
+bool setAuditOperator(const QSqlDatabase& db, const QString& name, QString* error)
+{
+    // A connection that cannot write records nothing.
+    if (isReadOnly(db))
+        return true;
+    QSqlQuery query(db);
+    return run(query, QStringLiteral("UPDATE audit_session SET operator = ?"), {name}, error);
+}
+
+bool writeAuditEntry(const QSqlDatabase& db, const AuditEntry& entry, QString* error)
+{
+    const QString value = QStringLiteral("?");
+    QSqlQuery query(db);
+    const auto text = [](const QString& field) {
+        return field.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(field);
+    };
+    return run(query, appendEntry(value, value, value, value, value),
+               {entry.table, entry.key, text(entry.job), text(entry.before), text(entry.after)},
+               error);
+}
+
+bool writeRunEntry(const QSqlDatabase& db, const QString& run, const QString& key,
+                   const QJsonObject& summary, QString* error)
+{
+    return writeAuditEntry(
+        db,
+        {run,
+         key,
+         {},
+         {},
+         QString::fromUtf8(QJsonDocument(summary).toJson(QJsonDocument::Compact))},
+        error);
+}
+
+AuditPause::AuditPause(QSqlDatabase db) : m_db(std::move(db)) { setPaused(m_db, true); }
+
+AuditPause::~AuditPause() { setPaused(m_db, false); }
+
+AuditTime::AuditTime(QSqlDatabase db, const QDateTime& when) : m_db(std::move(db))
+{
+    QSqlQuery query(m_db);
+    if (run(query, QStringLiteral("SELECT stamp FROM audit_session")) && query.next())
+        m_before = query.value(0);
+    run(query, QStringLiteral("UPDATE audit_session SET stamp = ?"), {storedStamp(when)});
+}
+
+AuditTime::~AuditTime()
+{
+    QSqlQuery query(m_db);
+    run(query, QStringLiteral("UPDATE audit_session SET stamp = ?"),
+        {m_before.isNull() ? QVariant(QMetaType(QMetaType::QString)) : m_before});
+}
+
+bool checkAuditTrail(const QSqlDatabase& db, QString* fault, QString* error)
+{
+    sqlite3* handle = sqliteHandle(db);
+    if (!handle) {
+        *error = QObject::tr("The database is not open.");
+        return false;
+    }
+    SqliteStatement entries(handle,
+                            "SELECT seq, changed_at, operator_name, table_name, row_key, job, "
+                            "before_value, after_value, hash FROM audit_trail ORDER BY seq");
+    if (!entries.isValid()) {
+        *error = entries.error();
+        return false;
+    }
+    std::string previous;
+    bool first = true;
+    std::int64_t expected = 1;
+    while (entries.next()) {
+        const std::int64_t seq = entries.integer(0);
+        if (seq != expected) {
+            *fault = seq > expected
+                         ? QObject::tr("The audit trail lacks entry %1: entries "
+                                       "were removed.")
+                               .arg(expected)
+                         : QObject::tr("Entry %1 of the audit trail is out of order.").arg(seq);
+            return true;
+        }
+        const std::string number = std::to_string(seq);
+        std::array<std::optional<std::string_view>, kFields + 1> fields;
+        fields[0] = number;
+        for (int column = 1; column < kFields; ++column) {
+            if (!entries.isNull(column))
+                fields[size_t(column)] = entries.text(column);
+        }
+        if (!first)
+            fields[kFields] = previous;
+        if (entryHash(fields) != entries.text(kFields)) {
+            *fault = QObject::tr("Entry %1 of the audit trail was altered, or entries were "
+                                 "moved or inserted before it.")
+                         .arg(seq);
+            return true;
+        }
+        previous = std::string(entries.text(kFields));
+        first = false;
+        ++expected;
+    }
+    if (!entries.error().isEmpty()) {
+        *error = entries.error();
+        return false;
+    }
+    fault->clear();
+    return true;
+}
+
+} // namespace velmora
