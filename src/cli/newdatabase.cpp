@@ -79,7 +79,7 @@ std::optional<QString> readPassword(const QString& operatorName)
 
 } // namespace
 
-QString firstOperatorLevel() { return QStringLiteral("Administrator"); }
+QString firstOperatorLevel() { return QStringLiteral("Boss"); }
 
 void addNewDatabaseOptions(CLI::App& command, std::string& database, std::string& operatorName)
 {

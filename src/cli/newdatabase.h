@@ -13,7 +13,8 @@ class App;
 
 namespace velmora::cli {
 
-// The security level of the operator that a new database starts with.
+// The security level of the operator that a new database starts with: the highest, as the
+// owner setting the firm up may do everything, the audit trail included.
 QString firstOperatorLevel();
 
 // Adds to `command` the options that name the new database and its first operator:

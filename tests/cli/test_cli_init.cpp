@@ -47,7 +47,7 @@ private Q_SLOTS:
         const LoginCheck login = velmora::checkLogin(file.db(), QStringLiteral("sandra"),
                                                      QStringLiteral("Open Sesame 1"));
         QCOMPARE(login.result, LoginCheck::Result::Accepted);
-        QCOMPARE(login.securityLevel, QStringLiteral("Administrator"));
+        QCOMPARE(login.securityLevel, QStringLiteral("Boss"));
         QCOMPARE(velmora::checkLogin(file.db(), QStringLiteral("Sandra"),
                                      QStringLiteral("open sesame 1"))
                      .result,
