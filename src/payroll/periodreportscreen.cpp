@@ -16,21 +16,22 @@
 namespace velmora {
 
 PeriodReportScreen::PeriodReportScreen(QSqlDatabase db, Dialogs& dialogs, ReportEngine& reports,
-                                       Work work, QString reportFile, QWidget* parent)
+                                       Work work, Setting setting, QWidget* parent)
     : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_reports(reports),
-      m_work(std::move(work)), m_reportFile(std::move(reportFile)),
+      m_work(std::move(work)), m_setting(std::move(setting)),
       m_start(dateField(lineEdit("txtstartdate", tr("The first day of the period, dd/mm/yyyy")))),
       m_end(dateField(lineEdit("txtenddate", tr("The last day of the period, dd/mm/yyyy"))))
 {
     addExit(menuBar(), this);
     auto* goButton = named(new QPushButton(tr("&Go")), "Command1",
-                           tr("Work out the figures of the period and show them"));
+                           tr("Work out the figures of the period and print them"));
     connect(goButton, &QPushButton::clicked, this, &PeriodReportScreen::go);
-    const auto [from, to] = lastQuarter(QDate::currentDate());
+    const auto [from, to] = m_setting.shown;
     for (const auto& [field, day] : {std::pair{m_start, from}, std::pair{m_end, to}}) {
         field->setMaxLength(10);
         field->setPlaceholderText(QStringLiteral("dd/mm/yyyy"));
-        field->setText(ukDate(day));
+        if (day.isValid())
+            field->setText(ukDate(day));
         connect(field, &QLineEdit::returnPressed, this, &PeriodReportScreen::go);
     }
 
@@ -47,8 +48,11 @@ PeriodReportScreen::PeriodReportScreen(QSqlDatabase db, Dialogs& dialogs, Report
     resize(340, 150);
 }
 
-std::optional<QDate> PeriodReportScreen::fieldDate(QLineEdit* field, const QString& caption)
+std::optional<QDate> PeriodReportScreen::fieldDate(QLineEdit* field, QDate whenEmpty,
+                                                   const QString& caption)
 {
+    if (field->text().trimmed().isEmpty() && whenEmpty.isValid())
+        field->setText(ukDate(whenEmpty));
     if (const auto date = parseUkDate(field->text().trimmed()))
         return date;
     m_dialogs.information(this, tr("The %1 is not a date: enter it as dd/mm/yyyy").arg(caption));
@@ -59,10 +63,10 @@ std::optional<QDate> PeriodReportScreen::fieldDate(QLineEdit* field, const QStri
 
 bool PeriodReportScreen::go()
 {
-    const auto start = fieldDate(m_start, tr("start date"));
+    const auto start = fieldDate(m_start, m_setting.whenEmpty.first, tr("start date"));
     if (!start)
         return false;
-    const auto end = fieldDate(m_end, tr("end date"));
+    const auto end = fieldDate(m_end, m_setting.whenEmpty.second, tr("end date"));
     if (!end)
         return false;
     if (*end < *start) {
@@ -77,11 +81,11 @@ bool PeriodReportScreen::go()
         done = m_work(m_db, *start, *end, &error);
     }
     if (!done) {
-        m_dialogs.information(this, tr("The figures were not worked out: %1").arg(error));
+        m_dialogs.information(this, m_setting.failure.arg(error));
         return false;
     }
     showStatus(this, *done);
-    return printReport(m_reports, m_dialogs, this, m_reportFile, ReportEngine::Preview);
+    return printReport(m_reports, m_dialogs, this, m_setting.reportFile, m_setting.destination);
 }
 
 frmprofit_and_loss::frmprofit_and_loss(QSqlDatabase db, Dialogs& dialogs, ReportEngine& reports,
@@ -99,7 +103,12 @@ frmprofit_and_loss::frmprofit_and_loss(QSqlDatabase db, Dialogs& dialogs, Report
               return tr("Profit and loss from %1 to %2: operating profit %3")
                   .arg(ukDate(from), ukDate(to), profit.toString());
           },
-          QStringLiteral("profitandloss.rpt"), parent)
+          {QStringLiteral("profitandloss.rpt"),
+           ReportEngine::Preview,
+           lastQuarter(QDate::currentDate()),
+           {},
+           tr("The figures were not worked out: %1")},
+          parent)
 {
     setObjectName(QStringLiteral("frmprofit_and_loss"));
     setWindowTitle(tr("Profit and Loss"));
@@ -117,7 +126,12 @@ frmvat_return::frmvat_return(QSqlDatabase db, Dialogs& dialogs, ReportEngine& re
               return tr("VAT return from %1 to %2: net VAT (box 5) %3")
                   .arg(ukDate(from), ukDate(to), vat->boxes[4].toString());
           },
-          QStringLiteral("vatreturn.rpt"), parent)
+          {QStringLiteral("vatreturn.rpt"),
+           ReportEngine::Preview,
+           lastQuarter(QDate::currentDate()),
+           {},
+           tr("The figures were not worked out: %1")},
+          parent)
 {
     setObjectName(QStringLiteral("frmvat_return"));
     setWindowTitle(tr("VAT Return"));

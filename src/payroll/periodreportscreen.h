@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QLineEdit;
 
@@ -14,8 +15,8 @@ namespace velmora {
 class Dialogs;
 class ReportEngine;
 
-// A screen that works out the figures of a period and previews the report that prints
-// them: a start and an end date (last quarter when it opens) and "&Go".
+// A screen that works out the figures of a period and prints the report that shows them:
+// a start and an end date and "&Go".
 class PeriodReportScreen : public QMainWindow
 {
     Q_OBJECT
@@ -25,6 +26,17 @@ public:
     // reason in *error.
     using Work = std::function<std::optional<QString>(const QSqlDatabase& db, QDate from, QDate to,
                                                       QString* error)>;
+    // What the screen does besides its work: the report and where it goes, the dates the
+    // fields show when it opens (none when invalid), the dates an empty field takes on
+    // "&Go" (none: an empty field is not a date), and the words before a failure's reason.
+    struct Setting
+    {
+        QString reportFile;
+        int destination;
+        std::pair<QDate, QDate> shown;
+        std::pair<QDate, QDate> whenEmpty;
+        QString failure;
+    };
 
     // The figures and their report; false when the dates were refused, the work failed
     // (after the screen's message) or the report failed.
@@ -32,16 +44,16 @@ public:
 
 protected:
     PeriodReportScreen(QSqlDatabase db, Dialogs& dialogs, ReportEngine& reports, Work work,
-                       QString reportFile, QWidget* parent);
+                       Setting setting, QWidget* parent);
 
 private:
-    std::optional<QDate> fieldDate(QLineEdit* field, const QString& caption);
+    std::optional<QDate> fieldDate(QLineEdit* field, QDate whenEmpty, const QString& caption);
 
     QSqlDatabase m_db;
     Dialogs& m_dialogs;
     ReportEngine& m_reports;
     Work m_work;
-    QString m_reportFile;
+    Setting m_setting;
     QLineEdit* m_start;
     QLineEdit* m_end;
 };
