@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -326,23 +327,41 @@ void ReportDefinitionTest::recordsCanStartNewPages()
 
 void ReportDefinitionTest::longReportsKnowTheirLastPage()
 {
-    // Past the pages held until the end, the footers still name the total.
-    const velmora::test::PdfText text(pdf(QStringLiteral(
+    // Past the pages held until the end, the footers still name the total: in a PDF file
+    // (numbered when it is finished) and on a printer (its pages kept until then).
+    const QString definition = write(QStringLiteral(
         "[data.records]\n"
         "sql = \"with recursive n(i) as (select 1 union all select i + 1 from n where i < 57) "
         "select i from n\"\n"
         "[layout]\n"
         "template = '''\n"
         "{{#records}}<p class=\"{{^_first}}page-break{{/_first}}\">Record {{i}}</p>{{/records}}\n"
-        "'''\n")));
-    QVERIFY2(text.isValid(), qPrintable(text.error()));
-    QCOMPARE(text.pageCount(), 57);
-    const QString all = text.text();
-    for (const int page : {1, 41, 57})
-        QVERIFY2(all.contains(QStringLiteral("Page %1 of 57").arg(page)),
-                 qPrintable(all.right(400)));
-    QCOMPARE(all.count(QStringLiteral(" of 57")), 57);
-    QVERIFY(all.indexOf(QStringLiteral("Record 41")) < all.indexOf(QStringLiteral("Record 42")));
+        "'''\n"));
+    ReportError error;
+    const auto report = velmora::reports::renderReportFile(definition, m_db->db(), &error);
+    QVERIFY2(report, qPrintable(error.text));
+    const QString file = definition + QStringLiteral(".pdf");
+    QVERIFY(velmora::reports::writePdf(*report, file, {m_db->path(), {definition}, true}, &error));
+    const QString printed = definition + QStringLiteral(".printed.pdf");
+    {
+        QPdfWriter printer(printed); // as a printer's pages are painted
+        printer.setResolution(velmora::reports::kDeviceDpi);
+        velmora::reports::applyPageLayout(*report, printer);
+        QVERIFY(velmora::reports::paintReport(*report, printer, &error));
+    }
+    for (const QString& path : {file, printed}) {
+        const velmora::test::PdfText text(path);
+        QVERIFY2(text.isValid(), qPrintable(text.error()));
+        QCOMPARE(text.pageCount(), 57);
+        const QString all = text.text();
+        for (const int page : {1, 41, 57})
+            QVERIFY2(all.contains(QStringLiteral("Page %1 of 57").arg(page)),
+                     qPrintable(all.right(400)));
+        QCOMPARE(all.count(QStringLiteral(" of 57")), 57);
+        QVERIFY(all.indexOf(QStringLiteral("Record 41")) <
+                all.indexOf(QStringLiteral("Record 42")));
+        QVERIFY(all.contains(QStringLiteral("Record 57")));
+    }
 }
 
 void ReportDefinitionTest::orientationAndPageNumbers()
