@@ -12,6 +12,7 @@
 #include "platform/workprogress.h"
 
 #include <QGridLayout>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTreeView>
@@ -62,8 +63,8 @@ frmemail_invoices::frmemail_invoices(QSqlDatabase db, Dialogs& dialogs, KeyStore
                                             "of the last run"))),
       m_to(lineEdit("txtto_invoice", tr("The last invoice number"))),
       m_list(named(new QPushButton(tr("&List Invoices")), "cmdlist")),
-      m_model(new LazyTableModel(
-          {tr("Invoice"), tr("Account"), tr("Amount"), tr("Send To")}, this)),
+      m_model(
+          new LazyTableModel({tr("Invoice"), tr("Account"), tr("Amount"), tr("Send To")}, this)),
       m_invoices(named(new QTreeView, "ListView1")),
       m_send(named(new QPushButton(tr("&Send")), "cmdsend",
                    tr("E-mail the invoices listed that have an address")))

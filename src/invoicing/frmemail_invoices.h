@@ -27,8 +27,7 @@ class frmemail_invoices final : public OpeningScreen<QMainWindow>
     Q_OBJECT
 
 public:
-    frmemail_invoices(QSqlDatabase db, Dialogs& dialogs, KeyStore& keys,
-                      QWidget* parent = nullptr);
+    frmemail_invoices(QSqlDatabase db, Dialogs& dialogs, KeyStore& keys, QWidget* parent = nullptr);
 
 protected:
     void opening() override;

@@ -14,9 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using velmora::test::MailServer;
 using velmora::test::OpenedDatabase;
 using velmora::test::Outcome;
-using velmora::test::MailServer;
 using velmora::test::runProgram;
 
 namespace {

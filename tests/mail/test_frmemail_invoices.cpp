@@ -39,23 +39,24 @@ private Q_SLOTS:
         QCOMPARE(cli({"invoice"}, {}).exitCode, 0);
         MailServer server(dir.filePath(QStringLiteral("mail")), {"--password", "right"});
         QVERIFY(server.port);
-        QCOMPARE(cli({"mail-settings", "--host", "127.0.0.1", "--port",
-                      QString::number(server.port), "--security", "none", "--user", "office",
-                      "--from-address", "office@demo.example"},
-                     {})
-                     .exitCode,
-                 0);
+        QCOMPARE(
+            cli({"mail-settings", "--host", "127.0.0.1", "--port", QString::number(server.port),
+                 "--security", "none", "--user", "office", "--from-address", "office@demo.example"},
+                {})
+                .exitCode,
+            0);
 
         OpenedDatabase opened(database);
         QSqlQuery query(opened.db());
-        QVERIFY(query.exec(QStringLiteral("update accounts set invoice_email = 'account' || "
-                                          "account_id || '@example.com' where account_id % 2 = 0")));
-        const qlonglong addressed = opened
-                                        .value(QStringLiteral(
-                                            "select count(*) from invoice_header h join accounts "
-                                            "a on a.account_id = h.account_no where h.printed = "
-                                            "'N' and a.invoice_email is not null"))
-                                        .toLongLong();
+        QVERIFY(
+            query.exec(QStringLiteral("update accounts set invoice_email = 'account' || "
+                                      "account_id || '@example.com' where account_id % 2 = 0")));
+        const qlonglong addressed =
+            opened
+                .value(QStringLiteral("select count(*) from invoice_header h join accounts "
+                                      "a on a.account_id = h.account_no where h.printed = "
+                                      "'N' and a.invoice_email is not null"))
+                .toLongLong();
         const QString unaddressed =
             opened
                 .value(QStringLiteral("select min(h.invoice_no) from invoice_header h join "
