@@ -5,6 +5,7 @@
 #include "mail/keystore.h"
 #include "mail/mailsettings.h"
 #include "mail/mailtransport.h"
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/lazyrows.h"
 #include "platform/screenparts.h"
@@ -47,13 +48,6 @@ QStringList row(const MailedInvoice& invoice, const QString& sendTo)
             Money::fromStored(invoice.amount).toString(), sendTo};
 }
 
-QString described(const MailedInvoice& invoice)
-{
-    return QObject::tr("Invoice %1 (%2, %3)")
-        .arg(invoice.invoice)
-        .arg(invoice.account, Money::fromStored(invoice.amount).toString());
-}
-
 } // namespace
 
 frmemail_invoices::frmemail_invoices(QSqlDatabase db, Dialogs& dialogs, KeyStore& keys,
@@ -79,6 +73,7 @@ frmemail_invoices::frmemail_invoices(QSqlDatabase db, Dialogs& dialogs, KeyStore
     m_invoices->setRootIsDecorated(false);
     m_invoices->setUniformRowHeights(true);
     m_invoices->setModel(m_model);
+    addCsvPopup(m_invoices, m_dialogs, m_db.databaseName());
     m_invoices->setColumnWidth(0, 70);
     m_invoices->setColumnWidth(1, 220);
     m_invoices->setColumnWidth(2, 90);
@@ -146,9 +141,8 @@ bool frmemail_invoices::list()
         m_dialogs.information(this, error);
         return false;
     }
-    showStatus(this, tr("%1 to send, %2 to print")
-                         .arg(toSend.size())
-                         .arg(listed ? listed->withoutAddress.size() : 0));
+    showStatus(this,
+               tr("%1 to send, %2 to print").arg(toSend.size()).arg(listed->withoutAddress.size()));
     return true;
 }
 
@@ -159,10 +153,12 @@ void frmemail_invoices::send()
         return;
     QString error;
     const auto settings = readMailSettings(m_db, &error);
-    if (settings && error.isEmpty())
-        error = mailSettingsFault(*settings);
-    if (!settings || !error.isEmpty()) {
+    if (!settings) {
         m_dialogs.information(this, error);
+        return;
+    }
+    if (const QString fault = mailSettingsFault(*settings); !fault.isEmpty()) {
+        m_dialogs.information(this, fault);
         return;
     }
     QString password;
@@ -187,18 +183,12 @@ void frmemail_invoices::send()
     }
     QStringList items;
     for (const MailFailure& failure : result->failures)
-        items << tr("Not sent: %1 to %2: %3")
-                     .arg(described(failure.invoice), failure.invoice.address, failure.answer);
+        items << notSentNote(failure);
     for (const MailedInvoice& unsure : result->unsure)
-        items << tr("Not sent again: %1 to %2 was being sent when a run stopped; check "
-                    "whether it arrived")
-                     .arg(described(unsure), unsure.address);
+        items << notSentAgainNote(unsure);
     for (const MailedInvoice& print : result->withoutAddress)
-        items << tr("To print (no e-mail address): %1").arg(described(print));
-    QString summary = tr("%1 sent, %2 not sent, %3 to print")
-                          .arg(result->sent.size())
-                          .arg(result->failures.size())
-                          .arg(result->withoutAddress.size());
+        items << toPrintNote(print);
+    QString summary = mailRunSummary(*result);
     if (result->cancelled)
         summary += tr("; cancelled, the rest not sent");
     list();
