@@ -22,6 +22,7 @@ namespace velmora {
 
 namespace {
 
+// The digits of the largest invoice number the program keeps (a 64-bit number).
 constexpr int kNumberLength = 18;
 
 // The rows of a list already read whole: an e-mail run's invoices are few.
@@ -67,7 +68,7 @@ frmemail_invoices::frmemail_invoices(QSqlDatabase db, Dialogs& dialogs, KeyStore
     setWindowTitle(tr("E-mail Invoices"));
     addExit(menuBar(), this);
     for (QLineEdit* field : {m_from, m_to}) {
-        field->setMaxLength(kNumberLength);
+        fitWidth(field, kNumberLength);
         connect(field, &QLineEdit::returnPressed, this, &frmemail_invoices::list);
     }
     m_invoices->setRootIsDecorated(false);
@@ -120,11 +121,11 @@ std::optional<InvoiceMailRange> frmemail_invoices::range()
     return range;
 }
 
-bool frmemail_invoices::list()
+void frmemail_invoices::list()
 {
     const auto chosen = range();
     if (!chosen)
-        return false;
+        return;
     QString error;
     QList<MailedInvoice> toSend;
     const auto listed = invoicesToMail(m_db, *chosen, &toSend, &error);
@@ -139,11 +140,10 @@ bool frmemail_invoices::list()
     }
     if (!listed || !m_model->start(std::make_unique<ListedRows>(std::move(rows)), &error)) {
         m_dialogs.information(this, error);
-        return false;
+        return;
     }
     showStatus(this,
                tr("%1 to send, %2 to print").arg(toSend.size()).arg(listed->withoutAddress.size()));
-    return true;
 }
 
 void frmemail_invoices::send()

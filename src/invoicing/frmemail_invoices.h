@@ -35,8 +35,8 @@ protected:
 private:
     // The range typed, or nullopt after saying which number is not one.
     std::optional<InvoiceMailRange> range();
-    // Lists the invoices of the range typed; false after saying why not.
-    bool list();
+    // Lists the invoices of the range typed, or says why not.
+    void list();
     void send();
 
     QSqlDatabase m_db;
