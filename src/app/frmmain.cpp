@@ -16,6 +16,7 @@
 #include "helpsections.h"
 #include "invoicing/frmaccount_ledger.h"
 #include "invoicing/frmaccounts_print.h"
+#include "invoicing/frmemail_invoices.h"
 #include "invoicing/frminvoice_prints.h"
 #include "invoicing/frmjobs_in_range.h"
 #include "invoicing/frmnoncosted.h"
@@ -257,6 +258,8 @@ void frmmain::buildManagementMenu()
         openScreen(this, new invoicefrm(m_db, m_dialogs, *m_reports), QStringLiteral("txtfrm_load"),
                    QStringLiteral("N"));
     });
+    connect(writer(menu->addAction(tr("&E-mail Invoices"))), &QAction::triggered, this,
+            [this] { openScreen(this, new frmemail_invoices(m_db, m_dialogs, *m_keys)); });
     connect(menu->addAction(tr("&View / Reprint Invoice")), &QAction::triggered, this,
             [this] { InvoicePrinting(m_db, m_dialogs, *m_reports, this).viewReprintInvoice(); });
     connect(menu->addAction(tr("&Jobs Not Invoiced")), &QAction::triggered, this,

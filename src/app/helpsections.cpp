@@ -32,6 +32,7 @@ const QList<HelpSection>& helpSections()
         {"frmvehicle_details", QStringLiteral("Reference data")},
         {"frmtype_table", QStringLiteral("Reference data")},
         {"frminvoice_prints", QStringLiteral("Invoicing accounts")},
+        {"frmemail_invoices", QStringLiteral("E-mailing invoices")},
         {"frmcompany", QStringLiteral("Reference data")},
     };
     return sections;

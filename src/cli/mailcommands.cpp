@@ -2,7 +2,6 @@
 
 #include "commandoutput.h"
 #include "data/database.h"
-#include "data/money.h"
 #include "mail/invoicemail.h"
 #include "mail/keystore.h"
 #include "mail/mailsettings.h"
@@ -97,13 +96,6 @@ int runSettings(const SettingsOptions& options)
     });
 }
 
-QString described(const MailedInvoice& invoice)
-{
-    return QObject::tr("invoice %1 (%2, %3)")
-        .arg(invoice.invoice)
-        .arg(invoice.account, Money::fromStored(invoice.amount).toString());
-}
-
 int runInvoices(const InvoicesOptions& options)
 {
     return onDatabase("email-invoices", options.database, [&options](QSqlDatabase& db) {
@@ -128,22 +120,14 @@ int runInvoices(const InvoicesOptions& options)
         if (!result)
             return fail("email-invoices", error);
         for (const MailedInvoice& sent : result->sent)
-            printLine(stdout, QObject::tr("Sent %1 to %2").arg(described(sent), sent.address));
+            printLine(stdout, sentNote(sent));
         for (const MailFailure& failure : result->failures)
-            printLine(stderr, QObject::tr("Not sent: %1 to %2: %3")
-                                  .arg(described(failure.invoice), failure.invoice.address,
-                                       failure.answer));
+            printLine(stderr, notSentNote(failure));
         for (const MailedInvoice& unsure : result->unsure)
-            printLine(stderr, QObject::tr("Not sent again: %1 to %2 was being sent when a run "
-                                          "stopped; check whether it arrived")
-                                  .arg(described(unsure), unsure.address));
+            printLine(stderr, notSentAgainNote(unsure));
         for (const MailedInvoice& print : result->withoutAddress)
-            printLine(stdout,
-                      QObject::tr("To print (no e-mail address): %1").arg(described(print)));
-        printLine(stdout, QObject::tr("%1 sent, %2 not sent, %3 to print")
-                              .arg(result->sent.size())
-                              .arg(result->failures.size())
-                              .arg(result->withoutAddress.size()));
+            printLine(stdout, toPrintNote(print));
+        printLine(stdout, mailRunSummary(*result));
         return result->failures.isEmpty() ? 0 : 1;
     });
 }

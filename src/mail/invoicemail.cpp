@@ -40,7 +40,45 @@ bool mark(const QSqlDatabase& db, const QString& sql, const QVariantList& values
     return false;
 }
 
+QString described(const MailedInvoice& invoice)
+{
+    return QObject::tr("invoice %1 (%2, %3)")
+        .arg(invoice.invoice)
+        .arg(invoice.account, Money::fromStored(invoice.amount).toString());
+}
+
 } // namespace
+
+QString sentNote(const MailedInvoice& invoice)
+{
+    return QObject::tr("Sent %1 to %2").arg(described(invoice), invoice.address);
+}
+
+QString notSentNote(const MailFailure& failure)
+{
+    return QObject::tr("Not sent: %1 to %2: %3")
+        .arg(described(failure.invoice), failure.invoice.address, failure.answer);
+}
+
+QString notSentAgainNote(const MailedInvoice& invoice)
+{
+    return QObject::tr("Not sent again: %1 to %2 was being sent when a run stopped; check "
+                       "whether it arrived")
+        .arg(described(invoice), invoice.address);
+}
+
+QString toPrintNote(const MailedInvoice& invoice)
+{
+    return QObject::tr("To print (no e-mail address): %1").arg(described(invoice));
+}
+
+QString mailRunSummary(const InvoiceMailResult& result)
+{
+    return QObject::tr("%1 sent, %2 not sent, %3 to print")
+        .arg(result.sent.size())
+        .arg(result.failures.size())
+        .arg(result.withoutAddress.size());
+}
 
 std::optional<InvoiceMailResult> invoicesToMail(const QSqlDatabase& db,
                                                 const InvoiceMailRange& range,

@@ -70,6 +70,15 @@ std::optional<InvoiceMailResult>
 emailInvoices(const QSqlDatabase& db, const InvoiceMailRange& range, const MailSettings& settings,
               MailTransport& transport, WorkProgress& progress, QString* error);
 
+// The lines that tell the operator about a run: an invoice sent, one not sent with the server's
+// answer, one not sent again because a run that stopped had begun it, one to print, and
+// the counts ("3 sent, 0 not sent, 1 to print").
+QString sentNote(const MailedInvoice& invoice);
+QString notSentNote(const MailFailure& failure);
+QString notSentAgainNote(const MailedInvoice& invoice);
+QString toPrintNote(const MailedInvoice& invoice);
+QString mailRunSummary(const InvoiceMailResult& result);
+
 // The invoice `invoice` as it prints, as PDF bytes; empty with the reason in *error.
 QByteArray invoicePdf(const QSqlDatabase& db, qint64 invoice, QString* error);
 

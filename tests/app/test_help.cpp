@@ -113,6 +113,7 @@ private Q_SLOTS:
             {"&Administration/&Backup And Archive", "Backups and removing old invoices"},
             {"&Management Functions/&Company Name", "Reference data"},
             {"&Management Functions/&Produce Invoices", "Invoicing accounts"},
+            {"&Management Functions/&E-mail Invoices", "E-mailing invoices"},
             {"&Management Functions/&Jobs Not Invoiced", "Work lists"},
             {"&Management Functions/&Maintain Users", "Operators"},
             {"&Management Functions/Jo&b Count", "Work lists"},

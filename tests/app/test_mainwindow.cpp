@@ -84,6 +84,7 @@ private Q_SLOTS:
             "&Administration/A&udit Trail -",
             "&Management Functions/&Company Name",
             "&Management Functions/&Produce Invoices",
+            "&Management Functions/&E-mail Invoices",
             "&Management Functions/&View / Reprint Invoice",
             "&Management Functions/&Jobs Not Invoiced",
             "&Management Functions/&Maintain Users",

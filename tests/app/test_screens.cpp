@@ -217,6 +217,7 @@ private Q_SLOTS:
             {"&Administration/&Backup And Archive", {}},
             {"&Management Functions/&Company Name", {}},
             {"&Management Functions/&Produce Invoices", {}},
+            {"&Management Functions/&E-mail Invoices", {}},
             {"&Management Functions/&Jobs Not Invoiced", {}},
             {"&Management Functions/&Maintain Users", {}},
             {"&Management Functions/Jo&b Count", {}},
