@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <iterator>
 
 namespace velmora {
 
@@ -33,14 +34,17 @@ constexpr Document kDocuments[] = {
     {ExpiringDocument::Owner::Driver, "dbs_expiry", "DBS check"},
 };
 
-QString documentSelect(const Document& document)
+// The rows of one kind of document due by the bound day: owner, key, name, the document's
+// place in kDocuments and its date.
+QString documentSelect(std::size_t index)
 {
+    const Document& document = kDocuments[index];
     const bool vehicle = document.owner == ExpiringDocument::Owner::Vehicle;
-    return QStringLiteral("select %1, %2, %3, '%4', %5 from %6 where %5 <> '' and %5 <= ?")
+    return QStringLiteral("select %1, %2, %3, %4, %5 from %6 where %5 <> '' and %5 <= ?")
         .arg(vehicle ? QStringLiteral("0") : QStringLiteral("1"),
              vehicle ? QStringLiteral("reg_no") : QStringLiteral("driver_id"),
              vehicle ? QStringLiteral("reg_no") : QStringLiteral("driver_name"),
-             QString::fromLatin1(document.name), QString::fromLatin1(document.column),
+             QString::number(index), QString::fromLatin1(document.column),
              vehicle ? QStringLiteral("vehicles") : QStringLiteral("drivers"));
 }
 
@@ -104,8 +108,8 @@ std::optional<QList<ExpiringDocument>> expiringDocuments(const QSqlDatabase& db,
 {
     QStringList selects;
     QVariantList values;
-    for (const Document& document : kDocuments) {
-        selects << documentSelect(document);
+    for (std::size_t index = 0; index < std::size(kDocuments); ++index) {
+        selects << documentSelect(index);
         values << storedDate(today.addDays(horizonDays));
     }
     QSqlQuery query(db);
@@ -123,7 +127,8 @@ std::optional<QList<ExpiringDocument>> expiringDocuments(const QSqlDatabase& db,
         found.append({query.value(0).toInt() == 0 ? ExpiringDocument::Owner::Vehicle
                                                   : ExpiringDocument::Owner::Driver,
                       query.value(1).toString(), query.value(2).toString(),
-                      query.value(3).toString(), expires, *urgency});
+                      QString::fromLatin1(kDocuments[query.value(3).toUInt()].name), expires,
+                      *urgency});
     }
     if (query.lastError().isValid()) {
         *error = queryFault(query);

@@ -3,7 +3,6 @@
 #include "pagepainter.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QRegularExpression>
 
 #include <vector>
@@ -153,7 +152,9 @@ private:
     std::vector<Entry> m_entries;
 };
 
-// Where the number's text starts and its baseline, in PDF points from the bottom left.
+// The content stream that ends the page's own drawing (begun by a shared "q") and writes
+// "Page n of N" right-aligned where paintFooter() puts it, in PDF points from the bottom
+// left.
 QByteArray numberText(const RenderedReport& look, int page, int pages)
 {
     const QByteArray words =
