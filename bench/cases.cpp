@@ -13,6 +13,7 @@ const std::vector<Case>& cases()
         {"load_board", setUpLoadBoard},
         {"load_job", setUpLoadJob},
         {"save_receipts", setUpSaveReceipts},
+        {"save_receipts_untraced", setUpSaveReceiptsUntraced},
         {"open_job_screen", setUpOpenJobScreen},
         {"search_customer", setUpSearchCustomer},
         {"search_pattern", setUpSearchPattern},
@@ -46,6 +47,7 @@ const std::vector<Case>& cases()
         {"report_driver_income", setUpReportDriverIncome, Rows::GrowWithFile, 1},
         {"report_aged_debt", setUpReportAgedDebt, Rows::GrowWithFile, 1},
         {"report_first_page", setUpReportFirstPage, Rows::GrowWithFile, 3, kFirstPageTarget},
+        {"check_audit_trail", setUpCheckAuditTrail, Rows::GrowWithFile, 3},
     };
     return all;
 }

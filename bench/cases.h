@@ -12,10 +12,15 @@ const std::vector<Case>& cases();
 
 // load_board: the board of outstanding jobs (boardcase.cpp).
 std::optional<Timed> setUpLoadBoard(Fixture& fixture, QString* error);
+// check_audit_trail: the audit trail read and its chain of hashes checked (auditcases.cpp).
+std::optional<Timed> setUpCheckAuditTrail(Fixture& fixture, QString* error);
 // load_job: a job with three receipt and three payment lines (loadjobcase.cpp).
 std::optional<Timed> setUpLoadJob(Fixture& fixture, QString* error);
-// save_receipts: seven receipt lines saved over the same job's (savelinescase.cpp).
+// save_receipts: seven receipt lines saved over the same job's, each changed, with the audit
+// trail recording every change (savelinescase.cpp).
 std::optional<Timed> setUpSaveReceipts(Fixture& fixture, QString* error);
+// save_receipts_untraced: the same with the audit trail paused (savelinescase.cpp).
+std::optional<Timed> setUpSaveReceiptsUntraced(Fixture& fixture, QString* error);
 // open_job_screen: the job screen's lists of drivers, accounts and types
 // (openscreencase.cpp).
 std::optional<Timed> setUpOpenJobScreen(Fixture& fixture, QString* error);

@@ -1,5 +1,6 @@
 #include "baseline.h"
 #include "cases.h"
+#include "data/audit.h"
 #include "data/dates.h"
 #include "jobs/costlinestore.h"
 #include "jobs/joblists.h"
@@ -8,6 +9,8 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 namespace velmora::bench {
 
@@ -52,6 +55,15 @@ struct Saving
     QDate today;
     QString storedToday;
     QList<CostLineEntry> lines;
+};
+
+// Two sets of lines saved in turn, by our code and the baseline alike, so that every save
+// changes every line and the trail records each change as it would at the desk.
+struct Alternating
+{
+    Saving saving[2];
+    int next = 0;
+    const Saving& take() { return saving[std::exchange(next, 1 - next)]; }
 };
 
 struct Statements
@@ -218,6 +230,15 @@ std::optional<Saving> saving(const QSqlDatabase& db, QString* error)
     return saving;
 }
 
+// The same lines a pound dearer each.
+Saving dearer(Saving saving)
+{
+    for (CostLineEntry& line : saving.lines)
+        line.figures = costFigures(line.figures.gross + Money::fromPence(100),
+                                   line.figures.discountPercent, line.vat);
+    return saving;
+}
+
 bool sameLines(const QList<StoredCostLine>& a, const QList<StoredCostLine>& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -231,7 +252,10 @@ bool sameLines(const QList<StoredCostLine>& a, const QList<StoredCostLine>& b)
 
 } // namespace
 
-std::optional<Timed> setUpSaveReceipts(Fixture& fixture, QString* error)
+namespace {
+
+// Our save beside the baseline, both without the trail when not `traced`.
+std::optional<Timed> setUpSaving(Fixture& fixture, bool traced, QString* error)
 {
     const std::optional<Saving> chosen = saving(fixture.db, error);
     if (!chosen)
@@ -266,14 +290,32 @@ std::optional<Timed> setUpSaveReceipts(Fixture& fixture, QString* error)
         return std::nullopt;
     }
 
+    auto turns = std::make_shared<Alternating>(Alternating{{*chosen, dearer(*chosen)}});
     Timed timed;
-    timed.ours = [db = fixture.db, saving = *chosen](QString* reason) {
-        return saveOurs(db, saving, reason);
+    timed.ours = [db = fixture.db, turns, traced](QString* reason) {
+        if (traced)
+            return saveOurs(db, turns->take(), reason);
+        const AuditPause pause(db);
+        return saveOurs(db, turns->take(), reason);
     };
-    timed.baseline = [statements, saving = *chosen](QString* reason) {
-        return saveDirectly(statements, saving, reason);
+    // The baseline writes no trail: it is the save as the file takes it.
+    timed.baseline = [statements, turns, db = fixture.db](QString* reason) {
+        const AuditPause pause(db);
+        return saveDirectly(statements, turns->take(), reason);
     };
     return timed;
+}
+
+} // namespace
+
+std::optional<Timed> setUpSaveReceipts(Fixture& fixture, QString* error)
+{
+    return setUpSaving(fixture, true, error);
+}
+
+std::optional<Timed> setUpSaveReceiptsUntraced(Fixture& fixture, QString* error)
+{
+    return setUpSaving(fixture, false, error);
 }
 
 } // namespace velmora::bench

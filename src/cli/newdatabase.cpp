@@ -1,6 +1,7 @@
 #include "newdatabase.h"
 
 #include "commandoutput.h"
+#include "data/audit.h"
 #include "data/database.h"
 #include "data/operators.h"
 #include "data/schema.h"
@@ -138,7 +139,9 @@ bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QS
         QSqlDatabase db = createDatabase(file.stagingPath(), connection, error);
         if (!db.isValid())
             return false;
+        // What a generated firm's desk did is recorded as done by its first operator.
         done = addOperator(db, target.operatorName, target.password, firstOperatorLevel(), error) &&
+               setAuditOperator(db, target.operatorName, error) &&
                (!fill || (fill(db, error) && gatherStatistics(db, error)));
     }
     closeDatabase(connection);

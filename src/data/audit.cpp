@@ -277,6 +277,16 @@ AuditTime::~AuditTime()
         {m_before.isNull() ? QVariant(QMetaType(QMetaType::QString)) : m_before});
 }
 
+AuditClock::AuditClock(sqlite3* handle) : m_stamp(handle, "UPDATE audit_session SET stamp = ?") {}
+
+bool AuditClock::set(std::string_view stamp, QString* error)
+{
+    if (m_stamp.bind(1, stamp) && m_stamp.execute())
+        return true;
+    *error = m_stamp.error();
+    return false;
+}
+
 bool checkAuditTrail(const QSqlDatabase& db, QString* fault, QString* error)
 {
     sqlite3* handle = sqliteHandle(db);

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "sqlitestatement.h"
+
 #include <QDateTime>
 #include <QJsonObject>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+
+#include <string_view>
 
 namespace velmora {
 
@@ -66,6 +70,20 @@ public:
 private:
     QSqlDatabase m_db;
     QVariant m_before;
+};
+
+// A writer of many rows on the connection's raw handle that gives each its own moment
+// ("yyyy-MM-dd HH:mm:ss"), as a generated firm's bookings bear theirs. Leaves the moment
+// set: an AuditTime around the writer puts the time back.
+class AuditClock
+{
+public:
+    explicit AuditClock(sqlite3* handle);
+    // False with the reason in *error.
+    bool set(std::string_view stamp, QString* error);
+
+private:
+    SqliteStatement m_stamp;
 };
 
 // Reads the trail in order and recomputes the chain. Empty *fault when it is whole, else

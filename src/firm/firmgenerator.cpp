@@ -108,8 +108,10 @@ bool fill(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& options,
         *error = QObject::tr("The generation could not begin a transaction.");
         return false;
     }
-    const AuditPause pause(db);
-    const AuditTime at(db, QDateTime(options.today, QTime(18, 0)));
+    // The trail records what the firm's desk did, each change on its own day: the reference
+    // data set up the morning of the first day, bookings, payments and costs as they came;
+    // the runs record one summary entry each.
+    const AuditTime at(db, QDateTime(firstFirmDay(options), QTime(7, 0)));
     std::vector<Index> indexes;
     if (!isEmpty(handle, error) || !readIndexes(handle, &indexes, error) ||
         !dropIndexes(handle, indexes, error))
@@ -124,12 +126,20 @@ bool fill(const QSqlDatabase& db, sqlite3* handle, const FirmOptions& options,
         *error = counter.error();
         return false;
     }
-    return buildIndexes(handle, indexes, progress, error) &&
-           billFirm(db, handle, options, progress, error) &&
-           writeFirmPayroll(db, options, progress, error) &&
-           // Customers pay the invoices billed.
-           writeFirmPayments(handle, options, progress, error) &&
-           writeRunEntry(db, QStringLiteral("generation"), QStringLiteral("firm"),
+    if (!buildIndexes(handle, indexes, progress, error))
+        return false;
+    {
+        // Holding back and releasing the jobs month by month is the generator's own work.
+        const AuditPause pause(db);
+        if (!billFirm(db, handle, options, progress, error))
+            return false;
+    }
+    // Customers pay the invoices billed.
+    if (!writeFirmPayroll(db, options, progress, error) ||
+        !writeFirmPayments(handle, options, progress, error))
+        return false;
+    const AuditTime done(db, QDateTime(options.today, QTime(18, 0)));
+    return writeRunEntry(db, QStringLiteral("generation"), QStringLiteral("firm"),
                          {{QStringLiteral("jobs"), qint64(options.jobs)}}, error) &&
            transaction.commit(error);
 }
@@ -141,7 +151,7 @@ QString rarePassenger()
     return QString::fromLatin1(kRarePassenger.data(), kRarePassenger.size());
 }
 
-int firmGeneratorVersion() { return 2; }
+int firmGeneratorVersion() { return 3; }
 
 bool generateFirm(const QSqlDatabase& db, const FirmOptions& options, const FirmProgress& progress,
                   QString* error)

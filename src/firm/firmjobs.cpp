@@ -1,5 +1,6 @@
 #include "firmjobs.h"
 
+#include "data/audit.h"
 #include "data/costline.h"
 #include "data/dates.h"
 #include "demofirmdata.h"
@@ -42,11 +43,29 @@ int jobsOn(QDate day, QDate today)
     return ahead <= kDaysAhead ? usual * kBookedAhead[ahead] / 100 : 0;
 }
 
+// The days from the one the oldest of `total` jobs falls on to the last booked one.
+QDate firstDay(const FirmOptions& options, std::int64_t* later)
+{
+    const QDate today = options.today;
+    QDate first = today.addDays(kDaysAhead);
+    *later = 0;
+    while (*later + jobsOn(first, today) < options.jobs) {
+        *later += jobsOn(first, today);
+        first = first.addDays(-1);
+    }
+    return first;
+}
+
+// Bookings are taken from 05:00 to 23:00, a day's in the order of their numbers.
+constexpr int kBookingsFrom = 5 * 3600;
+constexpr int kBookingSeconds = 18 * 3600;
+constexpr int kBookingsByEvening = 13 * 3600;
+
 class JobWriter : public FirmWriter
 {
 public:
     JobWriter(sqlite3* db, const FirmOptions& options, const FirmProgress& progress)
-        : FirmWriter(options, progress), m_random(options.seed),
+        : FirmWriter(options, progress), m_random(options.seed), m_clock(db),
           m_job(db, "insert into jobs (job_prefix, job_id, date, time, time_text, "
                     "passenger_name, address_from, address_to, account_no, driver, "
                     "payment_type, invoiced, vehicle_type, special_instructions, record_status, "
@@ -70,20 +89,20 @@ public:
         const std::int64_t total = m_options.jobs;
         if (total <= 0)
             return true;
-        const QDate today = m_options.today;
-        const QDate last = today.addDays(kDaysAhead);
-        QDate first = last;
         std::int64_t later = 0;
-        while (later + jobsOn(first, today) < total) {
-            later += jobsOn(first, today);
-            first = first.addDays(-1);
-        }
+        const QDate first = firstDay(m_options, &later);
+        const QDate last = m_options.today.addDays(kDaysAhead);
         std::int64_t number = 0;
         for (QDate day = first; day <= last; day = day.addDays(1)) {
-            const std::int64_t count = day == first ? total - later : jobsOn(day, today);
+            const std::int64_t count = day == first ? total - later : jobsOn(day, m_options.today);
             const std::string date = storedDate(day).toStdString();
+            // Today's and later jobs were booked by the evening, as the firm stands now.
+            const bool past = day < m_options.today;
+            const std::string booked = past ? date : storedDate(m_options.today).toStdString();
+            const std::int64_t span = past ? kBookingSeconds : kBookingsByEvening;
             for (std::int64_t slot = 0; slot < count; ++slot) {
-                if (!writeJob(++number, day, date))
+                if (!stamp(booked, kBookingsFrom + slot * span / count) ||
+                    !writeJob(++number, day, date))
                     return false;
                 if (number % kProgressEvery == 0 || number == total)
                     report("jobs", number, total);
@@ -93,6 +112,21 @@ public:
     }
 
 private:
+    // The trail records the job and its lines at the moment it was booked.
+    bool stamp(const std::string& date, std::int64_t seconds)
+    {
+        m_stamp.clear()
+            .add(date)
+            .add(' ')
+            .digits(int(seconds / 3600), 2)
+            .add(':')
+            .digits(int(seconds / 60 % 60), 2)
+            .add(':')
+            .digits(int(seconds % 60), 2);
+        QString reason;
+        return m_clock.set(m_stamp.view(), &reason) || fail(reason);
+    }
+
     int pickDriver(QDate day)
     {
         int index = m_random.below(m_options.drivers);
@@ -267,13 +301,20 @@ private:
     }
 
     Random m_random;
+    AuditClock m_clock;
     SqliteStatement m_job;
     SqliteStatement m_cost;
     SqliteStatement m_creditNote;
-    Text m_time, m_passenger, m_from, m_to, m_reference;
+    Text m_time, m_passenger, m_from, m_to, m_reference, m_stamp;
 };
 
 } // namespace
+
+QDate firstFirmDay(const FirmOptions& options)
+{
+    std::int64_t later = 0;
+    return firstDay(options, &later);
+}
 
 bool writeFirmJobs(sqlite3* db, const FirmOptions& options, const FirmProgress& progress,
                    QString* error)

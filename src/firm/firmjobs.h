@@ -6,6 +6,9 @@ struct sqlite3;
 
 namespace velmora::firm {
 
+// The day the oldest of options.jobs jobs falls on.
+QDate firstFirmDay(const FirmOptions& options);
+
 // Writes options.jobs jobs, numbered from 1 in order of their days, with their receipt and
 // payment lines and credit notes, over the accounts and drivers that writeFirmReferences()
 // wrote with the same options. False with SQLite's reason in *error.

@@ -1,5 +1,6 @@
 #include "firmpayments.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "firmrandom.h"
 #include "firmwriter.h"
@@ -23,7 +24,7 @@ class PaymentWriter : public FirmWriter
 {
 public:
     PaymentWriter(sqlite3* db, const FirmOptions& options, const FirmProgress& progress)
-        : FirmWriter(options, progress),
+        : FirmWriter(options, progress), m_clock(db),
           m_invoices(db, "select invoice_no, account_no, date, net_value from invoice_header "
                          "order by invoice_no"),
           m_count(db, "select count(*) from invoice_header"),
@@ -100,6 +101,10 @@ private:
         if (day > m_options.today || amount <= 0)
             return true;
         m_day = storedDate(day).toStdString();
+        // The trail records the payment at the desk the morning it came in.
+        QString reason;
+        if (!m_clock.set(m_day + " 10:00:00", &reason))
+            return fail(reason);
         m_receipt.bind(1, account);
         m_receipt.bind(2, invoice);
         m_receipt.bind(3, net);
@@ -114,6 +119,7 @@ private:
         return true;
     }
 
+    AuditClock m_clock;
     SqliteStatement m_invoices;
     SqliteStatement m_count;
     SqliteStatement m_receipt;

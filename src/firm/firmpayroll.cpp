@@ -78,7 +78,10 @@ bool recordCosts(const QSqlDatabase& db, QDate first, const FirmOptions& options
              QStringLiteral("Office sundries")},
         };
         for (OperationalCost cost : costs) {
-            if (cost.date <= options.today && !saveOperationalCost(db, &cost, error))
+            if (cost.date > options.today)
+                continue;
+            const AuditTime at(db, QDateTime(cost.date, QTime(9, 30)));
+            if (!saveOperationalCost(db, &cost, error))
                 return false;
         }
     }
@@ -94,7 +97,13 @@ bool writeFirmPayroll(const QSqlDatabase& db, const FirmOptions& options,
     const QDate first = firstMonth(db, error);
     if (!first.isValid())
         return error->isEmpty();
-    return payMonths(db, first, options, progress, error) && recordCosts(db, first, options, error);
+    {
+        // The runs record one summary entry each.
+        const AuditPause pause(db);
+        if (!payMonths(db, first, options, progress, error))
+            return false;
+    }
+    return recordCosts(db, first, options, error);
 }
 
 } // namespace velmora::firm

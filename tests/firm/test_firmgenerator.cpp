@@ -1,3 +1,4 @@
+#include "data/audit.h"
 #include "data/costline.h"
 #include "data/dates.h"
 #include "firm/firmgenerator.h"
@@ -210,6 +211,48 @@ private Q_SLOTS:
         QCOMPARE(t.count(QStringLiteral("select sum(account_balance) from accounts")),
                  t.count(QStringLiteral("select sum(amount_received) from receipts")) -
                      t.count(QStringLiteral("select sum(net_value) from invoice_header")));
+    }
+
+    // The trail holds what the firm's desk did, each change on its own day and chained whole;
+    // the runs record one summary each, not a row per job.
+    void theTrailRecordsTheFirmsChanges()
+    {
+        TestDatabase& t = *m_firm;
+        QString fault;
+        QString error;
+        QVERIFY2(velmora::checkAuditTrail(t.db(), &fault, &error), qPrintable(error));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        const auto entries = [&t](const char* table) {
+            return t.count(QStringLiteral("select count(*) from audit_trail where table_name = ? "
+                                          "and before_value is null"),
+                           {QString::fromLatin1(table)});
+        };
+        for (const char* table : {"jobs", "Costs", "receipts", "accounts", "drivers", "vehicles",
+                                  "credit_notes", "operational_cost"})
+            QCOMPARE(entries(table),
+                     t.count(QStringLiteral("select count(*) from ") + QString::fromLatin1(table)));
+        // A job's entry is its booking: on its day (later ones by this evening), and its lines
+        // recorded with it.
+        QCOMPARE(t.count(QStringLiteral("select count(*) from audit_trail a join jobs j on "
+                                        "a.row_key = j.job_prefix || j.job_id where "
+                                        "a.table_name = 'jobs' and substr(a.changed_at, 1, 10) "
+                                        "<> min(j.date, ?)"),
+                         {day(0)}),
+                 0);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from audit_trail where table_name = "
+                                        "'Costs' and job is null")),
+                 0);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from audit_trail where table_name = "
+                                        "'invoice_line'")),
+                 0);
+        QCOMPARE(t.count(QStringLiteral("select count(*) from audit_trail where table_name = "
+                                        "'invoice run'")),
+                 t.count(QStringLiteral("select count(distinct date) from invoice_header")));
+        QCOMPARE(t.count(QStringLiteral("select count(*) from audit_trail where changed_at > ? "
+                                        "or changed_at < (select substr(min(date), 1, 8) || '01' "
+                                        "from jobs)"),
+                         {day(0) + QStringLiteral(" 18:00:00")}),
+                 0);
     }
 
     void costLinesAddUp()
