@@ -165,9 +165,11 @@ QStringList triggersFor(const Audited& audited, const QStringList& columns)
         before = QStringLiteral("CASE WHEN OLD.\"%1\" IS NULL THEN NULL ELSE %2 END")
                      .arg(numbered, before);
     }
-    QString changed = QStringLiteral("%1 IS NOT %2").arg(of(row, "OLD"), of(row, "NEW"));
-    if (!secret.isEmpty())
-        changed += QStringLiteral(" OR OLD.\"%1\" IS NOT NEW.\"%1\"").arg(secret);
+    // Compared column by column: cheaper than building both rows' text.
+    QStringList differences;
+    for (const QString& column : columns)
+        differences << QStringLiteral("OLD.\"%1\" IS NOT NEW.\"%1\"").arg(column);
+    const QString changed = differences.join(QStringLiteral(" OR "));
 
     const QString head =
         QStringLiteral("CREATE TEMP TRIGGER \"audit_%1_%2\" AFTER %3 ON main.\"%1\" "

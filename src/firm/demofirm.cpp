@@ -184,10 +184,14 @@ private:
             if (!addWithAddress(
                     driver.address, kDriverAddress,
                     QStringLiteral("insert into drivers (address_id, driver_name, contact_name, "
-                                   "licence_number, self_employed, barred, driver_percentage) "
-                                   "values (?, ?, ?, ?, ?, ?, ?)"),
+                                   "licence_number, self_employed, barred, driver_percentage, "
+                                   "badge_expiry, licence_expiry, dbs_expiry) "
+                                   "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                     {text(driver.name), text(driver.contact), text(driver.licence),
-                     driver.selfEmployed ? 1 : 0, driver.barred ? 1 : 0, driver.percentage},
+                     driver.selfEmployed ? 1 : 0, driver.barred ? 1 : 0, driver.percentage,
+                     storedDate(m_today.addDays(driver.badgeDays)),
+                     storedDate(m_today.addDays(driver.licenceDays)),
+                     storedDate(m_today.addDays(driver.dbsDays))},
                     &m_drivers))
                 return false;
         }

@@ -160,6 +160,9 @@ struct Driver
     bool barred;
     int percentage;
     Address address;
+    int badgeDays; // from today; below zero when it has run out
+    int licenceDays;
+    int dbsDays;
 };
 
 inline constexpr Driver kDrivers[] = {
@@ -169,56 +172,56 @@ inline constexpr Driver kDrivers[] = {
      true,
      false,
      0,
-     {"27 Orchard Way", "", "Ashbridge", "HQ3", "2DF", "01632 960311", "07700 900311"}},
+     {"27 Orchard Way", "", "Ashbridge", "HQ3", "2DF", "01632 960311", "07700 900311"}, 240, 900, 400},
     {"Raj Mistry",
      "Priya Mistry",
      "PH 0419",
      true,
      false,
      30,
-     {"8 Beech Crescent", "", "Kingsford", "HQ7", "1HB", "01632 960312", "07700 900312"}},
+     {"8 Beech Crescent", "", "Kingsford", "HQ7", "1HB", "01632 960312", "07700 900312"}, 180, 1200, 300},
     {"Dave Coombes",
      "Sue Coombes",
      "PH 0427",
      false,
      false,
      0,
-     {"112 Station Road", "", "Elmsworth", "HQ12", "4LT", "", "07700 900313"}},
+     {"112 Station Road", "", "Elmsworth", "HQ12", "4LT", "", "07700 900313"}, 300, 700, 25},
     {"Marek Nowak",
      "Anna Nowak",
      "PH 0433",
      true,
      false,
      25,
-     {"Flat 2", "41 Mill Street", "Ashbridge", "HQ1", "7PE", "", "07700 900314"}},
+     {"Flat 2", "41 Mill Street", "Ashbridge", "HQ1", "7PE", "", "07700 900314"}, 150, 1500, 500},
     {"Lisa Brennan",
      "Mark Brennan",
      "PH 0440",
      false,
      false,
      0,
-     {"3 Heron Close", "", "Stowmere", "HQ9", "8UA", "01632 960315", "07700 900315"}},
+     {"3 Heron Close", "", "Stowmere", "HQ9", "8UA", "01632 960315", "07700 900315"}, 90, 12, 600},
     {"Colin Ashdown",
      "Jim Ashdown",
      "PH 0388",
      true,
      true,
      0,
-     {"59 Gasworks Lane", "", "Brackley Cross", "HQ15", "3RJ", "", "07700 900316"}},
+     {"59 Gasworks Lane", "", "Brackley Cross", "HQ15", "3RJ", "", "07700 900316"}, -40, 400, 200},
     {"Tony Ferreira",
      "Maria Ferreira",
      "PH 0451",
      true,
      false,
      0,
-     {"16 Kestrel Rise", "", "Ashbridge", "HQ4", "6NW", "01632 960317", "07700 900317"}},
+     {"16 Kestrel Rise", "", "Ashbridge", "HQ4", "6NW", "01632 960317", "07700 900317"}, -10, 800, 350},
     {"Gwen Pritchard",
      "Owen Pritchard",
      "PH 0456",
      false,
      false,
      0,
-     {"2 Chapel Row", "Little Harnham", "Ashbridge", "HQ3", "9GS", "", "07700 900318"}},
+     {"2 Chapel Row", "Little Harnham", "Ashbridge", "HQ3", "9GS", "", "07700 900318"}, 365, 1000, 450},
 };
 
 struct Vehicle
@@ -239,7 +242,7 @@ inline constexpr Vehicle kVehicles[] = {
     {"HN19 KXT", SaloonCar, Hollins, "2019", "Harnshire Mutual PH-448127", "Y", 120, 200, 45, 4},
     {"HN67 RBZ", EstateCar, Mistry, "2017", "Ashbridge Motor AMP/20931", "Y", 30, 9, 150, 4},
     {"HV21 OWP", ExecutiveCar, Coombes, "2021", "Fleetguard FG-77310", "N", 200, 300, 90, 4},
-    {"HV18 LMC", Mpv, Nowak, "2018", "Harnshire Mutual PH-451066", "Y", -5, 60, 20, 6},
+    {"HV18 LMC", Mpv, Nowak, "2018", "Harnshire Mutual PH-451066", "Y", -5, 60, 6, 6},
     {"HT70 GDU", Minibus, Brennan, "2020", "Fleetguard FG-77311", "N", 75, 110, 90, 8},
     {"HT66 VNE", CourierVan, Ferreira, "2016", "Fleetguard FG-77312", "N", 15, 40, 90, 2},
 };
