@@ -4,6 +4,8 @@
 // must be billed once, every percentage job paid once, every statement must add up, and the
 // file must pass its checks after every step.
 #include "app/jobstatus.h"
+#include "data/audit.h"
+#include "data/auditquery.h"
 #include "data/dates.h"
 #include "data/integrity.h"
 #include "exchange/transfer.h"
@@ -21,6 +23,7 @@
 #include "reports/renderer.h"
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -289,6 +292,55 @@ private Q_SLOTS:
                                         "driver_wages w where w.job_prefix = j.job_prefix and "
                                         "w.job_id = j.job_id) > 1")),
                  0);
+    }
+
+    // A fare corrected and a payment line given and taken away on the job screen at Ann's
+    // desk: the trail of the job names her for each, with the values before.
+    void theTrailOfAJobNamesWhoChangedIt()
+    {
+        TestDatabase t;
+        QString error;
+        QVERIFY2(firm::addDemoFirm(t.db(), kToday, &error), qPrintable(error));
+        JobScreen s(t);
+        QVERIFY(s.open());
+        const qint64 job = book(s, QStringLiteral("Mr Trail"), QStringLiteral("Marek Nowak"), false,
+                                QStringLiteral("20"));
+        QVERIFY(setAuditOperator(t.db(), QStringLiteral("Ann"), &error));
+        s.find<QTabWidget>(QString())->setCurrentIndex(1);
+        s.fill(QStringLiteral("txtcost1"), QStringLiteral("25"));
+        s.press(QStringLiteral("cmdreceiptsave"));
+        s.find<QTabWidget>(QString())->setCurrentIndex(2);
+        s.fill(QStringLiteral("txtpayment1"), QStringLiteral("Parking"));
+        s.fill(QStringLiteral("txtpaycost1"), QStringLiteral("3"));
+        s.press(QStringLiteral("cmdpaysave"));
+        QTest::mouseDClick(s.edit(QStringLiteral("txtpaydesc1")), Qt::LeftButton);
+        QVERIFY2(s.dialogs.shown.isEmpty(), qPrintable(s.dialogs.texts().join(u'/')));
+        QCOMPARE(t.count(QStringLiteral("select count(*) from Costs where jobnumber = ?"), {job}),
+                 1);
+
+        AuditFilter filter;
+        filter.key = QStringLiteral("A%1").arg(job);
+        const AuditQuery query = auditQuery(filter);
+        QStringList entries;
+        for (const QString& row : t.rows(query.sql, query.values)) {
+            const QStringList f = row.split(u'|');
+            const auto value = [](const QString& json, const char* column) {
+                return QJsonDocument::fromJson(json.toUtf8())[QLatin1String(column)].toVariant();
+            };
+            if (f.at(3) == QLatin1String("Costs"))
+                entries << QStringLiteral("%1 %2 %3>%4")
+                               .arg(f.at(2), f.at(5).isEmpty()   ? QStringLiteral("insert")
+                                             : f.at(6).isEmpty() ? QStringLiteral("delete")
+                                                                 : QStringLiteral("update"))
+                               .arg(value(f.at(5), "gross_cost").toLongLong())
+                               .arg(value(f.at(6), "gross_cost").toLongLong());
+        }
+        // The booking was saved before Ann sat down: under the program's own name.
+        QCOMPARE(entries,
+                 (QStringList{
+                     QCoreApplication::applicationName() + QStringLiteral(" insert 0>200000"),
+                     QStringLiteral("Ann update 200000>250000"),
+                     QStringLiteral("Ann insert 0>30000"), QStringLiteral("Ann delete 30000>0")}));
     }
 
     // check names each disagreement between what the runs wrote.
