@@ -4,6 +4,7 @@
 #include "data/dates.h"
 #include "data/fault.h"
 #include "data/sql.h"
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/lazyrows.h"
 #include "platform/screenparts.h"
@@ -28,14 +29,14 @@ QStringList headings()
             QObject::tr("After")};
 }
 
-// Fills `list` with the distinct values of an audit column, after an empty entry.
-void fillDistinct(const QSqlDatabase& db, QComboBox* list, const char* column)
+// Fills `list` with the values `sql` reads, after an empty entry. The operators come from
+// the operators' own table, not from the trail, which has no index on them: a name no longer
+// there is typed.
+void fillList(const QSqlDatabase& db, QComboBox* list, const QString& sql)
 {
     list->addItem(QString());
     QSqlQuery query(db);
-    if (!run(query, QStringLiteral("SELECT DISTINCT %1 FROM audit_trail WHERE %1 IS NOT NULL "
-                                   "ORDER BY 1")
-                        .arg(QLatin1String(column))))
+    if (!run(query, sql))
         return;
     while (query.next())
         list->addItem(query.value(0).toString());
@@ -70,6 +71,7 @@ frmaudit_trail::frmaudit_trail(QSqlDatabase db, Dialogs& dialogs, QWidget* paren
     auto* show = named(new QPushButton(tr("&Show")), "cmdshow");
     grid->addWidget(show, 4, 2);
     readOnlyGrid(m_grid, m_model);
+    addCsvPopup(m_grid, m_dialogs, m_db.databaseName());
     m_grid->setWordWrap(false);
     m_grid->setColumnWidth(1, 140);
     m_grid->setColumnWidth(5, 300);
@@ -93,8 +95,10 @@ frmaudit_trail::frmaudit_trail(QSqlDatabase db, Dialogs& dialogs, QWidget* paren
 
 void frmaudit_trail::opening()
 {
-    fillDistinct(m_db, m_operator, "operator_name");
-    fillDistinct(m_db, m_table, "table_name");
+    fillList(m_db, m_operator, QStringLiteral("SELECT user_name FROM passwords ORDER BY 1"));
+    // Read through the index on the table and key.
+    fillList(m_db, m_table,
+             QStringLiteral("SELECT DISTINCT table_name FROM audit_trail ORDER BY 1"));
     m_from->setFocus();
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/dates.h"
 #include "data/expiry.h"
+#include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/lazyrows.h"
 #include "platform/screenparts.h"
@@ -87,6 +88,7 @@ frmexpiring_documents::frmexpiring_documents(QSqlDatabase db, Dialogs& dialogs, 
             &frmexpiring_documents::refresh);
     addExit(menuBar(), this);
     readOnlyGrid(m_grid, m_model);
+    addCsvPopup(m_grid, m_dialogs, m_db.databaseName());
     for (int column : {Owner, Key, Urgency})
         m_grid->setColumnHidden(column, true);
     m_grid->setColumnWidth(Name, 220);
