@@ -47,13 +47,13 @@ Engine engineOf(const QSqlDatabase& db)
                                                                             : Engine::SQLite;
 }
 
-std::optional<QString> postgresStatement(const QString& sqlite)
+std::optional<QStringList> postgresStatements(const QString& sqlite)
 {
     if (isSqliteOnly(sqlite))
         return std::nullopt;
-    static const QRegularExpression createTable = pattern(R"(^\s*CREATE\s+TABLE\b)");
+    static const QRegularExpression createTable = pattern(R"(^\s*CREATE\s+TABLE\s+(\w+))");
     static const QRegularExpression integerKey =
-        pattern(R"(([\w"]+)\s+INTEGER\s+PRIMARY\s+KEY(\s+AUTOINCREMENT)?\b)");
+        pattern(R"((\w+)\s+INTEGER\s+PRIMARY\s+KEY(\s+AUTOINCREMENT)?\b)");
     static const QRegularExpression nocaseText = pattern(R"(\bTEXT\s+COLLATE\s+NOCASE\b)");
     static const QRegularExpression nocase = pattern(R"(\s+COLLATE\s+NOCASE\b)");
     static const QRegularExpression integer = pattern(R"(\bINTEGER\b)");
@@ -68,15 +68,38 @@ std::optional<QString> postgresStatement(const QString& sqlite)
     statement.replace(nocase, QString());
     statement.replace(integer, QStringLiteral("bigint"));
     statement.replace(real, QStringLiteral("double precision"));
-    if (createTable.match(statement).hasMatch())
-        statement = withRowid(statement, keyColumn);
-    return statement;
+    const QRegularExpressionMatch table = createTable.match(statement);
+    if (!table.hasMatch())
+        return QStringList{statement};
+    QStringList statements{withRowid(statement, keyColumn)};
+    if (!keyColumn.isEmpty())
+        statements << QStringLiteral("CREATE TRIGGER %1_key_past AFTER INSERT ON %1 "
+                                     "FOR EACH ROW EXECUTE FUNCTION velmora_key_past('%2')")
+                          .arg(table.captured(1), keyColumn.toLower());
+    return statements;
 }
 
-QStringList postgresExtensions()
+QStringList postgresSetup()
 {
     return {QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"),
-            QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm")};
+            QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"),
+            // A row that brings its own key moves the key's counter past it, as SQLite's
+            // keys go past the highest there is, so the next row without one never meets it.
+            QStringLiteral(R"(CREATE OR REPLACE FUNCTION velmora_key_past() RETURNS trigger
+                LANGUAGE plpgsql AS $$
+                DECLARE
+                    brought bigint := (to_jsonb(NEW) ->> TG_ARGV[0])::bigint;
+                    counter text := pg_get_serial_sequence(
+                        format('%I.%I', TG_TABLE_SCHEMA, TG_TABLE_NAME), TG_ARGV[0]);
+                    given bigint;
+                BEGIN
+                    EXECUTE format('SELECT CASE WHEN is_called THEN last_value '
+                                   'ELSE last_value - 1 END FROM %s', counter) INTO given;
+                    IF brought > given THEN
+                        PERFORM setval(counter, brought);
+                    END IF;
+                    RETURN NULL;
+                END $$)")};
 }
 
 } // namespace velmora

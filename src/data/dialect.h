@@ -20,16 +20,18 @@ Engine engineOf(const QSqlDatabase& db);
 //   expression's COLLATE NOCASE goes, the column already comparing so;
 // - INTEGER is bigint and REAL double precision;
 // - an INTEGER PRIMARY KEY (AUTOINCREMENT or not) is an identity column, numbered by the
-//   server when a row brings no number;
+//   server when a row brings no number, and a trigger moves its counter past a number a
+//   row brings (postgresSetup());
 // - every table gets a column rowid, so that statements that address rows by SQLite's
 //   rowid run alike: a copy of the table's INTEGER PRIMARY KEY (which SQLite's rowid is),
 //   or else an identity column numbering the rows in the order they were added.
 // nullopt for a statement with no PostgreSQL form (a trigger, a virtual table or a command
 // to one, a pragma), for which a migration gives PostgreSQL statements of its own.
-std::optional<QString> postgresStatement(const QString& sqlite);
+std::optional<QStringList> postgresStatements(const QString& sqlite);
 
-// The extensions the schema needs on PostgreSQL (citext, pg_trgm), each created when
-// missing; trusted extensions, so a database's owner may create them.
-QStringList postgresExtensions();
+// What the schema needs on a PostgreSQL database before its migrations, each statement
+// harmless when run again: the extensions citext and pg_trgm (trusted ones, which a
+// database's owner may create) and the function behind the key triggers.
+QStringList postgresSetup();
 
 } // namespace velmora

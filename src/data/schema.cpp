@@ -553,7 +553,7 @@ bool statementsFor(const Migration& migration, Engine engine, QStringList* state
     const QStringList own = serverStatements(migration.version);
     statements->clear();
     for (const QString& statement : *migration.statements) {
-        if (const std::optional<QString> translated = postgresStatement(statement)) {
+        if (const std::optional<QStringList> translated = postgresStatements(statement)) {
             statements->append(*translated);
         } else if (own.isEmpty()) {
             *error = QObject::tr("Schema migration %1 has a statement PostgreSQL cannot run: %2")
@@ -672,8 +672,8 @@ bool migrateSchema(QSqlDatabase& db, QString* error)
     }
     if (engineOf(db) == Engine::PostgreSQL) {
         QSqlQuery query(db);
-        for (const QString& extension : postgresExtensions()) {
-            if (!execute(query, extension, error))
+        for (const QString& statement : postgresSetup()) {
+            if (!execute(query, statement, error))
                 return false;
         }
     }

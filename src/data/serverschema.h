@@ -5,7 +5,7 @@
 namespace velmora {
 
 // PostgreSQL's own statements for schema migration `version`, in place of those of its
-// SQLite statements that have no PostgreSQL form (postgresStatement()); run after the
+// SQLite statements that have no PostgreSQL form (postgresStatements()); run after the
 // migration's other statements. Empty for a migration that needs none.
 QStringList serverStatements(int version);
 

@@ -182,6 +182,45 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("500")});
     }
 
+    // A row without a key takes the next one past the highest any row brought, in tables
+    // keyed by an INTEGER PRIMARY KEY with and without AUTOINCREMENT.
+    void keysGoPastThoseBrought_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("other");
+        for (int engine : {0, 1}) {
+            const auto row = [engine](const char* table, const char* key, const char* other) {
+                QTest::addRow("%s %s", engine == 0 ? "sqlite" : "postgresql", table)
+                    << engine << QString::fromLatin1(table) << QString::fromLatin1(key)
+                    << QString::fromLatin1(other);
+            };
+            row("accounts", "account_id", "account_name");
+            row("operational_cost", "opcost_id", "opcost_Date");
+            row("invoice_header", "invoice_no", "date");
+        }
+    }
+    void keysGoPastThoseBrought()
+    {
+        VELMORA_EMPTY_DATABASE(empty, m_server);
+        QFETCH(QString, table);
+        QFETCH(QString, key);
+        QFETCH(QString, other);
+        QString error;
+        QVERIFY2(velmora::migrateSchema(empty.db(), &error), qPrintable(error));
+        const QString bring = QStringLiteral("insert into %1 (%2, %3) values (?, 'x')");
+        const QString add = QStringLiteral("insert into %1 (%2) values ('y')");
+        exec(empty.db(), bring.arg(table, key, other), {1});
+        exec(empty.db(), add.arg(table, other));
+        exec(empty.db(), bring.arg(table, key, other), {40});
+        exec(empty.db(), add.arg(table, other));
+        QCOMPARE(
+            column(empty.db(), QStringLiteral("select %1 from %2 order by %1").arg(key, table)),
+            (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("40"),
+                         QStringLiteral("41")}));
+    }
+
     // Text compares and matches without case, and the search of names and places by any
     // part of them finds its job by rowid, on either engine; rows keep their order by rowid.
     void textAndRowsBehaveAlike_data()
