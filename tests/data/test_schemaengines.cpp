@@ -2,12 +2,15 @@
 #include "data/schema.h"
 #include "data/schemastamp.h"
 #include "data/sql.h"
+#include "data/sqlitequery.h"
 #include "enginedatabase.h"
 #include "postgresserver.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using velmora::test::EngineDatabase;
 using velmora::test::PostgresServer;
@@ -34,8 +37,8 @@ void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
 }
 
 // "table.column kind" for every column of the schema's tables in an SQLite file, the kind
-// the column's declared type (integer, text or real); the full-text table and its own
-// tables are SQLite's alone.
+// the column's declared type (integer, text or real), and "text nocase" for text that
+// compares without case; the full-text table and its own tables are SQLite's alone.
 QStringList sqliteColumns(QSqlDatabase& db)
 {
     QStringList found;
@@ -45,10 +48,17 @@ QStringList sqliteColumns(QSqlDatabase& db)
                                 "escape '~'"))) {
         QSqlQuery query(db);
         query.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
-        while (query.next())
-            found << QStringLiteral("%1.%2 %3")
-                         .arg(table.toLower(), query.value(1).toString().toLower(),
-                              query.value(2).toString().toLower());
+        while (query.next()) {
+            const QString name = query.value(1).toString();
+            const char* collation = nullptr;
+            sqlite3_table_column_metadata(velmora::sqliteHandle(db), "main",
+                                          table.toUtf8().constData(), name.toUtf8().constData(),
+                                          nullptr, &collation, nullptr, nullptr, nullptr);
+            const bool nocase = collation && qstricmp(collation, "NOCASE") == 0;
+            found << QStringLiteral("%1.%2 %3%4")
+                         .arg(table.toLower(), name.toLower(), query.value(2).toString().toLower(),
+                              nocase ? QStringLiteral(" nocase") : QString());
+        }
     }
     found.sort();
     return found;
@@ -62,7 +72,8 @@ QStringList serverColumns(QSqlDatabase& db)
         select c.table_name || '.' || lower(c.column_name) || ' ' ||
                case when c.data_type = 'bigint' then 'integer'
                     when c.data_type = 'double precision' then 'real'
-                    when c.data_type = 'text' or c.udt_name = 'citext' then 'text'
+                    when c.data_type = 'text' then 'text'
+                    when c.udt_name = 'citext' then 'text nocase'
                     else c.data_type end
         from information_schema.columns c
         join information_schema.tables t
@@ -141,6 +152,8 @@ private Q_SLOTS:
         QVERIFY2(velmora::migrateSchema(server.db(), &error), qPrintable(error));
         const QStringList expected = sqliteColumns(file.db());
         QVERIFY(expected.size() > 200);
+        QVERIFY(expected.contains(QStringLiteral("jobs.passenger_name text nocase")));
+        QVERIFY(expected.contains(QStringLiteral("passwords.password text")));
         QCOMPARE(serverColumns(server.db()), expected);
         QCOMPARE(column(server.db(),
                         QStringLiteral("select table_name from information_schema.tables t "
