@@ -1,6 +1,9 @@
 #include "schema.h"
 
 #include "database.h"
+#include "dialect.h"
+#include "schemastamp.h"
+#include "serverschema.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -537,24 +540,48 @@ const std::vector<Migration>& migrations()
     return all;
 }
 
-int storedVersion(QSqlDatabase& db)
+// The statements of `migration` as `engine` runs them. On PostgreSQL each SQLite statement
+// is translated, and those with no PostgreSQL form give way to the migration's own
+// statements for it; a migration that gives none is refused with the reason in *error.
+bool statementsFor(const Migration& migration, Engine engine, QStringList* statements,
+                   QString* error)
 {
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
-        return -1;
-    return query.value(0).toInt();
+    if (engine == Engine::SQLite) {
+        *statements = *migration.statements;
+        return true;
+    }
+    const QStringList own = serverStatements(migration.version);
+    statements->clear();
+    for (const QString& statement : *migration.statements) {
+        if (const std::optional<QStringList> translated = postgresStatements(statement)) {
+            statements->append(*translated);
+        } else if (own.isEmpty()) {
+            *error = QObject::tr("Schema migration %1 has a statement PostgreSQL cannot run: %2")
+                         .arg(migration.version)
+                         .arg(statement.simplified());
+            return false;
+        }
+    }
+    statements->append(own);
+    return true;
 }
 
 // Runs the migrations after `from` up to and including `to`, without a transaction of
 // their own.
 bool applyMigrations(QSqlDatabase& db, int from, int to, QString* error)
 {
+    const Engine engine = engineOf(db);
     QSqlQuery query(db);
     for (const Migration& migration : migrations()) {
         if (migration.version <= from || migration.version > to)
             continue;
-        for (const QString& statement : *migration.statements) {
-            if (!run(query, statement, {}, error))
+        QStringList statements;
+        if (!statementsFor(migration, engine, &statements, error))
+            return false;
+        for (const QString& statement : std::as_const(statements)) {
+            const bool done = engine == Engine::SQLite ? run(query, statement, {}, error)
+                                                       : execute(query, statement, error);
+            if (!done)
                 return false;
         }
     }
@@ -622,11 +649,12 @@ QStringList missingTables(const QSqlDatabase& db, int version)
 
 bool migrateSchema(QSqlDatabase& db, QString* error)
 {
-    const int from = storedVersion(db);
-    if (from < 0) {
+    SchemaStamp stamp;
+    if (!readSchemaStamp(db, &stamp, error)) {
         *error = QObject::tr("The schema version could not be read.");
         return false;
     }
+    const int from = stamp.version;
     if (from > currentSchemaVersion()) {
         *error = QObject::tr("The database was written by a newer version of Velmora "
                              "(schema %1; this program knows up to %2).")
@@ -642,22 +670,24 @@ bool migrateSchema(QSqlDatabase& db, QString* error)
         *error = QObject::tr("The schema upgrade could not begin a transaction.");
         return false;
     }
-    if (!applyMigrations(db, from, currentSchemaVersion(), error))
+    if (engineOf(db) == Engine::PostgreSQL) {
+        QSqlQuery query(db);
+        for (const QString& statement : postgresSetup()) {
+            if (!execute(query, statement, error))
+                return false;
+        }
+    }
+    if (!applyMigrations(db, from, currentSchemaVersion(), error) ||
+        !writeSchemaStamp(db, currentSchemaVersion(), error) || !transaction.commit(error))
         return false;
-    QSqlQuery query(db);
-    const QString stamp = QStringLiteral("PRAGMA user_version = %1").arg(currentSchemaVersion());
-    const QString owner = QStringLiteral("PRAGMA application_id = %1").arg(velmoraApplicationId());
-    if (!run(query, stamp, {}, error) || !run(query, owner, {}, error) ||
-        !transaction.commit(error))
-        return false;
-    // An upgraded file gets fresh statistics for the planner; a new one has no rows yet.
+    // An upgraded database gets fresh statistics for the planner; a new one has no rows yet.
     return from == 0 || gatherStatistics(db, error);
 }
 
 bool gatherStatistics(const QSqlDatabase& db, QString* error)
 {
     QSqlQuery query(db);
-    return run(query, QStringLiteral("ANALYZE"), {}, error);
+    return execute(query, QStringLiteral("ANALYZE"), error);
 }
 
 } // namespace velmora

@@ -6,9 +6,9 @@
 
 namespace velmora {
 
-// The schema version this build writes; files carry theirs in PRAGMA user_version.
+// The schema version this build writes; a database carries its own (schemastamp.h).
 int currentSchemaVersion();
-// Marks a file as ours (PRAGMA application_id), so another SQLite file is refused.
+// Marks a database as ours (schemastamp.h), so another SQLite file is refused.
 int velmoraApplicationId();
 
 // True when `version` is one this build has written at some time (0 is an empty file).
@@ -20,8 +20,9 @@ QStringList schemaTables(int version);
 QStringList missingTables(const QSqlDatabase& db, int version);
 
 // Brings `db` from its stored version up to currentSchemaVersion(), one migration at a
-// time in order, all in one transaction. An empty file (version 0) gets the whole schema.
-// Returns false with the reason in *error and leaves the file as it was.
+// time in order, all in one transaction, on SQLite or PostgreSQL (dialect.h). An empty
+// file or database (version 0) gets the whole schema.
+// Returns false with the reason in *error and leaves the database as it was.
 bool migrateSchema(QSqlDatabase& db, QString* error);
 
 // Gathers the statistics the query planner chooses its indexes by (ANALYZE), after a

@@ -23,6 +23,14 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QStri
     return ok;
 }
 
+bool execute(QSqlQuery& query, const QString& sql, QString* error)
+{
+    const bool ok = query.exec(sql);
+    if (!ok && error)
+        *error = queryFault(query);
+    return ok;
+}
+
 QString assignments(const QStringList& columns)
 {
     return columns.join(QStringLiteral(" = ?, ")) + QStringLiteral(" = ?");

@@ -13,6 +13,10 @@ namespace velmora {
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values = {},
          QString* error = nullptr);
 
+// Runs `sql`, which binds no values, without preparing it first: PostgreSQL prepares only
+// queries and changes of rows, not changes of the schema. Failure as run().
+bool execute(QSqlQuery& query, const QString& sql, QString* error = nullptr);
+
 // The names of a table's columns from a list of (name, member) pairs.
 template <typename Columns> QStringList columnNames(const Columns& columns)
 {

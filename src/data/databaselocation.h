@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+namespace velmora {
+
+// Where a firm's database lives: a file, or a database on a PostgreSQL server.
+struct DatabaseLocation
+{
+    // The SQLite file; empty for a server database.
+    QString path;
+    // The server database: its role, server, port, name and libpq's sslmode (empty for
+    // libpq's default).
+    QString user;
+    QString host;
+    int port = 5432;
+    QString name;
+    QString sslMode;
+
+    bool isServer() const { return !host.isEmpty(); }
+};
+
+// Reads where the database is from `text` (a --database option or $VELMORA_DATABASE):
+// postgresql://USER@HOST[:PORT]/NAME[?sslmode=MODE] names a server database, anything else
+// is a file path. A password never goes in the address: it comes from ~/.pgpass or is
+// asked for. An address with one, or without its user, server or database name, with a
+// port out of range, an sslmode libpq does not know or any other setting, is refused:
+// nullopt with the reason in *error, which never repeats the address.
+std::optional<DatabaseLocation> parseDatabaseLocation(const QString& text, QString* error);
+
+// Points `db`, a connection of Qt's PostgreSQL driver (QPSQL), at the server database that
+// `location` names.
+void configureServerConnection(QSqlDatabase& db, const DatabaseLocation& location);
+
+} // namespace velmora

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace velmora {
+
+// The engines a firm's database lives in: an SQLite file, or a database on a PostgreSQL
+// server shared by several desks.
+enum class Engine { SQLite, PostgreSQL };
+
+// The engine behind `db`, told by its driver.
+Engine engineOf(const QSqlDatabase& db);
+
+// The schema statement `sqlite`, written for SQLite, as PostgreSQL runs it:
+// - text that compares without case (TEXT COLLATE NOCASE) is citext, and an index
+//   expression's COLLATE NOCASE goes, the column already comparing so;
+// - INTEGER is bigint and REAL double precision;
+// - an INTEGER PRIMARY KEY (AUTOINCREMENT or not) is an identity column, numbered by the
+//   server when a row brings no number, and a trigger moves its counter past a number a
+//   row brings (postgresSetup());
+// - every table gets a column rowid, so that statements that address rows by SQLite's
+//   rowid run alike: a copy of the table's INTEGER PRIMARY KEY (which SQLite's rowid is),
+//   or else an identity column numbering the rows in the order they were added.
+// nullopt for a statement with no PostgreSQL form (a trigger, a virtual table or a command
+// to one, a pragma), for which a migration gives PostgreSQL statements of its own.
+std::optional<QStringList> postgresStatements(const QString& sqlite);
+
+// What the schema needs on a PostgreSQL database before its migrations, each statement
+// harmless when run again: the extensions citext and pg_trgm (trusted ones, which a
+// database's owner may create) and the function behind the key triggers.
+QStringList postgresSetup();
+
+} // namespace velmora

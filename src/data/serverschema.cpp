@@ -1,0 +1,62 @@
+#include "serverschema.h"
+
+namespace velmora {
+
+namespace {
+
+// Migration 1: a job inserted without a number takes the next one from the counter, which
+// runs over the whole table whatever the prefix and never hands out a number twice. The
+// counter's row is locked until the booking's transaction ends, so two desks booking at
+// once get different numbers.
+const QStringList kJobNumber = {
+    QStringLiteral(R"(CREATE FUNCTION jobs_number() RETURNS trigger LANGUAGE plpgsql AS $$
+        BEGIN
+            UPDATE job_counter
+                SET last = greatest(last, coalesce((SELECT max(job_id) FROM jobs), 0)) + 1
+                RETURNING last INTO NEW.job_id;
+            RETURN NEW;
+        END $$)"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_number BEFORE INSERT ON jobs
+        FOR EACH ROW WHEN (NEW.job_id IS NULL) EXECUTE FUNCTION jobs_number())"),
+};
+
+// Migration 8: the search by any part of the passenger's name or the pick-up and drop
+// points reads trigram indexes of the jobs' own columns, which the server keeps in step
+// itself; jobs_text shows the three columns by rowid, as SQLite's full-text table does.
+const QStringList kJobText = {
+    QStringLiteral(R"(CREATE VIEW jobs_text AS
+        SELECT rowid, passenger_name, address_from, address_to FROM jobs)"),
+    QStringLiteral(
+        "CREATE INDEX jobs_text_passenger ON jobs USING gin (passenger_name gin_trgm_ops)"),
+    QStringLiteral("CREATE INDEX jobs_text_from ON jobs USING gin (address_from gin_trgm_ops)"),
+    QStringLiteral("CREATE INDEX jobs_text_to ON jobs USING gin (address_to gin_trgm_ops)"),
+};
+
+// Migration 11: a job brought with its own number moves the counter past it.
+const QStringList kJobNumberGiven = {
+    QStringLiteral(R"(CREATE FUNCTION jobs_number_given() RETURNS trigger LANGUAGE plpgsql AS $$
+        BEGIN
+            UPDATE job_counter SET last = NEW.job_id WHERE last < NEW.job_id;
+            RETURN NULL;
+        END $$)"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_number_given AFTER INSERT ON jobs
+        FOR EACH ROW WHEN (NEW.job_id IS NOT NULL) EXECUTE FUNCTION jobs_number_given())"),
+};
+
+} // namespace
+
+QStringList serverStatements(int version)
+{
+    switch (version) {
+    case 1:
+        return kJobNumber;
+    case 8:
+        return kJobText;
+    case 11:
+        return kJobNumberGiven;
+    default:
+        return {};
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+
+namespace velmora {
+
+// PostgreSQL's own statements for schema migration `version`, in place of those of its
+// SQLite statements that have no PostgreSQL form (postgresStatements()); run after the
+// migration's other statements. Empty for a migration that needs none.
+QStringList serverStatements(int version);
+
+} // namespace velmora

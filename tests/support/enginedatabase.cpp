@@ -1,0 +1,54 @@
+#include "enginedatabase.h"
+
+#include <QSqlError>
+#include <QTest>
+
+namespace velmora::test {
+
+namespace {
+
+int databaseCount = 0;
+
+} // namespace
+
+EngineDatabase::EngineDatabase(Engine engine, PostgresServer& server)
+    : m_connection(QStringLiteral("velmora-engine-test-%1").arg(++databaseCount))
+{
+    if (engine == Engine::PostgreSQL) {
+        if (!server.isRunning()) {
+            m_problem = server.problem();
+            return;
+        }
+        const DatabaseLocation location =
+            server.createDatabase(QStringLiteral("firm_%1").arg(databaseCount));
+        m_db = location.isServer() ? server.open(location, m_connection) : QSqlDatabase();
+        if (!m_db.isValid())
+            m_problem = server.problem();
+        return;
+    }
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    m_db.setDatabaseName(m_dir.filePath(QStringLiteral("firm.db")));
+    if (!m_db.open()) {
+        m_problem = m_db.lastError().text();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connection);
+    }
+}
+
+EngineDatabase::~EngineDatabase()
+{
+    if (!m_db.isValid())
+        return;
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+void EngineDatabase::addEngineRows()
+{
+    QTest::addColumn<int>("engine");
+    QTest::newRow("sqlite") << 0;
+    QTest::newRow("postgresql") << 1;
+}
+
+} // namespace velmora::test

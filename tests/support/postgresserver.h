@@ -1,0 +1,54 @@
+#pragma once
+
+#include "data/databaselocation.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace velmora::test {
+
+// A PostgreSQL server of a test's own, on 127.0.0.1 at a free port, its cluster in a
+// temporary folder; stopped and removed with the object. It runs Debian's initdb and
+// pg_ctl, as the user nobody when the test runs as root (the server refuses root). The
+// firm's databases belong to an owner role that may create tables but is no superuser.
+class PostgresServer
+{
+public:
+    PostgresServer();
+    ~PostgresServer();
+    PostgresServer(const PostgresServer&) = delete;
+    PostgresServer& operator=(const PostgresServer&) = delete;
+
+    // True when there is nothing to start a server with (no PostgreSQL programs or no Qt
+    // driver for it): the tests that need one are skipped, for the reason in problem().
+    bool isMissing() const { return m_missing; }
+    bool isRunning() const { return m_ready; }
+    // Why the server is not running, with the server's log when it failed to start.
+    QString problem() const { return m_problem; }
+
+    // Creates the empty database `name`, owned by the owner role, and gives its address.
+    // An invalid location (no host) when that fails, with the reason in problem().
+    DatabaseLocation createDatabase(const QString& name);
+    // Opens `location` as the connection `connectionName`; invalid when that fails, with
+    // the driver's reason in problem().
+    QSqlDatabase open(const DatabaseLocation& location, const QString& connectionName);
+
+    static QString ownerRole();
+
+private:
+    bool runTool(const QString& tool, const QStringList& arguments);
+    bool start();
+
+    QTemporaryDir m_dir;
+    QString m_admin;
+    int m_port = 0;
+    bool m_missing = false;
+    bool m_started = false;
+    bool m_ready = false;
+    bool m_asNobody = false;
+    QString m_problem;
+};
+
+} // namespace velmora::test
