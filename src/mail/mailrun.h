@@ -98,7 +98,10 @@ void sendEach(const MailRun& run, const QList<Document>& toSend, Compose compose
             return;
         }
         const Document& document = toSend.at(done);
-        OutgoingMail mail{run.fromAddress, run.fromName, document.address};
+        OutgoingMail mail;
+        mail.fromAddress = run.fromAddress;
+        mail.fromName = run.fromName;
+        mail.to = document.address;
         QString why;
         compose(document, &mail, &why);
         if (!mail.attachment.isEmpty() && sendRecorded(run, mail, key(document), &why))
