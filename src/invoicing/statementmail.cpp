@@ -69,14 +69,9 @@ QString statementCoveringText(const MailedStatement& statement, const QString& f
 
 QByteArray statementPdf(const QSqlDatabase& db, qint64 account, QString* error)
 {
-    // The other accounts' rows are set aside only while it is rendered.
-    Transaction chosen(db);
-    QSqlQuery query(db);
-    if (!chosen.begun(error) ||
-        !run(query, QStringLiteral("delete from account_print where account_id <> ?"), {account},
-             error))
-        return {};
-    return reportPdf(db, QStringLiteral("accounts.rpt"), error);
+    return reportPdf(
+        db, QStringLiteral("accounts.rpt"),
+        {{QStringLiteral("delete from account_print where account_id <> ?"), {account}}}, error);
 }
 
 std::optional<StatementMailResult>

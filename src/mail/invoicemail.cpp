@@ -72,15 +72,11 @@ QString invoiceCoveringText(const MailedInvoice& invoice, const QString& firm)
 
 QByteArray invoicePdf(const QSqlDatabase& db, qint64 invoice, QString* error)
 {
-    // The invoice is chosen for the report only while it is rendered.
-    Transaction chosen(db);
-    QSqlQuery query(db);
-    if (!chosen.begun(error) ||
-        !run(query, QStringLiteral("delete from invoice_temp"), {}, error) ||
-        !run(query, QStringLiteral("insert into invoice_temp (invoice_no) values (?)"), {invoice},
-             error))
-        return {};
-    return reportPdf(db, QStringLiteral("invoice.rpt"), error);
+    return reportPdf(
+        db, QStringLiteral("invoice.rpt"),
+        {{QStringLiteral("delete from invoice_temp"), {}},
+         {QStringLiteral("insert into invoice_temp (invoice_no) values (?)"), {invoice}}},
+        error);
 }
 
 std::optional<InvoiceMailResult>

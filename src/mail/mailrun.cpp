@@ -90,8 +90,17 @@ bool sendRecorded(const MailRun& run, const OutgoingMail& mail, const QVariantLi
     return true;
 }
 
-QByteArray reportPdf(const QSqlDatabase& db, const QString& report, QString* error)
+QByteArray reportPdf(const QSqlDatabase& db, const QString& report, const QList<BoundSql>& choose,
+                     QString* error)
 {
+    Transaction chosen(db);
+    if (!chosen.begun(error))
+        return {};
+    QSqlQuery query(db);
+    for (const auto& [sql, values] : choose) {
+        if (!run(query, sql, values, error))
+            return {};
+    }
     QTemporaryDir folder;
     if (!folder.isValid()) {
         *error = folder.errorString();

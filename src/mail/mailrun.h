@@ -12,6 +12,7 @@
 #include <QVariantList>
 
 #include <optional>
+#include <utility>
 
 // What every e-mail run shares, whatever documents it sends (invoices, statements): the
 // mail server and its password, the send of one document recorded before and after the
@@ -112,9 +113,14 @@ void sendEach(const MailRun& run, const QList<Document>& toSend, Compose compose
     run.progress.advance(toSend.size(), toSend.size());
 }
 
-// The report file `report` rendered as PDF bytes on the connection `db`, reading its work
-// tables as the caller's transaction left them; empty with the reason in *error.
-QByteArray reportPdf(const QSqlDatabase& db, const QString& report, QString* error);
+// A statement with its bound values.
+using BoundSql = std::pair<QString, QVariantList>;
+
+// The report file `report` as PDF bytes, rendered on the connection `db` after `choose` has
+// set its work tables to what it prints, inside a transaction rolled back after; empty with
+// the reason in *error.
+QByteArray reportPdf(const QSqlDatabase& db, const QString& report, const QList<BoundSql>& choose,
+                     QString* error);
 
 // The lines that tell the operator about a run, `what` naming a document: one sent, one
 // not sent with the server's answer, one not sent again because a run that stopped had
