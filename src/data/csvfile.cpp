@@ -1,6 +1,7 @@
 #include "csvfile.h"
 
 #include <QRegularExpression>
+#include <QStringEncoder>
 
 namespace velmora {
 
@@ -22,25 +23,51 @@ bool runsAsFormula(QStringView text)
     return lead && !plainNumber(text);
 }
 
+// Appends `text` in UTF-8 straight into *line, without a buffer of its own: a saved list
+// writes millions of cells.
+void appendUtf8(QByteArray* line, QStringView text)
+{
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    const qsizetype at = line->size();
+    line->resize(at + utf8.requiredSpace(text.size()));
+    const char* end = utf8.appendToBuffer(line->data() + at, text);
+    line->resize(end - line->constData());
+}
+
 } // namespace
+
+void appendCsvField(QByteArray* line, QStringView text)
+{
+    const bool formula = runsAsFormula(text);
+    bool quoted = !text.isEmpty() && (text.front() == u' ' || text.back() == u' ');
+    for (qsizetype i = 0; !quoted && i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        quoted = c == u',' || c == u'"' || c == u'\n' || c == u'\r';
+    }
+    if (quoted)
+        *line += '"';
+    if (formula)
+        *line += '\'';
+    if (quoted && text.contains(u'"'))
+        *line += text.toString().replace(QStringLiteral("\""), QStringLiteral("\"\"")).toUtf8();
+    else
+        appendUtf8(line, text);
+    if (quoted)
+        *line += '"';
+}
 
 QByteArray csvField(QStringView text)
 {
-    QString cell = text.toString();
-    if (runsAsFormula(text))
-        cell.prepend(u'\'');
-    const bool quoted = cell.contains(u',') || cell.contains(u'"') || cell.contains(u'\n') ||
-                        cell.contains(u'\r') || cell.startsWith(u' ') || cell.endsWith(u' ');
-    if (!quoted)
-        return cell.toUtf8();
-    cell.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return '"' + cell.toUtf8() + '"';
+    QByteArray field;
+    appendCsvField(&field, text);
+    return field;
 }
 
 QString plainShownAmount(const QString& text)
 {
     static const QRegularExpression shown(QStringLiteral(R"(^-?\d{1,3}(,\d{3})+\.\d{2}$)"));
-    if (!shown.match(text).hasMatch())
+    // Most cells hold no comma: the pattern is asked only about those that might be amounts.
+    if (!text.contains(u',') || !shown.match(text).hasMatch())
         return text;
     QString plain = text;
     return plain.remove(u',');
@@ -48,14 +75,14 @@ QString plainShownAmount(const QString& text)
 
 bool CsvWriter::writeRow(const QStringList& cells)
 {
-    m_line.clear();
+    m_line.resize(0); // keeps its buffer for the next row
     if (!m_started)
         m_line = QByteArrayLiteral("\xEF\xBB\xBF");
     m_started = true;
     for (qsizetype i = 0; i < cells.size(); ++i) {
         if (i > 0)
             m_line += ',';
-        m_line += csvField(cells.at(i));
+        appendCsvField(&m_line, cells.at(i));
     }
     m_line += "\r\n";
     return m_out.write(m_line) == m_line.size();

@@ -13,6 +13,8 @@ namespace velmora {
 // run as a formula (beginning with =, +, -, @, a tab or a carriage return) is written
 // with an apostrophe before it, unless it is a plain number such as -12.50.
 QByteArray csvField(QStringView text);
+// The same appended to *line.
+void appendCsvField(QByteArray* line, QStringView text);
 
 // An amount as the program shows it (1,234.50 or -1,234.50) written plain (1234.50) so
 // that a spreadsheet reads it as a number; any other text unchanged.

@@ -21,7 +21,22 @@ QDate dateFromStored(const QString& text)
     return QDate::fromString(text.left(10), Qt::ISODate);
 }
 
-QString ukDate(QDate date) { return date.toString(QStringLiteral("dd/MM/yyyy")); }
+QString ukDate(QDate date)
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    if (year < 1 || year > 9999)
+        return date.toString(QStringLiteral("dd/MM/yyyy"));
+    // Written by hand: a format string costs more than the rest of a list's row.
+    const auto digit = [](int value) { return QChar(u'0' + value % 10); };
+    const QChar text[] = {digit(day / 10),    digit(day),        u'/',
+                          digit(month / 10),  digit(month),      u'/',
+                          digit(year / 1000), digit(year / 100), digit(year / 10),
+                          digit(year)};
+    return QString(text, 10);
+}
 
 std::optional<QDate> parseUkDate(const QString& text)
 {

@@ -27,6 +27,26 @@ FoundJob FoundRows::at(qsizetype row) const
             text(found, 2)};
 }
 
+QString FoundRows::text(qsizetype row, Text which) const
+{
+    const Row& found = m_rows.at(static_cast<std::size_t>(row));
+    switch (which) {
+    case Text::Prefix:
+        return m_shared.at(found.prefix);
+    case Text::Time:
+        return m_shared.at(found.time);
+    case Text::Passenger:
+        return text(found, 0);
+    case Text::VehicleType:
+        return m_shared.at(found.vehicleType);
+    case Text::Pickup:
+        return text(found, 1);
+    case Text::Drop:
+        return text(found, 2);
+    }
+    return {};
+}
+
 void FoundRows::clear()
 {
     std::deque<Row>().swap(m_rows);

@@ -32,6 +32,11 @@ public:
     void append(const QList<FoundJob>& jobs);
     void append(const Bytes& job);
     FoundJob at(qsizetype row) const;
+    // The texts of a row, each of which can be read alone.
+    enum class Text { Prefix, Time, Passenger, VehicleType, Pickup, Drop };
+    QString text(qsizetype row, Text which) const;
+    qint64 number(qsizetype row) const { return m_rows.at(static_cast<std::size_t>(row)).number; }
+    QDate date(qsizetype row) const { return m_rows.at(static_cast<std::size_t>(row)).date; }
     qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
     // Forgets every row and gives back their memory.
     void clear();

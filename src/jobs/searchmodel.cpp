@@ -11,24 +11,25 @@ bool FoundJobsModel::Jobs::readMore(int count, QString* error)
 
 QString FoundJobsModel::Jobs::text(qsizetype row, int column) const
 {
-    const FoundJob job = rows.at(row);
+    // Each cell reads only its own column: saving the list reads every cell of every row.
+    using Text = FoundRows::Text;
     switch (column) {
     case Prefix:
-        return job.key.prefix;
+        return rows.text(row, Text::Prefix);
     case JobId:
-        return QString::number(job.key.number);
+        return QString::number(rows.number(row));
     case Time:
-        return job.time;
+        return rows.text(row, Text::Time);
     case Date:
-        return ukDate(job.date);
+        return ukDate(rows.date(row));
     case Passenger:
-        return job.passenger;
+        return rows.text(row, Text::Passenger);
     case JobType:
-        return job.vehicleType;
+        return rows.text(row, Text::VehicleType);
     case Pickup:
-        return job.pickup;
+        return rows.text(row, Text::Pickup);
     case SetDown:
-        return job.drop;
+        return rows.text(row, Text::Drop);
     default:
         return {};
     }

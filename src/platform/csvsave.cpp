@@ -62,9 +62,14 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
 {
     QString failure;
     QMetaObject::Connection heard;
-    if (auto* lazy = qobject_cast<LazyTableModel*>(&model))
+    auto* lazy = qobject_cast<LazyTableModel*>(&model);
+    if (lazy)
         heard = QObject::connect(lazy, &LazyTableModel::fetchFailed,
                                  [&failure](const QString& text) { failure = text; });
+    // A lazy grid's cells are read as its texts, without a QVariant each.
+    const auto cell = [&model, lazy](int row, int column) {
+        return lazy ? lazy->text(row, column) : model.data(model.index(row, column)).toString();
+    };
     const auto written = [&]() -> qint64 {
         CsvWriter writer(out);
         QStringList cells;
@@ -85,8 +90,7 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
                 return row;
             cells.clear();
             for (int column : columns)
-                cells.append(
-                    plainShownAmount(model.data(model.index(int(row), column)).toString()));
+                cells.append(plainShownAmount(cell(int(row), column)));
             if (!writer.writeRow(cells)) {
                 *error = out.errorString();
                 return -1;
