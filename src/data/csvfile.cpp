@@ -63,29 +63,43 @@ QByteArray csvField(QStringView text)
     return field;
 }
 
-QString plainShownAmount(const QString& text)
+QString plainShownAmount(QString text)
 {
     static const QRegularExpression shown(QStringLiteral(R"(^-?\d{1,3}(,\d{3})+\.\d{2}$)"));
     // Most cells hold no comma: the pattern is asked only about those that might be amounts.
     if (!text.contains(u',') || !shown.match(text).hasMatch())
         return text;
-    QString plain = text;
-    return plain.remove(u',');
+    return text.remove(u',');
 }
 
 bool CsvWriter::writeRow(const QStringList& cells)
 {
-    m_line.resize(0); // keeps its buffer for the next row
+    for (const QString& cell : cells)
+        addField(cell);
+    return endRow();
+}
+
+void CsvWriter::addField(QStringView text)
+{
+    if (!m_started)
+        m_line = QByteArrayLiteral("\xEF\xBB\xBF");
+    else if (m_fields > 0)
+        m_line += ',';
+    m_started = true;
+    ++m_fields;
+    appendCsvField(&m_line, text);
+}
+
+bool CsvWriter::endRow()
+{
     if (!m_started)
         m_line = QByteArrayLiteral("\xEF\xBB\xBF");
     m_started = true;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        if (i > 0)
-            m_line += ',';
-        appendCsvField(&m_line, cells.at(i));
-    }
     m_line += "\r\n";
-    return m_out.write(m_line) == m_line.size();
+    const bool written = m_out.write(m_line) == m_line.size();
+    m_line.resize(0); // keeps its buffer for the next row
+    m_fields = 0;
+    return written;
 }
 
 } // namespace velmora

@@ -18,7 +18,7 @@ void appendCsvField(QByteArray* line, QStringView text);
 
 // An amount as the program shows it (1,234.50 or -1,234.50) written plain (1234.50) so
 // that a spreadsheet reads it as a number; any other text unchanged.
-QString plainShownAmount(const QString& text);
+QString plainShownAmount(QString text);
 
 // Writes CSV rows to a device: UTF-8 with a byte order mark (so that spreadsheets read
 // the accents), fields separated by commas, rows ended by CR LF.
@@ -28,10 +28,14 @@ public:
     explicit CsvWriter(QIODevice& out) : m_out(out) {}
     // False when the device refused the write (a full disk); the device says why.
     bool writeRow(const QStringList& cells);
+    // The same a field at a time: the row's next field, then its end, which writes it.
+    void addField(QStringView text);
+    bool endRow();
 
 private:
     QIODevice& m_out;
     bool m_started = false;
+    int m_fields = 0; // of the row begun
     QByteArray m_line;
 };
 

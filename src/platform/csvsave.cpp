@@ -88,10 +88,9 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
             }
             if (row >= model.rowCount())
                 return row;
-            cells.clear();
             for (int column : columns)
-                cells.append(plainShownAmount(cell(int(row), column)));
-            if (!writer.writeRow(cells)) {
+                writer.addField(plainShownAmount(cell(int(row), column)));
+            if (!writer.endRow()) {
                 *error = out.errorString();
                 return -1;
             }
