@@ -27,7 +27,8 @@ bool runsAsFormula(QStringView text)
 // writes millions of cells.
 void appendUtf8(QByteArray* line, QStringView text)
 {
-    QStringEncoder utf8(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    static thread_local QStringEncoder utf8(QStringEncoder::Utf8,
+                                            QStringConverter::Flag::Stateless);
     const qsizetype at = line->size();
     line->resize(at + utf8.requiredSpace(text.size()));
     const char* end = utf8.appendToBuffer(line->data() + at, text);
@@ -52,6 +53,28 @@ void appendCsvField(QByteArray* line, QStringView text)
         *line += text.toString().replace(QStringLiteral("\""), QStringLiteral("\"\"")).toUtf8();
     else
         appendUtf8(line, text);
+    if (quoted)
+        *line += '"';
+}
+
+void appendCsvField(QByteArray* line, QByteArrayView utf8)
+{
+    const char first = utf8.isEmpty() ? '\0' : utf8.front();
+    bool quoted = first == ' ' || (!utf8.isEmpty() && utf8.back() == ' ');
+    bool quotes = false;
+    for (const char c : utf8) {
+        quotes = quotes || c == '"';
+        quoted = quoted || c == ',' || c == '\n' || c == '\r';
+    }
+    // Quotes to double and what a spreadsheet might run are rare: they take the text's way.
+    if (quotes || first == '=' || first == '+' || first == '-' || first == '@' || first == '\t' ||
+        first == '\r') {
+        appendCsvField(line, QString::fromUtf8(utf8));
+        return;
+    }
+    if (quoted)
+        *line += '"';
+    line->append(utf8);
     if (quoted)
         *line += '"';
 }
@@ -81,13 +104,24 @@ bool CsvWriter::writeRow(const QStringList& cells)
 
 void CsvWriter::addField(QStringView text)
 {
+    separate();
+    appendCsvField(&m_line, text);
+}
+
+void CsvWriter::addField(QByteArrayView utf8)
+{
+    separate();
+    appendCsvField(&m_line, utf8);
+}
+
+void CsvWriter::separate()
+{
     if (!m_started)
         m_line = QByteArrayLiteral("\xEF\xBB\xBF");
     else if (m_fields > 0)
         m_line += ',';
     m_started = true;
     ++m_fields;
-    appendCsvField(&m_line, text);
 }
 
 bool CsvWriter::endRow()

@@ -2,6 +2,8 @@
 
 #include "data/dates.h"
 
+#include <optional>
+
 namespace velmora {
 
 bool FoundJobsModel::Jobs::readMore(int count, QString* error)
@@ -9,30 +11,50 @@ bool FoundJobsModel::Jobs::readMore(int count, QString* error)
     return finder.read(count, &rows, error);
 }
 
+namespace {
+
+// What the rows keep of a column shown as they keep it; nullopt for the number and the date.
+std::optional<FoundRows::Text> keptText(int column)
+{
+    using Text = FoundRows::Text;
+    switch (column) {
+    case FoundJobsModel::Prefix:
+        return Text::Prefix;
+    case FoundJobsModel::Time:
+        return Text::Time;
+    case FoundJobsModel::Passenger:
+        return Text::Passenger;
+    case FoundJobsModel::JobType:
+        return Text::VehicleType;
+    case FoundJobsModel::Pickup:
+        return Text::Pickup;
+    case FoundJobsModel::SetDown:
+        return Text::Drop;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
 QString FoundJobsModel::Jobs::text(qsizetype row, int column) const
 {
     // Each cell reads only its own column: saving the list reads every cell of every row.
-    using Text = FoundRows::Text;
-    switch (column) {
-    case Prefix:
-        return rows.text(row, Text::Prefix);
-    case JobId:
+    if (column == JobId)
         return QString::number(rows.number(row));
-    case Time:
-        return rows.text(row, Text::Time);
-    case Date:
+    if (column == Date)
         return ukDate(rows.date(row));
-    case Passenger:
-        return rows.text(row, Text::Passenger);
-    case JobType:
-        return rows.text(row, Text::VehicleType);
-    case Pickup:
-        return rows.text(row, Text::Pickup);
-    case SetDown:
-        return rows.text(row, Text::Drop);
-    default:
-        return {};
-    }
+    const auto kept = keptText(column);
+    return kept ? rows.text(row, *kept) : QString();
+}
+
+bool FoundJobsModel::Jobs::utf8(qsizetype row, int column, QByteArrayView* bytes) const
+{
+    const auto kept = keptText(column);
+    if (!kept)
+        return false;
+    *bytes = rows.utf8(row, *kept);
+    return true;
 }
 
 void FoundJobsModel::Jobs::clear()

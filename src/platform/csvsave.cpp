@@ -30,6 +30,14 @@ QList<int> shownColumns(const QAbstractItemView* view)
     return columns;
 }
 
+// True when `utf8` may be an amount as shown (1,234.50), which is written plain.
+bool mayBeShownAmount(QByteArrayView utf8)
+{
+    return !utf8.isEmpty() &&
+           (utf8.front() == '-' || (utf8.front() >= '0' && utf8.front() <= '9')) &&
+           utf8.contains(',');
+}
+
 void saveViewAsCsv(QAbstractItemView* view, Dialogs& dialogs, const QString& database)
 {
     QWidget* screen = view->window();
@@ -66,7 +74,8 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
     if (lazy)
         heard = QObject::connect(lazy, &LazyTableModel::fetchFailed,
                                  [&failure](const QString& text) { failure = text; });
-    // A lazy grid's cells are read as its texts, without a QVariant each.
+    // A lazy grid's cells are read as its texts (what it shows), without a QVariant each, or
+    // as the UTF-8 bytes its rows keep.
     const auto cell = [&model, lazy](int row, int column) {
         return lazy ? lazy->text(row, column) : model.data(model.index(row, column)).toString();
     };
@@ -88,8 +97,13 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
             }
             if (row >= model.rowCount())
                 return row;
-            for (int column : columns)
-                writer.addField(plainShownAmount(cell(int(row), column)));
+            for (int column : columns) {
+                QByteArrayView bytes;
+                if (lazy && lazy->utf8(int(row), column, &bytes) && !mayBeShownAmount(bytes))
+                    writer.addField(bytes);
+                else
+                    writer.addField(plainShownAmount(cell(int(row), column)));
+            }
             if (!writer.endRow()) {
                 *error = out.errorString();
                 return -1;

@@ -108,6 +108,11 @@ QString LazyTableModel::text(int row, int column) const
     return m_rows->text(row, column);
 }
 
+bool LazyTableModel::utf8(int row, int column, QByteArrayView* bytes) const
+{
+    return row >= 0 && row < m_shown && m_rows->utf8(row, column, bytes);
+}
+
 int LazyTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_shown;
