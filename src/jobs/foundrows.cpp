@@ -29,22 +29,18 @@ FoundJob FoundRows::at(qsizetype row) const
 
 QString FoundRows::text(qsizetype row, Text which) const
 {
+    // The shared texts are kept as text too; the others are read from their bytes.
     const Row& found = m_rows.at(static_cast<std::size_t>(row));
     switch (which) {
     case Text::Prefix:
         return m_shared.at(found.prefix);
     case Text::Time:
         return m_shared.at(found.time);
-    case Text::Passenger:
-        return text(found, 0);
     case Text::VehicleType:
         return m_shared.at(found.vehicleType);
-    case Text::Pickup:
-        return text(found, 1);
-    case Text::Drop:
-        return text(found, 2);
+    default:
+        return QString::fromUtf8(utf8(row, which));
     }
-    return {};
 }
 
 QByteArrayView FoundRows::utf8(qsizetype row, Text which) const
