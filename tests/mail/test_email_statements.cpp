@@ -48,6 +48,7 @@ private Q_SLOTS:
     void init();
     void eachStatementArrivesOnceWithTheBalance();
     void aRefusedRecipientNamesTheAccountAndMarksNothing();
+    void aSendBegunByAKilledRunIsNotSentAgain();
     void theScreenSendsThemWithTheKeyStorePassword();
 
 private:
@@ -162,6 +163,33 @@ void TestEmailStatements::aRefusedRecipientNamesTheAccountAndMarksNothing()
                                   "a.account_id = s.account_id where a.invoice_email = '%1'")
                        .arg(refused)),
              0);
+}
+
+void TestEmailStatements::aSendBegunByAKilledRunIsNotSentAgain()
+{
+    const QString begun = m_addressed.firstKey();
+    {
+        OpenedDatabase opened(m_database);
+        QSqlQuery query(opened.db());
+        QVERIFY(query.exec(QStringLiteral("insert into statement_email (account_id, "
+                                          "statement_date, email_begun_at) select account_id, "
+                                          "'2000-01-01', '2026-12-01 10:00:00' from accounts "
+                                          "where invoice_email = '%1'")
+                               .arg(begun)));
+    }
+    MailServer server(m_dir->filePath(QStringLiteral("mail")));
+    QVERIFY(server.port);
+    settings(server.port);
+    const Outcome rest = cli({"email-statements", "--date", kDate});
+    QVERIFY2(rest.exitCode == 0, qPrintable(rest.err));
+    QVERIFY2(
+        rest.err.contains(
+            QStringLiteral("Not sent again: the statement of %1").arg(m_addressed.first().name)),
+        qPrintable(rest.err));
+    const QJsonArray messages = server.messages(m_dir->path());
+    QCOMPARE(messages.size(), m_addressed.size() - 1);
+    for (const QJsonValue& message : messages)
+        QVERIFY(!message.toObject().value("to").toString().contains(begun));
 }
 
 void TestEmailStatements::theScreenSendsThemWithTheKeyStorePassword()
