@@ -2,6 +2,8 @@
 
 #include "data/dates.h"
 
+#include <charconv>
+#include <iterator>
 #include <optional>
 
 namespace velmora {
@@ -48,12 +50,19 @@ QString FoundJobsModel::Jobs::text(qsizetype row, int column) const
     return kept ? rows.text(row, *kept) : QString();
 }
 
-bool FoundJobsModel::Jobs::utf8(qsizetype row, int column, QByteArrayView* bytes) const
+bool FoundJobsModel::Jobs::appendUtf8(qsizetype row, int column, QByteArray* out) const
 {
-    const auto kept = keptText(column);
-    if (!kept)
+    if (column == JobId) {
+        char digits[24];
+        const auto written = std::to_chars(std::begin(digits), std::end(digits), rows.number(row));
+        out->append(digits, written.ptr - digits);
+    } else if (column == Date) {
+        appendUkDate(out, rows.date(row));
+    } else if (const auto kept = keptText(column)) {
+        out->append(rows.utf8(row, *kept));
+    } else {
         return false;
-    *bytes = rows.utf8(row, *kept);
+    }
     return true;
 }
 

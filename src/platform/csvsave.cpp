@@ -75,7 +75,7 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
         heard = QObject::connect(lazy, &LazyTableModel::fetchFailed,
                                  [&failure](const QString& text) { failure = text; });
     // A lazy grid's cells are read as its texts (what it shows), without a QVariant each, or
-    // as the UTF-8 bytes its rows keep.
+    // as UTF-8 straight from its rows.
     const auto cell = [&model, lazy](int row, int column) {
         return lazy ? lazy->text(row, column) : model.data(model.index(row, column)).toString();
     };
@@ -88,6 +88,7 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
             *error = out.errorString();
             return -1;
         }
+        QByteArray bytes; // a cell's, kept from cell to cell
         for (qint64 row = 0;; ++row) {
             if (row >= model.rowCount() && model.canFetchMore({}))
                 model.fetchMore({});
@@ -98,9 +99,9 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
             if (row >= model.rowCount())
                 return row;
             for (int column : columns) {
-                QByteArrayView bytes;
-                if (lazy && lazy->utf8(int(row), column, &bytes) && !mayBeShownAmount(bytes))
-                    writer.addField(bytes);
+                bytes.resize(0);
+                if (lazy && lazy->appendUtf8(int(row), column, &bytes) && !mayBeShownAmount(bytes))
+                    writer.addField(QByteArrayView(bytes));
                 else
                     writer.addField(plainShownAmount(cell(int(row), column)));
             }

@@ -108,9 +108,9 @@ QString LazyTableModel::text(int row, int column) const
     return m_rows->text(row, column);
 }
 
-bool LazyTableModel::utf8(int row, int column, QByteArrayView* bytes) const
+bool LazyTableModel::appendUtf8(int row, int column, QByteArray* out) const
 {
-    return row >= 0 && row < m_shown && m_rows->utf8(row, column, bytes);
+    return row >= 0 && row < m_shown && m_rows->appendUtf8(row, column, out);
 }
 
 int LazyTableModel::rowCount(const QModelIndex& parent) const

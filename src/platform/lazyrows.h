@@ -58,9 +58,9 @@ public:
     virtual qsizetype size() const = 0;
     // The text of a cell of a row read.
     virtual QString text(qsizetype row, int column) const = 0;
-    // The same as the UTF-8 bytes the store keeps it in, valid until the rows change; false
-    // when it keeps the cell otherwise.
-    virtual bool utf8(qsizetype /*row*/, int /*column*/, QByteArrayView* /*bytes*/) const
+    // Appends the same text to *out in UTF-8 when the store can without making a text of it
+    // first; false, nothing appended, when it cannot.
+    virtual bool appendUtf8(qsizetype /*row*/, int /*column*/, QByteArray* /*out*/) const
     {
         return false;
     }
@@ -88,8 +88,8 @@ public:
     void clear();
     // The text of a cell; empty outside the rows read.
     QString text(int row, int column) const;
-    // The text of a cell as UTF-8 bytes when its rows keep it so (LazyRows::utf8()).
-    bool utf8(int row, int column, QByteArrayView* bytes) const;
+    // Appends the text of a cell to *out in UTF-8 when its rows can (LazyRows::appendUtf8()).
+    bool appendUtf8(int row, int column, QByteArray* out) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

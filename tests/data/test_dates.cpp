@@ -1,5 +1,5 @@
-// Dates as users see them: the hand-written dd/mm/yyyy agrees with Qt's own formatting at
-// the edges of the years it writes by hand and beyond them.
+// Dates as users see them: the hand-written dd/mm/yyyy, as text and as UTF-8, agrees with
+// Qt's own formatting at the edges of the years it writes by hand and beyond them.
 #include "data/dates.h"
 
 #include <QTest>
@@ -31,6 +31,9 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QCOMPARE(velmora::ukDate(date), shown);
         QCOMPARE(velmora::ukDate(date), date.toString(QStringLiteral("dd/MM/yyyy")));
+        QByteArray appended = "on ";
+        velmora::appendUkDate(&appended, date);
+        QCOMPARE(appended, "on " + shown.toUtf8());
     }
 };
 
