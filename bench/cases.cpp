@@ -22,6 +22,7 @@ const std::vector<Case>& cases()
         {"search_driver", setUpSearchDriver},
         {"search_account", setUpSearchAccount, Rows::GrowWithFile},
         {"search_all", setUpSearchAll},
+        {"csv_search_all", setUpSaveSearchCsv, Rows::GrowWithFile, 5},
         {"ledger_open", setUpOpenLedger, Rows::GrowWithFile},
         {"save_payment", setUpSavePayment},
         {"statement_run", setUpStatementRun, Rows::GrowWithFile},

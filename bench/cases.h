@@ -33,6 +33,9 @@ std::optional<Timed> setUpSearchDate(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchDriver(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchAccount(Fixture& fixture, QString* error);
 std::optional<Timed> setUpSearchAll(Fixture& fixture, QString* error);
+// csv_search_all: the list of a search with every field empty saved as CSV, every job of
+// the file (csvcase.cpp).
+std::optional<Timed> setUpSaveSearchCsv(Fixture& fixture, QString* error);
 // invoice_backlog, invoice_month: the invoice run over every account job never invoiced,
 // and over last month's and this month's, each rolled back after (invoicecases.cpp).
 std::optional<Timed> setUpInvoiceBacklog(Fixture& fixture, QString* error);

@@ -294,7 +294,7 @@ void frmmain::buildReportingMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Reporting"));
     connect(menu->addAction(tr("&Accounts List")), &QAction::triggered, this, [this] {
-        openScreen(this, new frmaccounts_print(m_db, m_dialogs, *m_reports),
+        openScreen(this, new frmaccounts_print(m_db, m_dialogs, *m_reports, *m_keys),
                    QStringLiteral("frmload"), QStringLiteral("F"));
     });
     addReport(menu, tr("A&ged Debt Report"), QStringLiteral("ageddebt.rpt"), ReportEngine::Printer);

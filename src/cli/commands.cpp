@@ -19,10 +19,13 @@ namespace velmora::cli {
 const std::vector<CommandRegistrar>& commands()
 {
     static const std::vector<CommandRegistrar> all = {
-        addInitCommand,           addGenerateCommand,  addReportCommand,     addInvoiceCommand,
-        addDriverPayCommand,      addProfitCommand,    addImportJobsCommand, addImportCostsCommand,
-        addExportAccountsCommand, addBackupCommand,    addCheckCommand,      addStatementsCommand,
-        addProfitAndLossCommand,  addVatReturnCommand,  addMailSettingsCommand, addEmailInvoicesCommand, addAuditCommand, addExpiringCommand,
+        addInitCommand,          addGenerateCommand,        addReportCommand,
+        addInvoiceCommand,       addDriverPayCommand,       addProfitCommand,
+        addImportJobsCommand,    addImportCostsCommand,     addExportAccountsCommand,
+        addBackupCommand,        addCheckCommand,           addStatementsCommand,
+        addProfitAndLossCommand, addVatReturnCommand,       addMailSettingsCommand,
+        addEmailInvoicesCommand, addEmailStatementsCommand, addAuditCommand,
+        addExpiringCommand,
     };
     return all;
 }

@@ -2,8 +2,11 @@
 
 #include "commandoutput.h"
 #include "data/database.h"
+#include "data/dates.h"
+#include "invoicing/statementmail.h"
 #include "mail/invoicemail.h"
 #include "mail/keystore.h"
+#include "mail/mailrun.h"
 #include "mail/mailsettings.h"
 #include "mail/mailtransport.h"
 #include "platform/workprogress.h"
@@ -37,6 +40,14 @@ struct InvoicesOptions
 {
     std::optional<std::int64_t> from;
     std::optional<std::int64_t> to;
+    std::string database;
+};
+
+struct StatementsOptions
+{
+    std::string date;
+    std::optional<std::int64_t> from; // none: the first name
+    std::optional<std::int64_t> to;   // none: the last name
     std::string database;
 };
 
@@ -96,40 +107,63 @@ int runSettings(const SettingsOptions& options)
     });
 }
 
+// Prints what a run did: those sent and those to print on standard output, those not
+// sent on standard error, and the counts; the command's exit code (1 when any failed).
+template <typename Document> int printRun(const MailRunResult<Document>& result)
+{
+    for (const Document& sent : result.sent)
+        printLine(stdout, sentNote(sent));
+    for (const NotSent<Document>& failure : result.failures)
+        printLine(stderr, notSentNote(failure));
+    for (const Document& unsure : result.unsure)
+        printLine(stderr, notSentAgainNote(unsure));
+    for (const Document& print : result.withoutAddress)
+        printLine(stdout, toPrintNote(print));
+    printLine(stdout, mailRunSummary(result));
+    return result.failures.isEmpty() ? 0 : 1;
+}
+
+// Runs `send` through the company's mail server on the database of `database`, the
+// server's password read from standard input when the settings name a user; the
+// command's exit code.
+template <typename Send> int sendMail(const char* command, const std::string& database, Send send)
+{
+    return onDatabase(command, database, [command, &send](QSqlDatabase& db) {
+        QString error;
+        InputKeyStore input;
+        const auto server = mailServer(db, input, &error);
+        if (!server)
+            return fail(command, error);
+        SmtpTransport transport(server->settings, server->password);
+        NoProgress progress;
+        const auto result = send(db, server->settings, transport, progress, &error);
+        return result ? printRun(*result) : fail(command, error);
+    });
+}
+
 int runInvoices(const InvoicesOptions& options)
 {
-    return onDatabase("email-invoices", options.database, [&options](QSqlDatabase& db) {
-        QString error;
-        const auto settings = readMailSettings(db, &error);
-        if (!settings)
-            return fail("email-invoices", error);
-        if (const QString fault = mailSettingsFault(*settings); !fault.isEmpty())
-            return fail("email-invoices", fault);
-        QString password;
-        if (!settings->user.isEmpty()) {
-            InputKeyStore input;
-            const auto read = input.read(settings->keyName(), &error);
-            if (!read)
-                return fail("email-invoices", error);
-            password = *read;
-        }
-        SmtpTransport transport(*settings, password);
-        NoProgress progress;
-        const auto result =
-            emailInvoices(db, {options.from, options.to}, *settings, transport, progress, &error);
-        if (!result)
-            return fail("email-invoices", error);
-        for (const MailedInvoice& sent : result->sent)
-            printLine(stdout, sentNote(sent));
-        for (const MailFailure& failure : result->failures)
-            printLine(stderr, notSentNote(failure));
-        for (const MailedInvoice& unsure : result->unsure)
-            printLine(stderr, notSentAgainNote(unsure));
-        for (const MailedInvoice& print : result->withoutAddress)
-            printLine(stdout, toPrintNote(print));
-        printLine(stdout, mailRunSummary(*result));
-        return result->failures.isEmpty() ? 0 : 1;
-    });
+    return sendMail("email-invoices", options.database,
+                    [&options](QSqlDatabase& db, const MailSettings& settings,
+                               MailTransport& transport, WorkProgress& progress, QString* error) {
+                        return emailInvoices(db, {options.from, options.to}, settings, transport,
+                                             progress, error);
+                    });
+}
+
+int runStatements(const StatementsOptions& options)
+{
+    const auto since = parseUkDate(QString::fromStdString(options.date));
+    if (!since)
+        return fail("email-statements", QObject::tr("The start date must be given as dd/mm/yyyy."));
+    return sendMail(
+        "email-statements", options.database,
+        [&options, since](QSqlDatabase& db, const MailSettings& settings, MailTransport& transport,
+                          WorkProgress& progress, QString* error) {
+            const auto range = statementRange(db, options.from, options.to, *since, error);
+            return range ? emailStatements(db, *range, settings, transport, progress, error)
+                         : std::nullopt;
+        });
 }
 
 } // namespace
@@ -165,6 +199,25 @@ void addEmailInvoicesCommand(CLI::App& app, CommandAction& action)
                         "The database file (default: $VELMORA_DATABASE, else "
                         "database/taxi.mdb beside the program)");
     command->callback([&action, options] { action = [options] { return runInvoices(*options); }; });
+}
+
+void addEmailStatementsCommand(CLI::App& app, CommandAction& action)
+{
+    auto options = std::make_shared<StatementsOptions>();
+    CLI::App* command = app.add_subcommand(
+        "email-statements", "E-mail the account statements since a date not yet sent to their "
+                            "accounts as PDF; the server's password is read from standard input");
+    command->add_option("--date", options->date, "The statements' first day, DD/MM/YYYY")
+        ->required();
+    command->add_option("--from-account", options->from,
+                        "The account whose name starts the range (default: the first name)");
+    command->add_option("--to-account", options->to,
+                        "The account whose name ends the range (default: the last name)");
+    command->add_option("--database", options->database,
+                        "The database file (default: $VELMORA_DATABASE, else "
+                        "database/taxi.mdb beside the program)");
+    command->callback(
+        [&action, options] { action = [options] { return runStatements(*options); }; });
 }
 
 } // namespace velmora::cli

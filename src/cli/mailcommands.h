@@ -16,4 +16,10 @@ void addMailSettingsCommand(CLI::App& app, CommandAction& action);
 // was sent, what failed and why, and the invoices to print; exits 1 when any failed.
 void addEmailInvoicesCommand(CLI::App& app, CommandAction& action);
 
+// `email-statements --date DD/MM/YYYY [--from-account ID] [--to-account ID] [--database
+// PATH]`: builds the statements since the date of the accounts whose names lie between those
+// of the two accounts, as `statements` does, and e-mails each not yet sent for that date to
+// its account as PDF, as `email-invoices` does for invoices.
+void addEmailStatementsCommand(CLI::App& app, CommandAction& action);
+
 } // namespace velmora::cli

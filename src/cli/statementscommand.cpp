@@ -4,14 +4,12 @@
 #include "data/database.h"
 #include "data/dates.h"
 #include "data/outputfile.h"
-#include "data/sql.h"
 #include "invoicing/statements.h"
 #include "reportcommand.h"
 #include "reports/reportfolder.h"
 
 #include <QObject>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
@@ -35,43 +33,17 @@ struct StatementsOptions
     bool force = false;
 };
 
-// The name of account `id`, or with no id the first or last name; nullopt with the reason
-// in *error.
-std::optional<QString> accountName(const QSqlDatabase& db, std::optional<std::int64_t> id,
-                                   bool last, QString* error)
-{
-    QSqlQuery query(db);
-    const bool read =
-        id ? run(query, QStringLiteral("select account_name from accounts where account_id = ?"),
-                 {qint64(*id)}, error)
-           : run(query,
-                 last ? QStringLiteral("select max(account_name) from accounts")
-                      : QStringLiteral("select min(account_name) from accounts"),
-                 {}, error);
-    if (!read)
-        return std::nullopt;
-    if (!query.next() || query.isNull(0)) {
-        *error = id ? QObject::tr("There is no account %1.").arg(*id)
-                    : QObject::tr("You must input accounts before running this ");
-        return std::nullopt;
-    }
-    return query.value(0).toString();
-}
-
 bool build(const QSqlDatabase& db, const StatementsOptions& options, QDate since, QString* error)
 {
-    const auto first = accountName(db, options.from, false, error);
-    if (!first)
+    const auto range = statementRange(db, options.from, options.to, since, error);
+    if (!range)
         return false;
-    const auto last = accountName(db, options.to, true, error);
-    if (!last)
-        return false;
-    const auto accounts = buildStatements(db, {*first, *last, since}, error);
+    const auto accounts = buildStatements(db, *range, error);
     if (!accounts)
         return false;
     printLine(stdout, QObject::tr("Statements of %n account(s) from %1 to %2 since %3", nullptr,
                                   static_cast<int>(*accounts))
-                          .arg(*first, *last, ukDate(since)));
+                          .arg(range->startName, range->endName, ukDate(since)));
     return true;
 }
 

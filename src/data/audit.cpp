@@ -41,6 +41,7 @@ constexpr Audited kAudited[] = {
     {"credit_notes", "R.credit_note_no", "R.job_prefix || R.job_no"},
     {"receipts", "R.rowid"},
     {"invoice_header", "R.invoice_no"},
+    {"statement_email", "R.account_id || ' ' || R.statement_date"},
     {"invoice_line", "R.seq", "R.job_prefix || R.job_id"},
     {"driver_wages", "R.rowid", "R.job_prefix || R.job_id"},
     {"accounts", "R.account_id"},

@@ -1,6 +1,7 @@
 #include "csvfile.h"
 
 #include <QRegularExpression>
+#include <QStringEncoder>
 
 namespace velmora {
 
@@ -22,43 +23,117 @@ bool runsAsFormula(QStringView text)
     return lead && !plainNumber(text);
 }
 
+// Appends `text` in UTF-8 straight into *line, without a buffer of its own: a saved list
+// writes millions of cells.
+void appendUtf8(QByteArray* line, QStringView text)
+{
+    static thread_local QStringEncoder utf8(QStringEncoder::Utf8,
+                                            QStringConverter::Flag::Stateless);
+    const qsizetype at = line->size();
+    line->resize(at + utf8.requiredSpace(text.size()));
+    const char* end = utf8.appendToBuffer(line->data() + at, text);
+    line->resize(end - line->constData());
+}
+
 } // namespace
+
+void appendCsvField(QByteArray* line, QStringView text)
+{
+    const bool formula = runsAsFormula(text);
+    bool quoted = !text.isEmpty() && (text.front() == u' ' || text.back() == u' ');
+    for (qsizetype i = 0; !quoted && i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        quoted = c == u',' || c == u'"' || c == u'\n' || c == u'\r';
+    }
+    if (quoted)
+        *line += '"';
+    if (formula)
+        *line += '\'';
+    if (quoted && text.contains(u'"'))
+        *line += text.toString().replace(QStringLiteral("\""), QStringLiteral("\"\"")).toUtf8();
+    else
+        appendUtf8(line, text);
+    if (quoted)
+        *line += '"';
+}
+
+void appendCsvField(QByteArray* line, QByteArrayView utf8)
+{
+    const char first = utf8.isEmpty() ? '\0' : utf8.front();
+    bool quoted = first == ' ' || (!utf8.isEmpty() && utf8.back() == ' ');
+    bool quotes = false;
+    for (const char c : utf8) {
+        quotes = quotes || c == '"';
+        quoted = quoted || c == ',' || c == '\n' || c == '\r';
+    }
+    // Quotes to double and what a spreadsheet might run are rare: they take the text's way.
+    if (quotes || first == '=' || first == '+' || first == '-' || first == '@' || first == '\t' ||
+        first == '\r') {
+        appendCsvField(line, QString::fromUtf8(utf8));
+        return;
+    }
+    if (quoted)
+        *line += '"';
+    line->append(utf8);
+    if (quoted)
+        *line += '"';
+}
 
 QByteArray csvField(QStringView text)
 {
-    QString cell = text.toString();
-    if (runsAsFormula(text))
-        cell.prepend(u'\'');
-    const bool quoted = cell.contains(u',') || cell.contains(u'"') || cell.contains(u'\n') ||
-                        cell.contains(u'\r') || cell.startsWith(u' ') || cell.endsWith(u' ');
-    if (!quoted)
-        return cell.toUtf8();
-    cell.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return '"' + cell.toUtf8() + '"';
+    QByteArray field;
+    appendCsvField(&field, text);
+    return field;
 }
 
-QString plainShownAmount(const QString& text)
+QString plainShownAmount(QString text)
 {
     static const QRegularExpression shown(QStringLiteral(R"(^-?\d{1,3}(,\d{3})+\.\d{2}$)"));
-    if (!shown.match(text).hasMatch())
+    // Most cells hold no comma: the pattern is asked only about those that might be amounts.
+    if (!text.contains(u',') || !shown.match(text).hasMatch())
         return text;
-    QString plain = text;
-    return plain.remove(u',');
+    return text.remove(u',');
 }
 
 bool CsvWriter::writeRow(const QStringList& cells)
 {
-    m_line.clear();
+    for (const QString& cell : cells)
+        addField(cell);
+    return endRow();
+}
+
+void CsvWriter::addField(QStringView text)
+{
+    separate();
+    appendCsvField(&m_line, text);
+}
+
+void CsvWriter::addField(QByteArrayView utf8)
+{
+    separate();
+    appendCsvField(&m_line, utf8);
+}
+
+void CsvWriter::separate()
+{
+    if (!m_started)
+        m_line = QByteArrayLiteral("\xEF\xBB\xBF");
+    else if (m_fields > 0)
+        m_line += ',';
+    m_started = true;
+    ++m_fields;
+}
+
+bool CsvWriter::endRow()
+{
     if (!m_started)
         m_line = QByteArrayLiteral("\xEF\xBB\xBF");
     m_started = true;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        if (i > 0)
-            m_line += ',';
-        m_line += csvField(cells.at(i));
-    }
     m_line += "\r\n";
-    return m_out.write(m_line) == m_line.size();
+    const bool written = m_out.write(m_line) == m_line.size();
+    m_line.resize(0); // keeps its buffer for the next row
+    m_fields = 0;
+    return written;
 }
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -13,10 +14,13 @@ namespace velmora {
 // run as a formula (beginning with =, +, -, @, a tab or a carriage return) is written
 // with an apostrophe before it, unless it is a plain number such as -12.50.
 QByteArray csvField(QStringView text);
+// The same appended to *line; also for a text given as its UTF-8 bytes.
+void appendCsvField(QByteArray* line, QStringView text);
+void appendCsvField(QByteArray* line, QByteArrayView utf8);
 
 // An amount as the program shows it (1,234.50 or -1,234.50) written plain (1234.50) so
 // that a spreadsheet reads it as a number; any other text unchanged.
-QString plainShownAmount(const QString& text);
+QString plainShownAmount(QString text);
 
 // Writes CSV rows to a device: UTF-8 with a byte order mark (so that spreadsheets read
 // the accents), fields separated by commas, rows ended by CR LF.
@@ -26,10 +30,18 @@ public:
     explicit CsvWriter(QIODevice& out) : m_out(out) {}
     // False when the device refused the write (a full disk); the device says why.
     bool writeRow(const QStringList& cells);
+    // The same a field at a time: the row's next field, then its end, which writes it.
+    void addField(QStringView text);
+    void addField(QByteArrayView utf8);
+    bool endRow();
 
 private:
+    // Begins a field: the byte order mark before the first, a comma between fields.
+    void separate();
+
     QIODevice& m_out;
     bool m_started = false;
+    int m_fields = 0; // of the row begun
     QByteArray m_line;
 };
 

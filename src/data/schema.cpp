@@ -490,6 +490,20 @@ const QStringList kMail = {
     QStringLiteral("ALTER TABLE invoice_header ADD COLUMN email_begun_at TEXT"),
 };
 
+// Migration 15: a statement sent by e-mail, one row an account and statement date (its
+// first day): when a send of it began, and when and to whom it was sent. A send begun and
+// never ended (a killed run) is not sent again without the operator; a refused send leaves
+// no row.
+const QStringList kStatementMail = {
+    QStringLiteral(R"(CREATE TABLE statement_email (
+        account_id INTEGER NOT NULL,
+        statement_date TEXT NOT NULL,
+        email_begun_at TEXT,
+        emailed_at TEXT,
+        emailed_to TEXT,
+        PRIMARY KEY (account_id, statement_date)))"),
+};
+
 // Migration 13: the audit trail of every change, each entry chained to the one before by
 // its hash; the dates a driver's badge, licence and DBS check run out; how many days ahead
 // the firm is warned of documents running out.
@@ -536,6 +550,7 @@ const std::vector<Migration>& migrations()
         {12, &kInvoiceTerms},
         {13, &kAuditTrail},
         {14, &kMail},
+        {15, &kStatementMail},
     };
     return all;
 }

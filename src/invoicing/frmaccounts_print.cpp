@@ -4,11 +4,13 @@
 #include "data/fault.h"
 #include "data/readonly.h"
 #include "data/sql.h"
+#include "mailscreen.h"
 #include "platform/dialogs.h"
 #include "platform/fieldevents.h"
 #include "platform/reportengine.h"
 #include "platform/screenparts.h"
 #include "platform/statusline.h"
+#include "statementmail.h"
 #include "statements.h"
 
 #include <QComboBox>
@@ -30,9 +32,9 @@ constexpr int kDateLength = 10;
 } // namespace
 
 frmaccounts_print::frmaccounts_print(QSqlDatabase db, Dialogs& dialogs, ReportEngine& reports,
-                                     QWidget* parent)
+                                     KeyStore& keys, QWidget* parent)
     : OpeningScreen(parent), m_db(std::move(db)), m_dialogs(dialogs), m_reports(reports),
-      m_events(new FieldEvents(this)), m_start(dropDown("txtstart_account")),
+      m_keys(keys), m_events(new FieldEvents(this)), m_start(dropDown("txtstart_account")),
       m_end(dropDown("txtend_account")), m_since(dateField(lineEdit("txtstart_date"))),
       m_load(lineEdit("frmload"))
 {
@@ -52,9 +54,12 @@ frmaccounts_print::frmaccounts_print(QSqlDatabase db, Dialogs& dialogs, ReportEn
     addCaptioned(grid, 2, tr("Start &Date"), m_since);
     auto* go = named(new QPushButton(tr("Go")), "cmdcreate_account");
     go->setDefault(true);
+    auto* email = named(new QPushButton(tr("E-&mail Statements")), "cmdemail",
+                        tr("E-mail each account's statement to its address"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(go);
+    buttons->addWidget(email);
     grid->addLayout(buttons, 3, 0, 1, 2);
     grid->addWidget(m_load, 4, 0);
     grid->setRowStretch(5, 1);
@@ -62,7 +67,9 @@ frmaccounts_print::frmaccounts_print(QSqlDatabase db, Dialogs& dialogs, ReportEn
     setTabOrder(m_start, m_end);
     setTabOrder(m_end, m_since);
     setTabOrder(m_since, go);
+    setTabOrder(go, email);
     connect(go, &QPushButton::clicked, this, &frmaccounts_print::go);
+    connect(email, &QPushButton::clicked, this, &frmaccounts_print::email);
 
     for (QComboBox* list : {m_start, m_end}) {
         connect(list, &QComboBox::activated, this, [this, list] { lookUp(list); });
@@ -123,36 +130,42 @@ std::optional<qint64> frmaccounts_print::lookUp(QComboBox* list)
     return query.value(0).toLongLong();
 }
 
-void frmaccounts_print::go()
+std::optional<StatementRange> frmaccounts_print::chosen()
 {
     if (m_since->text().trimmed().isEmpty()) {
         tell(tr("A start date must be supplied "));
         m_events->returnFocus(m_since);
-        return;
+        return std::nullopt;
     }
     if (m_start->currentText().isEmpty()) {
         tell(tr("A start account must be supplied "));
         m_events->returnFocus(m_start);
-        return;
+        return std::nullopt;
     }
     if (m_end->currentText().isEmpty()) {
         tell(tr("A end account must be supplied "));
         m_events->returnFocus(m_end);
-        return;
+        return std::nullopt;
     }
     const auto since = parseUkDate(m_since->text());
     if (!since) {
         tell(tr("The start date must be a date, such as %1").arg(ukDate(QDate::currentDate())));
         m_events->returnFocus(m_since);
-        return;
+        return std::nullopt;
     }
     if (!lookUp(m_start) || !lookUp(m_end))
-        return;
+        return std::nullopt;
+    return StatementRange{m_start->currentText(), m_end->currentText(), *since};
+}
 
+void frmaccounts_print::go()
+{
+    const auto range = chosen();
+    if (!range)
+        return;
     BusyPointer busy(m_dialogs);
     QString error;
-    const auto accounts =
-        buildStatements(m_db, {m_start->currentText(), m_end->currentText(), *since}, &error);
+    const auto accounts = buildStatements(m_db, *range, &error);
     if (!accounts) {
         tell(tr("The statements could not be prepared: %1").arg(error));
         return;
@@ -161,6 +174,21 @@ void frmaccounts_print::go()
                     ReportEngine::Printer))
         showStatus(
             this, tr("Statements printed for %n account(s)", nullptr, static_cast<int>(*accounts)));
+}
+
+void frmaccounts_print::email()
+{
+    const auto range = chosen();
+    if (!range)
+        return;
+    const auto result = sendFromScreen(
+        this, m_db, m_dialogs, m_keys, tr("E-mail Statements"), tr("Sending the statements"),
+        [this, &range](const MailSettings& settings, MailTransport& transport,
+                       WorkProgress& progress, QString* error) {
+            return emailStatements(m_db, *range, settings, transport, progress, error);
+        });
+    if (result)
+        tellMailRun(this, m_dialogs, *result);
 }
 
 void frmaccounts_print::tell(const QString& text) { m_dialogs.information(this, text); }

@@ -2,15 +2,12 @@
 
 #include "data/money.h"
 #include "mail/invoicemail.h"
-#include "mail/keystore.h"
-#include "mail/mailsettings.h"
-#include "mail/mailtransport.h"
+#include "mailscreen.h"
 #include "platform/csvsave.h"
 #include "platform/dialogs.h"
 #include "platform/lazyrows.h"
 #include "platform/screenparts.h"
 #include "platform/statusline.h"
-#include "platform/workprogress.h"
 
 #include <QGridLayout>
 #include <QLineEdit>
@@ -151,52 +148,16 @@ void frmemail_invoices::send()
     const auto chosen = range();
     if (!chosen)
         return;
-    QString error;
-    const auto settings = readMailSettings(m_db, &error);
-    if (!settings) {
-        m_dialogs.information(this, error);
+    const auto result = sendFromScreen(
+        this, m_db, m_dialogs, m_keys, tr("E-mail Invoices"), tr("Sending the invoices"),
+        [this, &chosen](const MailSettings& settings, MailTransport& transport,
+                        WorkProgress& progress, QString* error) {
+            return emailInvoices(m_db, *chosen, settings, transport, progress, error);
+        });
+    if (!result)
         return;
-    }
-    if (const QString fault = mailSettingsFault(*settings); !fault.isEmpty()) {
-        m_dialogs.information(this, fault);
-        return;
-    }
-    QString password;
-    if (!settings->user.isEmpty()) {
-        const auto kept = m_keys.read(settings->keyName(), &error);
-        if (!kept) {
-            m_dialogs.information(this, error);
-            return;
-        }
-        password = *kept;
-    }
-    std::optional<InvoiceMailResult> result;
-    {
-        SmtpTransport transport(*settings, password);
-        const std::unique_ptr<WorkProgress> progress =
-            m_dialogs.progress(this, tr("E-mail Invoices"), tr("Sending the invoices"));
-        result = emailInvoices(m_db, *chosen, *settings, transport, *progress, &error);
-    }
-    if (!result) {
-        m_dialogs.information(this, error);
-        return;
-    }
-    QStringList items;
-    for (const MailFailure& failure : result->failures)
-        items << notSentNote(failure);
-    for (const MailedInvoice& unsure : result->unsure)
-        items << notSentAgainNote(unsure);
-    for (const MailedInvoice& print : result->withoutAddress)
-        items << toPrintNote(print);
-    QString summary = mailRunSummary(*result);
-    if (result->cancelled)
-        summary += tr("; cancelled, the rest not sent");
     list();
-    showStatus(this, summary);
-    if (items.isEmpty())
-        m_dialogs.information(this, summary);
-    else
-        m_dialogs.informationList(this, summary, items);
+    tellMailRun(this, m_dialogs, *result);
 }
 
 } // namespace velmora

@@ -33,7 +33,42 @@ const QLatin1String
             "account_balance, invoice_no, date, net_cost, vat_cost, gross_cost, date_received, "
             "amount_received) ");
 
+// The name of account `id`, or with no id the first or last name; nullopt with the reason
+// in *error.
+std::optional<QString> accountName(const QSqlDatabase& db, std::optional<qint64> id, bool last,
+                                   QString* error)
+{
+    QSqlQuery query(db);
+    const bool read =
+        id ? run(query, QStringLiteral("select account_name from accounts where account_id = ?"),
+                 {*id}, error)
+           : run(query,
+                 last ? QStringLiteral("select max(account_name) from accounts")
+                      : QStringLiteral("select min(account_name) from accounts"),
+                 {}, error);
+    if (!read)
+        return std::nullopt;
+    if (!query.next() || query.isNull(0)) {
+        *error = id ? QObject::tr("There is no account %1.").arg(*id)
+                    : QObject::tr("You must input accounts before running this ");
+        return std::nullopt;
+    }
+    return query.value(0).toString();
+}
+
 } // namespace
+
+std::optional<StatementRange> statementRange(const QSqlDatabase& db, std::optional<qint64> from,
+                                             std::optional<qint64> to, QDate since, QString* error)
+{
+    const auto first = accountName(db, from, false, error);
+    if (!first)
+        return std::nullopt;
+    const auto last = accountName(db, to, true, error);
+    if (!last)
+        return std::nullopt;
+    return StatementRange{*first, *last, since};
+}
 
 QStringList statementRunSql()
 {

@@ -19,6 +19,12 @@ struct StatementRange
     QDate since;
 };
 
+// The range from the name of account `from` to that of account `to` (without one, the
+// first or the last name) since `since`; nullopt with the reason in *error (an account
+// that does not exist, no accounts at all).
+std::optional<StatementRange> statementRange(const QSqlDatabase& db, std::optional<qint64> from,
+                                             std::optional<qint64> to, QDate since, QString* error);
+
 // Rebuilds the work table account_print, from which accounts.rpt prints the statements,
 // in one transaction: a row for every invoice of an account in the range (that has an
 // address row) raised on or after `since`, and a row for every payment the account made

@@ -27,11 +27,48 @@ FoundJob FoundRows::at(qsizetype row) const
             text(found, 2)};
 }
 
+QString FoundRows::text(qsizetype row, Text which) const
+{
+    // The shared texts are kept as text too; the others are read from their bytes.
+    const Row& found = m_rows.at(static_cast<std::size_t>(row));
+    switch (which) {
+    case Text::Prefix:
+        return m_shared.at(found.prefix);
+    case Text::Time:
+        return m_shared.at(found.time);
+    case Text::VehicleType:
+        return m_shared.at(found.vehicleType);
+    default:
+        return QString::fromUtf8(utf8(row, which));
+    }
+}
+
+QByteArrayView FoundRows::utf8(qsizetype row, Text which) const
+{
+    const Row& found = m_rows.at(static_cast<std::size_t>(row));
+    switch (which) {
+    case Text::Prefix:
+        return m_sharedBytes.at(found.prefix);
+    case Text::Time:
+        return m_sharedBytes.at(found.time);
+    case Text::Passenger:
+        return bytes(found, 0);
+    case Text::VehicleType:
+        return m_sharedBytes.at(found.vehicleType);
+    case Text::Pickup:
+        return bytes(found, 1);
+    case Text::Drop:
+        return bytes(found, 2);
+    }
+    return {};
+}
+
 void FoundRows::clear()
 {
     std::deque<Row>().swap(m_rows);
     m_texts = {};
     m_shared = {};
+    m_sharedBytes = {};
     m_sharedIndex = {};
 }
 
@@ -55,16 +92,22 @@ quint32 FoundRows::shared(QByteArrayView text)
         return *found;
     const auto index = static_cast<quint32>(m_shared.size());
     m_shared.append(QString::fromUtf8(text));
+    m_sharedBytes.append(text.toByteArray());
     m_sharedIndex.insert(text.toByteArray(), index);
     return index;
 }
 
 QString FoundRows::text(const Row& row, int which) const
 {
+    return QString::fromUtf8(bytes(row, which));
+}
+
+QByteArrayView FoundRows::bytes(const Row& row, int which) const
+{
     qsizetype start = row.texts;
     for (int before = 0; before < which; ++before)
         start += row.lengths[before];
-    return QString::fromUtf8(m_texts.constData() + start, row.lengths[which]);
+    return {m_texts.constData() + start, row.lengths[which]};
 }
 
 } // namespace velmora

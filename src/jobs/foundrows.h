@@ -32,6 +32,13 @@ public:
     void append(const QList<FoundJob>& jobs);
     void append(const Bytes& job);
     FoundJob at(qsizetype row) const;
+    // The texts of a row, each of which can be read alone.
+    enum class Text { Prefix, Time, Passenger, VehicleType, Pickup, Drop };
+    QString text(qsizetype row, Text which) const;
+    // The same as the UTF-8 bytes kept, valid until rows are added or forgotten.
+    QByteArrayView utf8(qsizetype row, Text which) const;
+    qint64 number(qsizetype row) const { return m_rows.at(static_cast<std::size_t>(row)).number; }
+    QDate date(qsizetype row) const { return m_rows.at(static_cast<std::size_t>(row)).date; }
     qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
     // Forgets every row and gives back their memory.
     void clear();
@@ -50,10 +57,12 @@ private:
 
     quint32 shared(QByteArrayView text);
     QString text(const Row& row, int which) const;
+    QByteArrayView bytes(const Row& row, int which) const;
 
     std::deque<Row> m_rows;
     QByteArray m_texts;
     QStringList m_shared;
+    QList<QByteArray> m_sharedBytes;
     QHash<QByteArray, quint32> m_sharedIndex;
 };
 

@@ -2,6 +2,10 @@
 
 #include "data/dates.h"
 
+#include <charconv>
+#include <iterator>
+#include <optional>
+
 namespace velmora {
 
 bool FoundJobsModel::Jobs::readMore(int count, QString* error)
@@ -9,29 +13,57 @@ bool FoundJobsModel::Jobs::readMore(int count, QString* error)
     return finder.read(count, &rows, error);
 }
 
+namespace {
+
+// What the rows keep of a column shown as they keep it; nullopt for the number and the date.
+std::optional<FoundRows::Text> keptText(int column)
+{
+    using Text = FoundRows::Text;
+    switch (column) {
+    case FoundJobsModel::Prefix:
+        return Text::Prefix;
+    case FoundJobsModel::Time:
+        return Text::Time;
+    case FoundJobsModel::Passenger:
+        return Text::Passenger;
+    case FoundJobsModel::JobType:
+        return Text::VehicleType;
+    case FoundJobsModel::Pickup:
+        return Text::Pickup;
+    case FoundJobsModel::SetDown:
+        return Text::Drop;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
 QString FoundJobsModel::Jobs::text(qsizetype row, int column) const
 {
-    const FoundJob job = rows.at(row);
-    switch (column) {
-    case Prefix:
-        return job.key.prefix;
-    case JobId:
-        return QString::number(job.key.number);
-    case Time:
-        return job.time;
-    case Date:
-        return ukDate(job.date);
-    case Passenger:
-        return job.passenger;
-    case JobType:
-        return job.vehicleType;
-    case Pickup:
-        return job.pickup;
-    case SetDown:
-        return job.drop;
-    default:
-        return {};
+    // Each cell reads only its own column: saving the list reads every cell of every row.
+    if (column == JobId)
+        return QString::number(rows.number(row));
+    if (column == Date)
+        return ukDate(rows.date(row));
+    const auto kept = keptText(column);
+    return kept ? rows.text(row, *kept) : QString();
+}
+
+bool FoundJobsModel::Jobs::appendUtf8(qsizetype row, int column, QByteArray* out) const
+{
+    if (column == JobId) {
+        char digits[24];
+        const auto written = std::to_chars(std::begin(digits), std::end(digits), rows.number(row));
+        out->append(digits, written.ptr - digits);
+    } else if (column == Date) {
+        appendUkDate(out, rows.date(row));
+    } else if (const auto kept = keptText(column)) {
+        out->append(rows.utf8(row, *kept));
+    } else {
+        return false;
     }
+    return true;
 }
 
 void FoundJobsModel::Jobs::clear()

@@ -36,6 +36,7 @@ private:
         bool atEnd() const override { return finder.atEnd(); }
         qsizetype size() const override { return rows.size(); }
         QString text(qsizetype row, int column) const override;
+        bool appendUtf8(qsizetype row, int column, QByteArray* out) const override;
         void clear() override;
 
         JobFinder finder;

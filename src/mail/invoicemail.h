@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mailrun.h"
 #include "mailsettings.h"
 
 #include <QList>
@@ -10,9 +11,6 @@
 #include <optional>
 
 namespace velmora {
-
-class MailTransport;
-class WorkProgress;
 
 // The invoices an e-mail run takes: those numbered from `from` to `to` that were never
 // sent; with neither, the invoices not yet printed (those of the last invoice run).
@@ -32,21 +30,11 @@ struct MailedInvoice
     QString date;      // stored
 };
 
-// An invoice that was not sent, and why.
-struct MailFailure
-{
-    MailedInvoice invoice;
-    QString answer; // the server's answer, or why it was never asked
-};
+using MailFailure = NotSent<MailedInvoice>;
+using InvoiceMailResult = MailRunResult<MailedInvoice>;
 
-struct InvoiceMailResult
-{
-    QList<MailedInvoice> sent;
-    QList<MailFailure> failures;
-    QList<MailedInvoice> withoutAddress; // to print instead
-    QList<MailedInvoice> unsure;         // a send was begun by a run that stopped
-    bool cancelled = false;
-};
+// The invoice in words for the notes of a run: "invoice 12 (Acme, 1,234.50)".
+QString describe(const MailedInvoice& invoice);
 
 // The invoices of `range` an e-mail run would take, and those it would leave for
 // printing (no address) or for the operator (begun by a run that stopped); nullopt with
@@ -69,15 +57,6 @@ QString invoiceCoveringText(const MailedInvoice& invoice, const QString& firm);
 std::optional<InvoiceMailResult>
 emailInvoices(const QSqlDatabase& db, const InvoiceMailRange& range, const MailSettings& settings,
               MailTransport& transport, WorkProgress& progress, QString* error);
-
-// The lines that tell the operator about a run: an invoice sent, one not sent with the server's
-// answer, one not sent again because a run that stopped had begun it, one to print, and
-// the counts ("3 sent, 0 not sent, 1 to print").
-QString sentNote(const MailedInvoice& invoice);
-QString notSentNote(const MailFailure& failure);
-QString notSentAgainNote(const MailedInvoice& invoice);
-QString toPrintNote(const MailedInvoice& invoice);
-QString mailRunSummary(const InvoiceMailResult& result);
 
 // The invoice `invoice` as it prints, as PDF bytes; empty with the reason in *error.
 QByteArray invoicePdf(const QSqlDatabase& db, qint64 invoice, QString* error);

@@ -30,6 +30,14 @@ QList<int> shownColumns(const QAbstractItemView* view)
     return columns;
 }
 
+// True when `utf8` may be an amount as shown (1,234.50), which is written plain.
+bool mayBeShownAmount(QByteArrayView utf8)
+{
+    return !utf8.isEmpty() &&
+           (utf8.front() == '-' || (utf8.front() >= '0' && utf8.front() <= '9')) &&
+           utf8.contains(',');
+}
+
 void saveViewAsCsv(QAbstractItemView* view, Dialogs& dialogs, const QString& database)
 {
     QWidget* screen = view->window();
@@ -62,9 +70,15 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
 {
     QString failure;
     QMetaObject::Connection heard;
-    if (auto* lazy = qobject_cast<LazyTableModel*>(&model))
+    auto* lazy = qobject_cast<LazyTableModel*>(&model);
+    if (lazy)
         heard = QObject::connect(lazy, &LazyTableModel::fetchFailed,
                                  [&failure](const QString& text) { failure = text; });
+    // A lazy grid's cells are read as its texts (what it shows), without a QVariant each, or
+    // as UTF-8 straight from its rows.
+    const auto cell = [&model, lazy](int row, int column) {
+        return lazy ? lazy->text(row, column) : model.data(model.index(row, column)).toString();
+    };
     const auto written = [&]() -> qint64 {
         CsvWriter writer(out);
         QStringList cells;
@@ -74,6 +88,7 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
             *error = out.errorString();
             return -1;
         }
+        QByteArray bytes; // a cell's, kept from cell to cell
         for (qint64 row = 0;; ++row) {
             if (row >= model.rowCount() && model.canFetchMore({}))
                 model.fetchMore({});
@@ -83,11 +98,14 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
             }
             if (row >= model.rowCount())
                 return row;
-            cells.clear();
-            for (int column : columns)
-                cells.append(
-                    plainShownAmount(model.data(model.index(int(row), column)).toString()));
-            if (!writer.writeRow(cells)) {
+            for (int column : columns) {
+                bytes.resize(0);
+                if (lazy && lazy->appendUtf8(int(row), column, &bytes) && !mayBeShownAmount(bytes))
+                    writer.addField(QByteArrayView(bytes));
+                else
+                    writer.addField(plainShownAmount(cell(int(row), column)));
+            }
+            if (!writer.endRow()) {
                 *error = out.errorString();
                 return -1;
             }

@@ -108,6 +108,11 @@ QString LazyTableModel::text(int row, int column) const
     return m_rows->text(row, column);
 }
 
+bool LazyTableModel::appendUtf8(int row, int column, QByteArray* out) const
+{
+    return row >= 0 && row < m_shown && m_rows->appendUtf8(row, column, out);
+}
+
 int LazyTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_shown;

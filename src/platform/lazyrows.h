@@ -58,6 +58,12 @@ public:
     virtual qsizetype size() const = 0;
     // The text of a cell of a row read.
     virtual QString text(qsizetype row, int column) const = 0;
+    // Appends the same text to *out in UTF-8 when the store can without making a text of it
+    // first; false, nothing appended, when it cannot.
+    virtual bool appendUtf8(qsizetype /*row*/, int /*column*/, QByteArray* /*out*/) const
+    {
+        return false;
+    }
     // Forgets every row and ends the reading, releasing its hold on the file.
     virtual void clear() = 0;
 };
@@ -82,6 +88,8 @@ public:
     void clear();
     // The text of a cell; empty outside the rows read.
     QString text(int row, int column) const;
+    // Appends the text of a cell to *out in UTF-8 when its rows can (LazyRows::appendUtf8()).
+    bool appendUtf8(int row, int column, QByteArray* out) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

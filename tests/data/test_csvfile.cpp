@@ -35,6 +35,7 @@ void CsvFileTest::fields_data()
     QTest::newRow("new line") << "a\nb" << QByteArray("\"a\nb\"");
     QTest::newRow("carriage return") << "a\r\nb" << QByteArray("\"a\r\nb\"");
     QTest::newRow("leading space") << " x" << QByteArray("\" x\"");
+    QTest::newRow("trailing space") << "x " << QByteArray("\"x \"");
     QTest::newRow("formula") << "=SUM(A1:A9)" << QByteArray("'=SUM(A1:A9)");
     QTest::newRow("formula with comma") << "=A1,B1" << QByteArray("\"'=A1,B1\"");
     QTest::newRow("plus") << "+44 1632 960000" << QByteArray("'+44 1632 960000");
@@ -51,6 +52,10 @@ void CsvFileTest::fields()
     QFETCH(QString, cell);
     QFETCH(QByteArray, field);
     QCOMPARE(csvField(cell), field);
+    // The same cell handed over as the UTF-8 bytes a list keeps.
+    QByteArray fromBytes = "x,";
+    appendCsvField(&fromBytes, QByteArrayView(cell.toUtf8()));
+    QCOMPARE(fromBytes, "x," + field);
 }
 
 void CsvFileTest::shownAmounts_data()

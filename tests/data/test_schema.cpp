@@ -264,6 +264,7 @@ private Q_SLOTS:
         for (const char* column : {"emailed_at", "emailed_to", "email_begun_at"})
             t.exec(QStringLiteral("ALTER TABLE invoice_header DROP COLUMN %1")
                        .arg(QLatin1String(column)));
+        t.exec(QStringLiteral("DROP TABLE statement_email"));
         // As a transfer file's import stored it, padding and all.
         t.exec(QStringLiteral("update jobs set passenger_name = 'Jones  ' || char(0), "
                               "invoiced = 'N  ', calculated = ' '"));

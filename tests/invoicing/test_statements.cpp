@@ -4,6 +4,7 @@
 #include "invoicerows.h"
 #include "invoicing/frmaccounts_print.h"
 #include "invoicing/statements.h"
+#include "mail/keystore.h"
 #include "platform/scriptedreportengine.h"
 #include "reports/renderer.h"
 #include "screenhelpers.h"
@@ -167,7 +168,8 @@ private slots:
         Firm f;
         ScriptedDialogs dialogs;
         ScriptedReportEngine engine;
-        frmaccounts_print screen(f.t.db(), dialogs, engine);
+        ScriptedKeyStore keys;
+        frmaccounts_print screen(f.t.db(), dialogs, engine, keys);
         screen.show();
         auto* start = child<QComboBox>(screen, QStringLiteral("txtstart_account"));
         auto* end = child<QComboBox>(screen, QStringLiteral("txtend_account"));
@@ -200,7 +202,7 @@ private slots:
         QVERIFY(dialogs.busyCount > 0);
 
         TestDatabase empty;
-        frmaccounts_print none(empty.db(), dialogs, engine);
+        frmaccounts_print none(empty.db(), dialogs, engine, keys);
         dialogs.clear();
         none.show();
         QCOMPARE(dialogs.texts(), QStringList{"You must input accounts before running this "});
