@@ -1,5 +1,7 @@
 #include "csvfile.h"
 
+#include "bytes.h"
+
 #include <QRegularExpression>
 #include <QStringEncoder>
 
@@ -74,7 +76,7 @@ void appendCsvField(QByteArray* line, QByteArrayView utf8)
     }
     if (quoted)
         *line += '"';
-    line->append(utf8);
+    appendBytes(line, utf8);
     if (quoted)
         *line += '"';
 }
@@ -86,11 +88,34 @@ QByteArray csvField(QStringView text)
     return field;
 }
 
+namespace {
+
+// Whether `text` reads -?d{1,3}(,ddd)+.dd: an amount as shown, with at least one comma.
+template <typename Text> bool shownAmount(const Text& text)
+{
+    const auto digit = [](auto c) { return c >= '0' && c <= '9'; };
+    qsizetype at = !text.isEmpty() && text[0] == '-' ? 1 : 0;
+    const qsizetype lead = at;
+    while (at < text.size() && digit(text[at]))
+        ++at;
+    if (at - lead < 1 || at - lead > 3)
+        return false;
+    int groups = 0;
+    for (; at + 3 < text.size() && text[at] == ','; at += 4, ++groups) {
+        if (!digit(text[at + 1]) || !digit(text[at + 2]) || !digit(text[at + 3]))
+            return false;
+    }
+    return groups > 0 && at + 3 == text.size() && text[at] == '.' && digit(text[at + 1]) &&
+           digit(text[at + 2]);
+}
+
+} // namespace
+
+bool isShownAmount(QByteArrayView utf8) { return shownAmount(utf8); }
+
 QString plainShownAmount(QString text)
 {
-    static const QRegularExpression shown(QStringLiteral(R"(^-?\d{1,3}(,\d{3})+\.\d{2}$)"));
-    // Most cells hold no comma: the pattern is asked only about those that might be amounts.
-    if (!text.contains(u',') || !shown.match(text).hasMatch())
+    if (!shownAmount(QStringView(text)))
         return text;
     return text.remove(u',');
 }

@@ -21,6 +21,8 @@ void appendCsvField(QByteArray* line, QByteArrayView utf8);
 // An amount as the program shows it (1,234.50 or -1,234.50) written plain (1234.50) so
 // that a spreadsheet reads it as a number; any other text unchanged.
 QString plainShownAmount(QString text);
+// Whether the UTF-8 text is such an amount, with its commas.
+bool isShownAmount(QByteArrayView utf8);
 
 // Writes CSV rows to a device: UTF-8 with a byte order mark (so that spreadsheets read
 // the accents), fields separated by commas, rows ended by CR LF.

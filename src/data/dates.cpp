@@ -1,5 +1,7 @@
 #include "dates.h"
 
+#include "bytes.h"
+
 #include <QDateTime>
 #include <QRegularExpression>
 
@@ -59,7 +61,7 @@ void appendUkDate(QByteArray* out, QDate date)
 {
     char text[10];
     if (ukDigits(date, text))
-        out->append(text, 10);
+        appendBytes(out, QByteArrayView(text, 10));
     else
         out->append(ukDate(date).toUtf8());
 }

@@ -1,5 +1,6 @@
 #include "searchmodel.h"
 
+#include "data/bytes.h"
 #include "data/dates.h"
 
 #include <charconv>
@@ -55,11 +56,11 @@ bool FoundJobsModel::Jobs::appendUtf8(qsizetype row, int column, QByteArray* out
     if (column == JobId) {
         char digits[24];
         const auto written = std::to_chars(std::begin(digits), std::end(digits), rows.number(row));
-        out->append(digits, written.ptr - digits);
+        appendBytes(out, QByteArrayView(digits, written.ptr - digits));
     } else if (column == Date) {
         appendUkDate(out, rows.date(row));
     } else if (const auto kept = keptText(column)) {
-        out->append(rows.utf8(row, *kept));
+        appendBytes(out, rows.utf8(row, *kept));
     } else {
         return false;
     }

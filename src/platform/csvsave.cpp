@@ -30,14 +30,6 @@ QList<int> shownColumns(const QAbstractItemView* view)
     return columns;
 }
 
-// True when `utf8` may be an amount as shown (1,234.50), which is written plain.
-bool mayBeShownAmount(QByteArrayView utf8)
-{
-    return !utf8.isEmpty() &&
-           (utf8.front() == '-' || (utf8.front() >= '0' && utf8.front() <= '9')) &&
-           utf8.contains(',');
-}
-
 void saveViewAsCsv(QAbstractItemView* view, Dialogs& dialogs, const QString& database)
 {
     QWidget* screen = view->window();
@@ -100,10 +92,13 @@ qint64 writeModelCsv(QAbstractItemModel& model, const QList<int>& columns, QIODe
                 return row;
             for (int column : columns) {
                 bytes.resize(0);
-                if (lazy && lazy->appendUtf8(int(row), column, &bytes) && !mayBeShownAmount(bytes))
+                if (lazy && lazy->appendUtf8(int(row), column, &bytes)) {
+                    if (isShownAmount(bytes))
+                        bytes.removeIf([](char c) { return c == ','; });
                     writer.addField(QByteArrayView(bytes));
-                else
+                } else {
                     writer.addField(plainShownAmount(cell(int(row), column)));
+                }
             }
             if (!writer.endRow()) {
                 *error = out.errorString();

@@ -74,6 +74,14 @@ void CsvFileTest::shownAmounts_data()
                                      << "Smith, J";
     QTest::newRow("address number") << "1,234 High St"
                                     << "1,234 High St";
+    QTest::newRow("one decimal") << "1,234.5"
+                                 << "1,234.5";
+    QTest::newRow("three decimals") << "1,234.505"
+                                    << "1,234.505";
+    QTest::newRow("four leading digits") << "1234,567.00"
+                                         << "1234,567.00";
+    QTest::newRow("a bare minus") << "-,123.00"
+                                  << "-,123.00";
 }
 
 void CsvFileTest::shownAmounts()
@@ -81,6 +89,7 @@ void CsvFileTest::shownAmounts()
     QFETCH(QString, shown);
     QFETCH(QString, written);
     QCOMPARE(plainShownAmount(shown), written);
+    QCOMPARE(isShownAmount(shown.toUtf8()), shown != written);
 }
 
 void CsvFileTest::pythonReadsBackEveryCell()
