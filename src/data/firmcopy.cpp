@@ -1,0 +1,187 @@
+#include "firmcopy.h"
+
+#include "dialect.h"
+#include "schema.h"
+#include "sql.h"
+
+#include <QObject>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <limits>
+
+namespace velmora {
+
+namespace {
+
+// Rows read from the source at a time.
+constexpr int kBatchRows = 1000;
+
+// A table's columns as the source holds them, and whether its rowid is its INTEGER
+// PRIMARY KEY (then the key carries the rowid across).
+struct TableShape
+{
+    QStringList columns;
+    bool rowidIsKey = false;
+};
+
+// A column's name as both engines read it: a plain name bare, so that PostgreSQL folds it to
+// the lower case it stores, another (one with a space) quoted as the schema declares it.
+QString columnName(const QString& name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    return plain.match(name).hasMatch() ? name : u'"' + name + u'"';
+}
+
+bool readShape(const QSqlDatabase& db, const QString& table, TableShape* shape, QString* error)
+{
+    const bool server = engineOf(db) == Engine::PostgreSQL;
+    QSqlQuery query(db);
+    if (!run(query,
+             server ? QStringLiteral("select column_name from information_schema.columns where "
+                                     "table_schema = current_schema() and table_name = lower(?) "
+                                     "and column_name <> 'rowid' order by ordinal_position")
+                    : QStringLiteral("select name from pragma_table_info(?) order by cid"),
+             {table}, error))
+        return false;
+    while (query.next())
+        shape->columns.append(columnName(query.value(0).toString()));
+    if (!run(query,
+             server ? QStringLiteral("select coalesce(max(is_generated), '') = 'ALWAYS' from "
+                                     "information_schema.columns where table_schema = "
+                                     "current_schema() and table_name = lower(?) and "
+                                     "column_name = 'rowid'")
+                    : QStringLiteral("select count(*) = 1 and max(upper(type)) = 'INTEGER' "
+                                     "from pragma_table_info(?) where pk > 0"),
+             {table}, error) ||
+        !query.next())
+        return false;
+    shape->rowidIsKey = query.value(0).toBool();
+    if (shape->columns.isEmpty()) {
+        *error = QObject::tr("The table %1 is missing.").arg(table);
+        return false;
+    }
+    return true;
+}
+
+qint64 rowCount(const QSqlDatabase& db, const QString& table, QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query, QStringLiteral("select count(*) from %1").arg(table), {}, error) ||
+        !query.next())
+        return -1;
+    return query.value(0).toLongLong();
+}
+
+// Copies one table's rows in order of rowid, a batch at a time, in place of the rows the
+// schema's migrations put in the new database (settings, counters).
+bool copyTable(const QSqlDatabase& source, const QSqlDatabase& target, const QString& table,
+               const CopyProgress& progress, QString* error)
+{
+    TableShape shape;
+    if (!readShape(source, table, &shape, error))
+        return false;
+    const qint64 total = rowCount(source, table, error);
+    if (total < 0)
+        return false;
+    const QByteArray stage = table.toUtf8();
+    QStringList written = shape.columns;
+    if (!shape.rowidIsKey)
+        written.prepend(QStringLiteral("rowid"));
+    QSqlQuery read(source);
+    read.setForwardOnly(true);
+    const QString select =
+        QStringLiteral("select rowid, %1 from %2 where rowid > ? order by rowid limit %3")
+            .arg(shape.columns.join(QStringLiteral(", ")), table)
+            .arg(kBatchRows);
+    QSqlQuery write(target);
+    if (!run(write, QStringLiteral("delete from %1").arg(table), {}, error))
+        return false;
+    if (!write.prepare(
+            QStringLiteral("insert into %1 (%2) values (%3)")
+                .arg(table, written.join(QStringLiteral(", ")), placeholders(written.size())))) {
+        *error = write.lastError().text();
+        return false;
+    }
+    const int first = shape.rowidIsKey ? 1 : 0;
+    qint64 done = 0;
+    QVariant last = std::numeric_limits<qint64>::min();
+    for (bool more = true; more;) {
+        if (!run(read, select, {last}, error))
+            return false;
+        int rows = 0;
+        while (read.next()) {
+            for (int column = first; column <= shape.columns.size(); ++column)
+                write.bindValue(column - first, read.value(column));
+            if (!write.exec()) {
+                *error = QObject::tr("A row of %1 could not be copied: %2")
+                             .arg(table, write.lastError().text());
+                return false;
+            }
+            last = read.value(0);
+            ++rows;
+        }
+        if (read.lastError().isValid()) {
+            *error = read.lastError().text();
+            return false;
+        }
+        done += rows;
+        more = rows == kBatchRows;
+        if (progress)
+            progress(stage.constData(), done, total);
+    }
+    return true;
+}
+
+// Moves every identity counter of a server database past the highest value its column
+// holds, so that the next row without one never meets a row copied in. SQLite moves its
+// own counters as the rows arrive.
+bool moveCounters(const QSqlDatabase& db, QString* error)
+{
+    if (engineOf(db) != Engine::PostgreSQL)
+        return true;
+    QSqlQuery identities(db);
+    if (!run(identities,
+             QStringLiteral("select table_name, column_name from information_schema.columns "
+                            "where table_schema = current_schema() and is_identity = 'YES'"),
+             {}, error))
+        return false;
+    QSqlQuery move(db);
+    while (identities.next()) {
+        const QString table = identities.value(0).toString();
+        const QString column = identities.value(1).toString();
+        if (!run(move,
+                 QStringLiteral("select setval(pg_get_serial_sequence(?, ?), "
+                                "coalesce(max(%1), 0) + 1, false) from %2")
+                     .arg(column, table),
+                 {table, column}, error))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList firmTables()
+{
+    QStringList tables = schemaTables(currentSchemaVersion());
+    tables.removeIf(
+        [](const QString& name) { return name.startsWith(QLatin1String("jobs_text")); });
+    return tables;
+}
+
+bool copyFirm(const QSqlDatabase& source, QSqlDatabase& target, const CopyProgress& progress,
+              QString* error)
+{
+    Transaction transaction(target);
+    if (!transaction.begun(error) || !upgradeSchema(target, 0, error))
+        return false;
+    for (const QString& table : firmTables()) {
+        if (!copyTable(source, target, table, progress, error))
+            return false;
+    }
+    return moveCounters(target, error) && transaction.commit(error);
+}
+
+} // namespace velmora
