@@ -261,22 +261,20 @@ QString readOnlyReason(const QString& path, ReadOnlyCause cause)
 
 namespace {
 
-// A connection that only reads a server database: every transaction on it is read-only,
-// and the work tables that printing fills get empty temporary twins, which PostgreSQL
-// looks up first and lets a read-only transaction fill.
+// A connection that only reads a server database: the work tables that printing fills
+// get empty temporary twins, which PostgreSQL looks up first and lets a read-only
+// transaction fill, then every transaction on it is read-only.
 bool makeReadOnly(QSqlDatabase& db, QString* error)
 {
     QSqlQuery query(db);
-    if (!execute(query, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"),
-                 error))
-        return false;
     for (const char* name : kWorkTables) {
         if (!execute(query,
                      QStringLiteral("CREATE TEMP TABLE %1 (LIKE %1)").arg(QLatin1String(name)),
                      error))
             return false;
     }
-    return true;
+    return execute(query, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"),
+                   error);
 }
 
 // openDatabase() of a server database; no audit trail is recorded there yet.

@@ -142,6 +142,19 @@ private Q_SLOTS:
         QCOMPARE(outcome.exitCode, 1);
         QVERIFY2(outcome.err.contains(QLatin1String("already holds tables")),
                  qPrintable(outcome.err));
+
+        // Opened to view, the firm's tables refuse changes; the work tables take them.
+        const QString connection = QStringLiteral("velmora-test-view");
+        {
+            QString error;
+            QSqlDatabase db =
+                velmora::openDatabase(target, connection, &error, velmora::Access::ReadOnly);
+            QVERIFY2(db.isValid(), qPrintable(error));
+            QSqlQuery query(db);
+            QVERIFY(!velmora::run(query, QStringLiteral("delete from passwords")));
+            QVERIFY(velmora::run(query, QStringLiteral("delete from jobboard")));
+        }
+        velmora::closeDatabase(connection);
     }
 
     void copiesAFirmToTheServerAndBack()
