@@ -9,14 +9,18 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace velmora {
 
 namespace {
 
-// Rows read from the source at a time.
+// Rows read from the source at a time, and the most written by one statement.
 constexpr int kBatchRows = 1000;
+// Values bound to one insert of several rows: well within both engines' limits.
+constexpr qsizetype kBindings = 4000;
 
 // A table's columns as the source holds them, and whether its rowid is its INTEGER
 // PRIMARY KEY (then the key carries the rowid across).
@@ -74,6 +78,64 @@ qint64 rowCount(const QSqlDatabase& db, const QString& table, QString* error)
     return query.value(0).toLongLong();
 }
 
+// Inserts rows into one table several to a statement, so that a server is spoken to once
+// a batch rather than once a row.
+class RowWriter
+{
+public:
+    RowWriter(const QSqlDatabase& db, QString table, QStringList columns)
+        : m_db(db), m_table(std::move(table)), m_columns(std::move(columns)),
+          m_rows(std::clamp<qsizetype>(kBindings / m_columns.size(), 1, kBatchRows)), m_full(db)
+    {
+    }
+
+    // Takes the `columns` values of `read` from column `first` on as a row.
+    bool add(const QSqlQuery& read, int first, QString* error)
+    {
+        for (int column = first; column < first + m_columns.size(); ++column)
+            m_pending.append(read.value(column));
+        return m_pending.size() < m_rows * m_columns.size() || flush(error);
+    }
+
+    // Inserts the rows taken and not yet inserted.
+    bool flush(QString* error)
+    {
+        const qsizetype rows = m_pending.size() / m_columns.size();
+        if (rows == 0)
+            return true;
+        QSqlQuery partial(m_db);
+        QSqlQuery& query = rows == m_rows ? m_full : partial;
+        bool ok = (rows == m_rows && m_prepared) || query.prepare(statement(rows));
+        m_prepared = m_prepared || (ok && rows == m_rows);
+        for (qsizetype index = 0; ok && index < m_pending.size(); ++index)
+            query.bindValue(int(index), m_pending.at(index));
+        ok = ok && query.exec();
+        m_pending.clear();
+        if (!ok)
+            *error = QObject::tr("Rows of %1 could not be copied: %2")
+                         .arg(m_table, query.lastError().text());
+        return ok;
+    }
+
+private:
+    QString statement(qsizetype rows) const
+    {
+        const QString row = u'(' + placeholders(m_columns.size()) + u')';
+        QStringList values;
+        values.fill(row, rows);
+        return QStringLiteral("insert into %1 (%2) values %3")
+            .arg(m_table, m_columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+    }
+
+    QSqlDatabase m_db;
+    QString m_table;
+    QStringList m_columns;
+    qsizetype m_rows; // rows to a full statement
+    QSqlQuery m_full;
+    bool m_prepared = false;
+    QVariantList m_pending;
+};
+
 // Copies one table's rows in order of rowid, a batch at a time, in place of the rows the
 // schema's migrations put in the new database (settings, counters).
 bool copyTable(const QSqlDatabase& source, const QSqlDatabase& target, const QString& table,
@@ -95,15 +157,10 @@ bool copyTable(const QSqlDatabase& source, const QSqlDatabase& target, const QSt
         QStringLiteral("select rowid, %1 from %2 where rowid > ? order by rowid limit %3")
             .arg(shape.columns.join(QStringLiteral(", ")), table)
             .arg(kBatchRows);
-    QSqlQuery write(target);
-    if (!run(write, QStringLiteral("delete from %1").arg(table), {}, error))
+    QSqlQuery clear(target);
+    if (!run(clear, QStringLiteral("delete from %1").arg(table), {}, error))
         return false;
-    if (!write.prepare(
-            QStringLiteral("insert into %1 (%2) values (%3)")
-                .arg(table, written.join(QStringLiteral(", ")), placeholders(written.size())))) {
-        *error = write.lastError().text();
-        return false;
-    }
+    RowWriter writer(target, table, written);
     const int first = shape.rowidIsKey ? 1 : 0;
     qint64 done = 0;
     QVariant last = std::numeric_limits<qint64>::min();
@@ -112,13 +169,8 @@ bool copyTable(const QSqlDatabase& source, const QSqlDatabase& target, const QSt
             return false;
         int rows = 0;
         while (read.next()) {
-            for (int column = first; column <= shape.columns.size(); ++column)
-                write.bindValue(column - first, read.value(column));
-            if (!write.exec()) {
-                *error = QObject::tr("A row of %1 could not be copied: %2")
-                             .arg(table, write.lastError().text());
+            if (!writer.add(read, first, error))
                 return false;
-            }
             last = read.value(0);
             ++rows;
         }
@@ -128,6 +180,8 @@ bool copyTable(const QSqlDatabase& source, const QSqlDatabase& target, const QSt
         }
         done += rows;
         more = rows == kBatchRows;
+        if (!more && !writer.flush(error))
+            return false;
         if (progress)
             progress(stage.constData(), done, total);
     }
