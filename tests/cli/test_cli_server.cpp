@@ -135,7 +135,11 @@ private Q_SLOTS:
         QVERIFY2(outcome.err.contains(QLatin1String("velmora-cli copy")), qPrintable(outcome.err));
         outcome = cli(init, "Open Sesame 1\n");
         QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
-        outcome = cli({QStringLiteral("check"), QStringLiteral("--database"), target});
+        // The address reaches the command untouched from the environment too.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("VELMORA_DATABASE"), target);
+        outcome = velmora::test::runProgram(QStringLiteral(VELMORA_CLI), {QStringLiteral("check")},
+                                            {}, environment);
         QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.out + outcome.err));
         QVERIFY2(outcome.out.contains(QLatin1String("skipped")), qPrintable(outcome.out));
         outcome = cli(init, "Open Sesame 1\n");
