@@ -182,7 +182,7 @@ bool copyTable(const QSqlDatabase& source, const QSqlDatabase& target, const QSt
         more = rows == kBatchRows;
         if (!more && !writer.flush(error))
             return false;
-        if (progress)
+        if (progress && total > 0)
             progress(stage.constData(), done, total);
     }
     return true;
