@@ -22,12 +22,14 @@ constexpr int kBatchRows = 1000;
 // Values bound to one insert of several rows: well within both engines' limits.
 constexpr qsizetype kBindings = 4000;
 
-// A table's columns as the source holds them, and whether its rowid is its INTEGER
-// PRIMARY KEY (then the key carries the rowid across).
+// A table's columns as the source holds them, and the column that holds its rowid: its
+// INTEGER PRIMARY KEY, which then carries the rowid across, or else rowid itself. Rows are
+// read in its order, through the index each engine keeps of it.
 struct TableShape
 {
     QStringList columns;
-    bool rowidIsKey = false;
+    QString rowid;
+    bool rowidIsKey() const { return rowid != QLatin1String("rowid"); }
 };
 
 // A column's name as both engines read it: a plain name bare, so that PostgreSQL folds it to
@@ -52,16 +54,18 @@ bool readShape(const QSqlDatabase& db, const QString& table, TableShape* shape, 
     while (query.next())
         shape->columns.append(columnName(query.value(0).toString()));
     if (!run(query,
-             server ? QStringLiteral("select coalesce(max(is_generated), '') = 'ALWAYS' from "
+             // On the server the key, else rowid, is the table's one identity column.
+             server ? QStringLiteral("select coalesce(max(column_name), 'rowid') from "
                                      "information_schema.columns where table_schema = "
                                      "current_schema() and table_name = lower(?) and "
-                                     "column_name = 'rowid'")
-                    : QStringLiteral("select count(*) = 1 and max(upper(type)) = 'INTEGER' "
+                                     "is_identity = 'YES'")
+                    : QStringLiteral("select case when count(*) = 1 and max(upper(type)) = "
+                                     "'INTEGER' then max(name) else 'rowid' end "
                                      "from pragma_table_info(?) where pk > 0"),
              {table}, error) ||
         !query.next())
         return false;
-    shape->rowidIsKey = query.value(0).toBool();
+    shape->rowid = columnName(query.value(0).toString());
     if (shape->columns.isEmpty()) {
         *error = QObject::tr("The table %1 is missing.").arg(table);
         return false;
@@ -149,19 +153,18 @@ bool copyTable(const QSqlDatabase& source, const QSqlDatabase& target, const QSt
         return false;
     const QByteArray stage = table.toUtf8();
     QStringList written = shape.columns;
-    if (!shape.rowidIsKey)
+    if (!shape.rowidIsKey())
         written.prepend(QStringLiteral("rowid"));
     QSqlQuery read(source);
     read.setForwardOnly(true);
-    const QString select =
-        QStringLiteral("select rowid, %1 from %2 where rowid > ? order by rowid limit %3")
-            .arg(shape.columns.join(QStringLiteral(", ")), table)
-            .arg(kBatchRows);
+    const QString select = QStringLiteral("select %1, %2 from %3 where %1 > ? order by %1 limit %4")
+                               .arg(shape.rowid, shape.columns.join(QStringLiteral(", ")), table)
+                               .arg(kBatchRows);
     QSqlQuery clear(target);
     if (!run(clear, QStringLiteral("delete from %1").arg(table), {}, error))
         return false;
     RowWriter writer(target, table, written);
-    const int first = shape.rowidIsKey ? 1 : 0;
+    const int first = shape.rowidIsKey() ? 1 : 0;
     qint64 done = 0;
     QVariant last = std::numeric_limits<qint64>::min();
     for (bool more = true; more;) {
