@@ -57,11 +57,12 @@ void addCheckCommand(CLI::App& app, CommandAction& action)
 {
     auto database = std::make_shared<std::string>();
     CLI::App* check = app.add_subcommand(
-        "check", "Check a database: SQLite's integrity check, then rows that name what does "
-                 "not exist and counters behind their tables; exits with 1 on a fault");
+        "check",
+        "Check a database: SQLite's integrity check (of a file), then rows that name what does "
+        "not exist and counters behind their tables; exits with 1 on a fault");
     check->add_option("--database", *database,
-                      "The database file (default: $VELMORA_DATABASE, else "
-                      "database/taxi.mdb beside the program)");
+                      "The database file or postgresql:// address (default: "
+                      "$VELMORA_DATABASE, else database/taxi.mdb beside the program)");
     check->callback([&action, database] { action = [database] { return runCheck(*database); }; });
 }
 

@@ -3,6 +3,7 @@
 #include "backupcommand.h"
 #include "checkcommand.h"
 #include "command.h"
+#include "copycommand.h"
 #include "driverpaycommand.h"
 #include "expiringcommand.h"
 #include "generatecommand.h"
@@ -19,13 +20,13 @@ namespace velmora::cli {
 const std::vector<CommandRegistrar>& commands()
 {
     static const std::vector<CommandRegistrar> all = {
-        addInitCommand,          addGenerateCommand,        addReportCommand,
-        addInvoiceCommand,       addDriverPayCommand,       addProfitCommand,
-        addImportJobsCommand,    addImportCostsCommand,     addExportAccountsCommand,
-        addBackupCommand,        addCheckCommand,           addStatementsCommand,
-        addProfitAndLossCommand, addVatReturnCommand,       addMailSettingsCommand,
-        addEmailInvoicesCommand, addEmailStatementsCommand, addAuditCommand,
-        addExpiringCommand,
+        addInitCommand,         addGenerateCommand,      addReportCommand,
+        addInvoiceCommand,      addDriverPayCommand,     addProfitCommand,
+        addImportJobsCommand,   addImportCostsCommand,   addExportAccountsCommand,
+        addBackupCommand,       addCheckCommand,         addCopyCommand,
+        addStatementsCommand,   addProfitAndLossCommand, addVatReturnCommand,
+        addMailSettingsCommand, addEmailInvoicesCommand, addEmailStatementsCommand,
+        addAuditCommand,        addExpiringCommand,
     };
     return all;
 }

@@ -3,8 +3,10 @@
 #include "commandoutput.h"
 #include "data/audit.h"
 #include "data/database.h"
+#include "data/databaselocation.h"
 #include "data/operators.h"
 #include "data/schema.h"
+#include "data/sql.h"
 #include "stagedfile.h"
 
 #include <QFileInfo>
@@ -85,7 +87,8 @@ QString firstOperatorLevel() { return QStringLiteral("Boss"); }
 void addNewDatabaseOptions(CLI::App& command, std::string& database, std::string& operatorName)
 {
     command.add_option("--database", database,
-                       "The new database file (default: $VELMORA_DATABASE, else "
+                       "The new database file, or an empty server database as "
+                       "postgresql://USER@HOST[:PORT]/NAME (default: $VELMORA_DATABASE, else "
                        "database/taxi.mdb beside the program)");
     command.add_option("--operator", operatorName, "The first operator's user name")->required();
 }
@@ -94,14 +97,19 @@ std::optional<NewDatabase> askNewDatabase(const std::string& database,
                                           const std::string& operatorName, QString* error)
 {
     NewDatabase target;
-    target.path = QFileInfo(databasePath(QString::fromStdString(database))).absoluteFilePath();
+    const std::optional<DatabaseLocation> location =
+        parseDatabaseLocation(databasePath(QString::fromStdString(database)), error);
+    if (!location)
+        return std::nullopt;
+    target.path = location->isServer() ? databasePath(QString::fromStdString(database))
+                                       : QFileInfo(location->path).absoluteFilePath();
     const std::optional<QString> name = fromStrictUtf8(QByteArray::fromStdString(operatorName));
     if (!name) {
         *error = QObject::tr("The operator name is not UTF-8 text: give it in UTF-8.");
         return std::nullopt;
     }
     target.operatorName = *name;
-    if (QFileInfo::exists(target.path)) {
+    if (!location->isServer() && QFileInfo::exists(target.path)) {
         *error = QObject::tr("The file '%1' already exists; it has been left untouched.")
                      .arg(target.path);
         return std::nullopt;
@@ -128,8 +136,41 @@ std::optional<NewDatabase> askNewDatabase(const std::string& database,
     return target;
 }
 
+namespace {
+
+// createNewDatabase() on an empty server database: the schema and the first operator in one
+// transaction, so that a failure leaves the database empty.
+bool createOnServer(const NewDatabase& target, const DatabaseFiller& fill, QString* error)
+{
+    if (fill) {
+        *error = QObject::tr("A firm is generated, or the demo firm added, only in an SQLite "
+                             "file for now: both are written through SQLite's own interface "
+                             "and its audit trail. Make the firm in a file, then put it on the "
+                             "server with velmora-cli copy --from FILE --to %1")
+                     .arg(target.path);
+        return false;
+    }
+    const QString connection = QString::fromLatin1(kConnection);
+    bool done = false;
+    {
+        QSqlDatabase db = openEmptyDatabase(target.path, connection, error);
+        if (!db.isValid())
+            return false;
+        Transaction transaction(db);
+        done = transaction.begun(error) && upgradeSchema(db, 0, error) &&
+               addOperator(db, target.operatorName, target.password, firstOperatorLevel(), error) &&
+               transaction.commit(error);
+    }
+    closeDatabase(connection);
+    return done;
+}
+
+} // namespace
+
 bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error)
 {
+    if (isServerAddress(target.path))
+        return createOnServer(target, fill, error);
     StagedFile file(target.path);
     if (!file.begin(error))
         return false;

@@ -24,12 +24,13 @@ void addNewDatabaseOptions(CLI::App& command, std::string& database, std::string
 // A new database as the command line asks for it.
 struct NewDatabase
 {
-    QString path; // absolute
+    QString path; // absolute, or a postgresql:// address
     QString operatorName;
     QString password;
 };
 
-// Resolves `database` as every command does, refuses an existing file and an empty
+// Resolves `database` as every command does (a postgresql:// address is kept as it is),
+// refuses an existing file and an empty
 // operator name, then reads the operator's password from the first line of standard
 // input (asked for on standard error, unechoed, at a terminal) and refuses an empty one.
 // nullopt with the reason in *error.
@@ -42,7 +43,8 @@ using DatabaseFiller = std::function<bool(QSqlDatabase& db, QString* error)>;
 // Creates the file with the schema and its first operator, then runs `fill` when given
 // and gathers the planner's statistics. The file is built under a staging name beside
 // the target and appears under its own name only when it is whole (StagedFile); a build
-// that fails leaves nothing behind.
+// that fails leaves nothing behind. A server database gets the schema and the operator in
+// one transaction; `fill`, written for SQLite files, is refused there.
 bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error);
 
 // Says on standard output which file was created and who its first operator is.

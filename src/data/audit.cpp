@@ -1,6 +1,7 @@
 #include "audit.h"
 
 #include "dates.h"
+#include "dialect.h"
 #include "readonly.h"
 #include "sql.h"
 #include "sqlitequery.h"
@@ -8,10 +9,12 @@
 
 #include <QCoreApplication>
 #include <QJsonDocument>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -229,8 +232,8 @@ bool startAuditTrail(const QSqlDatabase& db, QString* error)
 
 bool setAuditOperator(const QSqlDatabase& db, const QString& name, QString* error)
 {
-    // A connection that cannot write records nothing.
-    if (isReadOnly(db))
+    // A connection that cannot write records nothing, nor yet one to a server database.
+    if (isReadOnly(db) || engineOf(db) == Engine::PostgreSQL)
         return true;
     QSqlQuery query(db);
     return run(query, QStringLiteral("UPDATE audit_session SET operator = ?"), {name}, error);
@@ -290,17 +293,80 @@ bool AuditClock::set(std::string_view stamp, QString* error)
     return false;
 }
 
+namespace {
+
+const char* const kEntriesSql = "SELECT seq, changed_at, operator_name, table_name, row_key, job, "
+                                "before_value, after_value, hash FROM audit_trail ORDER BY seq";
+
+// The trail's entries, read straight from SQLite or through Qt's driver of another engine.
+class TrailReader
+{
+public:
+    explicit TrailReader(const QSqlDatabase& db) : m_query(db)
+    {
+        if (sqlite3* handle = sqliteHandle(db)) {
+            m_sqlite = std::make_unique<SqliteStatement>(handle, kEntriesSql);
+            if (!m_sqlite->isValid())
+                m_error = m_sqlite->error();
+            return;
+        }
+        m_query.setForwardOnly(true);
+        run(m_query, QString::fromLatin1(kEntriesSql), {}, &m_error);
+    }
+
+    bool next()
+    {
+        if (!m_error.isEmpty())
+            return false;
+        if (m_sqlite) {
+            const bool row = m_sqlite->next();
+            m_error = m_sqlite->error();
+            return row;
+        }
+        if (!m_query.next()) {
+            if (m_query.lastError().isValid())
+                m_error = m_query.lastError().text();
+            return false;
+        }
+        for (int column = 0; column <= kFields; ++column)
+            m_texts[size_t(column)] = m_query.value(column).toString().toUtf8();
+        return true;
+    }
+
+    bool isNull(int column) const
+    {
+        return m_sqlite ? m_sqlite->isNull(column) : m_query.isNull(column);
+    }
+    std::int64_t integer(int column) const
+    {
+        return m_sqlite ? m_sqlite->integer(column) : m_query.value(column).toLongLong();
+    }
+    std::string_view text(int column) const
+    {
+        if (m_sqlite)
+            return m_sqlite->text(column);
+        const QByteArray& text = m_texts[size_t(column)];
+        return {text.constData(), size_t(text.size())};
+    }
+    QString error() const { return m_error; }
+
+private:
+    std::unique_ptr<SqliteStatement> m_sqlite;
+    QSqlQuery m_query;
+    std::array<QByteArray, kFields + 1> m_texts;
+    QString m_error;
+};
+
+} // namespace
+
 bool checkAuditTrail(const QSqlDatabase& db, QString* fault, QString* error)
 {
-    sqlite3* handle = sqliteHandle(db);
-    if (!handle) {
+    if (!db.isOpen()) {
         *error = QObject::tr("The database is not open.");
         return false;
     }
-    SqliteStatement entries(handle,
-                            "SELECT seq, changed_at, operator_name, table_name, row_key, job, "
-                            "before_value, after_value, hash FROM audit_trail ORDER BY seq");
-    if (!entries.isValid()) {
+    TrailReader entries(db);
+    if (!entries.error().isEmpty()) {
         *error = entries.error();
         return false;
     }

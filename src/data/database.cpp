@@ -1,8 +1,12 @@
 #include "database.h"
 
 #include "audit.h"
+#include "databaselocation.h"
+#include "dialect.h"
 #include "readonly.h"
 #include "schema.h"
+#include "schemastamp.h"
+#include "serverdatabase.h"
 #include "sql.h"
 #include "sqliteguard.h"
 
@@ -132,6 +136,42 @@ QString quotedList(const QStringList& names)
     return QLatin1Char('\'') + names.join(QLatin1String("', '")) + QLatin1Char('\'');
 }
 
+// What keeps a database of `stamp` from being used, worded for the operator with the
+// database described as `where`; empty when nothing does.
+QString stampProblem(const QString& where, const SchemaStamp& stamp, const QSqlDatabase& db)
+{
+    if (stamp.applicationId != velmoraApplicationId() || stamp.version == 0)
+        return engineOf(db) == Engine::SQLite
+                   ? QObject::tr("The file %1 is not a Velmora database.").arg(where)
+                   : QObject::tr("The database %1 is not a Velmora database.").arg(where);
+    if (stamp.version > currentSchemaVersion())
+        return QObject::tr("The database %1 was written by a newer version of Velmora "
+                           "(schema %2; this program knows up to %3). Use that version.")
+            .arg(where)
+            .arg(stamp.version)
+            .arg(currentSchemaVersion());
+    if (!isKnownSchemaVersion(stamp.version))
+        return QObject::tr("The database %1 carries the schema version %2, which no "
+                           "version of Velmora writes: the file is damaged.")
+            .arg(where)
+            .arg(stamp.version);
+    const QStringList missing = missingTables(db, stamp.version);
+    if (!missing.isEmpty())
+        return QObject::tr("The database %1 is damaged: it has no table %2.")
+            .arg(where, quotedList(missing));
+    return {};
+}
+
+QString olderReadOnly(const QString& where, int version)
+{
+    return QObject::tr("The database %1 was written by an older version of Velmora "
+                       "(schema %2; this program needs %3) and, being read-only, cannot "
+                       "be upgraded. Open it once where it can be written.")
+        .arg(where)
+        .arg(version)
+        .arg(currentSchemaVersion());
+}
+
 // Reads the file's header, checks its tables and, for a file to be written, takes the write
 // lock once when `tryWriteLock`, so that a foreign file, a damaged one or one another
 // program holds is reported now rather than mid-booking. A file to be viewed gets its
@@ -145,40 +185,13 @@ bool checkUsable(QSqlDatabase& db, const QString& path, Access access, bool tryW
     const std::optional<int> version = pragma(db, path, QStringLiteral("user_version"), error);
     if (!version)
         return false;
-    if (*owner != velmoraApplicationId() || *version == 0) {
-        *error = QObject::tr("The file '%1' is not a Velmora database.").arg(path);
+    *error = stampProblem(QLatin1Char('\'') + path + QLatin1Char('\''), {*owner, *version}, db);
+    if (!error->isEmpty())
         return false;
-    }
-    if (*version > currentSchemaVersion()) {
-        *error = QObject::tr("The database '%1' was written by a newer version of Velmora "
-                             "(schema %2; this program knows up to %3). Use that version.")
-                     .arg(path)
-                     .arg(*version)
-                     .arg(currentSchemaVersion());
-        return false;
-    }
-    if (!isKnownSchemaVersion(*version)) {
-        *error = QObject::tr("The database '%1' carries the schema version %2, which no "
-                             "version of Velmora writes: the file is damaged.")
-                     .arg(path)
-                     .arg(*version);
-        return false;
-    }
-    const QStringList missing = missingTables(db, *version);
-    if (!missing.isEmpty()) {
-        *error = QObject::tr("The database '%1' is damaged: it has no table %2.")
-                     .arg(path, quotedList(missing));
-        return false;
-    }
     if (access == Access::ReadOnly) {
         if (*version == currentSchemaVersion())
             return shadowWorkTables(db, error);
-        *error = QObject::tr("The database '%1' was written by an older version of Velmora "
-                             "(schema %2; this program needs %3) and, being read-only, cannot "
-                             "be upgraded. Open it once where it can be written.")
-                     .arg(path)
-                     .arg(*version)
-                     .arg(currentSchemaVersion());
+        *error = olderReadOnly(QLatin1Char('\'') + path + QLatin1Char('\''), *version);
         return false;
     }
     if (!tryWriteLock)
@@ -248,10 +261,62 @@ QString readOnlyReason(const QString& path, ReadOnlyCause cause)
 
 namespace {
 
+// A connection that only reads a server database: the work tables that printing fills
+// get empty temporary twins, which PostgreSQL looks up first and lets a read-only
+// transaction fill, then every transaction on it is read-only.
+bool makeReadOnly(QSqlDatabase& db, QString* error)
+{
+    QSqlQuery query(db);
+    for (const char* name : kWorkTables) {
+        if (!execute(query,
+                     QStringLiteral("CREATE TEMP TABLE %1 (LIKE %1)").arg(QLatin1String(name)),
+                     error))
+            return false;
+    }
+    return execute(query, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"),
+                   error);
+}
+
+// openDatabase() of a server database; no audit trail is recorded there yet.
+QSqlDatabase openServer(const DatabaseLocation& location, const QString& connectionName,
+                        QString* error, Access access)
+{
+    QSqlDatabase db = connectServer(location, connectionName, error);
+    if (!db.isValid())
+        return db;
+    const QString where = serverDatabaseName(location);
+    SchemaStamp stamp;
+    if (!readSchemaStamp(db, &stamp, error)) {
+        *error = QObject::tr("The database %1 cannot be read: %2").arg(where, *error);
+    } else if (stamp.version == 0 && serverTables(db).isEmpty()) {
+        *error = QObject::tr("The database %1 holds no firm yet: velmora-cli init or "
+                             "velmora-cli copy puts one there.")
+                     .arg(where);
+    } else {
+        *error = stampProblem(where, stamp, db);
+    }
+    if (error->isEmpty() && access == Access::ReadOnly) {
+        if (stamp.version != currentSchemaVersion())
+            *error = olderReadOnly(where, stamp.version);
+        else
+            makeReadOnly(db, error);
+    }
+    if (error->isEmpty() && access == Access::ReadWrite && !migrateSchema(db, error))
+        *error = QObject::tr("The database %1 could not be upgraded: %2").arg(where, *error);
+    if (!error->isEmpty())
+        discard(db);
+    return db;
+}
+
 // openDatabase(), taking the write lock once to check it only when `tryWriteLock`.
 QSqlDatabase openChecked(const QString& path, const QString& connectionName, QString* error,
                          Access access, bool tryWriteLock)
 {
+    const std::optional<DatabaseLocation> location = parseDatabaseLocation(path, error);
+    if (!location)
+        return {};
+    if (location->isServer())
+        return openServer(*location, connectionName, error, access);
     *error = fileProblem(path, access);
     if (!error->isEmpty())
         return {};
@@ -301,8 +366,21 @@ bool recoverForReading(const QString& path, QString* error)
     return usable;
 }
 
-QSqlDatabase createDatabase(const QString& path, const QString& connectionName, QString* error)
+QSqlDatabase openEmptyDatabase(const QString& path, const QString& connectionName, QString* error)
 {
+    const std::optional<DatabaseLocation> location = parseDatabaseLocation(path, error);
+    if (!location)
+        return {};
+    if (location->isServer()) {
+        QSqlDatabase db = connectServer(*location, connectionName, error);
+        if (db.isValid() && !serverTables(db).isEmpty()) {
+            *error = QObject::tr("The database %1 already holds tables: a firm is put only in "
+                                 "an empty database. It has been left untouched.")
+                         .arg(serverDatabaseName(*location));
+            discard(db);
+        }
+        return db;
+    }
     const QFileInfo existing(path);
     if (existing.exists() || existing.isSymLink()) {
         *error = QObject::tr("The file '%1' already exists; it has been left untouched.").arg(path);
@@ -313,12 +391,19 @@ QSqlDatabase createDatabase(const QString& path, const QString& connectionName, 
         *error = QObject::tr("The folder '%1' cannot be created.").arg(folder);
         return {};
     }
-    QSqlDatabase db = connect(path, connectionName, error);
+    return connect(path, connectionName, error);
+}
+
+QSqlDatabase createDatabase(const QString& path, const QString& connectionName, QString* error)
+{
+    QSqlDatabase db = openEmptyDatabase(path, connectionName, error);
     if (!db.isValid())
         return db;
-    if (!migrateSchema(db, error) || !startAuditTrail(db, error)) {
+    const bool file = engineOf(db) == Engine::SQLite;
+    if (!migrateSchema(db, error) || (file && !startAuditTrail(db, error))) {
         discard(db);
-        QFile::remove(path);
+        if (file)
+            QFile::remove(path);
     }
     return db;
 }
@@ -327,7 +412,7 @@ void closeDatabase(const QString& connectionName)
 {
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
-        if (db.isOpen()) {
+        if (db.isOpen() && engineOf(db) == Engine::SQLite) {
             // Refreshes the planner's statistics where this session's queries showed
             // them to be stale; cheap when nothing changed.
             QSqlQuery optimize(db);

@@ -27,6 +27,11 @@ QString readOnlyReason(const QString& path, ReadOnlyCause cause);
 // How a database is opened: to read and write it, or only to view it.
 enum class Access { ReadWrite, ReadOnly };
 
+// Every `path` below may instead be a postgresql:// address (databaselocation.h): the
+// server database is opened through Qt's PostgreSQL driver and refused, naming the server
+// and the database, when the server cannot be reached, the login is refused, or the
+// database is missing, empty, not ours or of a schema this program does not know. Its
+// audit trail is not recorded yet.
 // Opens the existing Velmora file at `path` as the connection `connectionName`, shared.
 // Never creates a file. Refuses, naming the file and what is wrong, a folder, a missing or
 // unreadable file, a file that is not ours, one of an unknown schema version, one missing
@@ -50,8 +55,15 @@ QSqlDatabase openDatabaseToRead(const QString& path, const QString& connectionNa
 // reads the file on a read-only connection of its own. False with the reason in *error.
 bool recoverForReading(const QString& path, QString* error);
 
+// Opens a database that holds nothing yet, for a firm to be built in: a new SQLite file at
+// `path` (refused where a file exists), or an existing server database without tables
+// (`path` a postgresql:// address; one that holds tables is refused). The caller gives it
+// the schema (migrateSchema(), upgradeSchema()). Failure as openDatabase().
+QSqlDatabase openEmptyDatabase(const QString& path, const QString& connectionName, QString* error);
+
 // Creates a new file at `path` with the current schema and opens it as `connectionName`.
-// Refuses a path where a file already exists. Failure as openDatabase().
+// Refuses a path where a file already exists. A postgresql:// address gives an empty
+// server database the schema instead (openEmptyDatabase()). Failure as openDatabase().
 QSqlDatabase createDatabase(const QString& path, const QString& connectionName, QString* error);
 
 // Ends the connection `connectionName`, letting SQLite refresh the statistics its queries

@@ -61,10 +61,12 @@ bool readSettings(const QString& text, DatabaseLocation* location, QString* erro
 
 } // namespace
 
+bool isServerAddress(const QString& text) { return text.startsWith(kScheme, Qt::CaseInsensitive); }
+
 std::optional<DatabaseLocation> parseDatabaseLocation(const QString& text, QString* error)
 {
     DatabaseLocation location;
-    if (!text.startsWith(kScheme, Qt::CaseInsensitive)) {
+    if (!isServerAddress(text)) {
         location.path = text;
         return location;
     }

@@ -31,6 +31,10 @@ struct DatabaseLocation
 // nullopt with the reason in *error, which never repeats the address.
 std::optional<DatabaseLocation> parseDatabaseLocation(const QString& text, QString* error);
 
+// True when `text` names a server database (a postgresql:// address, well formed or not)
+// rather than a file.
+bool isServerAddress(const QString& text);
+
 // Points `db`, a connection of Qt's PostgreSQL driver (QPSQL), at the server database that
 // `location` names.
 void configureServerConnection(QSqlDatabase& db, const DatabaseLocation& location);

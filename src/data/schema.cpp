@@ -3,6 +3,7 @@
 #include "database.h"
 #include "dialect.h"
 #include "schemastamp.h"
+#include "serverdatabase.h"
 #include "serverschema.h"
 #include "sql.h"
 
@@ -605,6 +606,8 @@ bool applyMigrations(QSqlDatabase& db, int from, int to, QString* error)
 
 QStringList tablesIn(const QSqlDatabase& db)
 {
+    if (engineOf(db) == Engine::PostgreSQL)
+        return serverTables(db);
     QSqlQuery query(db);
     QStringList names;
     if (query.exec(QStringLiteral("select name from sqlite_master where type = 'table' "
@@ -651,15 +654,36 @@ QStringList schemaTables(int version)
     return tables;
 }
 
+bool isSqliteIndexTable(const QString& table)
+{
+    return table == QLatin1String("jobs_text") || table.startsWith(QLatin1String("jobs_text_"));
+}
+
 QStringList missingTables(const QSqlDatabase& db, int version)
 {
     const QStringList present = tablesIn(db);
+    const bool server = engineOf(db) == Engine::PostgreSQL;
     QStringList missing;
     for (const QString& table : schemaTables(version)) {
+        if (server && isSqliteIndexTable(table))
+            continue;
         if (!present.contains(table, Qt::CaseInsensitive))
             missing.append(table);
     }
     return missing;
+}
+
+bool upgradeSchema(QSqlDatabase& db, int from, QString* error)
+{
+    if (engineOf(db) == Engine::PostgreSQL) {
+        QSqlQuery query(db);
+        for (const QString& statement : postgresSetup()) {
+            if (!execute(query, statement, error))
+                return false;
+        }
+    }
+    return applyMigrations(db, from, currentSchemaVersion(), error) &&
+           writeSchemaStamp(db, currentSchemaVersion(), error);
 }
 
 bool migrateSchema(QSqlDatabase& db, QString* error)
@@ -685,15 +709,7 @@ bool migrateSchema(QSqlDatabase& db, QString* error)
         *error = QObject::tr("The schema upgrade could not begin a transaction.");
         return false;
     }
-    if (engineOf(db) == Engine::PostgreSQL) {
-        QSqlQuery query(db);
-        for (const QString& statement : postgresSetup()) {
-            if (!execute(query, statement, error))
-                return false;
-        }
-    }
-    if (!applyMigrations(db, from, currentSchemaVersion(), error) ||
-        !writeSchemaStamp(db, currentSchemaVersion(), error) || !transaction.commit(error))
+    if (!upgradeSchema(db, from, error) || !transaction.commit(error))
         return false;
     // An upgraded database gets fresh statistics for the planner; a new one has no rows yet.
     return from == 0 || gatherStatistics(db, error);
