@@ -280,6 +280,9 @@ private Q_SLOTS:
         addFirm(first);
         addFirm(second);
         addFirm(later, kToday.addDays(1));
+        // The trail records when the firm was added, which two runs need not share.
+        for (TestDatabase* t : {&first, &second, &later})
+            t->exec(QStringLiteral("update audit_trail set changed_at = '', hash = ''"));
         QCOMPARE(first.dump(), second.dump());
         QVERIFY(first.dump() != later.dump());
         QCOMPARE(later.count(QStringLiteral("select count(*) from jobs where date = ?"),
