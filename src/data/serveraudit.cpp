@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QTimeZone>
 
 namespace velmora {
 
@@ -138,6 +139,16 @@ const char* const kAppend =
             'UTF8')), 'hex'));
     END $f$)";
 
+// Sets the connection's time zone, in which entries are stamped, when the server knows it;
+// else the server's own stays.
+const char* const kZone =
+    R"(CREATE OR REPLACE FUNCTION velmora_audit_zone(zone text) RETURNS void LANGUAGE plpgsql AS
+    $f$ BEGIN
+        PERFORM set_config('TimeZone', zone, false);
+    EXCEPTION WHEN invalid_parameter_value THEN
+        NULL;
+    END $f$)";
+
 } // namespace
 
 QStringList serverAuditStatements(QString* error)
@@ -145,7 +156,8 @@ QStringList serverAuditStatements(QString* error)
     std::vector<QStringList> tables;
     if (!sqliteColumns(&tables, error))
         return {};
-    QStringList statements = {QString::fromLatin1(kField), QString::fromLatin1(kAppend)};
+    QStringList statements = {QString::fromLatin1(kField), QString::fromLatin1(kAppend),
+                              QString::fromLatin1(kZone)};
     for (size_t i = 0; i < tables.size(); ++i)
         statements += tableStatements(kAudited[i], tables[i]);
     return statements;
@@ -170,11 +182,14 @@ bool startServerAudit(const QSqlDatabase& db, QString* error)
         if (!transaction.commit(error))
             return false;
     }
-    return run(query,
-               QStringLiteral("SELECT set_config('velmora.audit_operator', ?, false), "
-                              "set_config('velmora.audit_paused', '0', false), "
-                              "set_config('velmora.audit_stamp', '', false)"),
-               {QCoreApplication::applicationName()}, error);
+    return run(
+        query,
+        QStringLiteral("SELECT set_config('velmora.audit_operator', ?, false), "
+                       "set_config('velmora.audit_paused', '0', false), "
+                       "set_config('velmora.audit_stamp', '', false), "
+                       "velmora_audit_zone(?)"),
+        {QCoreApplication::applicationName(), QString::fromLatin1(QTimeZone::systemTimeZoneId())},
+        error);
 }
 
 QString serverAppendEntry() { return QStringLiteral("SELECT velmora_audit_append(?, ?, ?, ?, ?)"); }

@@ -18,7 +18,8 @@ namespace velmora {
 QStringList serverAuditStatements(QString* error);
 
 // Starts the trail on a server connection, installing it first on a database made before
-// it existed. False with the reason in *error.
+// it existed; entries are stamped in the desk's own time zone, as a file's are. False with
+// the reason in *error.
 bool startServerAudit(const QSqlDatabase& db, QString* error);
 
 // The statement that appends an entry of five bound values (table, key, job, before,

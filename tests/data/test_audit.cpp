@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -298,6 +299,24 @@ private Q_SLOTS:
         QString error;
         QVERIFY(velmora::checkIntegrity(db, &faults, &error));
         QVERIFY(faults.contains(fault));
+    }
+
+    void entriesBearTheDesksLocalTime_data() { EngineDatabase::addEngineRows(); }
+    void entriesBearTheDesksLocalTime()
+    {
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Pacific/Kiritimati"); // 14 hours ahead of UTC
+        tzset();
+        VELMORA_EMPTY_DATABASE(firm, m_server);
+        seed(firm.db());
+        exec(firm.db(), QStringLiteral("update drivers set barred = 1"));
+        const QDateTime at = QDateTime::fromString(
+            rows(firm.db(), QStringLiteral("select changed_at from audit_trail")).value(0),
+            QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        const qint64 apart = at.secsTo(QDateTime::currentDateTime());
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        tzset();
+        QVERIFY2(apart >= 0 && apart < 60, qPrintable(at.toString()));
     }
 
     // The same changes at the same moment by the same operator give the same entries, hash
