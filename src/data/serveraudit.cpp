@@ -60,7 +60,7 @@ QString rowJson(const QStringList& columns, const char* secret, const QString& a
             pairs << QStringLiteral("'\"%1\":' || coalesce(to_json(%2.\"%3\")::text, 'null')")
                          .arg(column, alias, column.toLower());
     }
-    return QStringLiteral("'{' || concat_ws(',', %1) || '}'").arg(pairs.join(QStringLiteral(", ")));
+    return QStringLiteral("'{' || %1 || '}'").arg(pairs.join(QStringLiteral(" || ',' || ")));
 }
 
 QStringList tableStatements(const Audited& audited, const QStringList& columns)
