@@ -1,8 +1,10 @@
 #include "audit.h"
 
+#include "audited.h"
 #include "dates.h"
 #include "dialect.h"
 #include "readonly.h"
+#include "serveraudit.h"
 #include "sql.h"
 #include "sqlitequery.h"
 #include "sqlitestatement.h"
@@ -24,42 +26,6 @@
 namespace velmora {
 
 namespace {
-
-// A table whose changes are recorded: how its key and its job read from a row R.
-struct Audited
-{
-    const char* table;
-    const char* key;
-    const char* job = nullptr;
-    // A column the table's own trigger fills just after an insert: the insert is recorded
-    // when it is filled.
-    const char* numbered = nullptr;
-    // A column recorded only as changed, never by value (a password's hash).
-    const char* secret = nullptr;
-};
-
-constexpr Audited kAudited[] = {
-    {"jobs", "R.job_prefix || R.job_id", "R.job_prefix || R.job_id", "job_id"},
-    {"Costs", "R.rowid", "R.job_prefix || R.jobnumber"},
-    {"credit_notes", "R.credit_note_no", "R.job_prefix || R.job_no"},
-    {"receipts", "R.rowid"},
-    {"invoice_header", "R.invoice_no"},
-    {"statement_email", "R.account_id || ' ' || R.statement_date"},
-    {"invoice_line", "R.seq", "R.job_prefix || R.job_id"},
-    {"driver_wages", "R.rowid", "R.job_prefix || R.job_id"},
-    {"accounts", "R.account_id"},
-    {"addresses", "R.address_id"},
-    {"drivers", "R.driver_id"},
-    {"vehicles", "R.reg_no"},
-    {"company", "R.rowid"},
-    {"passwords", "R.user_name", nullptr, nullptr, "Password"},
-    {"invoice_prints", "R.rowid"},
-    {"invoice_numbers", "R.rowid"},
-    {"operational_cost", "R.opcost_id"},
-    {"vehicle_types", "R.vehicletypeid"},
-    {"payment_types", "R.paymenttypeid"},
-    {"receipt_types", "R.receipttypeid"},
-};
 
 constexpr int kFields =
     8; // seq, changed_at, operator_name, table_name, row_key, job, before, after
@@ -194,15 +160,42 @@ QStringList triggersFor(const Audited& audited, const QStringList& columns)
 bool setPaused(const QSqlDatabase& db, bool paused)
 {
     QSqlQuery query(db);
+    if (engineOf(db) == Engine::PostgreSQL) {
+        // A connection that never started the trail keeps it unstarted.
+        return run(
+            query,
+            QStringLiteral("SELECT set_config('velmora.audit_paused', greatest("
+                           "current_setting('velmora.audit_paused')::integer + ?, 0)::text, "
+                           "false) WHERE current_setting('velmora.audit_paused', true) <> ''"),
+            {paused ? 1 : -1});
+    }
     return run(query, paused
                           ? QStringLiteral("UPDATE audit_session SET paused = paused + 1")
                           : QStringLiteral("UPDATE audit_session SET paused = max(paused - 1, 0)"));
+}
+
+// The time entries of the connection carry instead of the time they are written (NULL for
+// that time), and setting it.
+const char* const kReadStamp[] = {
+    "SELECT stamp FROM audit_session",
+    "SELECT nullif(current_setting('velmora.audit_stamp', true), '')",
+};
+const char* const kWriteStamp[] = {
+    "UPDATE audit_session SET stamp = ?",
+    "SELECT set_config('velmora.audit_stamp', coalesce(?, ''), false)",
+};
+
+QString forEngine(const QSqlDatabase& db, const char* const (&statements)[2])
+{
+    return QString::fromLatin1(statements[engineOf(db) == Engine::PostgreSQL ? 1 : 0]);
 }
 
 } // namespace
 
 bool startAuditTrail(const QSqlDatabase& db, QString* error)
 {
+    if (engineOf(db) == Engine::PostgreSQL)
+        return startServerAudit(db, error);
     sqlite3* handle = sqliteHandle(db);
     if (!handle ||
         sqlite3_create_function_v2(handle, "velmora_audit_hash", kFields + 1,
@@ -232,11 +225,15 @@ bool startAuditTrail(const QSqlDatabase& db, QString* error)
 
 bool setAuditOperator(const QSqlDatabase& db, const QString& name, QString* error)
 {
-    // A connection that cannot write records nothing, nor yet one to a server database.
-    if (isReadOnly(db) || engineOf(db) == Engine::PostgreSQL)
+    // A connection that cannot write records nothing.
+    if (isReadOnly(db))
         return true;
     QSqlQuery query(db);
-    return run(query, QStringLiteral("UPDATE audit_session SET operator = ?"), {name}, error);
+    return run(query,
+               engineOf(db) == Engine::PostgreSQL
+                   ? QStringLiteral("SELECT set_config('velmora.audit_operator', ?, false)")
+                   : QStringLiteral("UPDATE audit_session SET operator = ?"),
+               {name}, error);
 }
 
 bool writeAuditEntry(const QSqlDatabase& db, const AuditEntry& entry, QString* error)
@@ -246,7 +243,9 @@ bool writeAuditEntry(const QSqlDatabase& db, const AuditEntry& entry, QString* e
     const auto text = [](const QString& field) {
         return field.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(field);
     };
-    return run(query, appendEntry(value, value, value, value, value),
+    return run(query,
+               engineOf(db) == Engine::PostgreSQL ? serverAppendEntry()
+                                                  : appendEntry(value, value, value, value, value),
                {entry.table, entry.key, text(entry.job), text(entry.before), text(entry.after)},
                error);
 }
@@ -271,15 +270,15 @@ AuditPause::~AuditPause() { setPaused(m_db, false); }
 AuditTime::AuditTime(QSqlDatabase db, const QDateTime& when) : m_db(std::move(db))
 {
     QSqlQuery query(m_db);
-    if (run(query, QStringLiteral("SELECT stamp FROM audit_session")) && query.next())
+    if (run(query, forEngine(m_db, kReadStamp)) && query.next())
         m_before = query.value(0);
-    run(query, QStringLiteral("UPDATE audit_session SET stamp = ?"), {storedStamp(when)});
+    run(query, forEngine(m_db, kWriteStamp), {storedStamp(when)});
 }
 
 AuditTime::~AuditTime()
 {
     QSqlQuery query(m_db);
-    run(query, QStringLiteral("UPDATE audit_session SET stamp = ?"),
+    run(query, forEngine(m_db, kWriteStamp),
         {m_before.isNull() ? QVariant(QMetaType(QMetaType::QString)) : m_before});
 }
 

@@ -19,9 +19,10 @@ namespace velmora {
 // the row's key, the row before and after as JSON. Each entry carries the SHA-256 of its
 // content and of the entry before it, so that an edited, removed or moved entry shows.
 
-// Installs the trail on a connection that writes the file: the hash function and the
-// triggers, with the program's name as the operator until setAuditOperator(). False with
-// the reason in *error.
+// Installs the trail on a connection that writes the database: on a file the hash function
+// and the connection's triggers, on a server the connection's settings that the server's
+// triggers read (serveraudit.h); the program's name is the operator until
+// setAuditOperator(). False with the reason in *error.
 bool startAuditTrail(const QSqlDatabase& db, QString* error);
 
 // Names the operator that later entries of the connection record.
@@ -72,7 +73,7 @@ private:
     QVariant m_before;
 };
 
-// A writer of many rows on the connection's raw handle that gives each its own moment
+// A writer of many rows on an SQLite connection's raw handle that gives each its own moment
 // ("yyyy-MM-dd HH:mm:ss"), as a generated firm's bookings bear theirs. Leaves the moment
 // set: an AuditTime around the writer puts the time back.
 class AuditClock

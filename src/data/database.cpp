@@ -277,7 +277,7 @@ bool makeReadOnly(QSqlDatabase& db, QString* error)
                    error);
 }
 
-// openDatabase() of a server database; no audit trail is recorded there yet.
+// openDatabase() of a server database.
 QSqlDatabase openServer(const DatabaseLocation& location, const QString& connectionName,
                         QString* error, Access access)
 {
@@ -303,6 +303,8 @@ QSqlDatabase openServer(const DatabaseLocation& location, const QString& connect
     }
     if (error->isEmpty() && access == Access::ReadWrite && !migrateSchema(db, error))
         *error = QObject::tr("The database %1 could not be upgraded: %2").arg(where, *error);
+    else if (error->isEmpty() && access == Access::ReadWrite && !startAuditTrail(db, error))
+        *error = QObject::tr("The database %1 cannot be written: %2").arg(where, *error);
     if (!error->isEmpty())
         discard(db);
     return db;
@@ -400,7 +402,7 @@ QSqlDatabase createDatabase(const QString& path, const QString& connectionName, 
     if (!db.isValid())
         return db;
     const bool file = engineOf(db) == Engine::SQLite;
-    if (!migrateSchema(db, error) || (file && !startAuditTrail(db, error))) {
+    if (!migrateSchema(db, error) || !startAuditTrail(db, error)) {
         discard(db);
         if (file)
             QFile::remove(path);

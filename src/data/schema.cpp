@@ -3,6 +3,7 @@
 #include "database.h"
 #include "dialect.h"
 #include "schemastamp.h"
+#include "serveraudit.h"
 #include "serverdatabase.h"
 #include "serverschema.h"
 #include "sql.h"
@@ -682,8 +683,20 @@ bool upgradeSchema(QSqlDatabase& db, int from, QString* error)
                 return false;
         }
     }
-    return applyMigrations(db, from, currentSchemaVersion(), error) &&
-           writeSchemaStamp(db, currentSchemaVersion(), error);
+    if (!applyMigrations(db, from, currentSchemaVersion(), error))
+        return false;
+    if (engineOf(db) == Engine::PostgreSQL) {
+        // The trail's triggers, made anew for the columns the migrations leave.
+        const QStringList audit = serverAuditStatements(error);
+        if (audit.isEmpty())
+            return false;
+        QSqlQuery query(db);
+        for (const QString& statement : audit) {
+            if (!execute(query, statement, error))
+                return false;
+        }
+    }
+    return writeSchemaStamp(db, currentSchemaVersion(), error);
 }
 
 bool migrateSchema(QSqlDatabase& db, QString* error)
