@@ -23,6 +23,20 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QStri
     return ok;
 }
 
+std::optional<qint64> insertRow(QSqlQuery& query, const QString& insert, const QVariantList& values,
+                                QString* error)
+{
+    if (!run(query, insert + QStringLiteral(" RETURNING rowid"), values, error))
+        return std::nullopt;
+    if (!query.next()) {
+        *error = QObject::tr("The new row could not be read back.");
+        return std::nullopt;
+    }
+    const qint64 row = query.value(0).toLongLong();
+    query.finish();
+    return row;
+}
+
 bool execute(QSqlQuery& query, const QString& sql, QString* error)
 {
     const bool ok = query.exec(sql);

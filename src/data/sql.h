@@ -6,12 +6,20 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <optional>
+
 namespace velmora {
 
 // Prepares `sql` on `query`, binds `values` to its ? placeholders in order and runs it.
 // On failure returns false and, when `error` is given, puts the driver's text there.
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values = {},
          QString* error = nullptr);
+
+// Runs `insert`, an INSERT of one row with its values, and returns the new row's rowid (the
+// value of an integer key where the table has one), read back with RETURNING, which both
+// engines accept: a server has no last insert id. nullopt with the reason in *error.
+std::optional<qint64> insertRow(QSqlQuery& query, const QString& insert, const QVariantList& values,
+                                QString* error);
 
 // Runs `sql`, which binds no values, without preparing it first: PostgreSQL prepares only
 // queries and changes of rows, not changes of the schema. Failure as run().

@@ -57,10 +57,9 @@ private:
     // Inserts one row and gives back its rowid.
     bool insert(const QString& sql, const QVariantList& values, qint64* id)
     {
-        if (!exec(sql, values))
-            return false;
-        *id = m_query.lastInsertId().toLongLong();
-        return true;
+        const std::optional<qint64> row = insertRow(m_query, sql, values, &m_error);
+        *id = row.value_or(0);
+        return row.has_value();
     }
 
     bool isEmpty()

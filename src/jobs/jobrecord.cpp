@@ -54,22 +54,22 @@ std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, cons
     if (!fits(prefix, job, error))
         return std::nullopt;
     QSqlQuery query(db);
-    if (!run(query,
-             QStringLiteral("insert into jobs (job_prefix, date, time, time_text, passenger_name, "
-                            "address_from, address_to, account_no, driver, invoiced, "
-                            "payment_type, vehicle_type, special_instructions, record_status, "
-                            "acc_ref, costed_code, driver_percentage) "
-                            "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'I', ?, ?, "
-                            "case when ") +
-                 kPercentageDriver + QStringLiteral(" then 'Y' else 'N' end)"),
-             {prefix, storedDate(job.date), storedPickUpTime(job.time), job.time, job.passenger,
-              job.from, job.to, job.account, job.driver, invoicedFlag(job), job.paymentType,
-              job.vehicleType, job.instructions, textOrNull(job.accountReference),
-              textOrNull(job.costCode), job.driver},
-             error))
-        return std::nullopt;
-    const QVariant row = query.lastInsertId();
-    if (!run(query, QStringLiteral("select job_id from jobs where rowid = ?"), {row}, error))
+    const std::optional<qint64> row = insertRow(
+        query,
+        QStringLiteral("insert into jobs (job_prefix, date, time, time_text, passenger_name, "
+                       "address_from, address_to, account_no, driver, invoiced, "
+                       "payment_type, vehicle_type, special_instructions, record_status, "
+                       "acc_ref, costed_code, driver_percentage) "
+                       "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'I', ?, ?, "
+                       "case when ") +
+            kPercentageDriver + QStringLiteral(" then 'Y' else 'N' end)"),
+        {prefix, storedDate(job.date), storedPickUpTime(job.time), job.time, job.passenger,
+         job.from, job.to, job.account, job.driver, invoicedFlag(job), job.paymentType,
+         job.vehicleType, job.instructions, textOrNull(job.accountReference),
+         textOrNull(job.costCode), job.driver},
+        error);
+    if (!row ||
+        !run(query, QStringLiteral("select job_id from jobs where rowid = ?"), {*row}, error))
         return std::nullopt;
     if (!query.next()) {
         *error = QObject::tr("The new job could not be read back.");

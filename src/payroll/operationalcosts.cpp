@@ -34,13 +34,13 @@ bool saveOperationalCost(const QSqlDatabase& db, OperationalCost* cost, QString*
     const QVariantList values = {storedDate(cost->date), cost->amount.toVariant(),
                                  cost->description};
     if (cost->id == 0) {
-        if (!run(query,
-                 QStringLiteral("INSERT INTO operational_cost (opcost_Date, opcost_gross, "
-                                "opcost_description) VALUES (?, ?, ?)"),
-                 values, error))
-            return false;
-        cost->id = query.lastInsertId().toLongLong();
-        return true;
+        const std::optional<qint64> id =
+            insertRow(query,
+                      QStringLiteral("INSERT INTO operational_cost (opcost_Date, opcost_gross, "
+                                     "opcost_description) VALUES (?, ?, ?)"),
+                      values, error);
+        cost->id = id.value_or(0);
+        return id.has_value();
     }
     if (!run(query,
              QStringLiteral("UPDATE operational_cost SET opcost_Date = ?, opcost_gross = ?, "

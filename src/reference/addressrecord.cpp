@@ -39,12 +39,10 @@ std::optional<qint64> addAddress(QSqlQuery& query, const RecordWithAddress& reco
     columns.append(QStringLiteral("address_type"));
     QVariantList values = addressValues(record.address);
     values.append(record.addressType);
-    if (!run(query,
-             QStringLiteral("insert into addresses (%1) values (%2)")
-                 .arg(columns.join(QStringLiteral(", ")), placeholders(columns.size())),
-             values, error))
-        return std::nullopt;
-    return query.lastInsertId().toLongLong();
+    return insertRow(query,
+                     QStringLiteral("insert into addresses (%1) values (%2)")
+                         .arg(columns.join(QStringLiteral(", ")), placeholders(columns.size())),
+                     values, error);
 }
 
 // Rewrites the record and its address row. A record whose address row is missing gets a
@@ -89,12 +87,11 @@ std::optional<qint64> addBoth(const QSqlDatabase& db, const RecordWithAddress& r
     own.prepend(QStringLiteral("address_id"));
     QVariantList ownValues = record.newValues;
     ownValues.prepend(*addressId);
-    if (!run(query,
-             QStringLiteral("insert into %1 (%2) values (%3)")
-                 .arg(record.table, own.join(QStringLiteral(", ")), placeholders(own.size())),
-             ownValues, error))
-        return std::nullopt;
-    return query.lastInsertId().toLongLong();
+    return insertRow(
+        query,
+        QStringLiteral("insert into %1 (%2) values (%3)")
+            .arg(record.table, own.join(QStringLiteral(", ")), placeholders(own.size())),
+        ownValues, error);
 }
 
 // Whether every typed text of `record` fits its column.

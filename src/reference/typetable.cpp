@@ -105,9 +105,7 @@ std::optional<qint64> appendType(const QSqlDatabase& db, const TypeTable& table,
     QSqlQuery query(db);
     const QString sql =
         QStringLiteral("insert into %1 (%2) values (?)").arg(table.table, table.nameColumn);
-    if (!run(query, sql, {name}, error))
-        return std::nullopt;
-    return query.lastInsertId().toLongLong();
+    return insertRow(query, sql, {name}, error);
 }
 
 } // namespace velmora

@@ -195,6 +195,35 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("500")});
     }
 
+    // A new row's rowid, read back as the program adds jobs, addresses and types: the
+    // table's integer key where it has one, the row found by it where it has none.
+    void insertedRowsAreReadBack_data() { EngineDatabase::addEngineRows(); }
+    void insertedRowsAreReadBack()
+    {
+        VELMORA_EMPTY_DATABASE(empty, m_server);
+        QString error;
+        QVERIFY2(velmora::migrateSchema(empty.db(), &error), qPrintable(error));
+        QSqlQuery query(empty.db());
+        exec(empty.db(), QStringLiteral("insert into addresses (address_id, address_line1) "
+                                        "values (40, 'brought')"));
+        const auto address = velmora::insertRow(
+            query, QStringLiteral("insert into addresses (address_line1) values (?)"),
+            {QStringLiteral("new")}, &error);
+        QCOMPARE(address.value_or(-1), 41);
+        exec(empty.db(), QStringLiteral("insert into jobs (job_prefix, passenger_name) "
+                                        "values ('A', 'first')"));
+        const auto job = velmora::insertRow(
+            query, QStringLiteral("insert into jobs (job_prefix, passenger_name) values (?, ?)"),
+            {QStringLiteral("A"), QStringLiteral("second")}, &error);
+        QVERIFY2(job, qPrintable(error));
+        QCOMPARE(column(empty.db(),
+                        QStringLiteral("select passenger_name from jobs where rowid = ?"), {*job}),
+                 QStringList{QStringLiteral("second")});
+        QVERIFY(!velmora::insertRow(
+            query, QStringLiteral("insert into no_such_table (a) values (?)"), {1}, &error));
+        QVERIFY(!error.isEmpty());
+    }
+
     // A row without a key takes the next one past the highest any row brought, in tables
     // keyed by an INTEGER PRIMARY KEY with and without AUTOINCREMENT.
     void keysGoPastThoseBrought_data()
