@@ -83,9 +83,7 @@ void addAuditCommand(CLI::App& app, CommandAction& action)
     command->add_option("--since", options->since, "The first day, DD/MM/YYYY");
     command->add_option("--job", options->job,
                         "One job's entries and those of its lines, by its key (A51)");
-    command->add_option("--database", options->database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*command, options->database);
     command->callback([&action, options] { action = [options] { return runAudit(*options); }; });
 }
 

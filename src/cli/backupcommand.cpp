@@ -59,9 +59,7 @@ void addBackupCommand(CLI::App& app, CommandAction& action)
     backup->add_option("--to", options->to,
                        "The copy to write (must not exist; default: a timestamped copy beside "
                        "the database, of which the newest ten are kept)");
-    backup->add_option("--database", options->database,
-                       "The database file (default: $VELMORA_DATABASE, else "
-                       "database/taxi.mdb beside the program)");
+    addDatabaseOption(*backup, options->database);
     backup->callback([&action, options] { action = [options] { return runBackup(*options); }; });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace CLI {
@@ -15,6 +16,9 @@ using CommandAction = std::function<int()>;
 // Each subcommand lives in its own file and registers itself with a function of this
 // shape, which adds the subcommand to `app` and, when it is chosen, sets `action`.
 using CommandRegistrar = void (*)(CLI::App& app, CommandAction& action);
+
+// Adds the option --database that most subcommands take, into `database`.
+void addDatabaseOption(CLI::App& command, std::string& database);
 
 // Every subcommand of velmora-cli, in the order --help lists them (commands.cpp).
 const std::vector<CommandRegistrar>& commands();

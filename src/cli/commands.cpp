@@ -15,6 +15,8 @@
 #include "statementscommand.h"
 #include "transfercommands.h"
 
+#include <CLI/CLI.hpp>
+
 namespace velmora::cli {
 
 const std::vector<CommandRegistrar>& commands()
@@ -29,6 +31,13 @@ const std::vector<CommandRegistrar>& commands()
         addAuditCommand,        addExpiringCommand,
     };
     return all;
+}
+
+void addDatabaseOption(CLI::App& command, std::string& database)
+{
+    command.add_option("--database", database,
+                       "The database file (default: $VELMORA_DATABASE, else "
+                       "database/taxi.mdb beside the program)");
 }
 
 } // namespace velmora::cli

@@ -87,9 +87,7 @@ void addDriverPayCommand(CLI::App& app, CommandAction& action)
     command->add_option("--to-driver", options->to,
                         "The last driver number of the range (default: the last percentage "
                         "driver)");
-    command->add_option("--database", options->database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*command, options->database);
     command->callback(
         [&action, options] { action = [options] { return runDriverPay(*options); }; });
 }

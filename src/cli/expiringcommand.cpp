@@ -84,9 +84,7 @@ void addExpiringCommand(CLI::App& app, CommandAction& action)
         ->add_option("--days", options->days,
                      "How many days ahead to look (default: the company's warning days)")
         ->check(CLI::Range(0, 3650));
-    command->add_option("--database", options->database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*command, options->database);
     command->callback([&action, options] { action = [options] { return runExpiring(*options); }; });
 }
 

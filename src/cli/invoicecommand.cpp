@@ -113,9 +113,7 @@ void addInvoiceCommand(CLI::App& app, CommandAction& action)
         "invoice", "Run the invoice run over a range of accounts (by default every account)");
     invoice->add_option("--from-account", options->from, "The first account (account id)");
     invoice->add_option("--to-account", options->to, "The last account (account id)");
-    invoice->add_option("--database", options->database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*invoice, options->database);
     invoice->callback(
         [&action, options] { action = [options] { return runInvoiceCommand(*options); }; });
 }

@@ -180,9 +180,7 @@ void addMailSettingsCommand(CLI::App& app, CommandAction& action)
     command->add_option("--user", options->user, "The user name to log in with (empty: none)");
     command->add_option("--from-address", options->fromAddress, "The sender's e-mail address");
     command->add_option("--from-name", options->fromName, "The sender's name");
-    command->add_option("--database", options->database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*command, options->database);
     command->callback([&action, options] { action = [options] { return runSettings(*options); }; });
 }
 
@@ -195,9 +193,7 @@ void addEmailInvoicesCommand(CLI::App& app, CommandAction& action)
     command->add_option("--from-invoice", options->from,
                         "The first invoice number (default: the invoices not yet printed)");
     command->add_option("--to-invoice", options->to, "The last invoice number");
-    command->add_option("--database", options->database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*command, options->database);
     command->callback([&action, options] { action = [options] { return runInvoices(*options); }; });
 }
 
@@ -213,9 +209,7 @@ void addEmailStatementsCommand(CLI::App& app, CommandAction& action)
                         "The account whose name starts the range (default: the first name)");
     command->add_option("--to-account", options->to,
                         "The account whose name ends the range (default: the last name)");
-    command->add_option("--database", options->database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*command, options->database);
     command->callback(
         [&action, options] { action = [options] { return runStatements(*options); }; });
 }

@@ -1,5 +1,6 @@
 #include "periodcommand.h"
 
+#include "command.h"
 #include "commandoutput.h"
 #include "data/database.h"
 #include "data/dates.h"
@@ -52,9 +53,7 @@ void addPeriodOptions(CLI::App* command, PeriodOptions& options, const char* rep
     command->add_flag("--force", options.force,
                       "Replace the PDF file when it exists already (never the database or a "
                       "report file)");
-    command->add_option("--database", options.database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*command, options.database);
 }
 
 int runPeriodCommand(const char* command, const PeriodOptions& options, const QString& reportFile,

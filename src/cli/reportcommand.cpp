@@ -152,9 +152,7 @@ void addReportCommand(CLI::App& app, CommandAction& action)
     report->add_option("--param", options->parameters,
                        "A parameter of the report as NAME=VALUE (repeatable); the others take "
                        "their defaults");
-    report->add_option("--database", options->database,
-                       "The database file (default: $VELMORA_DATABASE, else "
-                       "database/taxi.mdb beside the program)");
+    addDatabaseOption(*report, options->database);
     report->callback([&action, options] { action = [options] { return runReport(*options); }; });
 }
 

@@ -93,9 +93,7 @@ void addStatementsCommand(CLI::App& app, CommandAction& action)
     command->add_flag("--force", options->force,
                       "Replace the PDF file when it exists already (never the database or the "
                       "report file)");
-    command->add_option("--database", options->database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*command, options->database);
     command->callback(
         [&action, options] { action = [options] { return runStatements(*options); }; });
 }

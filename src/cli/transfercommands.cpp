@@ -103,9 +103,7 @@ void addRoutine(CLI::App& app, CommandAction& action, const char* name, const ch
     if (!safetyCopy)
         command->add_flag("--force", options->force,
                           "Replace the file when it exists already (never the database)");
-    command->add_option("--database", options->database,
-                        "The database file (default: $VELMORA_DATABASE, else "
-                        "database/taxi.mdb beside the program)");
+    addDatabaseOption(*command, options->database);
     command->callback([&action, options, name, safetyCopy, routine] {
         action = [options, name, safetyCopy, routine] {
             return runRoutine(name, *options, safetyCopy, routine);
