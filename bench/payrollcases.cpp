@@ -3,6 +3,7 @@
 #include "data/costline.h"
 #include "data/dates.h"
 #include "data/driverwage.h"
+#include "data/rowversion.h"
 #include "payroll/driverpay.h"
 #include "payroll/profitability.h"
 
@@ -42,6 +43,7 @@ bool payDirectly(const PayStatements& s, qint64 lastDriver, const std::string& l
     sqlite3_bind_int64(candidates, 2, lastDriver);
     sqlite3_bind_text(candidates, 3, lastDay.c_str(), static_cast<int>(lastDay.size()),
                       SQLITE_STATIC);
+    const std::string stamp = changeStamp().toString().toStdString();
     int result = SQLITE_ROW;
     bool ok = true;
     while (ok && (result = sqlite3_step(candidates)) == SQLITE_ROW) {
@@ -80,9 +82,11 @@ bool payDirectly(const PayStatements& s, qint64 lastDriver, const std::string& l
             paid->income += income.stored();
             paid->shares += share.stored();
         }
-        sqlite3_bind_text(s.markCalculated.get(), 1, reinterpret_cast<const char*>(prefix),
+        sqlite3_bind_text(s.markCalculated.get(), 1, stamp.data(), int(stamp.size()),
+                          SQLITE_TRANSIENT);
+        sqlite3_bind_text(s.markCalculated.get(), 2, reinterpret_cast<const char*>(prefix),
                           prefixBytes, SQLITE_TRANSIENT);
-        sqlite3_bind_int64(s.markCalculated.get(), 2, number);
+        sqlite3_bind_int64(s.markCalculated.get(), 3, number);
         ok = ok && execute(s.markCalculated.get(), error);
     }
     if (ok)

@@ -1,6 +1,7 @@
 #include "jobstatus.h"
 
 #include "data/fault.h"
+#include "data/rowversion.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -21,9 +22,9 @@ std::optional<bool> setJobStatus(const QSqlDatabase& db, const JobKey& key, cons
     }
     QSqlQuery query(db);
     if (!run(query,
-             QStringLiteral("update jobs set record_status = ? "
-                            "where job_prefix = ? and job_id = ?"),
-             {status, key.prefix, key.number}, error))
+             QStringLiteral("update jobs set record_status = ?, ") + versionBump() +
+                 QStringLiteral(" where job_prefix = ? and job_id = ?"),
+             {status, changeStamp(), key.prefix, key.number}, error))
         return std::nullopt;
     const bool found = query.numRowsAffected() > 0;
     if (transaction && !transaction->commit(error))

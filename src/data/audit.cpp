@@ -101,8 +101,10 @@ QStringList columnsOf(const QSqlDatabase& db, const QString& table, QString* err
     QStringList columns;
     if (!run(query, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table}, error))
         return {};
-    while (query.next())
-        columns.append(query.value(0).toString());
+    while (query.next()) {
+        if (!isUnaudited(query.value(0).toString()))
+            columns.append(query.value(0).toString());
+    }
     if (columns.isEmpty())
         *error = QObject::tr("The table %1 is missing.").arg(table);
     return columns;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringView>
+
 namespace velmora {
 
 // A table whose changes the audit trail records: how its key and its job read from a row R.
@@ -14,6 +16,13 @@ struct Audited
     // A column recorded only as changed, never by value (a password's hash).
     const char* secret = nullptr;
 };
+
+// Columns the trail leaves out: a row's version and the moment of its last change, which
+// every change counts up and stamps and the entries' own order and time already tell.
+inline bool isUnaudited(QStringView column)
+{
+    return column == u"row_version" || column == u"row_changed_at";
+}
 
 inline constexpr Audited kAudited[] = {
     {"jobs", "R.job_prefix || R.job_id", "R.job_prefix || R.job_id", "job_id"},

@@ -506,6 +506,20 @@ const QStringList kStatementMail = {
         PRIMARY KEY (account_id, statement_date)))"),
 };
 
+// Migration 16: jobs, accounts, drivers and vehicles count each change of a row and stamp
+// when it was made, so that a save over a row another desk changed since it was read is
+// refused (rowversion.h).
+const QStringList kRowVersions = {
+    QStringLiteral("ALTER TABLE jobs ADD COLUMN row_version INTEGER NOT NULL DEFAULT 0"),
+    QStringLiteral("ALTER TABLE jobs ADD COLUMN row_changed_at TEXT"),
+    QStringLiteral("ALTER TABLE accounts ADD COLUMN row_version INTEGER NOT NULL DEFAULT 0"),
+    QStringLiteral("ALTER TABLE accounts ADD COLUMN row_changed_at TEXT"),
+    QStringLiteral("ALTER TABLE drivers ADD COLUMN row_version INTEGER NOT NULL DEFAULT 0"),
+    QStringLiteral("ALTER TABLE drivers ADD COLUMN row_changed_at TEXT"),
+    QStringLiteral("ALTER TABLE vehicles ADD COLUMN row_version INTEGER NOT NULL DEFAULT 0"),
+    QStringLiteral("ALTER TABLE vehicles ADD COLUMN row_changed_at TEXT"),
+};
+
 // Migration 13: the audit trail of every change, each entry chained to the one before by
 // its hash; the dates a driver's badge, licence and DBS check run out; how many days ahead
 // the firm is warned of documents running out.
@@ -553,6 +567,7 @@ const std::vector<Migration>& migrations()
         {13, &kAuditTrail},
         {14, &kMail},
         {15, &kStatementMail},
+        {16, &kRowVersions},
     };
     return all;
 }

@@ -30,8 +30,10 @@ bool sqliteColumns(std::vector<QStringList>* tables, QString* error)
             QStringList columns;
             done = run(query, QStringLiteral("SELECT name FROM pragma_table_info(?)"),
                        {QString::fromLatin1(audited.table)}, error);
-            while (done && query.next())
-                columns.append(query.value(0).toString());
+            while (done && query.next()) {
+                if (!isUnaudited(query.value(0).toString()))
+                    columns.append(query.value(0).toString());
+            }
             tables->push_back(std::move(columns));
         }
         db.close();

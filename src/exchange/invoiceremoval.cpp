@@ -1,5 +1,7 @@
 #include "invoiceremoval.h"
 
+#include "data/rowversion.h"
+#include "data/runlock.h"
 #include "data/audit.h"
 #include "data/batchcache.h"
 #include "data/fault.h"
@@ -63,6 +65,9 @@ std::optional<RemovalCounts> countOldInvoices(const QSqlDatabase& db, qint64 fir
 std::optional<RemovalCounts> removeOldInvoices(const QSqlDatabase& db, qint64 firstKept,
                                                QString* error)
 {
+    const RunLock lock(db, RunKind::Exchange);
+    if (!lock.held(error))
+        return std::nullopt;
     const BatchCache cache(db);
     Transaction transaction(db);
     if (!transaction.isActive()) {
@@ -77,10 +82,11 @@ std::optional<RemovalCounts> removeOldInvoices(const QSqlDatabase& db, qint64 fi
     if (!run(query,
              QStringLiteral("update accounts set removed_invoiced = removed_invoiced + "
                             "(select sum(h.net_value) from invoice_header h "
-                            "where h.account_no = accounts.account_id and h.invoice_no < ?) "
-                            "where account_id in (select account_no from invoice_header "
-                            "where invoice_no < ?)"),
-             {firstKept, firstKept}, error))
+                            "where h.account_no = accounts.account_id and h.invoice_no < ?), ") +
+                 versionBump() +
+                 QStringLiteral(" where account_id in (select account_no from invoice_header "
+                                "where invoice_no < ?)"),
+             {firstKept, changeStamp(), firstKept}, error))
         return std::nullopt;
     for (const auto& [from, count] : kGoing) {
         if (!run(query, QStringLiteral("delete ") + *from, {firstKept}, error))

@@ -1,4 +1,5 @@
 #include "data/dates.h"
+#include "data/rowversion.h"
 #include "data/sql.h"
 #include "data/sqlitequery.h"
 #include "lookups.h"
@@ -23,9 +24,11 @@ const QString kColumns = QStringLiteral(
 const QString kInsertJob = QStringLiteral("insert into jobs (") + kColumns +
                            QStringLiteral(", job_prefix, job_id) values (") + placeholders(22) +
                            QStringLiteral(")");
+// The update also counts the job's change, its stamp bound last, after prefix and number.
 const QString kUpdateJob = QStringLiteral("update jobs set ") +
                            assignments(kColumns.split(QStringLiteral(", "))) +
-                           QStringLiteral(" where job_prefix = ? and job_id = ?");
+                           QStringLiteral(", row_version = row_version + 1, row_changed_at = ?23"
+                                          " where job_prefix = ?21 and job_id = ?22");
 
 struct Lookups
 {
@@ -69,6 +72,8 @@ public:
         SqliteQuery& write = found ? m_update : m_insert;
         if (!write.start(&error))
             return {RecordResult::Kind::Failed, error};
+        if (found)
+            write.bind(23, m_stamp);
         const QByteArray day = storedDate(moment->date()).toUtf8();
         bindColumns(write, record, day);
         write.next(&error);
@@ -168,6 +173,7 @@ private:
     QString m_path;
     Lookups m_lookups;
     RecordTexts m_texts{JobTransferRecord::kFieldBytes};
+    const QByteArray m_stamp = changeStamp().toString().toUtf8();
     SqliteQuery m_find;
     SqliteQuery m_insert;
     SqliteQuery m_update;

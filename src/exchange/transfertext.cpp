@@ -1,5 +1,6 @@
 #include "transfertext.h"
 
+#include "data/runlock.h"
 #include "data/audit.h"
 #include "data/batchcache.h"
 #include "data/sql.h"
@@ -144,6 +145,9 @@ TransferOutcome importRecords(const QSqlDatabase& db, QIODevice& file, const QSt
                               const TransferProgress& progress)
 {
     TransferOutcome outcome;
+    const RunLock lock(db, RunKind::Exchange);
+    if (QString refused; !lock.held(&refused))
+        return failedRun(path, refused);
     const BatchCache cache(db);
     Transaction transaction(db);
     if (!transaction.isActive())

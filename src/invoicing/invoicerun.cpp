@@ -5,6 +5,8 @@
 #include "data/dates.h"
 #include "data/driverwage.h"
 #include "data/fault.h"
+#include "data/rowversion.h"
+#include "data/runlock.h"
 #include "data/sql.h"
 
 #include <QObject>
@@ -50,6 +52,7 @@ public:
 
 private:
     bool prepare(QSqlQuery& query, const char* sql);
+    bool prepare(QSqlQuery& query, const QString& sql);
     bool exec(QSqlQuery& query, std::initializer_list<QVariant> values);
     bool fail(const QSqlQuery& query);
     bool readAccounts(std::vector<std::int64_t>* accounts);
@@ -91,8 +94,13 @@ bool Run::fail(const QSqlQuery& query)
 
 bool Run::prepare(QSqlQuery& query, const char* sql)
 {
+    return prepare(query, QString::fromLatin1(sql));
+}
+
+bool Run::prepare(QSqlQuery& query, const QString& sql)
+{
     query.setForwardOnly(true);
-    return query.prepare(QString::fromLatin1(sql)) || fail(query);
+    return query.prepare(sql) || fail(query);
 }
 
 bool Run::exec(QSqlQuery& query, std::initializer_list<QVariant> values)
@@ -184,14 +192,14 @@ bool Run::recordDriverWage(const WorkRow& job, Money gross)
     if (!m_wages.write(job.driver.toLongLong(), job.prefix, job.number, gross, percentage.toInt(),
                        &m_error))
         return false;
-    return exec(m_calculated, {job.prefix, qint64(job.number)});
+    return exec(m_calculated, {m_stamp, job.prefix, qint64(job.number)});
 }
 
 bool Run::completeJob(const WorkRow& job, const InvoiceTotals& totals)
 {
     const QVariant credit =
         totals.creditNote < Money() ? totals.creditNote.toVariant() : QVariant(qint64(0));
-    if (!exec(m_job, {qint64(m_invoice), job.prefix, qint64(job.number)}) ||
+    if (!exec(m_job, {qint64(m_invoice), m_stamp, job.prefix, qint64(job.number)}) ||
         !exec(m_line, {qint64(m_invoice), qint64(job.number), job.prefix, totals.gross.toVariant(),
                        totals.vat.toVariant(), totals.discount.toVariant(), totals.net.toVariant(),
                        credit}))
@@ -223,7 +231,7 @@ bool Run::invoiceAccount(std::int64_t account)
               {qint64(m_invoice), m_stamp, qint64(account), m_company, invoice.gross.toVariant(),
                invoice.vat.toVariant(), invoice.discount.toVariant(), invoice.net.toVariant(),
                invoice.creditNote.toVariant()}) ||
-        !exec(m_balance, {invoice.net.toVariant(), qint64(account)}))
+        !exec(m_balance, {invoice.net.toVariant(), m_stamp, qint64(account)}))
         return false;
     m_result->totals += invoice;
     if (m_result->invoices == 0)
@@ -273,13 +281,16 @@ bool Run::execute(const InvoiceRunProgress& progress, QString* error)
                      "line_cost_excl_vat, line_cost_vat, line_cost_discount, line_cost_net, "
                      "credit_note_value, invoice_printed) "
                      "values (?, ?, ?, 'Journey Cost', ?, ?, ?, ?, ?, 'N')") ||
-            !prepare(m_job, "update jobs set invoice_no = ?, invoiced = 'Y' "
-                            "where job_prefix = ? and job_id = ?") ||
-            !prepare(m_balance, "update accounts set account_balance = account_balance - ? "
-                                "where account_id = ?") ||
+            !prepare(m_job, QStringLiteral("update jobs set invoice_no = ?, invoiced = 'Y', ") +
+                                versionBump() +
+                                QStringLiteral(" where job_prefix = ? and job_id = ?")) ||
+            !prepare(m_balance,
+                     QStringLiteral("update accounts set account_balance = account_balance - ?, ") +
+                         versionBump() + QStringLiteral(" where account_id = ?")) ||
             !m_wages.prepare(&m_error) ||
-            !prepare(m_calculated, "update jobs set calculated = 'Y' "
-                                   "where job_prefix = ? and job_id = ?"))
+            !prepare(m_calculated, QStringLiteral("update jobs set calculated = 'Y', ") +
+                                       versionBump() +
+                                       QStringLiteral(" where job_prefix = ? and job_id = ?")))
             return false;
         const auto total = static_cast<std::int64_t>(accounts.size());
         for (std::int64_t done = 0; done < total; ++done) {
@@ -348,6 +359,9 @@ bool runInvoicesInTransaction(const QSqlDatabase& db, const InvoiceRunRange& ran
 bool runInvoices(const QSqlDatabase& db, const InvoiceRunRange& range, InvoiceRunResult* result,
                  QString* error, const InvoiceRunProgress& progress)
 {
+    const RunLock lock(db, RunKind::Invoices);
+    if (!lock.held(error))
+        return false;
     Transaction transaction(db);
     if (!transaction.isActive()) {
         *error = QObject::tr("The invoice run could not begin a transaction.");

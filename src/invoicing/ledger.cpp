@@ -1,5 +1,6 @@
 #include "ledger.h"
 
+#include "data/rowversion.h"
 #include "data/dates.h"
 #include "data/fault.h"
 #include "data/sql.h"
@@ -238,9 +239,9 @@ std::optional<PaymentSaved> savePayment(const QSqlDatabase& db, const Payment& p
         return std::nullopt;
     saved.invoiceFound = query.numRowsAffected() > 0;
     if (!run(query,
-             QStringLiteral("update accounts set account_balance = account_balance + ? "
-                            "where account_id = ?"),
-             {amount, payment.account}, error))
+             QStringLiteral("update accounts set account_balance = account_balance + ?, ") +
+                 versionBump() + QStringLiteral(" where account_id = ?"),
+             {amount, changeStamp(), payment.account}, error))
         return std::nullopt;
     saved.accountFound = query.numRowsAffected() > 0;
     if (!transaction.commit(error))

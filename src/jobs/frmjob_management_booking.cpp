@@ -58,6 +58,7 @@ bool frmjob_management::add_job()
     }
     m_job.key.number = *number;
     m_job.invoice.reset();
+    m_job.version = 0;
     m_job.loadedAccount = check.account;
     m_job.shown = m_job.key;
     m_job.date = check.date;
@@ -81,15 +82,30 @@ bool frmjob_management::update_job()
     const JobKey key{prefix.isEmpty() ? m_job.key.prefix : prefix,
                      m_booking->numberText().toLongLong()};
     QString error;
-    const auto found = updateJob(m_db, key, m_booking->record(check), &error);
-    if (!found) {
+    // A job loaded here is saved only over the version loaded; one typed in is not.
+    const bool loaded = m_job.shown && key == *m_job.shown;
+    const auto saved = updateJob(m_db, key, m_booking->record(check),
+                                 loaded ? std::optional<qint64>(m_job.version) : std::nullopt,
+                                 &error);
+    if (!saved) {
         m_dialogs.information(this, error);
         return false;
     }
-    if (!*found) {
+    if (*saved == RowSave::ChangedElsewhere) {
+        if (m_dialogs.question(this, error + tr("\n\nShow the job as it is now?")) ==
+            Dialogs::Answer::Yes) {
+            clearAll();
+            m_booking->showKey(key);
+            load_job(key);
+        }
+        return false;
+    }
+    if (*saved == RowSave::Missing) {
         m_dialogs.information(this, tr("No matching records found"));
         return false;
     }
+    if (loaded)
+        ++m_job.version;
     if (key == m_job.key) {
         m_job.loadedAccount = check.account;
         m_job.date = check.date;
@@ -146,6 +162,7 @@ bool frmjob_management::load_job(const JobKey& key)
     m_job.shown = key;
     m_job.date = job->date;
     m_job.invoice = job->invoice;
+    m_job.version = job->version;
     m_booking->showJob(*job);
     m_receipts->load(key);
     m_payments->load(key);

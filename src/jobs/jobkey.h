@@ -26,6 +26,7 @@ struct CurrentJob
     std::optional<JobKey> shown;
     QDate date;                    // its pick-up day, which chooses the VAT rate of its lines
     std::optional<qint64> invoice; // the invoice the shown job is on, once invoiced
+    qint64 version = 0;            // the shown job's row version as loaded or last saved
 };
 
 inline bool operator==(const JobKey& a, const JobKey& b)

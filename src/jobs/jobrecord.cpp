@@ -6,6 +6,7 @@
 #include "data/sql.h"
 #include "jobtime.h"
 
+#include <QObject>
 #include <QSqlQuery>
 
 namespace velmora {
@@ -46,6 +47,12 @@ bool fits(const QString& prefix, const JobRecord& job, QString* error)
                        error);
 }
 
+// How the operator knows a job: "Job A51".
+QString jobName(const JobKey& key)
+{
+    return QObject::tr("Job %1%2").arg(key.prefix).arg(key.number);
+}
+
 } // namespace
 
 std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, const JobRecord& job,
@@ -78,29 +85,27 @@ std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, cons
     return query.value(0).toLongLong();
 }
 
-std::optional<bool> updateJob(const QSqlDatabase& db, const JobKey& key, const JobRecord& job,
-                              QString* error)
+std::optional<RowSave> updateJob(const QSqlDatabase& db, const JobKey& key, const JobRecord& job,
+                                 std::optional<qint64> version, QString* error)
 {
     if (!fits(key.prefix, job, error))
         return std::nullopt;
-    QSqlQuery query(db);
-    if (!run(query,
-             QStringLiteral("update jobs set date = ?, time = ?, time_text = ?, "
-                            "passenger_name = ?, address_from = ?, address_to = ?, "
-                            "account_no = ?, driver = ?, payment_type = ?, acc_ref = ?, "
-                            "costed_code = ?, "
-                            "invoiced = case when invoiced = 'Y' then 'Y' else ? end, "
-                            "vehicle_type = ?, special_instructions = ?, "
-                            "driver_percentage = case when calculated = 'N' and ") +
-                 kPercentageDriver +
-                 QStringLiteral(" then 'Y' else 'N' end where job_prefix = ? and job_id = ?"),
-             {storedDate(job.date), storedPickUpTime(job.time), job.time, job.passenger, job.from,
-              job.to, job.account, job.driver, job.paymentType,
-              textAsItStands(job.accountReference), textAsItStands(job.costCode), invoicedFlag(job),
-              job.vehicleType, job.instructions, job.driver, key.prefix, key.number},
-             error))
-        return std::nullopt;
-    return query.numRowsAffected() > 0;
+    return saveRow(db,
+                   {QStringLiteral("jobs"), QStringLiteral("job_prefix = ? and job_id = ?"),
+                    {key.prefix, key.number}, jobName(key)},
+                   QStringLiteral("date = ?, time = ?, time_text = ?, "
+                                  "passenger_name = ?, address_from = ?, address_to = ?, "
+                                  "account_no = ?, driver = ?, payment_type = ?, acc_ref = ?, "
+                                  "costed_code = ?, "
+                                  "invoiced = case when invoiced = 'Y' then 'Y' else ? end, "
+                                  "vehicle_type = ?, special_instructions = ?, "
+                                  "driver_percentage = case when calculated = 'N' and ") +
+                       kPercentageDriver + QStringLiteral(" then 'Y' else 'N' end"),
+                   {storedDate(job.date), storedPickUpTime(job.time), job.time, job.passenger,
+                    job.from, job.to, job.account, job.driver, job.paymentType,
+                    textAsItStands(job.accountReference), textAsItStands(job.costCode),
+                    invoicedFlag(job), job.vehicleType, job.instructions, job.driver},
+                   version, error);
 }
 
 const QString& loadJobStatement()
@@ -111,7 +116,8 @@ const QString& loadJobStatement()
         "jobs.special_instructions, drivers.driver_name, "
         "payment_types.paymentdescription, vehicle_types.vehicledescription, "
         "accounts.account_name, jobs.acc_ref, jobs.costed_code, accounts.account_id, "
-        "jobs.account_no, case when jobs.invoiced = 'Y' then jobs.invoice_no end "
+        "jobs.account_no, case when jobs.invoiced = 'Y' then jobs.invoice_no end, "
+        "jobs.row_version "
         "from jobs left join accounts on accounts.account_id = jobs.account_no "
         "left join drivers on drivers.driver_id = jobs.driver "
         "left join payment_types on payment_types.paymenttypeid = jobs.payment_type "
@@ -146,7 +152,8 @@ bool loadJob(const QSqlDatabase& db, const JobKey& key, std::optional<LoadedJob>
                      query.value(14).toLongLong(),
                      query.value(15).toLongLong(),
                      query.isNull(16) ? std::nullopt
-                                      : std::optional<qint64>(query.value(16).toLongLong())};
+                                      : std::optional<qint64>(query.value(16).toLongLong()),
+                     query.value(17).toLongLong()};
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/rowversion.h"
 #include "jobkey.h"
 
 #include <QDate>
@@ -38,10 +39,12 @@ std::optional<qint64> addJob(const QSqlDatabase& db, const QString& prefix, cons
 // driver is paid a percentage and the job is not yet calculated, else "N".
 
 // Rewrites the booking of the job `key` (the reference and cost code as they stand); a job
-// already invoiced stays invoiced with its invoice, any other is marked as `job` says. Returns
-// whether the job exists; nullopt with the driver's text in *error when it could not be written.
-std::optional<bool> updateJob(const QSqlDatabase& db, const JobKey& key, const JobRecord& job,
-                              QString* error);
+// already invoiced stays invoiced with its invoice, any other is marked as `job` says. With
+// `version`, only while the job is at that row version (rowversion.h: ChangedElsewhere
+// with the refusal in *error). Missing when there is no such job; nullopt with the
+// driver's text in *error when it could not be written.
+std::optional<RowSave> updateJob(const QSqlDatabase& db, const JobKey& key, const JobRecord& job,
+                                 std::optional<qint64> version, QString* error);
 
 // A job as the booking shows it; a name is missing when its row does not exist.
 struct LoadedJob
@@ -62,6 +65,7 @@ struct LoadedJob
     qint64 accountId = 0;          // the account's own number, when it exists
     qint64 account = 0;            // the job's account number
     std::optional<qint64> invoice; // the invoice it is on, once invoiced
+    qint64 version = 0;            // its row version as read
 };
 
 // The statement loadJob() runs, bound with the prefix and number.

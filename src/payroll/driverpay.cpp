@@ -6,6 +6,8 @@
 #include "data/driverwage.h"
 #include "data/fault.h"
 #include "data/readonly.h"
+#include "data/rowversion.h"
+#include "data/runlock.h"
 #include "data/sql.h"
 
 #include <QObject>
@@ -97,8 +99,9 @@ public:
 
     bool markCalculated(const PayJob& job, QString* error)
     {
-        m_mark.bindValue(0, job.prefix);
-        m_mark.bindValue(1, job.number);
+        m_mark.bindValue(0, m_stamp);
+        m_mark.bindValue(1, job.prefix);
+        m_mark.bindValue(2, job.number);
         if (m_mark.exec())
             return true;
         *error = queryFault(m_mark);
@@ -108,6 +111,7 @@ public:
 private:
     DriverWageWriter m_wages;
     QSqlQuery m_mark;
+    QVariant m_stamp = changeStamp();
 };
 
 } // namespace
@@ -126,7 +130,8 @@ const DriverPayStatements& driverPayStatements()
             WHERE j.calculated = 'N' AND j.record_status = 'C' AND j.driver_percentage = 'Y'
               AND j.driver >= ? AND j.driver <= ? AND j.date <= ?
             ORDER BY j.driver, j.job_id, j.job_prefix)"),
-        QStringLiteral("UPDATE jobs SET calculated = 'Y' WHERE job_prefix = ? AND job_id = ?"),
+        QStringLiteral("UPDATE jobs SET calculated = 'Y', ") + versionBump() +
+            QStringLiteral(" WHERE job_prefix = ? AND job_id = ?"),
     };
     return statements;
 }
@@ -213,6 +218,9 @@ std::optional<DriverPayRun> payDrivers(const QSqlDatabase& db, const DriverRange
 std::optional<DriverPayRun> calculateDriverPay(const QSqlDatabase& db, const DriverRange& range,
                                                QString* error)
 {
+    const RunLock lock(db, RunKind::DriverPay);
+    if (!lock.held(error))
+        return std::nullopt;
     Transaction transaction(db);
     if (!transaction.isActive()) {
         *error = QObject::tr("The driver payment run could not begin a transaction.");

@@ -15,7 +15,7 @@ namespace {
 QString selectAccounts(const QString& condition)
 {
     return QStringLiteral("select c.account_id, c.account_name, c.contact_name, c.nickname, "
-                          "c.invoice_email, %1 "
+                          "c.invoice_email, %1, c.row_version "
                           "from accounts c join addresses a on c.address_id = a.address_id "
                           "%2 order by c.account_name, c.account_id")
         .arg(addressColumnList(QStringLiteral("a")), condition);
@@ -30,6 +30,7 @@ AccountRecord readAccount(const QSqlQuery& query)
         .nickname = readText(query.value(3)),
         .address = readAddress(query, 5),
         .invoiceEmail = readText(query.value(4)),
+        .version = query.value(5 + int(kAddressColumns.size())).toLongLong(),
     };
 }
 
@@ -94,7 +95,7 @@ std::optional<AccountRecord> findAccount(const QSqlDatabase& db, const QString& 
 }
 
 std::optional<qint64> saveAccount(const QSqlDatabase& db, const AccountRecord& account,
-                                  QString* error)
+                                  QString* error, bool* changedElsewhere)
 {
     const QVariant nickname = spaceWhenEmpty(account.nickname);
     const QString email = account.invoiceEmail.value_or(QString()).trimmed();
@@ -116,8 +117,10 @@ std::optional<qint64> saveAccount(const QSqlDatabase& db, const AccountRecord& a
                       invoiceEmail},
         .oldValues = {spaceWhenEmpty(account.name), spaceWhenEmpty(account.contact), nickname,
                       invoiceEmail},
+        .version = account.version,
+        .name = QObject::tr("Account %1").arg(account.id),
     };
-    return saveWithAddress(db, record, error);
+    return saveWithAddress(db, record, error, changedElsewhere);
 }
 
 } // namespace velmora

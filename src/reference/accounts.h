@@ -15,6 +15,8 @@ struct AccountRecord
     Text name, contact, nickname;
     Address address;
     Text invoiceEmail; // where its invoices are e-mailed; none: printed
+    // Its row version as read; none: saved over whatever version it is at.
+    std::optional<qint64> version;
 };
 
 // Every account whose address row exists, by name: the account screen's list.
@@ -42,9 +44,10 @@ std::optional<AccountRecord> findAccount(const QSqlDatabase& db, const QString& 
 // place; otherwise a new address row and a new account that owns it are added. An empty
 // nickname is stored as a single space, and so are an empty name and contact of an
 // existing account; a new account keeps its name and contact as typed. An empty invoice
-// address is stored as none; one that is not an e-mail address is refused. Returns the
+// address is stored as none; one that is not an e-mail address is refused. An account
+// read at a version is saved only while it is still at it (saveWithAddress()). Returns the
 // account's id, or nullopt with the reason in *error and nothing written.
 std::optional<qint64> saveAccount(const QSqlDatabase& db, const AccountRecord& account,
-                                  QString* error);
+                                  QString* error, bool* changedElsewhere = nullptr);
 
 } // namespace velmora

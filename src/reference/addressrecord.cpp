@@ -2,7 +2,10 @@
 
 #include "data/columnwidths.h"
 #include "data/fault.h"
+#include "data/rowversion.h"
 #include "data/sql.h"
+
+#include <QObject>
 
 namespace velmora {
 
@@ -48,7 +51,7 @@ std::optional<qint64> addAddress(QSqlQuery& query, const RecordWithAddress& reco
 // Rewrites the record and its address row. A record whose address row is missing gets a
 // new one, so the typed address is never dropped.
 bool updateBoth(const QSqlDatabase& db, const RecordWithAddress& record, qint64 addressId,
-                QString* error)
+                QString* error, bool* changedElsewhere)
 {
     QSqlQuery query(db);
     QStringList columns = columnNames(kAddressColumns);
@@ -69,11 +72,15 @@ bool updateBoth(const QSqlDatabase& db, const RecordWithAddress& record, qint64 
         ownColumns.append(QStringLiteral("address_id"));
         own.append(*added);
     }
-    own.append(record.id);
-    return run(query,
-               QStringLiteral("update %1 set %2 where %3 = ?")
-                   .arg(record.table, assignments(ownColumns), record.idColumn),
-               own, error);
+    const std::optional<RowSave> saved =
+        saveRow(db,
+                {record.table, record.idColumn + QStringLiteral(" = ?"), {record.id}, record.name},
+                assignments(ownColumns), own, record.version, error);
+    if (saved == RowSave::ChangedElsewhere && changedElsewhere)
+        *changedElsewhere = true;
+    if (saved == RowSave::Missing)
+        *error = QObject::tr("%1 is no longer on file").arg(record.name);
+    return saved == RowSave::Saved;
 }
 
 std::optional<qint64> addBoth(const QSqlDatabase& db, const RecordWithAddress& record,
@@ -136,7 +143,7 @@ QVariant storedText(const Text& text)
 }
 
 std::optional<qint64> saveWithAddress(const QSqlDatabase& db, const RecordWithAddress& record,
-                                      QString* error)
+                                      QString* error, bool* changedElsewhere)
 {
     if (!fits(record, error))
         return std::nullopt;
@@ -149,7 +156,7 @@ std::optional<qint64> saveWithAddress(const QSqlDatabase& db, const RecordWithAd
         return std::nullopt;
     std::optional<qint64> id = record.id;
     if (addressId) {
-        if (!updateBoth(db, record, *addressId, error))
+        if (!updateBoth(db, record, *addressId, error, changedElsewhere))
             return std::nullopt;
     } else {
         id = addBoth(db, record, error);

@@ -59,13 +59,18 @@ struct RecordWithAddress
     QStringList columns;    // the record's own columns to write, beside address_id
     QVariantList newValues; // their values for a new record, in the same order
     QVariantList oldValues; // their values when the record exists already
+    // The row version the screen read: an existing record is updated only while it is
+    // still at it. None: updated whatever it is.
+    std::optional<qint64> version;
+    QString name; // how the operator knows it in a refusal: "Account 12"
 };
 
 // In one transaction: when `record.id` names an existing row, updates it and its address
 // row in place (the address_id stays); otherwise adds an address row and then a record
 // that refers to it. Returns the record's id, or nullopt with the reason in *error and
-// nothing written.
+// nothing written; *changedElsewhere, when given, says whether that was because the record
+// changed since it was read (rowversion.h).
 std::optional<qint64> saveWithAddress(const QSqlDatabase& db, const RecordWithAddress& record,
-                                      QString* error);
+                                      QString* error, bool* changedElsewhere = nullptr);
 
 } // namespace velmora

@@ -167,7 +167,14 @@ bool AddressScreen::save()
     if (!validate())
         return false;
     QString error;
-    const auto id = write(&error);
+    bool changedElsewhere = false;
+    const auto id = write(&error, &changedElsewhere);
+    if (!id && changedElsewhere) {
+        if (m_dialogs.question(this, error + tr("\n\nShow it as it is now?")) ==
+            Dialogs::Answer::Yes)
+            reload();
+        return false;
+    }
     if (!id) {
         tell(error);
         return false;

@@ -45,8 +45,11 @@ protected:
     virtual void contactLeft() = 0;
     // The checks before saving: false after showing the first failure.
     virtual bool validate() = 0;
-    // Writes record and address; the record's id, or nullopt with the reason in *error.
-    virtual std::optional<qint64> write(QString* error) = 0;
+    // Writes record and address; the record's id, or nullopt with the reason in *error and
+    // *changedElsewhere set when the record changed since the screen read it.
+    virtual std::optional<qint64> write(QString* error, bool* changedElsewhere) = 0;
+    // Shows the current record again as it is stored now.
+    virtual void reload() = 0;
     // Returns the screen to a new record after a save, and on "&Clear Address".
     virtual void afterSave() = 0;
     virtual void clearScreen() = 0;
@@ -80,6 +83,7 @@ protected:
     QSqlDatabase m_db;
     Dialogs& m_dialogs;
     qint64 m_currentId = 0;
+    std::optional<qint64> m_currentVersion; // the current record's row version as shown
 
     QComboBox* m_list;    // txtacc_name1
     QLineEdit* m_name;    // txtacc_name

@@ -5,6 +5,7 @@
 #include "data/sql.h"
 #include "leadingnumber.h"
 
+#include <QObject>
 #include <QSqlError>
 
 #include <algorithm>
@@ -17,7 +18,7 @@ QString selectDrivers(const QString& condition)
 {
     return QStringLiteral("select d.driver_id, d.driver_name, d.contact_name, d.licence_number, "
                           "d.self_employed, d.barred, d.driver_percentage, d.badge_expiry, "
-                          "d.licence_expiry, d.dbs_expiry, %1 "
+                          "d.licence_expiry, d.dbs_expiry, %1, d.row_version "
                           "from drivers d join addresses a on d.address_id = a.address_id "
                           "%2 order by d.driver_id")
         .arg(addressColumnList(QStringLiteral("a")), condition);
@@ -37,6 +38,7 @@ DriverRecord readDriver(const QSqlQuery& query)
         .badgeExpiry = dateFromStored(query.value(7).toString()),
         .licenceExpiry = dateFromStored(query.value(8).toString()),
         .dbsExpiry = dateFromStored(query.value(9).toString()),
+        .version = query.value(10 + int(kAddressColumns.size())).toLongLong(),
     };
 }
 
@@ -121,7 +123,8 @@ bool percentageFits(QStringView text) { return text.size() <= 2; }
 
 int storedPercentage(QStringView text) { return std::max(0, leadingNumber(text)); }
 
-std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& driver, QString* error)
+std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& driver, QString* error,
+                                 bool* changedElsewhere)
 {
     const auto date = [](QDate day) {
         return day.isValid() ? QVariant(storedDate(day)) : QVariant(QMetaType(QMetaType::QString));
@@ -143,8 +146,10 @@ std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& dri
                     QStringLiteral("dbs_expiry")},
         .newValues = values,
         .oldValues = values,
+        .version = driver.version,
+        .name = QObject::tr("Driver %1").arg(driver.id),
     };
-    return saveWithAddress(db, record, error);
+    return saveWithAddress(db, record, error, changedElsewhere);
 }
 
 } // namespace velmora

@@ -21,6 +21,8 @@ struct DriverRecord
     // When the private-hire badge, the driving licence and the DBS check run out; invalid
     // when not recorded.
     QDate badgeExpiry, licenceExpiry, dbsExpiry;
+    // Its row version as read; none: saved over whatever version it is at.
+    std::optional<qint64> version;
 };
 
 // Every driver whose address row exists, in the order drivers were added: the driver
@@ -64,9 +66,10 @@ int storedPercentage(QStringView text);
 
 // Saves the driver screen's fields in one transaction: when `driver.id` names a driver,
 // that driver and its address row are updated in place; otherwise a new address row and
-// a new driver that owns it are added. Texts are stored as typed. Returns the driver's
+// a new driver that owns it are added. Texts are stored as typed. A driver read at a
+// version is saved only while it is still at it (saveWithAddress()). Returns the driver's
 // id, or nullopt with the reason in *error and nothing written.
 std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& driver,
-                                 QString* error);
+                                 QString* error, bool* changedElsewhere = nullptr);
 
 } // namespace velmora

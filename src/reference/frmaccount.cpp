@@ -115,6 +115,7 @@ void frmaccount::contactLeft()
 
 void frmaccount::showAccount(const AccountRecord& account)
 {
+    m_currentVersion = account.version;
     copyText(m_nickname, account.nickname);
     copyText(m_invoiceEmail, account.invoiceEmail);
     copyText(m_contact, account.contact);
@@ -122,7 +123,7 @@ void frmaccount::showAccount(const AccountRecord& account)
     shown();
 }
 
-std::optional<qint64> frmaccount::write(QString* error)
+std::optional<qint64> frmaccount::write(QString* error, bool* changedElsewhere)
 {
     return saveAccount(m_db,
                        {.id = m_currentId,
@@ -130,8 +131,23 @@ std::optional<qint64> frmaccount::write(QString* error)
                         .contact = m_contact->currentText(),
                         .nickname = m_nickname->text(),
                         .address = address(),
-                        .invoiceEmail = m_invoiceEmail->text()},
-                       error);
+                        .invoiceEmail = m_invoiceEmail->text(),
+                        .version = m_currentVersion},
+                       error, changedElsewhere);
+}
+
+void frmaccount::reload()
+{
+    QString error;
+    const auto account = findAccountById(m_db, m_currentId, &error);
+    if (!account) {
+        tell(error.isEmpty() ? tr("The selected record can not be found, please resubmit")
+                             : error);
+        return;
+    }
+    clear_address_fields();
+    m_name->setText(account->name.value_or(QString()));
+    showAccount(*account);
 }
 
 void frmaccount::clearScreen()

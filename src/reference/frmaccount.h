@@ -32,7 +32,8 @@ protected:
     void nameLeft() override;
     void contactLeft() override;
     bool validate() override { return validate_address(); }
-    std::optional<qint64> write(QString* error) override;
+    std::optional<qint64> write(QString* error, bool* changedElsewhere) override;
+    void reload() override;
     void afterSave() override { clearScreen(); }
     void clearScreen() override;
 

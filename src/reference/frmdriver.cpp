@@ -119,6 +119,7 @@ void frmdriver::lookUp()
 void frmdriver::showDriver(const DriverRecord& driver)
 {
     m_currentId = driver.id;
+    m_currentVersion = driver.version;
     showAddress(driver.address);
     copyText(m_licence, driver.licence);
     copyText(m_contact, driver.contact);
@@ -165,7 +166,7 @@ bool frmdriver::validate()
            dateChecked(m_dbsExpiry, tr("The DBS check expiry"));
 }
 
-std::optional<qint64> frmdriver::write(QString* error)
+std::optional<qint64> frmdriver::write(QString* error, bool* changedElsewhere)
 {
     return saveDriver(m_db,
                       {.id = m_currentId,
@@ -178,8 +179,23 @@ std::optional<qint64> frmdriver::write(QString* error)
                        .address = address(),
                        .badgeExpiry = typedDate(m_badgeExpiry),
                        .licenceExpiry = typedDate(m_licenceExpiry),
-                       .dbsExpiry = typedDate(m_dbsExpiry)},
-                      error);
+                       .dbsExpiry = typedDate(m_dbsExpiry),
+                       .version = m_currentVersion},
+                      error, changedElsewhere);
+}
+
+void frmdriver::reload()
+{
+    QString error;
+    const auto driver = driverById(m_db, m_currentId, &error);
+    if (!driver) {
+        tell(error.isEmpty() ? tr("The selected record can not be found, please resubmit")
+                             : error);
+        return;
+    }
+    clearDriverFields();
+    m_name->setText(driver->name.value_or(QString()));
+    showDriver(*driver);
 }
 
 void frmdriver::clearDriverFields()

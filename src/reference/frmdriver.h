@@ -27,7 +27,8 @@ protected:
     void nameLeft() override;
     void contactLeft() override { lookUp(); }
     bool validate() override;
-    std::optional<qint64> write(QString* error) override;
+    std::optional<qint64> write(QString* error, bool* changedElsewhere) override;
+    void reload() override;
     void afterSave() override;
     void clearScreen() override;
 

@@ -196,6 +196,8 @@ void frmvehicle_details::showVehicle(const VehicleRecord& vehicle)
     m_insurance->setText(vehicle.insurance);
     m_policy->setText(vehicle.policy);
     m_capacity->setText(vehicle.capacity);
+    m_foundRegNo = vehicle.regNo;
+    m_foundVersion = vehicle.version.value_or(0);
     m_shown.take();
 }
 
@@ -297,10 +299,21 @@ bool frmvehicle_details::save_vehicle()
         .policy = m_policy->text(),
         .capacity = m_capacity->text(),
         .driverOwned = m_driverOwned->text(),
+        .version = !m_foundRegNo.isEmpty() &&
+                           m_regNo->text().compare(m_foundRegNo, Qt::CaseInsensitive) == 0
+                       ? std::optional<qint64>(m_foundVersion)
+                       : std::nullopt,
     };
     QString error;
-    if (!saveVehicle(m_db, vehicle, QDate::currentDate(), &error)) {
+    const std::optional<RowSave> saved = saveVehicle(m_db, vehicle, QDate::currentDate(), &error);
+    if (!saved) {
         tell(error);
+        return false;
+    }
+    if (*saved == RowSave::ChangedElsewhere) {
+        if (m_dialogs.question(this, error + tr("\n\nShow the vehicle as it is now?")) ==
+            Dialogs::Answer::Yes)
+            registrationLeft();
         return false;
     }
     showStatus(this, tr("Vehicle %1 saved").arg(vehicle.regNo));
@@ -331,6 +344,7 @@ void frmvehicle_details::clear()
     m_types->clearEditText();
     m_drivers->setCurrentIndex(-1);
     m_drivers->clearEditText();
+    m_foundRegNo.clear();
     moveFocus(m_regNo);
     m_shown.take();
 }

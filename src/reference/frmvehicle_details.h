@@ -60,6 +60,9 @@ private:
     Dialogs& m_dialogs;
     FieldEvents* m_events;
     FieldSnapshot m_shown; // the fields as last stored, found or emptied
+    // The registration and row version of the vehicle last found, which a save goes over.
+    QString m_foundRegNo;
+    qint64 m_foundVersion = 0;
     QLineEdit* m_regNo;
     QComboBox* m_types;   // vehicles
     QComboBox* m_drivers; // drivernames

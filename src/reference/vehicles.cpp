@@ -146,7 +146,7 @@ std::optional<VehicleRecord> findVehicle(const QSqlDatabase& db, const QString& 
     QSqlQuery query(db);
     if (!run(query,
              QStringLiteral("select reg_no, vehicle_type, driver_id, first_reg, road_tax, "
-                            "plated, insurance, policy, capacity, driver_owned "
+                            "plated, insurance, policy, capacity, driver_owned, row_version "
                             "from vehicles where reg_no = ?"),
              {regNo}, error) ||
         !query.next())
@@ -162,6 +162,7 @@ std::optional<VehicleRecord> findVehicle(const QSqlDatabase& db, const QString& 
         .policy = query.value(7).toString(),
         .capacity = query.value(8).toString(),
         .driverOwned = query.value(9).toString(),
+        .version = query.value(10).toLongLong(),
     };
 }
 
@@ -190,7 +191,8 @@ QList<VehicleFinding> checkVehicleDetails(const VehicleInput& input, QDate today
     return findings;
 }
 
-bool saveVehicle(const QSqlDatabase& db, const VehicleRecord& vehicle, QDate today, QString* error)
+std::optional<RowSave> saveVehicle(const QSqlDatabase& db, const VehicleRecord& vehicle,
+                                   QDate today, QString* error)
 {
     const QString todayStored = storedDate(today);
     const QVariantList values = {
@@ -209,25 +211,31 @@ bool saveVehicle(const QSqlDatabase& db, const VehicleRecord& vehicle, QDate tod
             u"vehicles",
             {QStringLiteral("first_reg"), QStringLiteral("policy"), QStringLiteral("reg_no")},
             {values.at(2), values.at(6), vehicle.regNo}, error))
-        return false;
+        return std::nullopt;
     Transaction transaction(db);
     if (!transaction.begun(error))
-        return false;
+        return std::nullopt;
+    const std::optional<RowSave> saved =
+        saveRow(db,
+                {QStringLiteral("vehicles"), QStringLiteral("reg_no = ?"), {vehicle.regNo},
+                 QObject::tr("Vehicle %1").arg(vehicle.regNo)},
+                QStringLiteral("vehicle_type = ?, driver_id = ?, first_reg = ?, road_tax = ?, "
+                               "plated = ?, insurance = ?, policy = ?, capacity = ?, "
+                               "driver_owned = ?"),
+                values.mid(0, values.size() - 1), vehicle.version, error);
+    if (!saved || *saved == RowSave::ChangedElsewhere)
+        return saved;
     QSqlQuery query(db);
-    if (!run(query,
-             QStringLiteral("update vehicles set vehicle_type = ?, driver_id = ?, first_reg = ?, "
-                            "road_tax = ?, plated = ?, insurance = ?, policy = ?, capacity = ?, "
-                            "driver_owned = ? where reg_no = ?"),
-             values, error))
-        return false;
-    if (query.numRowsAffected() == 0 &&
+    if (*saved == RowSave::Missing &&
         !run(query,
              QStringLiteral("insert into vehicles (vehicle_type, driver_id, first_reg, road_tax, "
                             "plated, insurance, policy, capacity, driver_owned, reg_no) "
                             "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
              values, error))
-        return false;
-    return transaction.commit(error);
+        return std::nullopt;
+    if (!transaction.commit(error))
+        return std::nullopt;
+    return RowSave::Saved;
 }
 
 std::optional<bool> deleteVehicle(const QSqlDatabase& db, const QString& regNo, QString* error)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/rowversion.h"
+
 #include <QDate>
 #include <QList>
 #include <QSqlDatabase>
@@ -22,6 +24,8 @@ struct VehicleRecord
     QString policy;
     QString capacity;
     QString driverOwned; // "Y" or "N"
+    // The row version the screen read; none for a vehicle typed in anew.
+    std::optional<qint64> version;
 };
 
 // The two lists the vehicle screen picks from.
@@ -75,8 +79,11 @@ QList<VehicleFinding> checkVehicleDetails(const VehicleInput& input, QDate today
 // Stores a checked vehicle: updates the vehicle with its registration (case ignored; the
 // stored registration stays as it was) or adds one. Year, policy and the three dates
 // default to `today` when empty; the capacity to 4; driverOwned is "N" when empty and "Y"
-// otherwise. Dates are stored in their stored form. False with the reason in *error.
-bool saveVehicle(const QSqlDatabase& db, const VehicleRecord& vehicle, QDate today, QString* error);
+// otherwise. Dates are stored in their stored form. A vehicle read at a version is updated
+// only while it is still at it: ChangedElsewhere with the refusal in *error (rowversion.h).
+// Saved, or nullopt with the reason in *error.
+std::optional<RowSave> saveVehicle(const QSqlDatabase& db, const VehicleRecord& vehicle,
+                                   QDate today, QString* error);
 
 // Deletes the vehicle with this registration. True when one was deleted, false when there
 // was none; nullopt with the reason in *error on failure.

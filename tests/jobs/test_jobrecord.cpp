@@ -104,8 +104,8 @@ private Q_SLOTS:
         JobRecord changed = booking(f, false);
         changed.passenger = QStringLiteral("Mr Changed");
         const auto found =
-            velmora::updateJob(t.db(), {QStringLiteral("A"), *number}, changed, &error);
-        QVERIFY(found && *found);
+            velmora::updateJob(t.db(), {QStringLiteral("A"), *number}, changed, {}, &error);
+        QCOMPARE(found, velmora::RowSave::Saved);
         QCOMPARE(
             t.value(QStringLiteral("select passenger_name || invoiced || account_no || "
                                    "coalesce(acc_ref, 'null') from jobs where job_prefix = 'A'")),
@@ -116,12 +116,12 @@ private Q_SLOTS:
         // A job not yet invoiced takes the flag its payment type gives.
         t.exec(QStringLiteral("update jobs set invoiced = ' ' where job_prefix = 'A'"));
         changed.onAccount = true;
-        velmora::updateJob(t.db(), {QStringLiteral("A"), *number}, changed, &error);
+        velmora::updateJob(t.db(), {QStringLiteral("A"), *number}, changed, {}, &error);
         QCOMPARE(t.value(QStringLiteral("select invoiced from jobs where job_prefix = 'A'")),
                  QVariant(QStringLiteral("N")));
         const auto missing =
-            velmora::updateJob(t.db(), {QStringLiteral("Z"), *number}, changed, &error);
-        QVERIFY(missing && !*missing);
+            velmora::updateJob(t.db(), {QStringLiteral("Z"), *number}, changed, {}, &error);
+        QCOMPARE(missing, velmora::RowSave::Missing);
     }
 
     // The driver-percentage flag follows the job's driver on every write, while the job is
@@ -157,8 +157,9 @@ private Q_SLOTS:
         const QString flag = QStringLiteral("select driver_percentage from jobs where job_id = ?");
         QCOMPARE(t.value(flag, {*number}).toString(), added);
         t.exec(QStringLiteral("update jobs set calculated = ?"), {calculated});
-        QVERIFY(
-            velmora::updateJob(t.db(), {QStringLiteral("A"), *number}, booking(f, true), &error));
+        QCOMPARE(velmora::updateJob(t.db(), {QStringLiteral("A"), *number}, booking(f, true), {},
+                                    &error),
+                 velmora::RowSave::Saved);
         QCOMPARE(t.value(flag, {*number}).toString(), updated);
     }
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace velmora {
+
+// Work that runs at one desk at a time: the invoice run, the driver payment run, and an
+// import or removal, which holds off both runs (and they it).
+enum class RunKind { Invoices, DriverPay, Exchange };
+
+// While it lives, holds the server's lock for `kind`, taken without waiting: a run takes its
+// own lock and shares the one an import or removal takes alone. The locks belong to the
+// connection, not to a transaction: make the object before the work's transaction, so that
+// it lets go after the transaction ends. An SQLite file, which one program holds at a time,
+// needs none.
+class RunLock
+{
+public:
+    RunLock(QSqlDatabase db, RunKind kind);
+    ~RunLock();
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+
+    // True when the work may go on; else false with the reason in *error ("The invoice run
+    // is already running at another desk").
+    bool held(QString* error) const;
+
+private:
+    QSqlDatabase m_db;
+    QStringList m_release; // the statements that let go of what was taken, of each key
+    QList<int> m_keys;
+    QString m_refusal;
+};
+
+} // namespace velmora
