@@ -3,7 +3,6 @@
 #include "data/costline.h"
 #include "data/dates.h"
 #include "data/driverwage.h"
-#include "data/rowversion.h"
 #include "payroll/driverpay.h"
 #include "payroll/profitability.h"
 
@@ -43,7 +42,7 @@ bool payDirectly(const PayStatements& s, qint64 lastDriver, const std::string& l
     sqlite3_bind_int64(candidates, 2, lastDriver);
     sqlite3_bind_text(candidates, 3, lastDay.c_str(), static_cast<int>(lastDay.size()),
                       SQLITE_STATIC);
-    const std::string stamp = changeStamp().toString().toStdString();
+    const std::string stamp = storedStamp(QDateTime::currentDateTime()).toStdString();
     int result = SQLITE_ROW;
     bool ok = true;
     while (ok && (result = sqlite3_step(candidates)) == SQLITE_ROW) {

@@ -24,7 +24,7 @@ std::optional<bool> setJobStatus(const QSqlDatabase& db, const JobKey& key, cons
     if (!run(query,
              QStringLiteral("update jobs set record_status = ?, ") + versionBump() +
                  QStringLiteral(" where job_prefix = ? and job_id = ?"),
-             {status, changeStamp(), key.prefix, key.number}, error))
+             {status, changeStamp(db), key.prefix, key.number}, error))
         return std::nullopt;
     const bool found = query.numRowsAffected() > 0;
     if (transaction && !transaction->commit(error))

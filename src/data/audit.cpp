@@ -284,6 +284,13 @@ AuditTime::~AuditTime()
         {m_before.isNull() ? QVariant(QMetaType(QMetaType::QString)) : m_before});
 }
 
+QString fixedAuditStamp(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    return run(query, forEngine(db, kReadStamp)) && query.next() ? query.value(0).toString()
+                                                                 : QString();
+}
+
 AuditClock::AuditClock(sqlite3* handle) : m_stamp(handle, "UPDATE audit_session SET stamp = ?") {}
 
 bool AuditClock::set(std::string_view stamp, QString* error)

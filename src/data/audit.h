@@ -73,6 +73,10 @@ private:
     QVariant m_before;
 };
 
+// The moment an AuditTime or AuditClock fixed for the connection's entries ("yyyy-MM-dd
+// HH:mm:ss"); empty when they bear the time they are written.
+QString fixedAuditStamp(const QSqlDatabase& db);
+
 // A writer of many rows on an SQLite connection's raw handle that gives each its own moment
 // ("yyyy-MM-dd HH:mm:ss"), as a generated firm's bookings bear theirs. Leaves the moment
 // set: an AuditTime around the writer puts the time back.

@@ -1,5 +1,6 @@
 #include "rowversion.h"
 
+#include "audit.h"
 #include "dates.h"
 #include "sql.h"
 
@@ -14,15 +15,18 @@ QString versionBump()
     return QStringLiteral("row_version = row_version + 1, row_changed_at = ?");
 }
 
-QVariant changeStamp() { return storedStamp(QDateTime::currentDateTime()); }
+QVariant changeStamp(const QSqlDatabase& db)
+{
+    const QString fixed = fixedAuditStamp(db);
+    return fixed.isEmpty() ? storedStamp(QDateTime::currentDateTime()) : fixed;
+}
 
 std::optional<RowSave> saveRow(const QSqlDatabase& db, const ReadRow& row, const QString& sets,
-                               QVariantList values, std::optional<qint64> version,
-                               QString* error)
+                               QVariantList values, std::optional<qint64> version, QString* error)
 {
     QString update = QStringLiteral("UPDATE %1 SET %2, %3 WHERE %4")
                          .arg(row.table, sets, versionBump(), row.where);
-    values.append(changeStamp());
+    values.append(changeStamp(db));
     values.append(row.key);
     if (version) {
         update += QStringLiteral(" AND row_version = ?");

@@ -16,8 +16,9 @@ namespace velmora {
 
 // The assignments that count a change of a row: bind changeStamp() for its one value.
 QString versionBump();
-// The moment stamped on a change made now, as stored ("yyyy-MM-dd HH:mm:ss").
-QVariant changeStamp();
+// The moment stamped on a change made now on `db`, as stored ("yyyy-MM-dd HH:mm:ss"): the
+// moment the audit trail's entries bear (a generated firm's own days), else the time now.
+QVariant changeStamp(const QSqlDatabase& db);
 
 // What a save of one row found.
 enum class RowSave { Saved, Missing, ChangedElsewhere };
@@ -38,7 +39,6 @@ struct ReadRow
 // not saved" in *error when it is not, Missing when there is no such row; nullopt with the
 // driver's text in *error when the update failed.
 std::optional<RowSave> saveRow(const QSqlDatabase& db, const ReadRow& row, const QString& sets,
-                               QVariantList values, std::optional<qint64> version,
-                               QString* error);
+                               QVariantList values, std::optional<qint64> version, QString* error);
 
 } // namespace velmora

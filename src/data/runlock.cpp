@@ -59,9 +59,8 @@ RunLock::RunLock(QSqlDatabase db, RunKind kind) : m_db(std::move(db))
             return;
         }
         if (!query.value(0).toBool()) {
-            m_refusal = refusal(lock.key == kExchange && kind != RunKind::Exchange
-                                    ? RunKind::Exchange
-                                    : kind);
+            m_refusal = refusal(
+                lock.key == kExchange && kind != RunKind::Exchange ? RunKind::Exchange : kind);
             return;
         }
         m_release.append(QStringLiteral("SELECT pg_advisory_unlock%1(?, ?)").arg(suffix));

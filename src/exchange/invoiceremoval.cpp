@@ -1,11 +1,11 @@
 #include "invoiceremoval.h"
 
-#include "data/rowversion.h"
-#include "data/runlock.h"
 #include "data/audit.h"
 #include "data/batchcache.h"
 #include "data/fault.h"
 #include "data/readonly.h"
+#include "data/rowversion.h"
+#include "data/runlock.h"
 #include "data/sql.h"
 
 #include <QObject>
@@ -86,7 +86,7 @@ std::optional<RemovalCounts> removeOldInvoices(const QSqlDatabase& db, qint64 fi
                  versionBump() +
                  QStringLiteral(" where account_id in (select account_no from invoice_header "
                                 "where invoice_no < ?)"),
-             {firstKept, changeStamp(), firstKept}, error))
+             {firstKept, changeStamp(db), firstKept}, error))
         return std::nullopt;
     for (const auto& [from, count] : kGoing) {
         if (!run(query, QStringLiteral("delete ") + *from, {firstKept}, error))

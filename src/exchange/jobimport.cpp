@@ -41,7 +41,8 @@ class JobImport
 public:
     JobImport(const QSqlDatabase& db, const QString& path, Lookups lookups)
         : m_path(path), m_lookups(std::move(lookups)), m_find(db, kFindJob),
-          m_insert(db, kInsertJob), m_update(db, kUpdateJob)
+          m_insert(db, kInsertJob), m_update(db, kUpdateJob),
+          m_stamp(changeStamp(db).toString().toUtf8())
     {
     }
 
@@ -173,10 +174,10 @@ private:
     QString m_path;
     Lookups m_lookups;
     RecordTexts m_texts{JobTransferRecord::kFieldBytes};
-    const QByteArray m_stamp = changeStamp().toString().toUtf8();
     SqliteQuery m_find;
     SqliteQuery m_insert;
     SqliteQuery m_update;
+    QByteArray m_stamp; // the moment the updates stamp on the jobs they change
 };
 
 QString jobSummary(const QString& path, const TransferOutcome& o)

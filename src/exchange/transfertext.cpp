@@ -1,8 +1,8 @@
 #include "transfertext.h"
 
-#include "data/runlock.h"
 #include "data/audit.h"
 #include "data/batchcache.h"
+#include "data/runlock.h"
 #include "data/sql.h"
 #include "recordfile.h"
 

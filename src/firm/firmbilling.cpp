@@ -11,13 +11,21 @@ namespace velmora::firm {
 
 namespace {
 
-// Account jobs are held back ("H") and handed to the run a month at a time.
-constexpr const char* kHold =
-    "update jobs set invoiced = 'H' where invoiced = 'N' and account_no > 0";
-constexpr const char* kRelease = "update jobs set invoiced = 'N' "
+// Account jobs are held back ("H") and handed to the run a month at a time; each change
+// counts in the job's row version.
+constexpr const char* kHold = "update jobs set invoiced = 'H', row_version = row_version + 1, "
+                              "row_changed_at = coalesce((SELECT stamp FROM audit_session), "
+                              "strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')) "
+                              "where invoiced = 'N' and account_no > 0";
+constexpr const char* kRelease = "update jobs set invoiced = 'N', row_version = row_version + 1, "
+                                 "row_changed_at = coalesce((SELECT stamp FROM audit_session), "
+                                 "strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')) "
                                  "where invoiced = 'H' and date >= ? and date < ?";
 // This month's jobs, and past ones without receipt lines, are still to invoice.
-constexpr const char* kUnhold = "update jobs set invoiced = 'N' where invoiced = 'H'";
+constexpr const char* kUnhold = "update jobs set invoiced = 'N', row_version = row_version + 1, "
+                                "row_changed_at = coalesce((SELECT stamp FROM audit_session), "
+                                "strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')) "
+                                "where invoiced = 'H'";
 constexpr const char* kPrinted = "update invoice_header set printed = 'C' where printed = 'N'";
 constexpr const char* kLinesPrinted =
     "update invoice_line set invoice_printed = 'C' where invoice_printed = 'N'";

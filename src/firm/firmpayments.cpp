@@ -33,7 +33,10 @@ public:
                         "values (?, ?, ?, ?, ?, ?)"),
           m_paid(db, "update invoice_header set amount_paid = amount_paid + ? "
                      "where invoice_no = ?"),
-          m_balance(db, "update accounts set account_balance = account_balance + ? "
+          m_balance(db, "update accounts set account_balance = account_balance + ?, "
+                        "row_version = row_version + 1, row_changed_at = coalesce((SELECT stamp "
+                        "FROM audit_session), "
+                        "strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')) "
                         "where account_id = ?")
     {
     }

@@ -1,8 +1,8 @@
 #include "ledger.h"
 
-#include "data/rowversion.h"
 #include "data/dates.h"
 #include "data/fault.h"
+#include "data/rowversion.h"
 #include "data/sql.h"
 
 #include <QDateTime>
@@ -241,7 +241,7 @@ std::optional<PaymentSaved> savePayment(const QSqlDatabase& db, const Payment& p
     if (!run(query,
              QStringLiteral("update accounts set account_balance = account_balance + ?, ") +
                  versionBump() + QStringLiteral(" where account_id = ?"),
-             {amount, changeStamp(), payment.account}, error))
+             {amount, changeStamp(db), payment.account}, error))
         return std::nullopt;
     saved.accountFound = query.numRowsAffected() > 0;
     if (!transaction.commit(error))

@@ -1,5 +1,6 @@
 #include "nextinvoice.h"
 
+#include "data/runlock.h"
 #include "data/sql.h"
 
 #include <QObject>
@@ -32,6 +33,10 @@ std::optional<InvoiceNumbering> readInvoiceNumbering(const QSqlDatabase& db, QSt
 
 bool setNextInvoiceNumber(const QSqlDatabase& db, std::int64_t next, QString* error)
 {
+    // Not while a run at another desk is numbering invoices.
+    const RunLock lock(db, RunKind::Invoices);
+    if (!lock.held(error))
+        return false;
     Transaction transaction(db);
     if (!transaction.begun(error))
         return false;

@@ -22,7 +22,8 @@ std::optional<InvoiceNumbering> readInvoiceNumbering(const QSqlDatabase& db, QSt
 // Makes `next` the number of the next run's first invoice, by setting the counter to the
 // number before it (its row added when there is none), in one transaction that checks
 // `next` against the numbers issued. Nothing changes when `next` is already the next
-// number. False with the reason in *error, nothing then changed.
+// number. Refused while an invoice run goes at another desk (RunLock). False with the
+// reason in *error, nothing then changed.
 bool setNextInvoiceNumber(const QSqlDatabase& db, std::int64_t next, QString* error);
 
 } // namespace velmora

@@ -84,9 +84,9 @@ bool frmjob_management::update_job()
     QString error;
     // A job loaded here is saved only over the version loaded; one typed in is not.
     const bool loaded = m_job.shown && key == *m_job.shown;
-    const auto saved = updateJob(m_db, key, m_booking->record(check),
-                                 loaded ? std::optional<qint64>(m_job.version) : std::nullopt,
-                                 &error);
+    const auto saved =
+        updateJob(m_db, key, m_booking->record(check),
+                  loaded ? std::optional<qint64>(m_job.version) : std::nullopt, &error);
     if (!saved) {
         m_dialogs.information(this, error);
         return false;

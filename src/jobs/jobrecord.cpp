@@ -91,8 +91,10 @@ std::optional<RowSave> updateJob(const QSqlDatabase& db, const JobKey& key, cons
     if (!fits(key.prefix, job, error))
         return std::nullopt;
     return saveRow(db,
-                   {QStringLiteral("jobs"), QStringLiteral("job_prefix = ? and job_id = ?"),
-                    {key.prefix, key.number}, jobName(key)},
+                   {QStringLiteral("jobs"),
+                    QStringLiteral("job_prefix = ? and job_id = ?"),
+                    {key.prefix, key.number},
+                    jobName(key)},
                    QStringLiteral("date = ?, time = ?, time_text = ?, "
                                   "passenger_name = ?, address_from = ?, address_to = ?, "
                                   "account_no = ?, driver = ?, payment_type = ?, acc_ref = ?, "

@@ -80,7 +80,9 @@ bool readCandidates(const QSqlDatabase& db, const DriverRange& range, QDate last
 class WageWriter
 {
 public:
-    explicit WageWriter(const QSqlDatabase& db) : m_wages(db), m_mark(db) {}
+    explicit WageWriter(const QSqlDatabase& db) : m_wages(db), m_mark(db), m_stamp(changeStamp(db))
+    {
+    }
 
     bool prepare(QString* error)
     {
@@ -111,7 +113,7 @@ public:
 private:
     DriverWageWriter m_wages;
     QSqlQuery m_mark;
-    QVariant m_stamp = changeStamp();
+    QVariant m_stamp;
 };
 
 } // namespace

@@ -79,9 +79,8 @@ QStringList unpaidJobsMessages(const DriverPayRun& run);
 // The statements of a payment run, in one home for the run and the benchmark's baseline.
 // candidates binds the first and last driver and the last day (yyyy-MM-dd) and returns
 // prefix, number, driver, percentage (null when the driver has none) and income (null
-// when the job has no income line); markCalculated binds the stamp of the change (changeStamp()), prefix
-// and number. The wage rows
-// are written by driverWageStatements().
+// when the job has no income line); markCalculated binds the stamp of the change (changeStamp()),
+// prefix and number. The wage rows are written by driverWageStatements().
 struct DriverPayStatements
 {
     QString candidates, markCalculated;

@@ -72,10 +72,9 @@ bool updateBoth(const QSqlDatabase& db, const RecordWithAddress& record, qint64 
         ownColumns.append(QStringLiteral("address_id"));
         own.append(*added);
     }
-    const std::optional<RowSave> saved =
-        saveRow(db,
-                {record.table, record.idColumn + QStringLiteral(" = ?"), {record.id}, record.name},
-                assignments(ownColumns), own, record.version, error);
+    const std::optional<RowSave> saved = saveRow(
+        db, {record.table, record.idColumn + QStringLiteral(" = ?"), {record.id}, record.name},
+        assignments(ownColumns), own, record.version, error);
     if (saved == RowSave::ChangedElsewhere && changedElsewhere)
         *changedElsewhere = true;
     if (saved == RowSave::Missing)

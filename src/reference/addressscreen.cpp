@@ -117,11 +117,11 @@ void AddressScreen::buildLayout(Role role)
     setCentralWidget(central);
 
     const QList<QWidget*> order = {
-        m_list,         m_name,      m_contact,    m_nickname,    m_invoiceEmail,
-        m_licence,      m_selfEmployed, m_barred,  m_percentage,  m_badgeExpiry,
-        m_licenceExpiry, m_dbsExpiry, m_addr1,     m_addr5,       m_addr2,
-        m_town,         m_county,    m_postcode1,  m_postcode2,   m_phone1,
-        m_phone2,       m_phone3,    clear};
+        m_list,          m_name,         m_contact,   m_nickname,   m_invoiceEmail,
+        m_licence,       m_selfEmployed, m_barred,    m_percentage, m_badgeExpiry,
+        m_licenceExpiry, m_dbsExpiry,    m_addr1,     m_addr5,      m_addr2,
+        m_town,          m_county,       m_postcode1, m_postcode2,  m_phone1,
+        m_phone2,        m_phone3,       clear};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(560, 520);

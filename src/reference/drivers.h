@@ -69,7 +69,7 @@ int storedPercentage(QStringView text);
 // a new driver that owns it are added. Texts are stored as typed. A driver read at a
 // version is saved only while it is still at it (saveWithAddress()). Returns the driver's
 // id, or nullopt with the reason in *error and nothing written.
-std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& driver,
-                                 QString* error, bool* changedElsewhere = nullptr);
+std::optional<qint64> saveDriver(const QSqlDatabase& db, const DriverRecord& driver, QString* error,
+                                 bool* changedElsewhere = nullptr);
 
 } // namespace velmora

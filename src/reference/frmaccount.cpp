@@ -141,8 +141,7 @@ void frmaccount::reload()
     QString error;
     const auto account = findAccountById(m_db, m_currentId, &error);
     if (!account) {
-        tell(error.isEmpty() ? tr("The selected record can not be found, please resubmit")
-                             : error);
+        tell(error.isEmpty() ? tr("The selected record can not be found, please resubmit") : error);
         return;
     }
     clear_address_fields();

@@ -189,8 +189,7 @@ void frmdriver::reload()
     QString error;
     const auto driver = driverById(m_db, m_currentId, &error);
     if (!driver) {
-        tell(error.isEmpty() ? tr("The selected record can not be found, please resubmit")
-                             : error);
+        tell(error.isEmpty() ? tr("The selected record can not be found, please resubmit") : error);
         return;
     }
     clearDriverFields();

@@ -217,7 +217,9 @@ std::optional<RowSave> saveVehicle(const QSqlDatabase& db, const VehicleRecord& 
         return std::nullopt;
     const std::optional<RowSave> saved =
         saveRow(db,
-                {QStringLiteral("vehicles"), QStringLiteral("reg_no = ?"), {vehicle.regNo},
+                {QStringLiteral("vehicles"),
+                 QStringLiteral("reg_no = ?"),
+                 {vehicle.regNo},
                  QObject::tr("Vehicle %1").arg(vehicle.regNo)},
                 QStringLiteral("vehicle_type = ?, driver_id = ?, first_reg = ?, road_tax = ?, "
                                "plated = ?, insurance = ?, policy = ?, capacity = ?, "

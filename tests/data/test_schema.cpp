@@ -265,6 +265,11 @@ private Q_SLOTS:
             t.exec(QStringLiteral("ALTER TABLE invoice_header DROP COLUMN %1")
                        .arg(QLatin1String(column)));
         t.exec(QStringLiteral("DROP TABLE statement_email"));
+        for (const char* table : {"jobs", "accounts", "drivers", "vehicles"}) {
+            for (const char* column : {"row_version", "row_changed_at"})
+                t.exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2")
+                           .arg(QLatin1String(table), QLatin1String(column)));
+        }
         // As a transfer file's import stored it, padding and all.
         t.exec(QStringLiteral("update jobs set passenger_name = 'Jones  ' || char(0), "
                               "invoiced = 'N  ', calculated = ' '"));

@@ -391,6 +391,36 @@ private Q_SLOTS:
                  QStringList{"You must supply a job before attempting to update"});
     }
 
+    // A job another desk saved since it was loaded is not overwritten: the save is refused
+    // and the screen offers to show the job as it is now; saved over again, it is kept.
+    void aJobChangedAtAnotherDeskIsNotOverwritten()
+    {
+        TestDatabase t;
+        JobFixture f(t);
+        const int number =
+            t.addJob("A", QDate(2026, 7, 1), "14:05:00", "Before", "I", f.estate, f.driver);
+        t.exec(QStringLiteral("update jobs set invoiced = 'N', payment_type = ?"), {f.cash});
+        JobScreen s(t);
+        s.screen.presetJob({QStringLiteral("A"), number});
+        QVERIFY(s.open());
+        t.exec(QStringLiteral("update jobs set passenger_name = 'Elsewhere', row_version = "
+                              "row_version + 1, row_changed_at = '2026-07-01 14:32:10'"));
+        s.fill("txtcustomer", "Mine");
+        s.dialogs.answers.enqueue(velmora::Dialogs::Answer::Yes);
+        s.press("cmdupd");
+        QCOMPARE(s.dialogs.texts(),
+                 QStringList{QStringLiteral("Job A%1 was changed at another desk at 14:32; your "
+                                            "changes were not saved\n\nShow the job as it is now?")
+                                 .arg(number)});
+        QCOMPARE(s.edit("txtcustomer")->text(), QStringLiteral("Elsewhere"));
+        s.dialogs.clear();
+        s.fill("txtcustomer", "Mine");
+        s.press("cmdupd");
+        QVERIFY2(s.dialogs.shown.isEmpty(), qPrintable(s.dialogs.texts().join(u'/')));
+        QCOMPARE(t.value(QStringLiteral("select passenger_name || row_version from jobs")),
+                 QVariant(QStringLiteral("Mine2")));
+    }
+
     void clearEmptiesTheScreen()
     {
         TestDatabase t;
