@@ -2,6 +2,7 @@
 
 #include "data/fault.h"
 #include "data/idrange.h"
+#include "data/runlock.h"
 #include "invoicecount.h"
 #include "invoicerun.h"
 #include "platform/confirmwork.h"
@@ -222,6 +223,13 @@ void invoicefrm::createInvoices()
     }
     if (!confirmWork(m_dialogs, this, *count, tr("Create invoices for %1 jobs of %2 accounts?")))
         return;
+    // A run at another desk is said as it is, not as a fault of the database; the run takes
+    // the lock again on the same connection, which holds it twice.
+    const RunLock lock(m_db, RunKind::Invoices);
+    if (!lock.held(&error)) {
+        m_dialogs.information(this, error);
+        return;
+    }
     InvoiceRunResult result;
     bool done = false;
     {

@@ -341,6 +341,34 @@ private slots:
         QVERIFY(again.held(&error));
     }
 
+    // A desk that holds the run's lock itself (its screen took it) runs; afterwards the lock
+    // is free for another desk.
+    void aDeskRunsUnderItsOwnLock()
+    {
+        if (m_server.isMissing())
+            QSKIP(qPrintable(m_server.problem()));
+        EngineDatabase firm(velmora::Engine::PostgreSQL, m_server);
+        QVERIFY2(firm.db().isValid(), qPrintable(firm.problem()));
+        seed(firm.db());
+        QString error;
+        {
+            const velmora::RunLock screen(firm.db(), RunKind::Invoices);
+            QVERIFY(screen.held(&error));
+            velmora::InvoiceRunResult result;
+            QVERIFY2(velmora::runInvoices(firm.db(), {12, 12}, &result, &error), qPrintable(error));
+            QCOMPARE(result.invoices, 1);
+        }
+        QSqlDatabase other = QSqlDatabase::cloneDatabase(firm.db(), QStringLiteral("other desk"));
+        QVERIFY(other.open());
+        {
+            const velmora::RunLock lock(other, RunKind::Exchange);
+            QVERIFY2(lock.held(&error), qPrintable(error));
+        }
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("other desk"));
+    }
+
 private:
     PostgresServer m_server;
 };
