@@ -36,8 +36,8 @@ const std::vector<CommandRegistrar>& commands()
 void addDatabaseOption(CLI::App& command, std::string& database)
 {
     command.add_option("--database", database,
-                       "The database file (default: $VELMORA_DATABASE, else "
-                       "database/taxi.mdb beside the program)");
+                       "The database file or postgresql:// address (default: "
+                       "$VELMORA_DATABASE, else database/taxi.mdb beside the program)");
 }
 
 } // namespace velmora::cli
