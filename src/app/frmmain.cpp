@@ -110,10 +110,8 @@ void frmmain::refreshBoard()
 {
     std::vector<BoardRow> rows;
     QString error;
-    if (!readBoard(m_db, &rows, &error)) {
+    if (!readBoard(m_db, &rows, &error))
         statusBar()->showMessage(databaseFault(m_db, error));
-        return;
-    }
     const QModelIndex current = m_view->currentIndex();
     const auto& before = m_model->rows();
     const bool onJob = current.isValid() && current.row() < static_cast<int>(before.size());

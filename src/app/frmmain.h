@@ -43,8 +43,9 @@ public:
     // there is one) when the grid or the jobs could not be read.
     bool load_board();
 
-    // Reads the board again without a word, keeping the current job current: for changes
-    // other desks make, which come several at once and are read together.
+    // Reads the board again without a box (a fault goes to the status line), keeping the
+    // current job current: for changes other desks make, which are read together when they
+    // come close together.
     void refreshBoard();
 
     // The fault that stopped the last rebuild of the board, on lines of its own after the
