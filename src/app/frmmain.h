@@ -101,7 +101,7 @@ private:
     Dialogs& m_dialogs;
     BoardModel* m_model;
     BoardView* m_view;
-    BoardActions* m_actions;
+    BoardActions* m_actions = nullptr;
     ChangeFeed* m_feed;
     QTimer* m_refresh; // gathers the changes that arrive close together into one read
     std::unique_ptr<ReportEngine> m_reports;
