@@ -1,5 +1,6 @@
 #include "app/boardmodel.h"
 #include "app/frmmain.h"
+#include "data/audit.h"
 #include "data/database.h"
 #include "data/sql.h"
 #include "platform/scripteddialogs.h"
@@ -59,6 +60,7 @@ private Q_SLOTS:
             QStringLiteral("insert into vehicle_types (vehicledescription) values ('Car')")));
         QSqlDatabase desk = velmora::openDatabase(address(firm), QStringLiteral("desk"), &error);
         QVERIFY2(desk.isValid(), qPrintable(error));
+        QVERIFY(velmora::setAuditOperator(desk, QStringLiteral("Sandra"), &error));
         QSqlQuery session(desk);
         QVERIFY(session.exec(QStringLiteral("SELECT pg_backend_pid()")) && session.next());
         const qint64 deskSession = session.value(0).toLongLong();
@@ -88,6 +90,12 @@ private Q_SLOTS:
                 window.statusBar()->currentMessage().contains(QLatin1String("is back")), 5000);
             QVERIFY(window.menuBar()->actions().constFirst()->isEnabled());
             QCOMPARE(reads.count(), 1);
+            // The new session records the trail for the same operator.
+            QSqlQuery trail(desk);
+            QVERIFY(
+                trail.exec(QStringLiteral("SELECT current_setting('velmora.audit_operator')")) &&
+                trail.next());
+            QCOMPARE(trail.value(0).toString(), QStringLiteral("Sandra"));
             QVERIFY(book(other, QStringLiteral("Ed")));
             QTRY_COMPARE_WITH_TIMEOUT(reads.count(), 2, 1000);
         }
