@@ -13,16 +13,9 @@
 #include <QTest>
 
 using velmora::test::PostgresServer;
+using velmora::test::serverAddress;
 
 namespace {
-
-QString address(const velmora::DatabaseLocation& location)
-{
-    return QStringLiteral("postgresql://%1@%2:%3/%4")
-        .arg(location.user, location.host)
-        .arg(location.port)
-        .arg(location.name);
-}
 
 // Books a job at the desk `db` for today, of the firm's one vehicle type.
 bool book(const QSqlDatabase& db, const QString& passenger)
@@ -52,13 +45,14 @@ private Q_SLOTS:
         const velmora::DatabaseLocation firm = m_server.createDatabase(QStringLiteral("board"));
         QString error;
         QSqlDatabase other =
-            velmora::createDatabase(address(firm), QStringLiteral("other"), &error);
+            velmora::createDatabase(serverAddress(firm), QStringLiteral("other"), &error);
         QVERIFY2(other.isValid(), qPrintable(error));
         QSqlQuery query(other);
         QVERIFY(velmora::run(
             query,
             QStringLiteral("insert into vehicle_types (vehicledescription) values ('Car')")));
-        QSqlDatabase desk = velmora::openDatabase(address(firm), QStringLiteral("desk"), &error);
+        QSqlDatabase desk =
+            velmora::openDatabase(serverAddress(firm), QStringLiteral("desk"), &error);
         QVERIFY2(desk.isValid(), qPrintable(error));
         QVERIFY(velmora::setAuditOperator(desk, QStringLiteral("Sandra"), &error));
         QSqlQuery session(desk);

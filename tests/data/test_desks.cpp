@@ -13,16 +13,9 @@
 
 using velmora::DatabaseLocation;
 using velmora::test::PostgresServer;
+using velmora::test::serverAddress;
 
 namespace {
-
-QString address(const DatabaseLocation& location, const QString& settings = {})
-{
-    return QStringLiteral("postgresql://%1@%2:%3/%4%5")
-        .arg(location.user, location.host)
-        .arg(location.port)
-        .arg(location.name, settings);
-}
 
 // The firm's certificate authority (firm.crt), another (other.crt), and a certificate for
 // 127.0.0.1 that the firm's signs (server.crt, server.key).
@@ -72,7 +65,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, statement);
         QFETCH(qint64, told);
-        const QString firm = address(newDatabase());
+        const QString firm = serverAddress(newDatabase());
         QString error;
         QSqlDatabase a = velmora::createDatabase(firm, QStringLiteral("a"), &error);
         QSqlDatabase b = velmora::openDatabase(firm, QStringLiteral("b"), &error);
@@ -110,8 +103,8 @@ private Q_SLOTS:
         for (const QString& authority : {QStringLiteral("firm"), QStringLiteral("other")}) {
             QString error;
             const std::optional<DatabaseLocation> location = velmora::parseDatabaseLocation(
-                address(firm, QStringLiteral("?sslmode=verify-full&sslrootcert=") +
-                                  dir.filePath(authority + QStringLiteral(".crt"))),
+                serverAddress(firm, QStringLiteral("?sslmode=verify-full&sslrootcert=") +
+                                        dir.filePath(authority + QStringLiteral(".crt"))),
                 &error);
             QVERIFY2(location, qPrintable(error));
             QSqlDatabase db = velmora::connectServer(*location, QStringLiteral("a"), &error);

@@ -168,6 +168,14 @@ QSqlDatabase PostgresServer::open(const DatabaseLocation& location, const QStrin
     return db;
 }
 
+QString serverAddress(const DatabaseLocation& location, const QString& settings)
+{
+    return QStringLiteral("postgresql://%1@%2:%3/%4%5")
+        .arg(location.user, location.host)
+        .arg(location.port)
+        .arg(location.name, settings);
+}
+
 bool PostgresServer::execute(const QString& sql)
 {
     QSqlQuery query(QSqlDatabase::database(m_admin));

@@ -63,4 +63,7 @@ private:
     QString m_problem;
 };
 
+// The address of `location` as an operator writes it, `settings` ("?sslmode=...") after it.
+QString serverAddress(const DatabaseLocation& location, const QString& settings = {});
+
 } // namespace velmora::test
