@@ -137,6 +137,7 @@ void frmmain::followServer()
     });
     auto* link = new ServerLink(m_db, this);
     connect(link, &ServerLink::lost, this, [this] {
+        m_refresh->stop();
         setConnected(false, tr("The connection to the server has been lost: the board shows "
                                "the jobs as they were and nothing can be changed. Connecting "
                                "again..."));

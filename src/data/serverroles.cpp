@@ -34,6 +34,8 @@ bool grantDeskRole(const QSqlDatabase& db, const QString& role, QString* error)
             .arg(schema, grantee, rows),
         QStringLiteral("ALTER DEFAULT PRIVILEGES IN SCHEMA %1 GRANT %3 ON SEQUENCES TO %2")
             .arg(schema, grantee, counters),
+        // The schema's stamp is the owner's to change, with the schema.
+        QStringLiteral("REVOKE INSERT, UPDATE, DELETE ON database_header FROM %1").arg(grantee),
     };
     Transaction transaction(db);
     if (!transaction.begun(error))

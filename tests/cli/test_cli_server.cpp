@@ -268,13 +268,20 @@ private Q_SLOTS:
                                   {}, &error),
                      qPrintable(error));
             for (const char* change : {"create table fares (id bigint)", "drop table jobs",
-                                       "alter table jobs add column fare bigint"})
+                                       "alter table jobs add column fare bigint",
+                                       "update database_header set user_version = 1"})
                 QVERIFY2(!velmora::execute(query, QString::fromLatin1(change)), change);
-            // A database that needs upgrading is refused to the desks, saying why.
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("velmora-test-desk"));
+        // A database that needs upgrading is refused to the desks, saying why.
+        location.user = PostgresServer::ownerRole();
+        {
+            QSqlDatabase owner = m_server.open(location, QStringLiteral("velmora-test-owner"));
+            QSqlQuery query(owner);
             QVERIFY(velmora::run(query,
                                  QStringLiteral("update database_header set user_version = 15")));
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("velmora-test-desk"));
+        QSqlDatabase::removeDatabase(QStringLiteral("velmora-test-owner"));
         outcome = velmora::test::runProgram(QStringLiteral(VELMORA_CLI), check, {}, environment);
         QVERIFY2(outcome.exitCode == 1 && outcome.err.contains(QLatin1String("only its owner")),
                  qPrintable(outcome.err));
