@@ -69,7 +69,7 @@ private Q_SLOTS:
                 QVERIFY(book(other, QString::fromLatin1(passenger)));
             QTRY_VERIFY_WITH_TIMEOUT(reads.count() > 0, 1000);
             QTest::qWait(300);
-            QVERIFY2(reads.count() <= 2, qPrintable(QString::number(reads.count())));
+            QVERIFY2(reads.count() < 4, qPrintable(QString::number(reads.count())));
 
             // The server ends the desk's session: the board stays, closed to changes, and is
             // read again once the desk is back.
