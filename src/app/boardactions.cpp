@@ -48,6 +48,8 @@ BoardActions::BoardActions(frmmain& window, BoardView* view, QSqlDatabase db, Di
     connect(m_view, &QAbstractItemView::activated, this, &BoardActions::maintainJob);
 }
 
+void BoardActions::setWritable(bool writable) { m_menu->setEnabled(writable); }
+
 void BoardActions::buildMenu()
 {
     m_menu->setObjectName(QStringLiteral("Mypopup2"));
@@ -112,7 +114,7 @@ std::optional<std::pair<int, JobKey>> BoardActions::currentJob() const
 void BoardActions::maintainJob()
 {
     const auto job = currentJob();
-    if (!job)
+    if (!job || !m_menu->isEnabled())
         return;
     if (auto* open = openCopy<frmjob_management>(&m_window)) {
         bringForward(open);

@@ -520,6 +520,10 @@ const QStringList kRowVersions = {
     QStringLiteral("ALTER TABLE vehicles ADD COLUMN row_changed_at TEXT"),
 };
 
+// Migration 17: a server tells the desks listening of every change of the jobs
+// (serverschema.h); a file, which one desk uses, needs nothing.
+const QStringList kJobChanges = {};
+
 // Migration 13: the audit trail of every change, each entry chained to the one before by
 // its hash; the dates a driver's badge, licence and DBS check run out; how many days ahead
 // the firm is warned of documents running out.
@@ -568,6 +572,7 @@ const std::vector<Migration>& migrations()
         {14, &kMail},
         {15, &kStatementMail},
         {16, &kRowVersions},
+        {17, &kJobChanges},
     };
     return all;
 }

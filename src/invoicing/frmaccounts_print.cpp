@@ -50,7 +50,7 @@ frmaccounts_print::frmaccounts_print(QSqlDatabase db, Dialogs& dialogs, ReportEn
     auto* central = new QWidget;
     auto* grid = new QGridLayout(central);
     addCaptioned(grid, 0, tr("&Start Account"), m_start);
-    addCaptioned(grid, 1, tr("&End Account"), m_end);
+    addCaptioned(grid, 1, tr("E&nd Account"), m_end);
     addCaptioned(grid, 2, tr("Start &Date"), m_since);
     auto* go = named(new QPushButton(tr("Go")), "cmdcreate_account");
     go->setDefault(true);

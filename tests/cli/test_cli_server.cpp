@@ -217,6 +217,76 @@ private Q_SLOTS:
         QCOMPARE(serverTableCount(m_server, location), 0);
     }
 
+    // The owner grants the desks' role, which writes rows but not tables and logs in with the
+    // password it is asked for, which a command run without a terminal cannot ask for.
+    void aDeskLogsInWithTheRoleTheOwnerGranted()
+    {
+        QVERIFY2(
+            m_server.execute(QStringLiteral("CREATE ROLE desk LOGIN PASSWORD 'Open Sesame'")) &&
+                m_server.requirePassword(QStringLiteral("desk")),
+            qPrintable(m_server.problem()));
+        DatabaseLocation location = m_server.createDatabase(nextName());
+        const QString file = m_dir.filePath(QStringLiteral("desk.mdb"));
+        for (const QString& target : {address(location), file}) {
+            const Outcome outcome =
+                cli({QStringLiteral("init"), QStringLiteral("--database"), target,
+                     QStringLiteral("--operator"), QStringLiteral("Sandra")},
+                    "Open Sesame 1\n");
+            QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+        }
+        const auto grant = [](const QString& target) {
+            return cli({QStringLiteral("grant"), QStringLiteral("--database"), target,
+                        QStringLiteral("--role"), QStringLiteral("desk")});
+        };
+        Outcome outcome = grant(file);
+        QVERIFY2(outcome.exitCode == 1 && outcome.err.contains(QLatin1String("no roles")),
+                 qPrintable(outcome.err));
+        outcome = grant(address(location));
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+
+        location.user = QStringLiteral("desk");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PGPASSFILE"), m_dir.filePath(QStringLiteral("none")));
+        environment.remove(QStringLiteral("PGPASSWORD"));
+        const QStringList check = {QStringLiteral("check"), QStringLiteral("--database"),
+                                   address(location)};
+        outcome = velmora::test::runProgram(QStringLiteral(VELMORA_CLI), check, {}, environment);
+        QVERIFY2(outcome.exitCode == 1 && outcome.err.contains(QLatin1String("not a terminal")) &&
+                     outcome.err.contains(QLatin1String("password of desk")),
+                 qPrintable(outcome.err));
+        environment.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("Open Sesame"));
+        {
+            qputenv("PGPASSWORD", "Open Sesame");
+            QString error;
+            QSqlDatabase desk = velmora::openDatabase(address(location),
+                                                      QStringLiteral("velmora-test-desk"), &error);
+            qunsetenv("PGPASSWORD");
+            QVERIFY2(desk.isValid(), qPrintable(error));
+            QSqlQuery query(desk);
+            QVERIFY2(velmora::run(query,
+                                  QStringLiteral("insert into jobs (passenger_name) values ('D')"),
+                                  {}, &error),
+                     qPrintable(error));
+            for (const char* change : {"create table fares (id bigint)", "drop table jobs",
+                                       "alter table jobs add column fare bigint",
+                                       "update database_header set user_version = 1"})
+                QVERIFY2(!velmora::execute(query, QString::fromLatin1(change)), change);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("velmora-test-desk"));
+        // A database that needs upgrading is refused to the desks, saying why.
+        location.user = PostgresServer::ownerRole();
+        {
+            QSqlDatabase owner = m_server.open(location, QStringLiteral("velmora-test-owner"));
+            QSqlQuery query(owner);
+            QVERIFY(velmora::run(query,
+                                 QStringLiteral("update database_header set user_version = 15")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("velmora-test-owner"));
+        outcome = velmora::test::runProgram(QStringLiteral(VELMORA_CLI), check, {}, environment);
+        QVERIFY2(outcome.exitCode == 1 && outcome.err.contains(QLatin1String("only its owner")),
+                 qPrintable(outcome.err));
+    }
+
 private:
     QString nextName() { return QStringLiteral("firm_%1").arg(++m_databases); }
 

@@ -161,7 +161,7 @@ void atDesks(const QSqlDatabase& db, int count, const std::function<void(QSqlDat
 
 } // namespace
 
-class TestDesks : public QObject
+class TestDesksAtOnce : public QObject
 {
     Q_OBJECT
 
@@ -373,5 +373,5 @@ private:
     PostgresServer m_server;
 };
 
-QTEST_GUILESS_MAIN(TestDesks)
-#include "test_desks.moc"
+QTEST_GUILESS_MAIN(TestDesksAtOnce)
+#include "test_desksatonce.moc"

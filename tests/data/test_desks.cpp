@@ -1,0 +1,180 @@
+#include "data/changefeed.h"
+#include "data/database.h"
+#include "data/serverdatabase.h"
+#include "data/sql.h"
+#include "postgresserver.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using velmora::DatabaseLocation;
+using velmora::test::PostgresServer;
+using velmora::test::serverAddress;
+
+namespace {
+
+// The firm's certificate authority (firm.crt), another (other.crt), and a certificate for
+// 127.0.0.1 that the firm's signs (server.crt, server.key).
+const char* const kCertificates = R"(set -e
+key="-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes"
+for ca in firm other; do
+    openssl req -x509 $key -keyout $ca.key -out $ca.crt -days 2 -subj /CN=$ca
+done
+openssl req $key -keyout server.key -out server.csr -subj /CN=127.0.0.1
+echo subjectAltName=IP:127.0.0.1 > names
+openssl x509 -req -in server.csr -CA firm.crt -CAkey firm.key -CAcreateserial -days 2 \
+    -extfile names -out server.crt)";
+
+} // namespace
+
+// Desks sharing a server database: the changes one makes reach the others, the server's
+// certificate is checked, and a password is asked for when none is kept.
+class TestDesks : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        if (m_server.isMissing())
+            QSKIP(qPrintable(m_server.problem()));
+        QVERIFY2(m_server.isRunning(), qPrintable(m_server.problem()));
+    }
+
+    void cleanup()
+    {
+        for (const QString& name : {QStringLiteral("a"), QStringLiteral("b")})
+            velmora::closeDatabase(name);
+    }
+
+    // What each statement at desk A tells desk B: the job's rowid, or 0 for several.
+    void changesReachTheOtherDesk_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<qint64>("told");
+        QTest::newRow("booked") << "insert into jobs (passenger_name) values ('New')" << 3LL;
+        QTest::newRow("dispatched") << "update jobs set record_status = 'P' where rowid = 2" << 2LL;
+        QTest::newRow("several") << "update jobs set record_status = 'C'" << 0LL;
+        QTest::newRow("removed") << "delete from jobs where rowid = 1" << 1LL;
+    }
+    void changesReachTheOtherDesk()
+    {
+        QFETCH(QString, statement);
+        QFETCH(qint64, told);
+        const QString firm = serverAddress(newDatabase());
+        QString error;
+        QSqlDatabase a = velmora::createDatabase(firm, QStringLiteral("a"), &error);
+        QSqlDatabase b = velmora::openDatabase(firm, QStringLiteral("b"), &error);
+        QVERIFY2(b.isValid(), qPrintable(error));
+        QSqlQuery query(a);
+        QVERIFY(velmora::run(
+            query, QStringLiteral("insert into jobs (passenger_name) values ('One'), ('Two')")));
+        velmora::ChangeFeed atA(a);
+        velmora::ChangeFeed atB(b);
+        QSignalSpy toA(&atA, &velmora::ChangeFeed::jobsChanged);
+        QSignalSpy toB(&atB, &velmora::ChangeFeed::jobsChanged);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY2(velmora::run(query, statement, {}, &error), qPrintable(error));
+        QVERIFY(toB.wait(1000));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(toB.takeFirst().at(0).toLongLong(), told);
+        // The desk that made the change is not told of it.
+        QTest::qWait(100);
+        QCOMPARE(toA.count() + toB.count(), 0);
+    }
+
+    void theServersCertificateIsChecked()
+    {
+        QTemporaryDir dir;
+        QProcess openssl;
+        openssl.setWorkingDirectory(dir.path());
+        openssl.start(QStringLiteral("sh"),
+                      {QStringLiteral("-c"), QString::fromLatin1(kCertificates)});
+        QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
+        QVERIFY2(m_server.enableTls(dir.filePath(QStringLiteral("server.crt")),
+                                    dir.filePath(QStringLiteral("server.key"))),
+                 qPrintable(m_server.problem()));
+        const DatabaseLocation firm = newDatabase();
+        for (const QString& authority : {QStringLiteral("firm"), QStringLiteral("other")}) {
+            QString error;
+            const std::optional<DatabaseLocation> location = velmora::parseDatabaseLocation(
+                serverAddress(firm, QStringLiteral("?sslmode=verify-full&sslrootcert=") +
+                                        dir.filePath(authority + QStringLiteral(".crt"))),
+                &error);
+            QVERIFY2(location, qPrintable(error));
+            QSqlDatabase db = velmora::connectServer(*location, QStringLiteral("a"), &error);
+            QSqlQuery query(db);
+            const bool secret = query.exec(QStringLiteral(
+                                    "SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()")) &&
+                                query.next() && query.value(0).toBool();
+            QCOMPARE(secret, authority == QLatin1String("firm"));
+            QVERIFY2(secret || error.contains(QLatin1String("cannot be trusted")),
+                     qPrintable(error));
+        }
+    }
+
+    // kept: the password in PGPASSWORD; typed: what the login box gives ("-" cancelled).
+    void aPasswordIsAskedForWhenNoneIsKept_data()
+    {
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("typed") << QString() << "Open Sesame" << 1 << QString();
+        QTest::newRow("kept") << "Open Sesame"
+                              << "-" << 0 << QString();
+        QTest::newRow("typed wrong") << QString() << "Sesame" << 1 << "refused the login";
+        QTest::newRow("cancelled") << QString() << "-" << 1 << "none was found";
+    }
+    void aPasswordIsAskedForWhenNoneIsKept()
+    {
+        QFETCH(QString, kept);
+        QFETCH(QString, typed);
+        QFETCH(int, asked);
+        QFETCH(QString, said);
+        if (!m_clerk) {
+            QVERIFY2(m_server.execute(QStringLiteral("CREATE ROLE clerk LOGIN PASSWORD "
+                                                     "'Open Sesame'")) &&
+                         m_server.requirePassword(QStringLiteral("clerk")),
+                     qPrintable(m_server.problem()));
+            m_clerk = true;
+        }
+        DatabaseLocation location = newDatabase();
+        location.user = QStringLiteral("clerk");
+        qputenv("PGPASSFILE", "/nonexistent/pgpass");
+        if (!kept.isEmpty())
+            qputenv("PGPASSWORD", kept.toUtf8());
+        QStringList prompts;
+        velmora::setPasswordSource([&](const QString& prompt) -> std::optional<QString> {
+            prompts << prompt;
+            return typed == QLatin1String("-") ? std::nullopt : std::optional<QString>(typed);
+        });
+        QString error;
+        const bool opened = velmora::connectServer(location, QStringLiteral("a"), &error).isValid();
+        velmora::setPasswordSource({});
+        qunsetenv("PGPASSWORD");
+        QCOMPARE(prompts.size(), asked);
+        QVERIFY(!asked || prompts.first().contains(QLatin1String("clerk")));
+        QCOMPARE(opened, said.isEmpty());
+        QVERIFY2(error.contains(said), qPrintable(error));
+        QVERIFY(!error.contains(QLatin1String("Sesame")));
+    }
+
+private:
+    DatabaseLocation newDatabase()
+    {
+        return m_server.createDatabase(QStringLiteral("desks_%1").arg(++m_count));
+    }
+
+    PostgresServer m_server;
+    int m_count = 0;
+    bool m_clerk = false;
+};
+
+QTEST_GUILESS_MAIN(TestDesks)
+#include "test_desks.moc"
