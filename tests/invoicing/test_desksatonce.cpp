@@ -8,10 +8,8 @@
 #include "payroll/driverpay.h"
 #include "postgresserver.h"
 #include "reference/accounts.h"
-#include "reference/drivers.h"
 #include "reference/vehicles.h"
 
-#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTest>
@@ -112,20 +110,6 @@ const Record kRecords[] = {
              return saved(id, elsewhere);
          };
      }},
-    {"Driver 7", "select contact_name, row_changed_at from drivers",
-     [](QSqlDatabase& db) -> Save {
-         QString error;
-         const auto driver = velmora::driverById(db, 7, &error);
-         if (!driver)
-             return {};
-         return [&db, driver](const QString& text, QString* error) {
-             velmora::DriverRecord changed = *driver;
-             changed.contact = text;
-             bool elsewhere = false;
-             const auto id = velmora::saveDriver(db, changed, error, &elsewhere);
-             return saved(id, elsewhere);
-         };
-     }},
     {"Vehicle AB12 CDE", "select policy, row_changed_at from vehicles",
      [](QSqlDatabase& db) -> Save {
          QString error;
@@ -200,7 +184,6 @@ private slots:
                  QStringLiteral("%1 was changed at another desk at %2; your changes were "
                                 "not saved")
                      .arg(QString::fromLatin1(row.name), stored.value(1).toString().mid(11, 5)));
-        QVERIFY(QRegularExpression(QStringLiteral("at \\d\\d:\\d\\d;")).match(error).hasMatch());
         stored.finish();
         second.close();
         second = QSqlDatabase();
@@ -276,34 +259,39 @@ private slots:
                  QVariant(QStringLiteral("201 201")));
     }
 
-    // A run, import or removal is refused while another desk holds a lock that bars it.
+    // A run, import or removal is refused while another desk holds a lock that bars it, and
+    // runs under its own desk's lock.
     void workIsRefusedWhileAnotherDeskHoldsItsLock_data()
     {
         QTest::addColumn<int>("held");
         QTest::addColumn<int>("work");
         QTest::addColumn<QString>("refusal");
+        QTest::addColumn<bool>("sameDesk"); // held on the working desk's own connection
         const QString exchange =
             QStringLiteral("An import, a removal or a run is already running at another desk");
         QTest::newRow("invoice run") << int(RunKind::Invoices) << int(RunKind::Invoices)
                                      << QStringLiteral("The invoice run is already running at "
-                                                       "another desk");
+                                                       "another desk")
+                                     << false;
+        // The invoice screen takes the lock before its run does.
+        QTest::newRow("the desk's own lock")
+            << int(RunKind::Invoices) << int(RunKind::Invoices) << QString() << true;
         QTest::newRow("driver payment run")
             << int(RunKind::DriverPay) << int(RunKind::DriverPay)
-            << QStringLiteral("The driver payment run is already running at another desk");
+            << QStringLiteral("The driver payment run is already running at another desk") << false;
         QTest::newRow("an import holds off the invoice run")
-            << int(RunKind::Exchange) << int(RunKind::Invoices) << exchange;
-        QTest::newRow("an import holds off the driver payment run")
-            << int(RunKind::Exchange) << int(RunKind::DriverPay) << exchange;
+            << int(RunKind::Exchange) << int(RunKind::Invoices) << exchange << false;
         QTest::newRow("a run holds off a removal")
-            << int(RunKind::Invoices) << int(RunKind::Exchange) << exchange;
+            << int(RunKind::Invoices) << int(RunKind::Exchange) << exchange << false;
         QTest::newRow("the two runs go side by side")
-            << int(RunKind::Invoices) << int(RunKind::DriverPay) << QString();
+            << int(RunKind::Invoices) << int(RunKind::DriverPay) << QString() << false;
     }
     void workIsRefusedWhileAnotherDeskHoldsItsLock()
     {
         QFETCH(int, held);
         QFETCH(int, work);
         QFETCH(QString, refusal);
+        QFETCH(bool, sameDesk);
         if (m_server.isMissing())
             QSKIP(qPrintable(m_server.problem()));
         EngineDatabase firm(velmora::Engine::PostgreSQL, m_server);
@@ -314,7 +302,7 @@ private slots:
         QString error;
         bool done = false;
         {
-            const velmora::RunLock lock(other, RunKind(held));
+            const velmora::RunLock lock(sameDesk ? firm.db() : other, RunKind(held));
             QVERIFY(lock.held(&error));
             QSqlDatabase& db = firm.db();
             switch (RunKind(work)) {
@@ -331,38 +319,12 @@ private slots:
                 break;
             }
         }
-        other.close();
-        other = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("other desk"));
         QCOMPARE(done, refusal.isEmpty());
         QCOMPARE(error, refusal);
-        // Once the other desk lets go, the work runs.
-        const velmora::RunLock again(firm.db(), RunKind(work));
-        QVERIFY(again.held(&error));
-    }
-
-    // A desk that holds the run's lock itself (its screen took it) runs; afterwards the lock
-    // is free for another desk.
-    void aDeskRunsUnderItsOwnLock()
-    {
-        if (m_server.isMissing())
-            QSKIP(qPrintable(m_server.problem()));
-        EngineDatabase firm(velmora::Engine::PostgreSQL, m_server);
-        QVERIFY2(firm.db().isValid(), qPrintable(firm.problem()));
-        seed(firm.db());
-        QString error;
         {
-            const velmora::RunLock screen(firm.db(), RunKind::Invoices);
-            QVERIFY(screen.held(&error));
-            velmora::InvoiceRunResult result;
-            QVERIFY2(velmora::runInvoices(firm.db(), {12, 12}, &result, &error), qPrintable(error));
-            QCOMPARE(result.invoices, 1);
-        }
-        QSqlDatabase other = QSqlDatabase::cloneDatabase(firm.db(), QStringLiteral("other desk"));
-        QVERIFY(other.open());
-        {
-            const velmora::RunLock lock(other, RunKind::Exchange);
-            QVERIFY2(lock.held(&error), qPrintable(error));
+            // Every lock let go: an import, which every lock bars, may start.
+            const velmora::RunLock after(other, RunKind::Exchange);
+            QVERIFY(after.held(&error));
         }
         other.close();
         other = QSqlDatabase();

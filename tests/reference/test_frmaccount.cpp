@@ -173,30 +173,6 @@ private slots:
         QCOMPARE(items(s.list), QStringList{"1 : Acme Travel Ltd : Jo Smith : ACME"});
     }
 
-    // An account another desk saved since it was shown is not overwritten: the save is
-    // refused and the screen offers to show the account as it is now.
-    void anAccountChangedAtAnotherDeskIsNotOverwritten()
-    {
-        Screen s;
-        const qint64 id = addAccount(s.t, QStringLiteral("Acme Travel"), QStringLiteral("Jo Smith"),
-                                     QStringLiteral("ACME"));
-        QVERIFY(s.open());
-        QVERIFY(velmora::test::pick(s.list, s.list->itemText(0)));
-        s.t.exec(QStringLiteral("update accounts set nickname = 'THERE', row_version = "
-                                "row_version + 1, row_changed_at = '2026-07-01 14:32:10'"));
-        s.nickname->setText(QStringLiteral("HERE"));
-        s.dialogs.answers.enqueue(velmora::Dialogs::Answer::Yes);
-        QCOMPARE(s.saving(), QStringList{QStringLiteral("Account %1 was changed at another desk at "
-                                                        "14:32; your changes were not saved\n\n"
-                                                        "Show it as it is now?")
-                                             .arg(id)});
-        QCOMPARE(accounts(s.t), QStringList{"Acme Travel|Jo Smith|THERE|1"});
-        QCOMPARE(s.nickname->text(), QStringLiteral("THERE"));
-        s.nickname->setText(QStringLiteral("HERE"));
-        QCOMPARE(s.saving(), QStringList());
-        QCOMPARE(accounts(s.t), QStringList{"Acme Travel|Jo Smith|HERE|1"});
-    }
-
     void invoiceEmailIsCheckedAndKept()
     {
         Screen s;

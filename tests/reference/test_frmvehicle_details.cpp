@@ -200,28 +200,6 @@ private slots:
         QCOMPARE(s.stored(7, 7), QStringLiteral("Aviva 9"));
     }
 
-    // A vehicle another desk saved since it was shown is not overwritten: the update is
-    // refused and the screen offers to show the vehicle as it is now.
-    void aVehicleChangedAtAnotherDeskIsNotOverwritten()
-    {
-        Screen s;
-        QVERIFY(s.open(QStringLiteral("AB12 CDE")));
-        s.add->trigger();
-        typeAndLeave(s.regNo, QStringLiteral("AB12 CDE"), s.types);
-        s.t.exec(QStringLiteral("update vehicles set policy = 'Elsewhere', row_version = "
-                                "row_version + 1, row_changed_at = '2026-07-01 14:32:10'"));
-        s.policy->setText(QStringLiteral("Mine"));
-        s.dialogs.answers.enqueue(velmora::Dialogs::Answer::Yes);
-        QCOMPARE(s.run(s.update),
-                 QStringList{"Vehicle AB12 CDE was changed at another desk at 14:32; your changes "
-                             "were not saved\n\nShow the vehicle as it is now?"});
-        QCOMPARE(s.stored(7, 7), QStringLiteral("Elsewhere"));
-        QCOMPARE(s.policy->text(), QStringLiteral("Elsewhere"));
-        s.policy->setText(QStringLiteral("Mine"));
-        QCOMPARE(s.run(s.update), QStringList());
-        QCOMPARE(s.stored(7, 7), QStringLiteral("Mine"));
-    }
-
     void registrationLeftEmptyOrNew()
     {
         Screen s;
