@@ -2,12 +2,13 @@
 // job screen, another office's work imported, invoices run and printed, payments taken,
 // statements and driver payments printed, profit reported and accounts exported. Every job
 // must be billed once, every percentage job paid once, every statement must add up, and the
-// file must pass its checks after every step.
+// database must pass its checks after every step, on an SQLite file and on a server.
 #include "app/jobstatus.h"
 #include "data/audit.h"
 #include "data/auditquery.h"
 #include "data/dates.h"
 #include "data/integrity.h"
+#include "enginedatabase.h"
 #include "exchange/transfer.h"
 #include "exchange/transferrecords.h"
 #include "firm/demofirm.h"
@@ -20,6 +21,7 @@
 #include "payroll/driverpay.h"
 #include "payroll/profitability.h"
 #include "platform/scriptedreportengine.h"
+#include "postgresserver.h"
 #include "reports/renderer.h"
 
 #include <QFile>
@@ -29,6 +31,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimeZone>
+
+#include <memory>
 
 using namespace velmora;
 using velmora::test::TestDatabase;
@@ -124,11 +128,27 @@ class TestFirmMonth : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void aMonthThatReconciles_data() { test::EngineDatabase::addEngineRows(); }
     void aMonthThatReconciles()
     {
-        TestDatabase t;
+        QFETCH(int, engine);
+        if (engine == 1 && m_server.isMissing())
+            QSKIP(qPrintable(m_server.problem()));
+        TestDatabase file;
         QString error;
-        QVERIFY2(firm::addDemoFirm(t.db(), kToday, &error), qPrintable(error));
+        QVERIFY2(firm::addDemoFirm(file.db(), kToday, &error), qPrintable(error));
+        std::unique_ptr<TestDatabase> server;
+        if (engine == 1) {
+            const DatabaseLocation location = m_server.createDatabase(QStringLiteral("month"));
+            QVERIFY2(location.isServer(), qPrintable(m_server.problem()));
+            server = std::make_unique<TestDatabase>(
+                QStringLiteral("postgresql://%1@%2:%3/%4")
+                    .arg(location.user, location.host)
+                    .arg(location.port)
+                    .arg(location.name),
+                file.db());
+        }
+        TestDatabase& t = server ? *server : file;
         CHECKED("the demo firm");
         InvoiceRunRange everyAccount;
         everyAccount.startAccount = 1;
@@ -388,6 +408,9 @@ private Q_SLOTS:
         t.exec(fault);
         QVERIFY2(faultsAfter(t, "the fault").contains(found), qPrintable(faultsAfter(t, "")));
     }
+
+private:
+    test::PostgresServer m_server;
 };
 
 QTEST_MAIN(TestFirmMonth)
