@@ -54,11 +54,12 @@ QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connecti
 bool inTransaction(const QSqlDatabase& db)
 {
     if (engineOf(db) == Engine::PostgreSQL) {
-        // A server's transaction has an id once it has written; before that another
-        // connection has nothing to miss.
+        // Only the first statement of a transaction starts when the transaction did: this
+        // one starts later when it runs inside a transaction begun before.
         QSqlQuery query(db);
         return db.isOpen() &&
-               query.exec(QStringLiteral("select pg_current_xact_id_if_assigned() is not null")) &&
+               query.exec(
+                   QStringLiteral("select transaction_timestamp() <> statement_timestamp()")) &&
                query.next() && query.value(0).toBool();
     }
     sqlite3* handle = sqliteHandle(db);

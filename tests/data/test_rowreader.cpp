@@ -155,8 +155,8 @@ private Q_SLOTS:
         for (const bool inTransaction : {false, true}) {
             std::optional<velmora::Transaction> transaction;
             if (inTransaction) {
+                // Held inside a transaction that has only begun, as well.
                 transaction.emplace(db);
-                exec(db, QStringLiteral("insert into t (n) values (1)"));
                 QVERIFY(velmora::inTransaction(db));
             }
             {
@@ -174,8 +174,8 @@ private Q_SLOTS:
         }
         QSqlQuery query(db);
         QVERIFY(query.exec(QStringLiteral("select count(*), sum(n) from t")) && query.next());
-        QCOMPARE(query.value(0).toInt(), 3);
-        QCOMPARE(query.value(1).toInt(), 7);
+        QCOMPARE(query.value(0).toInt(), 2);
+        QCOMPARE(query.value(1).toInt(), 6);
         QVERIFY(!velmora::isReadOnly(db));
     }
 
