@@ -44,8 +44,16 @@ QStringList boardRows(const QSqlDatabase& db)
         return {QStringLiteral("board failed: ") + error};
     QStringList rows;
     for (const BoardRow& r : board)
-        rows << QStringList{r.prefix, QString::number(r.jobId), r.date.toString(Qt::ISODate),
-                            r.status, r.time, r.passenger, r.from, r.to, r.vehicle, r.driver,
+        rows << QStringList{r.prefix,
+                            QString::number(r.jobId),
+                            r.date.toString(Qt::ISODate),
+                            r.status,
+                            r.time,
+                            r.passenger,
+                            r.from,
+                            r.to,
+                            r.vehicle,
+                            r.driver,
                             QString::number(r.unfitDriver)}
                     .join(u'|');
     return rows;
@@ -179,10 +187,9 @@ QStringList whatTheScreensSee(TestDatabase& t, const QString& folder)
     all << listed(readDrivers(db, &error), [](const JobDriver& d) {
         return QStringLiteral("%1|%2|%3").arg(d.id).arg(d.name).arg(d.barred);
     });
-    all << listed(readAccounts(db, &error),
-                  [](const JobAccount& a) { return a.chooserText(); });
-    for (const auto& entries : {readPaymentTypes(db, &error), readVehicleTypes(db, &error),
-                                readCostTypes(db, &error)})
+    all << listed(readAccounts(db, &error), [](const JobAccount& a) { return a.chooserText(); });
+    for (const auto& entries :
+         {readPaymentTypes(db, &error), readVehicleTypes(db, &error), readCostTypes(db, &error)})
         all << listed(entries, [](const JobListEntry& e) {
             return QStringLiteral("%1|%2").arg(e.id).arg(e.name);
         });

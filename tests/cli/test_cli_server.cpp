@@ -216,10 +216,10 @@ private Q_SLOTS:
     void generatesAFirmWholeOnTheServer_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("generate") << QStringList{QStringLiteral("generate"),
-                                                 QStringLiteral("--accounts"), QStringLiteral("5"),
-                                                 QStringLiteral("--drivers"), QStringLiteral("3"),
-                                                 QStringLiteral("--jobs"), QStringLiteral("300")};
+        QTest::newRow("generate") << QStringList{
+            QStringLiteral("generate"),  QStringLiteral("--accounts"), QStringLiteral("5"),
+            QStringLiteral("--drivers"), QStringLiteral("3"),          QStringLiteral("--jobs"),
+            QStringLiteral("300")};
         QTest::newRow("demo") << QStringList{QStringLiteral("init"), QStringLiteral("--demo")};
     }
     void generatesAFirmWholeOnTheServer()

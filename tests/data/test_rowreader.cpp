@@ -84,9 +84,9 @@ private Q_SLOTS:
             QVERIFY2(error.isEmpty(), qPrintable(error));
         }
         RowReader select(db, QStringLiteral("select n, s, d from t where n >= ? order by n"));
-        QCOMPARE(readAll(select, {1}, 3),
-                 (QStringList{QStringLiteral("1|Zoë Brontë|2026-12-08"),
-                              QStringLiteral("2||not a date"), QStringLiteral("3|NULL|2027-01-31")}));
+        QCOMPARE(readAll(select, {1}, 3), (QStringList{QStringLiteral("1|Zoë Brontë|2026-12-08"),
+                                                       QStringLiteral("2||not a date"),
+                                                       QStringLiteral("3|NULL|2027-01-31")}));
         // Prepared once, run again with another value.
         QCOMPARE(readAll(select, {3}, 3), QStringList{QStringLiteral("3|NULL|2027-01-31")});
         QString error;
@@ -142,10 +142,7 @@ private Q_SLOTS:
 
     // A report's hold refuses every change and gives the connection back as it was, in
     // a transaction or not.
-    void holdsAConnectionReadOnly_data()
-    {
-        EngineDatabase::addEngineRows();
-    }
+    void holdsAConnectionReadOnly_data() { EngineDatabase::addEngineRows(); }
     void holdsAConnectionReadOnly()
     {
         VELMORA_EMPTY_DATABASE(empty, m_server);
