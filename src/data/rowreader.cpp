@@ -35,6 +35,17 @@ class RowReader::Server
 public:
     explicit Server(const QSqlDatabase& db) : query(db) {}
 
+    // The column's text of the row read, converted once a row.
+    Q_NEVER_INLINE QByteArrayView utf8(int column) const
+    {
+        if (texts.size() <= static_cast<std::size_t>(column))
+            texts.resize(static_cast<std::size_t>(column) + 1);
+        std::optional<QByteArray>& text = texts[static_cast<std::size_t>(column)];
+        if (!text)
+            text = query.value(column).toString().toUtf8();
+        return *text;
+    }
+
     QSqlQuery query;
     QVariantList values;
     bool pending = false; // started, not yet sent to the server
@@ -168,30 +179,34 @@ bool RowReader::next(QString* error)
         finish();
         return false;
     }
-    if (m_server) {
-        QSqlQuery& query = m_server->query;
-        if (m_server->pending) {
-            m_server->pending = false;
-            for (qsizetype i = 0; i < m_server->values.size(); ++i)
-                query.bindValue(static_cast<int>(i), m_server->values.at(i));
-            if (!query.exec()) {
-                *error = failureText(query.lastError());
-                finish();
-                return false;
-            }
-        }
-        m_server->texts.assign(m_server->texts.size(), std::nullopt);
-        if (query.next())
-            return true;
-        if (query.lastError().isValid())
-            *error = failureText(query.lastError());
-        finish();
-        return false;
-    }
+    if (!m_statement) [[unlikely]]
+        return nextOnServer(error);
     if (m_statement->next())
         return true;
     if (!m_statement->error().isEmpty())
         *error = m_statement->error();
+    finish();
+    return false;
+}
+
+bool RowReader::nextOnServer(QString* error)
+{
+    QSqlQuery& query = m_server->query;
+    if (m_server->pending) {
+        m_server->pending = false;
+        for (qsizetype i = 0; i < m_server->values.size(); ++i)
+            query.bindValue(static_cast<int>(i), m_server->values.at(i));
+        if (!query.exec()) {
+            *error = failureText(query.lastError());
+            finish();
+            return false;
+        }
+    }
+    m_server->texts.assign(m_server->texts.size(), std::nullopt);
+    if (query.next())
+        return true;
+    if (query.lastError().isValid())
+        *error = failureText(query.lastError());
     finish();
     return false;
 }
@@ -205,29 +220,28 @@ void RowReader::finish()
     m_running = false;
 }
 
+// The file's path first and alone: the hot reads of screens take it once a value.
 bool RowReader::isNull(int column) const
 {
-    return m_server ? m_server->query.isNull(column) : m_statement->isNull(column);
+    if (m_statement) [[likely]]
+        return m_statement->isNull(column);
+    return m_server->query.isNull(column);
 }
 
 qint64 RowReader::integer(int column) const
 {
-    return m_server ? m_server->query.value(column).toLongLong() : m_statement->integer(column);
+    if (m_statement) [[likely]]
+        return m_statement->integer(column);
+    return m_server->query.value(column).toLongLong();
 }
 
 QByteArrayView RowReader::utf8(int column) const
 {
-    if (m_server) {
-        auto& texts = m_server->texts;
-        if (texts.size() <= static_cast<std::size_t>(column))
-            texts.resize(static_cast<std::size_t>(column) + 1);
-        std::optional<QByteArray>& text = texts[static_cast<std::size_t>(column)];
-        if (!text)
-            text = m_server->query.value(column).toString().toUtf8();
-        return *text;
+    if (m_statement) [[likely]] {
+        const std::string_view text = m_statement->text(column);
+        return {text.data(), static_cast<qsizetype>(text.size())};
     }
-    const std::string_view text = m_statement->text(column);
-    return {text.data(), static_cast<qsizetype>(text.size())};
+    return m_server->utf8(column);
 }
 
 QDate RowReader::date(int column) const

@@ -59,6 +59,7 @@ private:
     class Server;
 
     bool prepare(QString* error);
+    bool nextOnServer(QString* error);
 
     QSqlDatabase m_connection;
     QString m_sql;
