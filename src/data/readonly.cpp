@@ -18,7 +18,7 @@ namespace {
 // PostgreSQL's SQLSTATE for a write refused by a read-only transaction.
 const QLatin1String kReadOnlyTransaction("25006");
 
-// The text of a one-value setting: SQLite's pragma or the server's SHOW.
+// The text of a one-value setting: SQLite's pragma or the server's current_setting().
 QString setting(const QSqlDatabase& db, const QString& statement, QString* error)
 {
     QSqlQuery query(db);
@@ -33,8 +33,10 @@ bool isReadOnly(const QSqlDatabase& db)
 {
     if (engineOf(db) == Engine::PostgreSQL) {
         QString error;
-        return db.isOpen() && setting(db, QStringLiteral("SHOW default_transaction_read_only"),
-                                      &error) == QLatin1String("on");
+        return db.isOpen() &&
+               setting(db,
+                       QStringLiteral("select current_setting('default_transaction_read_only')"),
+                       &error) == QLatin1String("on");
     }
     sqlite3* handle = sqliteHandle(db);
     return handle && sqlite3_db_readonly(handle, "main") == 1;

@@ -1,6 +1,7 @@
 #include "cliprocess.h"
 #include "data/database.h"
 #include "data/firmcopy.h"
+#include "data/readonly.h"
 #include "data/schema.h"
 #include "data/sql.h"
 #include "exchange/transferrecords.h"
@@ -204,8 +205,10 @@ private Q_SLOTS:
             QSqlDatabase db =
                 velmora::openDatabase(target, connection, &error, velmora::Access::ReadOnly);
             QVERIFY2(db.isValid(), qPrintable(error));
+            QVERIFY(velmora::isReadOnly(db));
             QSqlQuery query(db);
             QVERIFY(!velmora::run(query, QStringLiteral("delete from passwords")));
+            QCOMPARE(velmora::failureText(query.lastError()), velmora::readOnlyRefusal());
             QVERIFY(velmora::run(query, QStringLiteral("delete from jobboard")));
         }
         velmora::closeDatabase(connection);
