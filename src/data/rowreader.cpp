@@ -143,10 +143,8 @@ bool RowReader::start(QString* error)
 
 void RowReader::bind(int index, qint64 value)
 {
-    if (m_server) {
-        if (m_server->values.size() < index)
-            m_server->values.resize(index);
-        m_server->values[index - 1] = value;
+    if (!m_statement) [[unlikely]] {
+        bindOnServer(index, value);
         return;
     }
     if (!m_statement->bind(index, std::int64_t{value}) && m_bindError.isEmpty())
@@ -155,18 +153,23 @@ void RowReader::bind(int index, qint64 value)
 
 void RowReader::bind(int index, QByteArrayView utf8)
 {
-    if (m_server) {
-        if (m_server->values.size() < index)
-            m_server->values.resize(index);
+    if (!m_statement) [[unlikely]] {
         // Empty text is bound as '', never as NULL.
-        QString text = QString::fromUtf8(utf8);
-        m_server->values[index - 1] = text.isNull() ? QString(QLatin1String("")) : text;
+        const QString text = QString::fromUtf8(utf8);
+        bindOnServer(index, text.isNull() ? QString(QLatin1String("")) : text);
         return;
     }
     if (!m_statement->bind(index,
                            std::string_view(utf8.data(), static_cast<std::size_t>(utf8.size()))) &&
         m_bindError.isEmpty())
         m_bindError = m_statement->error();
+}
+
+void RowReader::bindOnServer(int index, const QVariant& value)
+{
+    if (m_server->values.size() < index)
+        m_server->values.resize(index);
+    m_server->values[index - 1] = value;
 }
 
 bool RowReader::next(QString* error)

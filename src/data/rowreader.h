@@ -60,6 +60,7 @@ private:
 
     bool prepare(QString* error);
     bool nextOnServer(QString* error);
+    void bindOnServer(int index, const QVariant& value);
 
     QSqlDatabase m_connection;
     QString m_sql;
