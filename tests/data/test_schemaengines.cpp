@@ -107,6 +107,25 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("Kept")});
     }
 
+    // The date and number functions the report files use give a server's answers as
+    // SQLite's, for stored dates and rates.
+    void reportFunctionsAnswerAlike_data() { EngineDatabase::addEngineRows(); }
+    void reportFunctionsAnswerAlike()
+    {
+        VELMORA_EMPTY_DATABASE(empty, m_server);
+        QString error;
+        QVERIFY2(velmora::migrateSchema(empty.db(), &error), qPrintable(error));
+        const QString sql = QStringLiteral(
+            "select case when julianday('2027-01-01') - julianday('2026-12-31') = 1 and "
+            "julianday('2026-12-08') - "
+            "julianday(substr('2026-11-08 10:00', 1, 10)) = 30 then 'days' end || '|' || "
+            "date('2026-01-31', '+' || 30 || ' days') || '|' || "
+            "date('2028-02-28', '+1 days') || '|' || printf('%g', 175000 / 10000.0) || '|' || "
+            "printf('%g', 200000 / 10000.0) || '|' || printf('%g', 12345 / 10000.0)");
+        QCOMPARE(column(empty.db(), sql),
+                 QStringList{QStringLiteral("days|2026-03-02|2028-02-29|17.5|20|1.2345")});
+    }
+
     void refusesANewerSchema_data() { EngineDatabase::addEngineRows(); }
     void refusesANewerSchema()
     {
