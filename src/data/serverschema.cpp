@@ -20,6 +20,25 @@ const QStringList kJobNumber = {
         FOR EACH ROW WHEN (NEW.job_id IS NULL) EXECUTE FUNCTION jobs_number())"),
 };
 
+// Migration 1 too: the functions of SQLite that reports reckon days and show rates with, as
+// SQLite answers them for the stored dates ("yyyy-MM-dd") and for rates of a few decimals:
+// julianday(day), whose differences count the days between two as SQLite's do,
+// date(day, '+N days') and printf('%g', rate), the rate without trailing zeros.
+const QStringList kSqliteDates = {
+    QStringLiteral(R"(CREATE FUNCTION julianday(day text) RETURNS double precision
+        LANGUAGE sql IMMUTABLE AS $$
+            SELECT extract(julian FROM day::date)::double precision
+        $$)"),
+    QStringLiteral(R"(CREATE FUNCTION date(day text, change text) RETURNS text
+        LANGUAGE sql IMMUTABLE AS $$
+            SELECT to_char(day::date + change::interval, 'YYYY-MM-DD')
+        $$)"),
+    QStringLiteral(R"(CREATE FUNCTION printf(format text, value numeric) RETURNS text
+        LANGUAGE sql IMMUTABLE AS $$
+            SELECT CASE WHEN format = '%g' THEN trim_scale(value)::text END
+        $$)"),
+};
+
 // Migration 8: the search by any part of the passenger's name or the pick-up and drop
 // points reads trigram indexes of the jobs' own columns, which the server keeps in step
 // itself; jobs_text shows the three columns by rowid, as SQLite's full-text table does.
@@ -76,7 +95,7 @@ QStringList serverStatements(int version)
 {
     switch (version) {
     case 1:
-        return kJobNumber;
+        return kJobNumber + kSqliteDates;
     case 8:
         return kJobText;
     case 11:

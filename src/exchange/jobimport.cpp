@@ -1,7 +1,7 @@
 #include "data/dates.h"
+#include "data/rowreader.h"
 #include "data/rowversion.h"
 #include "data/sql.h"
-#include "data/sqlitequery.h"
 #include "lookups.h"
 #include "transfer.h"
 #include "transferrecords.h"
@@ -24,11 +24,16 @@ const QString kColumns = QStringLiteral(
 const QString kInsertJob = QStringLiteral("insert into jobs (") + kColumns +
                            QStringLiteral(", job_prefix, job_id) values (") + placeholders(22) +
                            QStringLiteral(")");
-// The update also counts the job's change, its stamp bound last, after prefix and number.
+// The update also counts the job's change and stamps it: the stamp is bound before the
+// prefix and number that name the row (each placeholder numbered by its place, which both
+// engines take).
 const QString kUpdateJob = QStringLiteral("update jobs set ") +
                            assignments(kColumns.split(QStringLiteral(", "))) +
-                           QStringLiteral(", row_version = row_version + 1, row_changed_at = ?23"
-                                          " where job_prefix = ?21 and job_id = ?22");
+                           QStringLiteral(", row_version = row_version + 1, row_changed_at = ?"
+                                          " where job_prefix = ? and job_id = ?");
+// Where the prefix and number are bound: after the columns, and in the update after the stamp.
+constexpr int kInsertKey = 21;
+constexpr int kUpdateKey = 22;
 
 struct Lookups
 {
@@ -70,13 +75,13 @@ public:
         m_find.finish();
         if (!error.isEmpty())
             return {RecordResult::Kind::Failed, error};
-        SqliteQuery& write = found ? m_update : m_insert;
+        RowReader& write = found ? m_update : m_insert;
         if (!write.start(&error))
             return {RecordResult::Kind::Failed, error};
         if (found)
-            write.bind(23, m_stamp);
+            write.bind(kInsertKey, m_stamp);
         const QByteArray day = storedDate(moment->date()).toUtf8();
-        bindColumns(write, record, day);
+        bindColumns(write, record, day, found ? kUpdateKey : kInsertKey);
         write.next(&error);
         if (!error.isEmpty())
             return {RecordResult::Kind::Failed, error};
@@ -141,7 +146,8 @@ private:
     // stay until the statement has run. Empty flags take the values that mean "none": an
     // invoiced flag of one blank, not calculated. The driver-percentage flag follows the
     // job's driver, not the other office's flag.
-    void bindColumns(SqliteQuery& query, const JobTransferView& r, QByteArrayView day) const
+    // Binds the columns from 1 and the prefix and number from `key`.
+    void bindColumns(RowReader& query, const JobTransferView& r, QByteArrayView day, int key) const
     {
         const QByteArrayView invoiced = r.invoiced.isEmpty() ? QByteArrayView(" ") : r.invoiced;
         const QByteArrayView calculated =
@@ -166,17 +172,17 @@ private:
         query.bind(index++, r.costedCode);
         query.bind(index++, r.standardJob);
         query.bind(index++, QByteArrayView(percentage ? "Y" : "N"));
-        query.bind(index++, calculated);
-        query.bind(index++, r.prefix);
-        query.bind(index, r.number);
+        query.bind(index, calculated);
+        query.bind(key, r.prefix);
+        query.bind(key + 1, r.number);
     }
 
     QString m_path;
     Lookups m_lookups;
     RecordTexts m_texts{JobTransferRecord::kFieldBytes};
-    SqliteQuery m_find;
-    SqliteQuery m_insert;
-    SqliteQuery m_update;
+    RowReader m_find;
+    RowReader m_insert;
+    RowReader m_update;
     QByteArray m_stamp; // the moment the updates stamp on the jobs they change
 };
 

@@ -2,7 +2,7 @@
 #include "data/schema.h"
 #include "data/schemastamp.h"
 #include "data/sql.h"
-#include "data/sqlitequery.h"
+#include "data/sqlitestatement.h"
 #include "enginedatabase.h"
 #include "postgresserver.h"
 
@@ -105,6 +105,25 @@ private Q_SLOTS:
         QCOMPARE(stamp.applicationId, velmora::velmoraApplicationId());
         QCOMPARE(column(empty.db(), QStringLiteral("select driver_name from drivers")),
                  QStringList{QStringLiteral("Kept")});
+    }
+
+    // The date and number functions the report files use give a server's answers as
+    // SQLite's, for stored dates and rates.
+    void reportFunctionsAnswerAlike_data() { EngineDatabase::addEngineRows(); }
+    void reportFunctionsAnswerAlike()
+    {
+        VELMORA_EMPTY_DATABASE(empty, m_server);
+        QString error;
+        QVERIFY2(velmora::migrateSchema(empty.db(), &error), qPrintable(error));
+        const QString sql = QStringLiteral(
+            "select case when julianday('2027-01-01') - julianday('2026-12-31') = 1 and "
+            "julianday('2026-12-08') - "
+            "julianday(substr('2026-11-08 10:00', 1, 10)) = 30 then 'days' end || '|' || "
+            "date('2026-01-31', '+' || 30 || ' days') || '|' || "
+            "date('2028-02-28', '+1 days') || '|' || printf('%g', 175000 / 10000.0) || '|' || "
+            "printf('%g', 200000 / 10000.0) || '|' || printf('%g', 12345 / 10000.0)");
+        QCOMPARE(column(empty.db(), sql),
+                 QStringList{QStringLiteral("days|2026-03-02|2028-02-29|17.5|20|1.2345")});
     }
 
     void refusesANewerSchema_data() { EngineDatabase::addEngineRows(); }
