@@ -315,6 +315,100 @@ private Q_SLOTS:
         QCOMPARE(serverTableCount(m_server, location), 0);
     }
 
+    void initTestCase()
+    {
+        if (m_server.isMissing())
+            return;
+        m_demo = m_dir.filePath(QStringLiteral("shared-demo.mdb"));
+        const Outcome outcome =
+            cli({QStringLiteral("init"), QStringLiteral("--demo"), QStringLiteral("--database"),
+                 m_demo, QStringLiteral("--operator"), QStringLiteral("Sandra")},
+                "Open Sesame 1\n");
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+    }
+
+    // Each command run on a copy of the demo firm in a file and on a copy of it on the
+    // server says the same, writes the same and leaves a firm that passes its checks.
+    void everyCommandSaysTheSameOnAFileAndOnTheServer_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<QByteArray>("input");
+        const QDate today = QDate::currentDate();
+        const QString day = today.toString(QStringLiteral("dd/MM/yyyy"));
+        const QString monthStart = QDate(today.year(), today.month(), 1)
+                                       .addMonths(-1)
+                                       .toString(QStringLiteral("dd/MM/yyyy"));
+        const QString reports = QStringLiteral(VELMORA_REPORTS);
+        const auto row = [](const char* name, const QStringList& arguments,
+                            const QStringList& written = {}, const QByteArray& input = {}) {
+            QTest::newRow(name) << arguments << written << input;
+        };
+        row("check", {"check"});
+        // Every report's rows, each with its parameters' defaults.
+        for (const QString& report :
+             QDir(reports).entryList({QStringLiteral("*.rpt")}, QDir::Files, QDir::Name)) {
+            QTest::newRow(qPrintable(report + QStringLiteral(" to CSV")))
+                << QStringList{QStringLiteral("report"), reports + u'/' + report,
+                               QStringLiteral("--csv"), QStringLiteral("DIR/out.csv")}
+                << QStringList{QStringLiteral("out.csv")} << QByteArray();
+        }
+        row("report to PDF", {"report", reports + "/accounts.rpt", "--pdf", "DIR/out.pdf"});
+        row("invoice", {"invoice"});
+        row("driver-pay", {"driver-pay"});
+        row("profit", {"profit", "--from", monthStart, "--to", day});
+        row("import-jobs", {"import-jobs", "DIR/Jobs.txt"});
+        row("import-costs", {"import-costs", "DIR/Costs.txt"});
+        row("export-accounts", {"export-accounts", "DIR/A.txt"}, {"A.txt"});
+        row("backup", {"backup", "--to", "DIR/copy.mdb"});
+        row("safety copy", {"backup"});
+        row("statements", {"statements", "--date", monthStart, "--pdf", "DIR/s.pdf"});
+        row("profit-and-loss", {"profit-and-loss", "--from", monthStart, "--to", day});
+        row("vat-return", {"vat-return", "--from", monthStart, "--to", day});
+        row("mail-settings", {"mail-settings", "--host", "mail.example.com", "--port", "587"});
+        row("email-invoices", {"email-invoices"}, {}, "secret\n");
+        row("email-statements", {"email-statements", "--date", monthStart}, {}, "secret\n");
+        row("audit", {"audit", "--since", day});
+        row("expiring", {"expiring", "--days", "60"});
+    }
+    void everyCommandSaysTheSameOnAFileAndOnTheServer()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, written);
+        QFETCH(QByteArray, input);
+        const QString file = m_dir.filePath(nextName() + QStringLiteral(".mdb"));
+        QVERIFY(QFile::copy(m_demo, file));
+        const QString server = address(m_server.createDatabase(nextName()));
+        Outcome outcome = cli({QStringLiteral("copy"), QStringLiteral("--from"), m_demo,
+                               QStringLiteral("--to"), server});
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+        // Safety copies of a server database go in the user's data folder.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+        QStringList says;
+        QList<QByteArray> files;
+        for (const QString& database : {file, server}) {
+            const QString folder = m_dir.filePath(nextName());
+            QVERIFY(QDir().mkpath(folder));
+            writeTransferFiles(folder);
+            QStringList run = arguments;
+            run.replaceInStrings(QStringLiteral("DIR"), folder);
+            outcome = velmora::test::runProgram(
+                QStringLiteral(VELMORA_CLI),
+                run + QStringList{QStringLiteral("--database"), database}, input, environment);
+            says << said(outcome, database, folder);
+            for (const QString& name : written)
+                files << velmora::test::contents(QDir(folder).filePath(name));
+            outcome = cli({QStringLiteral("check"), QStringLiteral("--database"), database});
+            QVERIFY2(outcome.exitCode == 0, qPrintable(database + outcome.out + outcome.err));
+        }
+        QCOMPARE(says.at(1), says.at(0));
+        for (qsizetype i = 0; i < written.size(); ++i) {
+            QVERIFY(!files.at(i).isEmpty());
+            QCOMPARE(files.at(i + written.size()), files.at(i));
+        }
+    }
+
     // The owner grants the desks' role, which writes rows but not tables and logs in with the
     // password it is asked for, which a command run without a terminal cannot ask for.
     void aDeskLogsInWithTheRoleTheOwnerGranted()
@@ -383,109 +477,16 @@ private Q_SLOTS:
         outcome = velmora::test::runProgram(QStringLiteral(VELMORA_CLI), check, {}, environment);
         QVERIFY2(outcome.exitCode == 1 && outcome.err.contains(QLatin1String("only its owner")),
                  qPrintable(outcome.err));
-        void initTestCase()
-        {
-            if (m_server.isMissing())
-                return;
-            m_demo = m_dir.filePath(QStringLiteral("shared-demo.mdb"));
-            const Outcome outcome =
-                cli({QStringLiteral("init"), QStringLiteral("--demo"), QStringLiteral("--database"),
-                     m_demo, QStringLiteral("--operator"), QStringLiteral("Sandra")},
-                    "Open Sesame 1\n");
-            QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
-        }
+    }
 
-        // Each command run on a copy of the demo firm in a file and on a copy of it on the
-        // server says the same, writes the same and leaves a firm that passes its checks.
-        void everyCommandSaysTheSameOnAFileAndOnTheServer_data()
-        {
-            QTest::addColumn<QStringList>("arguments");
-            QTest::addColumn<QStringList>("written");
-            QTest::addColumn<QByteArray>("input");
-            const QDate today = QDate::currentDate();
-            const QString day = today.toString(QStringLiteral("dd/MM/yyyy"));
-            const QString monthStart = QDate(today.year(), today.month(), 1)
-                                           .addMonths(-1)
-                                           .toString(QStringLiteral("dd/MM/yyyy"));
-            const QString reports = QStringLiteral(VELMORA_REPORTS);
-            const auto row = [](const char* name, const QStringList& arguments,
-                                const QStringList& written = {}, const QByteArray& input = {}) {
-                QTest::newRow(name) << arguments << written << input;
-            };
-            row("check", {"check"});
-            // Every report's rows, each with its parameters' defaults.
-            for (const QString& report :
-                 QDir(reports).entryList({QStringLiteral("*.rpt")}, QDir::Files, QDir::Name)) {
-                QTest::newRow(qPrintable(report + QStringLiteral(" to CSV")))
-                    << QStringList{QStringLiteral("report"), reports + u'/' + report,
-                                   QStringLiteral("--csv"), QStringLiteral("DIR/out.csv")}
-                    << QStringList{QStringLiteral("out.csv")} << QByteArray();
-            }
-            row("report to PDF", {"report", reports + "/accounts.rpt", "--pdf", "DIR/out.pdf"});
-            row("invoice", {"invoice"});
-            row("driver-pay", {"driver-pay"});
-            row("profit", {"profit", "--from", monthStart, "--to", day});
-            row("import-jobs", {"import-jobs", "DIR/Jobs.txt"});
-            row("import-costs", {"import-costs", "DIR/Costs.txt"});
-            row("export-accounts", {"export-accounts", "DIR/A.txt"}, {"A.txt"});
-            row("backup", {"backup", "--to", "DIR/copy.mdb"});
-            row("safety copy", {"backup"});
-            row("statements", {"statements", "--date", monthStart, "--pdf", "DIR/s.pdf"});
-            row("profit-and-loss", {"profit-and-loss", "--from", monthStart, "--to", day});
-            row("vat-return", {"vat-return", "--from", monthStart, "--to", day});
-            row("mail-settings", {"mail-settings", "--host", "mail.example.com", "--port", "587"});
-            row("email-invoices", {"email-invoices"}, {}, "secret\n");
-            row("email-statements", {"email-statements", "--date", monthStart}, {}, "secret\n");
-            row("audit", {"audit", "--since", day});
-            row("expiring", {"expiring", "--days", "60"});
-        }
-        void everyCommandSaysTheSameOnAFileAndOnTheServer()
-        {
-            QFETCH(QStringList, arguments);
-            QFETCH(QStringList, written);
-            QFETCH(QByteArray, input);
-            const QString file = m_dir.filePath(nextName() + QStringLiteral(".mdb"));
-            QVERIFY(QFile::copy(m_demo, file));
-            const QString server = address(m_server.createDatabase(nextName()));
-            Outcome outcome = cli({QStringLiteral("copy"), QStringLiteral("--from"), m_demo,
-                                   QStringLiteral("--to"), server});
-            QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
-            // Safety copies of a server database go in the user's data folder.
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("XDG_DATA_HOME"),
-                               m_dir.filePath(QStringLiteral("data")));
-            QStringList says;
-            QList<QByteArray> files;
-            for (const QString& database : {file, server}) {
-                const QString folder = m_dir.filePath(nextName());
-                QVERIFY(QDir().mkpath(folder));
-                writeTransferFiles(folder);
-                QStringList run = arguments;
-                run.replaceInStrings(QStringLiteral("DIR"), folder);
-                outcome = velmora::test::runProgram(
-                    QStringLiteral(VELMORA_CLI),
-                    run + QStringList{QStringLiteral("--database"), database}, input, environment);
-                says << said(outcome, database, folder);
-                for (const QString& name : written)
-                    files << velmora::test::contents(QDir(folder).filePath(name));
-                outcome = cli({QStringLiteral("check"), QStringLiteral("--database"), database});
-                QVERIFY2(outcome.exitCode == 0, qPrintable(database + outcome.out + outcome.err));
-            }
-            QCOMPARE(says.at(1), says.at(0));
-            for (qsizetype i = 0; i < written.size(); ++i) {
-                QVERIFY(!files.at(i).isEmpty());
-                QCOMPARE(files.at(i + written.size()), files.at(i));
-            }
-        }
+private:
+    QString nextName() { return QStringLiteral("firm_%1").arg(++m_databases); }
 
-    private:
-        QString nextName() { return QStringLiteral("firm_%1").arg(++m_databases); }
+    PostgresServer m_server;
+    QTemporaryDir m_dir;
+    QString m_demo;
+    int m_databases = 0;
+};
 
-        PostgresServer m_server;
-        QTemporaryDir m_dir;
-        QString m_demo;
-        int m_databases = 0;
-    };
-
-    QTEST_GUILESS_MAIN(TestCliServer)
+QTEST_GUILESS_MAIN(TestCliServer)
 #include "test_cli_server.moc"
