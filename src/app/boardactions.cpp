@@ -112,7 +112,7 @@ std::optional<std::pair<int, JobKey>> BoardActions::currentJob() const
 void BoardActions::maintainJob()
 {
     const auto job = currentJob();
-    if (!job)
+    if (!job || !m_menu->isEnabled())
         return;
     if (auto* open = openCopy<frmjob_management>(&m_window)) {
         bringForward(open);

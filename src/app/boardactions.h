@@ -28,6 +28,8 @@ public:
     BoardActions(frmmain& window, BoardView* view, QSqlDatabase db, Dialogs& dialogs);
 
     QMenu* menu() const { return m_menu; }
+    // While false (a server out of reach) the actions do nothing: the board is only shown.
+    void setWritable(bool writable) { m_menu->setEnabled(writable); }
 
     // "&Maintain Job Details": opens the job screen on the row's job.
     void maintainJob();

@@ -3,11 +3,13 @@
 #include "boardactions.h"
 #include "boardmodel.h"
 #include "boardview.h"
+#include "data/changefeed.h"
 #include "data/expiry.h"
 #include "data/fault.h"
 #include "data/operators.h"
 #include "data/readonly.h"
 #include "data/schema.h"
+#include "data/serverlink.h"
 #include "exchange/frmbackup.h"
 #include "exchange/frmtransfer.h"
 #include "frmabout.h"
@@ -47,12 +49,16 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QSysInfo>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace velmora {
 
 frmmain::frmmain(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_db(std::move(db)), m_dialogs(dialogs), m_model(new BoardModel(this)),
-      m_view(new BoardView(this)), m_reports(std::make_unique<QtReportEngine>(m_db, this)),
+      m_view(new BoardView(this)), m_feed(new ChangeFeed(m_db, this)), m_refresh(new QTimer(this)),
+      m_reports(std::make_unique<QtReportEngine>(m_db, this)),
       m_keys(std::make_unique<DesktopKeyStore>())
 {
     setObjectName(QStringLiteral("frmmain"));
@@ -61,8 +67,9 @@ frmmain::frmmain(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     setCentralWidget(m_view);
     // Every screen says here what its last action did (showStatus()).
     statusBar()->setObjectName(QStringLiteral("statusbar"));
-    new BoardActions(*this, m_view, m_db, m_dialogs);
+    m_actions = new BoardActions(*this, m_view, m_db, m_dialogs);
     buildMenus();
+    followServer();
     resize(1100, 640);
 }
 
@@ -97,6 +104,58 @@ bool frmmain::load_board()
     m_model->setRows(std::move(rows), QDate::currentDate());
     m_fault = complete ? QString() : databaseFault(m_db, error);
     return complete;
+}
+
+void frmmain::refreshBoard()
+{
+    std::vector<BoardRow> rows;
+    QString error;
+    if (!readBoard(m_db, &rows, &error))
+        statusBar()->showMessage(databaseFault(m_db, error));
+    const QModelIndex current = m_view->currentIndex();
+    const auto& before = m_model->rows();
+    const bool onJob = current.isValid() && current.row() < static_cast<int>(before.size());
+    const BoardRow kept = onJob ? before[static_cast<std::size_t>(current.row())] : BoardRow{};
+    m_model->setRows(std::move(rows), QDate::currentDate());
+    const auto& after = m_model->rows();
+    const auto found = std::find_if(after.begin(), after.end(), [&kept](const BoardRow& row) {
+        return row.jobId == kept.jobId && row.prefix == kept.prefix;
+    });
+    if (onJob && found != after.end())
+        m_view->setCurrentIndex(
+            m_model->index(static_cast<int>(found - after.begin()), current.column()));
+}
+
+void frmmain::followServer()
+{
+    m_refresh->setSingleShot(true);
+    m_refresh->setInterval(250);
+    connect(m_refresh, &QTimer::timeout, this, &frmmain::refreshBoard);
+    connect(m_feed, &ChangeFeed::jobsChanged, this, [this] {
+        if (!m_refresh->isActive())
+            m_refresh->start();
+    });
+    auto* link = new ServerLink(m_db, this);
+    connect(link, &ServerLink::lost, this, [this] {
+        setConnected(false, tr("The connection to the server has been lost: the board shows "
+                               "the jobs as they were and nothing can be changed. Connecting "
+                               "again..."));
+    });
+    connect(link, &ServerLink::restored, this, [this] {
+        m_feed->listen();
+        refreshBoard();
+        setConnected(true, tr("The connection to the server is back."));
+    });
+}
+
+void frmmain::setConnected(bool connected, const QString& text)
+{
+    m_actions->setWritable(connected);
+    for (QAction* action : menuBar()->actions()) {
+        if (action->menu() && action->menu()->objectName() != QLatin1String("mnuhelp"))
+            action->setEnabled(connected);
+    }
+    statusBar()->showMessage(text);
 }
 
 QString frmmain::boardFault() const
@@ -305,6 +364,7 @@ void frmmain::buildReportingMenu()
 void frmmain::buildHelpMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("Help"));
+    menu->setObjectName(QStringLiteral("mnuhelp"));
     connect(menu->addAction(tr("&About")), &QAction::triggered, this, &frmmain::showAbout);
     // F1 in any window of the program opens the manual at the section of that window.
     QAction* manual = menu->addAction(tr("&Contents"));

@@ -7,11 +7,14 @@
 #include <memory>
 
 class QMenu;
+class QTimer;
 
 namespace velmora {
 
+class BoardActions;
 class BoardModel;
 class BoardView;
+class ChangeFeed;
 class Dialogs;
 class HelpWindow;
 class KeyStore;
@@ -39,6 +42,11 @@ public:
     // Rebuilds the board from the database; false (after the board's own message where
     // there is one) when the grid or the jobs could not be read.
     bool load_board();
+
+    // Reads the board again without a box (a fault goes to the status line), keeping the
+    // current job current: for changes other desks make, which are read together when they
+    // come close together.
+    void refreshBoard();
 
     // The fault that stopped the last rebuild of the board, on lines of its own after the
     // caller's message; empty when it was read whole.
@@ -71,6 +79,10 @@ private:
     // or a screen with unsaved changes keeps them open.
     bool closeScreens();
     void buildMenus();
+    // Follows the connection to a server database: while it is lost the board and the
+    // menus that work on the firm are closed to changes and the status line says so.
+    void followServer();
+    void setConnected(bool connected, const QString& text);
     void openExpiringDocuments();
     void buildBookingsMenu();
     void buildAdministrationMenu();
@@ -89,6 +101,9 @@ private:
     Dialogs& m_dialogs;
     BoardModel* m_model;
     BoardView* m_view;
+    BoardActions* m_actions;
+    ChangeFeed* m_feed;
+    QTimer* m_refresh; // gathers the changes that arrive close together into one read
     std::unique_ptr<ReportEngine> m_reports;
     std::unique_ptr<KeyStore> m_keys; // the desktop's, for the mail server's password
     QString m_fault;                  // of the last rebuild of the board

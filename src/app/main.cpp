@@ -1,5 +1,6 @@
 #include "app/startup.h"
 #include "data/database.h"
+#include "data/serverdatabase.h"
 #include "platform/qtdialogs.h"
 
 #include <QApplication>
@@ -23,5 +24,7 @@ int main(int argc, char** argv)
 
     const QString path = velmora::databasePath(options.value(database));
     velmora::QtDialogs dialogs(path);
+    velmora::setPasswordSource(
+        [&dialogs](const QString& prompt) { return dialogs.password(nullptr, prompt); });
     return velmora::runProgram(path, dialogs);
 }

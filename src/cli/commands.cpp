@@ -7,6 +7,7 @@
 #include "driverpaycommand.h"
 #include "expiringcommand.h"
 #include "generatecommand.h"
+#include "grantcommand.h"
 #include "initcommand.h"
 #include "invoicecommand.h"
 #include "mailcommands.h"
@@ -28,7 +29,7 @@ const std::vector<CommandRegistrar>& commands()
         addBackupCommand,       addCheckCommand,         addCopyCommand,
         addStatementsCommand,   addProfitAndLossCommand, addVatReturnCommand,
         addMailSettingsCommand, addEmailInvoicesCommand, addEmailStatementsCommand,
-        addAuditCommand,        addExpiringCommand,
+        addAuditCommand,        addExpiringCommand,      addGrantCommand,
     };
     return all;
 }

@@ -1,4 +1,6 @@
 #include "command.h"
+#include "data/serverdatabase.h"
+#include "platform/consoledialogs.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -24,6 +26,12 @@ int main(int argc, char** argv)
             qputenv("XDG_RUNTIME_DIR", runtime);
     }
     QGuiApplication application(argc, argv);
+    // A server that asks for a password ~/.pgpass did not give has it asked for at the
+    // terminal, unechoed.
+    velmora::ConsoleDialogs console;
+    velmora::setPasswordSource([&console](const QString& prompt) {
+        return console.password(nullptr, prompt, QStringLiteral("velmora-cli"));
+    });
 
     CLI::App app{"Velmora batch tools"};
     app.require_subcommand(1);

@@ -7,6 +7,7 @@
 #include "data/operators.h"
 #include "data/schema.h"
 #include "data/sql.h"
+#include "platform/hiddentyping.h"
 #include "stagedfile.h"
 
 #include <QFileInfo>
@@ -16,41 +17,11 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
-#include <termios.h>
-#include <unistd.h>
-
 namespace velmora::cli {
 
 namespace {
 
 const char* const kConnection = "velmora-cli-new";
-
-// Hides what is typed at a terminal for the life of the object.
-class HiddenTyping
-{
-public:
-    HiddenTyping() : m_terminal(isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &m_saved) == 0)
-    {
-        if (!m_terminal)
-            return;
-        termios hidden = m_saved;
-        hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
-    }
-    ~HiddenTyping()
-    {
-        if (m_terminal)
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved);
-    }
-    HiddenTyping(const HiddenTyping&) = delete;
-    HiddenTyping& operator=(const HiddenTyping&) = delete;
-
-    bool atTerminal() const { return m_terminal; }
-
-private:
-    termios m_saved{};
-    bool m_terminal;
-};
 
 // The first line of standard input without its line end, read as UTF-8; at a terminal
 // it is asked for on standard error and not echoed. nullopt when the bytes are not UTF-8.

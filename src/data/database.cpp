@@ -277,6 +277,13 @@ bool makeReadOnly(QSqlDatabase& db, QString* error)
                    error);
 }
 
+// True when the server refused a change of the schema because the role is not the owner.
+bool ownerOnly(const QString& failure)
+{
+    return failure.contains(QLatin1String("permission denied"), Qt::CaseInsensitive) ||
+           failure.contains(QLatin1String("must be owner"), Qt::CaseInsensitive);
+}
+
 // openDatabase() of a server database.
 QSqlDatabase openServer(const DatabaseLocation& location, const QString& connectionName,
                         QString* error, Access access)
@@ -302,7 +309,16 @@ QSqlDatabase openServer(const DatabaseLocation& location, const QString& connect
             makeReadOnly(db, error);
     }
     if (error->isEmpty() && access == Access::ReadWrite && !migrateSchema(db, error))
-        *error = QObject::tr("The database %1 could not be upgraded: %2").arg(where, *error);
+        *error = ownerOnly(*error)
+                     ? QObject::tr("The database %1 needs upgrading from schema %2 to %3, which "
+                                   "only its owner may do, and %4 is not its owner: open it once "
+                                   "as the owner (velmora-cli check --database with the owner's "
+                                   "role), then again as %4.")
+                           .arg(where)
+                           .arg(stamp.version)
+                           .arg(currentSchemaVersion())
+                           .arg(location.user)
+                     : QObject::tr("The database %1 could not be upgraded: %2").arg(where, *error);
     else if (error->isEmpty() && access == Access::ReadWrite && !startAuditTrail(db, error))
         *error = QObject::tr("The database %1 cannot be written: %2").arg(where, *error);
     if (!error->isEmpty())

@@ -42,9 +42,20 @@ bool readSettings(const QString& text, DatabaseLocation* location, QString* erro
     for (const QString& setting : text.split(QLatin1Char('&'))) {
         const QString key = decoded(setting.section(QLatin1Char('='), 0, 0));
         const QString value = decoded(setting.section(QLatin1Char('='), 1));
+        if (key == QLatin1String("sslrootcert")) {
+            // libpq's settings are separated by ';' in the driver's options.
+            if (value.isEmpty() || value.contains(QLatin1Char(';')) ||
+                !location->sslRootCert.isEmpty()) {
+                *error = QObject::tr("The sslrootcert of the database address must name one "
+                                     "file, once, without ';' in its name.");
+                return false;
+            }
+            location->sslRootCert = value;
+            continue;
+        }
         if (key != QLatin1String("sslmode")) {
             *error = QObject::tr("The database address has a setting Velmora does not know: "
-                                 "'%1'. Only sslmode may be given.")
+                                 "'%1'. Only sslmode and sslrootcert may be given.")
                          .arg(key);
             return false;
         }
@@ -111,8 +122,16 @@ void configureServerConnection(QSqlDatabase& db, const DatabaseLocation& locatio
     db.setPort(location.port);
     db.setUserName(location.user);
     db.setDatabaseName(location.name);
-    db.setConnectOptions(
-        location.sslMode.isEmpty() ? QString() : QStringLiteral("sslmode=") + location.sslMode);
+    QStringList options;
+    if (!location.sslMode.isEmpty())
+        options << QStringLiteral("sslmode=") + location.sslMode;
+    if (!location.sslRootCert.isEmpty()) {
+        QString file = location.sslRootCert;
+        file.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+            .replace(QLatin1Char('\''), QLatin1String("\\'"));
+        options << QStringLiteral("sslrootcert='%1'").arg(file);
+    }
+    db.setConnectOptions(options.join(QLatin1Char(';')));
 }
 
 } // namespace velmora

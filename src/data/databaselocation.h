@@ -12,22 +12,25 @@ struct DatabaseLocation
 {
     // The SQLite file; empty for a server database.
     QString path;
-    // The server database: its role, server, port, name and libpq's sslmode (empty for
-    // libpq's default).
+    // The server database: its role, server, port, name, libpq's sslmode (empty for
+    // libpq's default) and the file of the certificate authorities that vouch for the
+    // server (empty for libpq's ~/.postgresql/root.crt).
     QString user;
     QString host;
     int port = 5432;
     QString name;
     QString sslMode;
+    QString sslRootCert;
 
     bool isServer() const { return !host.isEmpty(); }
 };
 
 // Reads where the database is from `text` (a --database option or $VELMORA_DATABASE):
-// postgresql://USER@HOST[:PORT]/NAME[?sslmode=MODE] names a server database, anything else
-// is a file path. A password never goes in the address: it comes from ~/.pgpass or is
-// asked for. An address with one, or without its user, server or database name, with a
-// port out of range, an sslmode libpq does not know or any other setting, is refused:
+// postgresql://USER@HOST[:PORT]/NAME[?sslmode=MODE][&sslrootcert=FILE] names a server
+// database, anything else is a file path. A password never goes in the address: it comes
+// from ~/.pgpass or is asked for. An address with one, or without its user, server or
+// database name, with a port out of range, an sslmode libpq does not know, a setting given
+// twice or any other setting, is refused:
 // nullopt with the reason in *error, which never repeats the address.
 std::optional<DatabaseLocation> parseDatabaseLocation(const QString& text, QString* error);
 

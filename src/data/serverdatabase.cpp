@@ -8,6 +8,24 @@ namespace velmora {
 
 namespace {
 
+PasswordSource& passwordSource()
+{
+    static PasswordSource source;
+    return source;
+}
+
+QString failureText(const QSqlDatabase& db)
+{
+    return db.lastError().databaseText().isEmpty() ? db.lastError().text()
+                                                   : db.lastError().databaseText();
+}
+
+// libpq's words when the server wants a password and none was found.
+bool wantsPassword(const QString& reason)
+{
+    return reason.contains(QLatin1String("no password supplied"), Qt::CaseInsensitive);
+}
+
 // Why libpq could not connect, told apart by its own words (a connection that never
 // started has no SQLSTATE).
 QString connectFailure(const DatabaseLocation& location, const QString& reason)
@@ -24,8 +42,42 @@ QString connectFailure(const DatabaseLocation& location, const QString& reason)
         says("permission denied"))
         return QObject::tr("The server refused the login of %1 to the database %2: %3")
             .arg(location.user, where, reason.trimmed());
+    if (says("certificate"))
+        return QObject::tr("The server of the database %1 cannot be trusted: its certificate "
+                           "is not one the address's sslrootcert vouches for, or names another "
+                           "server: %2")
+            .arg(where, reason.trimmed());
     return QObject::tr("The server of the database %1 cannot be reached: %2")
         .arg(where, reason.trimmed());
+}
+
+// Opens `db`, asking for the password when the server wants one libpq did not find; false
+// with the reason in *error.
+bool openAsking(QSqlDatabase& db, const DatabaseLocation& location, QString* error)
+{
+    if (db.open())
+        return true;
+    if (!wantsPassword(failureText(db))) {
+        *error = connectFailure(location, failureText(db));
+        return false;
+    }
+    const QString where = serverDatabaseName(location);
+    const std::optional<QString> password =
+        passwordSource()
+            ? passwordSource()(
+                  QObject::tr("Password of %1 for the database %2:").arg(location.user, where))
+            : std::nullopt;
+    if (!password) {
+        *error = QObject::tr("The server asks for the password of %1 for the database %2, and "
+                             "none was found in ~/.pgpass or PGPASSWORD or typed.")
+                     .arg(location.user, where);
+        return false;
+    }
+    db.setPassword(*password);
+    if (db.open())
+        return true;
+    *error = connectFailure(location, failureText(db));
+    return false;
 }
 
 } // namespace
@@ -50,14 +102,22 @@ QSqlDatabase connectServer(const DatabaseLocation& location, const QString& conn
     QString options = db.connectOptions();
     db.setConnectOptions(options + (options.isEmpty() ? "" : ";") +
                          QStringLiteral("connect_timeout=10"));
-    if (db.open())
+    if (openAsking(db, location, error))
         return db;
-    *error = connectFailure(location, db.lastError().databaseText().isEmpty()
-                                          ? db.lastError().text()
-                                          : db.lastError().databaseText());
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(connectionName);
     return db;
+}
+
+void setPasswordSource(PasswordSource source) { passwordSource() = std::move(source); }
+
+bool isConnectionLost(const QSqlError& failure)
+{
+    // No SQLSTATE: the connection failed before the server could answer; class 08 is of
+    // the connection, 57P0 of a server that ended the session or is shutting down.
+    const QString state = failure.nativeErrorCode();
+    return failure.type() == QSqlError::ConnectionError || state.isEmpty() ||
+           state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P0"));
 }
 
 QStringList serverTables(const QSqlDatabase& db)

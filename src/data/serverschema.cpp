@@ -43,7 +43,34 @@ const QStringList kJobNumberGiven = {
         FOR EACH ROW WHEN (NEW.job_id IS NOT NULL) EXECUTE FUNCTION jobs_number_given())"),
 };
 
+// Migration 17: each statement that books, changes or removes jobs tells the desks that
+// listen on jobChangesChannel() which job it was (its rowid), or that several were (an empty
+// message), once it is committed; the server drops repeats of one message in a transaction.
+const QStringList kJobChanges = {
+    QStringLiteral(R"(CREATE FUNCTION jobs_changed() RETURNS trigger LANGUAGE plpgsql AS $$
+        DECLARE
+            n bigint;
+            r bigint;
+        BEGIN
+            SELECT count(*), min(rowid) INTO n, r FROM changed;
+            IF n = 1 THEN
+                PERFORM pg_notify('velmora_jobs', r::text);
+            ELSIF n > 1 THEN
+                PERFORM pg_notify('velmora_jobs', '');
+            END IF;
+            RETURN NULL;
+        END $$)"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_booked AFTER INSERT ON jobs
+        REFERENCING NEW TABLE AS changed FOR EACH STATEMENT EXECUTE FUNCTION jobs_changed())"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_updated AFTER UPDATE ON jobs
+        REFERENCING NEW TABLE AS changed FOR EACH STATEMENT EXECUTE FUNCTION jobs_changed())"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_removed AFTER DELETE ON jobs
+        REFERENCING OLD TABLE AS changed FOR EACH STATEMENT EXECUTE FUNCTION jobs_changed())"),
+};
+
 } // namespace
+
+QString jobChangesChannel() { return QStringLiteral("velmora_jobs"); }
 
 QStringList serverStatements(int version)
 {
@@ -54,6 +81,8 @@ QStringList serverStatements(int version)
         return kJobText;
     case 11:
         return kJobNumberGiven;
+    case 17:
+        return kJobChanges;
     default:
         return {};
     }

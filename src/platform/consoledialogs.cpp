@@ -1,5 +1,9 @@
 #include "consoledialogs.h"
 
+#include "hiddentyping.h"
+
+#include <QObject>
+
 #include <cstdio>
 
 namespace velmora {
@@ -62,6 +66,20 @@ std::optional<QString> ConsoleDialogs::input(QWidget*, const QString& prompt, co
     if (!line)
         return std::nullopt;
     return line->isEmpty() ? proposed : *line;
+}
+
+std::optional<QString> ConsoleDialogs::password(QWidget*, const QString& prompt,
+                                                const QString& title)
+{
+    HiddenTyping typing;
+    if (!typing.atTerminal()) {
+        m_err << title << ": " << prompt << ' '
+              << QObject::tr("cannot be asked: standard input is not a terminal.") << Qt::endl;
+        return std::nullopt;
+    }
+    const std::optional<QString> line = readLine(QStringLiteral("%1: %2").arg(title, prompt));
+    m_err << Qt::endl;
+    return line;
 }
 
 QString ConsoleDialogs::openFileName(QWidget* parent, const QString& title, const QString&,

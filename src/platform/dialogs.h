@@ -48,6 +48,10 @@ public:
     virtual std::optional<QString> input(QWidget* parent, const QString& prompt,
                                          const QString& title = applicationTitle(),
                                          const QString& proposed = {}) = 0;
+    // A password box, what is typed hidden; nullopt when cancelled or when there is no
+    // way to ask (a command run without a terminal).
+    virtual std::optional<QString> password(QWidget* parent, const QString& prompt,
+                                            const QString& title = applicationTitle()) = 0;
     // File choosers: `filter` in Qt's form ("Text Files (*.txt)"); empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter,
                                  const QString& proposed) = 0;

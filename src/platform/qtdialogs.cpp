@@ -93,6 +93,17 @@ std::optional<QString> QtDialogs::input(QWidget* parent, const QString& prompt,
     return text;
 }
 
+std::optional<QString> QtDialogs::password(QWidget* parent, const QString& prompt,
+                                           const QString& title)
+{
+    bool accepted = false;
+    const QString text =
+        QInputDialog::getText(parent, title, prompt, QLineEdit::Password, {}, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return text;
+}
+
 QString QtDialogs::openFileName(QWidget* parent, const QString& title, const QString& filter,
                                 const QString& proposed)
 {

@@ -22,6 +22,8 @@ public:
                     Buttons buttons) override;
     std::optional<QString> input(QWidget* parent, const QString& prompt, const QString& title,
                                  const QString& proposed) override;
+    std::optional<QString> password(QWidget* parent, const QString& prompt,
+                                    const QString& title) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& filter,
                          const QString& proposed) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter,

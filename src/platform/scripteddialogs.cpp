@@ -46,6 +46,16 @@ std::optional<QString> ScriptedDialogs::input(QWidget*, const QString& prompt, c
     return std::nullopt;
 }
 
+std::optional<QString> ScriptedDialogs::password(QWidget*, const QString& prompt,
+                                                 const QString& title)
+{
+    shown.append({Kind::Password, title, prompt});
+    if (!passwords.isEmpty())
+        return passwords.dequeue();
+    ++unanswered;
+    return std::nullopt;
+}
+
 QString ScriptedDialogs::openFileName(QWidget*, const QString& title, const QString&,
                                       const QString&)
 {

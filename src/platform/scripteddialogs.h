@@ -21,6 +21,7 @@ public:
         Plain,
         Question,
         Input,
+        Password,
         OpenFile,
         SaveFile
     };
@@ -40,6 +41,8 @@ public:
                     Buttons buttons) override;
     std::optional<QString> input(QWidget* parent, const QString& prompt, const QString& title,
                                  const QString& proposed) override;
+    std::optional<QString> password(QWidget* parent, const QString& prompt,
+                                    const QString& title) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& filter,
                          const QString& proposed) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
@@ -57,6 +60,7 @@ public:
     QList<QStringList> lists;       // the items of each list shown, in order
     QQueue<Answer> answers;
     QQueue<std::optional<QString>> inputs;
+    QQueue<std::optional<QString>> passwords;
     QQueue<QString> files;
     int unanswered = 0;
     int busyDepth = 0;

@@ -217,6 +217,49 @@ private Q_SLOTS:
         QCOMPARE(serverTableCount(m_server, location), 0);
     }
 
+    // The owner grants the desks' role; the desk logs in with the password it is asked for,
+    // which a command run without a terminal cannot ask for.
+    void aDeskLogsInWithTheRoleTheOwnerGranted()
+    {
+        QVERIFY2(
+            m_server.execute(QStringLiteral("CREATE ROLE desk LOGIN PASSWORD 'Open Sesame'")) &&
+                m_server.requirePassword(QStringLiteral("desk")),
+            qPrintable(m_server.problem()));
+        DatabaseLocation location = m_server.createDatabase(nextName());
+        Outcome outcome =
+            cli({QStringLiteral("init"), QStringLiteral("--database"), address(location),
+                 QStringLiteral("--operator"), QStringLiteral("Sandra")},
+                "Open Sesame 1\n");
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+        outcome = cli({QStringLiteral("grant"), QStringLiteral("--database"), address(location),
+                       QStringLiteral("--role"), QStringLiteral("desk")});
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+        location.user = QStringLiteral("desk");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PGPASSFILE"), m_dir.filePath(QStringLiteral("none")));
+        environment.remove(QStringLiteral("PGPASSWORD"));
+        const QStringList check = {QStringLiteral("check"), QStringLiteral("--database"),
+                                   address(location)};
+        outcome = velmora::test::runProgram(QStringLiteral(VELMORA_CLI), check, {}, environment);
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains(QLatin1String("not a terminal")) &&
+                     outcome.err.contains(QLatin1String("password of desk")),
+                 qPrintable(outcome.err));
+        environment.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("Open Sesame"));
+        outcome = velmora::test::runProgram(QStringLiteral(VELMORA_CLI), check, {}, environment);
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.out + outcome.err));
+        // A file has no roles to grant.
+        const QString file = m_dir.filePath(QStringLiteral("desk.mdb"));
+        outcome = cli({QStringLiteral("init"), QStringLiteral("--database"), file,
+                       QStringLiteral("--operator"), QStringLiteral("Sandra")},
+                      "Open Sesame 1\n");
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+        outcome = cli({QStringLiteral("grant"), QStringLiteral("--database"), file,
+                       QStringLiteral("--role"), QStringLiteral("desk")});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains(QLatin1String("no roles")), qPrintable(outcome.err));
+    }
+
 private:
     QString nextName() { return QStringLiteral("firm_%1").arg(++m_databases); }
 

@@ -46,6 +46,15 @@ private Q_SLOTS:
         row("sslmode twice", "postgresql://desk@host/firm?sslmode=require&sslmode=disable",
             "refused: sslmode");
         row("password setting", "postgresql://desk@host/firm?password=secret", "refused: password");
+        row("root certificate",
+            "postgresql://desk@host/firm?sslmode=verify-full&sslrootcert=/etc/ca%20one.crt",
+            "desk@host:5432/firm verify-full /etc/ca one.crt");
+        row("root certificate twice", "postgresql://desk@host/firm?sslrootcert=a&sslrootcert=b",
+            "refused: sslrootcert");
+        row("root certificate empty",
+            "postgresql://desk@host/firm?sslrootcert=", "refused: sslrootcert");
+        row("root certificate with ;", "postgresql://desk@host/firm?sslrootcert=a%3Bb",
+            "refused: sslrootcert");
     }
     void readsWhereTheDatabaseIs()
     {
@@ -62,11 +71,15 @@ private Q_SLOTS:
         }
         QVERIFY2(location, qPrintable(error));
         QCOMPARE(location->isServer(), !read.startsWith(QLatin1String("path ")));
-        const QString got = location->isServer() ? QStringLiteral("%1@%2:%3/%4 %5")
-                                                       .arg(location->user, location->host)
-                                                       .arg(location->port)
-                                                       .arg(location->name, location->sslMode)
-                                                 : QStringLiteral("path ") + location->path;
+        const QString got =
+            location->isServer()
+                ? QStringLiteral("%1@%2:%3/%4 %5")
+                          .arg(location->user, location->host)
+                          .arg(location->port)
+                          .arg(location->name, location->sslMode) +
+                      (location->sslRootCert.isEmpty() ? QString()
+                                                       : QLatin1Char(' ') + location->sslRootCert)
+                : QStringLiteral("path ") + location->path;
         QCOMPARE(got, read);
     }
 
@@ -74,17 +87,22 @@ private Q_SLOTS:
     {
         QString error;
         const std::optional<DatabaseLocation> location = velmora::parseDatabaseLocation(
-            QStringLiteral("postgresql://desk@db.example:5433/firm?sslmode=require"), &error);
+            QStringLiteral(
+                "postgresql://desk@db.example:5433/firm?sslmode=require&sslrootcert=/srv/"
+                "o'neil/ca.crt"),
+            &error);
         QVERIFY(location);
         {
             QSqlDatabase db =
                 QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("location"));
             velmora::configureServerConnection(db, *location);
-            QCOMPARE(QStringList({db.userName(), db.hostName(), QString::number(db.port()),
-                                  db.databaseName(), db.connectOptions(), db.password()}),
-                     QStringList({QStringLiteral("desk"), QStringLiteral("db.example"),
-                                  QStringLiteral("5433"), QStringLiteral("firm"),
-                                  QStringLiteral("sslmode=require"), QString()}));
+            QCOMPARE(
+                QStringList({db.userName(), db.hostName(), QString::number(db.port()),
+                             db.databaseName(), db.connectOptions(), db.password()}),
+                QStringList({QStringLiteral("desk"), QStringLiteral("db.example"),
+                             QStringLiteral("5433"), QStringLiteral("firm"),
+                             QStringLiteral("sslmode=require;sslrootcert='/srv/o\\'neil/ca.crt'"),
+                             QString()}));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("location"));
     }

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QThread>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -165,6 +166,68 @@ QSqlDatabase PostgresServer::open(const DatabaseLocation& location, const QStrin
         QSqlDatabase::removeDatabase(connectionName);
     }
     return db;
+}
+
+bool PostgresServer::execute(const QString& sql)
+{
+    QSqlQuery query(QSqlDatabase::database(m_admin));
+    if (m_ready && query.exec(sql))
+        return true;
+    m_problem = m_ready ? query.lastError().text() : m_problem;
+    return false;
+}
+
+bool PostgresServer::reload()
+{
+    if (!execute(QStringLiteral("SELECT pg_reload_conf()")))
+        return false;
+    // The server rereads its files on a signal: new sessions see them a moment later.
+    QThread::msleep(500);
+    return true;
+}
+
+bool PostgresServer::placeFile(const QString& from, const QString& name)
+{
+    const QString to = m_dir.filePath(QStringLiteral("data/") + name);
+    QFile::remove(to);
+    if (!QFile::copy(from, to) ||
+        !QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        m_problem = QStringLiteral("%1 could not be put beside the server").arg(name);
+        return false;
+    }
+    const passwd* nobody = m_asNobody ? getpwnam("nobody") : nullptr;
+    if (m_asNobody &&
+        (!nobody || chown(QFile::encodeName(to).constData(), nobody->pw_uid, nobody->pw_gid))) {
+        m_problem = QStringLiteral("%1 could not be given to nobody").arg(name);
+        return false;
+    }
+    return true;
+}
+
+bool PostgresServer::requirePassword(const QString& role)
+{
+    QFile rules(m_dir.filePath(QStringLiteral("data/pg_hba.conf")));
+    if (!rules.open(QIODevice::ReadOnly)) {
+        m_problem = QStringLiteral("pg_hba.conf cannot be read");
+        return false;
+    }
+    const QByteArray before = rules.readAll();
+    rules.close();
+    // The first line that matches a login decides it.
+    if (!rules.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        rules.write("host all " + role.toUtf8() + " 127.0.0.1/32 scram-sha-256\n" + before) < 0) {
+        m_problem = QStringLiteral("pg_hba.conf cannot be written");
+        return false;
+    }
+    rules.close();
+    return reload();
+}
+
+bool PostgresServer::enableTls(const QString& certificateFile, const QString& keyFile)
+{
+    return placeFile(certificateFile, QStringLiteral("server.crt")) &&
+           placeFile(keyFile, QStringLiteral("server.key")) &&
+           execute(QStringLiteral("ALTER SYSTEM SET ssl = on")) && reload();
 }
 
 } // namespace velmora::test

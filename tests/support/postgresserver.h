@@ -35,10 +35,22 @@ public:
     // the driver's reason in problem().
     QSqlDatabase open(const DatabaseLocation& location, const QString& connectionName);
 
+    // Runs `sql` as the server's superuser in its database postgres; false with the reason in
+    // problem().
+    bool execute(const QString& sql);
+    // Makes the server ask `role` for its password (the others keep logging in without one).
+    bool requirePassword(const QString& role);
+    // Turns on TLS with the server certificate and key in the files given (PEM).
+    bool enableTls(const QString& certificateFile, const QString& keyFile);
+
     static QString ownerRole();
 
 private:
     bool runTool(const QString& tool, const QStringList& arguments);
+    // Copies `from` into the cluster's folder as `name`, the server's own and private.
+    bool placeFile(const QString& from, const QString& name);
+    // Has the server read its settings again.
+    bool reload();
     bool start();
 
     QTemporaryDir m_dir;
