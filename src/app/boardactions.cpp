@@ -48,6 +48,8 @@ BoardActions::BoardActions(frmmain& window, BoardView* view, QSqlDatabase db, Di
     connect(m_view, &QAbstractItemView::activated, this, &BoardActions::maintainJob);
 }
 
+void BoardActions::setWritable(bool writable) { m_menu->setEnabled(writable); }
+
 void BoardActions::buildMenu()
 {
     m_menu->setObjectName(QStringLiteral("Mypopup2"));

@@ -29,7 +29,7 @@ public:
 
     QMenu* menu() const { return m_menu; }
     // While false (a server out of reach) the actions do nothing: the board is only shown.
-    void setWritable(bool writable) { m_menu->setEnabled(writable); }
+    void setWritable(bool writable);
 
     // "&Maintain Job Details": opens the job screen on the row's job.
     void maintainJob();

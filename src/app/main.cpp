@@ -24,7 +24,8 @@ int main(int argc, char** argv)
 
     const QString path = velmora::databasePath(options.value(database));
     velmora::QtDialogs dialogs(path);
-    velmora::setPasswordSource(
-        [&dialogs](const QString& prompt) { return dialogs.password(nullptr, prompt); });
+    velmora::setPasswordSource([&dialogs](const QString& prompt) {
+        return dialogs.password(nullptr, prompt, velmora::applicationTitle());
+    });
     return velmora::runProgram(path, dialogs);
 }

@@ -32,17 +32,21 @@ void ServerLink::check()
 {
     if (!m_connected)
         return;
-    QSqlQuery query(m_db);
-    if (query.exec(QStringLiteral("SELECT current_setting('velmora.audit_operator', true)"))) {
-        if (query.next() && !query.value(0).toString().isEmpty())
-            m_operator = query.value(0).toString();
-        return;
+    QString reason = QObject::tr("The connection was closed.");
+    // The driver closes a connection it found broken.
+    if (m_db.isOpen()) {
+        QSqlQuery query(m_db);
+        if (query.exec(QStringLiteral("SELECT current_setting('velmora.audit_operator', true)"))) {
+            if (query.next() && !query.value(0).toString().isEmpty())
+                m_operator = query.value(0).toString();
+            return;
+        }
+        // A statement refused inside a transaction another part of the desk holds is no
+        // drop.
+        if (!isConnectionLost(query.lastError()))
+            return;
+        reason = query.lastError().text();
     }
-    // A statement refused inside a transaction another part of the desk holds is no drop.
-    if (!isConnectionLost(query.lastError()))
-        return;
-    const QString reason = query.lastError().text();
-    query = QSqlQuery();
     m_connected = false;
     m_check.stop();
     m_db.close();
