@@ -4,7 +4,6 @@
 #include "data/database.h"
 #include "data/dates.h"
 #include "data/driverwage.h"
-#include "data/sqlitequery.h"
 #include "data/sqlitestatement.h"
 #include "invoicing/invoicerun.h"
 

@@ -3,7 +3,6 @@
 #include "benchdatabase.h"
 #include "cases.h"
 #include "data/database.h"
-#include "data/sqlitequery.h"
 #include "data/sqlitestatement.h"
 #include "peakmemory.h"
 #include "platform/scripteddialogs.h"

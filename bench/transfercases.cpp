@@ -5,7 +5,6 @@
 #include "cases.h"
 #include "data/backup.h"
 #include "data/database.h"
-#include "data/sqlitequery.h"
 #include "data/sqlitestatement.h"
 #include "exchange/invoiceremoval.h"
 #include "exchange/transfer.h"

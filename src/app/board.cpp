@@ -1,7 +1,7 @@
 #include "board.h"
 
 #include "data/expiry.h"
-#include "data/sqlitequery.h"
+#include "data/rowreader.h"
 
 namespace velmora {
 
@@ -35,7 +35,7 @@ const QString& boardStatement()
 bool readBoard(const QSqlDatabase& db, std::vector<BoardRow>* rows, QString* error)
 {
     // Read straight from SQLite: the board is refilled after every change of a job.
-    SqliteQuery query(db, boardStatement());
+    RowReader query(db, boardStatement());
     if (!query.run({}, error))
         return false;
     // A column left empty (a job saved without a time, say) shows empty: one such row

@@ -4,15 +4,18 @@
 #include "data/audit.h"
 #include "data/database.h"
 #include "data/databaselocation.h"
+#include "data/firmcopy.h"
 #include "data/operators.h"
 #include "data/schema.h"
 #include "data/sql.h"
 #include "platform/hiddentyping.h"
 #include "stagedfile.h"
+#include "terminalprogress.h"
 
 #include <QFileInfo>
 #include <QObject>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -22,6 +25,8 @@ namespace velmora::cli {
 namespace {
 
 const char* const kConnection = "velmora-cli-new";
+const char* const kStagedConnection = "velmora-cli-new-staged";
+const char* const kServerConnection = "velmora-cli-new-server";
 
 // The first line of standard input without its line end, read as UTF-8; at a terminal
 // it is asked for on standard error and not echoed. nullopt when the bytes are not UTF-8.
@@ -109,18 +114,10 @@ std::optional<NewDatabase> askNewDatabase(const std::string& database,
 
 namespace {
 
-// createNewDatabase() on an empty server database: the schema and the first operator in one
-// transaction, so that a failure leaves the database empty.
-bool createOnServer(const NewDatabase& target, const DatabaseFiller& fill, QString* error)
+// createNewDatabase() on an empty server database without a filler: the schema and the
+// first operator in one transaction, so that a failure leaves the database empty.
+bool createOnServer(const NewDatabase& target, QString* error)
 {
-    if (fill) {
-        *error = QObject::tr("A firm is generated, or the demo firm added, only in an SQLite "
-                             "file for now: both are written through SQLite's own interface "
-                             "and its audit trail. Make the firm in a file, then put it on the "
-                             "server with velmora-cli copy --from FILE --to %1")
-                     .arg(target.path);
-        return false;
-    }
     const QString connection = QString::fromLatin1(kConnection);
     bool done = false;
     {
@@ -136,12 +133,23 @@ bool createOnServer(const NewDatabase& target, const DatabaseFiller& fill, QStri
     return done;
 }
 
-} // namespace
-
-bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error)
+// Copies the firm in the file `path` into the empty server database `server` (copyFirm(),
+// one transaction on the server) and gathers the server's statistics of it.
+bool copyFileToServer(const QString& path, QSqlDatabase& server, QString* error)
 {
-    if (isServerAddress(target.path))
-        return createOnServer(target, fill, error);
+    const QString connection = QString::fromLatin1(kStagedConnection);
+    bool done = false;
+    {
+        const QSqlDatabase file = openDatabaseToRead(path, connection, error);
+        done = file.isValid() && copyFirm(file, server, terminalProgress(), error) &&
+               gatherStatistics(server, error);
+    }
+    closeDatabase(connection);
+    return done;
+}
+
+bool createFile(const NewDatabase& target, const DatabaseFiller& fill, QString* error)
+{
     StagedFile file(target.path);
     if (!file.begin(error))
         return false;
@@ -158,6 +166,38 @@ bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QS
     }
     closeDatabase(connection);
     return done && file.commit(error);
+}
+
+bool createThroughFile(const NewDatabase& target, const DatabaseFiller& fill, QString* error)
+{
+    const QTemporaryDir folder;
+    if (!folder.isValid()) {
+        *error = QObject::tr("No temporary folder can be made to build the firm in: %1")
+                     .arg(folder.errorString());
+        return false;
+    }
+    const QString connection = QString::fromLatin1(kServerConnection);
+    bool done = false;
+    {
+        // Opened first, so that a database that holds tables is refused before the build.
+        QSqlDatabase server = openEmptyDatabase(target.path, connection, error);
+        if (!server.isValid())
+            return false;
+        NewDatabase staged = target;
+        staged.path = folder.filePath(QStringLiteral("firm.mdb"));
+        done = createFile(staged, fill, error) && copyFileToServer(staged.path, server, error);
+    }
+    closeDatabase(connection);
+    return done;
+}
+
+} // namespace
+
+bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error)
+{
+    if (isServerAddress(target.path))
+        return fill ? createThroughFile(target, fill, error) : createOnServer(target, error);
+    return createFile(target, fill, error);
 }
 
 void printCreated(const NewDatabase& target)

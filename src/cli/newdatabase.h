@@ -44,7 +44,8 @@ using DatabaseFiller = std::function<bool(QSqlDatabase& db, QString* error)>;
 // and gathers the planner's statistics. The file is built under a staging name beside
 // the target and appears under its own name only when it is whole (StagedFile); a build
 // that fails leaves nothing behind. A server database gets the schema and the operator in
-// one transaction; `fill`, written for SQLite files, is refused there.
+// one transaction; with `fill` the firm is built so in a temporary file first and then
+// copied to the server in one transaction (copyFirm()), so that a failure leaves it empty.
 bool createNewDatabase(const NewDatabase& target, const DatabaseFiller& fill, QString* error);
 
 // Says on standard output which file was created and who its first operator is.

@@ -6,7 +6,6 @@
 #include "readonly.h"
 #include "serveraudit.h"
 #include "sql.h"
-#include "sqlitequery.h"
 #include "sqlitestatement.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,10 @@
 #include "backup.h"
 
+#include "database.h"
+#include "dialect.h"
+#include "firmcopy.h"
 #include "outputfile.h"
-#include "sqlitequery.h"
+#include "sqlitestatement.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,6 +13,7 @@
 #include <QObject>
 #include <QRegularExpression>
 #include <QSqlDriver>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
@@ -55,14 +59,30 @@ bool copyPages(sqlite3* source, const QString& path, QString* error)
     return result == SQLITE_OK;
 }
 
+// Copies the server database `db` into the new SQLite file `path` as copy does: the whole
+// firm, read in one snapshot.
+bool copyServer(const QSqlDatabase& db, const QString& path, QString* error)
+{
+    const QString connection = QStringLiteral("velmora-backup-%1").arg(path);
+    bool done = false;
+    {
+        QSqlDatabase target = openEmptyDatabase(path, connection, error);
+        done = target.isValid() && copyFirm(db, target, {}, error);
+    }
+    closeDatabase(connection);
+    return done;
+}
+
 // Copies `db` into `part` (a name of this process alone, a killed copy's leftovers removed
-// first) and gives the copy the first of `names(0)`, `names(1)`, ... that no file has, never
-// replacing one. The name given, or empty with the reason in *error.
+// first), into an SQLite file whichever its engine, and gives the copy the first of `names(0)`,
+// `names(1)`, ... that no file has, never replacing one. The name given, or empty with the reason
+// in *error.
 QString copyUnder(const QSqlDatabase& db, const QString& part,
                   const std::function<QString(int)>& names, QString* error)
 {
     sqlite3* source = sqliteHandle(db);
-    if (!source) {
+    const bool server = engineOf(db) == Engine::PostgreSQL && db.isOpen();
+    if (!source && !server) {
         *error = QObject::tr("The database connection cannot be copied.");
         return {};
     }
@@ -72,7 +92,7 @@ QString copyUnder(const QSqlDatabase& db, const QString& part,
     QFile::remove(part);
     QString reason;
     QString placed;
-    if (copyPages(source, part, &reason)) {
+    if (server ? copyServer(db, part, &reason) : copyPages(source, part, &reason)) {
         for (int attempt = 0; placed.isEmpty() && reason.isEmpty(); ++attempt) {
             const QString name = names(attempt);
             if (::link(QFile::encodeName(part).constData(), QFile::encodeName(name).constData()) ==
@@ -97,6 +117,14 @@ QRegularExpression copyPattern(const QFileInfo& database)
                                        QRegularExpression::escape(copySuffix(database))));
 }
 
+// Where a server database's safety copies go, as if it were the file `name`.mdb: the
+// folder in which an installed program keeps its database file.
+QString serverCopyStem(const QString& name)
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("velmora/") + name + QStringLiteral(".mdb"));
+}
+
 } // namespace
 
 bool backupDatabase(const QSqlDatabase& db, const QString& target, QString* error)
@@ -116,8 +144,12 @@ std::optional<QString> writeSafetyCopy(const QSqlDatabase& db, QString* error, c
     const QString name = db.databaseName();
     if (name.isEmpty() || name == QLatin1String(":memory:"))
         return QString();
-    const QFileInfo file(name);
+    const QFileInfo file(engineOf(db) == Engine::PostgreSQL ? serverCopyStem(name) : name);
     const QDir folder = file.absoluteDir();
+    if (!folder.exists() && !QDir().mkpath(folder.path())) {
+        *error = QObject::tr("The folder '%1' cannot be created.").arg(folder.path());
+        return std::nullopt;
+    }
     const QString stem = file.completeBaseName() + QLatin1Char('-') +
                          now.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
     const QString part =

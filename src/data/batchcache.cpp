@@ -1,6 +1,6 @@
 #include "batchcache.h"
 
-#include "sqlitequery.h"
+#include "sqlitestatement.h"
 
 #include <string>
 

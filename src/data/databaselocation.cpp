@@ -134,4 +134,20 @@ void configureServerConnection(QSqlDatabase& db, const DatabaseLocation& locatio
     db.setConnectOptions(options.join(QLatin1Char(';')));
 }
 
+QString databaseAddress(const QSqlDatabase& db)
+{
+    if (db.driverName() != QLatin1String("QPSQL"))
+        return db.databaseName();
+    QString address = QStringLiteral("postgresql://%1@%2:%3/%4")
+                          .arg(db.userName(), db.hostName())
+                          .arg(db.port())
+                          .arg(db.databaseName());
+    // The sslmode configureServerConnection() gave, among the options added after it.
+    for (const QString& option : db.connectOptions().split(QLatin1Char(';'))) {
+        if (option.startsWith(QLatin1String("sslmode=")))
+            address += QLatin1Char('?') + option;
+    }
+    return address;
+}
+
 } // namespace velmora

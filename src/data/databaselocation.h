@@ -42,4 +42,9 @@ bool isServerAddress(const QString& text);
 // `location` names.
 void configureServerConnection(QSqlDatabase& db, const DatabaseLocation& location);
 
+// Where the open connection `db` reads, as parseDatabaseLocation() takes it: the file of an
+// SQLite connection, or the postgresql:// address of a server one (without its password),
+// for a second connection to the same database (a report's own).
+QString databaseAddress(const QSqlDatabase& db);
+
 } // namespace velmora

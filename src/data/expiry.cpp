@@ -35,12 +35,14 @@ constexpr Document kDocuments[] = {
 };
 
 // The rows of one kind of document due by the bound day: owner, key, name, the document's
-// place in kDocuments and its date.
+// place in kDocuments and its date. The key is text for both owners, as a server's union
+// needs one type a column.
 QString documentSelect(std::size_t index)
 {
     const Document& document = kDocuments[index];
     const bool vehicle = document.owner == ExpiringDocument::Owner::Vehicle;
-    return QStringLiteral("select %1, %2, %3, %4, %5 from %6 where %5 <> '' and %5 <= ?")
+    return QStringLiteral(
+               "select %1, cast(%2 as text), %3, %4, %5 from %6 where %5 <> '' and %5 <= ?")
         .arg(vehicle ? QStringLiteral("0") : QStringLiteral("1"),
              vehicle ? QStringLiteral("reg_no") : QStringLiteral("driver_id"),
              vehicle ? QStringLiteral("reg_no") : QStringLiteral("driver_name"),

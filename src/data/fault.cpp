@@ -1,7 +1,7 @@
 #include "fault.h"
 
 #include "readonly.h"
-#include "sqlitequery.h"
+#include "sqlitestatement.h"
 
 #include <QCoreApplication>
 #include <QDir>

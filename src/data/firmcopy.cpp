@@ -3,6 +3,7 @@
 #include "dialect.h"
 #include "schema.h"
 #include "sql.h"
+#include "sqliteguard.h"
 
 #include <QObject>
 #include <QRegularExpression>
@@ -231,14 +232,24 @@ QStringList firmTables()
 bool copyFirm(const QSqlDatabase& source, QSqlDatabase& target, const CopyProgress& progress,
               QString* error)
 {
-    Transaction transaction(target);
-    if (!transaction.begun(error) || !upgradeSchema(target, 0, error))
+    // A server's tables are read in one snapshot, whatever other desks write meanwhile.
+    const bool snapshot = engineOf(source) == Engine::PostgreSQL && !inTransaction(source);
+    QSqlQuery read(source);
+    if (snapshot &&
+        !execute(read,
+                 QStringLiteral("START TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"),
+                 error))
         return false;
+    Transaction transaction(target);
+    bool done = transaction.begun(error) && upgradeSchema(target, 0, error);
     for (const QString& table : firmTables()) {
-        if (!copyTable(source, target, table, progress, error))
-            return false;
+        if (done)
+            done = copyTable(source, target, table, progress, error);
     }
-    return moveCounters(target, error) && transaction.commit(error);
+    done = done && moveCounters(target, error) && transaction.commit(error);
+    if (snapshot)
+        execute(read, QStringLiteral("COMMIT"));
+    return done;
 }
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "fault.h"
 #include "readonly.h"
+#include "sql.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -38,7 +39,7 @@ bool isPrepared(const QSqlQuery& query)
 
 bool prepare(QSqlQuery& query, const QString& sql, QString* error)
 {
-    query.setForwardOnly(true);
+    readForwardOnly(query);
     if (query.prepare(sql))
         return true;
     *error = queryFault(query);

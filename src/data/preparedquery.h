@@ -12,9 +12,9 @@ namespace velmora {
 // A statement run on a copy prepared the first time its text runs on the connection and
 // kept with the connection until it is removed, so that screens running the same
 // statements again and again do not prepare them each time. The rows are read
-// forward only. The statement is finished when the object goes, so that its read of the
-// file ends, and must go before its connection is removed. A text whose kept copy is in
-// use (a run inside another's rows) gets a copy of its own.
+// forward only where the engine allows (readForwardOnly()). The statement is finished when the
+// object goes, so that its read of the file ends, and must go before its connection is removed. A
+// text whose kept copy is in use (a run inside another's rows) gets a copy of its own.
 class PreparedQuery
 {
 public:

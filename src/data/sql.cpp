@@ -4,11 +4,17 @@
 #include "readonly.h"
 
 #include <QObject>
+#include <QSqlDriver>
 #include <QSqlError>
 
 #include <utility>
 
 namespace velmora {
+
+void readForwardOnly(QSqlQuery& query)
+{
+    query.setForwardOnly(!query.driver() || query.driver()->dbmsType() != QSqlDriver::PostgreSQL);
+}
 
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
 {

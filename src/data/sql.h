@@ -25,6 +25,12 @@ std::optional<qint64> insertRow(QSqlQuery& query, const QString& insert, const Q
 // queries and changes of rows, not changes of the schema. Failure as run().
 bool execute(QSqlQuery& query, const QString& sql, QString* error = nullptr);
 
+// Makes `query` read its rows forward only (no row read is kept) where they stay readable
+// while other statements run on the connection: on SQLite. Qt's PostgreSQL driver drops the
+// rest of such a result at the connection's next statement, so on a server the whole result
+// is received when it runs. For rows read a batch at a time or beside other statements.
+void readForwardOnly(QSqlQuery& query);
+
 // The names of a table's columns from a list of (name, member) pairs.
 template <typename Columns> QStringList columnNames(const Columns& columns)
 {

@@ -1,9 +1,13 @@
 #include "sqliteguard.h"
 
-#include "sqlitequery.h"
+#include "database.h"
+#include "databaselocation.h"
+#include "dialect.h"
+#include "sqlitestatement.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlRecord>
 #include <QSqlResult>
 #include <QVariant>
 
@@ -33,6 +37,8 @@ bool disableFts3Tokenizer(const QSqlDatabase& db)
 QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connectionName,
                                     QString* error)
 {
+    if (isServerAddress(path))
+        return openDatabase(path, connectionName, error, Access::ReadOnly);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
@@ -47,12 +53,68 @@ QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connecti
 
 bool inTransaction(const QSqlDatabase& db)
 {
+    if (engineOf(db) == Engine::PostgreSQL) {
+        // Only the first statement of a transaction starts when the transaction did: this
+        // one starts later when it runs inside a transaction begun before.
+        QSqlQuery query(db);
+        return db.isOpen() &&
+               query.exec(
+                   QStringLiteral("select transaction_timestamp() <> statement_timestamp()")) &&
+               query.next() && query.value(0).toBool();
+    }
     sqlite3* handle = sqliteHandle(db);
     return handle && sqlite3_get_autocommit(handle) == 0;
 }
 
+namespace {
+
+// The number of ? placeholders of `sql` outside its quoted texts and names.
+int placeholderCount(const QString& sql)
+{
+    int count = 0;
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull())
+            quote = c == quote ? QChar() : quote;
+        else if (c == u'\'' || c == u'"')
+            quote = c;
+        else if (c == u'?')
+            ++count;
+    }
+    return count;
+}
+
+// A server's shape of the prepared `query`: its columns, as the statement run with every
+// value NULL for no row says them. A server names a column it is not told the case of in
+// lower case. Read-only, as a server says nothing of it before the run: the caller holds
+// the connection read-only (ReadOnlyHold).
+PreparedShape serverShape(const QSqlQuery& query)
+{
+    PreparedShape shape;
+    if (!query.driver())
+        return shape;
+    QSqlQuery probe(query.driver()->createResult());
+    const QString sql = query.lastQuery();
+    if (!probe.prepare(QStringLiteral("select * from (%1) as shape limit 0").arg(sql)))
+        return shape;
+    for (int i = 0; i < placeholderCount(sql); ++i)
+        probe.bindValue(i, QVariant());
+    if (!probe.exec())
+        return shape;
+    shape.known = true;
+    shape.readOnly = true;
+    const QSqlRecord record = probe.record();
+    for (int column = 0; column < record.count(); ++column)
+        shape.columns.append(record.fieldName(column));
+    return shape;
+}
+
+} // namespace
+
 PreparedShape preparedShape(const QSqlQuery& query)
 {
+    if (query.driver() && query.driver()->dbmsType() == QSqlDriver::PostgreSQL)
+        return serverShape(query);
     PreparedShape shape;
     const QSqlResult* result = query.result();
     const QVariant handle = result ? result->handle() : QVariant();

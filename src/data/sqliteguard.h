@@ -16,7 +16,8 @@ namespace velmora {
 bool disableFts3Tokenizer(const QSqlDatabase& db);
 
 // Opens `path` a second time, read-only, as `connectionName`: the connection a report
-// runs on in its own thread. Invalid with the reason in *error when it cannot be opened.
+// runs on in its own thread; `path` may be a server's postgresql:// address, opened
+// read-only as openDatabase() opens it. Invalid with the reason in *error when it cannot be opened.
 QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connectionName,
                                     QString* error);
 
@@ -24,8 +25,10 @@ QSqlDatabase openReadOnlyConnection(const QString& path, const QString& connecti
 // see what it wrote.
 bool inTransaction(const QSqlDatabase& db);
 
-// What SQLite knows of a prepared, not yet run, query: its column names and whether it
-// only reads. `known` is false when `query` is not a prepared SQLite statement.
+// What the engine knows of a prepared, not yet run, query: its column names and whether it
+// only reads. `known` is false when `query` is not a prepared statement the engine can
+// describe. On a server the statement is run for no row to learn its columns, and counted
+// as only reading: the caller holds the connection read-only.
 struct PreparedShape
 {
     bool known = false;

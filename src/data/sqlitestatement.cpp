@@ -1,8 +1,28 @@
 #include "sqlitestatement.h"
 
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <cstring>
+
 #include <sqlite3.h>
 
 namespace velmora {
+
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    return db.isOpen() ? sqliteHandle(db.driver()) : nullptr;
+}
+
+sqlite3* sqliteHandle(const QSqlDriver* driver)
+{
+    if (!driver)
+        return nullptr;
+    const QVariant handle = driver->handle();
+    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
 
 bool executeRaw(sqlite3* db, const char* sql, QString* error)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 
 #include <cstdint>
@@ -7,8 +8,15 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+class QSqlDriver;
 
 namespace velmora {
+
+// The SQLite connection beneath an open Qt SQLite connection; null for any other driver
+// or a closed connection. Engine-only work (bulk writes, backups, interrupts) starts here.
+sqlite3* sqliteHandle(const QSqlDatabase& db);
+// The same beneath a driver (a statement's); null for any other driver.
+sqlite3* sqliteHandle(const QSqlDriver* driver);
 
 // Runs `sql` (one or more statements without parameters) on `db`; false with SQLite's
 // text in *error.

@@ -1,4 +1,4 @@
-#include "data/sqlitequery.h"
+#include "data/rowreader.h"
 #include "replacedfile.h"
 #include "transfer.h"
 #include "transferrecords.h"
@@ -24,7 +24,7 @@ bool fitsLong(qint64 value)
 
 // The record of the account in the current row of `row`, its texts read as they are
 // held; nullopt with the reason in *error when its numbers do not fit the record.
-std::optional<AccountTransferView> accountRecord(const SqliteQuery& row, QString* error)
+std::optional<AccountTransferView> accountRecord(const RowReader& row, QString* error)
 {
     const qint64 account = row.integer(0);
     const qint64 address = row.integer(1);
@@ -65,7 +65,7 @@ TransferOutcome export_account_transfer(const QSqlDatabase& db, const QString& p
 {
     TransferOutcome outcome;
     QString error;
-    SqliteQuery accounts(db, kAccounts);
+    RowReader accounts(db, kAccounts);
     if (!accounts.run({}, &error))
         return failedRun(path, error);
     // The file takes the place of the old one only once all of it is written.

@@ -1,5 +1,5 @@
+#include "data/rowreader.h"
 #include "data/sql.h"
-#include "data/sqlitequery.h"
 #include "lookups.h"
 #include "transfer.h"
 #include "transferrecords.h"
@@ -66,7 +66,7 @@ public:
         m_find.finish();
         if (!error.isEmpty())
             return {RecordResult::Kind::Failed, error};
-        SqliteQuery& write = row > 0 ? m_update : m_insert;
+        RowReader& write = row > 0 ? m_update : m_insert;
         if (!write.start(&error))
             return {RecordResult::Kind::Failed, error};
         bindLine(write, record);
@@ -125,7 +125,7 @@ private:
         return {};
     }
 
-    static void bindLine(SqliteQuery& query, const CostTransferView& r)
+    static void bindLine(RowReader& query, const CostTransferView& r)
     {
         query.bind(1, r.costType);
         query.bind(2, r.incomeExpense);
@@ -141,10 +141,10 @@ private:
     QString m_path;
     QSet<qint64> m_types;
     RecordTexts m_texts{CostTransferRecord::kFieldBytes};
-    SqliteQuery m_job;
-    SqliteQuery m_find;
-    SqliteQuery m_insert;
-    SqliteQuery m_update;
+    RowReader m_job;
+    RowReader m_find;
+    RowReader m_insert;
+    RowReader m_update;
 };
 
 QString costSummary(const QString& path, const TransferOutcome& o)

@@ -1,6 +1,6 @@
 #include "data/dates.h"
+#include "data/rowreader.h"
 #include "data/sql.h"
-#include "data/sqlitequery.h"
 #include "lookups.h"
 #include "transfer.h"
 #include "transferrecords.h"
@@ -66,7 +66,7 @@ public:
         m_find.finish();
         if (!error.isEmpty())
             return {RecordResult::Kind::Failed, error};
-        SqliteQuery& write = found ? m_update : m_insert;
+        RowReader& write = found ? m_update : m_insert;
         if (!write.start(&error))
             return {RecordResult::Kind::Failed, error};
         const QByteArray day = storedDate(moment->date()).toUtf8();
@@ -135,7 +135,7 @@ private:
     // stay until the statement has run. Empty flags take the values that mean "none": an
     // invoiced flag of one blank, not calculated. The driver-percentage flag follows the
     // job's driver, not the other office's flag.
-    void bindColumns(SqliteQuery& query, const JobTransferView& r, QByteArrayView day) const
+    void bindColumns(RowReader& query, const JobTransferView& r, QByteArrayView day) const
     {
         const QByteArrayView invoiced = r.invoiced.isEmpty() ? QByteArrayView(" ") : r.invoiced;
         const QByteArrayView calculated =
@@ -168,9 +168,9 @@ private:
     QString m_path;
     Lookups m_lookups;
     RecordTexts m_texts{JobTransferRecord::kFieldBytes};
-    SqliteQuery m_find;
-    SqliteQuery m_insert;
-    SqliteQuery m_update;
+    RowReader m_find;
+    RowReader m_insert;
+    RowReader m_update;
 };
 
 QString jobSummary(const QString& path, const TransferOutcome& o)

@@ -2,7 +2,7 @@
 
 #include "data/audit.h"
 #include "data/sql.h"
-#include "data/sqlitequery.h"
+#include "data/sqlitestatement.h"
 #include "firmbilling.h"
 #include "firmjobs.h"
 #include "firmpayments.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/money.h"
-#include "data/sqlitequery.h"
+#include "data/rowreader.h"
 #include "platform/lazyrows.h"
 
 #include <QSqlDatabase>
@@ -66,9 +66,9 @@ private:
     bool describe(qint64 invoice, QString* description, QString* error);
 
     qint64 m_account;
-    SqliteQuery m_invoices;
-    SqliteQuery m_lines;
-    SqliteQuery m_receipts;
+    RowReader m_invoices;
+    RowReader m_lines;
+    RowReader m_receipts;
     bool m_reading = false;
 };
 

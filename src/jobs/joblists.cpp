@@ -1,7 +1,7 @@
 #include "joblists.h"
 
+#include "data/rowreader.h"
 #include "data/sql.h"
-#include "data/sqlitequery.h"
 
 #include <QSqlQuery>
 
@@ -25,7 +25,7 @@ template <typename Entry, typename Take>
 std::optional<QList<Entry>> readRows(const QSqlDatabase& db, const QString& sql, Take take,
                                      QString* error)
 {
-    SqliteQuery query(db, sql);
+    RowReader query(db, sql);
     if (!query.run({}, error))
         return std::nullopt;
     QList<Entry> entries;
@@ -44,7 +44,7 @@ std::optional<QList<JobListEntry>> readNamed(const QSqlDatabase& db, const QStri
 {
     return readRows<JobListEntry>(
         db, sql,
-        [](const SqliteQuery& row) {
+        [](const RowReader& row) {
             return JobListEntry{row.integer(0), row.text(1)};
         },
         error);
@@ -57,7 +57,7 @@ std::optional<QList<JobDriver>> readDrivers(const QSqlDatabase& db, QString* err
     return readRows<JobDriver>(
         db,
         QStringLiteral("select driver_id, driver_name, barred from drivers order by driver_name"),
-        [](const SqliteQuery& row) {
+        [](const RowReader& row) {
             return JobDriver{row.integer(0), row.text(1), row.integer(2) != 0};
         },
         error);
@@ -69,7 +69,7 @@ std::optional<QList<JobAccount>> readAccounts(const QSqlDatabase& db, QString* e
         db,
         QStringLiteral("select account_id, account_name, contact_name, nickname "
                        "from accounts order by account_name"),
-        [](const SqliteQuery& row) {
+        [](const RowReader& row) {
             JobAccount account{row.integer(0), row.text(1), row.text(2), std::nullopt};
             if (!row.isNull(3))
                 account.nickname = row.text(3);

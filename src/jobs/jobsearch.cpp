@@ -87,9 +87,9 @@ JobFinder::JobFinder(QSqlDatabase db) : m_db(std::move(db)) {}
 bool JobFinder::start(const SearchStatement& statement, QString* error)
 {
     finish();
-    std::unique_ptr<SqliteQuery>& kept = m_statements[statement.sql];
+    std::unique_ptr<RowReader>& kept = m_statements[statement.sql];
     if (!kept)
-        kept = std::make_unique<SqliteQuery>(m_db, statement.sql);
+        kept = std::make_unique<RowReader>(m_db, statement.sql);
     if (!kept->run(statement.values, error))
         return false;
     m_running = kept.get();
@@ -106,7 +106,7 @@ void JobFinder::finish()
 bool JobFinder::read(qsizetype count, FoundRows* rows, QString* error)
 {
     for (qsizetype done = 0; m_running && done < count; ++done) {
-        SqliteQuery& query = *m_running;
+        RowReader& query = *m_running;
         QString failure;
         if (!query.next(&failure)) {
             m_running = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/sqlitequery.h"
+#include "data/rowreader.h"
 #include "jobkey.h"
 
 #include <QDate>
@@ -55,7 +55,7 @@ struct FoundJob
 
 // The jobs of one search at a time, read a batch at a time from its statement, which
 // stays open between batches. Each statement text is prepared once and kept for later
-// searches; rows are read straight from SQLite (SqliteQuery). The finder must go before
+// searches; rows are read straight from SQLite (RowReader). The finder must go before
 // its connection is closed.
 class JobFinder
 {
@@ -74,8 +74,8 @@ public:
 
 private:
     QSqlDatabase m_db;
-    std::map<QString, std::unique_ptr<SqliteQuery>> m_statements;
-    SqliteQuery* m_running = nullptr;
+    std::map<QString, std::unique_ptr<RowReader>> m_statements;
+    RowReader* m_running = nullptr;
 };
 
 } // namespace velmora

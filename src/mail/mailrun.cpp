@@ -1,5 +1,6 @@
 #include "mailrun.h"
 
+#include "data/databaselocation.h"
 #include "data/dates.h"
 #include "data/sql.h"
 #include "keystore.h"
@@ -109,7 +110,7 @@ QByteArray reportPdf(const QSqlDatabase& db, const QString& report, const QList<
     const QString path = folder.filePath(QStringLiteral("document.pdf"));
     reports::ReportRequest request;
     request.reportPath = reports::reportPath(report);
-    request.databasePath = db.databaseName();
+    request.databasePath = databaseAddress(db);
     request.connection = db;
     reports::PdfFileOutput output(path, {db.databaseName(), {request.reportPath}, false});
     reports::ReportControl control;

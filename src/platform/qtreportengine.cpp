@@ -1,5 +1,6 @@
 #include "qtreportengine.h"
 
+#include "data/databaselocation.h"
 #include "data/readonly.h"
 #include "data/sqliteguard.h"
 #include "reportparameters.h"
@@ -69,7 +70,7 @@ ReportError QtReportEngine::run(const QString& path, int destination)
         request.parameters = ask.values();
     }
     request.reportPath = path;
-    request.databasePath = m_db.databaseName();
+    request.databasePath = databaseAddress(m_db);
     // A read-only connection keeps the filled work tables to itself (openDatabase()).
     if (inTransaction(m_db) || isReadOnly(m_db))
         request.connection = m_db;

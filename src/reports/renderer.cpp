@@ -1,48 +1,16 @@
 #include "renderer.h"
 
 #include "data/dates.h"
-#include "data/sql.h"
+#include "data/readonly.h"
 #include "pagepainter.h"
 #include "paginator.h"
 
 #include <QFileInfo>
-#include <QSqlQuery>
 #include <QTextDocument>
 
 namespace velmora::reports {
 
 namespace {
-
-// Holds the connection read-only (PRAGMA query_only) for its lifetime, so that no report
-// query can change the database whatever it says.
-class ReadOnlyConnection
-{
-public:
-    explicit ReadOnlyConnection(const QSqlDatabase& db) : m_db(db)
-    {
-        QSqlQuery query(m_db);
-        m_wasReadOnly = run(query, QStringLiteral("PRAGMA query_only"), {}, &m_error) &&
-                        query.next() && query.value(0).toBool();
-        m_active = run(query, QStringLiteral("PRAGMA query_only = 1"), {}, &m_error);
-    }
-    ~ReadOnlyConnection()
-    {
-        QSqlQuery query(m_db);
-        if (m_active && !m_wasReadOnly)
-            run(query, QStringLiteral("PRAGMA query_only = 0"));
-    }
-    ReadOnlyConnection(const ReadOnlyConnection&) = delete;
-    ReadOnlyConnection& operator=(const ReadOnlyConnection&) = delete;
-
-    bool isActive() const { return m_active; }
-    QString error() const { return m_error; }
-
-private:
-    QSqlDatabase m_db;
-    QString m_error;
-    bool m_wasReadOnly = false;
-    bool m_active = false;
-};
 
 // Keeps the whole rich text, for a report fitted to one page or rendered in one piece;
 // refuses to grow past `limit` characters.
@@ -115,7 +83,7 @@ bool begin(const ReportDefinition& definition, QSqlDatabase db, const RunOptions
 bool streamInto(const PreparedReport& report, QSqlDatabase db, const RunOptions& options,
                 RenderedReport* look, HtmlSink& sink, ReportError* error)
 {
-    const ReadOnlyConnection readOnly(db);
+    const ReadOnlyHold readOnly(db);
     if (db.isOpen() && !readOnly.isActive()) {
         *error = {ReportError::NoDatabase,
                   QStringLiteral("The report '%1' cannot be run: the database refused read-only "

@@ -337,7 +337,7 @@ private:
                 ReportError::QueryRefused, section.line,
                 QStringLiteral("the query of '%1' is refused: %2").arg(section.name, reason));
         statement.query = QSqlQuery(m_input.db);
-        statement.query.setForwardOnly(true);
+        readForwardOnly(statement.query);
         statement.parameters = bound->parameters;
         if (!statement.query.prepare(bound->sql))
             throw queryFailure(section, statement.query);

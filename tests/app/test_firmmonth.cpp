@@ -2,12 +2,13 @@
 // job screen, another office's work imported, invoices run and printed, payments taken,
 // statements and driver payments printed, profit reported and accounts exported. Every job
 // must be billed once, every percentage job paid once, every statement must add up, and the
-// file must pass its checks after every step.
+// database must pass its checks after every step, on an SQLite file and on a server.
 #include "app/jobstatus.h"
 #include "data/audit.h"
 #include "data/auditquery.h"
 #include "data/dates.h"
 #include "data/integrity.h"
+#include "enginedatabase.h"
 #include "exchange/transfer.h"
 #include "exchange/transferrecords.h"
 #include "firm/demofirm.h"
@@ -20,6 +21,7 @@
 #include "payroll/driverpay.h"
 #include "payroll/profitability.h"
 #include "platform/scriptedreportengine.h"
+#include "postgresserver.h"
 #include "reports/renderer.h"
 
 #include <QFile>
@@ -29,6 +31,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimeZone>
+
+#include <memory>
 
 using namespace velmora;
 using velmora::test::TestDatabase;
@@ -124,11 +128,29 @@ class TestFirmMonth : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void aMonthThatReconciles_data() { test::EngineDatabase::addEngineRows(); }
     void aMonthThatReconciles()
     {
-        TestDatabase t;
+        const bool onServer = [] {
+            QFETCH(int, engine);
+            return engine == 1;
+        }();
+        if (onServer && m_server.isMissing())
+            QSKIP(qPrintable(m_server.problem()));
+        TestDatabase file;
         QString error;
-        QVERIFY2(firm::addDemoFirm(t.db(), kToday, &error), qPrintable(error));
+        QVERIFY2(firm::addDemoFirm(file.db(), kToday, &error), qPrintable(error));
+        std::unique_ptr<TestDatabase> server;
+        if (onServer) {
+            const DatabaseLocation location = m_server.createDatabase(QStringLiteral("month"));
+            QVERIFY2(location.isServer(), qPrintable(m_server.problem()));
+            server = std::make_unique<TestDatabase>(QStringLiteral("postgresql://%1@%2:%3/%4")
+                                                        .arg(location.user, location.host)
+                                                        .arg(location.port)
+                                                        .arg(location.name),
+                                                    file.db());
+        }
+        TestDatabase& t = server ? *server : file;
         CHECKED("the demo firm");
         InvoiceRunRange everyAccount;
         everyAccount.startAccount = 1;
@@ -242,12 +264,13 @@ private Q_SLOTS:
         const QStringList ends = names.first().split(u'|');
         const auto statements = buildStatements(t.db(), {ends[0], ends[1], kMonthStart}, &error);
         QVERIFY2(statements && *statements > 0, qPrintable(error));
-        QCOMPARE(t.count(QStringLiteral(
-                     "select count(*) from (select p.account_id from account_print p "
-                     "join accounts a on a.account_id = p.account_id group by p.account_id "
-                     "having max(p.brought_forward) + sum(coalesce(p.gross_cost, 0)) - "
-                     "sum(coalesce(p.amount_received, 0)) <> -max(a.account_balance))")),
-                 0);
+        QCOMPARE(
+            t.count(QStringLiteral(
+                "select count(*) from (select p.account_id from account_print p "
+                "join accounts a on a.account_id = p.account_id group by p.account_id "
+                "having max(p.brought_forward) + sum(coalesce(p.gross_cost, 0)) - "
+                "sum(coalesce(p.amount_received, 0)) <> -max(a.account_balance)) as unbalanced")),
+            0);
         reports::ReportError failure;
         const auto definition = reports::loadDefinition(
             QStringLiteral(VELMORA_REPORT_SOURCES "/accounts.rpt"), &failure);
@@ -284,9 +307,10 @@ private Q_SLOTS:
         CHECKED("profit and export");
 
         // Every job billed once, every percentage job paid once.
-        QCOMPARE(t.count(QStringLiteral("select count(*) from (select 1 from invoice_line "
-                                        "group by job_prefix, job_id having count(*) > 1)")),
-                 0);
+        QCOMPARE(
+            t.count(QStringLiteral("select count(*) from (select 1 from invoice_line "
+                                   "group by job_prefix, job_id having count(*) > 1) as twice")),
+            0);
         QCOMPARE(t.count(QStringLiteral("select count(*) from jobs j where j.calculated = 'Y' "
                                         "and j.driver_percentage = 'Y' and (select count(*) from "
                                         "driver_wages w where w.job_prefix = j.job_prefix and "
@@ -388,6 +412,9 @@ private Q_SLOTS:
         t.exec(fault);
         QVERIFY2(faultsAfter(t, "the fault").contains(found), qPrintable(faultsAfter(t, "")));
     }
+
+private:
+    test::PostgresServer m_server;
 };
 
 QTEST_MAIN(TestFirmMonth)

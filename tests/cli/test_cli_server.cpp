@@ -3,13 +3,17 @@
 #include "data/firmcopy.h"
 #include "data/schema.h"
 #include "data/sql.h"
+#include "exchange/transferrecords.h"
 #include "postgresserver.h"
 
+#include <QDir>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 using velmora::DatabaseLocation;
 using velmora::test::OpenedDatabase;
@@ -64,6 +68,55 @@ int serverTableCount(PostgresServer& server, const DatabaseLocation& location)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("velmora-test-count"));
     return count;
+}
+
+// What a command said, with the database, the folder it wrote in and a safety copy (whose
+// place differs: beside a file, in the data folder for a server) named alike for both
+// engines, and without check's note that a server's file check is skipped.
+QString said(const Outcome& outcome, const QString& database, const QString& folder)
+{
+    static const QRegularExpression copy(
+        QStringLiteral("/\\S*-\\d{8}-\\d{6}-\\d{3}\\.backup\\.mdb"));
+    static const QRegularExpression skipped(QStringLiteral("The file integrity check[^\\n]*\\n"));
+    QString text = QString::number(outcome.exitCode) + u'\n' + outcome.out + outcome.err;
+    return text.replace(database, QStringLiteral("DB"))
+        .replace(folder, QStringLiteral("DIR"))
+        .replace(copy, QStringLiteral("COPY"))
+        .remove(skipped);
+}
+
+// Another office's account job and its fare, in DIR/Jobs.txt and DIR/Costs.txt.
+void writeTransferFiles(const QString& folder)
+{
+    velmora::exchange::JobTransferRecord job;
+    job.prefix = QStringLiteral("T");
+    job.number = 90001;
+    job.date = velmora::exchange::toOleDate(
+        QDateTime(QDate::currentDate(), QTime(8, 0), QTimeZone::utc()));
+    job.time = QStringLiteral("08:00:00");
+    job.passenger = QStringLiteral("Mr A. Smith 1");
+    job.from = QStringLiteral("Harbour");
+    job.to = QStringLiteral("Hospital");
+    job.account = 1;
+    job.driver = 2;
+    job.invoiced = QStringLiteral("N");
+    job.status = QStringLiteral("C");
+    job.calculated = QStringLiteral("N");
+    velmora::exchange::CostTransferRecord cost;
+    cost.prefix = QStringLiteral("T");
+    cost.number = 90001;
+    cost.costType = 1;
+    cost.incomeExpense = QStringLiteral("I");
+    cost.description = QStringLiteral("Fare");
+    cost.gross = cost.net = 400000;
+    cost.vat = QStringLiteral("N");
+    qsizetype unmappable = 0;
+    for (const auto& [name, bytes] :
+         {std::pair{"Jobs.txt", velmora::exchange::writeJobRecord(job, &unmappable)},
+          std::pair{"Costs.txt", velmora::exchange::writeCostRecord(cost, &unmappable)}}) {
+        QFile file(QDir(folder).filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
 }
 
 } // namespace
@@ -130,10 +183,7 @@ private Q_SLOTS:
         const QString target = address(m_server.createDatabase(nextName()));
         const QStringList init = {QStringLiteral("init"), QStringLiteral("--database"), target,
                                   QStringLiteral("--operator"), QStringLiteral("Sandra")};
-        Outcome outcome = cli(init + QStringList{QStringLiteral("--demo")}, "Open Sesame 1\n");
-        QCOMPARE(outcome.exitCode, 1);
-        QVERIFY2(outcome.err.contains(QLatin1String("velmora-cli copy")), qPrintable(outcome.err));
-        outcome = cli(init, "Open Sesame 1\n");
+        Outcome outcome = cli(init, "Open Sesame 1\n");
         QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
         // The address reaches the command untouched from the environment too.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -159,6 +209,51 @@ private Q_SLOTS:
             QVERIFY(velmora::run(query, QStringLiteral("delete from jobboard")));
         }
         velmora::closeDatabase(connection);
+    }
+
+    // A generated firm and the demo firm are built in a file of their own and copied whole
+    // to the server: the same rows as in a file built alike, or, refused, nothing.
+    void generatesAFirmWholeOnTheServer_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("generate") << QStringList{QStringLiteral("generate"),
+                                                 QStringLiteral("--accounts"), QStringLiteral("5"),
+                                                 QStringLiteral("--drivers"), QStringLiteral("3"),
+                                                 QStringLiteral("--jobs"), QStringLiteral("300")};
+        QTest::newRow("demo") << QStringList{QStringLiteral("init"), QStringLiteral("--demo")};
+    }
+    void generatesAFirmWholeOnTheServer()
+    {
+        QFETCH(QStringList, arguments);
+        arguments << QStringLiteral("--operator") << QStringLiteral("Sandra")
+                  << QStringLiteral("--database");
+        const QString file = m_dir.filePath(nextName() + QStringLiteral(".mdb"));
+        const QString server = address(m_server.createDatabase(nextName()));
+        const QString back = m_dir.filePath(nextName() + QStringLiteral(".mdb"));
+        for (const QString& database : {file, server}) {
+            const Outcome outcome = cli(arguments + QStringList{database}, "Open Sesame 1\n");
+            QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+        }
+        Outcome outcome = cli({QStringLiteral("check"), QStringLiteral("--database"), server});
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.out + outcome.err));
+        outcome = cli({QStringLiteral("copy"), QStringLiteral("--from"), server,
+                       QStringLiteral("--to"), back});
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+        // The trail bears each build's own moments and hashes, and a password its own
+        // salt; every other row is the same.
+        OpenedDatabase built(file);
+        OpenedDatabase copied(back);
+        const auto firm = [](QSqlDatabase& db) {
+            return dump(db).filter(QRegularExpression(QStringLiteral("^(?!audit|passwords)")));
+        };
+        const QStringList rows = firm(built.db());
+        QVERIFY(rows.size() > 50);
+        QCOMPARE(firm(copied.db()), rows);
+        // A server database that holds a firm is refused before anything is built.
+        outcome = cli(arguments + QStringList{server}, "Open Sesame 1\n");
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains(QLatin1String("already holds tables")),
+                 qPrintable(outcome.err));
     }
 
     void copiesAFirmToTheServerAndBack()
@@ -217,6 +312,7 @@ private Q_SLOTS:
         QCOMPARE(serverTableCount(m_server, location), 0);
     }
 
+<<<<<<< HEAD
     // The owner grants the desks' role; the desk logs in with the password it is asked for,
     // which a command run without a terminal cannot ask for.
     void aDeskLogsInWithTheRoleTheOwnerGranted()
@@ -258,6 +354,93 @@ private Q_SLOTS:
                        QStringLiteral("--role"), QStringLiteral("desk")});
         QCOMPARE(outcome.exitCode, 1);
         QVERIFY2(outcome.err.contains(QLatin1String("no roles")), qPrintable(outcome.err));
+=======
+    void initTestCase()
+    {
+        if (m_server.isMissing())
+            return;
+        m_demo = m_dir.filePath(QStringLiteral("shared-demo.mdb"));
+        const Outcome outcome =
+            cli({QStringLiteral("init"), QStringLiteral("--demo"), QStringLiteral("--database"),
+                 m_demo, QStringLiteral("--operator"), QStringLiteral("Sandra")},
+                "Open Sesame 1\n");
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+    }
+
+    // Each command run on a copy of the demo firm in a file and on a copy of it on the
+    // server says the same, writes the same and leaves a firm that passes its checks.
+    void everyCommandSaysTheSameOnAFileAndOnTheServer_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<QByteArray>("input");
+        const QDate today = QDate::currentDate();
+        const QString day = today.toString(QStringLiteral("dd/MM/yyyy"));
+        const QString monthStart = QDate(today.year(), today.month(), 1)
+                                       .addMonths(-1)
+                                       .toString(QStringLiteral("dd/MM/yyyy"));
+        const QString reports = QStringLiteral(VELMORA_REPORTS);
+        const auto row = [](const char* name, const QStringList& arguments,
+                            const QStringList& written = {}, const QByteArray& input = {}) {
+            QTest::newRow(name) << arguments << written << input;
+        };
+        row("check", {"check"});
+        row("report to CSV", {"report", reports + "/vehicle.rpt", "--csv", "DIR/out.csv"},
+            {"out.csv"});
+        row("report to PDF", {"report", reports + "/accounts.rpt", "--pdf", "DIR/out.pdf"});
+        row("invoice", {"invoice"});
+        row("driver-pay", {"driver-pay"});
+        row("profit", {"profit", "--from", monthStart, "--to", day});
+        row("import-jobs", {"import-jobs", "DIR/Jobs.txt"});
+        row("import-costs", {"import-costs", "DIR/Costs.txt"});
+        row("export-accounts", {"export-accounts", "DIR/A.txt"}, {"A.txt"});
+        row("backup", {"backup", "--to", "DIR/copy.mdb"});
+        row("safety copy", {"backup"});
+        row("statements", {"statements", "--date", monthStart, "--pdf", "DIR/s.pdf"});
+        row("profit-and-loss", {"profit-and-loss", "--from", monthStart, "--to", day});
+        row("vat-return", {"vat-return", "--from", monthStart, "--to", day});
+        row("mail-settings", {"mail-settings", "--host", "mail.example.com", "--port", "587"});
+        row("email-invoices", {"email-invoices"}, {}, "secret\n");
+        row("audit", {"audit", "--since", day});
+        row("expiring", {"expiring", "--days", "60"});
+    }
+    void everyCommandSaysTheSameOnAFileAndOnTheServer()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, written);
+        QFETCH(QByteArray, input);
+        const QString file = m_dir.filePath(nextName() + QStringLiteral(".mdb"));
+        QVERIFY(QFile::copy(m_demo, file));
+        const QString server = address(m_server.createDatabase(nextName()));
+        Outcome outcome = cli({QStringLiteral("copy"), QStringLiteral("--from"), m_demo,
+                               QStringLiteral("--to"), server});
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+        // Safety copies of a server database go in the user's data folder.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+        QStringList says;
+        QList<QByteArray> files;
+        for (const QString& database : {file, server}) {
+            const QString folder = m_dir.filePath(nextName());
+            QVERIFY(QDir().mkpath(folder));
+            writeTransferFiles(folder);
+            QStringList run = arguments;
+            run.replaceInStrings(QStringLiteral("DIR"), folder);
+            outcome = velmora::test::runProgram(
+                QStringLiteral(VELMORA_CLI),
+                run + QStringList{QStringLiteral("--database"), database}, input, environment);
+            says << said(outcome, database, folder);
+            for (const QString& name : written)
+                files << velmora::test::contents(QDir(folder).filePath(name));
+            outcome = cli({QStringLiteral("check"), QStringLiteral("--database"), database});
+            QVERIFY2(outcome.exitCode == 0, qPrintable(database + outcome.out + outcome.err));
+        }
+        QCOMPARE(says.at(1), says.at(0));
+        for (qsizetype i = 0; i < written.size(); ++i) {
+            QVERIFY(!files.at(i).isEmpty());
+            QCOMPARE(files.at(i + written.size()), files.at(i));
+        }
+>>>>>>> issue27d
     }
 
 private:
@@ -265,6 +448,7 @@ private:
 
     PostgresServer m_server;
     QTemporaryDir m_dir;
+    QString m_demo;
     int m_databases = 0;
 };
 

@@ -2,7 +2,7 @@
 #include "data/schema.h"
 #include "data/schemastamp.h"
 #include "data/sql.h"
-#include "data/sqlitequery.h"
+#include "data/sqlitestatement.h"
 #include "enginedatabase.h"
 #include "postgresserver.h"
 

@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/dates.h"
+#include "data/firmcopy.h"
 #include "data/sql.h"
 
 #include <QSqlQuery>
@@ -22,6 +23,23 @@ TestDatabase::TestDatabase()
     m_db = createDatabase(m_path, m_connection, &error);
     if (!m_db.isValid())
         qFatal("test database: %s", qPrintable(error));
+}
+
+TestDatabase::TestDatabase(const QString& address, const QSqlDatabase& source)
+    : m_path(address), m_connection(QStringLiteral("test-%1").arg(++connectionCounter))
+{
+    QString error;
+    {
+        QSqlDatabase empty = openEmptyDatabase(m_path, m_connection, &error);
+        if (!empty.isValid() || !copyFirm(source, empty, {}, &error))
+            qFatal("test database on the server: %s", qPrintable(error));
+        empty.close();
+    }
+    // Opened again as the program opens a firm.
+    QSqlDatabase::removeDatabase(m_connection);
+    m_db = openDatabase(m_path, m_connection, &error);
+    if (!m_db.isValid())
+        qFatal("test database on the server: %s", qPrintable(error));
 }
 
 TestDatabase::~TestDatabase()

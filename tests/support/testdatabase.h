@@ -14,6 +14,9 @@ class TestDatabase
 {
 public:
     TestDatabase();
+    // The firm in `source` copied whole into the empty server database at `address` (a
+    // postgresql:// address), for a test that runs on both engines.
+    TestDatabase(const QString& address, const QSqlDatabase& source);
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;

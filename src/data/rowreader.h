@@ -10,33 +10,29 @@
 #include <vector>
 
 struct sqlite3;
-class QSqlDriver;
 
 namespace velmora {
 
 class SqliteStatement;
 
-// The SQLite connection beneath an open Qt SQLite connection; null for any other driver
-// or a closed connection. Engine-only work (bulk writes, backups, interrupts) starts here.
-sqlite3* sqliteHandle(const QSqlDatabase& db);
-// The same beneath a driver (a statement's); null for any other driver.
-sqlite3* sqliteHandle(const QSqlDriver* driver);
-
-// A statement prepared once on the SQLite connection beneath a Qt one and run many
-// times, its rows read straight from SQLite: no value passes through QVariant or UTF-16
-// unless the caller asks for a QString. For the hot reads of screens (the board, the job
-// search), where Qt's per-value cost is most of the work. Its owner must let it go before
-// the connection is closed (it keeps the statement prepared until then).
-class SqliteQuery
+// A statement prepared once and run many times, its rows read a value at a time, alike on
+// both engines. On an SQLite file its rows are read straight from SQLite: no value passes
+// through QVariant or UTF-16 unless the caller asks for a QString. For the hot reads of
+// screens (the board, the job search), where Qt's per-value cost is most of the work, and
+// for the batch writes of imports. On a server it runs through the connection's driver
+// with the same results; a run's rows are all received when it starts, so that other
+// statements may run on the connection while its rows are read. Its owner must let it go
+// before the connection is closed (it keeps the statement prepared until then).
+class RowReader
 {
 public:
-    SqliteQuery(QSqlDatabase db, QString sql);
-    ~SqliteQuery();
-    SqliteQuery(const SqliteQuery&) = delete;
-    SqliteQuery& operator=(const SqliteQuery&) = delete;
+    RowReader(QSqlDatabase db, QString sql);
+    ~RowReader();
+    RowReader(const RowReader&) = delete;
+    RowReader& operator=(const RowReader&) = delete;
 
     // Ends any run before, binds `values` (texts, whole numbers, NULL) to the ? placeholders
-    // in order and starts a run. False with SQLite's text in *error.
+    // in order and starts a run. False with the engine's text in *error.
     bool run(const QVariantList& values, QString* error);
     // For batch work, where even a QVariantList a row costs: ends any run before and starts
     // one whose values are then given by bind(), each ? numbered from 1. A value stays bound
@@ -46,9 +42,9 @@ public:
     void bind(int index, qint64 value);
     void bind(int index, QByteArrayView utf8);
     // Steps to the next row: true on a row; false at the end of the run, or on a failure
-    // with SQLite's text in *error (left untouched at the end). Either way the run ends.
+    // with the engine's text in *error (left untouched at the end). Either way the run ends.
     bool next(QString* error);
-    // Ends the run, releasing its read of the file.
+    // Ends the run, releasing its read of the database.
     void finish();
 
     bool isNull(int column) const;
@@ -60,12 +56,15 @@ public:
     QDate date(int column) const;
 
 private:
+    class Server;
+
     bool prepare(QString* error);
 
     QSqlDatabase m_connection;
     QString m_sql;
     sqlite3* m_db = nullptr;
     std::unique_ptr<SqliteStatement> m_statement;
+    std::unique_ptr<Server> m_server;
     bool m_running = false;
     QString m_bindError;             // the first failing bind's reason since start()
     std::vector<QByteArray> m_texts; // the texts run() bound, kept until the next run

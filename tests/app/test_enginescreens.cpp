@@ -1,0 +1,243 @@
+// What the screens read and write through their own plain code (the board, the job search
+// and lists, the ledger, the imports and the removal of old invoices) is the same on a
+// server as on an SQLite file of the same firm.
+#include "app/board.h"
+#include "data/dates.h"
+#include "exchange/invoiceremoval.h"
+#include "exchange/transfer.h"
+#include "exchange/transferrecords.h"
+#include "firm/demofirm.h"
+#include "invoicing/invoicerun.h"
+#include "invoicing/ledger.h"
+#include "jobs/foundrows.h"
+#include "jobs/joblists.h"
+#include "jobs/jobsearch.h"
+#include "postgresserver.h"
+#include "testdatabase.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+#include <algorithm>
+#include <memory>
+
+using namespace velmora;
+using velmora::test::TestDatabase;
+
+namespace {
+
+const QDate kToday = QDate::currentDate();
+
+void sortedInto(QStringList rows, QStringList* all)
+{
+    rows.sort();
+    *all << rows;
+}
+
+QStringList boardRows(const QSqlDatabase& db)
+{
+    std::vector<BoardRow> board;
+    QString error;
+    if (!readBoard(db, &board, &error))
+        return {QStringLiteral("board failed: ") + error};
+    QStringList rows;
+    for (const BoardRow& r : board)
+        rows << QStringList{r.prefix, QString::number(r.jobId), r.date.toString(Qt::ISODate),
+                            r.status, r.time, r.passenger, r.from, r.to, r.vehicle, r.driver,
+                            QString::number(r.unfitDriver)}
+                    .join(u'|');
+    return rows;
+}
+
+QStringList searched(const QSqlDatabase& db, const SearchCriteria& criteria)
+{
+    const auto statement = searchStatement(criteria);
+    JobFinder finder(db);
+    FoundRows found;
+    QString error;
+    if (!statement || !finder.start(*statement, &error))
+        return {QStringLiteral("search failed: ") + error};
+    while (!finder.atEnd()) {
+        if (!finder.read(100, &found, &error))
+            return {QStringLiteral("search failed: ") + error};
+    }
+    QStringList rows;
+    using Text = FoundRows::Text;
+    for (qsizetype row = 0; row < found.size(); ++row) {
+        QStringList cells{QString::number(found.number(row)),
+                          found.date(row).toString(Qt::ISODate)};
+        for (const Text which : {Text::Prefix, Text::Time, Text::Passenger, Text::VehicleType,
+                                 Text::Pickup, Text::Drop})
+            cells << found.text(row, which);
+        rows << cells.join(u'|');
+    }
+    rows.sort();
+    return rows;
+}
+
+QStringList ledgers(const QSqlDatabase& db)
+{
+    QString error;
+    const auto names = ledgerAccountNames(db, &error);
+    if (!names)
+        return {QStringLiteral("ledger failed: ") + error};
+    QStringList rows = *names;
+    for (const QString& name : *names) {
+        const auto account = findLedgerAccount(db, name, &error);
+        if (!account)
+            return {QStringLiteral("ledger failed: ") + error};
+        rows << QStringLiteral("%1|%2").arg(account->id).arg(account->balance.toString());
+        LedgerHistory history(db, account->id);
+        QList<QStringList> lines;
+        if (!history.start(&error))
+            return {QStringLiteral("ledger failed: ") + error};
+        while (!history.atEnd()) {
+            if (!history.read(50, &lines, &error))
+                return {QStringLiteral("ledger failed: ") + error};
+        }
+        for (const QStringList& line : lines)
+            rows << line.join(u'|');
+    }
+    return rows;
+}
+
+template <typename Entry, typename Text>
+QStringList listed(const std::optional<QList<Entry>>& entries, Text text)
+{
+    if (!entries)
+        return {QStringLiteral("list failed")};
+    QStringList rows;
+    for (const Entry& entry : *entries)
+        rows << text(entry);
+    return rows;
+}
+
+// Another office's account job and its fare, in `folder`.
+void writeTransferFiles(const QString& folder)
+{
+    exchange::JobTransferRecord job;
+    job.prefix = QStringLiteral("T");
+    job.number = 90001;
+    job.date = exchange::toOleDate(QDateTime(kToday, QTime(8, 0), QTimeZone::utc()));
+    job.time = QStringLiteral("08:00:00");
+    job.passenger = QStringLiteral("Mrs Zoë Smith");
+    job.from = QStringLiteral("Harbour");
+    job.to = QStringLiteral("Hospital");
+    job.account = 1;
+    job.driver = 2;
+    job.invoiced = QStringLiteral("N");
+    job.status = QStringLiteral("P");
+    job.calculated = QStringLiteral("N");
+    exchange::CostTransferRecord cost;
+    cost.prefix = QStringLiteral("T");
+    cost.number = 90001;
+    cost.costType = 1;
+    cost.incomeExpense = QStringLiteral("I");
+    cost.description = QStringLiteral("Fare");
+    cost.gross = cost.net = 400000;
+    cost.vat = QStringLiteral("N");
+    qsizetype unmappable = 0;
+    for (const auto& [name, bytes] :
+         {std::pair{"Jobs.txt", exchange::writeJobRecord(job, &unmappable)},
+          std::pair{"Costs.txt", exchange::writeCostRecord(cost, &unmappable)}}) {
+        QFile file(folder + u'/' + QLatin1String(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+}
+
+// Everything the screens' code reads of the firm after it imports the transfer files in
+// `folder` and removes the invoices before the last one.
+QStringList whatTheScreensSee(TestDatabase& t, const QString& folder)
+{
+    QSqlDatabase& db = t.db();
+    QStringList all;
+    const QString jobs = folder + QStringLiteral("/Jobs.txt");
+    const QString costs = folder + QStringLiteral("/Costs.txt");
+    for (const auto& outcome :
+         {exchange::import_job_transfer(db, jobs), exchange::import_cost_transfer(db, costs)})
+        all << QString::number(outcome.completed) << outcome.message << outcome.rejections;
+    sortedInto(boardRows(db), &all);
+    const QString someone = t.value(QStringLiteral("select min(account_name) from accounts "
+                                                   "where account_id in (select account_no "
+                                                   "from jobs)"))
+                                .toString();
+    const SearchCriteria searches[] = {
+        {QStringLiteral("*smith*"), {}, {}, {}, {}, {}},
+        {QStringLiteral("mrs zoë smith"), {}, {}, {}, {}, {}},
+        {QStringLiteral("*oë*"), {}, {}, {}, {}, {}},
+        {{}, kToday.toString(QStringLiteral("dd/MM/yyyy")), {}, {}, {}, {}},
+        {{}, {}, QStringLiteral("raj mistry"), {}, {}, {}},
+        {{}, {}, {}, someone, {}, {}},
+        {{}, {}, {}, {}, QStringLiteral("*arbou*"), QStringLiteral("H*")},
+        {QStringLiteral("*%*"), {}, {}, {}, {}, {}},
+    };
+    for (const SearchCriteria& criteria : searches)
+        all << QStringLiteral("search") << searched(db, criteria);
+    QString error;
+    all << listed(readDrivers(db, &error), [](const JobDriver& d) {
+        return QStringLiteral("%1|%2|%3").arg(d.id).arg(d.name).arg(d.barred);
+    });
+    all << listed(readAccounts(db, &error),
+                  [](const JobAccount& a) { return a.chooserText(); });
+    for (const auto& entries : {readPaymentTypes(db, &error), readVehicleTypes(db, &error),
+                                readCostTypes(db, &error)})
+        all << listed(entries, [](const JobListEntry& e) {
+            return QStringLiteral("%1|%2").arg(e.id).arg(e.name);
+        });
+    all << ledgers(db);
+    const qint64 last = t.count(QStringLiteral("select max(invoice_no) from invoice_header"));
+    const auto removed = exchange::removeOldInvoices(db, last, &error);
+    if (!removed)
+        return all << QStringLiteral("removal failed: ") + error;
+    all << QStringLiteral("removed %1 %2 %3 %4")
+               .arg(removed->jobs)
+               .arg(removed->costs)
+               .arg(removed->headers)
+               .arg(removed->lines);
+    sortedInto(boardRows(db), &all);
+    all << ledgers(db);
+    return all;
+}
+
+} // namespace
+
+class TestEngineScreens : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theScreensSeeTheSameOnAServer()
+    {
+        if (m_server.isMissing())
+            QSKIP(qPrintable(m_server.problem()));
+        TestDatabase file;
+        QString error;
+        QVERIFY2(firm::addDemoFirm(file.db(), kToday, &error), qPrintable(error));
+        InvoiceRunRange everyAccount;
+        everyAccount.startAccount = 1;
+        everyAccount.endAccount = 1000000;
+        InvoiceRunResult result;
+        QVERIFY2(runInvoices(file.db(), everyAccount, &result, &error), qPrintable(error));
+        const DatabaseLocation location = m_server.createDatabase(QStringLiteral("screens"));
+        QVERIFY2(location.isServer(), qPrintable(m_server.problem()));
+        TestDatabase server(QStringLiteral("postgresql://%1@%2:%3/%4")
+                                .arg(location.user, location.host)
+                                .arg(location.port)
+                                .arg(location.name),
+                            file.db());
+        QTemporaryDir folder;
+        writeTransferFiles(folder.path());
+        const QStringList onFile = whatTheScreensSee(file, folder.path());
+        QVERIFY(onFile.size() > 100);
+        QVERIFY(!onFile.join(u'\n').contains(QLatin1String("failed")));
+        QCOMPARE(whatTheScreensSee(server, folder.path()), onFile);
+    }
+
+private:
+    test::PostgresServer m_server;
+};
+
+QTEST_MAIN(TestEngineScreens)
+#include "test_enginescreens.moc"
