@@ -258,7 +258,8 @@ template <typename Work> void runInThread(QThread& thread, Work* work)
 {
     work->moveToThread(&thread);
     QObject::connect(&thread, &QThread::started, work, &Work::start);
-    QObject::connect(work, &Work::finished, &thread, &QThread::quit);
+    // Straight from the work's thread: the main thread is waiting, not running its loop.
+    QObject::connect(work, &Work::finished, &thread, &QThread::quit, Qt::DirectConnection);
     thread.start();
 }
 
