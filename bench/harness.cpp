@@ -28,13 +28,6 @@ double timeOnce(const Run& run, QString* error)
     return taken.count();
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 // Runs each of `works` `runs` times after the warm-up, one after the other in turn.
 std::optional<std::vector<std::vector<double>>> timeInTurn(const std::vector<Run>& works, int runs,
                                                            int warmUps, QString* error)
@@ -53,6 +46,22 @@ std::optional<std::vector<std::vector<double>>> timeInTurn(const std::vector<Run
 }
 
 } // namespace
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double percentile(std::vector<double> values, double percent)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(percent / 100.0 * double(values.size() - 1) + 0.5);
+    return values[std::min(rank, values.size() - 1)];
+}
 
 std::optional<std::vector<Figures>> measure(const std::vector<Timed>& timed, int runs,
                                             QString* error, int warmUps)

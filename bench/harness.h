@@ -86,4 +86,9 @@ struct Figures
 std::optional<std::vector<Figures>> measure(const std::vector<Timed>& timed, int runs,
                                             QString* error, int warmUps = 3);
 
+// The middle of `values` (not empty), and the value `percent` per cent of them do not pass
+// (-1 when there are none).
+double median(std::vector<double> values);
+double percentile(std::vector<double> values, double percent);
+
 } // namespace velmora::bench

@@ -87,9 +87,10 @@ bool historyOurs(const QSqlDatabase& db, qint64 account, GridRows* rows, QString
 std::optional<std::pair<qint64, QString>> busiestAccount(const QSqlDatabase& db, QString* error)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("select a.account_id, a.account_name from accounts a "
-                                   "where a.account_id = (select account_no from invoice_header "
-                                   "group by account_no order by count(*) desc limit 1)")) ||
+    if (!query.exec(
+            QStringLiteral("select a.account_id, a.account_name from accounts a "
+                           "where a.account_id = (select account_no from invoice_header "
+                           "group by account_no order by count(*) desc, account_no limit 1)")) ||
         !query.next()) {
         *error = QObject::tr("The firm has no invoices.");
         return std::nullopt;

@@ -126,9 +126,11 @@ bool sameLines(const QList<StoredCostLine>& ours, const QList<StoredCostLine>& b
 std::optional<JobKey> jobWithSixLines(const QSqlDatabase& db, QString* error)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("select job_prefix, jobnumber from Costs group by 1, 2 "
-                                   "having sum(income_expence = 'I') = 3 "
-                                   "and sum(income_expence = 'E') = 3 limit 1")) ||
+    if (!query.exec(
+            QStringLiteral("select job_prefix, jobnumber from Costs group by 1, 2 "
+                           "having sum(case when income_expence = 'I' then 1 else 0 end) = 3 "
+                           "and sum(case when income_expence = 'E' then 1 else 0 end) = 3 "
+                           "order by 1, 2 limit 1")) ||
         !query.next()) {
         *error = QObject::tr("The firm has no job with three receipt and three payment lines.");
         return std::nullopt;

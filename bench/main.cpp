@@ -7,6 +7,7 @@
 #include "peakmemory.h"
 #include "platform/scripteddialogs.h"
 #include "report.h"
+#include "serverbench.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,6 +36,9 @@ struct Options
     std::string cache;
     std::string output = "velmora-bench.json";
     std::vector<std::string> only;
+    std::string server;
+    int desks = 8;
+    int seconds = 300;
 };
 
 int fail(const QString& reason)
@@ -134,6 +138,26 @@ bool runCases(const Options& options, Firms& firms, std::vector<Result>* results
     return true;
 }
 
+// The large firm on a server beside the same on its file.
+int runOnServer(const Options& options)
+{
+    QString error;
+    Firms firms;
+    if (!firms.open(options, options.jobs, &error))
+        return fail(error);
+    ServerBenchOptions server;
+    server.server = QString::fromStdString(options.server);
+    server.runs = options.runs;
+    server.desks.desks = options.desks;
+    server.desks.seconds = options.seconds;
+    QTextStream out(stdout);
+    const std::optional<bool> met = runServerBench(firms.fixtures().front(), server, out, &error);
+    if (!met)
+        return fail(error);
+    out << (*met ? "Every target met." : "Some targets were missed.") << Qt::endl;
+    return *met ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -171,7 +195,19 @@ int main(int argc, char** argv)
     app.add_option("--output", options.output, "JSON file for the figures")->capture_default_str();
     app.add_option("--case", options.only,
                    "Run only this case (repeatable); the cases that take long run only so");
+    app.add_option("--server", options.server,
+                   "Instead of the cases on the files: the large firm on this PostgreSQL "
+                   "server (postgresql://USER@HOST[:PORT]/NAME, its role allowed to create "
+                   "databases), the screens' cases beside the file's and desks at work at once");
+    app.add_option("--desks", options.desks, "Desks at work at once, with --server")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 64));
+    app.add_option("--seconds", options.seconds, "How long the desks work, with --server")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 86400));
     CLI11_PARSE(app, argc, argv);
+    if (!options.server.empty())
+        return runOnServer(options);
     for (const std::string& name : options.only) {
         if (std::none_of(cases().begin(), cases().end(),
                          [&name](const Case& known) { return name == known.name; }))

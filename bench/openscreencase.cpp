@@ -25,7 +25,7 @@ constexpr const char* kVatRates = "select vat_rate, vat_rate_from, previous_vat_
 constexpr const char* kDrivers = "select driver_id, driver_name, barred from drivers "
                                  "order by driver_name";
 constexpr const char* kAccounts = "select account_id, account_name, contact_name, nickname "
-                                  "from accounts order by account_name";
+                                  "from accounts order by account_name, account_id";
 constexpr const char* kPaymentTypes = "select paymenttypeid, paymentdescription from "
                                       "payment_types order by paymentdescription";
 constexpr const char* kVehicleTypes = "select vehicletypeid, vehicledescription from "

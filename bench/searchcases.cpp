@@ -15,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -59,19 +60,26 @@ bool searchOurs(FoundJobsModel& model, const SearchCriteria& criteria, QString* 
     return model.search(*statement, error);
 }
 
-bool sameRows(const FoundJobsModel& ours, const QList<FoundJob>& baseline)
+// The search asks for no order, so each engine gives its rows in its own: they are compared
+// in the order of their keys.
+bool sameRows(const FoundJobsModel& ours, QList<FoundJob> baseline)
 {
     if (ours.rowCount() != baseline.size())
         return false;
-    for (int row = 0; row < ours.rowCount(); ++row) {
-        const FoundJob a = ours.job(row);
-        const FoundJob& b = baseline.at(row);
-        if (a.key.prefix != b.key.prefix || a.key.number != b.key.number || a.time != b.time ||
-            a.date != b.date || a.passenger != b.passenger || a.vehicleType != b.vehicleType ||
-            a.pickup != b.pickup || a.drop != b.drop)
-            return false;
-    }
-    return true;
+    QList<FoundJob> found;
+    for (int row = 0; row < ours.rowCount(); ++row)
+        found.append(ours.job(row));
+    const auto byKey = [](const FoundJob& a, const FoundJob& b) {
+        return std::pair(a.key.prefix, a.key.number) < std::pair(b.key.prefix, b.key.number);
+    };
+    std::sort(found.begin(), found.end(), byKey);
+    std::sort(baseline.begin(), baseline.end(), byKey);
+    return std::equal(
+        found.begin(), found.end(), baseline.begin(), [](const FoundJob& a, const FoundJob& b) {
+            return a.key.prefix == b.key.prefix && a.key.number == b.key.number &&
+                   a.time == b.time && a.date == b.date && a.passenger == b.passenger &&
+                   a.vehicleType == b.vehicleType && a.pickup == b.pickup && a.drop == b.drop;
+        });
 }
 
 // The job screen with its search panel open, searching for `criteria` on each run.

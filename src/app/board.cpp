@@ -28,7 +28,7 @@ const QString& boardStatement()
                        "FROM (vehicle_types INNER JOIN jobs "
                        "ON vehicle_types.vehicletypeid = jobs.vehicle_type) "
                        "LEFT JOIN drivers ON jobs.driver = drivers.driver_id "
-                       "WHERE jobs.record_status <> 'C' ORDER BY jobs.date, jobs.time");
+                       "WHERE jobs.record_status <> 'C' ORDER BY jobs.date, jobs.time, jobs.rowid");
     return statement;
 }
 

@@ -15,7 +15,7 @@ namespace {
 const QLatin1String kNotInvoiced(
     "select account_name, contact_name, job_id from ("
     "select accounts.account_name, accounts.contact_name, jobs.job_id "
-    "from accounts cross join jobs on jobs.account_no = accounts.account_id "
+    "from accounts cross join jobs where jobs.account_no = accounts.account_id "
     "and jobs.invoiced = 'N' "
     "order by accounts.account_name, accounts.account_id) "
     "union all "

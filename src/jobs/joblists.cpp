@@ -68,7 +68,7 @@ std::optional<QList<JobAccount>> readAccounts(const QSqlDatabase& db, QString* e
     return readRows<JobAccount>(
         db,
         QStringLiteral("select account_id, account_name, contact_name, nickname "
-                       "from accounts order by account_name"),
+                       "from accounts order by account_name, account_id"),
         [](const RowReader& row) {
             JobAccount account{row.integer(0), row.text(1), row.text(2), std::nullopt};
             if (!row.isNull(3))

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "desks.h"
+#include "harness.h"
+
+#include <QString>
+#include <QTextStream>
+
+#include <optional>
+
+namespace velmora::bench {
+
+struct ServerBenchOptions
+{
+    QString server; // an address of any database on the server, its role allowed to create them
+    DesksOptions desks;
+    int runs = 51;
+};
+
+// The firm of `file` (the large generated firm, opened as the program opens it) on a
+// PostgreSQL server: each screen's case timed on the server's copy beside the same case on
+// the file, then several desks at work at once with an invoice run among them, and the
+// invoice run on the file for comparison. Prints the figures to `out`; true when every
+// target is met, nullopt with the reason in *error when the work could not be done.
+std::optional<bool> runServerBench(Fixture& file, const ServerBenchOptions& options,
+                                   QTextStream& out, QString* error);
+
+} // namespace velmora::bench
