@@ -61,13 +61,13 @@ std::optional<bool> compareCases(Fixture& file, Fixture& server, int runs, QText
         const Case* benchCase = findCase(name);
         std::optional<Timed> onFile = benchCase ? benchCase->setup(file, error) : std::nullopt;
         std::optional<Timed> onServer = onFile ? benchCase->setup(server, error) : std::nullopt;
-        if (!onServer) {
-            *error = QStringLiteral("%1: %2").arg(QLatin1String(name), *error);
-            return std::nullopt;
+        const auto figures = onServer ? measure({*onFile, *onServer}, runs, error) : std::nullopt;
+        if (!figures) {
+            // A case that fails on the server is a fault to report, not a reason to stop.
+            out << QStringLiteral("%1 failed: %2\n").arg(QLatin1String(name), -20).arg(*error);
+            met = false;
+            continue;
         }
-        const auto figures = measure({*onFile, *onServer}, runs, error);
-        if (!figures)
-            return std::nullopt;
         const Figures& f = (*figures)[0];
         const Figures& s = (*figures)[1];
         // What the operator waits for: the whole action where the case has one.

@@ -17,7 +17,7 @@ const QLatin1String kNotInvoiced(
     "select accounts.account_name, accounts.contact_name, jobs.job_id "
     "from accounts cross join jobs where jobs.account_no = accounts.account_id "
     "and jobs.invoiced = 'N' "
-    "order by accounts.account_name, accounts.account_id) "
+    "order by accounts.account_name, accounts.account_id) waiting "
     "union all "
     "select null, null, jobs.job_id from jobs "
     "where jobs.invoiced = 'N' and jobs.account_no <> 0 "
