@@ -118,7 +118,7 @@ QByteArray contents(const QString& path)
 
 std::optional<Timed> setUpSaveSearchCsv(Fixture& fixture, QString* error)
 {
-    const auto statement = searchStatement({});
+    const auto statement = searchStatement({}, Engine::SQLite);
     const Statement prepared = prepare(fixture.handle, statement->sql.toUtf8().constData(), error);
     if (!prepared)
         return std::nullopt;

@@ -50,9 +50,10 @@ bool searchDirectly(sqlite3_stmt* statement, const QStringList& values, QList<Fo
 
 // Ours: the statement built from the criteria and its first batch read into the result
 // list's model.
-bool searchOurs(FoundJobsModel& model, const SearchCriteria& criteria, QString* error)
+bool searchOurs(FoundJobsModel& model, const SearchCriteria& criteria, Engine engine,
+                QString* error)
 {
-    const auto statement = searchStatement(criteria);
+    const auto statement = searchStatement(criteria, engine);
     if (!statement) {
         *error = QObject::tr("The pick-up date is not a date.");
         return false;
@@ -123,7 +124,8 @@ private:
 
 std::optional<Timed> setUpSearch(Fixture& fixture, const SearchCriteria& criteria, QString* error)
 {
-    const auto statement = searchStatement(criteria);
+    // The baseline reads the file.
+    const auto statement = searchStatement(criteria, Engine::SQLite);
     if (!statement) {
         *error = QObject::tr("The pick-up date is not a date.");
         return std::nullopt;
@@ -138,7 +140,8 @@ std::optional<Timed> setUpSearch(Fixture& fixture, const SearchCriteria& criteri
     // Both sides must read the same rows, or the comparison means nothing.
     auto ours = std::make_shared<FoundJobsModel>(fixture.db);
     QList<FoundJob> baseline;
-    if (!searchOurs(*ours, criteria, error) ||
+    const Engine engine = engineOf(fixture.db);
+    if (!searchOurs(*ours, criteria, engine, error) ||
         !searchDirectly(prepared.get(), values, &baseline, error))
         return std::nullopt;
     if (baseline.isEmpty() || !sameRows(*ours, baseline)) {
@@ -152,8 +155,8 @@ std::optional<Timed> setUpSearch(Fixture& fixture, const SearchCriteria& criteri
     Timed timed;
     // The model lets its statement go after each run, as the baseline resets its own, so
     // that the screen's list finds it free.
-    timed.ours = [ours, criteria](QString* reason) {
-        const bool read = searchOurs(*ours, criteria, reason);
+    timed.ours = [ours, criteria, engine](QString* reason) {
+        const bool read = searchOurs(*ours, criteria, engine, reason);
         ours->clear();
         return read;
     };

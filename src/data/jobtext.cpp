@@ -19,14 +19,21 @@ bool hasTrigram(const QString& pattern)
 
 } // namespace
 
-QString jobTextNarrowing(const QString& column, const QString& pattern, QVariantList* values)
+QString jobTextNarrowing(Engine engine, const QString& column, const QString& pattern,
+                         QVariantList* values)
 {
     if (!pattern.startsWith(QLatin1Char('*')) || !hasTrigram(pattern))
         return {};
     // The index's LIKE knows no escape: a "%" or "_" typed as itself becomes "_" (any one
-    // character), which lets through a superset for the caller's own comparison to sift.
+    // character), which lets through a superset for the caller's own comparison to sift. A
+    // server's ILIKE takes "\" as its escape, so there it becomes "_" too.
     QString like = pattern;
     like.replace(QLatin1Char('%'), QLatin1Char('_')).replace(QLatin1Char('*'), QLatin1Char('%'));
+    if (engine == Engine::PostgreSQL) {
+        values->append(like.replace(QLatin1Char('\\'), QLatin1Char('_')));
+        return QStringLiteral("jobs.rowid in (select rowid from jobs where %1::text ilike ?) and ")
+            .arg(column);
+    }
     values->append(like);
     return QStringLiteral("jobs.rowid in (select rowid from jobs_text where %1 like ?) and ")
         .arg(column);

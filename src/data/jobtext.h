@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialect.h"
+
 #include <QString>
 #include <QVariantList>
 
@@ -12,7 +14,10 @@ namespace velmora {
 // with its value appended to *values. Such a pattern has no fixed start for the column's
 // own index to use. The condition may let through more rows than the pattern matches
 // (it folds case beyond ASCII), so the caller still compares the column itself. Empty
-// (and nothing appended) for any other pattern.
-QString jobTextNarrowing(const QString& column, const QString& pattern, QVariantList* values);
+// (and nothing appended) for any other pattern. A file reads its full-text table; a server
+// the trigram index of the column itself, which only its case-blind ILIKE on the column's
+// text can use.
+QString jobTextNarrowing(Engine engine, const QString& column, const QString& pattern,
+                         QVariantList* values);
 
 } // namespace velmora

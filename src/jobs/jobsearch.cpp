@@ -46,19 +46,20 @@ void addCondition(SearchStatement* statement, const QString& before, const QStri
 
 // The same for one of the jobs' own text columns, which a pattern without a fixed start
 // finds through the jobs' text index rather than by reading every job.
-void addTextCondition(SearchStatement* statement, const QString& column, const QString& text)
+void addTextCondition(SearchStatement* statement, Engine engine, const QString& column,
+                      const QString& text)
 {
     if (text.isEmpty())
         return;
     statement->sql +=
         statement->values.isEmpty() ? QStringLiteral(" where ") : QStringLiteral(" and ");
-    statement->sql += jobTextNarrowing(column, text, &statement->values);
+    statement->sql += jobTextNarrowing(engine, column, text, &statement->values);
     statement->sql += QStringLiteral("jobs.") + column + comparison(text, &statement->values);
 }
 
 } // namespace
 
-std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria)
+std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria, Engine engine)
 {
     SearchStatement statement{kSelect, {}};
     if (!criteria.account.isEmpty()) {
@@ -67,7 +68,7 @@ std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria)
         statement.values.append(criteria.account);
         return statement;
     }
-    addTextCondition(&statement, QStringLiteral("passenger_name"), criteria.customer);
+    addTextCondition(&statement, engine, QStringLiteral("passenger_name"), criteria.customer);
     if (!criteria.date.isEmpty()) {
         const auto date = parseUkDate(criteria.date);
         if (!date)
@@ -77,8 +78,8 @@ std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria)
     addCondition(&statement,
                  QStringLiteral("jobs.driver in (select driver_id from drivers where driver_name"),
                  criteria.driver, QStringLiteral(")"));
-    addTextCondition(&statement, QStringLiteral("address_from"), criteria.pickup);
-    addTextCondition(&statement, QStringLiteral("address_to"), criteria.drop);
+    addTextCondition(&statement, engine, QStringLiteral("address_from"), criteria.pickup);
+    addTextCondition(&statement, engine, QStringLiteral("address_to"), criteria.drop);
     return statement;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/dialect.h"
 #include "data/rowreader.h"
 #include "jobkey.h"
 
@@ -38,8 +39,8 @@ struct SearchStatement
 
 // The statement that finds the jobs matching `criteria`, in the order the database finds
 // them (no sorting, so that the first rows come at once whatever the number found);
-// nullopt when the date is given but is not a date.
-std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria);
+// nullopt when the date is given but is not a date. Written for a database of `engine`.
+std::optional<SearchStatement> searchStatement(const SearchCriteria& criteria, Engine engine);
 
 // One job found.
 struct FoundJob

@@ -50,7 +50,7 @@ SearchPanel::SearchPanel(QSqlDatabase db, Dialogs& dialogs, QWidget* parent)
     : QGroupBox(tr("Search For Previous Jobs"), parent), m_dialogs(dialogs),
       m_customer(new QLineEdit), m_date(new QLineEdit), m_driver(new QLineEdit),
       m_account(new QLineEdit), m_pickup(new QLineEdit), m_drop(new QLineEdit),
-      m_found(new FoundJobsModel(db, this)), m_list(new QTableView)
+      m_found(new FoundJobsModel(db, this)), m_list(new QTableView), m_engine(engineOf(db))
 {
     setObjectName(QStringLiteral("searchpanel"));
     auto* grid = new QGridLayout;
@@ -115,7 +115,8 @@ void SearchPanel::search()
 {
     m_found->clear();
     const auto statement = searchStatement({m_customer->text(), m_date->text(), m_driver->text(),
-                                            m_account->text(), m_pickup->text(), m_drop->text()});
+                                            m_account->text(), m_pickup->text(), m_drop->text()},
+                                           m_engine);
     if (!statement) {
         m_dialogs.information(this, tr("Please input the pick up date as day/month/year, "
                                        "e.g. 25/12/2026"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/dialect.h"
 #include "jobkey.h"
 
 #include <QGroupBox>
@@ -47,6 +48,7 @@ private:
     QLineEdit* m_drop;
     FoundJobsModel* m_found;
     QTableView* m_list;
+    Engine m_engine; // the statements are written for
 };
 
 } // namespace velmora

@@ -61,7 +61,7 @@ QStringList boardRows(const QSqlDatabase& db)
 
 QStringList searched(const QSqlDatabase& db, const SearchCriteria& criteria)
 {
-    const auto statement = searchStatement(criteria);
+    const auto statement = searchStatement(criteria, engineOf(db));
     JobFinder finder(db);
     FoundRows found;
     QString error;

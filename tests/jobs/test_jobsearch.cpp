@@ -46,7 +46,7 @@ std::optional<QList<FoundJob>> findAll(TestDatabase& t, const SearchStatement& s
 // The passengers found, in order.
 QStringList found(TestDatabase& t, const SearchCriteria& criteria)
 {
-    const auto statement = velmora::searchStatement(criteria);
+    const auto statement = velmora::searchStatement(criteria, velmora::Engine::SQLite);
     if (!statement)
         return {QStringLiteral("bad date")};
     QString error;
@@ -128,7 +128,8 @@ private Q_SLOTS:
         velmora::JobFinder finder(t.db());
         QString error;
         velmora::FoundRows jobs;
-        QVERIFY2(finder.start(*velmora::searchStatement({}), &error), qPrintable(error));
+        QVERIFY2(finder.start(*velmora::searchStatement({}, velmora::Engine::SQLite), &error),
+                 qPrintable(error));
         QVERIFY(finder.read(3, &jobs, &error));
         QCOMPARE(jobs.size(), 3);
         QVERIFY(!finder.atEnd());
@@ -141,14 +142,16 @@ private Q_SLOTS:
         // The statement kept from the search before runs again with other values.
         for (const char* name : {"Smyth", "Smith"}) {
             jobs.clear();
-            QVERIFY(finder.start(*velmora::searchStatement({name, "", "", "", "", ""}), &error));
+            QVERIFY(finder.start(
+                *velmora::searchStatement({name, "", "", "", "", ""}, velmora::Engine::SQLite),
+                &error));
             QVERIFY(finder.read(3, &jobs, &error));
             QCOMPARE(passengers(all(jobs)), QStringList{QString::fromLatin1(name)});
         }
 
         // A search half read leaves the file free to be written, and ends when asked.
         jobs.clear();
-        QVERIFY(finder.start(*velmora::searchStatement({}), &error));
+        QVERIFY(finder.start(*velmora::searchStatement({}, velmora::Engine::SQLite), &error));
         QVERIFY(finder.read(1, &jobs, &error));
         t.exec(QStringLiteral("update jobs set address_to = 'Quay 2'"));
         finder.finish();
@@ -171,9 +174,11 @@ private Q_SLOTS:
 
     void dateMustBeADate()
     {
-        QVERIFY(!velmora::searchStatement({"", "31/02/2026", "", "", "", ""}));
-        QVERIFY(!velmora::searchStatement({"", "yesterday", "", "", "", ""}));
-        QVERIFY(velmora::searchStatement({"", "", "", "", "", ""}));
+        QVERIFY(
+            !velmora::searchStatement({"", "31/02/2026", "", "", "", ""}, velmora::Engine::SQLite));
+        QVERIFY(
+            !velmora::searchStatement({"", "yesterday", "", "", "", ""}, velmora::Engine::SQLite));
+        QVERIFY(velmora::searchStatement({"", "", "", "", "", ""}, velmora::Engine::SQLite));
     }
 
     void foundColumns()
@@ -183,7 +188,8 @@ private Q_SLOTS:
         t.exec(QStringLiteral("update job_counter set last = 32767"));
         t.addJob("C", QDate(2026, 3, 2), "09:00:00", "Big Number", "I", f.estate, f.driver);
         QString error;
-        const auto jobs = findAll(t, *velmora::searchStatement({}), &error);
+        const auto jobs =
+            findAll(t, *velmora::searchStatement({}, velmora::Engine::SQLite), &error);
         QVERIFY2(jobs, qPrintable(error));
         QCOMPARE(jobs->size(), 1);
         const FoundJob& job = jobs->first();

@@ -138,7 +138,8 @@ private Q_SLOTS:
                                      : column[8] == 'f' ? &criteria.pickup
                                                         : &criteria.drop;
                     *field = pattern;
-                    const auto statement = velmora::searchStatement(criteria);
+                    const auto statement =
+                        velmora::searchStatement(criteria, velmora::Engine::SQLite);
                     QVERIFY(statement);
                     QString like = pattern;
                     like.replace(u'%', QLatin1String("\\%")).replace(u'_', QLatin1String("\\_"));
@@ -157,7 +158,8 @@ private Q_SLOTS:
         };
         SearchCriteria zan;
         zan.customer = QStringLiteral("*Zan*");
-        QCOMPARE(queried(m_firm, *velmora::searchStatement(zan)).size(), 3);
+        QCOMPARE(queried(m_firm, *velmora::searchStatement(zan, velmora::Engine::SQLite)).size(),
+                 3);
         compare();
         m_firm.exec(
             QStringLiteral("update jobs set address_to = 'Zanzibar Road' where job_id = 10"));
@@ -210,7 +212,7 @@ private Q_SLOTS:
         QFETCH(SearchCriteria, criteria);
         QFETCH(QString, check);
         QFETCH(QVariant, value);
-        const auto statement = velmora::searchStatement(criteria);
+        const auto statement = velmora::searchStatement(criteria, velmora::Engine::SQLite);
         QVERIFY(statement);
         const QStringList expected = queried(m_firm, *statement);
         QVERIFY(!expected.isEmpty());
@@ -270,10 +272,10 @@ private Q_SLOTS:
     {
         FoundJobsModel model(m_firm.db());
         QString error;
-        QVERIFY(model.search(*velmora::searchStatement({}), &error));
+        QVERIFY(model.search(*velmora::searchStatement({}, velmora::Engine::SQLite), &error));
         model.fetchMore({});
         QCOMPARE(model.rowCount(), 2 * FoundJobsModel::kBatch);
-        QVERIFY(model.search(*velmora::searchStatement({}), &error));
+        QVERIFY(model.search(*velmora::searchStatement({}, velmora::Engine::SQLite), &error));
         QCOMPARE(model.rowCount(), FoundJobsModel::kBatch);
         QCOMPARE(model.job(0).key.number, 1);
         model.clear();
@@ -293,7 +295,8 @@ private Q_SLOTS:
         QVERIFY(scrollToTheEnd(list));
         QCOMPARE(list->model()->rowCount(),
                  m_firm.value(QStringLiteral("select count(*) from jobs")).toInt());
-        QCOMPARE(shown(*list->model()), queried(m_firm, *velmora::searchStatement({})));
+        QCOMPARE(shown(*list->model()),
+                 queried(m_firm, *velmora::searchStatement({}, velmora::Engine::SQLite)));
 
         // The last row, read on scrolling, is chosen as any other.
         const QModelIndex last = list->model()->index(list->model()->rowCount() - 1, 0);
