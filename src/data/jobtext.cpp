@@ -22,7 +22,10 @@ bool hasTrigram(const QString& pattern)
 QString jobTextNarrowing(Engine engine, const QString& column, const QString& pattern,
                          QVariantList* values)
 {
-    if (!pattern.startsWith(QLatin1Char('*')) || !hasTrigram(pattern))
+    // A file's own index of the column serves a pattern with a fixed start; a server's serves
+    // none (its columns' case-blind type has no index for LIKE), so there every pattern with
+    // a trigram reads the trigram index.
+    if (!hasTrigram(pattern) || (engine == Engine::SQLite && !pattern.startsWith(QLatin1Char('*'))))
         return {};
     // The index's LIKE knows no escape: a "%" or "_" typed as itself becomes "_" (any one
     // character), which lets through a superset for the caller's own comparison to sift. A

@@ -9,7 +9,7 @@ namespace velmora {
 
 // For a search `pattern` (operator's text, "*" for any run of characters) on one of the
 // jobs' indexed text columns (passenger_name, address_from or address_to): when the
-// pattern begins with "*" and holds a run of three characters or more, the condition
+// pattern holds a run of three characters or more and, on a file, begins with "*", the condition
 // that narrows the jobs to those the trigram index finds for it, followed by " and ",
 // with its value appended to *values. Such a pattern has no fixed start for the column's
 // own index to use. The condition may let through more rows than the pattern matches
