@@ -39,9 +39,7 @@ class TestLiveBoard : public QObject
 private Q_SLOTS:
     void theBoardFollowsTheOtherDesks()
     {
-        if (m_server.isMissing())
-            QSKIP(qPrintable(m_server.problem()));
-        QVERIFY2(m_server.isRunning(), qPrintable(m_server.problem()));
+        VELMORA_REQUIRE_SERVER(m_server);
         const velmora::DatabaseLocation firm = m_server.createDatabase(QStringLiteral("board"));
         QString error;
         QSqlDatabase other =

@@ -127,12 +127,7 @@ class TestCliServer : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        if (m_server.isMissing())
-            QSKIP(qPrintable(m_server.problem()));
-        QVERIFY2(m_server.isRunning(), qPrintable(m_server.problem()));
-    }
+    void init() { VELMORA_REQUIRE_SERVER(m_server); }
 
     void refusesWhatIsNotAFirm_data()
     {

@@ -21,16 +21,11 @@
 using velmora::test::EngineDatabase;
 using velmora::test::PostgresServer;
 
+using velmora::test::exec;
+
 namespace {
 
 const char* const kEngines[] = {"sqlite", "postgresql"};
-
-void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
-{
-    QSqlQuery query(db);
-    QString error;
-    QVERIFY2(velmora::run(query, sql, values, &error), qPrintable(error));
-}
 
 // Every row of `sql`, its columns joined by "|", NULL shown as "-".
 QStringList rows(QSqlDatabase& db, const QString& sql)

@@ -38,12 +38,7 @@ class TestDesks : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        if (m_server.isMissing())
-            QSKIP(qPrintable(m_server.problem()));
-        QVERIFY2(m_server.isRunning(), qPrintable(m_server.problem()));
-    }
+    void init() { VELMORA_REQUIRE_SERVER(m_server); }
 
     void cleanup()
     {

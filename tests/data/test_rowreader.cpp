@@ -15,17 +15,9 @@ using velmora::RowReader;
 using velmora::test::EngineDatabase;
 using velmora::test::PostgresServer;
 
-namespace {
+using velmora::test::exec;
 
-void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
-{
-    QSqlQuery query(db);
-    QString error;
-    // A server prepares no change of the schema.
-    QVERIFY2(values.isEmpty() ? velmora::execute(query, sql, &error)
-                              : velmora::run(query, sql, values, &error),
-             qPrintable(error));
-}
+namespace {
 
 // The rows of `reader` run with `values`, each value as the reader gives it.
 QStringList readAll(RowReader& reader, const QVariantList& values, int columns)

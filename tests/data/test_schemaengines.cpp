@@ -15,6 +15,8 @@
 using velmora::test::EngineDatabase;
 using velmora::test::PostgresServer;
 
+using velmora::test::exec;
+
 namespace {
 
 // The first column of every row of `sql` with `values` bound, as text.
@@ -27,13 +29,6 @@ QStringList column(QSqlDatabase& db, const QString& sql, const QVariantList& val
     while (query.next())
         found << query.value(0).toString();
     return found;
-}
-
-void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
-{
-    QSqlQuery query(db);
-    QString error;
-    QVERIFY2(velmora::run(query, sql, values, &error), qPrintable(error));
 }
 
 // "table.column kind" for every column of the schema's tables in an SQLite file, the kind

@@ -25,14 +25,9 @@ using velmora::RunKind;
 using velmora::test::EngineDatabase;
 using velmora::test::PostgresServer;
 
-namespace {
+using velmora::test::exec;
 
-void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
-{
-    QSqlQuery query(db);
-    QString error;
-    QVERIFY2(velmora::run(query, sql, values, &error), qPrintable(error));
-}
+namespace {
 
 QVariant value(const QSqlDatabase& db, const QString& sql)
 {

@@ -1,6 +1,9 @@
 #include "enginedatabase.h"
 
+#include "data/sql.h"
+
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace velmora::test {
@@ -49,6 +52,15 @@ void EngineDatabase::addEngineRows()
     QTest::addColumn<int>("engine");
     QTest::newRow("sqlite") << 0;
     QTest::newRow("postgresql") << 1;
+}
+
+void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(db);
+    QString error;
+    QVERIFY2(values.isEmpty() ? velmora::execute(query, sql, &error)
+                              : velmora::run(query, sql, values, &error),
+             qPrintable(error));
 }
 
 } // namespace velmora::test

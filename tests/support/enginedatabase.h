@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariantList>
 
 namespace velmora::test {
 
@@ -33,6 +34,10 @@ private:
     QSqlDatabase m_db;
     QString m_problem;
 };
+
+// Runs `sql` on `db` with `values`, failing the test with the driver's text. Without values
+// it is not prepared, as a server prepares no change of the schema.
+void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 
 } // namespace velmora::test
 

@@ -67,3 +67,10 @@ private:
 QString serverAddress(const DatabaseLocation& location, const QString& settings = {});
 
 } // namespace velmora::test
+
+// Skips the test where no PostgreSQL server can start, and fails it where one should but
+// did not.
+#define VELMORA_REQUIRE_SERVER(server)                                                             \
+    if ((server).isMissing())                                                                      \
+        QSKIP(qPrintable((server).problem()));                                                     \
+    QVERIFY2((server).isRunning(), qPrintable((server).problem()))
