@@ -32,12 +32,12 @@ QString address(const DatabaseLocation& location)
 
 // The start of the firm's templates' names: the firm file's name, which carries the
 // generator's version, the schema and the size, so that a firm generated anew gets a template
-// of its own.
+// of its own (a name of 63 characters at most, with the stamp or "building" after).
 QString templatePrefix(const QString& firmFile)
 {
     QString name = QFileInfo(firmFile).completeBaseName().toLower();
     name.replace(QRegularExpression(QStringLiteral("[^a-z0-9]")), QStringLiteral("_"));
-    return (QStringLiteral("velmora_bench_") + name).left(44) + QLatin1Char('_');
+    return (QStringLiteral("velmora_bench_") + name).left(54) + QLatin1Char('_');
 }
 
 // The template's name: its prefix and the file's size and time of change. The cases write to
