@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <CLI/CLI.hpp>
@@ -65,8 +66,11 @@ public:
         }
     }
 
-    // Generates the firm of `jobs` jobs unless it is kept already, and opens it.
-    bool open(const Options& options, std::int64_t jobs, QString* error)
+    // Generates the firm of `jobs` jobs unless it is kept already, and opens it, or where
+    // `copyInto` names a folder a copy of it made there, leaving the kept file as it is.
+    // The kept file's path in *kept.
+    bool open(const Options& options, std::int64_t jobs, QString* error,
+              const QString& copyInto = {}, QString* kept = nullptr)
     {
         firm::FirmOptions firm;
         firm.accounts = options.accounts;
@@ -77,7 +81,17 @@ public:
             generatedFirm(QString::fromStdString(options.cache), firm, error);
         if (!path)
             return false;
-        QSqlDatabase db = openDatabase(*path, QStringLiteral("velmora-bench-%1").arg(jobs), error);
+        if (kept)
+            *kept = *path;
+        QString opened = *path;
+        if (!copyInto.isEmpty()) {
+            opened = QDir(copyInto).filePath(QStringLiteral("firm.db"));
+            if (!QFile::copy(*path, opened)) {
+                *error = QObject::tr("The firm could not be copied to '%1'.").arg(opened);
+                return false;
+            }
+        }
+        QSqlDatabase db = openDatabase(opened, QStringLiteral("velmora-bench-%1").arg(jobs), error);
         if (!db.isValid())
             return false;
         sqlite3* handle = sqliteHandle(db);
@@ -142,10 +156,14 @@ bool runCases(const Options& options, Firms& firms, std::vector<Result>* results
 int runOnServer(const Options& options)
 {
     QString error;
+    // The cases write to the file: they work on a copy, so that the kept file stays as the
+    // server's template of it was made.
+    QTemporaryDir copy;
     Firms firms;
-    if (!firms.open(options, options.jobs, &error))
-        return fail(error);
     ServerBenchOptions server;
+    if (!copy.isValid() ||
+        !firms.open(options, options.jobs, &error, copy.path(), &server.firmFile))
+        return fail(copy.isValid() ? error : QObject::tr("No folder for the firm's copy."));
     server.server = QString::fromStdString(options.server);
     server.runs = options.runs;
     server.desks.desks = options.desks;

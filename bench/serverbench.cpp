@@ -153,7 +153,7 @@ std::optional<bool> runServerBench(Fixture& file, const ServerBenchOptions& opti
     const std::optional<DatabaseLocation> server = parseDatabaseLocation(options.server, error);
     if (!server)
         return std::nullopt;
-    std::unique_ptr<ServerFirm> firm = ServerFirm::make(*server, file.db.databaseName(), error);
+    std::unique_ptr<ServerFirm> firm = ServerFirm::make(*server, options.firmFile, error);
     if (!firm)
         return std::nullopt;
     std::optional<bool> met;

@@ -12,7 +12,8 @@ namespace velmora::bench {
 
 struct ServerBenchOptions
 {
-    QString server; // an address of any database on the server, its role allowed to create them
+    QString server;   // an address of any database on the server, its role allowed to create them
+    QString firmFile; // the kept file the fixture's file is a copy of, copied to the server
     DesksOptions desks;
     int runs = 51;
 };

@@ -6,6 +6,8 @@
 #include "data/serverdatabase.h"
 #include "data/sql.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QObject>
 #include <QRegularExpression>
@@ -28,13 +30,27 @@ QString address(const DatabaseLocation& location)
         .arg(location.name);
 }
 
-// The template's name: the firm file's name, which carries the generator's version, the
-// schema and the size, so that a firm generated anew gets a template of its own.
-QString templateName(const QString& firmFile)
+// The start of the firm's templates' names: the firm file's name, which carries the
+// generator's version, the schema and the size, so that a firm generated anew gets a template
+// of its own (a name of 63 characters at most, with the stamp or "building" after).
+QString templatePrefix(const QString& firmFile)
 {
     QString name = QFileInfo(firmFile).completeBaseName().toLower();
     name.replace(QRegularExpression(QStringLiteral("[^a-z0-9]")), QStringLiteral("_"));
-    return (QStringLiteral("velmora_bench_") + name).left(63);
+    return (QStringLiteral("velmora_bench_") + name).left(54) + QLatin1Char('_');
+}
+
+// The template's name: its prefix and the file's size and time of change. The cases write to
+// the kept file (a payment, a job's lines), so a template made from it before would hold
+// other rows than the file whose rows the baselines read.
+QString templateName(const QString& firmFile)
+{
+    const QFileInfo file(firmFile);
+    const QByteArray state = QByteArray::number(file.size()) + ' ' +
+                             QByteArray::number(file.lastModified().toMSecsSinceEpoch());
+    return templatePrefix(firmFile) +
+           QString::fromLatin1(
+               QCryptographicHash::hash(state, QCryptographicHash::Sha1).toHex().left(8));
 }
 
 // Runs each statement on a connection to the server's named database, outside any
@@ -56,21 +72,25 @@ bool administer(const DatabaseLocation& server, const QStringList& statements, Q
     return done;
 }
 
-std::optional<bool> exists(const DatabaseLocation& server, const QString& name, QString* error)
+// The names of the server's databases that start with `prefix`.
+std::optional<QStringList> databasesStarting(const DatabaseLocation& server, const QString& prefix,
+                                             QString* error)
 {
-    bool found = false;
+    QStringList names;
     bool read = false;
     {
         QSqlDatabase db = connectServer(server, QString::fromLatin1(kAdmin), error);
         if (!db.isValid())
             return std::nullopt;
         QSqlQuery query(db);
-        read = run(query, QStringLiteral("select 1 from pg_database where datname = ?"), {name},
-                   error);
-        found = read && query.next();
+        read =
+            run(query, QStringLiteral("select datname from pg_database where left(datname, ?) = ?"),
+                {static_cast<int>(prefix.size()), prefix}, error);
+        while (read && query.next())
+            names << query.value(0).toString();
     }
     closeDatabase(QString::fromLatin1(kAdmin));
-    return read ? std::optional<bool>(found) : std::nullopt;
+    return read ? std::optional<QStringList>(names) : std::nullopt;
 }
 
 // Copies the firm's file into the new database `name`, then gathers the planner's
@@ -104,20 +124,23 @@ std::unique_ptr<ServerFirm> ServerFirm::make(const DatabaseLocation& server,
                                              const QString& firmFile, QString* error)
 {
     const QString kept = templateName(firmFile);
-    const QString building = kept.left(54) + QStringLiteral("_building");
-    const std::optional<bool> found = exists(server, kept, error);
+    const QString building = templatePrefix(firmFile) + QStringLiteral("building");
+    const std::optional<QStringList> found =
+        databasesStarting(server, templatePrefix(firmFile), error);
     if (!found)
         return nullptr;
-    // A copy stopped part-way left its database under the building name: it starts again.
-    if (!*found && !(administer(server,
-                                {QStringLiteral("drop database if exists ") + quoted(building),
-                                 QStringLiteral("create database ") + quoted(building)},
-                                error) &&
-                     copyInto(server, firmFile, building, error) &&
-                     administer(server,
-                                {QStringLiteral("alter database %1 rename to %2")
-                                     .arg(quoted(building), quoted(kept))},
-                                error)))
+    // The templates of the file as it was before, and a copy stopped part-way under the
+    // building name, are dropped; the file is copied again.
+    QStringList rebuild;
+    for (const QString& old : *found)
+        rebuild << QStringLiteral("drop database if exists ") + quoted(old);
+    rebuild << QStringLiteral("create database ") + quoted(building);
+    if (!found->contains(kept) &&
+        !(administer(server, rebuild, error) && copyInto(server, firmFile, building, error) &&
+          administer(server,
+                     {QStringLiteral("alter database %1 rename to %2")
+                          .arg(quoted(building), quoted(kept))},
+                     error)))
         return nullptr;
     if (!administer(
             server,

@@ -10,7 +10,8 @@ namespace velmora::bench {
 
 // The server database a run of the desks case works on: a copy of a generated firm's file,
 // made from a template database that the first run copies the file into and later runs keep
-// (at full size the copy takes minutes, the template seconds), dropped after by drop().
+// while the file is unchanged (at full size the copy takes minutes, the template seconds),
+// dropped after by drop().
 class ServerFirm
 {
 public:

@@ -131,6 +131,9 @@ void configureServerConnection(QSqlDatabase& db, const DatabaseLocation& locatio
             .replace(QLatin1Char('\''), QLatin1String("\\'"));
         options << QStringLiteral("sslrootcert='%1'").arg(file);
     }
+    // The parts of a union all come one after the other, as on SQLite: a parallel append
+    // would mix the rows of the parts that the lists order each on its own.
+    options << QStringLiteral("options='-c enable_parallel_append=off'");
     db.setConnectOptions(options.join(QLatin1Char(';')));
 }
 

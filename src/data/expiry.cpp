@@ -117,7 +117,8 @@ std::optional<QList<ExpiringDocument>> expiringDocuments(const QSqlDatabase& db,
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!run(query,
-             selects.join(QStringLiteral(" union all ")) + QStringLiteral(" order by 5, 1, 3"),
+             selects.join(QStringLiteral(" union all ")) +
+                 QStringLiteral(" order by 5, 1, 3, 2, 4"),
              values, error))
         return std::nullopt;
     QList<ExpiringDocument> found;

@@ -93,13 +93,13 @@ QString ledgerInvoicesSql()
 
 QString ledgerLinesSql()
 {
-    return QStringLiteral("select job_id from invoice_line where invoice_no = ?");
+    return QStringLiteral("select job_id from invoice_line where invoice_no = ? order by seq");
 }
 
 QString ledgerReceiptsSql()
 {
     return QStringLiteral("select amount_received, date_received from receipts "
-                          "where invoice_number = ?");
+                          "where invoice_number = ? order by rowid");
 }
 
 LedgerHistory::LedgerHistory(const QSqlDatabase& db, qint64 account)

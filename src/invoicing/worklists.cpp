@@ -11,24 +11,27 @@ namespace {
 
 // Accounts are walked by name and each one's waiting jobs found through its index, so
 // the first rows come at once however long the list; jobs whose account row is missing
-// follow.
+// follow. Each part's order is whole, ending on the job's rowid as SQLite's indexes do, so
+// that both engines give the same order.
 const QLatin1String kNotInvoiced(
     "select account_name, contact_name, job_id from ("
     "select accounts.account_name, accounts.contact_name, jobs.job_id "
     "from accounts cross join jobs where jobs.account_no = accounts.account_id "
     "and jobs.invoiced = 'N' "
-    "order by accounts.account_name, accounts.account_id) waiting "
+    "order by accounts.account_name nulls first, accounts.account_id, jobs.rowid) waiting "
     "union all "
-    "select null, null, jobs.job_id from jobs "
+    "select null, null, job_id from (select jobs.job_id from jobs "
     "where jobs.invoiced = 'N' and jobs.account_no <> 0 "
-    "and not exists (select 1 from accounts where accounts.account_id = jobs.account_no)");
+    "and not exists (select 1 from accounts where accounts.account_id = jobs.account_no) "
+    "order by jobs.rowid) orphaned");
 
 const QLatin1String
     kWithoutCosts("select jobs.job_prefix, jobs.job_id, jobs.date, jobs.record_status, jobs.time, "
                   "jobs.passenger_name, jobs.address_from, jobs.address_to from jobs "
                   "where not exists (select 1 from Costs where Costs.job_prefix = jobs.job_prefix "
                   "and Costs.jobnumber = jobs.job_id) "
-                  "order by jobs.date, jobs.time");
+                  "order by jobs.date nulls first, jobs.time nulls first, jobs.job_prefix, "
+                  "jobs.job_id, jobs.rowid");
 
 std::unique_ptr<RowSource> started(std::unique_ptr<StatementRows> rows, const QVariantList& values,
                                    QString* error)

@@ -56,7 +56,8 @@ std::optional<QList<JobDriver>> readDrivers(const QSqlDatabase& db, QString* err
 {
     return readRows<JobDriver>(
         db,
-        QStringLiteral("select driver_id, driver_name, barred from drivers order by driver_name"),
+        QStringLiteral("select driver_id, driver_name, barred from drivers "
+                       "order by driver_name, driver_id"),
         [](const RowReader& row) {
             return JobDriver{row.integer(0), row.text(1), row.integer(2) != 0};
         },
@@ -82,7 +83,7 @@ std::optional<QList<JobListEntry>> readPaymentTypes(const QSqlDatabase& db, QStr
 {
     return readNamed(db,
                      QStringLiteral("select paymenttypeid, paymentdescription from payment_types "
-                                    "order by paymentdescription"),
+                                    "order by paymentdescription, paymenttypeid"),
                      error);
 }
 
@@ -90,7 +91,7 @@ std::optional<QList<JobListEntry>> readVehicleTypes(const QSqlDatabase& db, QStr
 {
     return readNamed(db,
                      QStringLiteral("select vehicletypeid, vehicledescription from vehicle_types "
-                                    "order by vehicledescription"),
+                                    "order by vehicledescription, vehicletypeid"),
                      error);
 }
 

@@ -101,7 +101,8 @@ private Q_SLOTS:
                              db.databaseName(), db.connectOptions(), db.password()}),
                 QStringList({QStringLiteral("desk"), QStringLiteral("db.example"),
                              QStringLiteral("5433"), QStringLiteral("firm"),
-                             QStringLiteral("sslmode=require;sslrootcert='/srv/o\\'neil/ca.crt'"),
+                             QStringLiteral("sslmode=require;sslrootcert='/srv/o\\'neil/ca.crt';"
+                                            "options='-c enable_parallel_append=off'"),
                              QString()}));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("location"));

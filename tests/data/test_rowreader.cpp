@@ -132,6 +132,36 @@ private Q_SLOTS:
         exec(db, QStringLiteral("create table t (n bigint)"));
     }
 
+    // The parts of a union all come one after the other, each in its own order, as the work
+    // lists read them, even where a server's planner would share the parts among workers.
+    void readsAUnionsPartsInTurn_data() { EngineDatabase::addEngineRows(); }
+    void readsAUnionsPartsInTurn()
+    {
+        VELMORA_EMPTY_DATABASE(empty, m_server);
+        QSqlDatabase& db = empty.db();
+        exec(db, QStringLiteral("create table t (n bigint)"));
+        exec(db, QStringLiteral("insert into t (n) values (1), (2), (3), (4), (5), (6)"));
+        if (engine == 1) {
+            for (const char* cheap :
+                 {"parallel_setup_cost", "parallel_tuple_cost", "min_parallel_table_scan_size"})
+                exec(db, QStringLiteral("set %1 = 0").arg(QLatin1String(cheap)));
+        }
+        RowReader both(db, QStringLiteral("select n from (select n from t where n > 3 order by n) "
+                                          "high union all select n from (select n from t "
+                                          "where n <= 3 order by n desc) low"));
+        QCOMPARE(readAll(both, {}, 1), (QStringList{"4", "5", "6", "3", "2", "1"}));
+        if (engine == 1) {
+            QSqlQuery plan(db);
+            QVERIFY(plan.exec(QStringLiteral("explain select n from t where n > 3 union all "
+                                             "select n from t where n <= 3")));
+            QStringList lines;
+            while (plan.next())
+                lines << plan.value(0).toString();
+            QVERIFY2(!lines.join(u'\n').contains(QLatin1String("Parallel Append")),
+                     qPrintable(lines.join(u'\n')));
+        }
+    }
+
     // A report's hold refuses every change and gives the connection back as it was, in
     // a transaction or not.
     void holdsAConnectionReadOnly_data() { EngineDatabase::addEngineRows(); }
