@@ -5,7 +5,6 @@
 #include "data/dates.h"
 #include "exchange/invoiceremoval.h"
 #include "exchange/transfer.h"
-#include "exchange/transferrecords.h"
 #include "firm/demofirm.h"
 #include "invoicing/invoicerun.h"
 #include "invoicing/ledger.h"
@@ -15,11 +14,10 @@
 #include "jobs/jobsearch.h"
 #include "postgresserver.h"
 #include "testdatabase.h"
+#include "transferfiles.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimeZone>
 
 #include <algorithm>
 #include <memory>
@@ -142,39 +140,6 @@ QStringList listed(const std::optional<QList<Entry>>& entries, Text text)
     return rows;
 }
 
-// Another office's account job and its fare, in `folder`.
-void writeTransferFiles(const QString& folder)
-{
-    exchange::JobTransferRecord job;
-    job.prefix = QStringLiteral("T");
-    job.number = 90001;
-    job.date = exchange::toOleDate(QDateTime(kToday, QTime(8, 0), QTimeZone::utc()));
-    job.time = QStringLiteral("08:00:00");
-    job.passenger = QStringLiteral("Mrs Zoë Smith");
-    job.from = QStringLiteral("Harbour");
-    job.to = QStringLiteral("Hospital");
-    job.account = 1;
-    job.driver = 2;
-    job.invoiced = QStringLiteral("N");
-    job.status = QStringLiteral("P");
-    job.calculated = QStringLiteral("N");
-    exchange::CostTransferRecord cost;
-    cost.prefix = QStringLiteral("T");
-    cost.number = 90001;
-    cost.costType = 1;
-    cost.incomeExpense = QStringLiteral("I");
-    cost.description = QStringLiteral("Fare");
-    cost.gross = cost.net = 400000;
-    cost.vat = QStringLiteral("N");
-    qsizetype unmappable = 0;
-    for (const auto& [name, bytes] :
-         {std::pair{"Jobs.txt", exchange::writeJobRecord(job, &unmappable)},
-          std::pair{"Costs.txt", exchange::writeCostRecord(cost, &unmappable)}}) {
-        QFile file(folder + u'/' + QLatin1String(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
-}
-
 // Everything the screens' code reads of the firm after it imports the transfer files in
 // `folder` and removes the invoices before the last one.
 QStringList whatTheScreensSee(TestDatabase& t, const QString& folder)
@@ -288,7 +253,8 @@ private Q_SLOTS:
                                 .arg(location.name),
                             file.db());
         QTemporaryDir folder;
-        writeTransferFiles(folder.path());
+        QVERIFY(velmora::test::writeTransferFiles(
+            folder.path(), kToday, QStringLiteral("Mrs Zoë Smith"), QStringLiteral("P")));
         const QStringList onFile = whatTheScreensSee(file, folder.path());
         QVERIFY(onFile.size() > 100);
         QVERIFY(onFile.join(u'\n').contains(QLatin1String("Payment for jobs 1, 2, 3, 4")));

@@ -4,17 +4,17 @@
 #include "data/readonly.h"
 #include "data/schema.h"
 #include "data/sql.h"
-#include "exchange/transferrecords.h"
 #include "postgresserver.h"
+#include "transferfiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimeZone>
 
 using velmora::DatabaseLocation;
 using velmora::test::OpenedDatabase;
@@ -84,40 +84,6 @@ QString said(const Outcome& outcome, const QString& database, const QString& fol
         .replace(folder, QStringLiteral("DIR"))
         .replace(copy, QStringLiteral("COPY"))
         .remove(skipped);
-}
-
-// Another office's account job and its fare, in DIR/Jobs.txt and DIR/Costs.txt.
-void writeTransferFiles(const QString& folder)
-{
-    velmora::exchange::JobTransferRecord job;
-    job.prefix = QStringLiteral("T");
-    job.number = 90001;
-    job.date = velmora::exchange::toOleDate(
-        QDateTime(QDate::currentDate(), QTime(8, 0), QTimeZone::utc()));
-    job.time = QStringLiteral("08:00:00");
-    job.passenger = QStringLiteral("Mr A. Smith 1");
-    job.from = QStringLiteral("Harbour");
-    job.to = QStringLiteral("Hospital");
-    job.account = 1;
-    job.driver = 2;
-    job.invoiced = QStringLiteral("N");
-    job.status = QStringLiteral("C");
-    job.calculated = QStringLiteral("N");
-    velmora::exchange::CostTransferRecord cost;
-    cost.prefix = QStringLiteral("T");
-    cost.number = 90001;
-    cost.costType = 1;
-    cost.incomeExpense = QStringLiteral("I");
-    cost.description = QStringLiteral("Fare");
-    cost.gross = cost.net = 400000;
-    cost.vat = QStringLiteral("N");
-    qsizetype unmappable = 0;
-    for (const auto& [name, bytes] :
-         {std::pair{"Jobs.txt", velmora::exchange::writeJobRecord(job, &unmappable)},
-          std::pair{"Costs.txt", velmora::exchange::writeCostRecord(cost, &unmappable)}}) {
-        QFile file(QDir(folder).filePath(QLatin1String(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
 }
 
 } // namespace
@@ -385,7 +351,9 @@ private Q_SLOTS:
         for (const QString& database : {file, server}) {
             const QString folder = m_dir.filePath(nextName());
             QVERIFY(QDir().mkpath(folder));
-            writeTransferFiles(folder);
+            QVERIFY(velmora::test::writeTransferFiles(folder, QDate::currentDate(),
+                                                      QStringLiteral("Mr A. Smith 1"),
+                                                      QStringLiteral("C")));
             QStringList run = arguments;
             run.replaceInStrings(QStringLiteral("DIR"), folder);
             outcome = velmora::test::runProgram(
