@@ -2,7 +2,6 @@
 
 #include "data/fault.h"
 #include "data/idrange.h"
-#include "data/runlock.h"
 #include "invoicecount.h"
 #include "invoicerun.h"
 #include "platform/confirmwork.h"
@@ -223,13 +222,6 @@ void invoicefrm::createInvoices()
     }
     if (!confirmWork(m_dialogs, this, *count, tr("Create invoices for %1 jobs of %2 accounts?")))
         return;
-    // A run at another desk is said as it is, not as a fault of the database; the run takes
-    // the lock again on the same connection, which holds it twice.
-    const RunLock lock(m_db, RunKind::Invoices);
-    if (!lock.held(&error)) {
-        m_dialogs.information(this, error);
-        return;
-    }
     InvoiceRunResult result;
     bool done = false;
     {
@@ -237,7 +229,8 @@ void invoicefrm::createInvoices()
         done = runInvoices(m_db, range, &result, &error);
     }
     if (!done) {
-        m_dialogs.information(this, databaseFault(m_db, error));
+        // A run at another desk is said as it is, not as a fault of the database.
+        m_dialogs.information(this, result.elsewhere ? error : databaseFault(m_db, error));
         return;
     }
     if (result.invoices == 0) {

@@ -360,8 +360,10 @@ bool runInvoices(const QSqlDatabase& db, const InvoiceRunRange& range, InvoiceRu
                  QString* error, const InvoiceRunProgress& progress)
 {
     const RunLock lock(db, RunKind::Invoices);
-    if (!lock.held(error))
+    if (!lock.held(error)) {
+        result->elsewhere = true;
         return false;
+    }
     Transaction transaction(db);
     if (!transaction.isActive()) {
         *error = QObject::tr("The invoice run could not begin a transaction.");

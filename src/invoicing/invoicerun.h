@@ -73,6 +73,7 @@ struct InvoiceRunResult
     std::int64_t lines = 0;
     QList<UnpaidDriverJob> unpaidDrivers;
     std::optional<CounterBehind> counterBehind;
+    bool elsewhere = false; // refused: the run is running at another desk, as the error says
 };
 
 // The accounts a run covers (by account_id, both included) and the stamp its invoices bear.
