@@ -63,16 +63,16 @@ RunLock::RunLock(QSqlDatabase db, RunKind kind) : m_db(std::move(db))
                 lock.key == kExchange && kind != RunKind::Exchange ? RunKind::Exchange : kind);
             return;
         }
-        m_release.append(QStringLiteral("SELECT pg_advisory_unlock%1(?, ?)").arg(suffix));
-        m_keys.append(int(lock.key));
+        m_held.append(
+            {QStringLiteral("SELECT pg_advisory_unlock%1(?, ?)").arg(suffix), int(lock.key)});
     }
 }
 
 RunLock::~RunLock()
 {
     QSqlQuery query(m_db);
-    for (qsizetype i = 0; i < m_release.size(); ++i)
-        run(query, m_release.at(i), {velmoraApplicationId(), m_keys.at(i)});
+    for (const auto& [release, key] : m_held)
+        run(query, release, {velmoraApplicationId(), key});
 }
 
 bool RunLock::held(QString* error) const

@@ -3,7 +3,8 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
-#include <QStringList>
+
+#include <utility>
 
 namespace velmora {
 
@@ -30,8 +31,8 @@ public:
 
 private:
     QSqlDatabase m_db;
-    QStringList m_release; // the statements that let go of what was taken, of each key
-    QList<int> m_keys;
+    // Each lock taken: the statement that lets go of it, and its key.
+    QList<std::pair<QString, int>> m_held;
     QString m_refusal;
 };
 
