@@ -20,7 +20,9 @@ namespace {
 const char* const kAdmin = "velmora-bench-server";
 const char* const kCopy = "velmora-bench-server-copy";
 const char* const kSource = "velmora-bench-server-source";
-const QString kRunName = QStringLiteral("velmora_bench_run");
+// Each run's own copy of the firm, named after the database the run was pointed at, so that
+// runs pointed at different databases of one server do not drop each other's copy.
+QString runName(const DatabaseLocation& server) { return server.name + QStringLiteral("_run"); }
 
 QString address(const DatabaseLocation& location)
 {
@@ -144,18 +146,19 @@ std::unique_ptr<ServerFirm> ServerFirm::make(const DatabaseLocation& server,
         return nullptr;
     if (!administer(
             server,
-            {QStringLiteral("drop database if exists ") + quoted(kRunName),
-             QStringLiteral("create database %1 template %2").arg(quoted(kRunName), quoted(kept))},
+            {QStringLiteral("drop database if exists ") + quoted(runName(server)),
+             QStringLiteral("create database %1 template %2")
+                 .arg(quoted(runName(server)), quoted(kept))},
             error))
         return nullptr;
     DatabaseLocation run = server;
-    run.name = kRunName;
+    run.name = runName(server);
     return std::unique_ptr<ServerFirm>(new ServerFirm(server, std::move(run)));
 }
 
 bool ServerFirm::drop(QString* error)
 {
-    return administer(m_server, {QStringLiteral("drop database if exists ") + quoted(kRunName)},
+    return administer(m_server, {QStringLiteral("drop database if exists ") + quoted(m_run.name)},
                       error);
 }
 
