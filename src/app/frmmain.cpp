@@ -35,6 +35,8 @@
 #include "platform/helpwindow.h"
 #include "platform/qtreportengine.h"
 #include "platform/reportengine.h"
+#include "platform/screenlock.h"
+#include "platform/statusline.h"
 #include "reference/frmaccount.h"
 #include "reference/frmcompany.h"
 #include "reference/frmdriver.h"
@@ -138,9 +140,9 @@ void frmmain::followServer()
     auto* link = new ServerLink(m_db, this);
     connect(link, &ServerLink::lost, this, [this] {
         m_refresh->stop();
-        setConnected(false, tr("The connection to the server has been lost: the board shows "
-                               "the jobs as they were and nothing can be changed. Connecting "
-                               "again..."));
+        setConnected(false, tr("The connection to the server has been lost: the board and the "
+                               "open screens show what they showed and nothing can be changed. "
+                               "Connecting again..."));
     });
     connect(link, &ServerLink::restored, this, [this] {
         m_feed->listen();
@@ -152,11 +154,16 @@ void frmmain::followServer()
 void frmmain::setConnected(bool connected, const QString& text)
 {
     m_actions->setWritable(connected);
+    // No screen opens meanwhile: its menus are closed, and so is the board's way to a job.
     for (QAction* action : menuBar()->actions()) {
         if (action->menu() && action->menu()->objectName() != QLatin1String("mnuhelp"))
             action->setEnabled(connected);
     }
     statusBar()->showMessage(text);
+    for (QWidget* screen : openScreens(this)) {
+        setScreenWritable(screen, connected);
+        showStatus(screen, text);
+    }
 }
 
 QString frmmain::boardFault() const

@@ -79,8 +79,9 @@ private:
     // or a screen with unsaved changes keeps them open.
     bool closeScreens();
     void buildMenus();
-    // Follows the connection to a server database: while it is lost the board and the
-    // menus that work on the firm are closed to changes and the status line says so.
+    // Follows the connection to a server database: while it is lost the board, the menus
+    // that work on the firm and every open screen are closed to changes, and the status
+    // lines say so.
     void followServer();
     void setConnected(bool connected, const QString& text);
     void openExpiringDocuments();

@@ -73,6 +73,18 @@ QWidget* openWindowOf(QWidget* opener, const char* className, const QString& key
 
 } // namespace detail
 
+QList<QWidget*> openScreens(QWidget* opener)
+{
+    QList<QWidget*> screens;
+    if (QWidget* owner = ownerOf(opener)) {
+        for (QWidget* window : owner->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (window->isWindow() && window->isVisible() && window->property(kScreenKey).isValid())
+                screens.append(window);
+        }
+    }
+    return screens;
+}
+
 bool openScreen(QWidget* opener, QWidget* screen, const QString& flag, const QString& failure)
 {
     QWidget* owner = ownerOf(opener);

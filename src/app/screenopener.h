@@ -2,6 +2,7 @@
 
 #include "platform/windowplace.h"
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -24,6 +25,9 @@ bool openScreen(QWidget* opener, QWidget* screen, const QString& flag = {},
 // called only when no window of the class `className` is open.
 bool openScreen(QWidget* opener, const char* className, const std::function<QWidget*()>& make,
                 const QString& flag = {}, const QString& failure = {});
+
+// The screens open in windows of `opener`'s main window, each opened by openScreen().
+QList<QWidget*> openScreens(QWidget* opener);
 
 // The open window of `opener`'s main window that shows a screen of class `Screen`.
 template <typename Screen> Screen* openCopy(QWidget* opener);

@@ -1,10 +1,12 @@
 #include "fault.h"
 
+#include "dialect.h"
 #include "readonly.h"
 #include "sqlitestatement.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSqlDriver>
 #include <QSqlError>
 
 #include <sqlite3.h>
@@ -17,7 +19,7 @@ QString faultInFile(const QString& file, const QString& fault)
 {
     // The refusal of a read-only file says already what is wrong; a file of no name (a
     // database in memory) has nothing to add.
-    if (fault == readOnlyRefusal() || file.isEmpty())
+    if (fault == readOnlyRefusal() || fault == lostConnectionText() || file.isEmpty())
         return fault;
     const QString words = QCoreApplication::translate("velmora", "The database %1 met a fault: %2");
     const qsizetype fileAt = words.indexOf(QLatin1String("%1"));
@@ -46,11 +48,17 @@ QString databaseFault(const QSqlDatabase& db, const QString& fault)
 
 QString queryFault(const QSqlQuery& query)
 {
-    return faultInFile(fileOf(query.driver()), failureText(query.lastError()));
+    // A server connection closed when it was lost refuses statements without a word.
+    const QSqlDriver* driver = query.driver();
+    if (driver && driver->dbmsType() == QSqlDriver::PostgreSQL && !driver->isOpen())
+        return lostConnectionText();
+    return faultInFile(fileOf(driver), failureText(query.lastError()));
 }
 
 QString connectionFault(const QSqlDatabase& db)
 {
+    if (engineOf(db) == Engine::PostgreSQL && !db.isOpen())
+        return lostConnectionText();
     return databaseFault(db, failureText(db.lastError()));
 }
 

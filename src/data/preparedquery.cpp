@@ -2,6 +2,7 @@
 
 #include "fault.h"
 #include "readonly.h"
+#include "serversession.h"
 #include "sql.h"
 
 #include <QSqlDriver>
@@ -18,6 +19,7 @@ struct Kept
 {
     QSqlQuery query;
     bool inUse = false;
+    int session = 0; // sessionOf() when it was prepared
 };
 
 // The statements kept for one connection, owned by its driver so that they go with it.
@@ -28,10 +30,20 @@ public:
     std::map<QString, Kept> statements;
 };
 
-// False once the connection has been closed since the statement was prepared, which
-// finalizes it.
-bool isPrepared(const QSqlQuery& query)
+KeptStatements* keptOf(const QSqlDatabase& db)
 {
+    QSqlDriver* driver = db.driver();
+    return driver ? driver->findChild<KeptStatements*>(QString(), Qt::FindDirectChildrenOnly)
+                  : nullptr;
+}
+
+// False once the connection has been closed since the statement was prepared, which
+// finalizes it (on a file), or opened anew since (on a server).
+bool isPrepared(const Kept& kept, const QSqlDatabase& db)
+{
+    if (kept.session != sessionOf(db))
+        return false;
+    const QSqlQuery& query = kept.query;
     const QVariant handle = query.result()->handle();
     return handle.isValid() && (handle.metaType().flags() & QMetaType::IsPointer) &&
            *static_cast<void* const*>(handle.constData()) != nullptr;
@@ -50,13 +62,11 @@ bool prepare(QSqlQuery& query, const QString& sql, QString* error)
 
 PreparedQuery::PreparedQuery(const QSqlDatabase& db, const QString& sql)
 {
-    QSqlDriver* driver = db.driver();
-    auto* kept = driver->findChild<KeptStatements*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* kept = keptOf(db);
     if (!kept)
-        kept = new KeptStatements(driver);
+        kept = new KeptStatements(db.driver());
     auto found = kept->statements.find(sql);
-    if (found != kept->statements.end() && !found->second.inUse &&
-        !isPrepared(found->second.query)) {
+    if (found != kept->statements.end() && !found->second.inUse && !isPrepared(found->second, db)) {
         kept->statements.erase(found);
         found = kept->statements.end();
     }
@@ -67,7 +77,7 @@ PreparedQuery::PreparedQuery(const QSqlDatabase& db, const QString& sql)
             m_unprepared = error;
             return;
         }
-        found = kept->statements.emplace(sql, Kept{std::move(query), false}).first;
+        found = kept->statements.emplace(sql, Kept{std::move(query), false, sessionOf(db)}).first;
     }
     if (found->second.inUse) {
         m_own.emplace(db);
@@ -79,14 +89,29 @@ PreparedQuery::PreparedQuery(const QSqlDatabase& db, const QString& sql)
     found->second.inUse = true;
     m_inUse = &found->second.inUse;
     m_query = &found->second.query;
+    m_db = db;
+    m_sql = sql;
 }
 
 PreparedQuery::~PreparedQuery()
 {
     if (m_query)
         m_query->finish();
-    if (m_inUse)
-        *m_inUse = false;
+    if (!m_inUse)
+        return;
+    *m_inUse = false;
+    // Held while the connection was opened anew: let go now, rather than where a later use
+    // would, perhaps inside a transaction that the failed release would end.
+    KeptStatements* kept = keptOf(m_db);
+    const auto found = kept->statements.find(m_sql);
+    if (found != kept->statements.end() && found->second.session != sessionOf(m_db))
+        kept->statements.erase(found);
+}
+
+void forgetPreparedStatements(const QSqlDatabase& db)
+{
+    if (auto* kept = keptOf(db))
+        std::erase_if(kept->statements, [](const auto& entry) { return !entry.second.inUse; });
 }
 
 bool PreparedQuery::run(const QVariantList& values, QString* error)

@@ -35,6 +35,12 @@ private:
     bool* m_inUse = nullptr;             // the kept copy's mark, when this object holds it
     std::optional<QSqlQuery> m_own;      // the copy of its own otherwise
     std::optional<QString> m_unprepared; // the driver's text when the text did not prepare
+    QSqlDatabase m_db;                   // with the text, to find the kept copy again
+    QString m_sql;
 };
+
+// Lets go of the statements kept for `db` that are not in use: for a connection to a server
+// that was lost and closed, whose new session will not know them.
+void forgetPreparedStatements(const QSqlDatabase& db);
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "readonly.h"
 
 #include "dialect.h"
+#include "serverdatabase.h"
 #include "sql.h"
 #include "sqliteguard.h"
 #include "sqlitestatement.h"
@@ -47,8 +48,19 @@ QString readOnlyRefusal()
     return QObject::tr("The database is open read-only: nothing can be saved.");
 }
 
+QString lostConnectionText()
+{
+    return QObject::tr("The connection to the server has been lost, so this was not done and "
+                       "nothing of it was saved. The desk connects again by itself: try again "
+                       "once its status line says that the connection is back.");
+}
+
 QString failureText(const QSqlError& failure)
 {
+    // Not a refused login: a statement that met a connection gone.
+    if (failure.driverText().startsWith(QLatin1String("QPSQL")) &&
+        failure.type() != QSqlError::ConnectionError && isConnectionLost(failure))
+        return lostConnectionText();
     const QString code = failure.nativeErrorCode();
     if (code == kReadOnlyTransaction)
         return readOnlyRefusal();

@@ -13,8 +13,11 @@ bool isReadOnly(const QSqlDatabase& db);
 // What the operator is told when a change meets a database open read-only.
 QString readOnlyRefusal();
 
-// The operator's words for a failed statement: the driver's text, or readOnlyRefusal()
-// when the engine refused a write to a database it may only read.
+// What the operator is told when a statement met a connection to a server that was lost.
+QString lostConnectionText();
+
+// The operator's words for a failed statement: the driver's text, readOnlyRefusal() when
+// the engine refused a write to a database it may only read, or lostConnectionText().
 QString failureText(const QSqlError& failure);
 
 // Holds a connection read-only for the life of the object, so that nothing run on it

@@ -2,6 +2,7 @@
 
 #include "dialect.h"
 #include "readonly.h"
+#include "serversession.h"
 #include "sqlitestatement.h"
 
 #include <QSqlQuery>
@@ -33,7 +34,7 @@ int digits(const char* text, int count)
 class RowReader::Server
 {
 public:
-    explicit Server(const QSqlDatabase& db) : query(db) {}
+    explicit Server(const QSqlDatabase& db) : query(db), session(sessionOf(db)) {}
 
     // The column's text of the row read, converted once a row.
     Q_NEVER_INLINE QByteArrayView utf8(int column) const
@@ -47,6 +48,7 @@ public:
     }
 
     QSqlQuery query;
+    int session; // the connection's session it was prepared on (sessionOf())
     QVariantList values;
     bool pending = false; // started, not yet sent to the server
     mutable std::vector<std::optional<QByteArray>> texts;
@@ -62,13 +64,18 @@ RowReader::~RowReader() = default;
 bool RowReader::prepare(QString* error)
 {
     if (engineOf(m_connection) == Engine::PostgreSQL && m_connection.isOpen()) {
-        if (m_server)
+        // The connection opened anew knows nothing prepared before.
+        if (m_server && m_server->session == sessionOf(m_connection))
             return true;
+        // The values bound stay bound.
+        QVariantList values = m_server ? std::move(m_server->values) : QVariantList();
+        m_server.reset();
         auto server = std::make_unique<Server>(m_connection);
         if (!server->query.prepare(m_sql)) {
             *error = failureText(server->query.lastError());
             return false;
         }
+        server->values = std::move(values);
         m_server = std::move(server);
         return true;
     }

@@ -3,21 +3,16 @@
 #include "audit.h"
 #include "dialect.h"
 #include "serverdatabase.h"
+#include "serversession.h"
 #include "sql.h"
 
 #include <QSqlQuery>
 
 namespace velmora {
 
-namespace {
-
-constexpr std::chrono::milliseconds kFirstWait = std::chrono::seconds(1);
-constexpr std::chrono::milliseconds kLongestWait = std::chrono::seconds(30);
-
-} // namespace
-
 ServerLink::ServerLink(QSqlDatabase db, QObject* parent, std::chrono::milliseconds interval)
-    : QObject(parent), m_db(std::move(db)), m_wait(kFirstWait)
+    : QObject(parent), m_db(std::move(db)), m_firstWait(interval / 3), m_longestWait(interval * 10),
+      m_wait(m_firstWait)
 {
     m_retry.setSingleShot(true);
     connect(&m_check, &QTimer::timeout, this, &ServerLink::check);
@@ -50,7 +45,8 @@ void ServerLink::check()
     m_connected = false;
     m_check.stop();
     m_db.close();
-    m_wait = kFirstWait;
+    endSession(m_db);
+    m_wait = m_firstWait;
     m_retry.start(m_wait);
     Q_EMIT lost(reason);
 }
@@ -58,16 +54,23 @@ void ServerLink::check()
 void ServerLink::reconnect()
 {
     QString error;
-    if (m_db.open() && startAuditTrail(m_db, &error) &&
+    // Work of the lost session still runs (a run waiting on its progress window): its
+    // statements fail on the closed connection until it has ended.
+    const bool idle = openTransactions(m_db) == 0;
+    if (idle && m_db.open() && startAuditTrail(m_db, &error) &&
         (m_operator.isEmpty() || setAuditOperator(m_db, m_operator, &error))) {
         m_connected = true;
         m_check.start();
         Q_EMIT restored();
         return;
     }
-    m_db.close();
-    m_wait = std::min(m_wait * 2, kLongestWait);
+    if (m_db.isOpen()) {
+        m_db.close();
+        endSession(m_db);
+    }
+    m_wait = std::min(m_wait * 2, m_longestWait);
     m_retry.start(m_wait);
+    Q_EMIT retrying(m_wait.count());
 }
 
 } // namespace velmora

@@ -8,11 +8,14 @@
 
 namespace velmora {
 
-// Watches a desk's connection to a server database: it asks the server every few seconds
-// whether it is still there, tells when the connection has dropped, then opens it again by
-// itself, waiting twice as long after each failed try (up to half a minute), and puts back
-// what the session held (the audit trail's settings and operator) before telling that it is
-// back. On a file it does nothing.
+// Watches a desk's connection to a server database: it asks the server every `interval`
+// whether it is still there, tells when the connection has dropped, closes it, then opens it
+// again by itself, first a third of the interval later and twice as long after each failed
+// try, up to ten intervals (half a minute at the usual three seconds), for as long as it
+// takes. It puts back what the session held (the audit trail's settings and operator) before
+// telling that it is back. While a transaction begun on the lost session has not ended, the
+// connection is not opened again, so that what that work runs afterwards fails rather than
+// being written outside its transaction. On a file it does nothing.
 class ServerLink final : public QObject
 {
     Q_OBJECT
@@ -30,6 +33,8 @@ Q_SIGNALS:
     void lost(const QString& reason);
     // The connection is open again, its session as it was.
     void restored();
+    // A try to open the connection again failed; the next comes `wait` milliseconds later.
+    void retrying(qint64 wait);
 
 private:
     void reconnect();
@@ -37,6 +42,8 @@ private:
     QSqlDatabase m_db;
     QTimer m_check;
     QTimer m_retry;
+    std::chrono::milliseconds m_firstWait;
+    std::chrono::milliseconds m_longestWait;
     std::chrono::milliseconds m_wait;
     QString m_operator; // the audit trail's operator, last seen
     bool m_connected = true;

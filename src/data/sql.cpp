@@ -2,6 +2,7 @@
 
 #include "fault.h"
 #include "readonly.h"
+#include "serversession.h"
 
 #include <QObject>
 #include <QSqlDriver>
@@ -63,12 +64,19 @@ QString placeholders(qsizetype count)
     return marks.join(QStringLiteral(", "));
 }
 
-Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)), m_active(m_db.transaction()) {}
+Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)), m_active(m_db.transaction())
+{
+    m_counted = m_active;
+    if (m_counted)
+        countTransaction(m_db, 1);
+}
 
 Transaction::~Transaction()
 {
     if (m_active)
         m_db.rollback();
+    if (m_counted)
+        countTransaction(m_db, -1);
 }
 
 bool Transaction::begun(QString* error) const

@@ -65,6 +65,7 @@ public:
 private:
     QSqlDatabase m_db;
     bool m_active = false;
+    bool m_counted = false; // in openTransactions() until the object goes
 };
 
 } // namespace velmora

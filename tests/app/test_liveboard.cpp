@@ -1,17 +1,23 @@
 #include "app/boardmodel.h"
 #include "app/frmmain.h"
+#include "app/screenopener.h"
 #include "data/audit.h"
 #include "data/database.h"
+#include "data/readonly.h"
 #include "data/sql.h"
 #include "platform/scripteddialogs.h"
 #include "postgresserver.h"
+#include "reference/frmtype_table.h"
+#include "screenhelpers.h"
 
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QTest>
+#include <QThread>
 
+using velmora::test::child;
 using velmora::test::PostgresServer;
 using velmora::test::serverAddress;
 
@@ -31,16 +37,25 @@ bool book(const QSqlDatabase& db, const QString& passenger)
 } // namespace
 
 // The board of a desk on a server database follows what other desks do, and says when the
-// server is out of reach.
+// server is out of reach, the desk's open screens closed to changes until it is back.
 class TestLiveBoard : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The server ends the desk's session, or the server itself stops and starts again.
+    void theBoardFollowsTheOtherDesks_data()
+    {
+        QTest::addColumn<bool>("restart");
+        QTest::newRow("session ended") << false;
+        QTest::newRow("server restarted") << true;
+    }
     void theBoardFollowsTheOtherDesks()
     {
+        QFETCH(bool, restart);
         VELMORA_REQUIRE_SERVER(m_server);
-        const velmora::DatabaseLocation firm = m_server.createDatabase(QStringLiteral("board"));
+        const velmora::DatabaseLocation firm = m_server.createDatabase(
+            restart ? QStringLiteral("restarted") : QStringLiteral("ended"));
         QString error;
         QSqlDatabase other =
             velmora::createDatabase(serverAddress(firm), QStringLiteral("other"), &error);
@@ -69,24 +84,61 @@ private Q_SLOTS:
             QTest::qWait(300);
             QVERIFY2(reads.count() < 4, qPrintable(QString::number(reads.count())));
 
-            // The server ends the desk's session: the board stays, closed to changes, and is
-            // read again once the desk is back.
-            QVERIFY(m_server.execute(
-                QStringLiteral("SELECT pg_terminate_backend(%1)").arg(deskSession)));
+            auto* types =
+                new velmora::frmtype_table(velmora::TypeTable::vehicleTypes(), desk, dialogs);
+            QVERIFY(velmora::openScreen(&window, types));
+            auto* field = child<QLineEdit>(*types, QStringLiteral("txtcar_type"));
+            auto* save = child<QAction>(*types, QStringLiteral("mnusave"));
+            field->setText(QStringLiteral("Estate"));
+
+            if (restart) {
+                QVERIFY2(m_server.stop(), qPrintable(m_server.problem()));
+            } else {
+                QVERIFY(m_server.execute(
+                    QStringLiteral("SELECT pg_terminate_backend(%1)").arg(deskSession)));
+                QThread::msleep(300);
+            }
+            // A save before the desk has noticed fails whole, saying why, and keeps what
+            // was typed.
+            dialogs.clear();
+            save->trigger();
+            QCOMPARE(dialogs.texts(), QStringList{velmora::lostConnectionText()});
+            QCOMPARE(field->text(), QStringLiteral("Estate"));
+
+            // The board and the open screen stay, closed to changes, until the desk is back.
             QTRY_VERIFY_WITH_TIMEOUT(
                 window.statusBar()->currentMessage().contains(QLatin1String("has been lost")),
                 5000);
             QVERIFY(!window.menuBar()->actions().constFirst()->isEnabled());
+            QVERIFY(types->statusBar()->currentMessage().contains(QLatin1String("has been lost")));
+            QVERIFY(!field->isEnabled() && !save->isEnabled());
+            QVERIFY(child<QAction>(*types, QStringLiteral("mnuexit"))->isEnabled());
+            QCOMPARE(field->text(), QStringLiteral("Estate"));
             reads.clear();
+            if (restart) {
+                // Away for longer than the first tries.
+                QTest::qWait(2500);
+                QVERIFY(!field->isEnabled());
+                QVERIFY2(m_server.restart(), qPrintable(m_server.problem()));
+                other.close();
+                QVERIFY(other.open());
+            }
             QTRY_VERIFY_WITH_TIMEOUT(
-                window.statusBar()->currentMessage().contains(QLatin1String("is back")), 5000);
+                window.statusBar()->currentMessage().contains(QLatin1String("is back")), 15000);
             QVERIFY(window.menuBar()->actions().constFirst()->isEnabled());
+            QVERIFY(field->isEnabled() && save->isEnabled());
             QCOMPARE(reads.count(), 1);
-            // The new session records the trail for the same operator.
-            QSqlQuery trail(desk);
-            QVERIFY(
-                trail.exec(QStringLiteral("SELECT current_setting('velmora.audit_operator')")) &&
-                trail.next());
+
+            // The new session records the trail for the same operator, and the board hears
+            // of the other desks again.
+            dialogs.clear();
+            save->trigger();
+            QVERIFY2(dialogs.texts().isEmpty(), qPrintable(dialogs.texts().join(u'\n')));
+            QSqlQuery trail(other);
+            QVERIFY(trail.exec(
+                        QStringLiteral("select operator_name from audit_trail where table_name = "
+                                       "'vehicle_types' order by seq desc limit 1")) &&
+                    trail.next());
             QCOMPARE(trail.value(0).toString(), QStringLiteral("Sandra"));
             QVERIFY(book(other, QStringLiteral("Ed")));
             QTRY_COMPARE_WITH_TIMEOUT(reads.count(), 2, 1000);

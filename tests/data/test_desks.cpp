@@ -1,6 +1,10 @@
 #include "data/changefeed.h"
 #include "data/database.h"
+#include "data/preparedquery.h"
+#include "data/readonly.h"
+#include "data/rowreader.h"
 #include "data/serverdatabase.h"
+#include "data/serverlink.h"
 #include "data/sql.h"
 #include "postgresserver.h"
 
@@ -10,6 +14,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 using velmora::DatabaseLocation;
 using velmora::test::PostgresServer;
@@ -31,8 +37,9 @@ openssl x509 -req -in server.csr -CA firm.crt -CAkey firm.key -CAcreateserial -d
 
 } // namespace
 
-// Desks sharing a server database: the changes one makes reach the others, the server's
-// certificate is checked, and a password is asked for when none is kept.
+// Desks sharing a server database: the changes one makes reach the others, a desk comes
+// back after the server restarted, the server's certificate is checked, and a password is
+// asked for when none is kept.
 class TestDesks : public QObject
 {
     Q_OBJECT
@@ -81,6 +88,79 @@ private Q_SLOTS:
         // The desk that made the change is not told of it.
         QTest::qWait(100);
         QCOMPARE(toA.count() + toB.count(), 0);
+    }
+
+    // The server stops for longer than the longest wait between tries and starts again: the
+    // desk keeps trying without piling up tries, does not open a new session while work of
+    // the lost one runs, and its statements kept prepared work on the new session.
+    void aDeskComesBackAfterTheServerRestarts()
+    {
+        const QString firm = serverAddress(newDatabase());
+        QString error;
+        QSqlDatabase a = velmora::createDatabase(firm, QStringLiteral("a"), &error);
+        QSqlDatabase b = velmora::openDatabase(firm, QStringLiteral("b"), &error);
+        QVERIFY2(b.isValid(), qPrintable(error));
+        const QString insert = QStringLiteral("insert into jobs (passenger_name) values (?)");
+        const QString count = QStringLiteral("select count(*) from jobs where passenger_name <> ?");
+        const auto counted = [&](const QSqlDatabase& db) {
+            velmora::PreparedQuery query(db, count);
+            return query.run({QStringLiteral("-")}, &error) && query.query().next()
+                       ? query.query().value(0).toLongLong()
+                       : -1;
+        };
+        velmora::RowReader reader(b, QStringLiteral("select passenger_name from jobs where "
+                                                    "rowid = ?"));
+        {
+            velmora::PreparedQuery booking(b, insert);
+            QVERIFY2(booking.run({QStringLiteral("One")}, &error), qPrintable(error));
+        }
+        QCOMPARE(counted(b), 1);
+        QVERIFY(reader.run({1}, &error) && reader.next(&error));
+        reader.finish();
+
+        velmora::ServerLink link(b, nullptr, std::chrono::milliseconds(60));
+        QSignalSpy lost(&link, &velmora::ServerLink::lost);
+        QSignalSpy restored(&link, &velmora::ServerLink::restored);
+        QSignalSpy retrying(&link, &velmora::ServerLink::retrying);
+        std::optional<velmora::Transaction> work;
+        work.emplace(b);
+        QVERIFY(work->isActive());
+        QVERIFY2(m_server.stop(), qPrintable(m_server.problem()));
+        QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 2000);
+        QTest::qWait(1500);
+        QVERIFY2(m_server.restart(), qPrintable(m_server.problem()));
+        // The work of the lost session fails whole, saying why, however long it runs on.
+        QTest::qWait(800);
+        QCOMPARE(restored.count(), 0);
+        QSqlQuery late(b);
+        QVERIFY(!velmora::run(late, insert, {QStringLiteral("Late")}, &error));
+        QCOMPARE(error, velmora::lostConnectionText());
+        QVERIFY(!work->commit(&error));
+        work.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(restored.count(), 1, 2000);
+        // One try at a time, each waiting twice as long, up to ten checks' time.
+        QVERIFY2(retrying.count() >= 4 && retrying.count() <= 12,
+                 qPrintable(QString::number(retrying.count())));
+        QCOMPARE(retrying.constLast().at(0).toLongLong(), 600);
+        const auto tries = retrying.count();
+        QTest::qWait(300);
+        QCOMPARE(retrying.count(), tries);
+        QCOMPARE(lost.count(), 1);
+
+        // What was prepared before is prepared again, in a transaction too.
+        {
+            velmora::Transaction transaction(b);
+            velmora::PreparedQuery booking(b, insert);
+            QVERIFY2(booking.run({QStringLiteral("Two")}, &error), qPrintable(error));
+            QVERIFY2(transaction.commit(&error), qPrintable(error));
+        }
+        QCOMPARE(counted(b), 2);
+        QVERIFY2(reader.run({2}, &error) && reader.next(&error), qPrintable(error));
+        QCOMPARE(reader.text(0), QStringLiteral("Two"));
+        reader.finish();
+        a.close();
+        QVERIFY(a.open());
+        QCOMPARE(counted(a), 2);
     }
 
     void theServersCertificateIsChecked()

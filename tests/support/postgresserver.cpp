@@ -104,28 +104,14 @@ bool PostgresServer::start()
         m_asNobody = true;
     }
     const QString data = m_dir.filePath(QStringLiteral("data"));
-    const QString log = m_dir.filePath(QStringLiteral("server.log"));
     if (!runTool(QStringLiteral("initdb"),
                  {QStringLiteral("-D"), data, QStringLiteral("-U"), QStringLiteral("postgres"),
                   QStringLiteral("--auth=trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
                   QStringLiteral("--locale=C.UTF-8"), QStringLiteral("--no-sync")}))
         return false;
     m_port = freePort();
-    const QString options =
-        QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -c unix_socket_directories=%2 "
-                       "-c fsync=off -c synchronous_commit=off -c full_page_writes=off")
-            .arg(m_port)
-            .arg(m_dir.path());
-    if (!runTool(QStringLiteral("pg_ctl"),
-                 {QStringLiteral("start"), QStringLiteral("-D"), data, QStringLiteral("-l"), log,
-                  QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
-                  QStringLiteral("-o"), options})) {
-        QFile file(log);
-        if (file.open(QIODevice::ReadOnly))
-            m_problem += QString::fromLocal8Bit(file.readAll());
+    if (!launch())
         return false;
-    }
-    m_started = true;
     m_admin = QStringLiteral("velmora-test-postgres-%1").arg(++serverCount);
     QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_admin);
     admin.setHostName(QStringLiteral("127.0.0.1"));
@@ -138,6 +124,49 @@ bool PostgresServer::start()
         return false;
     }
     return true;
+}
+
+bool PostgresServer::launch()
+{
+    const QString log = m_dir.filePath(QStringLiteral("server.log"));
+    const QString options =
+        QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -c unix_socket_directories=%2 "
+                       "-c fsync=off -c synchronous_commit=off -c full_page_writes=off")
+            .arg(m_port)
+            .arg(m_dir.path());
+    if (!runTool(QStringLiteral("pg_ctl"),
+                 {QStringLiteral("start"), QStringLiteral("-D"),
+                  m_dir.filePath(QStringLiteral("data")), QStringLiteral("-l"), log,
+                  QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
+                  QStringLiteral("-o"), options})) {
+        QFile file(log);
+        if (file.open(QIODevice::ReadOnly))
+            m_problem += QString::fromLocal8Bit(file.readAll());
+        return false;
+    }
+    m_started = true;
+    return true;
+}
+
+bool PostgresServer::stop()
+{
+    QSqlDatabase::database(m_admin, false).close();
+    m_started = !runTool(QStringLiteral("pg_ctl"),
+                         {QStringLiteral("stop"), QStringLiteral("-D"),
+                          m_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
+                          QStringLiteral("fast"), QStringLiteral("-w")});
+    return !m_started;
+}
+
+bool PostgresServer::restart()
+{
+    if (!launch())
+        return false;
+    QSqlDatabase admin = QSqlDatabase::database(m_admin, false);
+    if (admin.open())
+        return true;
+    m_problem = admin.lastError().text();
+    return false;
 }
 
 DatabaseLocation PostgresServer::createDatabase(const QString& name)

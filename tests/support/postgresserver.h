@@ -43,6 +43,11 @@ public:
     // Turns on TLS with the server certificate and key in the files given (PEM).
     bool enableTls(const QString& certificateFile, const QString& keyFile);
 
+    // Stops the server as an administrator would (pg_ctl stop -m fast: sessions are ended),
+    // and starts it again at the same address; false with the reason in problem().
+    bool stop();
+    bool restart();
+
     static QString ownerRole();
 
 private:
@@ -52,6 +57,8 @@ private:
     // Has the server read its settings again.
     bool reload();
     bool start();
+    // Starts the server of the cluster made at m_port.
+    bool launch();
 
     QTemporaryDir m_dir;
     QString m_admin;
