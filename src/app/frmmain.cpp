@@ -113,7 +113,7 @@ void frmmain::refreshBoard()
     std::vector<BoardRow> rows;
     QString error;
     if (!readBoard(m_db, &rows, &error))
-        statusBar()->showMessage(databaseFault(m_db, error));
+        showStatus(this, databaseFault(m_db, error));
     const QModelIndex current = m_view->currentIndex();
     const auto& before = m_model->rows();
     const bool onJob = current.isValid() && current.row() < static_cast<int>(before.size());
@@ -159,7 +159,7 @@ void frmmain::setConnected(bool connected, const QString& text)
         if (action->menu() && action->menu()->objectName() != QLatin1String("mnuhelp"))
             action->setEnabled(connected);
     }
-    statusBar()->showMessage(text);
+    showStatus(this, text);
     for (QWidget* screen : openScreens(this)) {
         setScreenWritable(screen, connected);
         showStatus(screen, text);
