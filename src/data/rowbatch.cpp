@@ -11,9 +11,14 @@ namespace velmora {
 
 namespace {
 
-constexpr qsizetype kBatchRows = 500;
-// Values bound to one statement, far under either engine's limit.
+// Rows to a statement on a server, where each statement is a round trip; values bound to one
+// statement, far under its limit.
+constexpr qsizetype kServerRows = 500;
 constexpr qsizetype kBindings = 4000;
+// Rows to a statement on a file, where a statement costs no round trip: Qt names each
+// placeholder, and SQLite looks a name up among all of a statement's, so that a long list of
+// values costs more than it saves.
+constexpr qsizetype kFileRows = 16;
 
 QString castOf(BatchValue value, Engine engine)
 {
@@ -36,7 +41,8 @@ QString castOf(BatchValue value, Engine engine)
 RowBatch::RowBatch(const QSqlDatabase& db, QString sql, const QList<BatchValue>& columns,
                    QVariantList leading)
     : m_db(db), m_sql(std::move(sql)), m_width(std::max<qsizetype>(columns.size(), 1)),
-      m_rows(std::clamp<qsizetype>((kBindings - leading.size()) / m_width, 1, kBatchRows)),
+      m_rows(std::clamp<qsizetype>((kBindings - leading.size()) / m_width, 1,
+                                   engineOf(db) == Engine::PostgreSQL ? kServerRows : kFileRows)),
       m_leading(std::move(leading)), m_full(db)
 {
     QStringList values;

@@ -25,7 +25,7 @@ namespace {
 const QString kCreditNote = QStringLiteral("Credit Note");
 
 // Accounts whose work is read at once.
-constexpr std::size_t kAccountsARead = 64;
+constexpr std::size_t kAccountsARead = 128;
 
 // A row of the work list.
 struct WorkRow
@@ -46,7 +46,8 @@ std::optional<Money> nullableMoney(const QVariant& value)
 }
 
 // The run over one range on an open transaction; one object per run. The work is read for
-// many accounts at once and written a batch of rows at a time.
+// many accounts at once and written a batch of rows at a time, each batch one statement (on a
+// server, one round trip), the rest of each batch at the end.
 class Run
 {
 public:
@@ -72,12 +73,17 @@ public:
                  {BatchValue::Integer, BatchValue::Integer, BatchValue::Text, BatchValue::Integer,
                   BatchValue::Integer, BatchValue::Integer, BatchValue::Integer,
                   BatchValue::Integer}),
+          // A job whose driver's share is recorded is marked calculated too, which counts as
+          // a change of its own.
           m_job(db,
-                QStringLiteral("UPDATE jobs SET invoice_no = v.column1, invoiced = 'Y', ") +
-                    versionBump() +
-                    QStringLiteral(" FROM (VALUES %1) AS v WHERE jobs.job_prefix = v.column2 "
-                                   "AND jobs.job_id = v.column3"),
-                {BatchValue::Integer, BatchValue::CaselessText, BatchValue::Integer}, {m_stamp}),
+                QStringLiteral("UPDATE jobs SET invoice_no = v.column1, invoiced = 'Y', "
+                               "calculated = CASE WHEN v.column2 = 1 THEN 'Y' ELSE "
+                               "jobs.calculated END, row_version = row_version + 1 + v.column2, "
+                               "row_changed_at = ? FROM (VALUES %1) AS v "
+                               "WHERE jobs.job_prefix = v.column3 AND jobs.job_id = v.column4"),
+                {BatchValue::Integer, BatchValue::Integer, BatchValue::CaselessText,
+                 BatchValue::Integer},
+                {m_stamp}),
           m_balance(db,
                     QStringLiteral("UPDATE accounts SET account_balance = account_balance - "
                                    "v.column1, ") +
@@ -85,7 +91,7 @@ public:
                         QStringLiteral(" FROM (VALUES %1) AS v WHERE accounts.account_id = "
                                        "v.column2"),
                     {BatchValue::Integer, BatchValue::Integer}, {m_stamp}),
-          m_wages(db), m_calculated(calculatedJobs(db, m_stamp))
+          m_wages(db)
     {
     }
 
@@ -101,7 +107,7 @@ private:
     bool readRows(std::int64_t first, std::int64_t last);
     bool invoiceAccount(std::int64_t account, std::size_t* next);
     bool completeJob(const WorkRow& job, const InvoiceTotals& totals);
-    bool recordDriverWage(const WorkRow& job, Money gross);
+    bool recordDriverWage(const WorkRow& job, Money gross, bool* calculated);
     bool flush();
     bool storeCounter();
 
@@ -123,7 +129,6 @@ private:
     RowBatch m_job;
     RowBatch m_balance;
     DriverWageWriter m_wages;
-    RowBatch m_calculated;
 };
 
 bool Run::fail(const QSqlQuery& query)
@@ -224,33 +229,39 @@ bool Run::readRows(std::int64_t first, std::int64_t last)
     return true;
 }
 
-bool Run::recordDriverWage(const WorkRow& job, Money gross)
+// Records the driver's share of a job flagged as paying a percentage; *calculated says
+// whether it was, else the job is named among the unpaid drivers'.
+bool Run::recordDriverWage(const WorkRow& job, Money gross, bool* calculated)
 {
     const QVariant percentage =
         job.driver.isNull() ? QVariant() : m_percentages.value(job.driver.toLongLong(), QVariant());
-    if (percentage.isNull() || percentage.toString().trimmed().isEmpty() ||
-        percentage.toInt() == 0) {
+    *calculated = !percentage.isNull() && !percentage.toString().trimmed().isEmpty() &&
+                  percentage.toInt() != 0;
+    if (!*calculated) {
         m_result->unpaidDrivers.append({job.prefix, job.number});
         return true;
     }
-    return (m_wages.write(job.driver.toLongLong(), job.prefix, job.number, gross,
-                          percentage.toInt(), &m_error) &&
-            m_calculated.add({job.prefix, qint64(job.number)}, &m_error)) ||
+    return m_wages.write(job.driver.toLongLong(), job.prefix, job.number, gross, percentage.toInt(),
+                         &m_error) ||
            failed();
 }
 
 bool Run::completeJob(const WorkRow& job, const InvoiceTotals& totals)
 {
+    bool calculated = false;
+    if (job.percentageDriver && !recordDriverWage(job, totals.gross, &calculated))
+        return false;
     const QVariant credit =
         totals.creditNote < Money() ? totals.creditNote.toVariant() : QVariant(qint64(0));
-    if (!m_job.add({qint64(m_invoice), job.prefix, qint64(job.number)}, &m_error) ||
+    if (!m_job.add({qint64(m_invoice), qint64(calculated ? 1 : 0), job.prefix, qint64(job.number)},
+                   &m_error) ||
         !m_line.add({qint64(m_invoice), qint64(job.number), job.prefix, totals.gross.toVariant(),
                      totals.vat.toVariant(), totals.discount.toVariant(), totals.net.toVariant(),
                      credit},
                     &m_error))
         return failed();
     ++m_result->lines;
-    return !job.percentageDriver || recordDriverWage(job, totals.gross);
+    return true;
 }
 
 // Invoices the account's rows from m_rows[*next] on, leaving *next past them.
@@ -294,7 +305,7 @@ bool Run::flush()
         if (!batch->flush(&m_error))
             return failed();
     }
-    return (m_wages.flush(&m_error) && m_calculated.flush(&m_error)) || failed();
+    return m_wages.flush(&m_error) || failed();
 }
 
 bool Run::storeCounter()
@@ -343,10 +354,8 @@ bool Run::execute(const InvoiceRunProgress& progress, QString* error)
                 if (progress)
                     progress(std::int64_t(index + 1), std::int64_t(total));
             }
-            if (!flush())
-                return false;
         }
-        return m_result->invoices == 0 || storeCounter();
+        return flush() && (m_result->invoices == 0 || storeCounter());
     }();
     if (!done) {
         *error = m_error;
