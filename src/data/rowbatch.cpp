@@ -32,6 +32,8 @@ QString castOf(BatchValue value, Engine engine)
         break;
     case BatchValue::Text:
         break;
+    case BatchValue::AsBound:
+        return QStringLiteral("?");
     }
     return QStringLiteral("CAST(? AS TEXT)");
 }
@@ -83,6 +85,14 @@ bool RowBatch::flush(QString* error)
     if (!ok)
         *error = queryFault(query);
     return ok;
+}
+
+RowBatch insertBatch(const QSqlDatabase& db, const QString& table, const QStringList& columns)
+{
+    return RowBatch(db,
+                    QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                        .arg(table, columns.join(QStringLiteral(", ")), QStringLiteral("%1")),
+                    QList<BatchValue>(columns.size(), BatchValue::AsBound));
 }
 
 } // namespace velmora

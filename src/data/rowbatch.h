@@ -4,13 +4,15 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 namespace velmora {
 
 // How a value of a batch's rows is read: as both engines would compare a value bound beside
-// a column of that kind (on a server, text compared without case is citext).
-enum class BatchValue { Integer, Text, CaselessText };
+// a column of that kind (on a server, text compared without case is citext), or as bound,
+// where the statement gives it its type (the VALUES of an INSERT: the column's).
+enum class BatchValue { Integer, Text, CaselessText, AsBound };
 
 // One statement run over many rows a batch at a time, each batch one statement (on a server,
 // one round trip instead of one per row). `sql` holds %1 where the rows go as the list of a
@@ -34,7 +36,7 @@ private:
 
     QSqlDatabase m_db;
     QString m_sql;
-    QString m_row;     // one row's "(CAST(? AS ...), ...)"
+    QString m_row;     // one row's "(CAST(? AS ...), ?, ...)"
     qsizetype m_width; // values to a row
     qsizetype m_rows;  // rows to a full batch
     QVariantList m_leading;
@@ -42,5 +44,8 @@ private:
     bool m_prepared = false;
     QVariantList m_pending;
 };
+
+// A batch that inserts rows of `columns` into `table`, each value as bound.
+RowBatch insertBatch(const QSqlDatabase& db, const QString& table, const QStringList& columns);
 
 } // namespace velmora

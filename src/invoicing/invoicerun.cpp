@@ -23,6 +23,10 @@ namespace velmora {
 namespace {
 
 const QString kCreditNote = QStringLiteral("Credit Note");
+// What a new invoice and its lines say: not printed, a standard invoice, a journey's cost.
+const QString kNo = QStringLiteral("N");
+const QString kStandard = QStringLiteral("S");
+const QString kJourneyCost = QStringLiteral("Journey Cost");
 
 // Accounts whose work is read at once.
 constexpr std::size_t kAccountsARead = 128;
@@ -53,26 +57,20 @@ class Run
 public:
     Run(const QSqlDatabase& db, const InvoiceRunRange& range, InvoiceRunResult* result)
         : m_db(db), m_range(range), m_result(result), m_stamp(storedStamp(range.stamp)),
-          m_header(db,
-                   QStringLiteral("INSERT INTO invoice_header (invoice_no, date, account_no, "
-                                  "company_id, gross_value, vat_value, discount_value, "
-                                  "net_value, credit_note_value, printed, invoice_type) "
-                                  "SELECT v.column1, v.column2, v.column3, v.column4, "
-                                  "v.column5, v.column6, v.column7, v.column8, v.column9, "
-                                  "'N', 'S' FROM (VALUES %1) AS v"),
-                   {BatchValue::Integer, BatchValue::Text, BatchValue::Integer, BatchValue::Integer,
-                    BatchValue::Integer, BatchValue::Integer, BatchValue::Integer,
-                    BatchValue::Integer, BatchValue::Integer}),
-          m_line(db,
-                 QStringLiteral("INSERT INTO invoice_line (invoice_no, job_id, job_prefix, "
-                                "details, line_cost_excl_vat, line_cost_vat, line_cost_discount, "
-                                "line_cost_net, credit_note_value, invoice_printed) "
-                                "SELECT v.column1, v.column2, v.column3, 'Journey Cost', "
-                                "v.column4, v.column5, v.column6, v.column7, v.column8, 'N' "
-                                "FROM (VALUES %1) AS v"),
-                 {BatchValue::Integer, BatchValue::Integer, BatchValue::Text, BatchValue::Integer,
-                  BatchValue::Integer, BatchValue::Integer, BatchValue::Integer,
-                  BatchValue::Integer}),
+          m_header(insertBatch(db, QStringLiteral("invoice_header"),
+                               {QStringLiteral("invoice_no"), QStringLiteral("date"),
+                                QStringLiteral("account_no"), QStringLiteral("company_id"),
+                                QStringLiteral("gross_value"), QStringLiteral("vat_value"),
+                                QStringLiteral("discount_value"), QStringLiteral("net_value"),
+                                QStringLiteral("credit_note_value"), QStringLiteral("printed"),
+                                QStringLiteral("invoice_type")})),
+          m_line(insertBatch(db, QStringLiteral("invoice_line"),
+                             {QStringLiteral("invoice_no"), QStringLiteral("job_id"),
+                              QStringLiteral("job_prefix"), QStringLiteral("details"),
+                              QStringLiteral("line_cost_excl_vat"), QStringLiteral("line_cost_vat"),
+                              QStringLiteral("line_cost_discount"), QStringLiteral("line_cost_net"),
+                              QStringLiteral("credit_note_value"),
+                              QStringLiteral("invoice_printed")})),
           // A job whose driver's share is recorded is marked calculated too, which counts as
           // a change of its own.
           m_job(db,
@@ -255,9 +253,9 @@ bool Run::completeJob(const WorkRow& job, const InvoiceTotals& totals)
         totals.creditNote < Money() ? totals.creditNote.toVariant() : QVariant(qint64(0));
     if (!m_job.add({qint64(m_invoice), qint64(calculated ? 1 : 0), job.prefix, qint64(job.number)},
                    &m_error) ||
-        !m_line.add({qint64(m_invoice), qint64(job.number), job.prefix, totals.gross.toVariant(),
-                     totals.vat.toVariant(), totals.discount.toVariant(), totals.net.toVariant(),
-                     credit},
+        !m_line.add({qint64(m_invoice), qint64(job.number), job.prefix, kJourneyCost,
+                     totals.gross.toVariant(), totals.vat.toVariant(), totals.discount.toVariant(),
+                     totals.net.toVariant(), credit, kNo},
                     &m_error))
         return failed();
     ++m_result->lines;
@@ -286,7 +284,7 @@ bool Run::invoiceAccount(std::int64_t account, std::size_t* next)
     if (!m_header.add({qint64(m_invoice), m_stamp, qint64(account), m_company,
                        invoice.gross.toVariant(), invoice.vat.toVariant(),
                        invoice.discount.toVariant(), invoice.net.toVariant(),
-                       invoice.creditNote.toVariant()},
+                       invoice.creditNote.toVariant(), kNo, kStandard},
                       &m_error) ||
         !m_balance.add({invoice.net.toVariant(), qint64(account)}, &m_error))
         return failed();
