@@ -1,6 +1,7 @@
 #include "firmcopy.h"
 
 #include "dialect.h"
+#include "rowbatch.h"
 #include "schema.h"
 #include "sql.h"
 #include "sqliteguard.h"
@@ -10,7 +11,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -18,10 +18,8 @@ namespace velmora {
 
 namespace {
 
-// Rows read from the source at a time, and the most written by one statement.
+// Rows read from the source at a time.
 constexpr int kBatchRows = 1000;
-// Values bound to one insert of several rows: well within both engines' limits.
-constexpr qsizetype kBindings = 4000;
 
 // A table's columns as the source holds them, and the column that holds its rowid: its
 // INTEGER PRIMARY KEY, which then carries the rowid across, or else rowid itself. Rows are
@@ -88,57 +86,34 @@ qint64 rowCount(const QSqlDatabase& db, const QString& table, QString* error)
 class RowWriter
 {
 public:
-    RowWriter(const QSqlDatabase& db, QString table, QStringList columns)
-        : m_db(db), m_table(std::move(table)), m_columns(std::move(columns)),
-          m_rows(std::clamp<qsizetype>(kBindings / m_columns.size(), 1, kBatchRows)), m_full(db)
+    RowWriter(const QSqlDatabase& db, QString table, const QStringList& columns)
+        : m_table(std::move(table)), m_width(int(columns.size())),
+          m_batch(insertBatch(db, m_table, columns))
     {
     }
 
     // Takes the `columns` values of `read` from column `first` on as a row.
     bool add(const QSqlQuery& read, int first, QString* error)
     {
-        for (int column = first; column < first + m_columns.size(); ++column)
-            m_pending.append(read.value(column));
-        return m_pending.size() < m_rows * m_columns.size() || flush(error);
+        QVariantList row;
+        for (int column = first; column < first + m_width; ++column)
+            row.append(read.value(column));
+        return m_batch.add(row, error) || failed(error);
     }
 
     // Inserts the rows taken and not yet inserted.
-    bool flush(QString* error)
-    {
-        const qsizetype rows = m_pending.size() / m_columns.size();
-        if (rows == 0)
-            return true;
-        QSqlQuery partial(m_db);
-        QSqlQuery& query = rows == m_rows ? m_full : partial;
-        bool ok = (rows == m_rows && m_prepared) || query.prepare(statement(rows));
-        m_prepared = m_prepared || (ok && rows == m_rows);
-        for (qsizetype index = 0; ok && index < m_pending.size(); ++index)
-            query.bindValue(int(index), m_pending.at(index));
-        ok = ok && query.exec();
-        m_pending.clear();
-        if (!ok)
-            *error = QObject::tr("Rows of %1 could not be copied: %2")
-                         .arg(m_table, query.lastError().text());
-        return ok;
-    }
+    bool flush(QString* error) { return m_batch.flush(error) || failed(error); }
 
 private:
-    QString statement(qsizetype rows) const
+    bool failed(QString* error) const
     {
-        const QString row = u'(' + placeholders(m_columns.size()) + u')';
-        QStringList values;
-        values.fill(row, rows);
-        return QStringLiteral("insert into %1 (%2) values %3")
-            .arg(m_table, m_columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+        *error = QObject::tr("Rows of %1 could not be copied: %2").arg(m_table, *error);
+        return false;
     }
 
-    QSqlDatabase m_db;
     QString m_table;
-    QStringList m_columns;
-    qsizetype m_rows; // rows to a full statement
-    QSqlQuery m_full;
-    bool m_prepared = false;
-    QVariantList m_pending;
+    int m_width;
+    RowBatch m_batch;
 };
 
 // Copies one table's rows in order of rowid, a batch at a time, in place of the rows the

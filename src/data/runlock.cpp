@@ -59,6 +59,7 @@ RunLock::RunLock(QSqlDatabase db, RunKind kind) : m_db(std::move(db))
             return;
         }
         if (!query.value(0).toBool()) {
+            m_elsewhere = true;
             m_refusal = refusal(
                 lock.key == kExchange && kind != RunKind::Exchange ? RunKind::Exchange : kind);
             return;

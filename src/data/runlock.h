@@ -28,12 +28,15 @@ public:
     // True when the work may go on; else false with the reason in *error ("The invoice run
     // is already running at another desk").
     bool held(QString* error) const;
+    // True when it was refused because another desk holds the lock, not for a fault.
+    bool elsewhere() const { return m_elsewhere; }
 
 private:
     QSqlDatabase m_db;
     // Each lock taken: the statement that lets go of it, and its key.
     QList<std::pair<QString, int>> m_held;
     QString m_refusal;
+    bool m_elsewhere = false;
 };
 
 } // namespace velmora

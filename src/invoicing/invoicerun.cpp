@@ -5,6 +5,7 @@
 #include "data/dates.h"
 #include "data/driverwage.h"
 #include "data/fault.h"
+#include "data/rowbatch.h"
 #include "data/rowversion.h"
 #include "data/runlock.h"
 #include "data/sql.h"
@@ -13,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -21,10 +23,18 @@ namespace velmora {
 namespace {
 
 const QString kCreditNote = QStringLiteral("Credit Note");
+// What a new invoice and its lines say: not printed, a standard invoice, a journey's cost.
+const QString kNo = QStringLiteral("N");
+const QString kStandard = QStringLiteral("S");
+const QString kJourneyCost = QStringLiteral("Journey Cost");
 
-// A row of an account's part of the work list.
+// Accounts whose work is read at once.
+constexpr std::size_t kAccountsARead = 128;
+
+// A row of the work list.
 struct WorkRow
 {
+    std::int64_t account = 0;
     QString prefix;
     std::int64_t number = 0;
     bool percentageDriver = false; // flagged so, and not yet calculated
@@ -39,12 +49,47 @@ std::optional<Money> nullableMoney(const QVariant& value)
     return Money::fromStored(value.toLongLong());
 }
 
-// The run over one range on an open transaction; one object per run.
+// The run over one range on an open transaction; one object per run. The work is read for
+// many accounts at once and written a batch of rows at a time, each batch one statement (on a
+// server, one round trip), the rest of each batch at the end.
 class Run
 {
 public:
     Run(const QSqlDatabase& db, const InvoiceRunRange& range, InvoiceRunResult* result)
-        : m_db(db), m_range(range), m_result(result), m_stamp(storedStamp(range.stamp))
+        : m_db(db), m_range(range), m_result(result), m_stamp(storedStamp(range.stamp)),
+          m_header(insertBatch(db, QStringLiteral("invoice_header"),
+                               {QStringLiteral("invoice_no"), QStringLiteral("date"),
+                                QStringLiteral("account_no"), QStringLiteral("company_id"),
+                                QStringLiteral("gross_value"), QStringLiteral("vat_value"),
+                                QStringLiteral("discount_value"), QStringLiteral("net_value"),
+                                QStringLiteral("credit_note_value"), QStringLiteral("printed"),
+                                QStringLiteral("invoice_type")})),
+          m_line(insertBatch(db, QStringLiteral("invoice_line"),
+                             {QStringLiteral("invoice_no"), QStringLiteral("job_id"),
+                              QStringLiteral("job_prefix"), QStringLiteral("details"),
+                              QStringLiteral("line_cost_excl_vat"), QStringLiteral("line_cost_vat"),
+                              QStringLiteral("line_cost_discount"), QStringLiteral("line_cost_net"),
+                              QStringLiteral("credit_note_value"),
+                              QStringLiteral("invoice_printed")})),
+          // A job whose driver's share is recorded is marked calculated too, which counts as
+          // a change of its own.
+          m_job(db,
+                QStringLiteral("UPDATE jobs SET invoice_no = v.column1, invoiced = 'Y', "
+                               "calculated = CASE WHEN v.column2 = 1 THEN 'Y' ELSE "
+                               "jobs.calculated END, row_version = row_version + 1 + v.column2, "
+                               "row_changed_at = ? FROM (VALUES %1) AS v "
+                               "WHERE jobs.job_prefix = v.column3 AND jobs.job_id = v.column4"),
+                {BatchValue::Integer, BatchValue::Integer, BatchValue::CaselessText,
+                 BatchValue::Integer},
+                {m_stamp}),
+          m_balance(db,
+                    QStringLiteral("UPDATE accounts SET account_balance = account_balance - "
+                                   "v.column1, ") +
+                        versionBump() +
+                        QStringLiteral(" FROM (VALUES %1) AS v WHERE accounts.account_id = "
+                                       "v.column2"),
+                    {BatchValue::Integer, BatchValue::Integer}, {m_stamp}),
+          m_wages(db)
     {
     }
 
@@ -52,15 +97,16 @@ public:
 
 private:
     bool prepare(QSqlQuery& query, const char* sql);
-    bool prepare(QSqlQuery& query, const QString& sql);
     bool exec(QSqlQuery& query, std::initializer_list<QVariant> values);
     bool fail(const QSqlQuery& query);
+    bool failed();
     bool readAccounts(std::vector<std::int64_t>* accounts);
     bool readReferences();
-    bool readRows(std::int64_t account, std::vector<WorkRow>* rows);
-    bool invoiceAccount(std::int64_t account);
+    bool readRows(std::int64_t first, std::int64_t last);
+    bool invoiceAccount(std::int64_t account, std::size_t* next);
     bool completeJob(const WorkRow& job, const InvoiceTotals& totals);
-    bool recordDriverWage(const WorkRow& job, Money gross);
+    bool recordDriverWage(const WorkRow& job, Money gross, bool* calculated);
+    bool flush();
     bool storeCounter();
 
     QSqlDatabase m_db;
@@ -76,17 +122,21 @@ private:
     std::vector<WorkRow> m_rows;
 
     QSqlQuery m_work{m_db};
-    QSqlQuery m_header{m_db};
-    QSqlQuery m_line{m_db};
-    QSqlQuery m_job{m_db};
-    QSqlQuery m_balance{m_db};
-    DriverWageWriter m_wages{m_db};
-    QSqlQuery m_calculated{m_db};
+    RowBatch m_header;
+    RowBatch m_line;
+    RowBatch m_job;
+    RowBatch m_balance;
+    DriverWageWriter m_wages;
 };
 
 bool Run::fail(const QSqlQuery& query)
 {
     m_error = queryFault(query);
+    return failed();
+}
+
+bool Run::failed()
+{
     if (m_error.trimmed().isEmpty())
         m_error = QObject::tr("The database refused a statement of the invoice run.");
     return false;
@@ -94,13 +144,8 @@ bool Run::fail(const QSqlQuery& query)
 
 bool Run::prepare(QSqlQuery& query, const char* sql)
 {
-    return prepare(query, QString::fromLatin1(sql));
-}
-
-bool Run::prepare(QSqlQuery& query, const QString& sql)
-{
     query.setForwardOnly(true);
-    return query.prepare(sql) || fail(query);
+    return query.prepare(QString::fromLatin1(sql)) || fail(query);
 }
 
 bool Run::exec(QSqlQuery& query, std::initializer_list<QVariant> values)
@@ -156,23 +201,25 @@ bool Run::readReferences()
     return true;
 }
 
-bool Run::readRows(std::int64_t account, std::vector<WorkRow>* rows)
+// The work of the accounts from `first` to `last`, by account and job.
+bool Run::readRows(std::int64_t first, std::int64_t last)
 {
-    rows->clear();
-    if (!exec(m_work, {qint64(account)}))
+    m_rows.clear();
+    if (!exec(m_work, {qint64(first), qint64(last)}))
         return false;
     while (m_work.next()) {
         WorkRow row;
-        row.prefix = m_work.value(0).toString();
-        row.number = m_work.value(1).toLongLong();
-        row.percentageDriver = m_work.value(2).toInt() != 0;
-        row.driver = m_work.value(3);
-        row.cost.costType = m_work.value(4).toLongLong();
-        row.cost.gross = Money::fromVariant(m_work.value(5));
-        row.cost.discount = nullableMoney(m_work.value(6));
-        row.cost.net = Money::fromVariant(m_work.value(7));
-        row.cost.vat = nullableMoney(m_work.value(8));
-        rows->push_back(std::move(row));
+        row.account = m_work.value(0).toLongLong();
+        row.prefix = m_work.value(1).toString();
+        row.number = m_work.value(2).toLongLong();
+        row.percentageDriver = m_work.value(3).toInt() != 0;
+        row.driver = m_work.value(4);
+        row.cost.costType = m_work.value(5).toLongLong();
+        row.cost.gross = Money::fromVariant(m_work.value(6));
+        row.cost.discount = nullableMoney(m_work.value(7));
+        row.cost.net = Money::fromVariant(m_work.value(8));
+        row.cost.vat = nullableMoney(m_work.value(9));
+        m_rows.push_back(std::move(row));
     }
     if (m_work.lastError().type() != QSqlError::NoError)
         return fail(m_work);
@@ -180,59 +227,67 @@ bool Run::readRows(std::int64_t account, std::vector<WorkRow>* rows)
     return true;
 }
 
-bool Run::recordDriverWage(const WorkRow& job, Money gross)
+// Records the driver's share of a job flagged as paying a percentage; *calculated says
+// whether it was, else the job is named among the unpaid drivers'.
+bool Run::recordDriverWage(const WorkRow& job, Money gross, bool* calculated)
 {
     const QVariant percentage =
         job.driver.isNull() ? QVariant() : m_percentages.value(job.driver.toLongLong(), QVariant());
-    if (percentage.isNull() || percentage.toString().trimmed().isEmpty() ||
-        percentage.toInt() == 0) {
+    *calculated = !percentage.isNull() && !percentage.toString().trimmed().isEmpty() &&
+                  percentage.toInt() != 0;
+    if (!*calculated) {
         m_result->unpaidDrivers.append({job.prefix, job.number});
         return true;
     }
-    if (!m_wages.write(job.driver.toLongLong(), job.prefix, job.number, gross, percentage.toInt(),
-                       &m_error))
-        return false;
-    return exec(m_calculated, {m_stamp, job.prefix, qint64(job.number)});
+    return m_wages.write(job.driver.toLongLong(), job.prefix, job.number, gross, percentage.toInt(),
+                         &m_error) ||
+           failed();
 }
 
 bool Run::completeJob(const WorkRow& job, const InvoiceTotals& totals)
 {
+    bool calculated = false;
+    if (job.percentageDriver && !recordDriverWage(job, totals.gross, &calculated))
+        return false;
     const QVariant credit =
         totals.creditNote < Money() ? totals.creditNote.toVariant() : QVariant(qint64(0));
-    if (!exec(m_job, {qint64(m_invoice), m_stamp, job.prefix, qint64(job.number)}) ||
-        !exec(m_line, {qint64(m_invoice), qint64(job.number), job.prefix, totals.gross.toVariant(),
-                       totals.vat.toVariant(), totals.discount.toVariant(), totals.net.toVariant(),
-                       credit}))
-        return false;
+    if (!m_job.add({qint64(m_invoice), qint64(calculated ? 1 : 0), job.prefix, qint64(job.number)},
+                   &m_error) ||
+        !m_line.add({qint64(m_invoice), qint64(job.number), job.prefix, kJourneyCost,
+                     totals.gross.toVariant(), totals.vat.toVariant(), totals.discount.toVariant(),
+                     totals.net.toVariant(), credit, kNo},
+                    &m_error))
+        return failed();
     ++m_result->lines;
-    return !job.percentageDriver || recordDriverWage(job, totals.gross);
+    return true;
 }
 
-bool Run::invoiceAccount(std::int64_t account)
+// Invoices the account's rows from m_rows[*next] on, leaving *next past them.
+bool Run::invoiceAccount(std::int64_t account, std::size_t* next)
 {
-    if (!readRows(account, &m_rows))
-        return false;
-    if (m_rows.empty())
-        return true;
     InvoiceTotals invoice;
-    std::size_t next = 0;
-    while (next < m_rows.size()) {
-        const WorkRow& job = m_rows[next];
+    bool any = false;
+    while (*next < m_rows.size() && m_rows[*next].account == account) {
+        const WorkRow& job = m_rows[*next];
         InvoiceTotals totals;
-        for (; next < m_rows.size() && m_rows[next].number == job.number &&
-               m_rows[next].prefix == job.prefix;
-             ++next)
-            addInvoiceCost(m_rows[next].cost, m_types, &totals);
+        for (; *next < m_rows.size() && m_rows[*next].account == account &&
+               m_rows[*next].number == job.number && m_rows[*next].prefix == job.prefix;
+             ++*next)
+            addInvoiceCost(m_rows[*next].cost, m_types, &totals);
         if (!completeJob(job, totals))
             return false;
         invoice += totals;
+        any = true;
     }
-    if (!exec(m_header,
-              {qint64(m_invoice), m_stamp, qint64(account), m_company, invoice.gross.toVariant(),
-               invoice.vat.toVariant(), invoice.discount.toVariant(), invoice.net.toVariant(),
-               invoice.creditNote.toVariant()}) ||
-        !exec(m_balance, {invoice.net.toVariant(), m_stamp, qint64(account)}))
-        return false;
+    if (!any)
+        return true;
+    if (!m_header.add({qint64(m_invoice), m_stamp, qint64(account), m_company,
+                       invoice.gross.toVariant(), invoice.vat.toVariant(),
+                       invoice.discount.toVariant(), invoice.net.toVariant(),
+                       invoice.creditNote.toVariant(), kNo, kStandard},
+                      &m_error) ||
+        !m_balance.add({invoice.net.toVariant(), qint64(account)}, &m_error))
+        return failed();
     m_result->totals += invoice;
     if (m_result->invoices == 0)
         m_result->firstInvoice = m_invoice;
@@ -240,6 +295,15 @@ bool Run::invoiceAccount(std::int64_t account)
     ++m_result->invoices;
     ++m_invoice;
     return true;
+}
+
+bool Run::flush()
+{
+    for (RowBatch* batch : {&m_header, &m_line, &m_job, &m_balance}) {
+        if (!batch->flush(&m_error))
+            return failed();
+    }
+    return m_wages.flush(&m_error) || failed();
 }
 
 bool Run::storeCounter()
@@ -263,43 +327,33 @@ bool Run::execute(const InvoiceRunProgress& progress, QString* error)
             return false;
         if (accounts.empty())
             return true;
-        if (!prepare(m_work,
-                     "select jobs.job_prefix, jobs.job_id, "
-                     "jobs.driver_percentage = 'Y' and jobs.calculated = 'N', "
-                     "jobs.driver, Costs.costtype, Costs.gross_cost, Costs.discount_value, "
-                     "Costs.net_cost, Costs.vat_value "
-                     "from jobs join Costs on Costs.jobnumber = jobs.job_id "
-                     "and Costs.job_prefix = jobs.job_prefix "
-                     "where jobs.account_no = ? and jobs.account_no > 0 and jobs.invoiced = 'N' "
-                     "and Costs.income_expence = 'I' order by jobs.job_prefix, jobs.job_id") ||
-            !prepare(m_header,
-                     "insert into invoice_header (invoice_no, date, account_no, company_id, "
-                     "gross_value, vat_value, discount_value, net_value, credit_note_value, "
-                     "printed, invoice_type) values (?, ?, ?, ?, ?, ?, ?, ?, ?, 'N', 'S')") ||
-            !prepare(m_line,
-                     "insert into invoice_line (invoice_no, job_id, job_prefix, details, "
-                     "line_cost_excl_vat, line_cost_vat, line_cost_discount, line_cost_net, "
-                     "credit_note_value, invoice_printed) "
-                     "values (?, ?, ?, 'Journey Cost', ?, ?, ?, ?, ?, 'N')") ||
-            !prepare(m_job, QStringLiteral("update jobs set invoice_no = ?, invoiced = 'Y', ") +
-                                versionBump() +
-                                QStringLiteral(" where job_prefix = ? and job_id = ?")) ||
-            !prepare(m_balance,
-                     QStringLiteral("update accounts set account_balance = account_balance - ?, ") +
-                         versionBump() + QStringLiteral(" where account_id = ?")) ||
-            !m_wages.prepare(&m_error) ||
-            !prepare(m_calculated, QStringLiteral("update jobs set calculated = 'Y', ") +
-                                       versionBump() +
-                                       QStringLiteral(" where job_prefix = ? and job_id = ?")))
+        if (!prepare(m_work, "select jobs.account_no, jobs.job_prefix, jobs.job_id, "
+                             "jobs.driver_percentage = 'Y' and jobs.calculated = 'N', "
+                             "jobs.driver, Costs.costtype, Costs.gross_cost, Costs.discount_value, "
+                             "Costs.net_cost, Costs.vat_value "
+                             "from jobs join Costs on Costs.jobnumber = jobs.job_id "
+                             "and Costs.job_prefix = jobs.job_prefix "
+                             "where jobs.account_no between ? and ? and jobs.account_no > 0 "
+                             "and jobs.invoiced = 'N' and Costs.income_expence = 'I' "
+                             "order by jobs.account_no, jobs.job_prefix, jobs.job_id"))
             return false;
-        const auto total = static_cast<std::int64_t>(accounts.size());
-        for (std::int64_t done = 0; done < total; ++done) {
-            if (!invoiceAccount(accounts[static_cast<std::size_t>(done)]))
+        const std::size_t total = accounts.size();
+        for (std::size_t first = 0; first < total; first += kAccountsARead) {
+            const std::size_t end = std::min(total, first + kAccountsARead);
+            if (!readRows(accounts[first], accounts[end - 1]))
                 return false;
-            if (progress)
-                progress(done + 1, total);
+            std::size_t next = 0;
+            for (std::size_t index = first; index < end; ++index) {
+                // Rows of an account booked since the accounts were read wait for the next run.
+                while (next < m_rows.size() && m_rows[next].account < accounts[index])
+                    ++next;
+                if (!invoiceAccount(accounts[index], &next))
+                    return false;
+                if (progress)
+                    progress(std::int64_t(index + 1), std::int64_t(total));
+            }
         }
-        return m_result->invoices == 0 || storeCounter();
+        return flush() && (m_result->invoices == 0 || storeCounter());
     }();
     if (!done) {
         *error = m_error;
@@ -361,7 +415,7 @@ bool runInvoices(const QSqlDatabase& db, const InvoiceRunRange& range, InvoiceRu
 {
     const RunLock lock(db, RunKind::Invoices);
     if (!lock.held(error)) {
-        result->elsewhere = true;
+        result->elsewhere = lock.elsewhere();
         return false;
     }
     Transaction transaction(db);

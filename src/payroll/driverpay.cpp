@@ -6,6 +6,7 @@
 #include "data/driverwage.h"
 #include "data/fault.h"
 #include "data/readonly.h"
+#include "data/rowbatch.h"
 #include "data/rowversion.h"
 #include "data/runlock.h"
 #include "data/sql.h"
@@ -75,46 +76,6 @@ bool readCandidates(const QSqlDatabase& db, const DriverRange& range, QDate last
     }
     return true;
 }
-
-// The statements of a run, prepared once.
-class WageWriter
-{
-public:
-    explicit WageWriter(const QSqlDatabase& db) : m_wages(db), m_mark(db), m_stamp(changeStamp(db))
-    {
-    }
-
-    bool prepare(QString* error)
-    {
-        if (!m_wages.prepare(error))
-            return false;
-        if (m_mark.prepare(driverPayStatements().markCalculated))
-            return true;
-        *error = queryFault(m_mark);
-        return false;
-    }
-
-    bool writeWage(const PayJob& job, Money income, int percentage, QString* error)
-    {
-        return m_wages.write(job.driver, job.prefix, job.number, income, percentage, error);
-    }
-
-    bool markCalculated(const PayJob& job, QString* error)
-    {
-        m_mark.bindValue(0, m_stamp);
-        m_mark.bindValue(1, job.prefix);
-        m_mark.bindValue(2, job.number);
-        if (m_mark.exec())
-            return true;
-        *error = queryFault(m_mark);
-        return false;
-    }
-
-private:
-    DriverWageWriter m_wages;
-    QSqlQuery m_mark;
-    QVariant m_stamp;
-};
 
 } // namespace
 
@@ -187,26 +148,30 @@ std::optional<DriverPayRun> payDrivers(const QSqlDatabase& db, const DriverRange
     if (candidates.empty())
         return result;
     const AuditPause pause(db);
-    WageWriter writer(db);
-    if (!writer.prepare(error))
-        return std::nullopt;
+    // Written a batch at a time: each job is among the candidates once.
+    DriverWageWriter wages(db);
+    RowBatch calculated = calculatedJobs(db, changeStamp(db));
     for (const Candidate& candidate : candidates) {
+        const PayJob& job = candidate.job;
         if (candidate.percentage.isNull()) {
-            result.withoutPercentage.append(candidate.job);
+            result.withoutPercentage.append(job);
             continue;
         }
         if (candidate.income.isNull()) {
-            result.withoutIncome.append(candidate.job);
+            result.withoutIncome.append(job);
         } else {
             const Money income = Money::fromVariant(candidate.income);
-            if (!writer.writeWage(candidate.job, income, candidate.percentage.toInt(), error))
+            if (!wages.write(job.driver, job.prefix, job.number, income,
+                             candidate.percentage.toInt(), error))
                 return std::nullopt;
             result.total += income;
             ++result.jobsPaid;
         }
-        if (!writer.markCalculated(candidate.job, error))
+        if (!calculated.add({job.prefix, job.number}, error))
             return std::nullopt;
     }
+    if (!wages.flush(error) || !calculated.flush(error))
+        return std::nullopt;
     if (!writeRunEntry(db, QStringLiteral("driver pay"),
                        QStringLiteral("%1-%2").arg(range.from).arg(range.to),
                        {{QStringLiteral("jobs found"), result.jobsFound},
@@ -218,11 +183,14 @@ std::optional<DriverPayRun> payDrivers(const QSqlDatabase& db, const DriverRange
 }
 
 std::optional<DriverPayRun> calculateDriverPay(const QSqlDatabase& db, const DriverRange& range,
-                                               QString* error)
+                                               QString* error, bool* elsewhere)
 {
     const RunLock lock(db, RunKind::DriverPay);
-    if (!lock.held(error))
+    if (!lock.held(error)) {
+        if (elsewhere)
+            *elsewhere = lock.elsewhere();
         return std::nullopt;
+    }
     Transaction transaction(db);
     if (!transaction.isActive()) {
         *error = QObject::tr("The driver payment run could not begin a transaction.");

@@ -69,18 +69,21 @@ struct DriverPayRun
 std::optional<DriverPayRun> payDrivers(const QSqlDatabase& db, const DriverRange& range,
                                        QDate lastDay, QString* error);
 
-// payDrivers() over every day, in a transaction of its own: all or nothing.
+// payDrivers() over every day, in a transaction of its own: all or nothing. When it is
+// refused because the run is running at another desk, as *error says, *elsewhere (when
+// given) is set.
 std::optional<DriverPayRun> calculateDriverPay(const QSqlDatabase& db, const DriverRange& range,
-                                               QString* error);
+                                               QString* error, bool* elsewhere = nullptr);
 
 // The messages that name the jobs a run could not pay, one for each job.
 QStringList unpaidJobsMessages(const DriverPayRun& run);
 
-// The statements of a payment run, in one home for the run and the benchmark's baseline.
-// candidates binds the first and last driver and the last day (yyyy-MM-dd) and returns
-// prefix, number, driver, percentage (null when the driver has none) and income (null
-// when the job has no income line); markCalculated binds the stamp of the change (changeStamp()),
-// prefix and number. The wage rows are written by driverWageStatements().
+// The statements of a payment run: candidates, for the run and the benchmark's baseline,
+// binds the first and last driver and the last day (yyyy-MM-dd) and returns prefix, number,
+// driver, percentage (null when the driver has none) and income (null when the job has no
+// income line). markCalculated, the baseline's mark of one job at a time (the run marks a
+// batch with calculatedJobs()), binds the stamp of the change (changeStamp()), prefix and
+// number; the baseline writes the wage rows with driverWageStatements().
 struct DriverPayStatements
 {
     QString candidates, markCalculated;

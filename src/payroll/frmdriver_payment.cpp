@@ -119,12 +119,15 @@ void frmdriver_payment::create_payment_details()
         return;
 
     std::optional<DriverPayRun> result;
+    bool elsewhere = false;
     {
         BusyPointer busy(m_dialogs);
-        result = calculateDriverPay(m_db, *range, &error);
+        result = calculateDriverPay(m_db, *range, &error, &elsewhere);
     }
     if (!result) {
-        m_dialogs.information(this, tr("The driver payments were not calculated: %1").arg(error));
+        // A run at another desk is said as it is, not as a fault of the calculation.
+        m_dialogs.information(
+            this, elsewhere ? error : tr("The driver payments were not calculated: %1").arg(error));
         return;
     }
     if (result->jobsFound == 0) {
