@@ -172,6 +172,8 @@ QStringList whatTheScreensSee(TestDatabase& t, const QString& folder)
         {{}, {}, {}, someone, {}, {}},
         {{}, {}, {}, {}, QStringLiteral("*arbou*"), QStringLiteral("H*")},
         {QStringLiteral("*%*"), {}, {}, {}, {}, {}},
+        {QStringLiteral("MRS Z*"), {}, {}, {}, {}, {}},
+        {QStringLiteral("m%s_*"), {}, {}, {}, {}, {}},
     };
     for (const SearchCriteria& criteria : searches)
         all << QStringLiteral("search") << searched(db, criteria);
