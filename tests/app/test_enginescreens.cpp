@@ -174,6 +174,7 @@ QStringList whatTheScreensSee(TestDatabase& t, const QString& folder)
         {QStringLiteral("*%*"), {}, {}, {}, {}, {}},
         {QStringLiteral("MRS Z*"), {}, {}, {}, {}, {}},
         {QStringLiteral("m%s_*"), {}, {}, {}, {}, {}},
+        {QStringLiteral("*'; delete from jobs; --*"), {}, {}, {}, {}, {}},
     };
     for (const SearchCriteria& criteria : searches)
         all << QStringLiteral("search") << searched(db, criteria);
