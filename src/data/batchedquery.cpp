@@ -86,17 +86,20 @@ class BatchedQuery::Cursor
 public:
     explicit Cursor(const QSqlDatabase& connection) : db(connection), batch(connection) {}
 
-    // Declares the cursor for `sql` and fetches its first batch.
-    bool open(const QString& sql, const QVariantList& values, QString* error)
+    // Declares the cursor for `sql`, planned for `plan`, and fetches its first batch.
+    bool open(const QString& sql, const QVariantList& values, Plan plan, QString* error)
     {
         static std::atomic<quint64> cursors{0};
         name = QStringLiteral("velmora_rows_%1").arg(++cursors);
         CursorTransaction* transaction = transactionOf(db);
+        // A cursor's plan gives a tenth of its rows soonest unless told otherwise.
         const QString declare =
-            QStringLiteral("%1DECLARE %2 NO SCROLL CURSOR FOR %3; %4")
+            QStringLiteral("%1SET LOCAL cursor_tuple_fraction = %2; "
+                           "DECLARE %3 NO SCROLL CURSOR FOR %4; %5")
                 .arg(transaction->open == 0 ? QStringLiteral("START TRANSACTION READ ONLY; ")
                                             : QString(),
-                     name, withValues(db.driver(), sql, values), fetch());
+                     plan == AllRows ? QStringLiteral("1") : QStringLiteral("0.1"), name,
+                     withValues(db.driver(), sql, values), fetch());
         // The statements' results come one after another: the fetch's rows are the last.
         bool done = batch.exec(declare);
         while (done && !batch.isSelect())
@@ -170,8 +173,8 @@ private:
     quint64 number = 0;
 };
 
-BatchedQuery::BatchedQuery(QSqlDatabase db, QString sql)
-    : m_db(std::move(db)), m_sql(std::move(sql))
+BatchedQuery::BatchedQuery(QSqlDatabase db, QString sql, Plan plan)
+    : m_db(std::move(db)), m_sql(std::move(sql)), m_plan(plan)
 {
 }
 
@@ -191,7 +194,7 @@ bool BatchedQuery::run(const QVariantList& values, QString* error)
     if (!batches.isValid())
         return false;
     auto cursor = std::make_unique<Cursor>(batches);
-    if (!cursor->open(m_sql, values, error))
+    if (!cursor->open(m_sql, values, m_plan, error))
         return false;
     m_cursor = std::move(cursor);
     return true;

@@ -24,7 +24,11 @@ namespace velmora {
 class BatchedQuery
 {
 public:
-    BatchedQuery(QSqlDatabase db, QString sql);
+    // What a server's planner plans the statement for: its first rows soonest (a list of any
+    // length), or all its rows (rows read to their end, or those of one account).
+    enum Plan { FirstRows, AllRows };
+
+    BatchedQuery(QSqlDatabase db, QString sql, Plan plan = FirstRows);
     ~BatchedQuery();
     BatchedQuery(const BatchedQuery&) = delete;
     BatchedQuery& operator=(const BatchedQuery&) = delete;
@@ -45,6 +49,7 @@ private:
 
     QSqlDatabase m_db;
     QString m_sql;
+    Plan m_plan;
     std::optional<PreparedQuery> m_file;
     std::unique_ptr<Cursor> m_cursor;
 };

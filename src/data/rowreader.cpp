@@ -71,8 +71,10 @@ bool RowReader::prepare(QString* error)
         if (m_server)
             return true;
         auto server = std::make_unique<Server>(m_connection);
-        if (m_rows == InBatches)
-            server->batches = std::make_unique<BatchedQuery>(m_connection, m_sql);
+        if (m_rows != Whole)
+            server->batches = std::make_unique<BatchedQuery>(
+                m_connection, m_sql,
+                m_rows == InBatches ? BatchedQuery::FirstRows : BatchedQuery::AllRows);
         else if (!server->query.prepare(m_sql)) {
             *error = failureText(server->query.lastError());
             return false;

@@ -22,12 +22,13 @@ class SqliteStatement;
 // for the batch writes of imports. On a server it runs through the connection's driver
 // with the same results; a run's rows are all received when it starts, so that other
 // statements may run on the connection while its rows are read, or, for a list read as it
-// is shown (InBatches), a batch at a time from a cursor (BatchedQuery). Its owner must let
-// it go before the connection is closed (it keeps the statement prepared until then).
+// is shown (InBatches), a batch at a time from a cursor (BatchedQuery), planned for its first
+// rows, or for all of them (AllInBatches: rows read to their end, a batch at a time). Its owner
+// must let it go before the connection is closed (it keeps the statement prepared until then).
 class RowReader
 {
 public:
-    enum Rows { Whole, InBatches };
+    enum Rows { Whole, InBatches, AllInBatches };
 
     RowReader(QSqlDatabase db, QString sql, Rows rows = Whole);
     ~RowReader();

@@ -111,9 +111,9 @@ QString ledgerInvoicesSql()
 }
 
 LedgerHistory::LedgerHistory(const QSqlDatabase& db, qint64 account)
-    : m_account(account), m_invoices(db, ledgerInvoicesSql(), RowReader::InBatches),
-      m_lines{RowReader(db, ledgerLinesSql(), RowReader::InBatches)},
-      m_receipts{RowReader(db, ledgerReceiptsSql(), RowReader::InBatches)}
+    : m_account(account), m_invoices(db, ledgerInvoicesSql(), RowReader::AllInBatches),
+      m_lines{RowReader(db, ledgerLinesSql(), RowReader::AllInBatches)},
+      m_receipts{RowReader(db, ledgerReceiptsSql(), RowReader::AllInBatches)}
 {
 }
 

@@ -52,8 +52,9 @@ QStringList ledgerHeadings();
 // otherwise the last payment row shows the total payable less the payments when they add
 // up to more than zero. Amounts are shown in their plain form ("40.5", "0").
 // The account's invoices, their lines and their payments are read side by side, each in
-// invoice order, a batch at a time (RowReader::InBatches): a ledger is opened at every
-// account picked, and a server answers three statements sooner than two an invoice.
+// invoice order, a batch at a time, planned for the account's rows alone
+// (RowReader::AllInBatches): a ledger is opened at every account picked, and a server
+// answers three statements sooner than two an invoice.
 class LedgerHistory final : public RowSource
 {
 public:
