@@ -24,8 +24,16 @@ struct LedgerStatements
     Statement invoices, lines, receipts;
 };
 
-// The baseline of the ledger: the history's statements through the C API, their rows
-// made into the same grid rows as LedgerHistory makes, up to its first batch.
+// An invoice's job numbers and payments, by its number, for the baseline.
+const char* const kLinesOfInvoice = "select job_id from invoice_line where invoice_no = ? "
+                                    "order by seq";
+const char* const kReceiptsOfInvoice = "select amount_received, date_received from receipts "
+                                       "where invoice_number = ? order by rowid";
+
+// The baseline of the ledger: the account's invoices through the C API, each one's lines
+// and payments looked up by its number, their rows made into the same grid rows as
+// LedgerHistory makes, up to its first batch.
+
 bool historyDirectly(const LedgerStatements& s, qint64 account, GridRows* rows, QString* error)
 {
     sqlite3_stmt* invoices = s.invoices.get();
@@ -106,8 +114,8 @@ std::optional<Timed> setUpOpenLedger(Fixture& fixture, QString* error)
     if (!account)
         return std::nullopt;
     LedgerStatements s{prepare(fixture.handle, ledgerInvoicesSql().toUtf8().constData(), error),
-                       prepare(fixture.handle, ledgerLinesSql().toUtf8().constData(), error),
-                       prepare(fixture.handle, ledgerReceiptsSql().toUtf8().constData(), error)};
+                       prepare(fixture.handle, kLinesOfInvoice, error),
+                       prepare(fixture.handle, kReceiptsOfInvoice, error)};
     if (!s.invoices || !s.lines || !s.receipts)
         return std::nullopt;
     GridRows ours, baseline;

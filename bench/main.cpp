@@ -168,6 +168,8 @@ int runOnServer(const Options& options)
     server.runs = options.runs;
     server.desks.desks = options.desks;
     server.desks.seconds = options.seconds;
+    for (const std::string& name : options.only)
+        server.cases.append(QString::fromStdString(name));
     QTextStream out(stdout);
     const std::optional<bool> met = runServerBench(firms.fixtures().front(), server, out, &error);
     if (!met)
@@ -212,7 +214,8 @@ int main(int argc, char** argv)
         ->capture_default_str();
     app.add_option("--output", options.output, "JSON file for the figures")->capture_default_str();
     app.add_option("--case", options.only,
-                   "Run only this case (repeatable); the cases that take long run only so");
+                   "Run only this case (repeatable); the cases that take long run only so. "
+                   "With --server: only this screen's case, without the desks");
     app.add_option("--server", options.server,
                    "Instead of the cases on the files: the large firm on this PostgreSQL "
                    "server (postgresql://USER@HOST[:PORT]/NAME, its role allowed to create "

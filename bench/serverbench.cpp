@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 
 namespace velmora::bench {
@@ -46,8 +47,8 @@ QString figure(double value)
 // Each interactive case on the file and on the server. A case's baseline runs on the file
 // for both (the server's copy holds the same rows until the desks start), so that its
 // set-up's check that both sides read the same rows holds on the server too.
-std::optional<bool> compareCases(Fixture& file, Fixture& server, int runs, QTextStream& out,
-                                 QString* error)
+std::optional<bool> compareCases(Fixture& file, Fixture& server, const ServerBenchOptions& options,
+                                 QTextStream& out, QString* error)
 {
     bool met = true;
     out << QObject::tr("%1 %2 %3 %4 %5 %6\n")
@@ -58,10 +59,13 @@ std::optional<bool> compareCases(Fixture& file, Fixture& server, int runs, QText
                .arg(QObject::tr("whole on server"), 16)
                .arg(QObject::tr("ratio"), 7);
     for (const char* name : kInteractive) {
+        if (!options.cases.isEmpty() && !options.cases.contains(QLatin1String(name)))
+            continue;
         const Case* benchCase = findCase(name);
         std::optional<Timed> onFile = benchCase ? benchCase->setup(file, error) : std::nullopt;
         std::optional<Timed> onServer = onFile ? benchCase->setup(server, error) : std::nullopt;
-        const auto figures = onServer ? measure({*onFile, *onServer}, runs, error) : std::nullopt;
+        const auto figures =
+            onServer ? measure({*onFile, *onServer}, options.runs, error) : std::nullopt;
         if (!figures) {
             // A case that fails on the server is a fault to report, not a reason to stop.
             out << QStringLiteral("%1 failed: %2\n").arg(QLatin1String(name), -20).arg(*error);
@@ -150,6 +154,13 @@ bool reportDesks(const DesksFigures& desks, double invoiceFile, QTextStream& out
 std::optional<bool> runServerBench(Fixture& file, const ServerBenchOptions& options,
                                    QTextStream& out, QString* error)
 {
+    for (const QString& name : options.cases) {
+        if (std::none_of(std::begin(kInteractive), std::end(kInteractive),
+                         [&name](const char* known) { return name == QLatin1String(known); })) {
+            *error = QObject::tr("There is no screen's case named %1.").arg(name);
+            return std::nullopt;
+        }
+    }
     const std::optional<DatabaseLocation> server = parseDatabaseLocation(options.server, error);
     if (!server)
         return std::nullopt;
@@ -165,12 +176,14 @@ std::optional<bool> runServerBench(Fixture& file, const ServerBenchOptions& opti
             out << QObject::tr("The screens' cases on %1 jobs, on the file and on the server\n")
                        .arg(file.jobs);
             resetPeakMemory();
-            met = compareCases(file, onServer, options.runs, out, error);
+            met = compareCases(file, onServer, options, out, error);
         }
     }
     closeDatabase(connection);
     if (!met)
         return std::nullopt;
+    if (!options.cases.isEmpty())
+        return firm->drop(error) ? met : std::nullopt;
 
     out << QObject::tr("\n%1 desks booking a job and its lines every %2 ms for %3 s\n")
                .arg(options.desks.desks)

@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "audit.h"
+#include "batchedquery.h"
 #include "databaselocation.h"
 #include "dialect.h"
 #include "readonly.h"
@@ -428,6 +429,7 @@ QSqlDatabase createDatabase(const QString& path, const QString& connectionName, 
 
 void closeDatabase(const QString& connectionName)
 {
+    closeBatchConnection(connectionName);
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
         if (db.isOpen() && engineOf(db) == Engine::SQLite) {

@@ -67,7 +67,8 @@ QSqlDatabase openEmptyDatabase(const QString& path, const QString& connectionNam
 QSqlDatabase createDatabase(const QString& path, const QString& connectionName, QString* error);
 
 // Ends the connection `connectionName`, letting SQLite refresh the statistics its queries
-// found stale (PRAGMA optimize) first. Every query on it must have gone.
+// found stale (PRAGMA optimize) first, and on a server the second connection its lists read
+// on (BatchedQuery). Every query on it must have gone.
 void closeDatabase(const QString& connectionName);
 
 } // namespace velmora

@@ -17,27 +17,39 @@ bool hasTrigram(const QString& pattern)
     return false;
 }
 
+// The pattern for an index's LIKE, which knows no escape here: a "%" or "_" typed as itself
+// becomes "_" (any one character), which lets through a superset for the caller's own
+// comparison to sift. A server's LIKE takes "\" as its escape, so there it becomes "_" too.
+QString indexPattern(Engine engine, const QString& pattern)
+{
+    QString like = pattern;
+    like.replace(QLatin1Char('%'), QLatin1Char('_')).replace(QLatin1Char('*'), QLatin1Char('%'));
+    if (engine == Engine::PostgreSQL)
+        like.replace(QLatin1Char('\\'), QLatin1Char('_'));
+    return like;
+}
+
 } // namespace
 
 QString jobTextNarrowing(Engine engine, const QString& column, const QString& pattern,
                          QVariantList* values)
 {
-    // A file's own index of the column serves a pattern with a fixed start; a server's serves
-    // none (its columns' case-blind type has no index for LIKE), so there every pattern with
-    // a trigram reads the trigram index.
-    if (!hasTrigram(pattern) || (engine == Engine::SQLite && !pattern.startsWith(QLatin1Char('*'))))
+    const bool fixedStart =
+        pattern.contains(QLatin1Char('*')) && !pattern.startsWith(QLatin1Char('*'));
+    // A server's index of the column's text in lower case serves a fixed start, as its LIKE
+    // on the case-blind column compares the two texts in lower case; a file's own index of
+    // the column serves it already.
+    if (engine == Engine::PostgreSQL && fixedStart) {
+        values->append(indexPattern(engine, pattern));
+        return QStringLiteral("lower(jobs.%1::text) like lower(?) and ").arg(column);
+    }
+    if (!hasTrigram(pattern) || !pattern.startsWith(QLatin1Char('*')))
         return {};
-    // The index's LIKE knows no escape: a "%" or "_" typed as itself becomes "_" (any one
-    // character), which lets through a superset for the caller's own comparison to sift. A
-    // server's ILIKE takes "\" as its escape, so there it becomes "_" too.
-    QString like = pattern;
-    like.replace(QLatin1Char('%'), QLatin1Char('_')).replace(QLatin1Char('*'), QLatin1Char('%'));
-    if (engine == Engine::PostgreSQL) {
-        values->append(like.replace(QLatin1Char('\\'), QLatin1Char('_')));
+    values->append(indexPattern(engine, pattern));
+    // A server's trigram index of the column serves only its case-blind ILIKE on its text.
+    if (engine == Engine::PostgreSQL)
         return QStringLiteral("jobs.rowid in (select rowid from jobs where %1::text ilike ?) and ")
             .arg(column);
-    }
-    values->append(like);
     return QStringLiteral("jobs.rowid in (select rowid from jobs_text where %1 like ?) and ")
         .arg(column);
 }

@@ -8,15 +8,16 @@
 namespace velmora {
 
 // For a search `pattern` (operator's text, "*" for any run of characters) on one of the
-// jobs' indexed text columns (passenger_name, address_from or address_to): when the
-// pattern holds a run of three characters or more and, on a file, begins with "*", the condition
-// that narrows the jobs to those the trigram index finds for it, followed by " and ",
-// with its value appended to *values. Such a pattern has no fixed start for the column's
-// own index to use. The condition may let through more rows than the pattern matches
-// (it folds case beyond ASCII), so the caller still compares the column itself. Empty
-// (and nothing appended) for any other pattern. A file reads its full-text table; a server
-// the trigram index of the column itself, which only its case-blind ILIKE on the column's
-// text can use.
+// jobs' indexed text columns (passenger_name, address_from or address_to): the condition
+// that narrows the jobs to those an index of the engine finds for it, followed by " and ",
+// with its value appended to *values. A pattern that begins with "*" and holds a run of
+// three characters or more reads the trigram index (a file its full-text table, a server the
+// trigram index of the column itself, which only its case-blind ILIKE on the column's text
+// can use); on a server, a pattern with a fixed start ("Mrs Q*") reads the index of the
+// column's text in lower case. The condition may let through more rows than the pattern
+// matches (it folds case beyond ASCII on a file), so the caller still compares the column
+// itself. Empty (and nothing appended) for any other pattern, and for a fixed start on a
+// file, whose own index of the column serves it.
 QString jobTextNarrowing(Engine engine, const QString& column, const QString& pattern,
                          QVariantList* values);
 

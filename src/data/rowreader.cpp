@@ -1,5 +1,6 @@
 #include "rowreader.h"
 
+#include "batchedquery.h"
 #include "dialect.h"
 #include "readonly.h"
 #include "serversession.h"
@@ -29,12 +30,16 @@ int digits(const char* text, int count)
 
 } // namespace
 
-// The server's side: a statement prepared through the connection's driver, its values kept
-// to be bound when the run begins, and the texts of the row read cached as UTF-8.
+// The server's side: a statement prepared through the connection's driver, or read in
+// batches, its values kept to be bound when the run begins, and the texts of the row read
+// cached as UTF-8.
 class RowReader::Server
 {
 public:
     explicit Server(const QSqlDatabase& db) : query(db), session(sessionOf(db)) {}
+
+    // The row read.
+    const QSqlQuery& row() const { return batches ? batches->row() : query; }
 
     // The column's text of the row read, converted once a row.
     Q_NEVER_INLINE QByteArrayView utf8(int column) const
@@ -43,19 +48,20 @@ public:
             texts.resize(static_cast<std::size_t>(column) + 1);
         std::optional<QByteArray>& text = texts[static_cast<std::size_t>(column)];
         if (!text)
-            text = query.value(column).toString().toUtf8();
+            text = row().value(column).toString().toUtf8();
         return *text;
     }
 
     QSqlQuery query;
     int session; // the connection's session it was prepared on (sessionOf())
+    std::unique_ptr<BatchedQuery> batches;
     QVariantList values;
     bool pending = false; // started, not yet sent to the server
     mutable std::vector<std::optional<QByteArray>> texts;
 };
 
-RowReader::RowReader(QSqlDatabase db, QString sql)
-    : m_connection(std::move(db)), m_sql(std::move(sql))
+RowReader::RowReader(QSqlDatabase db, QString sql, Rows rows)
+    : m_connection(std::move(db)), m_sql(std::move(sql)), m_rows(rows)
 {
 }
 
@@ -71,7 +77,11 @@ bool RowReader::prepare(QString* error)
         QVariantList values = m_server ? std::move(m_server->values) : QVariantList();
         m_server.reset();
         auto server = std::make_unique<Server>(m_connection);
-        if (!server->query.prepare(m_sql)) {
+        if (m_rows != Whole)
+            server->batches = std::make_unique<BatchedQuery>(
+                m_connection, m_sql,
+                m_rows == InBatches ? BatchedQuery::FirstRows : BatchedQuery::AllRows);
+        else if (!server->query.prepare(m_sql)) {
             *error = failureText(server->query.lastError());
             return false;
         }
@@ -201,6 +211,15 @@ bool RowReader::next(QString* error)
 
 bool RowReader::nextOnServer(QString* error)
 {
+    m_server->texts.assign(m_server->texts.size(), std::nullopt);
+    if (BatchedQuery* batches = m_server->batches.get()) {
+        const bool started = !m_server->pending || batches->run(m_server->values, error);
+        m_server->pending = false;
+        if (started && batches->next(error))
+            return true;
+        finish();
+        return false;
+    }
     QSqlQuery& query = m_server->query;
     if (m_server->pending) {
         m_server->pending = false;
@@ -212,7 +231,6 @@ bool RowReader::nextOnServer(QString* error)
             return false;
         }
     }
-    m_server->texts.assign(m_server->texts.size(), std::nullopt);
     if (query.next())
         return true;
     if (query.lastError().isValid())
@@ -223,7 +241,9 @@ bool RowReader::nextOnServer(QString* error)
 
 void RowReader::finish()
 {
-    if (m_server && m_running)
+    if (m_server && m_running && m_server->batches)
+        m_server->batches->finish();
+    else if (m_server && m_running)
         m_server->query.finish();
     else if (m_statement && m_running)
         m_statement->reset();
@@ -235,14 +255,14 @@ bool RowReader::isNull(int column) const
 {
     if (m_statement) [[likely]]
         return m_statement->isNull(column);
-    return m_server->query.isNull(column);
+    return m_server->row().isNull(column);
 }
 
 qint64 RowReader::integer(int column) const
 {
     if (m_statement) [[likely]]
         return m_statement->integer(column);
-    return m_server->query.value(column).toLongLong();
+    return m_server->row().value(column).toLongLong();
 }
 
 QByteArrayView RowReader::utf8(int column) const

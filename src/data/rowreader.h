@@ -21,12 +21,16 @@ class SqliteStatement;
 // screens (the board, the job search), where Qt's per-value cost is most of the work, and
 // for the batch writes of imports. On a server it runs through the connection's driver
 // with the same results; a run's rows are all received when it starts, so that other
-// statements may run on the connection while its rows are read. Its owner must let it go
-// before the connection is closed (it keeps the statement prepared until then).
+// statements may run on the connection while its rows are read, or, for a list read as it
+// is shown (InBatches), a batch at a time from a cursor (BatchedQuery), planned for its first
+// rows, or for all of them (AllInBatches: rows read to their end, a batch at a time). Its owner
+// must let it go before the connection is closed (it keeps the statement prepared until then).
 class RowReader
 {
 public:
-    RowReader(QSqlDatabase db, QString sql);
+    enum Rows { Whole, InBatches, AllInBatches };
+
+    RowReader(QSqlDatabase db, QString sql, Rows rows = Whole);
     ~RowReader();
     RowReader(const RowReader&) = delete;
     RowReader& operator=(const RowReader&) = delete;
@@ -64,6 +68,7 @@ private:
 
     QSqlDatabase m_connection;
     QString m_sql;
+    Rows m_rows;
     sqlite3* m_db = nullptr;
     std::unique_ptr<SqliteStatement> m_statement;
     std::unique_ptr<Server> m_server;

@@ -524,6 +524,10 @@ const QStringList kRowVersions = {
 // (serverschema.h); a file, which one desk uses, needs nothing.
 const QStringList kJobChanges = {};
 
+// Migration 18: a server's searches and lists read indexes of its own (serverschema.h); a
+// file's indexes serve them already.
+const QStringList kServerReads = {};
+
 // Migration 13: the audit trail of every change, each entry chained to the one before by
 // its hash; the dates a driver's badge, licence and DBS check run out; how many days ahead
 // the firm is warned of documents running out.
@@ -573,6 +577,7 @@ const std::vector<Migration>& migrations()
         {15, &kStatementMail},
         {16, &kRowVersions},
         {17, &kJobChanges},
+        {18, &kServerReads},
     };
     return all;
 }

@@ -87,6 +87,31 @@ const QStringList kJobChanges = {
         REFERENCING OLD TABLE AS changed FOR EACH STATEMENT EXECUTE FUNCTION jobs_changed())"),
 };
 
+// Migration 18: what lets a server show the first rows of the screens' searches and lists at
+// once:
+// - the search by the start of the passenger's name or of the pick-up or drop point ("Mrs
+//   Q*") reads an index of the column's text in lower case, in the order of its characters,
+//   which serves a LIKE with a fixed start; the column's own index (of its case-blind type)
+//   serves none, and the trigram index reads every name holding the start's common trigrams
+//   ("Mrs");
+// - the jobs without costs are walked in the list's order (which puts jobs without a date
+//   or time first, where a server's plain index puts them last), each one's cost lines
+//   looked up by the job's number first (a whole number compares faster than the prefix's
+//   case-blind text), so that the list's cursor reads only as far as its first batch;
+// - the jobs waiting to be invoiced are found by account without reading every job (the
+//   invoice run's index holds only those of accounts above 0).
+const QStringList kServerReads = {
+    QStringLiteral(
+        "CREATE INDEX jobs_passenger_start ON jobs (lower(passenger_name::text) text_pattern_ops)"),
+    QStringLiteral(
+        "CREATE INDEX jobs_from_start ON jobs (lower(address_from::text) text_pattern_ops)"),
+    QStringLiteral("CREATE INDEX jobs_to_start ON jobs (lower(address_to::text) text_pattern_ops)"),
+    QStringLiteral("CREATE INDEX jobs_date_key_first ON jobs "
+                   "(date NULLS FIRST, time NULLS FIRST, job_prefix, job_id, rowid)"),
+    QStringLiteral("CREATE INDEX costs_job_number ON Costs (jobnumber, job_prefix)"),
+    QStringLiteral("CREATE INDEX jobs_waiting ON jobs (account_no, rowid) WHERE invoiced = 'N'"),
+};
+
 } // namespace
 
 QString jobChangesChannel() { return QStringLiteral("velmora_jobs"); }
@@ -102,6 +127,8 @@ QStringList serverStatements(int version)
         return kJobNumberGiven;
     case 17:
         return kJobChanges;
+    case 18:
+        return kServerReads;
     default:
         return {};
     }

@@ -2,6 +2,7 @@
 
 #include "data/dates.h"
 #include "data/fault.h"
+#include "data/preparedquery.h"
 #include "data/rowversion.h"
 #include "data/sql.h"
 
@@ -25,6 +26,25 @@ QStringList emptyRow()
     QStringList row;
     row.fill(QString(), LedgerColumnCount);
     return row;
+}
+
+// An account's invoices' job numbers and payments (bound: the account), by invoice number.
+QString ledgerLinesSql()
+{
+    return QStringLiteral("select invoice_line.invoice_no, invoice_line.job_id "
+                          "from invoice_header cross join invoice_line "
+                          "where invoice_header.account_no = ? "
+                          "and invoice_line.invoice_no = invoice_header.invoice_no "
+                          "order by invoice_header.invoice_no, invoice_line.seq");
+}
+
+QString ledgerReceiptsSql()
+{
+    return QStringLiteral("select receipts.invoice_number, receipts.amount_received, "
+                          "receipts.date_received from invoice_header cross join receipts "
+                          "where invoice_header.account_no = ? "
+                          "and receipts.invoice_number = invoice_header.invoice_no "
+                          "order by invoice_header.invoice_no, receipts.rowid");
 }
 
 } // namespace
@@ -52,14 +72,13 @@ std::optional<QStringList> ledgerAccountNames(const QSqlDatabase& db, QString* e
 std::optional<LedgerAccount> findLedgerAccount(const QSqlDatabase& db, const QString& name,
                                                QString* error)
 {
-    QSqlQuery query(db);
-    if (!run(query,
-             kAccountColumns + QStringLiteral("where accounts.account_name = ? order by "
-                                              "accounts.account_name, accounts.account_id "
-                                              "limit 1"),
-             {name}, error) ||
-        !query.next())
+    // Kept prepared: the ledger looks an account up at every one picked.
+    PreparedQuery prepared(db, kAccountColumns + QStringLiteral("where accounts.account_name = ? "
+                                                                "order by accounts.account_name, "
+                                                                "accounts.account_id limit 1"));
+    if (!prepared.run({name}, error) || !prepared.query().next())
         return std::nullopt;
+    const QSqlQuery& query = prepared.query();
     LedgerAccount account{query.value(0).toLongLong(),
                           query.value(1).toString(),
                           Money::fromVariant(query.value(2)),
@@ -91,27 +110,47 @@ QString ledgerInvoicesSql()
                           "from invoice_header where account_no = ? order by invoice_no, date");
 }
 
-QString ledgerLinesSql()
-{
-    return QStringLiteral("select job_id from invoice_line where invoice_no = ? order by seq");
-}
-
-QString ledgerReceiptsSql()
-{
-    return QStringLiteral("select amount_received, date_received from receipts "
-                          "where invoice_number = ? order by rowid");
-}
-
 LedgerHistory::LedgerHistory(const QSqlDatabase& db, qint64 account)
-    : m_account(account), m_invoices(db, ledgerInvoicesSql()), m_lines(db, ledgerLinesSql()),
-      m_receipts(db, ledgerReceiptsSql())
+    : m_account(account), m_invoices(db, ledgerInvoicesSql(), RowReader::AllInBatches),
+      m_lines{RowReader(db, ledgerLinesSql(), RowReader::AllInBatches)},
+      m_receipts{RowReader(db, ledgerReceiptsSql(), RowReader::AllInBatches)}
 {
 }
 
 bool LedgerHistory::start(QString* error)
 {
-    m_reading = m_invoices.run({m_account}, error);
+    m_reading = m_invoices.run({m_account}, error) && m_lines.run({m_account}, error) &&
+                m_receipts.run({m_account}, error) && m_lines.step(error) && m_receipts.step(error);
+    if (!m_reading)
+        finish();
     return m_reading;
+}
+
+void LedgerHistory::finish()
+{
+    m_invoices.finish();
+    m_lines.reader.finish();
+    m_receipts.reader.finish();
+    m_reading = false;
+}
+
+bool LedgerHistory::Stream::step(QString* error)
+{
+    QString failure;
+    onRow = reader.next(&failure);
+    if (failure.isEmpty())
+        return true;
+    *error = failure;
+    return false;
+}
+
+bool LedgerHistory::Stream::at(qint64 invoice, QString* error)
+{
+    while (onRow && reader.integer(0) < invoice) {
+        if (!step(error))
+            return false;
+    }
+    return true;
 }
 
 bool LedgerHistory::read(int count, QList<QStringList>* rows, QString* error)
@@ -119,15 +158,14 @@ bool LedgerHistory::read(int count, QList<QStringList>* rows, QString* error)
     for (qsizetype first = rows->size(); m_reading && rows->size() - first < count;) {
         QString failure;
         if (!m_invoices.next(&failure)) {
-            m_reading = false;
+            finish();
             if (failure.isEmpty())
                 return true;
             *error = failure;
             return false;
         }
         if (!readInvoice(rows, error)) {
-            m_invoices.finish();
-            m_reading = false;
+            finish();
             return false;
         }
     }
@@ -138,15 +176,13 @@ bool LedgerHistory::read(int count, QList<QStringList>* rows, QString* error)
 // lines.
 bool LedgerHistory::describe(qint64 invoice, QString* description, QString* error)
 {
-    if (!m_lines.run({invoice}, error))
+    if (!m_lines.at(invoice, error))
         return false;
-    QString failure;
     QStringList jobs;
-    while (m_lines.next(&failure))
-        jobs.append(m_lines.text(0));
-    if (!failure.isEmpty()) {
-        *error = failure;
-        return false;
+    for (; m_lines.onRow && m_lines.reader.integer(0) == invoice;) {
+        jobs.append(m_lines.reader.text(1));
+        if (!m_lines.step(error))
+            return false;
     }
     if (!jobs.isEmpty())
         *description = QStringLiteral("Payment for jobs ") + jobs.join(QStringLiteral(", "));
@@ -170,25 +206,23 @@ bool LedgerHistory::readInvoice(QList<QStringList>* rows, QString* error)
     rows->append(row);
     const qsizetype invoiceRow = rows->size() - 1;
 
-    if (!m_receipts.run({number}, error))
+    if (!m_receipts.at(number, error))
         return false;
-    QString failure;
     Money received;
     bool any = false;
-    while (m_receipts.next(&failure)) {
-        const Money amount = Money::fromStored(m_receipts.integer(0));
+    for (RowReader& receipt = m_receipts.reader;
+         m_receipts.onRow && receipt.integer(0) == number;) {
+        const Money amount = Money::fromStored(receipt.integer(1));
         QStringList payment = emptyRow();
-        if (!m_receipts.isNull(1))
-            payment[Raised] = generalDate(m_receipts.text(1));
+        if (!receipt.isNull(2))
+            payment[Raised] = generalDate(receipt.text(2));
         payment[Description] = QStringLiteral("Payment Received");
         payment[Received] = amount.toString();
         rows->append(payment);
         received += amount;
         any = true;
-    }
-    if (!failure.isEmpty()) {
-        *error = failure;
-        return false;
+        if (!m_receipts.step(error))
+            return false;
     }
     if (!any)
         (*rows)[invoiceRow][InvoiceBalance] = payable.toString();

@@ -44,8 +44,8 @@ void addCondition(SearchStatement* statement, const QString& before, const QStri
     statement->sql += before + comparison(text, &statement->values) + after;
 }
 
-// The same for one of the jobs' own text columns, which a pattern without a fixed start
-// finds through the jobs' text index rather than by reading every job.
+// The same for one of the jobs' own text columns, which a pattern finds through an index of
+// the column's text (jobTextNarrowing()) rather than by reading every job.
 void addTextCondition(SearchStatement* statement, Engine engine, const QString& column,
                       const QString& text)
 {
@@ -90,7 +90,7 @@ bool JobFinder::start(const SearchStatement& statement, QString* error)
     finish();
     std::unique_ptr<RowReader>& kept = m_statements[statement.sql];
     if (!kept)
-        kept = std::make_unique<RowReader>(m_db, statement.sql);
+        kept = std::make_unique<RowReader>(m_db, statement.sql, RowReader::InBatches);
     if (!kept->run(statement.values, error))
         return false;
     m_running = kept.get();

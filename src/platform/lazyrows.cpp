@@ -5,31 +5,28 @@
 namespace velmora {
 
 StatementRows::StatementRows(const QSqlDatabase& db, const QString& sql, Cells cells)
-    : m_running(std::in_place, db, sql), m_cells(std::move(cells))
+    : m_query(db, sql), m_cells(std::move(cells))
 {
 }
 
 bool StatementRows::run(const QVariantList& values, QString* error)
 {
-    if (m_running->run(values, error))
-        return true;
-    m_running.reset();
-    return false;
+    m_running = m_query.run(values, error);
+    return m_running;
 }
 
 bool StatementRows::read(int count, QList<QStringList>* rows, QString* error)
 {
     for (int done = 0; m_running && done < count; ++done) {
-        QSqlQuery& query = m_running->query();
-        if (!query.next()) {
-            const QSqlError failure = query.lastError();
-            m_running.reset();
-            if (failure.type() == QSqlError::NoError)
+        QString failure;
+        if (!m_query.next(&failure)) {
+            m_running = false;
+            if (failure.isEmpty())
                 return true;
-            *error = failure.text();
+            *error = failure;
             return false;
         }
-        rows->append(m_cells(query));
+        rows->append(m_cells(m_query.row()));
     }
     return true;
 }

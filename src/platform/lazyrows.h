@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/preparedquery.h"
+#include "data/batchedquery.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -27,7 +27,8 @@ public:
     virtual bool atEnd() const = 0;
 };
 
-// The rows of one statement, each turned into its cells by a function of the row.
+// The rows of one statement, each turned into its cells by a function of the row, read a
+// batch at a time on either engine (BatchedQuery).
 class StatementRows final : public RowSource
 {
 public:
@@ -40,7 +41,8 @@ public:
     bool atEnd() const override { return !m_running; }
 
 private:
-    std::optional<PreparedQuery> m_running;
+    BatchedQuery m_query;
+    bool m_running = false;
     Cells m_cells;
 };
 

@@ -172,6 +172,9 @@ QStringList whatTheScreensSee(TestDatabase& t, const QString& folder)
         {{}, {}, {}, someone, {}, {}},
         {{}, {}, {}, {}, QStringLiteral("*arbou*"), QStringLiteral("H*")},
         {QStringLiteral("*%*"), {}, {}, {}, {}, {}},
+        {QStringLiteral("MRS Z*"), {}, {}, {}, {}, {}},
+        {QStringLiteral("m%s_*"), {}, {}, {}, {}, {}},
+        {QStringLiteral("*'; delete from jobs; --*"), {}, {}, {}, {}, {}},
     };
     for (const SearchCriteria& criteria : searches)
         all << QStringLiteral("search") << searched(db, criteria);

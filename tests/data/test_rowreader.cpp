@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <tuple>
+
 using velmora::RowReader;
 using velmora::test::EngineDatabase;
 using velmora::test::PostgresServer;
@@ -93,30 +95,54 @@ private Q_SLOTS:
         QCOMPARE(sum, 6);
     }
 
-    // One run's rows are read while another statement runs on the connection between them,
-    // as the ledger reads an invoice's lines and a search's batches wait between screens.
-    void readsBesideOtherStatements_data() { EngineDatabase::addEngineRows(); }
+    // One run's rows are read while other statements, and a transaction that writes, run on
+    // the connection between them, as the ledger reads an invoice's lines and a search's
+    // batches wait between screens; read whole or in batches (past a server's first batch).
+    void readsBesideOtherStatements_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("rows");
+        for (const auto& [name, engine, rows] : {std::tuple{"sqlite", 0, RowReader::Whole},
+                                                 {"sqlite batches", 0, RowReader::InBatches},
+                                                 {"postgresql", 1, RowReader::Whole},
+                                                 {"postgresql batches", 1, RowReader::InBatches}})
+            QTest::newRow(name) << engine << int{rows};
+    }
     void readsBesideOtherStatements()
     {
         VELMORA_EMPTY_DATABASE(empty, m_server);
+        QFETCH(int, rows);
         QSqlDatabase& db = empty.db();
         exec(db, QStringLiteral("create table t (n bigint)"));
-        for (int n = 1; n <= 5; ++n)
+        exec(db, QStringLiteral("create table written (n bigint)"));
+        for (int n = 1; n <= 600; ++n)
             exec(db, QStringLiteral("insert into t (n) values (?)"), {n});
-        RowReader outer(db, QStringLiteral("select n from t order by n"));
+        RowReader outer(db, QStringLiteral("select n from t order by n"),
+                        static_cast<RowReader::Rows>(rows));
         RowReader inner(db, QStringLiteral("select count(*) from t where n <= ?"));
         QString error;
         QVERIFY(outer.run({}, &error));
-        QStringList seen;
+        qint64 seen = 0;
         while (outer.next(&error)) {
             const qint64 n = outer.integer(0);
             QSqlQuery other(db);
             QVERIFY(other.exec(QStringLiteral("select 1")));
             QVERIFY(inner.run({n}, &error) && inner.next(&error));
-            seen << QStringLiteral("%1:%2").arg(n).arg(inner.integer(0));
+            QCOMPARE(inner.integer(0), n);
+            if (n % 250 == 0) {
+                // The new rows are not among those read: a run reads the rows as they were.
+                QVERIFY(db.transaction());
+                exec(db, QStringLiteral("insert into written (n) values (?)"), {n});
+                exec(db, QStringLiteral("insert into t (n) values (?)"), {n + 1000});
+                QVERIFY(db.commit());
+            }
+            QCOMPARE(n, ++seen);
         }
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        QCOMPARE(seen, (QStringList{"1:1", "2:2", "3:3", "4:4", "5:5"}));
+        QCOMPARE(seen, 600);
+        QSqlQuery written(db);
+        QVERIFY(written.exec(QStringLiteral("select count(*) from written")) && written.next());
+        QCOMPARE(written.value(0).toLongLong(), 2);
     }
 
     void reportsAFailure_data() { EngineDatabase::addEngineRows(); }

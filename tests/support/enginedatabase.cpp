@@ -1,5 +1,6 @@
 #include "enginedatabase.h"
 
+#include "data/batchedquery.h"
 #include "data/sql.h"
 
 #include <QSqlError>
@@ -42,6 +43,7 @@ EngineDatabase::~EngineDatabase()
 {
     if (!m_db.isValid())
         return;
+    velmora::closeBatchConnection(m_connection);
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);

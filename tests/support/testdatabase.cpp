@@ -1,5 +1,6 @@
 #include "testdatabase.h"
 
+#include "data/batchedquery.h"
 #include "data/database.h"
 #include "data/dates.h"
 #include "data/firmcopy.h"
@@ -44,6 +45,7 @@ TestDatabase::TestDatabase(const QString& address, const QSqlDatabase& source)
 
 TestDatabase::~TestDatabase()
 {
+    velmora::closeBatchConnection(m_connection);
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
