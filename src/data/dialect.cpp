@@ -73,9 +73,7 @@ std::optional<QStringList> postgresStatements(const QString& sqlite)
         return QStringList{statement};
     QStringList statements{withRowid(statement, keyColumn)};
     if (!keyColumn.isEmpty())
-        statements << QStringLiteral("CREATE TRIGGER %1_key_past AFTER INSERT ON %1 "
-                                     "FOR EACH ROW EXECUTE FUNCTION velmora_key_past('%2')")
-                          .arg(table.captured(1), keyColumn.toLower());
+        statements << keyPastTrigger(table.captured(1), keyColumn.toLower());
     return statements;
 }
 
@@ -83,16 +81,18 @@ QStringList postgresSetup()
 {
     return {QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"),
             QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"),
-            // A row that brings its own key moves the key's counter past it, as SQLite's
-            // keys go past the highest there is, so the next row without one never meets it.
-            QStringLiteral(R"(CREATE OR REPLACE FUNCTION velmora_key_past() RETURNS trigger
+            // Rows that bring their own keys move the key's counter past the highest of
+            // them, as SQLite's keys go past the highest there is, so the next row without
+            // one never meets them. Once a statement, over the rows it inserted.
+            QStringLiteral(R"(CREATE OR REPLACE FUNCTION velmora_keys_past() RETURNS trigger
                 LANGUAGE plpgsql AS $$
                 DECLARE
-                    brought bigint := (to_jsonb(NEW) ->> TG_ARGV[0])::bigint;
                     counter text := pg_get_serial_sequence(
                         format('%I.%I', TG_TABLE_SCHEMA, TG_TABLE_NAME), TG_ARGV[0]);
+                    brought bigint;
                     given bigint;
                 BEGIN
+                    EXECUTE format('SELECT max(%I) FROM brought', TG_ARGV[0]) INTO brought;
                     EXECUTE format('SELECT CASE WHEN is_called THEN last_value '
                                    'ELSE last_value - 1 END FROM %s', counter) INTO given;
                     IF brought > given THEN
@@ -100,6 +100,14 @@ QStringList postgresSetup()
                     END IF;
                     RETURN NULL;
                 END $$)")};
+}
+
+QString keyPastTrigger(const QString& table, const QString& keyColumn)
+{
+    return QStringLiteral("CREATE OR REPLACE TRIGGER %1_key_past AFTER INSERT ON %1 "
+                          "REFERENCING NEW TABLE AS brought FOR EACH STATEMENT "
+                          "EXECUTE FUNCTION velmora_keys_past('%2')")
+        .arg(table, keyColumn);
 }
 
 } // namespace velmora

@@ -34,4 +34,8 @@ std::optional<QStringList> postgresStatements(const QString& sqlite);
 // database's owner may create) and the function behind the key triggers.
 QStringList postgresSetup();
 
+// The trigger that moves the counter of `table`'s key column past the keys its rows bring
+// (postgresSetup()), run once a statement; it replaces one of the same name.
+QString keyPastTrigger(const QString& table, const QString& keyColumn);
+
 } // namespace velmora

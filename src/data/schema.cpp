@@ -528,6 +528,11 @@ const QStringList kJobChanges = {};
 // file's indexes serve them already.
 const QStringList kServerReads = {};
 
+// Migration 19: a server's list of jobs waiting to be invoiced and its invoice run read
+// indexes of their own, and its key counters move once a statement (serverschema.h); a
+// file needs nothing.
+const QStringList kServerRuns = {};
+
 // Migration 13: the audit trail of every change, each entry chained to the one before by
 // its hash; the dates a driver's badge, licence and DBS check run out; how many days ahead
 // the firm is warned of documents running out.
@@ -578,6 +583,7 @@ const std::vector<Migration>& migrations()
         {16, &kRowVersions},
         {17, &kJobChanges},
         {18, &kServerReads},
+        {19, &kServerRuns},
     };
     return all;
 }

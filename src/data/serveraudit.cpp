@@ -112,34 +112,51 @@ QStringList tableStatements(const Audited& audited, const QStringList& columns)
                       .arg(name)};
 }
 
-// The hash's framing of one field: "N" for NULL, else "T", its length in bytes, ":" and it.
-const char* const kField = R"(CREATE OR REPLACE FUNCTION velmora_audit_field(f text)
-    RETURNS text LANGUAGE sql IMMUTABLE AS
-    $f$ SELECT CASE WHEN f IS NULL THEN 'N'
-                    ELSE 'T' || octet_length(convert_to(f, 'UTF8')) || ':' || f END $f$)";
-
-// Appends an entry after the last, under a lock kept until the transaction ends.
-const char* const kAppend =
-    R"(CREATE OR REPLACE FUNCTION velmora_audit_append(t text, k text, j text, b text, a text)
+// Appends an entry after the last. The last is read under a lock kept until the transaction
+// ends the first time the transaction appends, then kept in a setting of the transaction's
+// own (undone with it, or with a savepoint rolled back to), as no other desk can append
+// until it ends. The hash frames each field as "N" for NULL, else "T", its length in bytes,
+// ":" and it.
+QString appendFunction()
+{
+    const auto field = [](const char* name) {
+        return QStringLiteral("CASE WHEN %1 IS NULL THEN 'N' ELSE 'T' || "
+                              "octet_length(convert_to(%1, 'UTF8')) || ':' || %1 END")
+            .arg(QLatin1String(name));
+    };
+    QStringList fields;
+    for (const char* name : {"s::text", "w", "o", "t", "k", "j", "b", "a", "p"})
+        fields << field(name);
+    return QStringLiteral(
+               R"(CREATE OR REPLACE FUNCTION velmora_audit_append(t text, k text, j text,
+                                                         b text, a text)
     RETURNS void LANGUAGE plpgsql AS $f$
     DECLARE
+        last text := nullif(current_setting('velmora.audit_last', true), '');
         s bigint;
         p text;
+        h text;
         w text := coalesce(nullif(current_setting('velmora.audit_stamp', true), ''),
                            to_char(localtimestamp, 'YYYY-MM-DD HH24:MI:SS'));
         o text := nullif(current_setting('velmora.audit_operator', true), '');
     BEGIN
-        PERFORM pg_advisory_xact_lock(5653773245830350677);
-        SELECT seq, hash INTO s, p FROM audit_trail ORDER BY seq DESC LIMIT 1;
-        s := coalesce(s, 0) + 1;
+        IF last IS NULL THEN
+            PERFORM pg_advisory_xact_lock(5653773245830350677);
+            SELECT seq, hash INTO s, p FROM audit_trail ORDER BY seq DESC LIMIT 1;
+            s := coalesce(s, 0);
+        ELSE
+            s := split_part(last, ' ', 1)::bigint;
+            p := nullif(split_part(last, ' ', 2), '');
+        END IF;
+        s := s + 1;
+        h := encode(sha256(convert_to(%1, 'UTF8')), 'hex');
         INSERT INTO audit_trail (seq, changed_at, operator_name, table_name, row_key, job,
                                  before_value, after_value, hash)
-        VALUES (s, w, o, t, k, j, b, a, encode(sha256(convert_to(
-            velmora_audit_field(s::text) || velmora_audit_field(w) || velmora_audit_field(o) ||
-            velmora_audit_field(t) || velmora_audit_field(k) || velmora_audit_field(j) ||
-            velmora_audit_field(b) || velmora_audit_field(a) || velmora_audit_field(p),
-            'UTF8')), 'hex'));
-    END $f$)";
+        VALUES (s, w, o, t, k, j, b, a, h);
+        PERFORM set_config('velmora.audit_last', s || ' ' || h, true);
+    END $f$)")
+        .arg(fields.join(QStringLiteral(" || ")));
+}
 
 // Sets the connection's time zone, in which entries are stamped, when the server knows it;
 // else the server's own stays.
@@ -158,7 +175,7 @@ QStringList serverAuditStatements(QString* error)
     std::vector<QStringList> tables;
     if (!sqliteColumns(&tables, error))
         return {};
-    QStringList statements = {QString::fromLatin1(kField), QString::fromLatin1(kAppend),
+    QStringList statements = {appendFunction(),
                               QString::fromLatin1(kZone)};
     for (size_t i = 0; i < tables.size(); ++i)
         statements += tableStatements(kAudited[i], tables[i]);

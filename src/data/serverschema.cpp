@@ -112,6 +112,46 @@ const QStringList kServerReads = {
     QStringLiteral("CREATE INDEX jobs_waiting ON jobs (account_no, rowid) WHERE invoiced = 'N'"),
 };
 
+// Migration 19: what lets a server's list of jobs waiting to be invoiced and its invoice
+// run read as little as a file's:
+// - the accounts are walked in the list's order (names without one first, as the list
+//   puts them), so the waiting jobs of each are found in turn and none has to be sorted;
+// - the invoice run's waiting jobs and their income lines are read from their indexes
+//   alone, which hold what the run reads of them (replacing the indexes they widen);
+// - the counters of tables whose rows bring their keys are moved once a statement rather
+//   than once a row (an invoice run inserts hundreds of rows to a statement).
+const QStringList kServerRuns = {
+    QStringLiteral(
+        "CREATE INDEX accounts_name_first ON accounts (account_name NULLS FIRST, account_id)"),
+    QStringLiteral("DROP INDEX costs_job_number"),
+    QStringLiteral("CREATE INDEX costs_job_number ON Costs (jobnumber, job_prefix, income_expence) "
+                   "INCLUDE (costtype, gross_cost, discount_value, net_cost, vat_value)"),
+    QStringLiteral("DROP INDEX jobs_to_invoice"),
+    QStringLiteral("CREATE INDEX jobs_to_invoice ON jobs (account_no, job_prefix, job_id) "
+                   "INCLUDE (driver_percentage, calculated, driver) "
+                   "WHERE invoiced = 'N' AND account_no > 0"),
+    QStringLiteral(R"(DO $$
+        DECLARE
+            t record;
+        BEGIN
+            FOR t IN SELECT g.tgname AS name, c.relname AS tab,
+                            split_part(encode(g.tgargs, 'escape'), '\000', 1) AS key
+                     FROM pg_trigger g
+                     JOIN pg_class c ON c.oid = g.tgrelid
+                     JOIN pg_proc p ON p.oid = g.tgfoid
+                     JOIN pg_namespace n ON n.oid = c.relnamespace
+                     WHERE n.nspname = current_schema() AND p.proname = 'velmora_key_past' LOOP
+                EXECUTE format('CREATE OR REPLACE TRIGGER %I AFTER INSERT ON %I '
+                               'REFERENCING NEW TABLE AS brought FOR EACH STATEMENT '
+                               'EXECUTE FUNCTION velmora_keys_past(%L)',
+                               t.name, t.tab, t.key);
+            END LOOP;
+            IF to_regprocedure('velmora_key_past()') IS NOT NULL THEN
+                DROP FUNCTION velmora_key_past();
+            END IF;
+        END $$)"),
+};
+
 } // namespace
 
 QString jobChangesChannel() { return QStringLiteral("velmora_jobs"); }
@@ -129,6 +169,8 @@ QStringList serverStatements(int version)
         return kJobChanges;
     case 18:
         return kServerReads;
+    case 19:
+        return kServerRuns;
     default:
         return {};
     }

@@ -11,19 +11,52 @@ namespace {
 
 // Accounts are walked by name and each one's waiting jobs found through its index, so
 // the first rows come at once however long the list; jobs whose account row is missing
-// follow. Each part's order is whole, ending on the job's rowid as SQLite's indexes do, so
-// that both engines give the same order.
-const QLatin1String kNotInvoiced(
-    "select account_name, contact_name, job_id from ("
+// follow, read by a statement of their own once the first has ended (a server plans the
+// parts of a UNION for all their rows, and would sort every waiting job first). Each part's
+// order is whole, ending on the job's rowid as SQLite's indexes do, so that both engines
+// give the same order.
+const QLatin1String kWaiting(
     "select accounts.account_name, accounts.contact_name, jobs.job_id "
     "from accounts cross join jobs where jobs.account_no = accounts.account_id "
     "and jobs.invoiced = 'N' "
-    "order by accounts.account_name nulls first, accounts.account_id, jobs.rowid) waiting "
-    "union all "
-    "select null, null, job_id from (select jobs.job_id from jobs "
+    "order by accounts.account_name nulls first, accounts.account_id, jobs.rowid");
+const QLatin1String kOrphaned(
+    "select null, null, jobs.job_id from jobs "
     "where jobs.invoiced = 'N' and jobs.account_no <> 0 "
     "and not exists (select 1 from accounts where accounts.account_id = jobs.account_no) "
-    "order by jobs.rowid) orphaned");
+    "order by jobs.rowid");
+
+// The rows of one statement, then of the next once it has ended.
+class SequencedRows final : public RowSource
+{
+public:
+    SequencedRows(std::unique_ptr<StatementRows> first, std::unique_ptr<StatementRows> next)
+        : m_current(std::move(first)), m_next(std::move(next))
+    {
+    }
+
+    bool read(int count, QList<QStringList>* rows, QString* error) override
+    {
+        const qsizetype wanted = rows->size() + count;
+        while (rows->size() < wanted && !m_current->atEnd()) {
+            if (!m_current->read(int(wanted - rows->size()), rows, error)) {
+                m_next.reset();
+                return false;
+            }
+            if (m_current->atEnd() && m_next) {
+                m_current = std::move(m_next);
+                if (!m_current->run({}, error))
+                    return false;
+            }
+        }
+        return true;
+    }
+    bool atEnd() const override { return m_current->atEnd() && !m_next; }
+
+private:
+    std::unique_ptr<StatementRows> m_current;
+    std::unique_ptr<StatementRows> m_next;
+};
 
 const QLatin1String
     kWithoutCosts("select jobs.job_prefix, jobs.job_id, jobs.date, jobs.record_status, jobs.time, "
@@ -52,13 +85,16 @@ QStringList notInvoicedHeadings()
 std::unique_ptr<RowSource> jobsNotInvoiced(const QSqlDatabase& db, QString* error)
 {
     auto number = std::make_shared<qint64>(0);
-    return started(std::make_unique<StatementRows>(
-                       db, jobsNotInvoicedSql(),
-                       [number](const QSqlQuery& row) {
-                           return QStringList{QString::number(++*number), row.value(0).toString(),
-                                              row.value(1).toString(), row.value(2).toString()};
-                       }),
-                   {}, error);
+    const auto rows = [&db, number](const QString& sql) {
+        return std::make_unique<StatementRows>(db, sql, [number](const QSqlQuery& row) {
+            return QStringList{QString::number(++*number), row.value(0).toString(),
+                               row.value(1).toString(), row.value(2).toString()};
+        });
+    };
+    auto waiting = rows(kWaiting);
+    if (!waiting->run({}, error))
+        return nullptr;
+    return std::make_unique<SequencedRows>(std::move(waiting), rows(kOrphaned));
 }
 
 QStringList noncostedHeadings()
@@ -116,7 +152,11 @@ std::optional<bool> anyJobs(const QSqlDatabase& db, QString* error)
     return query.value(0).toBool();
 }
 
-QString jobsNotInvoicedSql() { return kNotInvoiced; }
+QString jobsNotInvoicedSql()
+{
+    return QStringLiteral("select * from (%1) waiting union all select * from (%2) orphaned")
+        .arg(kWaiting, kOrphaned);
+}
 
 QString jobsWithoutCostsSql() { return kWithoutCosts; }
 

@@ -225,6 +225,34 @@ private Q_SLOTS:
         QCOMPARE(entries(db).size(), 1);
     }
 
+    // Entries undone with a savepoint leave no gap: the next takes their place in the chain.
+    void aSavepointRolledBackLeavesTheChainWhole_data() { EngineDatabase::addEngineRows(); }
+    void aSavepointRolledBackLeavesTheChainWhole()
+    {
+        VELMORA_EMPTY_DATABASE(firm, m_server);
+        QSqlDatabase& db = firm.db();
+        seed(db);
+        const QString rename = QStringLiteral("update jobs set passenger_name = ?");
+        {
+            velmora::Transaction transaction(db);
+            exec(db, rename, {QStringLiteral("First")});
+            exec(db, QStringLiteral("SAVEPOINT undone"));
+            exec(db, rename, {QStringLiteral("Undone")});
+            exec(db, QStringLiteral("ROLLBACK TO SAVEPOINT undone"));
+            exec(db, rename, {QStringLiteral("Second")});
+            QVERIFY(transaction.commit());
+        }
+        exec(db, rename, {QStringLiteral("Third")});
+        QStringList names;
+        for (const QString& after :
+             rows(db, QStringLiteral("select after_value from audit_trail order by seq")))
+            names << field(after, "passenger_name");
+        QCOMPARE(names, (QStringList{"First", "Second", "Third"}));
+        QCOMPARE(rows(db, QStringLiteral("select count(*), max(seq) from audit_trail")),
+                 QStringList{QStringLiteral("3|3")});
+        QCOMPARE(trailFault(db), QString());
+    }
+
     void aRunWritesOneSummary_data() { EngineDatabase::addEngineRows(); }
     void aRunWritesOneSummary()
     {

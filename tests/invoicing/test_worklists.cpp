@@ -4,6 +4,7 @@
 #include "invoicing/frmjobs_in_range.h"
 #include "invoicing/frmnoncosted.h"
 #include "invoicing/frmnot_invoiced.h"
+#include "invoicing/worklists.h"
 #include "screenhelpers.h"
 
 #include <QSignalSpy>
@@ -87,6 +88,15 @@ private slots:
                                                 id.arg(2).arg("Acme").arg(jobs[5]),
                                                 id.arg(3).arg("Zeta Ltd").arg(jobs[0]),
                                                 QStringLiteral("4|||%1").arg(jobs[4])}));
+        // Read a row at a time, the list's rows are the same, the missing account's last.
+        QString error;
+        const std::unique_ptr<RowSource> source = velmora::jobsNotInvoiced(t.db(), &error);
+        QVERIFY2(source, qPrintable(error));
+        QList<QStringList> rows;
+        while (!source->atEnd())
+            QVERIFY2(source->read(1, &rows, &error), qPrintable(error));
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows.last(), (QStringList{"4", QString(), QString(), QString::number(jobs[4])}));
     }
 
     void jobsWithoutCosts()
