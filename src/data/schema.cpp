@@ -528,9 +528,9 @@ const QStringList kJobChanges = {};
 // file's indexes serve them already.
 const QStringList kServerReads = {};
 
-// Migration 19: a server's list of jobs waiting to be invoiced and its invoice run read
-// indexes of their own, and its key counters move once a statement (serverschema.h); a
-// file needs nothing.
+// Migration 19: a server's list of jobs waiting to be invoiced, its invoice run and its
+// ledger read indexes of their own, and its key counters move once a statement
+// (serverschema.h); a file needs nothing.
 const QStringList kServerRuns = {};
 
 // Migration 13: the audit trail of every change, each entry chained to the one before by

@@ -116,20 +116,29 @@ const QStringList kServerReads = {
 // run read as little as a file's:
 // - the accounts are walked in the list's order (names without one first, as the list
 //   puts them), so the waiting jobs of each are found in turn and none has to be sorted;
-// - the invoice run's waiting jobs and their income lines are read from their indexes
-//   alone, which hold what the run reads of them (replacing the indexes they widen);
+// - the invoice run's waiting jobs and their income lines are read from indexes alone,
+//   which hold what the run reads of them (the jobs' replaces the one it widens);
+// - an account's ledger walks its invoices by number and each one's lines in order from
+//   indexes alone, so the first batch comes without the account's lines being sorted
+//   (the two indexes replace the ones they widen);
 // - the counters of tables whose rows bring their keys are moved once a statement rather
 //   than once a row (an invoice run inserts hundreds of rows to a statement).
 const QStringList kServerRuns = {
     QStringLiteral(
         "CREATE INDEX accounts_name_first ON accounts (account_name NULLS FIRST, account_id)"),
-    QStringLiteral("DROP INDEX costs_job_number"),
-    QStringLiteral("CREATE INDEX costs_job_number ON Costs (jobnumber, job_prefix, income_expence) "
-                   "INCLUDE (costtype, gross_cost, discount_value, net_cost, vat_value)"),
+    QStringLiteral("CREATE INDEX costs_income ON Costs (jobnumber, job_prefix) "
+                   "INCLUDE (costtype, gross_cost, discount_value, net_cost, vat_value) "
+                   "WHERE income_expence = 'I'"),
     QStringLiteral("DROP INDEX jobs_to_invoice"),
     QStringLiteral("CREATE INDEX jobs_to_invoice ON jobs (account_no, job_prefix, job_id) "
                    "INCLUDE (driver_percentage, calculated, driver) "
                    "WHERE invoiced = 'N' AND account_no > 0"),
+    QStringLiteral("DROP INDEX invoice_header_account"),
+    QStringLiteral("CREATE INDEX invoice_header_account ON invoice_header (account_no, invoice_no) "
+                   "INCLUDE (date, gross_value, vat_value, net_value)"),
+    QStringLiteral("DROP INDEX invoice_line_invoice"),
+    QStringLiteral(
+        "CREATE INDEX invoice_line_invoice ON invoice_line (invoice_no, seq) INCLUDE (job_id)"),
     QStringLiteral(R"(DO $$
         DECLARE
             t record;

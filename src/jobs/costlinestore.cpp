@@ -18,31 +18,48 @@ QString sideFlag(CostSide side)
     return side == CostSide::Receipt ? QStringLiteral("I") : QStringLiteral("E");
 }
 
+// The statements below run on copies kept with the connection (PreparedQuery): a server
+// would otherwise be asked to prepare, run and let go of each, three round trips a line.
+bool runKept(const QSqlDatabase& db, const QString& sql, const QVariantList& values,
+             QString* error)
+{
+    PreparedQuery prepared(db, sql);
+    return prepared.run(values, error);
+}
+
+// The whole number in the first column of the first row of `sql`: 0 without a row, nullopt
+// on a database error.
+std::optional<qint64> firstNumber(const QSqlDatabase& db, const QString& sql,
+                                  const QVariantList& values, QString* error)
+{
+    PreparedQuery prepared(db, sql);
+    if (!prepared.run(values, error))
+        return std::nullopt;
+    return prepared.query().next() ? prepared.query().value(0).toLongLong() : 0;
+}
+
 // The number of the income and expense type named `name`; 0 when there is none,
 // nullopt on a database error.
-std::optional<qint64> typeNumber(QSqlQuery& query, const QString& name, QString* error)
+std::optional<qint64> typeNumber(const QSqlDatabase& db, const QString& name, QString* error)
 {
-    if (!run(query,
-             QStringLiteral("select receipttypeid from receipt_types where paymenttype = ? "
-                            "order by rowid limit 1"),
-             {name}, error))
-        return std::nullopt;
-    return query.next() ? query.value(0).toLongLong() : 0;
+    return firstNumber(db,
+                       QStringLiteral("select receipttypeid from receipt_types "
+                                      "where paymenttype = ? order by rowid limit 1"),
+                       {name}, error);
 }
 
 // The rowid of the job's stored line of type `type`, 0 when there is none.
-std::optional<qint64> storedLine(QSqlQuery& query, const JobKey& key, CostSide side, qint64 type,
-                                 QString* error)
+std::optional<qint64> storedLine(const QSqlDatabase& db, const JobKey& key, CostSide side,
+                                 qint64 type, QString* error)
 {
-    if (!run(query,
-             QStringLiteral("select rowid from Costs where job_prefix = ? and jobnumber = ? "
-                            "and costtype = ? and income_expence = ? order by rowid limit 1"),
-             {key.prefix, key.number, type, sideFlag(side)}, error))
-        return std::nullopt;
-    return query.next() ? query.value(0).toLongLong() : 0;
+    return firstNumber(
+        db,
+        QStringLiteral("select rowid from Costs where job_prefix = ? and jobnumber = ? "
+                       "and costtype = ? and income_expence = ? order by rowid limit 1"),
+        {key.prefix, key.number, type, sideFlag(side)}, error);
 }
 
-bool writeLine(QSqlQuery& query, const JobKey& key, CostSide side, qint64 type, qint64 row,
+bool writeLine(const QSqlDatabase& db, const JobKey& key, CostSide side, qint64 type, qint64 row,
                const CostLineEntry& line, QString* error)
 {
     const CostFigures& f = line.figures;
@@ -58,7 +75,7 @@ bool writeLine(QSqlQuery& query, const JobKey& key, CostSide side, qint64 type, 
                            f.net.toVariant()};
     if (row > 0) {
         values.append(row);
-        return run(query,
+        return runKept(db,
                    QStringLiteral("update Costs set vat = ?, job_prefix = ?, jobnumber = ?, "
                                   "costtype = ?, description = ?, vat_value = ?, discount = ?, "
                                   "discount_value = ?, gross_cost = ?, net_cost = ? "
@@ -66,24 +83,26 @@ bool writeLine(QSqlQuery& query, const JobKey& key, CostSide side, qint64 type, 
                    values, error);
     }
     values.append(sideFlag(side));
-    return run(query,
+    return runKept(db,
                QStringLiteral("insert into Costs (vat, job_prefix, jobnumber, costtype, "
                               "description, vat_value, discount, discount_value, gross_cost, "
                               "net_cost, income_expence) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                values, error);
 }
 
-bool writeCreditNote(QSqlQuery& query, const JobKey& key, const CostLineEntry& line, bool replace,
+bool writeCreditNote(const QSqlDatabase& db, const JobKey& key, const CostLineEntry& line, bool replace,
                      qint64 account, QDate today, QString* error)
 {
     qint64 note = 0;
     if (replace) {
-        if (!run(query,
-                 QStringLiteral("select credit_note_no from credit_notes where job_no = ? "
-                                "and job_prefix = ? order by credit_note_no limit 1"),
-                 {key.number, key.prefix}, error))
+        const auto stored =
+            firstNumber(db,
+                        QStringLiteral("select credit_note_no from credit_notes where job_no = ? "
+                                       "and job_prefix = ? order by credit_note_no limit 1"),
+                        {key.number, key.prefix}, error);
+        if (!stored)
             return false;
-        note = query.next() ? query.value(0).toLongLong() : 0;
+        note = *stored;
     }
     const CostFigures& f = line.figures;
     QVariantList values = {key.number,
@@ -96,7 +115,7 @@ bool writeCreditNote(QSqlQuery& query, const JobKey& key, const CostLineEntry& l
                            f.vat.toVariant(),
                            account > 0 ? QVariant(account) : QVariant()};
     if (note == 0)
-        return run(query,
+        return runKept(db,
                    QStringLiteral("insert into credit_notes (job_no, job_prefix, refund_reason, "
                                   "refund_amount_discount, refund_amount_gross, "
                                   "refund_amount_net, refund_date, refund_amount_vat, "
@@ -104,7 +123,7 @@ bool writeCreditNote(QSqlQuery& query, const JobKey& key, const CostLineEntry& l
                                   "values (?, ?, ?, ?, ?, ?, ?, ?, ?, 'Y')"),
                    values, error);
     values.append(note);
-    return run(query,
+    return runKept(db,
                QStringLiteral("update credit_notes set job_no = ?, job_prefix = ?, "
                               "refund_reason = ?, refund_amount_discount = ?, "
                               "refund_amount_gross = ?, refund_amount_net = ?, refund_date = ?, "
@@ -160,18 +179,19 @@ CostSaveResult saveCostLines(const QSqlDatabase& db, const JobKey& key, CostSide
 {
     using Outcome = CostSaveResult::Outcome;
     CostSaveResult result;
-    QSqlQuery query(db);
-    if (!run(query, QStringLiteral("select 1 from jobs where job_prefix = ? and job_id = ?"),
-             {key.prefix, key.number}, &result.error))
+    const auto job = firstNumber(db, QStringLiteral("select 1 from jobs where job_prefix = ? "
+                                                    "and job_id = ?"),
+                                 {key.prefix, key.number}, &result.error);
+    if (!job)
         return {Outcome::Failed, -1, result.error};
-    if (!query.next())
+    if (*job == 0)
         return {Outcome::NoJob, -1, {}};
     QList<qint64> types;
     for (const CostLineEntry& line : lines) {
         if (!fitsColumns(u"Costs", {QStringLiteral("description")}, {line.description},
                          &result.error))
             return {Outcome::Failed, -1, result.error};
-        const auto type = typeNumber(query, line.type, &result.error);
+        const auto type = typeNumber(db, line.type, &result.error);
         if (!type)
             return {Outcome::Failed, -1, result.error};
         if (*type == 0)
@@ -182,14 +202,14 @@ CostSaveResult saveCostLines(const QSqlDatabase& db, const JobKey& key, CostSide
     if (!transaction.isActive())
         return {Outcome::Failed, -1, connectionFault(db)};
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const auto row = storedLine(query, key, side, types.at(i), &result.error);
-        if (!row || !writeLine(query, key, side, types.at(i), *row, lines.at(i), &result.error))
+        const auto row = storedLine(db, key, side, types.at(i), &result.error);
+        if (!row || !writeLine(db, key, side, types.at(i), *row, lines.at(i), &result.error))
             return {Outcome::Failed, -1, result.error};
         const bool creditNote =
             side == CostSide::Receipt &&
             lines.at(i).type.compare(creditNoteType(), Qt::CaseInsensitive) == 0;
         if (creditNote &&
-            !writeCreditNote(query, key, lines.at(i), *row > 0, account, today, &result.error))
+            !writeCreditNote(db, key, lines.at(i), *row > 0, account, today, &result.error))
             return {Outcome::Failed, -1, result.error};
     }
     if (!transaction.commit(&result.error))
@@ -200,18 +220,17 @@ CostSaveResult saveCostLines(const QSqlDatabase& db, const JobKey& key, CostSide
 CostDeleteOutcome deleteCostLine(const QSqlDatabase& db, const JobKey& key, CostSide side,
                                  const QString& type, QString* error)
 {
-    QSqlQuery query(db);
-    const auto number = typeNumber(query, type, error);
+    const auto number = typeNumber(db, type, error);
     if (!number)
         return CostDeleteOutcome::Failed;
     if (*number == 0)
         return CostDeleteOutcome::UnknownType;
-    const auto row = storedLine(query, key, side, *number, error);
+    const auto row = storedLine(db, key, side, *number, error);
     if (!row)
         return CostDeleteOutcome::Failed;
     if (*row == 0)
         return CostDeleteOutcome::NotFound;
-    if (!run(query, QStringLiteral("delete from Costs where rowid = ?"), {*row}, error))
+    if (!runKept(db, QStringLiteral("delete from Costs where rowid = ?"), {*row}, error))
         return CostDeleteOutcome::Failed;
     return CostDeleteOutcome::Deleted;
 }
