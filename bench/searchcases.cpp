@@ -90,12 +90,13 @@ bool sameRows(const FoundJobsModel& ours, QList<FoundJob> baseline)
 bool eachFoundOnFile(sqlite3* file, const QString& sql, const QStringList& values,
                      const FoundJobsModel& ours, QString* error)
 {
-    const Statement byKey = prepare(
-        file, QStringLiteral("select * from (%1) found where job_prefix = ? and job_id = ?")
-                  .arg(sql)
-                  .toUtf8()
-                  .constData(),
-        error);
+    const Statement byKey =
+        prepare(file,
+                QStringLiteral("select * from (%1) found where job_prefix = ? and job_id = ?")
+                    .arg(sql)
+                    .toUtf8()
+                    .constData(),
+                error);
     if (!byKey)
         return false;
     for (int row = 0; row < ours.rowCount(); ++row) {

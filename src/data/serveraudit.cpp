@@ -175,8 +175,7 @@ QStringList serverAuditStatements(QString* error)
     std::vector<QStringList> tables;
     if (!sqliteColumns(&tables, error))
         return {};
-    QStringList statements = {appendFunction(),
-                              QString::fromLatin1(kZone)};
+    QStringList statements = {appendFunction(), QString::fromLatin1(kZone)};
     for (size_t i = 0; i < tables.size(); ++i)
         statements += tableStatements(kAudited[i], tables[i]);
     return statements;

@@ -15,8 +15,24 @@ ServerLink::ServerLink(QSqlDatabase db, QObject* parent, std::chrono::millisecon
       m_wait(m_firstWait)
 {
     m_retry.setSingleShot(true);
+    m_probeTimeout.setSingleShot(true);
     connect(&m_check, &QTimer::timeout, this, &ServerLink::check);
     connect(&m_retry, &QTimer::timeout, this, &ServerLink::reconnect);
+    connect(&m_probe, &QTcpSocket::connected, this, [this] {
+        m_probeTimeout.stop();
+        m_probe.abort();
+        open();
+    });
+    connect(&m_probe, &QTcpSocket::errorOccurred, this, [this] {
+        if (!m_probeTimeout.isActive())
+            return; // aborted after it was reached, or given up on
+        m_probeTimeout.stop();
+        retryLater();
+    });
+    connect(&m_probeTimeout, &QTimer::timeout, this, [this] {
+        m_probe.abort();
+        retryLater();
+    });
     if (engineOf(m_db) != Engine::PostgreSQL)
         return;
     m_check.start(interval);
@@ -53,11 +69,25 @@ void ServerLink::check()
 
 void ServerLink::reconnect()
 {
-    QString error;
     // Work of the lost session still runs (a run waiting on its progress window): its
     // statements fail on the closed connection until it has ended.
-    const bool idle = openTransactions(m_db) == 0;
-    if (idle && m_db.open() && startAuditTrail(m_db, &error) &&
+    if (openTransactions(m_db) != 0) {
+        retryLater();
+        return;
+    }
+    // A socket's folder rather than a host name: nothing to reach over a network.
+    if (m_db.hostName().isEmpty() || m_db.hostName().startsWith(QLatin1Char('/'))) {
+        open();
+        return;
+    }
+    m_probeTimeout.start(std::max(m_wait, m_firstWait));
+    m_probe.connectToHost(m_db.hostName(), quint16(m_db.port() > 0 ? m_db.port() : 5432));
+}
+
+void ServerLink::open()
+{
+    QString error;
+    if (m_db.open() && startAuditTrail(m_db, &error) &&
         (m_operator.isEmpty() || setAuditOperator(m_db, m_operator, &error))) {
         m_connected = true;
         m_check.start();
@@ -68,6 +98,11 @@ void ServerLink::reconnect()
         m_db.close();
         endSession(m_db);
     }
+    retryLater();
+}
+
+void ServerLink::retryLater()
+{
     m_wait = std::min(m_wait * 2, m_longestWait);
     m_retry.start(m_wait);
     Q_EMIT retrying(m_wait.count());

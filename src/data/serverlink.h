@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSqlDatabase>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <chrono>
@@ -15,7 +16,9 @@ namespace velmora {
 // takes. It puts back what the session held (the audit trail's settings and operator) before
 // telling that it is back. While a transaction begun on the lost session has not ended, the
 // connection is not opened again, so that what that work runs afterwards fails rather than
-// being written outside its transaction. On a file it does nothing.
+// being written outside its transaction. Before each try the server's port is reached
+// without waiting on it, so that a network that does not answer never holds the desk up
+// for the driver's connect timeout. On a file it does nothing.
 class ServerLink final : public QObject
 {
     Q_OBJECT
@@ -38,10 +41,14 @@ Q_SIGNALS:
 
 private:
     void reconnect();
+    void open();
+    void retryLater();
 
     QSqlDatabase m_db;
     QTimer m_check;
     QTimer m_retry;
+    QTcpSocket m_probe;
+    QTimer m_probeTimeout;
     std::chrono::milliseconds m_firstWait;
     std::chrono::milliseconds m_longestWait;
     std::chrono::milliseconds m_wait;

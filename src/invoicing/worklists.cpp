@@ -15,16 +15,16 @@ namespace {
 // parts of a UNION for all their rows, and would sort every waiting job first). Each part's
 // order is whole, ending on the job's rowid as SQLite's indexes do, so that both engines
 // give the same order.
-const QLatin1String kWaiting(
-    "select accounts.account_name, accounts.contact_name, jobs.job_id "
-    "from accounts cross join jobs where jobs.account_no = accounts.account_id "
-    "and jobs.invoiced = 'N' "
-    "order by accounts.account_name nulls first, accounts.account_id, jobs.rowid");
-const QLatin1String kOrphaned(
-    "select null, null, jobs.job_id from jobs "
-    "where jobs.invoiced = 'N' and jobs.account_no <> 0 "
-    "and not exists (select 1 from accounts where accounts.account_id = jobs.account_no) "
-    "order by jobs.rowid");
+const QLatin1String
+    kWaiting("select accounts.account_name, accounts.contact_name, jobs.job_id "
+             "from accounts cross join jobs where jobs.account_no = accounts.account_id "
+             "and jobs.invoiced = 'N' "
+             "order by accounts.account_name nulls first, accounts.account_id, jobs.rowid");
+const QLatin1String
+    kOrphaned("select null, null, jobs.job_id from jobs "
+              "where jobs.invoiced = 'N' and jobs.account_no <> 0 "
+              "and not exists (select 1 from accounts where accounts.account_id = jobs.account_no) "
+              "order by jobs.rowid");
 
 // The rows of one statement, then of the next once it has ended.
 class SequencedRows final : public RowSource

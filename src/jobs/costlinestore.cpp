@@ -20,8 +20,7 @@ QString sideFlag(CostSide side)
 
 // The statements below run on copies kept with the connection (PreparedQuery): a server
 // would otherwise be asked to prepare, run and let go of each, three round trips a line.
-bool runKept(const QSqlDatabase& db, const QString& sql, const QVariantList& values,
-             QString* error)
+bool runKept(const QSqlDatabase& db, const QString& sql, const QVariantList& values, QString* error)
 {
     PreparedQuery prepared(db, sql);
     return prepared.run(values, error);
@@ -76,22 +75,23 @@ bool writeLine(const QSqlDatabase& db, const JobKey& key, CostSide side, qint64 
     if (row > 0) {
         values.append(row);
         return runKept(db,
-                   QStringLiteral("update Costs set vat = ?, job_prefix = ?, jobnumber = ?, "
-                                  "costtype = ?, description = ?, vat_value = ?, discount = ?, "
-                                  "discount_value = ?, gross_cost = ?, net_cost = ? "
-                                  "where rowid = ?"),
-                   values, error);
+                       QStringLiteral("update Costs set vat = ?, job_prefix = ?, jobnumber = ?, "
+                                      "costtype = ?, description = ?, vat_value = ?, discount = ?, "
+                                      "discount_value = ?, gross_cost = ?, net_cost = ? "
+                                      "where rowid = ?"),
+                       values, error);
     }
     values.append(sideFlag(side));
-    return runKept(db,
-               QStringLiteral("insert into Costs (vat, job_prefix, jobnumber, costtype, "
-                              "description, vat_value, discount, discount_value, gross_cost, "
-                              "net_cost, income_expence) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-               values, error);
+    return runKept(
+        db,
+        QStringLiteral("insert into Costs (vat, job_prefix, jobnumber, costtype, "
+                       "description, vat_value, discount, discount_value, gross_cost, "
+                       "net_cost, income_expence) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        values, error);
 }
 
-bool writeCreditNote(const QSqlDatabase& db, const JobKey& key, const CostLineEntry& line, bool replace,
-                     qint64 account, QDate today, QString* error)
+bool writeCreditNote(const QSqlDatabase& db, const JobKey& key, const CostLineEntry& line,
+                     bool replace, qint64 account, QDate today, QString* error)
 {
     qint64 note = 0;
     if (replace) {
@@ -115,21 +115,23 @@ bool writeCreditNote(const QSqlDatabase& db, const JobKey& key, const CostLineEn
                            f.vat.toVariant(),
                            account > 0 ? QVariant(account) : QVariant()};
     if (note == 0)
-        return runKept(db,
-                   QStringLiteral("insert into credit_notes (job_no, job_prefix, refund_reason, "
-                                  "refund_amount_discount, refund_amount_gross, "
-                                  "refund_amount_net, refund_date, refund_amount_vat, "
-                                  "account_no, processed) "
-                                  "values (?, ?, ?, ?, ?, ?, ?, ?, ?, 'Y')"),
-                   values, error);
+        return runKept(
+            db,
+            QStringLiteral("insert into credit_notes (job_no, job_prefix, refund_reason, "
+                           "refund_amount_discount, refund_amount_gross, "
+                           "refund_amount_net, refund_date, refund_amount_vat, "
+                           "account_no, processed) "
+                           "values (?, ?, ?, ?, ?, ?, ?, ?, ?, 'Y')"),
+            values, error);
     values.append(note);
-    return runKept(db,
-               QStringLiteral("update credit_notes set job_no = ?, job_prefix = ?, "
-                              "refund_reason = ?, refund_amount_discount = ?, "
-                              "refund_amount_gross = ?, refund_amount_net = ?, refund_date = ?, "
-                              "refund_amount_vat = ?, account_no = coalesce(?, account_no), "
-                              "processed = 'Y' where credit_note_no = ?"),
-               values, error);
+    return runKept(
+        db,
+        QStringLiteral("update credit_notes set job_no = ?, job_prefix = ?, "
+                       "refund_reason = ?, refund_amount_discount = ?, "
+                       "refund_amount_gross = ?, refund_amount_net = ?, refund_date = ?, "
+                       "refund_amount_vat = ?, account_no = coalesce(?, account_no), "
+                       "processed = 'Y' where credit_note_no = ?"),
+        values, error);
 }
 
 } // namespace
@@ -179,8 +181,9 @@ CostSaveResult saveCostLines(const QSqlDatabase& db, const JobKey& key, CostSide
 {
     using Outcome = CostSaveResult::Outcome;
     CostSaveResult result;
-    const auto job = firstNumber(db, QStringLiteral("select 1 from jobs where job_prefix = ? "
-                                                    "and job_id = ?"),
+    const auto job = firstNumber(db,
+                                 QStringLiteral("select 1 from jobs where job_prefix = ? "
+                                                "and job_id = ?"),
                                  {key.prefix, key.number}, &result.error);
     if (!job)
         return {Outcome::Failed, -1, result.error};

@@ -12,10 +12,14 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 using velmora::DatabaseLocation;
 using velmora::test::PostgresServer;
@@ -161,6 +165,44 @@ private Q_SLOTS:
         a.close();
         QVERIFY(a.open());
         QCOMPARE(counted(a), 2);
+    }
+
+    // A server the network leaves unanswered (its handshakes dropped, as behind a pulled
+    // cable) holds the desk up at no try: the event loop runs on while the link tries again.
+    void anUnansweringNetworkHoldsNothingUp()
+    {
+        QTcpServer silent;
+        silent.setListenBacklogSize(0);
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        silent.pauseAccepting();
+        // Its queue filled, the listener's system drops the handshakes that follow.
+        std::vector<std::unique_ptr<QTcpSocket>> queued;
+        for (int i = 0; i < 3; ++i) {
+            queued.push_back(std::make_unique<QTcpSocket>());
+            queued.back()->connectToHost(QHostAddress::LocalHost, silent.serverPort());
+        }
+        QTest::qWait(300);
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("a"));
+            db.setHostName(QStringLiteral("127.0.0.1"));
+            db.setPort(silent.serverPort());
+            db.setConnectOptions(QStringLiteral("connect_timeout=3"));
+            velmora::ServerLink link(db, nullptr, std::chrono::milliseconds(60));
+            QSignalSpy retrying(&link, &velmora::ServerLink::retrying);
+            QElapsedTimer clock;
+            clock.start();
+            qint64 longest = 0;
+            qint64 last = 0;
+            while (clock.elapsed() < 1500) {
+                QTest::qWait(10);
+                longest = std::max(longest, clock.elapsed() - last);
+                last = clock.elapsed();
+            }
+            QVERIFY2(longest < 500, qPrintable(QString::number(longest)));
+            QVERIFY(retrying.count() >= 2);
+            QVERIFY(!link.isConnected());
+        }
     }
 
     void theServersCertificateIsChecked()
