@@ -149,6 +149,16 @@ void frmmain::followServer()
         refreshBoard();
         setConnected(true, tr("The connection to the server is back."));
     });
+    // Told on every screen, as the save in doubt may have been any one's.
+    connect(link, &ServerLink::commitSettled, this, [this](bool committed) {
+        const QString text =
+            committed ? tr("The save sent as the connection to the server was lost was saved.")
+                      : tr("The save sent as the connection to the server was lost was not "
+                           "saved: make it again.");
+        showStatus(this, text);
+        for (QWidget* screen : openScreens(this))
+            showStatus(screen, text);
+    });
 }
 
 void frmmain::setConnected(bool connected, const QString& text)

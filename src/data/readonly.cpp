@@ -55,6 +55,14 @@ QString lostConnectionText()
                        "once its status line says that the connection is back.");
 }
 
+QString commitInDoubtText()
+{
+    return QObject::tr("The connection to the server was lost as this was being saved, so "
+                       "whether it was saved is not yet known. The desk connects again by "
+                       "itself and then says on its status line whether it was saved: look "
+                       "there before saving it again.");
+}
+
 QString failureText(const QSqlError& failure)
 {
     // Not a refused login: a statement that met a connection gone.

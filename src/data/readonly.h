@@ -15,6 +15,8 @@ QString readOnlyRefusal();
 
 // What the operator is told when a statement met a connection to a server that was lost.
 QString lostConnectionText();
+// The words for a save whose commit was sent as the connection to the server was lost.
+QString commitInDoubtText();
 
 // The operator's words for a failed statement: the driver's text, readOnlyRefusal() when
 // the engine refused a write to a database it may only read, or lostConnectionText().

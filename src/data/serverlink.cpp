@@ -50,6 +50,7 @@ void ServerLink::check()
         if (query.exec(QStringLiteral("SELECT current_setting('velmora.audit_operator', true)"))) {
             if (query.next() && !query.value(0).toString().isEmpty())
                 m_operator = query.value(0).toString();
+            settleCommits();
             return;
         }
         // A statement refused inside a transaction another part of the desk holds is no
@@ -92,6 +93,7 @@ void ServerLink::open()
         m_connected = true;
         m_check.start();
         Q_EMIT restored();
+        settleCommits();
         return;
     }
     if (m_db.isOpen()) {
@@ -99,6 +101,23 @@ void ServerLink::open()
         endSession(m_db);
     }
     retryLater();
+}
+
+void ServerLink::settleCommits()
+{
+    for (const qint64 number : takeCommitsInDoubt(m_db)) {
+        QSqlQuery query(m_db);
+        // Still in progress while the server has not yet seen that the lost session is gone:
+        // asked again at the next check.
+        const QString status =
+            run(query, QStringLiteral("SELECT txid_status(?)"), {number}) && query.next()
+                ? query.value(0).toString()
+                : QStringLiteral("in progress");
+        if (status == QLatin1String("committed") || status == QLatin1String("aborted"))
+            Q_EMIT commitSettled(status == QLatin1String("committed"));
+        else if (!status.isEmpty())
+            noteCommitInDoubt(m_db, number);
+    }
 }
 
 void ServerLink::retryLater()

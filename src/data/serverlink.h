@@ -16,9 +16,10 @@ namespace velmora {
 // takes. It puts back what the session held (the audit trail's settings and operator) before
 // telling that it is back. While a transaction begun on the lost session has not ended, the
 // connection is not opened again, so that what that work runs afterwards fails rather than
-// being written outside its transaction. Before each try the server's port is reached
-// without waiting on it, so that a network that does not answer never holds the desk up
-// for the driver's connect timeout. On a file it does nothing.
+// being written outside its transaction. A commit sent as the connection was lost
+// (noteCommitInDoubt()) is asked after once it is back, and told of when the server knows. Before
+// each try the server's port is reached without waiting on it, so that a network that does not
+// answer never holds the desk up for the driver's connect timeout. On a file it does nothing.
 class ServerLink final : public QObject
 {
     Q_OBJECT
@@ -38,11 +39,14 @@ Q_SIGNALS:
     void restored();
     // A try to open the connection again failed; the next comes `wait` milliseconds later.
     void retrying(qint64 wait);
+    // A commit sent as the connection was lost was, or was not, committed.
+    void commitSettled(bool committed);
 
 private:
     void reconnect();
     void open();
     void retryLater();
+    void settleCommits();
 
     QSqlDatabase m_db;
     QTimer m_check;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QSqlDatabase>
 
 namespace velmora {
@@ -20,5 +21,12 @@ void endSession(const QSqlDatabase& db);
 int openTransactions(const QSqlDatabase& db);
 // A Transaction began (+1) or ended (-1).
 void countTransaction(const QSqlDatabase& db, int change);
+
+// A commit sent as the connection was lost, whose answer never came: the server's number of
+// its transaction, asked before the commit was sent, kept until the server can say whether
+// it was committed (ServerLink).
+void noteCommitInDoubt(const QSqlDatabase& db, qint64 transaction);
+// The commits in doubt on the connection, which it forgets as it hands them out.
+QList<qint64> takeCommitsInDoubt(const QSqlDatabase& db);
 
 } // namespace velmora

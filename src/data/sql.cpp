@@ -1,7 +1,9 @@
 #include "sql.h"
 
+#include "dialect.h"
 #include "fault.h"
 #include "readonly.h"
+#include "serverdatabase.h"
 #include "serversession.h"
 
 #include <QObject>
@@ -94,10 +96,25 @@ bool Transaction::commit(QString* error)
         return false;
     }
     m_active = false;
+    // On a server, the transaction's number first (it has one once it wrote): should the
+    // connection be lost before the commit's answer comes, the server can say later whether
+    // it was committed.
+    std::optional<qint64> number;
+    if (engineOf(m_db) == Engine::PostgreSQL) {
+        QSqlQuery query(m_db);
+        if (query.exec(QStringLiteral("SELECT txid_current_if_assigned()")) && query.next() &&
+            !query.isNull(0))
+            number = query.value(0).toLongLong();
+    }
     if (m_db.commit())
         return true;
-    if (error)
+    if (number && isConnectionLost(m_db.lastError())) {
+        noteCommitInDoubt(m_db, *number);
+        if (error)
+            *error = commitInDoubtText();
+    } else if (error) {
         *error = connectionFault(m_db);
+    }
     m_db.rollback();
     return false;
 }

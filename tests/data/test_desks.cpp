@@ -5,6 +5,7 @@
 #include "data/rowreader.h"
 #include "data/serverdatabase.h"
 #include "data/serverlink.h"
+#include "data/serversession.h"
 #include "data/sql.h"
 #include "postgresserver.h"
 
@@ -165,6 +166,54 @@ private Q_SLOTS:
         a.close();
         QVERIFY(a.open());
         QCOMPARE(counted(a), 2);
+    }
+
+    // A commit under which the connection is lost (here the session ends as it commits) is
+    // told of as in doubt, and settled once the desk is back: not saved. One the server
+    // committed is told of as saved.
+    void aCommitLostWithItsConnectionIsSettledWhenBack()
+    {
+        const QString firm = serverAddress(newDatabase());
+        QString error;
+        QSqlDatabase a = velmora::createDatabase(firm, QStringLiteral("a"), &error);
+        QSqlDatabase b = velmora::openDatabase(firm, QStringLiteral("b"), &error);
+        QVERIFY2(b.isValid(), qPrintable(error));
+        QSqlQuery atA(a);
+        QVERIFY(velmora::execute(atA, QStringLiteral(R"(CREATE FUNCTION end_session()
+            RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN
+                PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NULL; END $$)")));
+        QVERIFY(velmora::execute(
+            atA, QStringLiteral("CREATE CONSTRAINT TRIGGER ends_session AFTER INSERT ON vehicles "
+                                "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW "
+                                "EXECUTE FUNCTION end_session()")));
+        velmora::ServerLink link(b, nullptr, std::chrono::milliseconds(60));
+        QSignalSpy settled(&link, &velmora::ServerLink::commitSettled);
+        const QString add = QStringLiteral("insert into vehicles (reg_no) values (?)");
+        {
+            velmora::Transaction lost(b);
+            QSqlQuery query(b);
+            QVERIFY(velmora::run(query, add, {QStringLiteral("LOST1")}));
+            QVERIFY(!lost.commit(&error));
+            QCOMPARE(error, velmora::commitInDoubtText());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(settled.count(), 1, 3000);
+        QCOMPARE(settled.takeFirst().at(0).toBool(), false);
+        QVERIFY(velmora::execute(atA, QStringLiteral("DROP TRIGGER ends_session ON vehicles")));
+        QVERIFY(velmora::run(atA, QStringLiteral("select count(*) from vehicles")) && atA.next());
+        QCOMPARE(atA.value(0).toInt(), 0);
+
+        QSqlQuery query(b);
+        QVERIFY(velmora::execute(query, QStringLiteral("BEGIN")));
+        QVERIFY(velmora::run(query, add, {QStringLiteral("KEPT1")}));
+        QVERIFY(velmora::execute(query, QStringLiteral("SELECT txid_current()")) && query.next());
+        const qint64 number = query.value(0).toLongLong();
+        QVERIFY(velmora::execute(query, QStringLiteral("COMMIT")));
+        velmora::noteCommitInDoubt(b, number);
+        link.check();
+        QCOMPARE(settled.count(), 1);
+        QCOMPARE(settled.takeFirst().at(0).toBool(), true);
+        link.check();
+        QCOMPARE(settled.count(), 0);
     }
 
     // A server the network leaves unanswered (its handshakes dropped, as behind a pulled
