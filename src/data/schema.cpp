@@ -762,7 +762,16 @@ bool migrateSchema(QSqlDatabase& db, QString* error)
 bool gatherStatistics(const QSqlDatabase& db, QString* error)
 {
     QSqlQuery query(db);
-    return execute(query, QStringLiteral("ANALYZE"), error);
+    if (engineOf(db) != Engine::PostgreSQL)
+        return execute(query, QStringLiteral("ANALYZE"), error);
+    // The firm's tables by name: a server's whole ANALYZE visits its shared catalogs too,
+    // which only a superuser may, and warns of each one to the database's owner.
+    QStringList tables;
+    for (QString table : serverTables(db))
+        tables << QLatin1Char('"') + table.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+                      QLatin1Char('"');
+    return tables.isEmpty() ||
+           execute(query, QStringLiteral("ANALYZE ") + tables.join(QStringLiteral(", ")), error);
 }
 
 } // namespace velmora
