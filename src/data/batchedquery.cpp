@@ -15,8 +15,10 @@ namespace velmora {
 
 namespace {
 
-// Rows fetched from a server's cursor at a time: a list's batch.
+// Rows fetched from a server's cursor at a time: a list's batch, or more where all its rows
+// are read (a ledger reads tens of an account's invoice lines for each invoice it shows).
 constexpr int kFetch = 256;
+constexpr int kFetchAll = 2048;
 
 QString batchConnectionName(const QString& connectionName)
 {
@@ -91,6 +93,7 @@ public:
     {
         static std::atomic<quint64> cursors{0};
         name = QStringLiteral("velmora_rows_%1").arg(++cursors);
+        fetchSize = plan == AllRows ? kFetchAll : kFetch;
         CursorTransaction* transaction = transactionOf(db);
         // A cursor's plan gives a tenth of its rows soonest unless told otherwise.
         const QString declare =
@@ -118,7 +121,7 @@ public:
             return true;
         if (batch.lastError().isValid())
             return fail(error);
-        if (batch.size() < kFetch)
+        if (batch.size() < fetchSize)
             return false;
         if (number != transactionOf(db)->number) {
             // Another cursor's failure ended the transaction, and this cursor with it.
@@ -149,7 +152,7 @@ public:
     QSqlQuery batch;
 
 private:
-    QString fetch() const { return QStringLiteral("FETCH %1 FROM %2").arg(kFetch).arg(name); }
+    QString fetch() const { return QStringLiteral("FETCH %1 FROM %2").arg(fetchSize).arg(name); }
 
     // Ends the transaction, and with it every cursor in it; a lost connection is closed, to
     // be opened again for the next run. Always false.
@@ -170,6 +173,7 @@ private:
     }
 
     QString name;
+    int fetchSize = kFetch;
     quint64 number = 0;
 };
 
