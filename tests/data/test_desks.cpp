@@ -72,11 +72,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, statement);
         QFETCH(qint64, told);
-        const QString firm = serverAddress(newDatabase());
         QString error;
-        QSqlDatabase a = velmora::createDatabase(firm, QStringLiteral("a"), &error);
-        QSqlDatabase b = velmora::openDatabase(firm, QStringLiteral("b"), &error);
-        QVERIFY2(b.isValid(), qPrintable(error));
+        QSqlDatabase a;
+        QSqlDatabase b;
+        QVERIFY2(openDesks(&a, &b, &error), qPrintable(error));
         QSqlQuery query(a);
         QVERIFY(velmora::run(
             query, QStringLiteral("insert into jobs (passenger_name) values ('One'), ('Two')")));
@@ -100,11 +99,10 @@ private Q_SLOTS:
     // the lost one runs, and its statements kept prepared work on the new session.
     void aDeskComesBackAfterTheServerRestarts()
     {
-        const QString firm = serverAddress(newDatabase());
         QString error;
-        QSqlDatabase a = velmora::createDatabase(firm, QStringLiteral("a"), &error);
-        QSqlDatabase b = velmora::openDatabase(firm, QStringLiteral("b"), &error);
-        QVERIFY2(b.isValid(), qPrintable(error));
+        QSqlDatabase a;
+        QSqlDatabase b;
+        QVERIFY2(openDesks(&a, &b, &error), qPrintable(error));
         const QString insert = QStringLiteral("insert into jobs (passenger_name) values (?)");
         const QString count = QStringLiteral("select count(*) from jobs where passenger_name <> ?");
         const auto counted = [&](const QSqlDatabase& db) {
@@ -173,11 +171,10 @@ private Q_SLOTS:
     // committed is told of as saved.
     void aCommitLostWithItsConnectionIsSettledWhenBack()
     {
-        const QString firm = serverAddress(newDatabase());
         QString error;
-        QSqlDatabase a = velmora::createDatabase(firm, QStringLiteral("a"), &error);
-        QSqlDatabase b = velmora::openDatabase(firm, QStringLiteral("b"), &error);
-        QVERIFY2(b.isValid(), qPrintable(error));
+        QSqlDatabase a;
+        QSqlDatabase b;
+        QVERIFY2(openDesks(&a, &b, &error), qPrintable(error));
         QSqlQuery atA(a);
         QVERIFY(velmora::execute(atA, QStringLiteral(R"(CREATE FUNCTION end_session()
             RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN
@@ -335,6 +332,16 @@ private:
     DatabaseLocation newDatabase()
     {
         return m_server.createDatabase(QStringLiteral("desks_%1").arg(++m_count));
+    }
+
+    // A new firm on the server, made at desk "a" and opened at desk "b"; false with the
+    // reason in *error.
+    bool openDesks(QSqlDatabase* a, QSqlDatabase* b, QString* error)
+    {
+        const QString firm = serverAddress(newDatabase());
+        *a = velmora::createDatabase(firm, QStringLiteral("a"), error);
+        *b = velmora::openDatabase(firm, QStringLiteral("b"), error);
+        return a->isValid() && b->isValid();
     }
 
     PostgresServer m_server;
