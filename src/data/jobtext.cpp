@@ -34,6 +34,12 @@ QString indexPattern(Engine engine, const QString& pattern)
 QString jobTextNarrowing(Engine engine, const QString& column, const QString& pattern,
                          QVariantList* values)
 {
+    // A server finds an exact text ("Mrs Quinn") through the same index, which holds the
+    // column's text in lower case as its case-blind equality compares it.
+    if (engine == Engine::PostgreSQL && !pattern.contains(QLatin1Char('*'))) {
+        values->append(pattern);
+        return QStringLiteral("lower(jobs.%1::text) = lower(?) and ").arg(column);
+    }
     const bool fixedStart =
         pattern.contains(QLatin1Char('*')) && !pattern.startsWith(QLatin1Char('*'));
     // A server's index of the column's text in lower case serves a fixed start, as its LIKE

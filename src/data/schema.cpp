@@ -533,6 +533,10 @@ const QStringList kServerReads = {};
 // (serverschema.h); a file needs nothing.
 const QStringList kServerRuns = {};
 
+// Migration 20: a server finds cost lines by the job's number alone and keeps fewer indexes
+// of the jobs and their cost lines (serverschema.h); a file needs nothing.
+const QStringList kServerProbes = {};
+
 // Migration 13: the audit trail of every change, each entry chained to the one before by
 // its hash; the dates a driver's badge, licence and DBS check run out; how many days ahead
 // the firm is warned of documents running out.
@@ -584,6 +588,7 @@ const std::vector<Migration>& migrations()
         {17, &kJobChanges},
         {18, &kServerReads},
         {19, &kServerRuns},
+        {20, &kServerProbes},
     };
     return all;
 }

@@ -161,6 +161,34 @@ const QStringList kServerRuns = {
         END $$)"),
 };
 
+// Migration 20: what spares a server's invoice run, bookings and cost lines work no read
+// needs:
+// - a job's cost lines are found by its number alone, the prefix kept beside it in the
+//   index and compared only on the lines found: as a key, the prefix's case-blind text was
+//   compared all the way down the index for each job probed (the list of jobs without costs
+//   probes thousands; the invoice run each job waiting);
+// - the jobs lose four indexes that every change of a job's row kept in step (a server
+//   writes each index again when a row changes, where a file writes only those of the
+//   columns changed): the driver's, which the index of driver, date and time serves, and the
+//   case-blind ones of the passenger's name and the two addresses, whose exact searches the
+//   indexes of their text in lower case serve (jobtext.h);
+// - the cost lines lose the index of prefix, number and type, which the index of their
+//   amounts begins with.
+const QStringList kServerProbes = {
+    QStringLiteral("DROP INDEX costs_job_number"),
+    QStringLiteral("CREATE INDEX costs_job_number ON Costs (jobnumber) INCLUDE (job_prefix)"),
+    QStringLiteral("DROP INDEX costs_income"),
+    QStringLiteral(
+        "CREATE INDEX costs_income ON Costs (jobnumber) "
+        "INCLUDE (job_prefix, costtype, gross_cost, discount_value, net_cost, vat_value) "
+        "WHERE income_expence = 'I'"),
+    QStringLiteral("DROP INDEX costs_job"),
+    QStringLiteral("DROP INDEX jobs_driver"),
+    QStringLiteral("DROP INDEX jobs_passenger"),
+    QStringLiteral("DROP INDEX jobs_from"),
+    QStringLiteral("DROP INDEX jobs_to"),
+};
+
 } // namespace
 
 QString jobChangesChannel() { return QStringLiteral("velmora_jobs"); }
@@ -180,6 +208,8 @@ QStringList serverStatements(int version)
         return kServerReads;
     case 19:
         return kServerRuns;
+    case 20:
+        return kServerProbes;
     default:
         return {};
     }
