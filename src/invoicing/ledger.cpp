@@ -1,6 +1,7 @@
 #include "ledger.h"
 
 #include "data/dates.h"
+#include "data/dialect.h"
 #include "data/fault.h"
 #include "data/preparedquery.h"
 #include "data/rowversion.h"
@@ -56,7 +57,8 @@ std::optional<QStringList> ledgerAccountNames(const QSqlDatabase& db, QString* e
     if (!run(query,
              QStringLiteral("select accounts.account_name from addresses inner join accounts "
                             "on addresses.address_id = accounts.address_id "
-                            "order by accounts.account_name, accounts.account_id"),
+                            "order by %1, accounts.account_id")
+                 .arg(caseBlindOrder(engineOf(db), QStringLiteral("accounts.account_name"))),
              {}, error))
         return std::nullopt;
     QStringList names;

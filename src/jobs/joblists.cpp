@@ -1,5 +1,6 @@
 #include "joblists.h"
 
+#include "data/dialect.h"
 #include "data/rowreader.h"
 #include "data/sql.h"
 
@@ -69,7 +70,8 @@ std::optional<QList<JobAccount>> readAccounts(const QSqlDatabase& db, QString* e
     return readRows<JobAccount>(
         db,
         QStringLiteral("select account_id, account_name, contact_name, nickname "
-                       "from accounts order by account_name, account_id"),
+                       "from accounts order by %1, account_id")
+            .arg(caseBlindOrder(engineOf(db), QStringLiteral("account_name"))),
         [](const RowReader& row) {
             JobAccount account{row.integer(0), row.text(1), row.text(2), std::nullopt};
             if (!row.isNull(3))

@@ -248,6 +248,11 @@ private Q_SLOTS:
         file.exec(QStringLiteral("delete from Costs where jobnumber in "
                                  "(select job_id from jobs where account_no = ?)"),
                   {busiest});
+        // Accounts the lists order by name: one without a name or address (first in the job
+        // screen's list on both engines), and one whose name is in lower case.
+        file.exec(QStringLiteral("insert into accounts (account_name) values (null)"));
+        file.exec(QStringLiteral("insert into accounts (address_id, account_name) values "
+                                 "((select min(address_id) from addresses), 'aardvark cabs')"));
         const DatabaseLocation location = m_server.createDatabase(QStringLiteral("screens"));
         QVERIFY2(location.isServer(), qPrintable(m_server.problem()));
         TestDatabase server(QStringLiteral("postgresql://%1@%2:%3/%4")
