@@ -58,8 +58,11 @@ std::optional<qint64> storedLine(const QSqlDatabase& db, const JobKey& key, Cost
         {key.prefix, key.number, type, sideFlag(side)}, error);
 }
 
-bool writeLine(const QSqlDatabase& db, const JobKey& key, CostSide side, qint64 type, qint64 row,
-               const CostLineEntry& line, QString* error)
+// Writes `line` over the job's first stored line of type `type` or, when it has none, as a
+// new line; *stored tells which. The update comes first and finds the line itself, so that
+// a line saved again (the usual case) takes one statement, where asking for it first took two.
+bool writeLine(const QSqlDatabase& db, const JobKey& key, CostSide side, qint64 type,
+               const CostLineEntry& line, bool* stored, QString* error)
 {
     const CostFigures& f = line.figures;
     QVariantList values = {line.vat ? QStringLiteral("Y") : QStringLiteral("N"),
@@ -72,15 +75,18 @@ bool writeLine(const QSqlDatabase& db, const JobKey& key, CostSide side, qint64 
                            f.discount.toVariant(),
                            f.gross.toVariant(),
                            f.net.toVariant()};
-    if (row > 0) {
-        values.append(row);
-        return runKept(db,
-                       QStringLiteral("update Costs set vat = ?, job_prefix = ?, jobnumber = ?, "
-                                      "costtype = ?, description = ?, vat_value = ?, discount = ?, "
-                                      "discount_value = ?, gross_cost = ?, net_cost = ? "
-                                      "where rowid = ?"),
-                       values, error);
-    }
+    PreparedQuery update(
+        db, QStringLiteral("update Costs set vat = ?, job_prefix = ?, jobnumber = ?, "
+                           "costtype = ?, description = ?, vat_value = ?, discount = ?, "
+                           "discount_value = ?, gross_cost = ?, net_cost = ? "
+                           "where rowid = (select rowid from Costs where job_prefix = ? "
+                           "and jobnumber = ? and costtype = ? and income_expence = ? "
+                           "order by rowid limit 1)"));
+    if (!update.run(values + QVariantList{key.prefix, key.number, type, sideFlag(side)}, error))
+        return false;
+    *stored = update.query().numRowsAffected() > 0;
+    if (*stored)
+        return true;
     values.append(sideFlag(side));
     return runKept(
         db,
@@ -205,14 +211,14 @@ CostSaveResult saveCostLines(const QSqlDatabase& db, const JobKey& key, CostSide
     if (!transaction.isActive())
         return {Outcome::Failed, -1, connectionFault(db)};
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const auto row = storedLine(db, key, side, types.at(i), &result.error);
-        if (!row || !writeLine(db, key, side, types.at(i), *row, lines.at(i), &result.error))
+        bool stored = false;
+        if (!writeLine(db, key, side, types.at(i), lines.at(i), &stored, &result.error))
             return {Outcome::Failed, -1, result.error};
         const bool creditNote =
             side == CostSide::Receipt &&
             lines.at(i).type.compare(creditNoteType(), Qt::CaseInsensitive) == 0;
         if (creditNote &&
-            !writeCreditNote(db, key, lines.at(i), *row > 0, account, today, &result.error))
+            !writeCreditNote(db, key, lines.at(i), stored, account, today, &result.error))
             return {Outcome::Failed, -1, result.error};
     }
     if (!transaction.commit(&result.error))
