@@ -135,7 +135,11 @@ void configureServerConnection(QSqlDatabase& db, const DatabaseLocation& locatio
     // would mix the rows of the parts that the lists order each on its own. No statement is
     // compiled to machine code: a list's first batch waited 15 ms and more for the compiling,
     // which the server's costs (reckoned for every row) ask for where only a batch is read.
-    options << QStringLiteral("options='-c enable_parallel_append=off -c jit=off'");
+    // The server's notices (a schema statement that found its object there already) are
+    // not sent: the driver printed each on standard error, where they told an operator
+    // nothing; warnings and errors still come.
+    options << QStringLiteral(
+        "options='-c enable_parallel_append=off -c jit=off -c client_min_messages=warning'");
     // A server that stops answering over the network (a cable out, a switch down) is given
     // up on after ten seconds of silence, rather than the operating system's quarter of an
     // hour, so that the desk says it is lost and waits on nothing meanwhile.

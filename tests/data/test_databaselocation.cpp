@@ -102,7 +102,8 @@ private Q_SLOTS:
                 QStringList({QStringLiteral("desk"), QStringLiteral("db.example"),
                              QStringLiteral("5433"), QStringLiteral("firm"),
                              QStringLiteral("sslmode=require;sslrootcert='/srv/o\\'neil/ca.crt';"
-                                            "options='-c enable_parallel_append=off -c jit=off';"
+                                            "options='-c enable_parallel_append=off -c jit=off "
+                                            "-c client_min_messages=warning';"
                                             "tcp_user_timeout=10000;keepalives_idle=5;"
                                             "keepalives_interval=2;keepalives_count=3"),
                              QString()}));
