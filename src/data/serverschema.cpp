@@ -175,18 +175,18 @@ const QStringList kServerRuns = {
 // - the cost lines lose the index of prefix, number and type, which the index of their
 //   amounts begins with.
 const QStringList kServerProbes = {
-    QStringLiteral("DROP INDEX costs_job_number"),
+    QStringLiteral("DROP INDEX IF EXISTS costs_job_number"),
     QStringLiteral("CREATE INDEX costs_job_number ON Costs (jobnumber) INCLUDE (job_prefix)"),
-    QStringLiteral("DROP INDEX costs_income"),
+    QStringLiteral("DROP INDEX IF EXISTS costs_income"),
     QStringLiteral(
         "CREATE INDEX costs_income ON Costs (jobnumber) "
         "INCLUDE (job_prefix, costtype, gross_cost, discount_value, net_cost, vat_value) "
         "WHERE income_expence = 'I'"),
-    QStringLiteral("DROP INDEX costs_job"),
-    QStringLiteral("DROP INDEX jobs_driver"),
-    QStringLiteral("DROP INDEX jobs_passenger"),
-    QStringLiteral("DROP INDEX jobs_from"),
-    QStringLiteral("DROP INDEX jobs_to"),
+    QStringLiteral("DROP INDEX IF EXISTS costs_job"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_driver"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_passenger"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_from"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_to"),
 };
 
 } // namespace
