@@ -56,7 +56,8 @@ public:
     int session; // the connection's session it was prepared on (sessionOf())
     std::unique_ptr<BatchedQuery> batches;
     QVariantList values;
-    bool pending = false; // started, not yet sent to the server
+    bool pending = false;  // started, not yet sent to the server
+    bool prepared = false; // the statement kept on the server, once a run binds values
     mutable std::vector<std::optional<QByteArray>> texts;
 };
 
@@ -81,10 +82,6 @@ bool RowReader::prepare(QString* error)
             server->batches = std::make_unique<BatchedQuery>(
                 m_connection, m_sql,
                 m_rows == InBatches ? BatchedQuery::FirstRows : BatchedQuery::AllRows);
-        else if (!server->query.prepare(m_sql)) {
-            *error = failureText(server->query.lastError());
-            return false;
-        }
         server->values = std::move(values);
         m_server = std::move(server);
         return true;
@@ -223,9 +220,15 @@ bool RowReader::nextOnServer(QString* error)
     QSqlQuery& query = m_server->query;
     if (m_server->pending) {
         m_server->pending = false;
-        for (qsizetype i = 0; i < m_server->values.size(); ++i)
-            query.bindValue(static_cast<int>(i), m_server->values.at(i));
-        if (!query.exec()) {
+        // A statement without values is sent as it is: prepared, it would take three round
+        // trips (prepare, run, let go) where it takes one.
+        const QVariantList& values = m_server->values;
+        if (!values.isEmpty() && !m_server->prepared)
+            m_server->prepared = query.prepare(m_sql);
+        for (qsizetype i = 0; m_server->prepared && i < values.size(); ++i)
+            query.bindValue(static_cast<int>(i), values.at(i));
+        const bool ran = values.isEmpty() ? query.exec(m_sql) : m_server->prepared && query.exec();
+        if (!ran) {
             *error = failureText(query.lastError());
             finish();
             return false;

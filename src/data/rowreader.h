@@ -23,7 +23,8 @@ class SqliteStatement;
 // with the same results; a run's rows are all received when it starts, so that other
 // statements may run on the connection while its rows are read, or, for a list read as it
 // is shown (InBatches), a batch at a time from a cursor (BatchedQuery), planned for its first
-// rows, or for all of them (AllInBatches: rows read to their end, a batch at a time). Its owner
+// rows, or for all of them (AllInBatches: rows read to their end, a batch at a time); a
+// statement that binds no values is sent to a server unprepared, in one round trip. Its owner
 // must let it go before the connection is closed (it keeps the statement prepared until then).
 class RowReader
 {

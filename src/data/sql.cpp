@@ -21,6 +21,10 @@ void readForwardOnly(QSqlQuery& query)
 
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
 {
+    // Without values the statement is sent as it is: a server takes three round trips for a
+    // prepared one (prepare, run, let go) and one for this.
+    if (values.isEmpty())
+        return execute(query, sql, error);
     bool ok = query.prepare(sql);
     if (ok) {
         for (const QVariant& value : values)

@@ -10,8 +10,9 @@
 
 namespace velmora {
 
-// Prepares `sql` on `query`, binds `values` to its ? placeholders in order and runs it.
-// On failure returns false and, when `error` is given, puts the driver's text there.
+// Prepares `sql` on `query`, binds `values` to its ? placeholders in order and runs it;
+// without values it runs `sql` as execute() does (`query` is then not left prepared). On
+// failure returns false and, when `error` is given, puts the driver's text there.
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values = {},
          QString* error = nullptr);
 
