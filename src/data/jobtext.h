@@ -14,10 +14,10 @@ namespace velmora {
 // three characters or more reads the trigram index (a file its full-text table, a server the
 // trigram index of the column itself, which only its case-blind ILIKE on the column's text
 // can use); on a server, a pattern with a fixed start ("Mrs Q*") or none ("Mrs Quinn") reads
-// the index of the column's text in lower case. The condition may let through more rows than the pattern
-// matches (it folds case beyond ASCII on a file), so the caller still compares the column
-// itself. Empty (and nothing appended) for any other pattern, and for a fixed start or an
-// exact text on a file, whose own index of the column serves it.
+// the index of the column's text in lower case. The condition may let through more rows
+// than the pattern matches (it folds case beyond ASCII on a file), so the caller still
+// compares the column itself. Empty (and nothing appended) for any other pattern, and for a fixed
+// start or an exact text on a file, whose own index of the column serves it.
 QString jobTextNarrowing(Engine engine, const QString& column, const QString& pattern,
                          QVariantList* values);
 

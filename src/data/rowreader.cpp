@@ -52,6 +52,20 @@ public:
         return *text;
     }
 
+    // Sends `sql`, this run's statement, with its values; false with the reason in the
+    // query's error. A statement without values is sent as it is: prepared, it would take
+    // three round trips (prepare, run, let go) where it takes one.
+    bool run(const QString& sql)
+    {
+        if (values.isEmpty())
+            return query.exec(sql);
+        if (!prepared && !(prepared = query.prepare(sql)))
+            return false;
+        for (qsizetype i = 0; i < values.size(); ++i)
+            query.bindValue(static_cast<int>(i), values.at(i));
+        return query.exec();
+    }
+
     QSqlQuery query;
     int session; // the connection's session it was prepared on (sessionOf())
     std::unique_ptr<BatchedQuery> batches;
@@ -220,15 +234,7 @@ bool RowReader::nextOnServer(QString* error)
     QSqlQuery& query = m_server->query;
     if (m_server->pending) {
         m_server->pending = false;
-        // A statement without values is sent as it is: prepared, it would take three round
-        // trips (prepare, run, let go) where it takes one.
-        const QVariantList& values = m_server->values;
-        if (!values.isEmpty() && !m_server->prepared)
-            m_server->prepared = query.prepare(m_sql);
-        for (qsizetype i = 0; m_server->prepared && i < values.size(); ++i)
-            query.bindValue(static_cast<int>(i), values.at(i));
-        const bool ran = values.isEmpty() ? query.exec(m_sql) : m_server->prepared && query.exec();
-        if (!ran) {
+        if (!m_server->run(m_sql)) {
             *error = failureText(query.lastError());
             finish();
             return false;
