@@ -32,8 +32,6 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 
-#include <memory>
-
 using namespace velmora;
 using velmora::test::TestDatabase;
 
@@ -131,26 +129,10 @@ private Q_SLOTS:
     void aMonthThatReconciles_data() { test::EngineDatabase::addEngineRows(); }
     void aMonthThatReconciles()
     {
-        const bool onServer = [] {
-            QFETCH(int, engine);
-            return engine == 1;
-        }();
-        if (onServer && m_server.isMissing())
-            QSKIP(qPrintable(m_server.problem()));
         TestDatabase file;
         QString error;
         QVERIFY2(firm::addDemoFirm(file.db(), kToday, &error), qPrintable(error));
-        std::unique_ptr<TestDatabase> server;
-        if (onServer) {
-            const DatabaseLocation location = m_server.createDatabase(QStringLiteral("month"));
-            QVERIFY2(location.isServer(), qPrintable(m_server.problem()));
-            server = std::make_unique<TestDatabase>(QStringLiteral("postgresql://%1@%2:%3/%4")
-                                                        .arg(location.user, location.host)
-                                                        .arg(location.port)
-                                                        .arg(location.name),
-                                                    file.db());
-        }
-        TestDatabase& t = server ? *server : file;
+        VELMORA_FIRM_ON_THE_ROWS_ENGINE(t, file, m_server);
         CHECKED("the demo firm");
         InvoiceRunRange everyAccount;
         everyAccount.startAccount = 1;

@@ -5,8 +5,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-#include <memory>
-
 using velmora::CostLineEntry;
 using velmora::CostSaveResult;
 using velmora::CostSide;
@@ -43,28 +41,12 @@ QStringList stored(TestDatabase& t)
 
 } // namespace
 
-// `t`: the firm of `file` where the test's row runs it, the file itself or a copy of it on
-// the test's server (the rows of EngineDatabase::addEngineRows()).
-#define ON_THE_ROWS_ENGINE(t, file)                                                                \
-    QFETCH(int, engine);                                                                           \
-    if (engine == 1 && m_server.isMissing())                                                       \
-        QSKIP(qPrintable(m_server.problem()));                                                     \
-    std::unique_ptr<TestDatabase> copy_;                                                           \
-    if (engine == 1) {                                                                             \
-        const auto location = m_server.createDatabase(                                             \
-            QString::fromLatin1(QTest::currentDataTag()) + QString::number(++m_copies));           \
-        QVERIFY2(location.isServer(), qPrintable(m_server.problem()));                             \
-        copy_ = std::make_unique<TestDatabase>(velmora::test::serverAddress(location), file.db()); \
-    }                                                                                              \
-    TestDatabase& t = copy_ ? *copy_ : file
-
 class TestCostLineStore : public QObject
 {
     Q_OBJECT
 
 private:
     int m_job = 0;
-    int m_copies = 0;
     velmora::test::PostgresServer m_server;
 
     JobKey job() const { return {QStringLiteral("A"), m_job}; }
@@ -85,7 +67,7 @@ private Q_SLOTS:
         TestDatabase file;
         JobFixture f(file);
         addJob(file, f);
-        ON_THE_ROWS_ENGINE(t, file);
+        VELMORA_FIRM_ON_THE_ROWS_ENGINE(t, file, m_server);
         const QList<CostLineEntry> lines = {line("Fare", "100.00", 10, true),
                                             line("Parking", "4.50", 0, false)};
         CostSaveResult result =
@@ -169,7 +151,7 @@ private Q_SLOTS:
         TestDatabase file;
         JobFixture f(file);
         addJob(file, f);
-        ON_THE_ROWS_ENGINE(t, file);
+        VELMORA_FIRM_ON_THE_ROWS_ENGINE(t, file, m_server);
         CostLineEntry note = line("Credit Note", "-50.00", 0, true);
         note.description = QStringLiteral("Late pick-up");
         velmora::saveCostLines(t.db(), job(), CostSide::Receipt, {note}, f.acme, QDate(2026, 5, 2));

@@ -39,6 +39,15 @@ EngineDatabase::EngineDatabase(Engine engine, PostgresServer& server)
     }
 }
 
+std::unique_ptr<TestDatabase> copyOnServer(PostgresServer& server, const QSqlDatabase& source)
+{
+    const DatabaseLocation location =
+        server.createDatabase(QStringLiteral("copy_%1").arg(++databaseCount));
+    if (!location.isServer())
+        return nullptr;
+    return std::make_unique<TestDatabase>(serverAddress(location), source);
+}
+
 EngineDatabase::~EngineDatabase()
 {
     if (!m_db.isValid())

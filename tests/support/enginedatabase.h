@@ -2,11 +2,14 @@
 
 #include "data/dialect.h"
 #include "postgresserver.h"
+#include "testdatabase.h"
 
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariantList>
+
+#include <memory>
 
 namespace velmora::test {
 
@@ -39,6 +42,10 @@ private:
 // it is not prepared, as a server prepares no change of the schema.
 void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 
+// The firm in `source` copied whole into a new database on `server`; null when the
+// database could not be made, for the reason in server.problem().
+std::unique_ptr<TestDatabase> copyOnServer(PostgresServer& server, const QSqlDatabase& source);
+
 } // namespace velmora::test
 
 // Opens an empty database `name` of the engine in the test's row `engine`, skipping the row
@@ -50,3 +57,17 @@ void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
     velmora::test::EngineDatabase name(                                                            \
         engine == 1 ? velmora::Engine::PostgreSQL : velmora::Engine::SQLite, server);              \
     QVERIFY2(name.db().isValid(), qPrintable(name.problem()))
+
+// `t`: the firm of the TestDatabase `file` where the test's row `engine` runs it, the file
+// itself or a copy of it on `server`; the row is skipped where no server can start.
+#define VELMORA_FIRM_ON_THE_ROWS_ENGINE(t, file, server)                                           \
+    const bool t##_onServer = [] {                                                                 \
+        QFETCH(int, engine);                                                                       \
+        return engine == 1;                                                                        \
+    }();                                                                                           \
+    if (t##_onServer && (server).isMissing())                                                      \
+        QSKIP(qPrintable((server).problem()));                                                     \
+    const std::unique_ptr<velmora::test::TestDatabase> t##_copy =                                  \
+        t##_onServer ? velmora::test::copyOnServer(server, (file).db()) : nullptr;                 \
+    QVERIFY2(!t##_onServer || t##_copy, qPrintable((server).problem()));                           \
+    velmora::test::TestDatabase& t = t##_copy ? *t##_copy : (file)
