@@ -632,9 +632,7 @@ bool applyMigrations(QSqlDatabase& db, int from, int to, QString* error)
         if (!statementsFor(migration, engine, &statements, error))
             return false;
         for (const QString& statement : std::as_const(statements)) {
-            const bool done = engine == Engine::SQLite ? run(query, statement, {}, error)
-                                                       : execute(query, statement, error);
-            if (!done)
+            if (!execute(query, statement, error))
                 return false;
         }
     }
