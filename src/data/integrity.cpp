@@ -136,6 +136,24 @@ bool sqliteCheck(QSqlQuery& query, bool compareIndex, QStringList* faults, QStri
     return true;
 }
 
+// A server's table of the jobs' texts, which its searches read, compared with the jobs.
+bool serverTextCheck(QSqlQuery& query, QStringList* faults, QString* error)
+{
+    if (!run(query,
+             QStringLiteral("select count(*) from jobs full join jobs_text t "
+                            "on t.rowid = jobs.rowid where jobs.rowid is null or t.rowid is null "
+                            "or t.passenger_name::text is distinct from jobs.passenger_name::text "
+                            "or t.address_from::text is distinct from jobs.address_from::text "
+                            "or t.address_to::text is distinct from jobs.address_to::text"),
+             {}, error) ||
+        !query.next())
+        return false;
+    if (const qlonglong differ = query.value(0).toLongLong(); differ > 0)
+        faults->append(QObject::tr("The jobs' text index does not match the jobs: %1 jobs differ")
+                           .arg(differ));
+    return true;
+}
+
 bool reconcile(QSqlQuery& query, QStringList* faults, QString* error)
 {
     for (const Reconciliation& reconciliation : kReconciliations) {
@@ -191,10 +209,12 @@ bool checkIntegrity(const QSqlDatabase& db, QStringList* faults, QString* error,
     query.setForwardOnly(true);
     QStringList unseen;
     QStringList* said = notes ? notes : &unseen;
-    if (engineOf(db) == Engine::PostgreSQL)
+    if (engineOf(db) == Engine::PostgreSQL) {
         said->append(QObject::tr("The file integrity check is SQLite's own, so it was skipped "
                                  "on this server database; the server keeps its own pages."));
-    else if (!sqliteCheck(query, !isReadOnly(db), faults, said, error))
+        if (!serverTextCheck(query, faults, error))
+            return false;
+    } else if (!sqliteCheck(query, !isReadOnly(db), faults, said, error))
         return false;
     if (!referenceChecks(query, faults, error) || !reconcile(query, faults, error))
         return false;

@@ -38,7 +38,10 @@ QString jobTextNarrowing(Engine engine, const QString& column, const QString& pa
     // column's text in lower case as its case-blind equality compares it.
     if (engine == Engine::PostgreSQL && !pattern.contains(QLatin1Char('*'))) {
         values->append(pattern);
-        return QStringLiteral("lower(jobs.%1::text) = lower(?) and ").arg(column);
+        return QStringLiteral(
+                   "jobs.rowid in (select rowid from jobs_text where lower(%1::text) = lower(?)) "
+                   "and ")
+            .arg(column);
     }
     const bool fixedStart =
         pattern.contains(QLatin1Char('*')) && !pattern.startsWith(QLatin1Char('*'));
@@ -47,14 +50,17 @@ QString jobTextNarrowing(Engine engine, const QString& column, const QString& pa
     // the column serves it already.
     if (engine == Engine::PostgreSQL && fixedStart) {
         values->append(indexPattern(engine, pattern));
-        return QStringLiteral("lower(jobs.%1::text) like lower(?) and ").arg(column);
+        return QStringLiteral("jobs.rowid in (select rowid from jobs_text "
+                              "where lower(%1::text) like lower(?)) and ")
+            .arg(column);
     }
     if (!hasTrigram(pattern) || !pattern.startsWith(QLatin1Char('*')))
         return {};
     values->append(indexPattern(engine, pattern));
     // A server's trigram index of the column serves only its case-blind ILIKE on its text.
     if (engine == Engine::PostgreSQL)
-        return QStringLiteral("jobs.rowid in (select rowid from jobs where %1::text ilike ?) and ")
+        return QStringLiteral("jobs.rowid in (select rowid from jobs_text where %1::text ilike ?) "
+                              "and ")
             .arg(column);
     return QStringLiteral("jobs.rowid in (select rowid from jobs_text where %1 like ?) and ")
         .arg(column);

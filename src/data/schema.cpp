@@ -537,6 +537,10 @@ const QStringList kServerRuns = {};
 // of the jobs and their cost lines (serverschema.h); a file needs nothing.
 const QStringList kServerProbes = {};
 
+// Migration 21: a server keeps the jobs' texts its searches read in a table of its own
+// (serverschema.h); a file's full-text table does so already.
+const QStringList kServerTexts = {};
+
 // Migration 13: the audit trail of every change, each entry chained to the one before by
 // its hash; the dates a driver's badge, licence and DBS check run out; how many days ahead
 // the firm is warned of documents running out.
@@ -589,6 +593,7 @@ const std::vector<Migration>& migrations()
         {18, &kServerReads},
         {19, &kServerRuns},
         {20, &kServerProbes},
+        {21, &kServerTexts},
     };
     return all;
 }

@@ -189,6 +189,67 @@ const QStringList kServerProbes = {
     QStringLiteral("DROP INDEX IF EXISTS jobs_to"),
 };
 
+// Migration 21: a server keeps the jobs' texts that its searches read in a table of their
+// own, jobs_text, as a file keeps them in its full-text table. A server writes an entry into
+// every index of a table for each row an update changes, so the six indexes of the texts
+// (of their trigrams and of their text in lower case) cost every change of a job, such as
+// the invoice run's marking of each job it invoices; on a table of their own they cost only
+// a change of the texts. Triggers keep the table in step with the jobs, by rowid.
+const QStringList kServerTexts = {
+    QStringLiteral("DROP VIEW jobs_text"),
+    QStringLiteral("CREATE TABLE jobs_text (rowid bigint PRIMARY KEY, passenger_name citext, "
+                   "address_from citext, address_to citext)"),
+    QStringLiteral("INSERT INTO jobs_text (rowid, passenger_name, address_from, address_to) "
+                   "SELECT rowid, passenger_name, address_from, address_to FROM jobs"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_text_passenger"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_text_from"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_text_to"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_passenger_start"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_from_start"),
+    QStringLiteral("DROP INDEX IF EXISTS jobs_to_start"),
+    QStringLiteral(
+        "CREATE INDEX jobs_text_passenger ON jobs_text USING gin (passenger_name gin_trgm_ops)"),
+    QStringLiteral(
+        "CREATE INDEX jobs_text_from ON jobs_text USING gin (address_from gin_trgm_ops)"),
+    QStringLiteral("CREATE INDEX jobs_text_to ON jobs_text USING gin (address_to gin_trgm_ops)"),
+    QStringLiteral("CREATE INDEX jobs_text_passenger_start ON jobs_text "
+                   "(lower(passenger_name::text) text_pattern_ops)"),
+    QStringLiteral("CREATE INDEX jobs_text_from_start ON jobs_text "
+                   "(lower(address_from::text) text_pattern_ops)"),
+    QStringLiteral(
+        "CREATE INDEX jobs_text_to_start ON jobs_text (lower(address_to::text) text_pattern_ops)"),
+    QStringLiteral(R"(CREATE FUNCTION jobs_text_booked() RETURNS trigger LANGUAGE plpgsql AS $$
+        BEGIN
+            INSERT INTO jobs_text (rowid, passenger_name, address_from, address_to)
+                SELECT rowid, passenger_name, address_from, address_to FROM came;
+            RETURN NULL;
+        END $$)"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_text_booked AFTER INSERT ON jobs
+        REFERENCING NEW TABLE AS came FOR EACH STATEMENT EXECUTE FUNCTION jobs_text_booked())"),
+    // Only a job whose texts change, by a statement that sets them, has its row written: the
+    // condition is weighed as each row changes, without a call of the function.
+    QStringLiteral(R"(CREATE FUNCTION jobs_text_changed() RETURNS trigger LANGUAGE plpgsql AS $$
+        BEGIN
+            UPDATE jobs_text SET passenger_name = NEW.passenger_name,
+                address_from = NEW.address_from, address_to = NEW.address_to
+                WHERE rowid = NEW.rowid;
+            RETURN NULL;
+        END $$)"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_text_changed
+        AFTER UPDATE OF passenger_name, address_from, address_to ON jobs FOR EACH ROW
+        WHEN (OLD.passenger_name::text IS DISTINCT FROM NEW.passenger_name::text
+              OR OLD.address_from::text IS DISTINCT FROM NEW.address_from::text
+              OR OLD.address_to::text IS DISTINCT FROM NEW.address_to::text)
+        EXECUTE FUNCTION jobs_text_changed())"),
+    QStringLiteral(R"(CREATE FUNCTION jobs_text_removed() RETURNS trigger LANGUAGE plpgsql AS $$
+        BEGIN
+            DELETE FROM jobs_text USING gone WHERE jobs_text.rowid = gone.rowid;
+            RETURN NULL;
+        END $$)"),
+    QStringLiteral(R"(CREATE TRIGGER jobs_text_removed AFTER DELETE ON jobs
+        REFERENCING OLD TABLE AS gone FOR EACH STATEMENT EXECUTE FUNCTION jobs_text_removed())"),
+};
+
 } // namespace
 
 QString jobChangesChannel() { return QStringLiteral("velmora_jobs"); }
@@ -210,6 +271,8 @@ QStringList serverStatements(int version)
         return kServerRuns;
     case 20:
         return kServerProbes;
+    case 21:
+        return kServerTexts;
     default:
         return {};
     }

@@ -59,8 +59,8 @@ QStringList sqliteColumns(QSqlDatabase& db)
     return found;
 }
 
-// The same for a PostgreSQL database, leaving out each table's rowid and the table that
-// carries the schema's version.
+// The same for a PostgreSQL database, leaving out each table's rowid, the table that
+// carries the schema's version and the jobs' text table, which a file keeps as its index.
 QStringList serverColumns(QSqlDatabase& db)
 {
     QStringList found = column(db, QStringLiteral(R"(
@@ -74,7 +74,8 @@ QStringList serverColumns(QSqlDatabase& db)
         join information_schema.tables t
           on t.table_schema = c.table_schema and t.table_name = c.table_name
         where c.table_schema = current_schema() and t.table_type = 'BASE TABLE'
-          and c.table_name <> 'database_header' and c.column_name <> 'rowid')"));
+          and c.table_name not in ('database_header', 'jobs_text')
+          and c.column_name <> 'rowid')"));
     found.sort();
     return found;
 }
