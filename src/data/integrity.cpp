@@ -149,7 +149,7 @@ bool serverTextCheck(QSqlQuery& query, QStringList* faults, QString* error)
         !query.next())
         return false;
     if (const qlonglong differ = query.value(0).toLongLong(); differ > 0)
-        faults->append(QObject::tr("The jobs' text index does not match the jobs: %1 jobs differ")
+        faults->append(QObject::tr("The jobs' text index does not match the jobs (%1 out of step)")
                            .arg(differ));
     return true;
 }
