@@ -29,6 +29,13 @@ QString indexPattern(Engine engine, const QString& pattern)
     return like;
 }
 
+// The jobs whose row in the text table meets `condition`.
+QString textRows(const QString& condition)
+{
+    return QStringLiteral("jobs.rowid in (select rowid from jobs_text where %1) and ")
+        .arg(condition);
+}
+
 } // namespace
 
 QString jobTextNarrowing(Engine engine, const QString& column, const QString& pattern,
@@ -38,10 +45,7 @@ QString jobTextNarrowing(Engine engine, const QString& column, const QString& pa
     // column's text in lower case as its case-blind equality compares it.
     if (engine == Engine::PostgreSQL && !pattern.contains(QLatin1Char('*'))) {
         values->append(pattern);
-        return QStringLiteral(
-                   "jobs.rowid in (select rowid from jobs_text where lower(%1::text) = lower(?)) "
-                   "and ")
-            .arg(column);
+        return textRows(QStringLiteral("lower(%1::text) = lower(?)").arg(column));
     }
     const bool fixedStart =
         pattern.contains(QLatin1Char('*')) && !pattern.startsWith(QLatin1Char('*'));
@@ -50,20 +54,14 @@ QString jobTextNarrowing(Engine engine, const QString& column, const QString& pa
     // the column serves it already.
     if (engine == Engine::PostgreSQL && fixedStart) {
         values->append(indexPattern(engine, pattern));
-        return QStringLiteral("jobs.rowid in (select rowid from jobs_text "
-                              "where lower(%1::text) like lower(?)) and ")
-            .arg(column);
+        return textRows(QStringLiteral("lower(%1::text) like lower(?)").arg(column));
     }
     if (!hasTrigram(pattern) || !pattern.startsWith(QLatin1Char('*')))
         return {};
     values->append(indexPattern(engine, pattern));
     // A server's trigram index of the column serves only its case-blind ILIKE on its text.
-    if (engine == Engine::PostgreSQL)
-        return QStringLiteral("jobs.rowid in (select rowid from jobs_text where %1::text ilike ?) "
-                              "and ")
-            .arg(column);
-    return QStringLiteral("jobs.rowid in (select rowid from jobs_text where %1 like ?) and ")
-        .arg(column);
+    const char* match = engine == Engine::PostgreSQL ? "%1::text ilike ?" : "%1 like ?";
+    return textRows(QString::fromLatin1(match).arg(column));
 }
 
 } // namespace velmora

@@ -47,15 +47,16 @@ std::optional<qint64> typeNumber(const QSqlDatabase& db, const QString& name, QS
                        {name}, error);
 }
 
+// The rowid of a job's first stored line of a type on one side: its values are the job's
+// prefix and number, the type and the side's flag.
+const QLatin1String kStoredLine("select rowid from Costs where job_prefix = ? and jobnumber = ? "
+                                "and costtype = ? and income_expence = ? order by rowid limit 1");
+
 // The rowid of the job's stored line of type `type`, 0 when there is none.
 std::optional<qint64> storedLine(const QSqlDatabase& db, const JobKey& key, CostSide side,
                                  qint64 type, QString* error)
 {
-    return firstNumber(
-        db,
-        QStringLiteral("select rowid from Costs where job_prefix = ? and jobnumber = ? "
-                       "and costtype = ? and income_expence = ? order by rowid limit 1"),
-        {key.prefix, key.number, type, sideFlag(side)}, error);
+    return firstNumber(db, kStoredLine, {key.prefix, key.number, type, sideFlag(side)}, error);
 }
 
 // Writes `line` over the job's first stored line of type `type` or, when it has none, as a
@@ -75,13 +76,11 @@ bool writeLine(const QSqlDatabase& db, const JobKey& key, CostSide side, qint64 
                            f.discount.toVariant(),
                            f.gross.toVariant(),
                            f.net.toVariant()};
-    PreparedQuery update(
-        db, QStringLiteral("update Costs set vat = ?, job_prefix = ?, jobnumber = ?, "
-                           "costtype = ?, description = ?, vat_value = ?, discount = ?, "
-                           "discount_value = ?, gross_cost = ?, net_cost = ? "
-                           "where rowid = (select rowid from Costs where job_prefix = ? "
-                           "and jobnumber = ? and costtype = ? and income_expence = ? "
-                           "order by rowid limit 1)"));
+    PreparedQuery update(db, QStringLiteral("update Costs set vat = ?, job_prefix = ?, "
+                                            "jobnumber = ?, costtype = ?, description = ?, "
+                                            "vat_value = ?, discount = ?, discount_value = ?, "
+                                            "gross_cost = ?, net_cost = ? where rowid = (") +
+                                 kStoredLine + QLatin1Char(')'));
     if (!update.run(values + QVariantList{key.prefix, key.number, type, sideFlag(side)}, error))
         return false;
     *stored = update.query().numRowsAffected() > 0;
