@@ -117,4 +117,11 @@ QString caseBlindOrder(Engine engine, const QString& column)
     return column;
 }
 
+QString caseBlindEquals(Engine engine, const QString& left, const QString& right)
+{
+    if (engine == Engine::PostgreSQL)
+        return QStringLiteral("(%1::text = %2::text or %1 = %2)").arg(left, right);
+    return QStringLiteral("%1 = %2").arg(left, right);
+}
+
 } // namespace velmora

@@ -44,4 +44,11 @@ QString keyPastTrigger(const QString& table, const QString& keyColumn);
 // case-blind column lowers both values at every comparison (12 ms for 2,000 accounts).
 QString caseBlindOrder(Engine engine, const QString& column);
 
+// A condition that `left` equals `right`, both text compared without case: `left = right` on
+// a file; on a server the texts as stored are compared first, and only texts that differ are
+// compared without case. Keys are nearly always stored alike, and the case-blind comparison
+// lowers both texts each time (on a server, a fifth of the time of a list that looks up a
+// job's cost lines for each of thousands of jobs).
+QString caseBlindEquals(Engine engine, const QString& left, const QString& right);
+
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "worklists.h"
 
 #include "data/dates.h"
+#include "data/dialect.h"
 #include "data/sql.h"
 
 #include <QSqlQuery>
@@ -58,13 +59,19 @@ private:
     std::unique_ptr<StatementRows> m_next;
 };
 
-const QLatin1String
-    kWithoutCosts("select jobs.job_prefix, jobs.job_id, jobs.date, jobs.record_status, jobs.time, "
-                  "jobs.passenger_name, jobs.address_from, jobs.address_to from jobs "
-                  "where not exists (select 1 from Costs where Costs.job_prefix = jobs.job_prefix "
-                  "and Costs.jobnumber = jobs.job_id) "
-                  "order by jobs.date nulls first, jobs.time nulls first, jobs.job_prefix, "
-                  "jobs.job_id, jobs.rowid");
+// The jobs that have no cost line at all, by date and time (missing ones first).
+QString withoutCostsSql(Engine engine)
+{
+    return QStringLiteral(
+               "select jobs.job_prefix, jobs.job_id, jobs.date, jobs.record_status, jobs.time, "
+               "jobs.passenger_name, jobs.address_from, jobs.address_to from jobs "
+               "where not exists (select 1 from Costs where %1 "
+               "and Costs.jobnumber = jobs.job_id) "
+               "order by jobs.date nulls first, jobs.time nulls first, jobs.job_prefix, "
+               "jobs.job_id, jobs.rowid")
+        .arg(caseBlindEquals(engine, QStringLiteral("Costs.job_prefix"),
+                             QStringLiteral("jobs.job_prefix")));
+}
 
 std::unique_ptr<RowSource> started(std::unique_ptr<StatementRows> rows, const QVariantList& values,
                                    QString* error)
@@ -114,7 +121,7 @@ QStringList noncostedHeadings()
 std::unique_ptr<RowSource> jobsWithoutCosts(const QSqlDatabase& db, QString* error)
 {
     return started(std::make_unique<StatementRows>(
-                       db, kWithoutCosts,
+                       db, withoutCostsSql(engineOf(db)),
                        [](const QSqlQuery& row) {
                            const QString prefix = row.value(0).toString();
                            const QString number = row.value(1).toString();
@@ -158,7 +165,7 @@ QString jobsNotInvoicedSql()
         .arg(kWaiting, kOrphaned);
 }
 
-QString jobsWithoutCostsSql() { return kWithoutCosts; }
+QString jobsWithoutCostsSql() { return withoutCostsSql(Engine::SQLite); }
 
 QString jobCountSql()
 {

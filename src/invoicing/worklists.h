@@ -45,7 +45,7 @@ std::optional<qint64> countJobs(const QSqlDatabase& db, QDate first, QDate last,
 std::optional<bool> anyJobs(const QSqlDatabase& db, QString* error);
 
 // The statements of the lists and of the count (bound: the first day and the day after
-// the last), which the benchmark runs too.
+// the last), as a file runs them, which the benchmark runs too.
 QString jobsNotInvoicedSql();
 QString jobsWithoutCostsSql();
 QString jobCountSql();

@@ -253,6 +253,13 @@ private Q_SLOTS:
         file.exec(QStringLiteral("delete from Costs where jobnumber in "
                                  "(select job_id from jobs where account_no = ?)"),
                   {busiest});
+        // A job whose only cost line holds its prefix in lower case has costs all the same.
+        const qint64 lastLine = file.count(QStringLiteral("select max(rowid) from Costs"));
+        file.exec(QStringLiteral("delete from Costs where rowid <> ? and jobnumber = (select "
+                                 "jobnumber from Costs where rowid = ?)"),
+                  {lastLine, lastLine});
+        file.exec(QStringLiteral("update Costs set job_prefix = lower(job_prefix) where rowid = ?"),
+                  {lastLine});
         // Accounts the lists order by name: one without a name or address (first in the job
         // screen's list on both engines), and one whose name is in lower case.
         file.exec(QStringLiteral("insert into accounts (account_name) values (null)"));
