@@ -2,6 +2,7 @@
 
 #include "cases.h"
 #include "data/database.h"
+#include "data/sql.h"
 #include "invoicing/invoicerun.h"
 #include "peakmemory.h"
 #include "report.h"
@@ -122,6 +123,22 @@ std::optional<double> invoiceOnFile(const Fixture& file, QString* error)
     return took;
 }
 
+// The server's version and the settings its figures depend on most, as a line of the report.
+QString serverSettings(const QSqlDatabase& db, QString* error)
+{
+    QSqlQuery query(db);
+    if (!run(query,
+             QStringLiteral("select current_setting('server_version'), "
+                            "current_setting('shared_buffers'), current_setting('huge_pages'), "
+                            "current_setting('synchronous_commit')"),
+             {}, error) ||
+        !query.next())
+        return {};
+    return QObject::tr("PostgreSQL %1, shared_buffers %2, huge_pages %3, synchronous_commit %4\n")
+        .arg(query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
+             query.value(3).toString());
+}
+
 // The desks' figures and faults; whether every target was met.
 bool reportDesks(const DesksFigures& desks, double invoiceFile, QTextStream& out)
 {
@@ -171,7 +188,9 @@ std::optional<bool> runServerBench(Fixture& file, const ServerBenchOptions& opti
     const QString connection = QStringLiteral("velmora-bench-server");
     {
         QSqlDatabase db = openDatabase(firm->address(), connection, error);
-        if (db.isValid()) {
+        const QString settings = db.isValid() ? serverSettings(db, error) : QString();
+        if (!settings.isEmpty()) {
+            out << settings;
             Fixture onServer{db, file.handle, file.jobs, file.dialogs};
             out << QObject::tr("The screens' cases on %1 jobs, on the file and on the server\n")
                        .arg(file.jobs);

@@ -41,14 +41,14 @@ DriverWageWriter::DriverWageWriter(const QSqlDatabase& db)
                               "FROM (SELECT (SELECT w.rowid FROM driver_wages w WHERE %1 "
                               "AND w.Reported = 'N' ORDER BY w.rowid LIMIT 1) AS target, "
                               "v.column4 AS income, v.column5 AS percentage, v.column6 AS share "
-                              "FROM (VALUES %2) AS v) AS t WHERE driver_wages.rowid = t.target")
+                              "FROM (%2) AS v) AS t WHERE driver_wages.rowid = t.target")
                    .arg(QString::fromLatin1(kSameJob), QStringLiteral("%1")),
                kWageRow),
       m_insert(db,
                QStringLiteral("INSERT INTO driver_wages (driver_id, job_prefix, job_id, "
                               "job_net_cost, driver_percentage, driver_payment, Reported) "
                               "SELECT v.column1, v.column2, v.column3, v.column4, v.column5, "
-                              "v.column6, 'N' FROM (VALUES %2) AS v WHERE NOT EXISTS "
+                              "v.column6, 'N' FROM (%2) AS v WHERE NOT EXISTS "
                               "(SELECT 1 FROM driver_wages w WHERE %1)")
                    .arg(QString::fromLatin1(kSameJob), QStringLiteral("%1")),
                kWageRow)
@@ -82,7 +82,7 @@ RowBatch calculatedJobs(const QSqlDatabase& db, const QVariant& stamp)
 {
     return RowBatch(db,
                     QStringLiteral("UPDATE jobs SET calculated = 'Y', ") + versionBump() +
-                        QStringLiteral(" FROM (VALUES %1) AS v WHERE jobs.job_prefix = v.column1 "
+                        QStringLiteral(" FROM (%1) AS v WHERE jobs.job_prefix = v.column1 "
                                        "AND jobs.job_id = v.column2"),
                     {BatchValue::CaselessText, BatchValue::Integer}, {stamp});
 }

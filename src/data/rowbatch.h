@@ -15,15 +15,21 @@ namespace velmora {
 enum class BatchValue { Integer, Text, CaselessText, AsBound };
 
 // One statement run over many rows a batch at a time, each batch one statement (on a server,
-// one round trip instead of one per row). `sql` holds %1 where the rows go as the list of a
-// VALUES ("(?, ?), (?, ?)"), whose columns both engines name column1, column2 and so on;
-// `leading` are values bound before the rows in every batch. The rows run in the order they
-// were added.
+// one round trip instead of one per row). `sql` holds %1 where the rows go as a query whose
+// columns both engines name column1, column2 and so on: on a file a VALUES list ("VALUES
+// (?, ?), (?, ?)"); on a server, where every column has a kind, one array a column unnested
+// ("SELECT * FROM unnest(CAST(? AS bigint[]), ...)"), which the server reads and plans alike
+// for any number of rows, where it plans a VALUES list anew for each batch, a few times
+// the cost of its rows. `leading` are values bound before the rows in every batch. The rows
+// run in the order they were added.
 class RowBatch
 {
 public:
     RowBatch(const QSqlDatabase& db, QString sql, const QList<BatchValue>& columns,
              QVariantList leading = {});
+    // As above, the values of a file's VALUES read as `onFile` says, a server's as `columns`.
+    RowBatch(const QSqlDatabase& db, QString sql, const QList<BatchValue>& columns,
+             const QList<BatchValue>& onFile, QVariantList leading);
 
     // Takes a row of one value per column; runs the batch when it is full. False with the
     // driver's text in *error.
@@ -33,19 +39,23 @@ public:
 
 private:
     QString statement(qsizetype rows) const;
+    bool bindArrays(QSqlQuery& query, int first, QString* error) const;
 
     QSqlDatabase m_db;
     QString m_sql;
-    QString m_row;     // one row's "(CAST(? AS ...), ?, ...)"
-    qsizetype m_width; // values to a row
-    qsizetype m_rows;  // rows to a full batch
+    QString m_row;              // one row's "(CAST(? AS ...), ?, ...)"
+    QList<BatchValue> m_arrays; // on a server, the kind of each column's array
+    qsizetype m_width;          // values to a row
+    qsizetype m_rows;           // rows to a full batch
     QVariantList m_leading;
     QSqlQuery m_full;
     bool m_prepared = false;
     QVariantList m_pending;
 };
 
-// A batch that inserts rows of `columns` into `table`, each value as bound.
-RowBatch insertBatch(const QSqlDatabase& db, const QString& table, const QStringList& columns);
+// A batch that inserts rows of `columns` into `table`, each value as bound; on a server, where
+// `kinds` gives each column's, as arrays of those.
+RowBatch insertBatch(const QSqlDatabase& db, const QString& table, const QStringList& columns,
+                     const QList<BatchValue>& kinds = {});
 
 } // namespace velmora

@@ -28,6 +28,14 @@ const QString kNo = QStringLiteral("N");
 const QString kStandard = QStringLiteral("S");
 const QString kJourneyCost = QStringLiteral("Journey Cost");
 
+// The kinds of an invoice's values and of its lines', as the run writes them.
+constexpr BatchValue kWhole = BatchValue::Integer;
+constexpr BatchValue kText = BatchValue::CaselessText;
+const QList<BatchValue> kHeaderKinds = {kWhole, kText,  kWhole, kWhole, kWhole, kWhole,
+                                        kWhole, kWhole, kWhole, kText,  kText};
+const QList<BatchValue> kLineKinds = {kWhole, kWhole, kText,  kText,  kWhole,
+                                      kWhole, kWhole, kWhole, kWhole, kText};
+
 // Accounts whose work is read at once.
 constexpr std::size_t kAccountsARead = 128;
 
@@ -63,21 +71,23 @@ public:
                                 QStringLiteral("gross_value"), QStringLiteral("vat_value"),
                                 QStringLiteral("discount_value"), QStringLiteral("net_value"),
                                 QStringLiteral("credit_note_value"), QStringLiteral("printed"),
-                                QStringLiteral("invoice_type")})),
-          m_line(insertBatch(db, QStringLiteral("invoice_line"),
-                             {QStringLiteral("invoice_no"), QStringLiteral("job_id"),
-                              QStringLiteral("job_prefix"), QStringLiteral("details"),
-                              QStringLiteral("line_cost_excl_vat"), QStringLiteral("line_cost_vat"),
-                              QStringLiteral("line_cost_discount"), QStringLiteral("line_cost_net"),
-                              QStringLiteral("credit_note_value"),
-                              QStringLiteral("invoice_printed")})),
+                                QStringLiteral("invoice_type")},
+                               kHeaderKinds)),
+          m_line(
+              insertBatch(db, QStringLiteral("invoice_line"),
+                          {QStringLiteral("invoice_no"), QStringLiteral("job_id"),
+                           QStringLiteral("job_prefix"), QStringLiteral("details"),
+                           QStringLiteral("line_cost_excl_vat"), QStringLiteral("line_cost_vat"),
+                           QStringLiteral("line_cost_discount"), QStringLiteral("line_cost_net"),
+                           QStringLiteral("credit_note_value"), QStringLiteral("invoice_printed")},
+                          kLineKinds)),
           // A job whose driver's share is recorded is marked calculated too, which counts as
           // a change of its own.
           m_job(db,
                 QStringLiteral("UPDATE jobs SET invoice_no = v.column1, invoiced = 'Y', "
                                "calculated = CASE WHEN v.column2 = 1 THEN 'Y' ELSE "
                                "jobs.calculated END, row_version = row_version + 1 + v.column2, "
-                               "row_changed_at = ? FROM (VALUES %1) AS v "
+                               "row_changed_at = ? FROM (%1) AS v "
                                "WHERE jobs.job_prefix = v.column3 AND jobs.job_id = v.column4"),
                 {BatchValue::Integer, BatchValue::Integer, BatchValue::CaselessText,
                  BatchValue::Integer},
@@ -86,7 +96,7 @@ public:
                     QStringLiteral("UPDATE accounts SET account_balance = account_balance - "
                                    "v.column1, ") +
                         versionBump() +
-                        QStringLiteral(" FROM (VALUES %1) AS v WHERE accounts.account_id = "
+                        QStringLiteral(" FROM (%1) AS v WHERE accounts.account_id = "
                                        "v.column2"),
                     {BatchValue::Integer, BatchValue::Integer}, {m_stamp}),
           m_wages(db)
