@@ -122,8 +122,13 @@ QString RowBatch::statement(qsizetype rows) const
     return m_sql.arg(QStringLiteral("VALUES ") + list.join(QStringLiteral(", ")));
 }
 
-bool RowBatch::bindArrays(QSqlQuery& query, int first, QString* error) const
+bool RowBatch::bindRows(QSqlQuery& query, int first, QString* error) const
 {
+    if (m_arrays.isEmpty()) {
+        for (const QVariant& value : m_pending)
+            query.bindValue(first++, value);
+        return true;
+    }
     for (qsizetype column = 0; column < m_width; ++column) {
         QString array(u'{');
         for (qsizetype at = column; at < m_pending.size(); at += m_width) {
@@ -161,14 +166,9 @@ bool RowBatch::flush(QString* error)
     int index = 0;
     for (const QVariant& value : std::as_const(m_leading))
         query.bindValue(index++, value);
-    if (!m_arrays.isEmpty()) {
-        if (ok && !bindArrays(query, index, error)) {
-            m_pending.clear();
-            return false;
-        }
-    } else {
-        for (const QVariant& value : std::as_const(m_pending))
-            query.bindValue(index++, value);
+    if (ok && !bindRows(query, index, error)) {
+        m_pending.clear();
+        return false;
     }
     ok = ok && query.exec();
     m_pending.clear();
@@ -180,6 +180,7 @@ bool RowBatch::flush(QString* error)
 RowBatch insertBatch(const QSqlDatabase& db, const QString& table, const QStringList& columns,
                      const QList<BatchValue>& kinds)
 {
+    Q_ASSERT(kinds.isEmpty() || kinds.size() == columns.size());
     const QList<BatchValue> asBound(columns.size(), BatchValue::AsBound);
     return RowBatch(db,
                     QStringLiteral("INSERT INTO %1 (%2) %3")

@@ -39,7 +39,8 @@ public:
 
 private:
     QString statement(qsizetype rows) const;
-    bool bindArrays(QSqlQuery& query, int first, QString* error) const;
+    // Binds the rows taken from placeholder `first` on: their values, or one array a column.
+    bool bindRows(QSqlQuery& query, int first, QString* error) const;
 
     QSqlDatabase m_db;
     QString m_sql;

@@ -28,7 +28,7 @@ const QString kNo = QStringLiteral("N");
 const QString kStandard = QStringLiteral("S");
 const QString kJourneyCost = QStringLiteral("Journey Cost");
 
-// The kinds of an invoice's values and of its lines', as the run writes them.
+// The kinds of the values of an invoice and of its lines, as the run writes them.
 constexpr BatchValue kWhole = BatchValue::Integer;
 constexpr BatchValue kText = BatchValue::CaselessText;
 const QList<BatchValue> kHeaderKinds = {kWhole, kText,  kWhole, kWhole, kWhole, kWhole,
